@@ -148,7 +148,7 @@ void ShowStatusForm(const std::string& Caption) {
     // One box at a time: a box still open from an earlier run is closed first.
     if (StatusForm)
         StatusForm->Close();
-    StatusForm = new TStatusForm(Application.MainWidget());
+    StatusForm = new TStatusForm(Application.MainForm());
     StatusForm->setWindowTitle(Q(Caption));
     StatusForm->show();
 }

@@ -150,7 +150,7 @@ TvoMessageForm* voCreateMessageDialog(const std::string& CheckBoxCaption, const 
                                       const std::string& Msg, std::uint8_t DlgType,
                                       std::uint16_t Buttons, std::uint8_t DefaultButton) {
     voMsgBox::CheckBoxState = 0;
-    auto* form = new TvoMessageForm(Application.MainWidget());
+    auto* form = new TvoMessageForm(Application.MainForm());
     const QPoint du = GetAveCharSize(form->font());
     const int horzMargin = HorzDU(8, du), vertMargin = VertDU(8, du);
     const int horzSpacing = HorzDU(10, du), vertSpacing = VertDU(10, du);
@@ -270,7 +270,7 @@ int voMessageDlgPos(const std::string& CheckBoxCaption, const std::string& Capti
         form->SetLeft(X);
     if (Y >= 0)
         form->SetTop(Y);
-    int result = ShowModal(form);
+    int result = ExecModal(*form);
     if (!CheckBoxCaption.empty() && voMsgBox::CheckBoxState == 1)
         result |= CheckBoxTicked;
     voMsgBox::MsgLeft = form->Left();
@@ -288,7 +288,7 @@ int voMessageDlg(const std::string& CheckBoxCaption, const std::string& Caption,
 
 bool voInputQuery(int WidthDU, int HeightDU, int HelpCtx, const std::string& ACaption,
                   const std::string& APrompt, std::string& Value) {
-    auto* form = new TPlainDialog(Application.MainWidget());
+    auto* form = new TPlainDialog(Application.MainForm());
     QFont font("MS Sans Serif");
     font.setBold(false);
     font.setItalic(false);
@@ -341,7 +341,7 @@ bool voInputQuery(int WidthDU, int HeightDU, int HelpCtx, const std::string& ACa
 
     bool ok = false;
     for (;;) {
-        const int result = ShowModal(form);
+        const int result = ExecModal(*form);
         if (result == mrOk) {
             Value = edit->text().toStdString();
             ok = true;

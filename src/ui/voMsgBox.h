@@ -13,6 +13,8 @@
 #include <QDialog>
 #include <QPoint>
 
+#include "platform/Forms.h"
+
 #include <cstdint>
 #include <string>
 
@@ -58,18 +60,7 @@ constexpr std::uint16_t mbYesNoCancel = 11;    // Yes, No, Cancel
 constexpr std::uint16_t mbYesNoYesToAll = 515; // Yes, No, Yes to All
 constexpr std::uint16_t mbOKCancelHelp = 1036; // OK, Cancel, Help
 
-// Modal results of the message box buttons.
-constexpr int mrNone = 0;
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
-constexpr int mrAbort = 3;
-constexpr int mrRetry = 4;
-constexpr int mrIgnore = 5;
-constexpr int mrYes = 6;
-constexpr int mrNo = 7;
-constexpr int mrAll = 8;
-constexpr int mrNoToAll = 9;
-constexpr int mrYesToAll = 10;
+// Modal result of the "Ok to &All" button (the others are the standard ones).
 constexpr int mrOkToAll = 666;
 
 // Or-ed into a message box result when the box had a check box and it was ticked.

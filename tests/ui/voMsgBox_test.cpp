@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <deque>
+#include <vector>
 #include <functional>
 
 #include "platform/Forms.h"
@@ -23,19 +23,12 @@ using Answer = std::function<void(QDialog*)>;
 // Answers the next modal boxes in order, one function per box shown.
 class ModalAnswers {
 public:
-    explicit ModalAnswers(std::deque<Answer> answers) : answers_(std::move(answers)) {
-        ModalHook = [this](QDialog* dialog) {
-            ASSERT_FALSE(answers_.empty()) << "an unexpected modal box was shown";
-            Answer next = std::move(answers_.front());
-            answers_.pop_front();
-            next(dialog);
-        };
+    explicit ModalAnswers(std::initializer_list<Answer> answers) {
+        for (const Answer& a : answers)
+            QueueModalAction([a](QDialog& dialog) { a(&dialog); });
     }
-    ~ModalAnswers() { ModalHook = nullptr; }
-    bool AllUsed() const { return answers_.empty(); }
-
-private:
-    std::deque<Answer> answers_;
+    ~ModalAnswers() { ClearModalAnswers(); }
+    bool AllUsed() const { return QueuedModalAnswers() == 0; }
 };
 
 QPushButton* Button(QDialog* d, const char* name) { return d->findChild<QPushButton*>(name); }
@@ -168,6 +161,11 @@ TEST_F(MsgBox, DefaultAndCancelButtons) {
 }
 
 TEST_F(MsgBox, HelpButtonKeepsTheBoxOpen) {
+    std::vector<long> helped;
+    Application.OnHelp = [&](long context) {
+        helped.push_back(context);
+        return true;
+    };
     ModalAnswers answers({[](QDialog* d) {
         Button(d, "Help")->click();
         QApplication::processEvents();
@@ -175,6 +173,8 @@ TEST_F(MsgBox, HelpButtonKeepsTheBoxOpen) {
         Button(d, "OK")->click();
     }});
     EXPECT_EQ(voMessageDlg("", "", "Read the help.", mtInformation, 1028, AutoDefaultButton, 250), 1);
+    Application.OnHelp = nullptr;
+    EXPECT_EQ(helped, std::vector<long>{250});
 }
 
 TEST_F(MsgBox, PositionIsRememberedAndPulledOntoTheScreen) {
@@ -241,6 +241,11 @@ TEST_F(MsgBox, InputQueryReturnsTheEditedText) {
 }
 
 TEST_F(MsgBox, InputQueryHelpShowsTheBoxAgainWithTheTypedText) {
+    std::vector<long> helped;
+    Application.OnHelp = [&](long context) {
+        helped.push_back(context);
+        return true;
+    };
     ModalAnswers answers({
         [](QDialog* d) {
             d->findChild<QLineEdit*>()->setText("typed so far");
@@ -253,6 +258,8 @@ TEST_F(MsgBox, InputQueryHelpShowsTheBoxAgainWithTheTypedText) {
     });
     std::string value = "start";
     EXPECT_FALSE(voInputQuery(240, 300, 445, "Search", "Text:", value));
+    Application.OnHelp = nullptr;
     EXPECT_EQ(value, "start");
+    EXPECT_EQ(helped, std::vector<long>{445});
     EXPECT_TRUE(answers.AllUsed());
 }
