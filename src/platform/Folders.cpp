@@ -1,0 +1,91 @@
+#include "platform/Folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumvor {
+
+namespace {
+
+std::string WithSlash(std::string path) {
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path;
+}
+
+std::string LumvorHome() {
+    const char* home = std::getenv("LUMVOR_HOME");
+    return home && *home ? std::string(home) : std::string();
+}
+
+// A folder we may keep private files in: a real directory (not a link), ours,
+// closed to everybody else.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    std::string folder = LumvorHome();
+    if (folder.empty()) {
+        QString data = QDir::homePath() + "/.local/share/Lumvor";
+        folder = data.toStdString();
+    }
+    QDir().mkpath(QString::fromStdString(folder));
+    return WithSlash(folder);
+}
+
+std::string TempFolder() {
+    std::string home = LumvorHome();
+    if (!home.empty()) {
+        std::string folder = WithSlash(home) + "tmp";
+        QDir().mkpath(QString::fromStdString(folder));
+        return WithSlash(folder);
+    }
+    // A shared temp folder: anybody may have created our folder name first, so
+    // only a private folder of ours is used; otherwise a fresh one is made.
+    static std::mutex mutex;
+    static std::string fallback;
+    std::lock_guard lock(mutex);
+    if (!fallback.empty() && IsPrivateFolder(fallback))
+        return WithSlash(fallback);
+    std::string base = QDir::tempPath().toStdString();
+    std::string folder = base + "/lumvor-" + std::to_string(getuid());
+    mkdir(folder.c_str(), 0700);
+    if (IsPrivateFolder(folder))
+        return WithSlash(folder);
+    std::string pattern = folder + "-XXXXXX";
+    if (mkdtemp(pattern.data())) {
+        fallback = pattern;
+        return WithSlash(fallback);
+    }
+    return WithSlash(base);
+}
+
+std::string ExeFolder() {
+    QString dir;
+    if (QCoreApplication::instance()) {
+        dir = QCoreApplication::applicationDirPath();
+    } else {
+        char buf[4096];
+        ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+        if (n > 0) {
+            buf[n] = 0;
+            dir = QFileInfo(QString::fromLocal8Bit(buf)).absolutePath();
+        }
+    }
+    return WithSlash(dir.toStdString());
+}
+
+}  // namespace lumvor
