@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <cstdlib>
 #include <mutex>
@@ -73,19 +72,19 @@ std::string TempFolder() {
     return WithSlash(base);
 }
 
+std::string ExeFileName() {
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath().toStdString();
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return std::string();
+    return std::string(buf, static_cast<size_t>(n));
+}
+
 std::string ExeFolder() {
-    QString dir;
-    if (QCoreApplication::instance()) {
-        dir = QCoreApplication::applicationDirPath();
-    } else {
-        char buf[4096];
-        ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-        if (n > 0) {
-            buf[n] = 0;
-            dir = QFileInfo(QString::fromLocal8Bit(buf)).absolutePath();
-        }
-    }
-    return WithSlash(dir.toStdString());
+    std::string exe = ExeFileName();
+    return exe.substr(0, exe.rfind('/') + 1);
 }
 
 }  // namespace lumvor

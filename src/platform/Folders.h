@@ -19,6 +19,9 @@ std::string ProgramFolder();
 // Created when missing.
 std::string TempFolder();
 
+// Full name of the running executable.
+std::string ExeFileName();
+
 // Folder of the running executable, where read-only files shipped with the
 // program live.
 std::string ExeFolder();

@@ -111,7 +111,7 @@ private:
 
     bool terminated_ = false;
     bool initialized_ = false;
-    bool idleQueued_ = false;
+    bool inIdle_ = false;
     QWidget* mainForm_ = nullptr;
     QObject* mainFormWatch_ = nullptr;
 };

@@ -70,8 +70,9 @@ public:
     std::vector<uint8_t> ReadBinary(const std::string& name);
 
 private:
-    std::string FullKey(const std::string& key) const;
-    void RequireOpenKey(const std::string& name) const;
+    // The full path ("A\B") a key argument names, relative to the open key
+    // unless it starts with a backslash.
+    std::string Resolve(const std::string& key) const;
 
     HKEY rootKey_ = HKEY_CURRENT_USER;
     std::string currentPath_;  // "" when no key is open
