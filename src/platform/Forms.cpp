@@ -83,7 +83,9 @@ void TApplication::Run() {
     Initialize();
     if (terminated_ || !QCoreApplication::instance())
         return;
+    running_ = true;
     QCoreApplication::exec();
+    running_ = false;
     terminated_ = true;
 }
 
@@ -94,8 +96,10 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Terminate() {
     terminated_ = true;
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Before Run there is no loop to end: Run then returns at once. Inside Run
+    // every loop ends, the modal ones included.
+    if (running_)
+        QCoreApplication::exit(0);
 }
 
 std::string TApplication::ExeName() const {

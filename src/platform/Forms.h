@@ -21,6 +21,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 class QDialog;
@@ -110,6 +112,7 @@ private:
     void Idle();
 
     bool terminated_ = false;
+    bool running_ = false;
     bool initialized_ = false;
     bool inIdle_ = false;
     QWidget* mainForm_ = nullptr;
@@ -156,12 +159,40 @@ void Guarded(F&& body) noexcept {
     }
 }
 
+namespace detail {
+
+template <class F, class Tuple, class Indexes>
+struct TakesLeading;
+template <class F, class Tuple, size_t... I>
+struct TakesLeading<F, Tuple, std::index_sequence<I...>>
+    : std::is_invocable<F&, std::tuple_element_t<I, Tuple>&...> {};
+
+// Calls f with as many of the leading arguments as it takes, as a slot connected
+// to a signal may ignore the signal's trailing arguments.
+template <size_t N, class F, class Tuple>
+void CallWithLeading(F& f, Tuple& args) {
+    if constexpr (TakesLeading<F, Tuple, std::make_index_sequence<N>>::value) {
+        [&]<size_t... I>(std::index_sequence<I...>) {
+            f(std::get<I>(args)...);
+        }(std::make_index_sequence<N>());
+    } else {
+        static_assert(N > 0, "the handler cannot take these arguments");
+        if constexpr (N > 0)
+            CallWithLeading<N - 1>(f, args);
+    }
+}
+
+}  // namespace detail
+
 // Wraps a callable so that each call runs inside Guarded; use it for slots and
 // timer handlers: connect(button, &QPushButton::clicked, form, Guard([=] {...})).
 template <class F>
 auto Guard(F f) {
     return [f = std::move(f)](auto&&... args) mutable {
-        Guarded([&] { f(std::forward<decltype(args)>(args)...); });
+        Guarded([&] {
+            auto all = std::forward_as_tuple(std::forward<decltype(args)>(args)...);
+            detail::CallWithLeading<sizeof...(args)>(f, all);
+        });
     };
 }
 
