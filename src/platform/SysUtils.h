@@ -248,6 +248,7 @@ std::string FormatDateTime(std::string_view format, TDateTime value);
 // DOS date-time of a file's last write, local time (date in the high 16 bits,
 // time in the low 16 bits); -1 when the file does not exist.
 int32_t FileAge(const std::string& fileName);
+// Raises EConvertError when the value holds no valid date (0, for example).
 TDateTime FileDateToDateTime(int32_t fileDate);
 // 0 for years outside 1980..2107.
 int32_t DateTimeToFileDate(TDateTime value);
