@@ -259,7 +259,7 @@ std::string TStrings::CommaText() const {
         if (i > 0)
             out += ',';
         std::string item = Get(i);
-        bool quote = item.empty() && count == 1;
+        bool quote = item.empty();
         for (char c : item)
             if (static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"')
                 quote = true;

@@ -70,8 +70,8 @@ public:
     // Splits at CR LF, LF or CR; a last line break does not add an empty line;
     // a NUL byte ends the text.
     void SetText(std::string_view text);
-    // The texts separated by ","; a text holding a blank, a control character,
-    // "," or "\"" is written in double quotes with inner quotes doubled.
+    // The texts separated by ","; an empty text, or one holding a blank, a control
+    // character, "," or "\"", is written in double quotes with inner quotes doubled.
     std::string CommaText() const;
     // Splits at "," and at blanks outside double quotes.
     void SetCommaText(std::string_view text);

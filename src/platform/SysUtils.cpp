@@ -243,9 +243,9 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
             ++i;
             continue;
         }
-        // Optional "index:".
+        // Optional "index:" (digits only, so a "*" width takes no argument here).
         size_t save = i;
-        int number = readNumber();
+        int number = i < n && format[i] != '*' ? readNumber() : -1;
         if (i < n && format[i] == ':' && number >= 0) {
             next = number;
             ++i;
@@ -289,7 +289,7 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
                 if (type == 'd') {
                     negative = v < 0;
                     magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-                } else if (v < 0 && v >= std::numeric_limits<int32_t>::min()) {
+                } else if (v < 0 && !arg.Wide() && v >= std::numeric_limits<int32_t>::min()) {
                     magnitude = static_cast<uint32_t>(static_cast<int32_t>(v));
                 } else {
                     magnitude = static_cast<uint64_t>(v);
@@ -853,7 +853,7 @@ bool RenameFile(const std::string& oldName, const std::string& newName) {
 
 namespace {
 
-constexpr int64_t kDaysFrom0001To18991230 = 693594;  // days from 0001-01-01 to 1899-12-30
+constexpr int64_t kDaysFrom0001To18991230 = 693593;  // days from 0001-01-01 to 1899-12-30
 constexpr double kMsPerDay = 86400000.0;
 
 bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }

@@ -64,8 +64,8 @@ public:
     FormatArg(unsigned short value) : kind_(Kind::Int), int_(value) {}
     FormatArg(int value) : kind_(Kind::Int), int_(value) {}
     FormatArg(unsigned value) : kind_(Kind::Int), int_(value) {}
-    FormatArg(long value) : kind_(Kind::Int), int_(value) {}
-    FormatArg(long long value) : kind_(Kind::Int), int_(value) {}
+    FormatArg(long value) : kind_(Kind::Int), int_(value), wide_(true) {}
+    FormatArg(long long value) : kind_(Kind::Int), int_(value), wide_(true) {}
     FormatArg(unsigned long value) : kind_(Kind::UInt), uint_(value) {}
     FormatArg(unsigned long long value) : kind_(Kind::UInt), uint_(value) {}
     FormatArg(float value) : kind_(Kind::Float), float_(value) {}
@@ -82,10 +82,13 @@ public:
     double Float() const { return float_; }
     const std::string& Text() const { return text_; }
     const void* Pointer() const { return pointer_; }
+    // True for 64-bit integer types: %u and %x show their negative values in 64 bits.
+    bool Wide() const { return wide_; }
 
 private:
     Kind kind_;
     int64_t int_ = 0;
+    bool wide_ = false;
     uint64_t uint_ = 0;
     double float_ = 0;
     std::string text_;
@@ -95,8 +98,8 @@ private:
 // Formats like printf with the class library's specifiers:
 //   "%" ["index:"] ["-"] [width] ["." precision] type, width/precision may be "*".
 //   d  decimal integer; precision = minimum digits, padded with zeros ("%3.3d" -> "007")
-//   u  unsigned decimal (negative 32-bit values as their unsigned 32-bit value)
-//   x  upper-case hexadecimal; precision = minimum digits
+//   u  unsigned decimal; x upper-case hexadecimal (precision = minimum digits);
+//      negative values show their two's complement in the width of their type
 //   f  fixed, precision decimals (default 2); e scientific (default 15 digits, "E+000");
 //   g  general (shortest of 15 significant digits); n fixed with thousands separators
 //   s  text; precision = maximum length
