@@ -93,6 +93,11 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+// A NUL byte ends a text given to a list.
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
 // The file's bytes as UTF-8 text.
 std::string DecodeText(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
@@ -234,9 +239,7 @@ std::string TStrings::Text() const {
 void TStrings::SetText(std::string_view text) {
     BeginUpdate();
     Clear();
-    size_t nul = text.find('\0');
-    if (nul != std::string_view::npos)
-        text = text.substr(0, nul);
+    text = UpToNul(text);
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
@@ -281,9 +284,7 @@ std::string TStrings::CommaText() const {
 void TStrings::SetCommaText(std::string_view text) {
     BeginUpdate();
     Clear();
-    size_t nul = text.find('\0');
-    if (nul != std::string_view::npos)
-        text = text.substr(0, nul);
+    text = UpToNul(text);
     size_t i = 0;
     const size_t n = text.size();
     auto blank = [&](size_t k) { return k < n && static_cast<unsigned char>(text[k]) <= ' '; };

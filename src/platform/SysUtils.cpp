@@ -21,7 +21,7 @@ namespace lumvor {
 
 namespace {
 
-// The value's 15 significant decimal digits: digits without leading zeros (or "0")
+// The value's significant decimal digits (15 unless asked otherwise): digits without leading zeros (or "0")
 // and the position of the decimal point relative to the first digit.
 struct DecimalDigits {
     bool negative = false;
@@ -29,13 +29,13 @@ struct DecimalDigits {
     int pointPos = 0;    // value = 0.digits x 10^pointPos
 };
 
-DecimalDigits ToDecimal(double value) {
+DecimalDigits ToDecimal(double value, int precision = 15) {
     DecimalDigits d;
     d.negative = std::signbit(value) && value != 0;
     if (value == 0)
         return d;
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
     // buffer: "d.dddddddddddddde[+-]xx"
     std::string mantissa;
     const char* p = buffer;
@@ -146,19 +146,7 @@ std::string GeneralText(double value, int precision) {
     if (!std::isfinite(value))
         return NonFiniteText(value);
     precision = std::clamp(precision, 1, 15);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
-    DecimalDigits d;
-    d.negative = std::signbit(value) && value != 0;
-    if (value != 0) {
-        const char* p = buffer;
-        for (; *p && *p != 'e'; ++p)
-            if (*p != '.')
-                d.digits += *p;
-        d.pointPos = std::atoi(p + 1) + 1;
-        while (!d.digits.empty() && d.digits.back() == '0')
-            d.digits.pop_back();
-    }
+    DecimalDigits d = ToDecimal(value, precision);
     if (d.digits.empty())
         return "0";
     std::string out = d.negative ? "-" : "";
