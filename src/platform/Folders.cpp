@@ -1,5 +1,7 @@
 #include "platform/Folders.h"
 
+#include "platform/SysUtils.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -12,12 +14,6 @@
 namespace lumvor {
 
 namespace {
-
-std::string WithSlash(std::string path) {
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    return path;
-}
 
 std::string LumvorHome() {
     const char* home = std::getenv("LUMVOR_HOME");
@@ -42,15 +38,15 @@ std::string ProgramFolder() {
         folder = data.toStdString();
     }
     QDir().mkpath(QString::fromStdString(folder));
-    return WithSlash(folder);
+    return IncludeTrailingPathDelimiter(folder);
 }
 
 std::string TempFolder() {
     std::string home = LumvorHome();
     if (!home.empty()) {
-        std::string folder = WithSlash(home) + "tmp";
+        std::string folder = IncludeTrailingPathDelimiter(home) + "tmp";
         QDir().mkpath(QString::fromStdString(folder));
-        return WithSlash(folder);
+        return IncludeTrailingPathDelimiter(folder);
     }
     // A shared temp folder: anybody may have created our folder name first, so
     // only a private folder of ours is used; otherwise a fresh one is made.
@@ -58,18 +54,18 @@ std::string TempFolder() {
     static std::string fallback;
     std::lock_guard lock(mutex);
     if (!fallback.empty() && IsPrivateFolder(fallback))
-        return WithSlash(fallback);
+        return IncludeTrailingPathDelimiter(fallback);
     std::string base = QDir::tempPath().toStdString();
     std::string folder = base + "/lumvor-" + std::to_string(getuid());
     mkdir(folder.c_str(), 0700);
     if (IsPrivateFolder(folder))
-        return WithSlash(folder);
+        return IncludeTrailingPathDelimiter(folder);
     std::string pattern = folder + "-XXXXXX";
     if (mkdtemp(pattern.data())) {
         fallback = pattern;
-        return WithSlash(fallback);
+        return IncludeTrailingPathDelimiter(fallback);
     }
-    return WithSlash(base);
+    return IncludeTrailingPathDelimiter(base);
 }
 
 std::string ExeFileName() {
@@ -83,8 +79,7 @@ std::string ExeFileName() {
 }
 
 std::string ExeFolder() {
-    std::string exe = ExeFileName();
-    return exe.substr(0, exe.rfind('/') + 1);
+    return ExtractFilePath(ExeFileName());
 }
 
 }  // namespace lumvor

@@ -242,12 +242,8 @@ bool Decode(const QVariant& v, StoredValue& out) {
 
 std::string RegistryFileName() {
     const char* home = std::getenv("LUMVOR_HOME");
-    if (home && *home) {
-        std::string folder = home;
-        if (folder.back() != '/')
-            folder += '/';
-        return folder + "registry.ini";
-    }
+    if (home && *home)
+        return IncludeTrailingPathDelimiter(home) + "registry.ini";
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (config.isEmpty())
         config = QDir::homePath() + "/.config";
