@@ -482,20 +482,13 @@ void TBitmap::Rebuild(int width, int height, TPixelFormat format) {
                     fresh->SetIndex(x, y, old->GetIndex(x, y));
             }
         } else {
-            std::unordered_map<uint32_t, int> memo;
+            const TPixelBuffer converted = ConvertPixels(*old, depth, fresh->ColorTable);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    const uint32_t c = old->GetColor(x, y);
-                    if (!fresh->Indexed()) {
-                        fresh->SetColor(x, y, c);
-                        continue;
-                    }
-                    auto it = memo.find(c);
-                    if (it == memo.end())
-                        it = memo.emplace(c, NearestColorIndex(fresh->ColorTable.data(),
-                                                               int(fresh->ColorTable.size()), c))
-                                 .first;
-                    fresh->SetIndex(x, y, uint32_t(it->second));
+                    if (fresh->Indexed())
+                        fresh->SetIndex(x, y, converted.GetIndex(x, y));
+                    else
+                        fresh->SetColor(x, y, converted.GetColor(x, y));
                 }
         }
     }
