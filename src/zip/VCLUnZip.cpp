@@ -161,7 +161,7 @@ std::string TVCLUnZip::Pathname(int index) const { return Entry(index).PathName(
 uint32_t TVCLUnZip::CompressedSize(int index) const { return Entry(index).CompressedSize; }
 uint32_t TVCLUnZip::UncompressedSize(int index) const { return Entry(index).UncompressedSize; }
 
-double TVCLUnZip::DateTime(int index) const {
+TDateTime TVCLUnZip::DateTime(int index) const {
     double value = 0;
     return DosDateTimeToDateTime(Entry(index).DateTime, value) ? value : 0.0;
 }

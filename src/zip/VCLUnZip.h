@@ -91,7 +91,7 @@ public:
     // Index in sorted view order; EListError "Index %d is out of range".
     std::string Filename(int index) const;
     std::string Pathname(int index) const;
-    double DateTime(int index) const;  // days since 1899-12-30; 0 for an invalid stored date
+    TDateTime DateTime(int index) const;  // 0 for an invalid stored date
     uint32_t CompressedSize(int index) const;
     uint32_t UncompressedSize(int index) const;
     const TZipHeaderInfo& Entry(int index) const;

@@ -100,15 +100,7 @@ bool DosDateTimeToDateTime(uint32_t dosDateTime, double& result) {
     if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] || (month == 2 && day == 29 && !leap) ||
         hour > 23 || minute > 59 || second > 59)
         return false;
-    // Days from the civil date (proleptic Gregorian), then from 1899-12-30.
-    int y = year - (month <= 2);
-    int era = y / 400;
-    int yoe = y - era * 400;
-    int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    long days = static_cast<long>(era) * 146097 + doe - 719468;  // days since 1970-01-01
-    days += 25569;                                                // 1899-12-30 to 1970-01-01
-    result = static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
+    result = FileDateToDateTime(static_cast<int32_t>(dosDateTime));
     return true;
 }
 
