@@ -83,7 +83,8 @@ GBM_ERR PcxReadHeader(GbmHandle h, GbmBitmap* gbm, const char* opt) {
     p.bitsPerPixel = bits;
     p.planes = planes;
     p.bytesPerLine = Get16(b + 66);
-    if (p.bytesPerLine == 0)
+    // Each plane line must hold a whole row of the picture.
+    if (p.bytesPerLine < (w * bits + 7) / 8)
         return GBM_ERR_BAD_SIZE;
     // A run codes at most 63 bytes in two, so a file can hold only so many lines.
     int64_t coded = FileSize(h) - 128;

@@ -18,7 +18,7 @@ GbmHandle GbmStreamOpen(const char* fileName, int mode) {
     if (!fileName)
         return nullptr;
     try {
-        auto* stream = new TFileStream(fileName, (mode & GBM_O_CREAT) ? fmCreate : FileMode(mode));
+        auto* stream = new TFileStream(fileName, (mode & GBM_O_CREAT) ? uint16_t(fmCreate) : FileMode(mode));
         if (mode & GBM_O_APPEND)
             stream->Seek(0, soEnd);
         return stream;
