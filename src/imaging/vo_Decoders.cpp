@@ -26,11 +26,17 @@ size_t DecodeGifLzw(const uint8_t* input, size_t inputSize, int minCodeSize, uin
     int previous = -1;
     uint8_t first = 0;
 
-    uint32_t accumulator = 0;
+    uint64_t accumulator = 0;
     int held = 0;
     size_t out = 0;
     for (size_t in = 0; in < inputSize && out < outputSize; ++in) {
-        accumulator |= uint32_t{input[in]} << held;
+        // Pauses after end codes and stray codes leave bits behind; on data that
+        // pauses at every byte, the oldest pending codes are dropped unread.
+        while (held > 56) {
+            accumulator >>= width;
+            held -= width;
+        }
+        accumulator |= uint64_t{input[in]} << held;
         held += 8;
         while (held >= width) {
             const int code = static_cast<int>(accumulator & static_cast<uint32_t>(mask));
