@@ -33,10 +33,8 @@ void Fill(TMemoryStream& stream, const std::vector<uint8_t>& bytes) {
 uint32_t ColourAt(TBitmap& bitmap, int x, int y) {
     const uint8_t* row = bitmap.ScanLine(y);
     switch (bitmap.PixelFormat()) {
-    case pf8bit: {
-        const PALETTEENTRY& e = bitmap.GetPalette()->Entries.at(row[x]);
-        return 0xFF000000u | (uint32_t{e.peRed} << 16) | (uint32_t{e.peGreen} << 8) | e.peBlue;
-    }
+    case pf8bit:
+        return 0xFF000000u | bitmap.CanvasPixels()->ColorTable.at(row[x]);
     case pf24bit:
         return 0xFF000000u | (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
     case pf32bit:
@@ -98,7 +96,7 @@ TEST(GifReader, InterlacedRowsGoToTheirPasses) {
     for (int y = 0; y < 10; ++y)
         EXPECT_EQ(gif.ScanLine(y)[0], firstIndex[y]) << y;
     // The local table, not the global one.
-    EXPECT_EQ(gif.GetPalette()->Entries.at(1).peRed, 40);
+    EXPECT_EQ(gif.CanvasPixels()->ColorTable.at(1), 0x28323Cu);
 }
 
 TEST(GifReader, HeaderReadsGiveTheSizesIdentifyReports) {
@@ -130,7 +128,7 @@ TEST(GifReader, HeaderReadsGiveTheSizesIdentifyReports) {
 std::vector<uint8_t> MinimalGif() {
     // 2 x 1, global table of 2 entries, one image, trailer.
     return {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-            0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
+            0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x44, 0x0A, 0, 0x3B};
 }
 
 TEST(GifReader, SignatureAndStreamLengthChecks) {
@@ -282,7 +280,7 @@ TEST(HostileInput, TruncatedFilesRaiseTheReadError) {
     }
     for (const char* file : {"psd/rgb_rle.psd", "psd/cmyk_raw.psd", "psd/indexed_rle.psd"}) {
         std::vector<uint8_t> bytes = ReadAll(Fixture(file));
-        for (size_t cut : {10u, 30u, 100u, 500u, bytes.size() - 1}) {
+        for (size_t cut : {size_t{10}, size_t{30}, size_t{100}, size_t{500}, bytes.size() - 1}) {
             TMemoryStream stream;
             Fill(stream, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
             TPSDGraphic psd;
