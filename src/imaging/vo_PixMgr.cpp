@@ -77,59 +77,56 @@ void WriteField(uint8_t* row, int64_t pos, int bits, uint32_t v) {
 
 inline uint32_t ClampByte(long v) { return static_cast<uint32_t>(std::clamp<long>(v, 0, 255)); }
 
+// Walks the selected pixels of a colour row. The source has `samples` samples
+// per pixel of sampleBytes each, in planes or interleaved; the destination
+// advances by destStep per pixel. pixel(p, dest) converts one pixel from the
+// sample positions p[0..samples-1]; the positions then advance.
+template <typename Pixel>
+void ForEachColourPixel(const uint8_t* const* planes, uint8_t* dest, int32_t count, uint8_t mask,
+                        int samples, int sampleBytes, bool planar, int destStep, Pixel&& pixel) {
+    std::array<const uint8_t*, 4> p{};
+    for (int c = 0; c < samples; ++c)
+        p[c] = planar ? planes[c] : planes[0] + c * sampleBytes;
+    const int sourceStep = planar ? sampleBytes : samples * sampleBytes;
+    uint8_t bit = 0x80;
+    for (int32_t i = 0; i < count; ++i, dest += destStep, bit = NextMaskBit(bit)) {
+        if (!(mask & bit))
+            continue;
+        pixel(p, dest);
+        for (int c = 0; c < samples; ++c)
+            p[c] += sourceStep;
+    }
+}
+
 }  // namespace
 
 TPixelConverter::TPixelConverter() = default;
 
-void TPixelConverter::SetSourceBitsPerSample(uint8_t value) {
+void TPixelConverter::SetProperty(uint8_t& field, uint8_t value) {
+    if (value != field) {
+        field = value;
+        dirty_ = true;
+    }
+}
+
+void TPixelConverter::SetDepth(uint8_t& field, uint8_t value) {
     if (value < 1 || value > 16)
         throw EColorConversionError(kInvalidDepth);
-    if (value != sourceBitsPerSample_) {
-        sourceBitsPerSample_ = value;
-        dirty_ = true;
-    }
+    SetProperty(field, value);
 }
 
-void TPixelConverter::SetDestBitsPerSample(uint8_t value) {
-    if (value < 1 || value > 16)
-        throw EColorConversionError(kInvalidDepth);
-    if (value != destBitsPerSample_) {
-        destBitsPerSample_ = value;
-        dirty_ = true;
-    }
-}
-
-void TPixelConverter::SetSourceSamples(uint8_t value) {
+void TPixelConverter::SetSamples(uint8_t& field, uint8_t value) {
     if (value < 1 || value > 4)
         throw EColorConversionError(kInvalidSamples);
-    if (value != sourceSamples_) {
-        sourceSamples_ = value;
-        dirty_ = true;
-    }
+    SetProperty(field, value);
 }
 
-void TPixelConverter::SetDestSamples(uint8_t value) {
-    if (value < 1 || value > 4)
-        throw EColorConversionError(kInvalidSamples);
-    if (value != destSamples_) {
-        destSamples_ = value;
-        dirty_ = true;
-    }
-}
-
-void TPixelConverter::SetSourceColorSpace(uint8_t code) {
-    if (code != sourceColorSpace_) {
-        sourceColorSpace_ = code;
-        dirty_ = true;
-    }
-}
-
-void TPixelConverter::SetDestColorSpace(uint8_t code) {
-    if (code != destColorSpace_) {
-        destColorSpace_ = code;
-        dirty_ = true;
-    }
-}
+void TPixelConverter::SetSourceBitsPerSample(uint8_t value) { SetDepth(sourceBitsPerSample_, value); }
+void TPixelConverter::SetDestBitsPerSample(uint8_t value) { SetDepth(destBitsPerSample_, value); }
+void TPixelConverter::SetSourceSamples(uint8_t value) { SetSamples(sourceSamples_, value); }
+void TPixelConverter::SetDestSamples(uint8_t value) { SetSamples(destSamples_, value); }
+void TPixelConverter::SetSourceColorSpace(uint8_t code) { SetProperty(sourceColorSpace_, code); }
+void TPixelConverter::SetDestColorSpace(uint8_t code) { SetProperty(destColorSpace_, code); }
 
 void TPixelConverter::SelectRowConverter() {
     rowConverter_ = nullptr;
@@ -146,6 +143,10 @@ void TPixelConverter::SelectRowConverter() {
     const int db = destBitsPerSample_;
     const bool toRgb = dst == csRGB || dst == csRGBA;
     const bool toBgr = dst == csBGR || dst == csBGRA;
+    // Colour sources choose by the destination's order; other destinations have no routine.
+    auto byDest = [&](RowRoutine rgbRoutine, RowRoutine bgrRoutine) -> RowRoutine {
+        return toRgb ? rgbRoutine : toBgr ? bgrRoutine : nullptr;
+    };
     switch (src) {
     case csIndexed:
         if (sb == 16 && db == 16)
@@ -169,30 +170,18 @@ void TPixelConverter::SelectRowConverter() {
         break;
     case csRGB:
     case csRGBA:
-        if (toRgb)
-            rowConverter_ = &TPixelConverter::RowRgbToRgb;
-        else if (toBgr)
-            rowConverter_ = &TPixelConverter::RowRgbToBgr;
+        rowConverter_ = byDest(&TPixelConverter::RowRgbToRgb, &TPixelConverter::RowRgbToBgr);
         break;
     case csBGR:
     case csBGRA:
         // BGR to RGB swaps the outer samples like RGB to BGR; BGR to BGR copies.
-        if (toRgb)
-            rowConverter_ = &TPixelConverter::RowRgbToBgr;
-        else if (toBgr)
-            rowConverter_ = &TPixelConverter::RowRgbToRgb;
+        rowConverter_ = byDest(&TPixelConverter::RowRgbToBgr, &TPixelConverter::RowRgbToRgb);
         break;
     case csCMYK:
-        if (toRgb)
-            rowConverter_ = &TPixelConverter::RowCmykToRgb;
-        else if (toBgr)
-            rowConverter_ = &TPixelConverter::RowCmykToBgr;
+        rowConverter_ = byDest(&TPixelConverter::RowCmykToRgb, &TPixelConverter::RowCmykToBgr);
         break;
     case csCIELab:
-        if (toRgb)
-            rowConverter_ = &TPixelConverter::RowLabToRgb;
-        else if (toBgr)
-            rowConverter_ = &TPixelConverter::RowLabToBgr;
+        rowConverter_ = byDest(&TPixelConverter::RowLabToRgb, &TPixelConverter::RowLabToBgr);
         break;
     default:
         break;
@@ -355,27 +344,17 @@ void TPixelConverter::RowColor(const uint8_t* const* planes, uint8_t* dest, int3
     const int sBytes = sb / 8;
     const int dBytes = db / 8;
     const int dStep = (dstAlpha ? 4 : 3) * dBytes;
-    const bool planar = planeCount_ > 1;
     const int nSrc = srcAlpha ? 4 : 3;
-    const int sStep = planar ? sBytes : nSrc * sBytes;
-    // Position of source sample c: planar planes, or offsets into one pixel.
-    std::array<const uint8_t*, 4> p{};
-    for (int c = 0; c < nSrc; ++c)
-        p[c] = planar ? planes[c] : planes[0] + c * sBytes;
     const int outer0 = swapOuter ? 2 : 0;
     const int outer2 = swapOuter ? 0 : 2;
-    uint8_t bit = 0x80;
-    for (int32_t i = 0; i < count; ++i, dest += dStep, bit = NextMaskBit(bit)) {
-        if (!(mask & bit))
-            continue;
-        WriteSample(dest + outer0 * dBytes, db, Rescale(ReadSample(p[0], sb, swap), sb, db));
-        WriteSample(dest + dBytes, db, Rescale(ReadSample(p[1], sb, swap), sb, db));
-        WriteSample(dest + outer2 * dBytes, db, Rescale(ReadSample(p[2], sb, swap), sb, db));
+    ForEachColourPixel(planes, dest, count, mask, nSrc, sBytes, planeCount_ > 1, dStep,
+                       [&](const std::array<const uint8_t*, 4>& p, uint8_t* d) {
+        WriteSample(d + outer0 * dBytes, db, Rescale(ReadSample(p[0], sb, swap), sb, db));
+        WriteSample(d + dBytes, db, Rescale(ReadSample(p[1], sb, swap), sb, db));
+        WriteSample(d + outer2 * dBytes, db, Rescale(ReadSample(p[2], sb, swap), sb, db));
         if (srcAlpha && dstAlpha)
-            WriteSample(dest + 3 * dBytes, db, Rescale(ReadSample(p[3], sb, swap), sb, db));
-        for (int c = 0; c < nSrc; ++c)
-            p[c] += sStep;
-    }
+            WriteSample(d + 3 * dBytes, db, Rescale(ReadSample(p[3], sb, swap), sb, db));
+    });
 }
 
 void TPixelConverter::RowCmykToRgb(const uint8_t* const* planes, uint8_t* dest, int32_t count, uint8_t mask) {
@@ -398,15 +377,8 @@ void TPixelConverter::RowCmyk(const uint8_t* const* planes, uint8_t* dest, int32
     const int sBytes = sb / 8;
     const int dBytes = db / 8;
     const int dStep = ((DestOptions & coAlpha) ? 4 : 3) * dBytes;
-    const bool planar = planeCount_ == 4;
-    const int sStep = planar ? sBytes : 4 * sBytes;
-    std::array<const uint8_t*, 4> p{};
-    for (int c = 0; c < 4; ++c)
-        p[c] = planar ? planes[c] : planes[0] + c * sBytes;
-    uint8_t bit = 0x80;
-    for (int32_t i = 0; i < count; ++i, dest += dStep, bit = NextMaskBit(bit)) {
-        if (!(mask & bit))
-            continue;
+    ForEachColourPixel(planes, dest, count, mask, 4, sBytes, planeCount_ == 4, dStep,
+                       [&](const std::array<const uint8_t*, 4>& p, uint8_t* d) {
         const uint32_t k = ReadSample(p[3], sb, swap);
         for (int c = 0; c < 3; ++c) {
             const uint32_t x = ReadSample(p[c], sb, swap);
@@ -419,11 +391,9 @@ void TPixelConverter::RowCmyk(const uint8_t* const* planes, uint8_t* dest, int32
                 const uint32_t t = (x - x * k / 65535 + k) & 0xFFFF;
                 v = db == 8 ? ClampByte(255 - static_cast<long>(t * 255 / 65535)) : 65535 - t;
             }
-            WriteSample(dest + (bgr ? 2 - c : c) * dBytes, db, v);
+            WriteSample(d + (bgr ? 2 - c : c) * dBytes, db, v);
         }
-        for (int c = 0; c < 4; ++c)
-            p[c] += sStep;
-    }
+    });
 }
 
 void TPixelConverter::RowLabToRgb(const uint8_t* const* planes, uint8_t* dest, int32_t count, uint8_t mask) {
@@ -448,21 +418,12 @@ void TPixelConverter::RowLab(const uint8_t* const* planes, uint8_t* dest, int32_
     const int sBytes = sb / 8;
     const int dBytes = db / 8;
     const int dStep = ((DestOptions & coAlpha) ? 4 : 3) * dBytes;
-    const bool planar = planeCount_ != 1;
-    const int sStep = planar ? sBytes : 3 * sBytes;
-    std::array<const uint8_t*, 3> p{};
-    for (int c = 0; c < 3; ++c)
-        p[c] = planar ? planes[c] : planes[0] + c * sBytes;
     using real = long double;
-    uint8_t bit = 0x80;
-    for (int32_t i = 0; i < count; ++i, dest += dStep, bit = NextMaskBit(bit)) {
-        if (!(mask & bit))
-            continue;
+    ForEachColourPixel(planes, dest, count, mask, 3, sBytes, planeCount_ != 1, dStep,
+                       [&](const std::array<const uint8_t*, 4>& p, uint8_t* d) {
         const uint32_t ls = Rescale(ReadSample(p[0], sb, swap), sb, 8);
         const uint32_t as = Rescale(ReadSample(p[1], sb, swap), sb, 8);
         const uint32_t bs = Rescale(ReadSample(p[2], sb, swap), sb, 8);
-        for (int c = 0; c < 3; ++c)
-            p[c] += sStep;
         const real l = lByteRange ? real(ls) * 100 / 255 : real(ls);
         const real a = chromaOffset ? real(int(as) - 128) : real(static_cast<int8_t>(as));
         const real b = chromaOffset ? real(int(bs) - 128) : real(static_cast<int8_t>(bs));
@@ -490,9 +451,9 @@ void TPixelConverter::RowLab(const uint8_t* const* planes, uint8_t* dest, int32_
             uint32_t v = scaled <= 0 ? 0 : scaled >= 255 ? 255 : static_cast<uint32_t>(scaled);
             if (db == 16)
                 v = v * 65535 / 255;
-            WriteSample(dest + (bgr ? 2 - c : c) * dBytes, db, v);
+            WriteSample(d + (bgr ? 2 - c : c) * dBytes, db, v);
         }
-    }
+    });
 }
 
 // ---- Formats and palettes

@@ -115,6 +115,10 @@ private:
                  bool bgr);
     void RowLab(const uint8_t* const* planes, uint8_t* dest, int32_t count, uint8_t mask,
                 bool bgr);
+    // Stores a changed value and marks the routine for re-selection.
+    void SetProperty(uint8_t& field, uint8_t value);
+    void SetDepth(uint8_t& field, uint8_t value);
+    void SetSamples(uint8_t& field, uint8_t value);
     // How many source planes the chosen routine reads under planeCount_.
     int PlanesNeeded() const;
 

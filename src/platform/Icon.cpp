@@ -78,8 +78,8 @@ HICON CreateIconIndirect(const ICONINFO& info) {
     for (int y = 0; y < colour.Height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(icon->Image.scanLine(y));
         for (int x = 0; x < colour.Width(); ++x) {
-            const TColorValue c = colour.GetColor(x, y);
-            const bool transparent = (mask.GetColor(x, y) & 0xFFFFFF) != 0;
+            const uint32_t c = static_cast<uint32_t>(colour.GetColor(x, y));
+            const bool transparent = (static_cast<uint32_t>(mask.GetColor(x, y)) & 0xFFFFFF) != 0;
             row[x] = transparent ? 0 : (0xFF000000u | c);
         }
     }

@@ -34,7 +34,7 @@ uint32_t ColourAt(TBitmap& bitmap, int x, int y) {
     const uint8_t* row = bitmap.ScanLine(y);
     switch (bitmap.PixelFormat()) {
     case pf8bit:
-        return 0xFF000000u | bitmap.CanvasPixels()->ColorTable.at(row[x]);
+        return 0xFF000000u | static_cast<uint32_t>(bitmap.CanvasPixels()->ColorTable.at(row[x]));
     case pf24bit:
         return 0xFF000000u | (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
     case pf32bit:
@@ -96,7 +96,7 @@ TEST(GifReader, InterlacedRowsGoToTheirPasses) {
     for (int y = 0; y < 10; ++y)
         EXPECT_EQ(gif.ScanLine(y)[0], firstIndex[y]) << y;
     // The local table, not the global one.
-    EXPECT_EQ(gif.CanvasPixels()->ColorTable.at(1), 0x28323Cu);
+    EXPECT_EQ(static_cast<uint32_t>(gif.CanvasPixels()->ColorTable.at(1)), 0x28323Cu);
 }
 
 TEST(GifReader, HeaderReadsGiveTheSizesIdentifyReports) {
