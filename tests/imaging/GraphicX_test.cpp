@@ -337,3 +337,18 @@ TEST(HostileInput, HugeSizesAreRefusedBeforeDecoding) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GifReader, AssignCopiesTheInformationWithThePicture) {
+    TGIFGraphic source;
+    source.LoadFromFile(Fixture("gif/rose.gif"));
+    TPSDGraphic dest;
+    dest.Assign(&source);
+    EXPECT_EQ(dest.Info.Width, 70);
+    EXPECT_EQ(dest.Info.Compression, ctLZW);
+    EXPECT_EQ(dest.Width(), 70);
+    EXPECT_EQ(dest.ScanLine(45)[69], source.ScanLine(45)[69]);
+}
+
+}  // namespace
