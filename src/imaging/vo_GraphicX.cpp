@@ -1,6 +1,7 @@
 #include "imaging/vo_GraphicX.h"
 
 #include "imaging/vo_Decoders.h"
+#include "platform/SysUtils.h"
 
 #include <algorithm>
 #include <array>
@@ -101,14 +102,6 @@ HPALETTE ReadGifColorTable(TStream& stream, int sizeBits) {
     return CreatePalette(entries);
 }
 
-// The version digits must form a number; anything else is the conversion error.
-void CheckGifVersion(const uint8_t* version) {
-    if (!std::isdigit(version[0]) || !std::isdigit(version[1])) {
-        std::string text(reinterpret_cast<const char*>(version), 2);
-        throw EConvertError("'" + text + "' is not a valid integer value");
-    }
-}
-
 // ---- Photoshop
 
 constexpr int kPsdHeaderSize = 26;
@@ -191,7 +184,8 @@ bool TGIFGraphic::GetInfo(TStream& stream) {
     stream.ReadBuffer(signature, 6);
     if (!SignatureIs(signature, "GIF", true))
         return false;
-    CheckGifVersion(signature + 3);
+    // The version's digits must form a number; anything else is the conversion error.
+    StrToInt(std::string(reinterpret_cast<const char*>(signature + 3), 2));
     Info.ColorSpace = csIndexed;
     Info.SamplesPerPixel = 1;
     Info.BitsPerSample = 8;
