@@ -162,6 +162,16 @@ std::vector<uint8_t> WithoutSegments(const std::vector<uint8_t>& f, uint8_t whic
     return out;
 }
 
+// The file with its SOF0 marker replaced by another frame type.
+std::vector<uint8_t> WithSofType(std::vector<uint8_t> f, uint8_t type) {
+    for (size_t p = 2; p + 1 < f.size(); ++p)
+        if (f[p] == 0xFF && f[p + 1] == 0xC0) {
+            f[p + 1] = type;
+            break;
+        }
+    return f;
+}
+
 // A baseline file whose scan data meets a marker libjpeg does not know near its end.
 std::vector<uint8_t> WithUnknownMarker() {
     std::vector<uint8_t> f = Fixture("medium.jpg");
@@ -248,7 +258,7 @@ TEST(Jpeg, HeaderReadsAloneAndGivesTheScaledSize) {
     jpeg.LoadFromFile(kDir + "big_4000x3000.jpg");
     EXPECT_EQ(jpeg.Width(), 4000);
     EXPECT_EQ(jpeg.Height(), 3000);
-    EXPECT_EQ(jpeg.BitCount(), 24);
+    EXPECT_EQ(jpeg.BitCount(), 8);  // a plain grey picture, stored as a grey JPEG
     const struct {
         TJPEGScale scale;
         int w, h;
@@ -311,7 +321,7 @@ TEST(Jpeg, ErrorCodesTheCallersTest) {
         {"no SOI (not a JPEG file)", Garbage(5000, 1), jpegcode::NotJpeg},
         {"empty input", {}, 41},
         {"no quantisation table", WithoutSegments(good, 0xDB), 51},
-        {"no Huffman table", WithoutSegments(good, 0xC4), 49},
+        {"unsupported process (lossless SOF3)", WithSofType(good, 0xC3), 59},
         {"two SOI markers", Concat({0xFF, 0xD8}, good), 60},
     };
     for (const auto& c : cases) {
