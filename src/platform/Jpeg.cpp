@@ -452,10 +452,14 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
     warnings_ = 0;
     previewTaken_ = false;
 
+    // Read what the stream says it holds in one piece, then anything beyond.
     std::vector<uint8_t> bytes;
-    int64_t remaining = stream.Size() - stream.Position();
-    if (remaining > 0)
-        bytes.reserve(static_cast<size_t>(remaining));
+    const int64_t remaining = stream.Size() - stream.Position();
+    if (remaining > 0) {
+        bytes.resize(static_cast<size_t>(remaining));
+        const int64_t got = stream.Read(bytes.data(), remaining);
+        bytes.resize(static_cast<size_t>(std::max<int64_t>(got, 0)));
+    }
     std::vector<uint8_t> chunk(65536);
     for (;;) {
         int64_t got = stream.Read(chunk.data(), static_cast<int64_t>(chunk.size()));
