@@ -181,7 +181,7 @@ public:
     uint8_t ImageFormat() const { return imageFormat_; }
     const BITMAPINFOHEADER& InfoHeader() const { return infoHeader_; }
     const TPaletteRecord& PaletteRecord() const { return paletteRecord_; }
-    int RowBytes() const { return static_cast<int>(infoHeader_.biWidth ? pixels_->RowBytes() : 0); }
+    int RowBytes() const { return pixels_ ? static_cast<int>(pixels_->RowBytes()) : 0; }
     TCanvas& Canvas() { return canvas_; }
     TRgbToPaletteConverter* Converter() { return converter_.get(); }
     // The pixel memory (null when empty).
@@ -200,8 +200,16 @@ public:
     std::vector<std::unique_ptr<TDibGraphic>> Frames;
     int FrameInterval = 200;       // milliseconds between frames
 
+    // Pixel access routines of one format: value of pixel x of a row / store it.
+    using TPixelGetter = uint32_t (*)(const uint8_t* row, int x);
+    using TPixelSetter = void (*)(uint8_t* row, int x, uint32_t value);
+
 private:
+    void SyncResolution();
+
     BITMAPINFOHEADER infoHeader_;
+    TPixelGetter pixelGetter_ = nullptr;
+    TPixelSetter pixelSetter_ = nullptr;
     uint8_t imageFormat_ = 0;
     TPaletteRecord paletteRecord_;
     std::unique_ptr<TPixelBuffer> pixels_;

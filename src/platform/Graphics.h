@@ -205,7 +205,7 @@ enum TBitmapHandleType { bmDIB, bmDDB };
 // Indexed formats start with a default colour table: black and white (1 bit),
 // the 16 standard colours (4 bits), a 6x6x6 colour cube followed by 40 greys
 // (8 bits). Changing the pixel format or size keeps the picture (converted
-// colours; the top-left part on resizing; new areas white... zero bytes).
+// colours; the top-left part on resizing; new areas white).
 // SaveToStream writes a BMP file image; LoadFromStream reads one.
 class TBitmap : public TGraphic, public TCanvasTarget {
 public:
@@ -257,8 +257,8 @@ public:
     void LoadFromClipboardFormat(uint16_t format, HBITMAP data, HPALETTE palette) override;
     void SaveToClipboardFormat(uint16_t& format, HBITMAP& data, HPALETTE& palette) override;
 
-    // Releases the pixels; the bitmap is empty and keeps its pixel format.
-    void FreeImage();
+    // Kept for callers that release a cached file image; the pixels stay.
+    void FreeImage() {}
     void Dormant() {}
 
     // The pixels as a QImage for display (shares memory where Qt has the format).
@@ -274,6 +274,7 @@ private:
 
     TPixelFormat pixelFormat_ = pf24bit;
     std::shared_ptr<TPixelBuffer> pixels_;
+    std::vector<TColorValue> pendingTable_;  // a palette set while empty
     TCanvas canvas_;
 };
 

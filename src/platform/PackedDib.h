@@ -45,7 +45,7 @@ void WriteInfoHeader(uint8_t* dest, const BITMAPINFOHEADER& header);
 BITMAPINFOHEADER ReadInfoHeader(const uint8_t* src);
 
 // The invalid-bitmap message of the class library.
-extern const char* const SInvalidBitmap;  // "Bitmap image is not valid"
+extern const char* const SBitmapNotValid;  // "Bitmap image is not valid"
 
 class TPackedDib {
 public:

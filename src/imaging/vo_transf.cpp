@@ -1,0 +1,216 @@
+#include "imaging/vo_transf.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace lumvor {
+
+using namespace vo_transf;
+
+int32_t Clamp(int32_t value, int32_t low, int32_t high) {
+    if (value < low)
+        value = low;
+    if (value > high)
+        value = high;
+    return value;
+}
+
+bool HasAllBits(uint32_t value, uint32_t mask) { return (value & mask) == mask; }
+
+int32_t ReportProgress(void* sender, int32_t position, int32_t low, int32_t lastPercent,
+                       int32_t high, const TProgressEvent& onProgress) {
+    if (!onProgress)
+        return 0;
+    // A range of zero width is complete rather than a division by zero.
+    const int32_t percent =
+        high == low ? 100
+                    : Clamp(static_cast<int32_t>((int64_t(position) - low) * 100 / (int64_t(high) - low)),
+                            0, 100);
+    if ((percent & 0xFF) != lastPercent)
+        onProgress(sender, static_cast<uint8_t>(percent));
+    return percent;
+}
+
+namespace {
+
+// Formats a date-time value (days since 1899-12-30, fraction = time of day)
+// with the class library's pattern letters: y, m, d, h, n, s, z; "m" right
+// after an hour means minutes; quoted text is copied.
+std::string FormatPattern(const std::string& pattern, double value) {
+    using namespace std::chrono;
+    const double whole = std::floor(value);
+    const sys_days day = sys_days(year{1899} / December / 30) + days(static_cast<int64_t>(whole));
+    const year_month_day ymd(day);
+    int64_t ms = std::llround((value - whole) * 86400000.0);
+    if (ms >= 86400000)
+        ms = 86399999;
+    const int hour = int(ms / 3600000), minute = int(ms / 60000 % 60), second = int(ms / 1000 % 60),
+              milli = int(ms % 1000);
+    const int yearValue = int(ymd.year()), monthValue = int(unsigned(ymd.month())),
+              dayValue = int(unsigned(ymd.day()));
+
+    std::string out;
+    char buffer[16];
+    bool afterHour = false;
+    size_t i = 0;
+    auto run = [&](char c) {
+        size_t n = 0;
+        while (i + n < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + n])) == c)
+            ++n;
+        return n;
+    };
+    while (i < pattern.size()) {
+        const char raw = pattern[i];
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(raw)));
+        if (raw == '\'' || raw == '"') {
+            const size_t end = pattern.find(raw, i + 1);
+            out += pattern.substr(i + 1, (end == std::string::npos ? pattern.size() : end) - i - 1);
+            i = end == std::string::npos ? pattern.size() : end + 1;
+            continue;
+        }
+        size_t n = 0;
+        switch (c) {
+        case 'y':
+            n = run('y');
+            std::snprintf(buffer, sizeof buffer, n <= 2 ? "%02d" : "%04d",
+                          n <= 2 ? yearValue % 100 : yearValue);
+            afterHour = false;
+            break;
+        case 'm':
+            n = run('m');
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", afterHour ? minute : monthValue);
+            afterHour = false;
+            break;
+        case 'd':
+            n = run('d');
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", dayValue);
+            afterHour = false;
+            break;
+        case 'h':
+            n = run('h');
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", hour);
+            afterHour = true;
+            break;
+        case 'n':
+            n = run('n');
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", minute);
+            afterHour = false;
+            break;
+        case 's':
+            n = run('s');
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", second);
+            afterHour = false;
+            break;
+        case 'z':
+            n = run('z');
+            std::snprintf(buffer, sizeof buffer, n >= 3 ? "%03d" : "%d", milli);
+            afterHour = false;
+            break;
+        default:
+            out += raw;
+            ++i;
+            continue;
+        }
+        out += buffer;
+        i += n;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string FormatDateWith(const std::string& pattern, double date) {
+    return FormatPattern(pattern, date);
+}
+
+std::string FormatTimeWith(const std::string& pattern, double time) {
+    return FormatPattern(pattern, time);
+}
+
+void RaiseLzwNotSupported() { throw ERuvezevoError(SLzwNotSupported); }
+
+// ---------------------------------------------------------------------------
+
+void TImageTransform::Progress(int32_t position, int32_t low, int32_t high) {
+    LastPercent = ReportProgress(this, position, low, LastPercent, high, OnProgress);
+}
+
+void TImageTransform::Apply(TDibGraphic& image) {
+    TDibGraphic result;
+    ApplyOnDest(image, result);
+    image.Assign(&result);
+}
+
+void TImageTransform::ApplyOnDest(const TDibGraphic&, TDibGraphic&) {
+    std::string message = SMethodNotImplemented;
+    message.replace(message.find("%s"), 2, "\"ApplyOnDest\"");
+    message.replace(message.find("%s"), 2, ClassName());
+    throw ERuvezevoError(message);
+}
+
+void TNegativeTransform::ApplyOnDest(const TDibGraphic& source, TDibGraphic& dest) {
+    dest.Assign(&source);
+    Apply(dest);
+}
+
+namespace {
+
+// The palette inverted, the pixel indices kept.
+void InvertPalette(TDibGraphic& image) {
+    const TPixelBuffer* pixels = image.Pixels();
+    std::vector<uint8_t> saved(pixels->Bits(), pixels->Bits() + pixels->ByteCount());
+    TPaletteRecord palette;
+    palette.NumberOfEntries = image.PaletteRecord().NumberOfEntries;
+    for (int i = 0; i < palette.NumberOfEntries; ++i)
+        palette.Entries[size_t(i)] = ~image.PaletteRecord().Entries[size_t(i)] & 0xFFFFFF;
+    image.NewImage(image.GetWidth(), image.GetHeight(), image.ImageFormat(), &palette,
+                   static_cast<uint16_t>(image.GetXDpi()), static_cast<uint16_t>(image.GetYDpi()));
+    std::memcpy(image.Pixels()->Bits(), saved.data(), saved.size());
+}
+
+}  // namespace
+
+void TNegativeTransform::Apply(TDibGraphic& image) {
+    LastPercent = 255;
+    Progress(0, 0, 100);
+    if (!image.IsEmpty()) {
+        const int height = image.GetHeight();
+        switch (image.ImageFormat()) {
+        case ifBlackWhite:
+        case ifGray16:
+        case ifGray256:
+            // Complementing a byte inverts a 1-bit pixel, each 4-bit half
+            // (15 - v) and an 8-bit grey level (255 - v) alike; the padding at
+            // the end of the row is complemented too.
+            for (int y = 0; y < height; ++y) {
+                Progress(y, 0, height - 1);
+                uint8_t* row = image.ScanLine(y);
+                for (int i = 0; i < image.RowBytes(); ++i)
+                    row[i] = static_cast<uint8_t>(~row[i]);
+            }
+            break;
+        case ifColor16:
+        case ifColor256:
+            InvertPalette(image);
+            break;
+        case ifTrueColor: {
+            const int64_t bytes = int64_t(image.GetWidth()) * 3;
+            for (int y = 0; y < height; ++y) {
+                Progress(y, 0, height - 1);
+                uint8_t* row = image.ScanLine(y);
+                for (int64_t i = 0; i < bytes; ++i)
+                    row[i] = static_cast<uint8_t>(~row[i]);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    Progress(100, 0, 100);
+}
+
+}  // namespace lumvor
