@@ -218,7 +218,14 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"baseline_420.jpg", jpBestSpeed, jsQuarter, "baseline_420.fast.s4.pnm"},
         DecodeCase{"baseline_420.jpg", jpBestSpeed, jsEighth, "baseline_420.fast.s8.pnm"},
         DecodeCase{"baseline_420.jpg", jpBestSpeed, jsSixteenth, "baseline_420.fast.s8.pnm"},
-        DecodeCase{"progressive.jpg", jpBestSpeed, jsHalf, "progressive.fast.s2.pnm"}));
+        DecodeCase{"progressive.jpg", jpBestSpeed, jsHalf, "progressive.fast.s2.pnm"}),
+    [](const ::testing::TestParamInfo<DecodeCase>& info) {
+        std::string name = info.param.file;
+        name = name.substr(0, name.find('.'));
+        name += info.param.performance == jpBestSpeed ? "_fast" : "_islow";
+        name += "_scale" + std::to_string(static_cast<int>(info.param.scale));
+        return name;
+    });
 
 TEST(Jpeg, GreyFilesDecodeToEightBitsWithAGreyRamp) {
     TJPEGImage jpeg;
