@@ -151,8 +151,6 @@ void InitErrorManager(ErrorManager& err) {
 // warning, and decodes what it has.
 struct MemorySource {
     jpeg_source_mgr pub;
-    const JOCTET* data;
-    size_t size;
 };
 
 const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
@@ -215,6 +213,8 @@ extern "C" void DestTerm(j_compress_ptr info) {
         ERREXIT(info, JERR_FILE_WRITE);
 }
 
+constexpr long kMaxLibraryMemory = 1L << 30;
+
 // One decode: the libjpeg object, its error manager and its source.
 struct DecodeSession {
     jpeg_decompress_struct info;
@@ -239,6 +239,10 @@ bool BeginDecode(DecodeSession* s, const uint8_t* data, size_t size, bool keepCo
         return false;
     jpeg_create_decompress(&s->info);
     s->created = true;
+    // Caps what a hostile header can make libjpeg allocate (a progressive
+    // file keeps the coefficients of the whole picture); beyond it libjpeg
+    // fails with "Backing store not supported".
+    s->info.mem->max_memory_to_use = kMaxLibraryMemory;
     s->src.pub.init_source = SourceInit;
     s->src.pub.fill_input_buffer = SourceFill;
     s->src.pub.skip_input_data = SourceSkip;
@@ -246,8 +250,6 @@ bool BeginDecode(DecodeSession* s, const uint8_t* data, size_t size, bool keepCo
     s->src.pub.term_source = SourceTerm;
     s->src.pub.next_input_byte = data;
     s->src.pub.bytes_in_buffer = size;
-    s->src.data = data;
-    s->src.size = size;
     s->info.src = &s->src.pub;
     if (size == 0)
         ERREXIT(&s->info, JERR_INPUT_EMPTY);
@@ -360,38 +362,29 @@ bool FinishEncode(EncodeSession* s) {
     return true;
 }
 
-// Owners that destroy the libjpeg objects whichever way the C++ code leaves.
-class Decoder {
+void Destroy(DecodeSession& s) { jpeg_destroy_decompress(&s.info); }
+void Destroy(EncodeSession& s) { jpeg_destroy_compress(&s.info); }
+
+// Owner of one session: zeroed at the start, the libjpeg object destroyed
+// whichever way the C++ code leaves.
+template <typename Session>
+class SessionOwner {
 public:
-    Decoder() { std::memset(&s_, 0, sizeof s_); }
-    ~Decoder() {
+    SessionOwner() { std::memset(&s_, 0, sizeof s_); }
+    ~SessionOwner() {
         if (s_.created)
-            jpeg_destroy_decompress(&s_.info);
+            Destroy(s_);
     }
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-    DecodeSession* operator->() { return &s_; }
-    DecodeSession* get() { return &s_; }
+    SessionOwner(const SessionOwner&) = delete;
+    SessionOwner& operator=(const SessionOwner&) = delete;
+    Session* operator->() { return &s_; }
+    Session* get() { return &s_; }
 
 private:
-    DecodeSession s_;
+    Session s_;
 };
-
-class Encoder {
-public:
-    Encoder() { std::memset(&s_, 0, sizeof s_); }
-    ~Encoder() {
-        if (s_.created)
-            jpeg_destroy_compress(&s_.info);
-    }
-    Encoder(const Encoder&) = delete;
-    Encoder& operator=(const Encoder&) = delete;
-    EncodeSession* operator->() { return &s_; }
-    EncodeSession* get() { return &s_; }
-
-private:
-    EncodeSession s_;
-};
+using Decoder = SessionOwner<DecodeSession>;
+using Encoder = SessionOwner<EncodeSession>;
 
 // ---------------------------------------------------------------------------
 
@@ -576,6 +569,12 @@ void TJPEGImage::Decode(TBitmap& bitmap, int scaleLog2, TCanvas* canvas, const T
     const bool quantize = !cmyk && !grey && pixelFormat_ == jf8Bit;
     const bool fast = performance_ == jpBestSpeed;
 
+    // Check the output size before libjpeg or the bitmap allocates anything.
+    const int64_t outWidth = ScaledSide(static_cast<int>(info.image_width), scaleLog2);
+    const int64_t outHeight = ScaledSide(static_cast<int>(info.image_height), scaleLog2);
+    if (!PictureSizeAllowed(outWidth, outHeight))
+        Fail(JERR_IMAGE_TOO_BIG, "JPEG image too large to decode (" + std::to_string(outWidth) +
+                                     " x " + std::to_string(outHeight) + " pixels)");
     info.scale_num = 1;
     info.scale_denom = 1u << scaleLog2;
     info.dct_method = fast ? JDCT_IFAST : JDCT_ISLOW;

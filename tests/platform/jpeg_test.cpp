@@ -172,6 +172,19 @@ std::vector<uint8_t> WithSofType(std::vector<uint8_t> f, uint8_t type) {
     return f;
 }
 
+// The file with the size in its frame header replaced.
+std::vector<uint8_t> WithSize(std::vector<uint8_t> f, int width, int height) {
+    for (size_t p = 2; p + 9 < f.size(); ++p)
+        if (f[p] == 0xFF && (f[p + 1] == 0xC0 || f[p + 1] == 0xC2)) {
+            f[p + 5] = static_cast<uint8_t>(height >> 8);
+            f[p + 6] = static_cast<uint8_t>(height);
+            f[p + 7] = static_cast<uint8_t>(width >> 8);
+            f[p + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    return f;
+}
+
 // A baseline file whose scan data meets a marker libjpeg does not know near its end.
 std::vector<uint8_t> WithUnknownMarker() {
     std::vector<uint8_t> f = Fixture("medium.jpg");
@@ -330,6 +343,7 @@ TEST(Jpeg, ErrorCodesTheCallersTest) {
         {"no quantisation table", WithoutSegments(good, 0xDB), 51},
         {"unsupported process (lossless SOF3)", WithSofType(good, 0xC3), 59},
         {"two SOI markers", Concat({0xFF, 0xD8}, good), 60},
+        {"picture too large to hold", WithSize(good, 60000, 60000), 40},
     };
     for (const auto& c : cases) {
         TJPEGImage jpeg;
@@ -346,6 +360,15 @@ TEST(Jpeg, ErrorCodesTheCallersTest) {
         jpeg.LoadFromFile(kDir + "baseline_420.jpg");
         EXPECT_EQ(jpeg.LastJpegError(), 0) << c.what;
     }
+    // A progressive picture keeps the coefficients of the whole picture even
+    // when reduced; beyond libjpeg's memory cap it fails ("Backing store not
+    // supported") instead of allocating gigabytes.
+    TJPEGImage huge;
+    huge.SetScale(jsEighth);
+    LoadBytes(huge, WithSize(Fixture("progressive.jpg"), 65000, 65000));
+    TBitmap bmp;
+    EXPECT_THROW(huge.DecodeInto(bmp), EJPEG);
+    EXPECT_EQ(huge.LastJpegError(), 48);
 }
 
 TEST(Jpeg, CodeTableMapsLibraryCodesOntoTheOlderNumbering) {
