@@ -1,6 +1,8 @@
 #include "imaging/vo_DIB.h"
 
 #include "platform/Clipbrd.h"
+#include "platform/Forms.h"
+#include "platform/SysUtils.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -36,11 +38,10 @@ std::string FormatStr(const char* pattern, const std::string& a) {
     return result;
 }
 
-// Banker's rounding, as the program's Round does.
-int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+int64_t RoundHalfEven(double value) { return Round(value); }
 
 constexpr TColorValue Entry(uint32_t b0, uint32_t b1, uint32_t b2) {
-    return b0 | (b1 << 8) | (b2 << 16);
+    return TColorValue{b0 | (b1 << 8) | (b2 << 16)};
 }
 
 // The 16-colour table; the bytes as stored (byte 0 is blue).
@@ -104,7 +105,7 @@ std::array<TPaletteRecord, 5> BuildDefaultPalettes() {
     c.Entries[32 + 2 * 24 + 5] = Entry(0xDF, 0xB6, 0xEB);
     c.Entries[32 + 2 * 24 + 16] = Entry(0xB6, 0xDF, 0xB6);
     for (int i = 248; i < 256; ++i)
-        c.Entries[i] = 0;
+        c.Entries[i] = TColorValue{0};
     return p;
 }
 
@@ -190,12 +191,14 @@ TRgbToPaletteConverter::TRgbToPaletteConverter(const TPaletteRecord* palette) : 
 void TRgbToPaletteConverter::ClearCache() { cache_.fill(Slot{}); }
 
 int16_t TRgbToPaletteConverter::Lookup(TColorValue colour) {
-    Slot& slot = cache_[colour % cache_.size()];
+    Slot& slot = cache_[RawColor(colour) % cache_.size()];
     if (slot.Index >= 0 && slot.Colour == colour)
         return slot.Index;
     const int count = Palette ? std::min<int>(Palette->NumberOfEntries, 256) : 0;
     const int16_t index =
-        static_cast<int16_t>(count > 0 ? NearestColorIndex(Palette->Entries.data(), count, colour) : 0);
+        static_cast<int16_t>(count > 0 ? NearestColorIndex(reinterpret_cast<const uint32_t*>(Palette->Entries.data()),
+                                                 count, RawColor(colour))
+                  : 0);
     slot.Colour = colour;
     slot.Index = index;
     return index;
@@ -206,14 +209,7 @@ int16_t TRgbToPaletteConverter::Lookup(TColorValue colour) {
 
 TDibGraphic::TDibGraphic() : canvas_(this), frameTimer_(std::make_unique<QTimer>()) {
     frameTimer_->setSingleShot(false);
-    QObject::connect(frameTimer_.get(), &QTimer::timeout, [this] {
-        try {
-            FrameStep();
-        } catch (const std::exception& e) {
-            // PENDING: hand the exception to the application's exception guard (Forms)
-            qWarning("%s", e.what());
-        }
-    });
+    QObject::connect(frameTimer_.get(), &QTimer::timeout, Guard([this] { FrameStep(); }));
 }
 
 TDibGraphic::~TDibGraphic() {
@@ -270,7 +266,7 @@ void TDibGraphic::NewImage(int width, int height, uint8_t format, const TPalette
         paletteRecord_.Version = 0x300;
         if (format != ifTrueColor) {
             for (int i = 0; i < record.NumberOfEntries; ++i)
-                pixels->ColorTable[size_t(i)] = record.Entries[size_t(i)];
+                pixels->ColorTable[size_t(i)] = RawColor(record.Entries[size_t(i)]);
             converter_ = std::make_unique<TRgbToPaletteConverter>(&paletteRecord_);
         }
         pixels_ = std::move(pixels);
@@ -311,18 +307,18 @@ const uint8_t* TDibGraphic::ScanLine(int row) const {
 
 TColorValue TDibGraphic::GetPixel(int x, int y) const {
     if (!pixels_ || x < 0 || y < 0 || x >= pixels_->Width() || y >= pixels_->Height())
-        return 0;
+        return TColorValue{0};
     const uint32_t value = pixelGetter_(pixels_->ScanLine(y), x);
     if (imageFormat_ == ifTrueColor)
-        return value;
-    return paletteRecord_.Entries[value & 0xFF] & 0xFFFFFF;
+        return TColorValue{value};
+    return TColorValue{RawColor(paletteRecord_.Entries[value & 0xFF]) & 0xFFFFFF};
 }
 
 void TDibGraphic::SetPixel(int x, int y, TColorValue colour) {
     if (!pixels_ || x < 0 || y < 0 || x >= pixels_->Width() || y >= pixels_->Height())
         return;
     if (imageFormat_ == ifTrueColor)
-        pixelSetter_(pixels_->ScanLine(y), x, colour);
+        pixelSetter_(pixels_->ScanLine(y), x, RawColor(colour));
     else
         pixelSetter_(pixels_->ScanLine(y), x, static_cast<uint32_t>(converter_->Lookup(colour)));
 }
@@ -375,7 +371,7 @@ HPALETTE TDibGraphic::DIBPalette() {
         // Entries as stored: the palette's red field receives the blue byte.
         std::vector<PALETTEENTRY> entries(paletteRecord_.NumberOfEntries);
         for (size_t i = 0; i < entries.size(); ++i) {
-            const TColorValue v = paletteRecord_.Entries[i];
+            const uint32_t v = RawColor(paletteRecord_.Entries[i]);
             entries[i] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
                           static_cast<uint8_t>(v >> 16), 0};
         }
@@ -397,7 +393,7 @@ void TDibGraphic::ImportPalette(const HPALETTE& palette) {
     // Keep the pixels' colour table, the converter and the palette object in step.
     if (pixels_ && pixels_->Indexed()) {
         for (size_t i = 0; i < pixels_->ColorTable.size(); ++i)
-            pixels_->ColorTable[i] = i < count ? paletteRecord_.Entries[i] : 0;
+            pixels_->ColorTable[i] = i < count ? RawColor(paletteRecord_.Entries[i]) : 0;
     }
     if (converter_)
         converter_->ClearCache();
@@ -422,7 +418,8 @@ void TDibGraphic::ImportBitmapHandle(const HBITMAP& handle) {
     const TPaletteRecord* paletteArg = nullptr;
     if (source.Indexed() && !source.ColorTable.empty()) {
         palette.NumberOfEntries = static_cast<uint16_t>(std::min<size_t>(source.ColorTable.size(), 256));
-        std::copy_n(source.ColorTable.begin(), palette.NumberOfEntries, palette.Entries.begin());
+        for (int i = 0; i < palette.NumberOfEntries; ++i)
+            palette.Entries[size_t(i)] = TColorValue{source.ColorTable[size_t(i)] & 0xFFFFFF};
         paletteArg = &palette;
     }
     auto dpiOf = [](int32_t pelsPerMeter) -> uint16_t {
@@ -461,7 +458,7 @@ void TDibGraphic::ImportNewBitmap(TBitmap& bitmap) {
     const TPixelBuffer* source = bitmap.Handle().get();
     for (int y = 0; y < source->Height(); ++y)
         for (int x = 0; x < source->Width(); ++x)
-            SetPixel(x, y, source->GetColor(x, y));
+            SetPixel(x, y, TColorValue{source->GetColor(x, y)});
 }
 
 TPackedDib TDibGraphic::ExportDIB() const {
@@ -542,8 +539,8 @@ void TDibGraphic::Draw(TCanvas& canvas, const TRect& rect) const {
                      imageFormat_ != ifTrueColor);
 }
 
-int TDibGraphic::CanvasColorIndex(TColorValue colour) {
-    return converter_ ? converter_->Lookup(colour) : 0;
+int TDibGraphic::CanvasColorIndex(uint32_t colour) {
+    return converter_ ? converter_->Lookup(TColorValue{colour}) : 0;
 }
 
 void TDibGraphic::LoadFromClipboardFormat(uint16_t format, HBITMAP data, HPALETTE) {
@@ -606,8 +603,7 @@ void TDibGraphic::SetCurrentFrame(int frame) {
         throw ERuvezevoError(FormatInt(SFrameDoesNotExist, frame));
     Assign(Frames[size_t(frame - 1)].get());
     Changed();
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    Application.ProcessMessages();
     currentFrame_ = frame;
 }
 

@@ -7,6 +7,7 @@
 // Failures raise ERuvezevoError with a message text.
 #pragma once
 
+#include "platform/Colors.h"
 #include "platform/Graphics.h"
 #include "platform/PackedDib.h"
 #include "platform/PixelBuffer.h"
@@ -72,9 +73,11 @@ int64_t RowBytes(int64_t width, int bits);
 int PaletteRecordSize(int count);
 // a in bits 0-7, b in 8-15, c in 16-23.
 constexpr TColorValue MakeColorRef(uint8_t a, uint8_t b, uint8_t c) {
-    return static_cast<TColorValue>(a) | (static_cast<TColorValue>(b) << 8) |
-           (static_cast<TColorValue>(c) << 16);
+    return TColorValue{static_cast<uint32_t>(a) | (static_cast<uint32_t>(b) << 8) |
+                       (static_cast<uint32_t>(c) << 16)};
 }
+// The raw 32-bit integer of a colour value.
+constexpr uint32_t RawColor(TColorValue colour) { return static_cast<uint32_t>(colour); }
 // Exchanges bytes 0 and 2 of each whole 3-byte group of the buffer.
 void SwapRedBlue(uint8_t* buffer, int64_t byteCount);
 // The default palette of a format code 0..4 (built once); null for any other code.
@@ -93,7 +96,7 @@ public:
 
 private:
     struct Slot {
-        TColorValue Colour = 0;
+        TColorValue Colour{};
         int16_t Index = -1;
     };
     std::array<Slot, 1020> cache_;
@@ -192,7 +195,7 @@ public:
 
     // TCanvasTarget
     TPixelBuffer* CanvasPixels() override { return pixels_.get(); }
-    int CanvasColorIndex(TColorValue colour) override;
+    int CanvasColorIndex(uint32_t colour) override;
     void CanvasChanged() override {}
 
     int ImageIndex = 1;            // 1-based image of a multi-image stream to read

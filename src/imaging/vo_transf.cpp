@@ -1,6 +1,5 @@
 #include "imaging/vo_transf.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,100 +33,14 @@ int32_t ReportProgress(void* sender, int32_t position, int32_t low, int32_t last
     return percent;
 }
 
-namespace {
-
-// Formats a date-time value (days since 1899-12-30, fraction = time of day)
-// with the class library's pattern letters: y, m, d, h, n, s, z; "m" right
-// after an hour means minutes; quoted text is copied.
-std::string FormatPattern(const std::string& pattern, double value) {
-    using namespace std::chrono;
-    const double whole = std::floor(value);
-    const sys_days day = sys_days(year{1899} / December / 30) + days(static_cast<int64_t>(whole));
-    const year_month_day ymd(day);
-    int64_t ms = std::llround((value - whole) * 86400000.0);
-    if (ms >= 86400000)
-        ms = 86399999;
-    const int hour = int(ms / 3600000), minute = int(ms / 60000 % 60), second = int(ms / 1000 % 60),
-              milli = int(ms % 1000);
-    const int yearValue = int(ymd.year()), monthValue = int(unsigned(ymd.month())),
-              dayValue = int(unsigned(ymd.day()));
-
-    std::string out;
-    char buffer[16];
-    bool afterHour = false;
-    size_t i = 0;
-    auto run = [&](char c) {
-        size_t n = 0;
-        while (i + n < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + n])) == c)
-            ++n;
-        return n;
-    };
-    while (i < pattern.size()) {
-        const char raw = pattern[i];
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(raw)));
-        if (raw == '\'' || raw == '"') {
-            const size_t end = pattern.find(raw, i + 1);
-            out += pattern.substr(i + 1, (end == std::string::npos ? pattern.size() : end) - i - 1);
-            i = end == std::string::npos ? pattern.size() : end + 1;
-            continue;
-        }
-        size_t n = 0;
-        switch (c) {
-        case 'y':
-            n = run('y');
-            std::snprintf(buffer, sizeof buffer, n <= 2 ? "%02d" : "%04d",
-                          n <= 2 ? yearValue % 100 : yearValue);
-            afterHour = false;
-            break;
-        case 'm':
-            n = run('m');
-            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", afterHour ? minute : monthValue);
-            afterHour = false;
-            break;
-        case 'd':
-            n = run('d');
-            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", dayValue);
-            afterHour = false;
-            break;
-        case 'h':
-            n = run('h');
-            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", hour);
-            afterHour = true;
-            break;
-        case 'n':
-            n = run('n');
-            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", minute);
-            afterHour = false;
-            break;
-        case 's':
-            n = run('s');
-            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", second);
-            afterHour = false;
-            break;
-        case 'z':
-            n = run('z');
-            std::snprintf(buffer, sizeof buffer, n >= 3 ? "%03d" : "%d", milli);
-            afterHour = false;
-            break;
-        default:
-            out += raw;
-            ++i;
-            continue;
-        }
-        out += buffer;
-        i += n;
-    }
-    return out;
+// The class library formats a date with its short-date pattern and a time with
+// its long-time pattern; both come down to formatting with the given pattern.
+std::string FormatDateWith(const std::string& pattern, TDateTime date) {
+    return FormatDateTime(pattern, date);
 }
 
-}  // namespace
-
-std::string FormatDateWith(const std::string& pattern, double date) {
-    return FormatPattern(pattern, date);
-}
-
-std::string FormatTimeWith(const std::string& pattern, double time) {
-    return FormatPattern(pattern, time);
+std::string FormatTimeWith(const std::string& pattern, TDateTime time) {
+    return FormatDateTime(pattern, time);
 }
 
 void RaiseLzwNotSupported() { throw ERuvezevoError(SLzwNotSupported); }
@@ -165,7 +78,7 @@ void InvertPalette(TDibGraphic& image) {
     TPaletteRecord palette;
     palette.NumberOfEntries = image.PaletteRecord().NumberOfEntries;
     for (int i = 0; i < palette.NumberOfEntries; ++i)
-        palette.Entries[size_t(i)] = ~image.PaletteRecord().Entries[size_t(i)] & 0xFFFFFF;
+        palette.Entries[size_t(i)] = TColorValue{~RawColor(image.PaletteRecord().Entries[size_t(i)]) & 0xFFFFFF};
     image.NewImage(image.GetWidth(), image.GetHeight(), image.ImageFormat(), &palette,
                    static_cast<uint16_t>(image.GetXDpi()), static_cast<uint16_t>(image.GetYDpi()));
     std::memcpy(image.Pixels()->Bits(), saved.data(), saved.size());

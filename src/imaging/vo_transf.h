@@ -6,6 +6,7 @@
 #pragma once
 
 #include "imaging/vo_DIB.h"
+#include "platform/SysUtils.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,11 +31,10 @@ bool HasAllBits(uint32_t value, uint32_t mask);
 // of zero width counts as complete (100).
 int32_t ReportProgress(void* sender, int32_t position, int32_t low, int32_t lastPercent,
                        int32_t high, const TProgressEvent& onProgress);
-// A date (days since 1899-12-30) as text in the pattern (yyyy, yy, mm, m, dd, d;
-// other characters and quoted text are kept).
-std::string FormatDateWith(const std::string& pattern, double date);
-// A time (fraction of a day) as text in the pattern (hh, h, nn, n, ss, s, zzz).
-std::string FormatTimeWith(const std::string& pattern, double time);
+// A date as text in the pattern (the pattern letters of FormatDateTime).
+std::string FormatDateWith(const std::string& pattern, TDateTime date);
+// A time as text in the pattern (the pattern letters of FormatDateTime).
+std::string FormatTimeWith(const std::string& pattern, TDateTime time);
 // Raises ERuvezevoError "LZW not supported".
 [[noreturn]] void RaiseLzwNotSupported();
 

@@ -77,8 +77,13 @@ void TFont::SetHeight(int height) {
 namespace {
 
 QColor ToQColor(TColor colour) {
-    return QColor(ColorRed(colour), ColorGreen(colour), ColorBlue(colour));
+    colour = ColorToRGB(colour);
+    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
 }
+
+// A TColor as a raw colour value (blue in the low byte) and back.
+uint32_t RawColorValue(TColor colour) { return static_cast<uint32_t>(ToColorValue(ColorToRGB(colour))); }
+TColor FromRawColorValue(uint32_t value) { return ToTColor(TColorValue{value & 0xFFFFFF}); }
 
 QFont ToQFont(const TFont& font) {
     QFont f(QString::fromStdString(font.Name));
@@ -305,14 +310,14 @@ TColor TCanvas::GetPixel(int x, int y) const {
     const TPixelBuffer* px = Pixels();
     if (!px || px->Empty() || x < 0 || y < 0 || x >= px->Width() || y >= px->Height())
         return static_cast<TColor>(-1);
-    return ColorValueToColor(px->GetColor(x, y));
+    return FromRawColorValue(px->GetColor(x, y));
 }
 
 void TCanvas::SetPixel(int x, int y, TColor colour) {
     TPixelBuffer* px = Pixels();
     if (!px || px->Empty() || x < 0 || y < 0 || x >= px->Width() || y >= px->Height())
         return;
-    const TColorValue value = ColorToColorValue(colour);
+    const uint32_t value = RawColorValue(colour);
     if (px->Indexed())
         px->SetIndex(x, y, static_cast<uint32_t>(target_->CanvasColorIndex(value)));
     else
@@ -348,9 +353,9 @@ TPixelFormat DepthPixelFormat(int depth) {
     }
 }
 
-std::vector<TColorValue> DefaultBitmapColorTable(int bits) {
+std::vector<uint32_t> DefaultBitmapColorTable(int bits) {
     auto rgb = [](uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; };
-    std::vector<TColorValue> table;
+    std::vector<uint32_t> table;
     if (bits == 1) {
         table = {0, 0xFFFFFF};
     } else if (bits == 4) {
@@ -372,7 +377,7 @@ std::vector<TColorValue> DefaultBitmapColorTable(int bits) {
 }
 
 TPixelBuffer ConvertPixels(const TPixelBuffer& source, int depth,
-                           const std::vector<TColorValue>& table) {
+                           const std::vector<uint32_t>& table) {
     TPixelBuffer out(source.Width(), source.Height(), depth);
     out.XPelsPerMeter = source.XPelsPerMeter;
     out.YPelsPerMeter = source.YPelsPerMeter;
@@ -380,10 +385,10 @@ TPixelBuffer ConvertPixels(const TPixelBuffer& source, int depth,
         std::copy_n(table.begin(), std::min(table.size(), out.ColorTable.size()),
                     out.ColorTable.begin());
     }
-    std::unordered_map<TColorValue, int> memo;
+    std::unordered_map<uint32_t, int> memo;
     for (int y = 0; y < source.Height(); ++y) {
         for (int x = 0; x < source.Width(); ++x) {
-            const TColorValue colour = source.GetColor(x, y);
+            const uint32_t colour = source.GetColor(x, y);
             if (!out.Indexed()) {
                 out.SetColor(x, y, colour);
                 continue;
@@ -438,7 +443,7 @@ void TBitmap::Rebuild(int width, int height, TPixelFormat format) {
     auto fresh = std::make_shared<TPixelBuffer>(width, height, depth);
     const std::shared_ptr<TPixelBuffer> old = pixels_;
     if (fresh->Indexed()) {
-        std::vector<TColorValue> table;
+        std::vector<uint32_t> table;
         if (old && old->Depth() == depth)
             table = old->ColorTable;
         else if (!pendingTable_.empty())
@@ -477,20 +482,13 @@ void TBitmap::Rebuild(int width, int height, TPixelFormat format) {
                     fresh->SetIndex(x, y, old->GetIndex(x, y));
             }
         } else {
-            std::unordered_map<TColorValue, int> memo;
+            const TPixelBuffer converted = ConvertPixels(*old, depth, fresh->ColorTable);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    const TColorValue c = old->GetColor(x, y);
-                    if (!fresh->Indexed()) {
-                        fresh->SetColor(x, y, c);
-                        continue;
-                    }
-                    auto it = memo.find(c);
-                    if (it == memo.end())
-                        it = memo.emplace(c, NearestColorIndex(fresh->ColorTable.data(),
-                                                               int(fresh->ColorTable.size()), c))
-                                 .first;
-                    fresh->SetIndex(x, y, uint32_t(it->second));
+                    if (fresh->Indexed())
+                        fresh->SetIndex(x, y, converted.GetIndex(x, y));
+                    else
+                        fresh->SetColor(x, y, converted.GetColor(x, y));
                 }
         }
     }
@@ -521,7 +519,7 @@ HPALETTE TBitmap::GetPalette() const {
 void TBitmap::SetPalette(HPALETTE palette) {
     if (!palette)
         return;
-    std::vector<TColorValue> table = ColorTableFromPalette(palette);
+    std::vector<uint32_t> table = ColorTableFromPalette(palette);
     if (pixels_ && pixels_->Indexed()) {
         std::fill(pixels_->ColorTable.begin(), pixels_->ColorTable.end(), 0);
         std::copy_n(table.begin(), std::min(table.size(), pixels_->ColorTable.size()),
@@ -611,7 +609,7 @@ void TBitmap::SaveToClipboardFormat(uint16_t& format, HBITMAP& data, HPALETTE& p
     palette = GetPalette();
 }
 
-int TBitmap::CanvasColorIndex(TColorValue colour) {
+int TBitmap::CanvasColorIndex(uint32_t colour) {
     if (!pixels_)
         return 0;
     return NearestColorIndex(pixels_->ColorTable.data(), int(pixels_->ColorTable.size()), colour);

@@ -140,7 +140,7 @@ public:
     // The pixels to paint on, or null while there are none.
     virtual TPixelBuffer* CanvasPixels() = 0;
     // Palette index for a colour value (indexed pixels only).
-    virtual int CanvasColorIndex(TColorValue colour) = 0;
+    virtual int CanvasColorIndex(uint32_t colour) = 0;
     // Called after every painting operation.
     virtual void CanvasChanged() {}
 };
@@ -266,7 +266,7 @@ public:
 
     // TCanvasTarget
     TPixelBuffer* CanvasPixels() override { return pixels_.get(); }
-    int CanvasColorIndex(TColorValue colour) override;
+    int CanvasColorIndex(uint32_t colour) override;
     void CanvasChanged() override { Changed(); }
 
 private:
@@ -274,7 +274,7 @@ private:
 
     TPixelFormat pixelFormat_ = pf24bit;
     std::shared_ptr<TPixelBuffer> pixels_;
-    std::vector<TColorValue> pendingTable_;  // a palette set while empty
+    std::vector<uint32_t> pendingTable_;  // a palette set while empty
     TCanvas canvas_;
 };
 
@@ -282,10 +282,10 @@ private:
 int PixelFormatDepth(TPixelFormat format);
 TPixelFormat DepthPixelFormat(int depth);
 // The default colour table of a new indexed bitmap of `bits` bits.
-std::vector<TColorValue> DefaultBitmapColorTable(int bits);
+std::vector<uint32_t> DefaultBitmapColorTable(int bits);
 // Copies pixels into a buffer of another depth (colours mapped to the nearest
 // entry of `table` for indexed targets).
 TPixelBuffer ConvertPixels(const TPixelBuffer& source, int depth,
-                           const std::vector<TColorValue>& table);
+                           const std::vector<uint32_t>& table);
 
 }  // namespace lumvor

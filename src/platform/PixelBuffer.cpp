@@ -103,7 +103,7 @@ inline uint8_t Expand6(uint32_t v) { return static_cast<uint8_t>((v << 2) | (v >
 
 }  // namespace
 
-TColorValue TPixelBuffer::GetColor(int x, int y) const {
+uint32_t TPixelBuffer::GetColor(int x, int y) const {
     const uint8_t* row = ScanLine(y);
     switch (depth_) {
     case 1:
@@ -131,7 +131,7 @@ TColorValue TPixelBuffer::GetColor(int x, int y) const {
     }
 }
 
-void TPixelBuffer::SetColor(int x, int y, TColorValue colour) {
+void TPixelBuffer::SetColor(int x, int y, uint32_t colour) {
     uint8_t* row = ScanLine(y);
     const uint32_t b = colour & 0xFF, g = (colour >> 8) & 0xFF, r = (colour >> 16) & 0xFF;
     switch (depth_) {
@@ -164,7 +164,7 @@ void TPixelBuffer::SetColor(int x, int y, TColorValue colour) {
 
 namespace {
 
-QList<QRgb> QtColorTable(const std::vector<TColorValue>& table, size_t size) {
+QList<QRgb> QtColorTable(const std::vector<uint32_t>& table, size_t size) {
     QList<QRgb> result(static_cast<qsizetype>(size), qRgb(0, 0, 0));
     for (size_t i = 0; i < size && i < table.size(); ++i)
         result[static_cast<qsizetype>(i)] = 0xFF000000u | (table[i] & 0xFFFFFF);
@@ -228,12 +228,12 @@ QImage TPixelBuffer::ToRgbImage(int x0, int y0, int w, int h) const {
     return image;
 }
 
-int NearestColorIndex(const TColorValue* entries, int count, TColorValue colour) {
+int NearestColorIndex(const uint32_t* entries, int count, uint32_t colour) {
     const int b = colour & 0xFF, g = (colour >> 8) & 0xFF, r = (colour >> 16) & 0xFF;
     int best = 0;
     int bestDistance = 1 << 30;
     for (int i = 0; i < count; ++i) {
-        const TColorValue e = entries[i];
+        const uint32_t e = entries[i];
         const int d0 = int(e & 0xFF) - b, d1 = int((e >> 8) & 0xFF) - g,
                   d2 = int((e >> 16) & 0xFF) - r;
         const int distance = d0 * d0 + d1 * d1 + d2 * d2;
@@ -283,17 +283,17 @@ HPALETTE CreatePalette(const std::vector<PALETTEENTRY>& entries) {
     return palette;
 }
 
-HPALETTE PaletteFromColorTable(const std::vector<TColorValue>& table) {
+HPALETTE PaletteFromColorTable(const std::vector<uint32_t>& table) {
     std::vector<PALETTEENTRY> entries;
     entries.reserve(table.size());
-    for (TColorValue v : table)
+    for (uint32_t v : table)
         entries.push_back({static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
                            static_cast<uint8_t>(v), 0});
     return CreatePalette(entries);
 }
 
-std::vector<TColorValue> ColorTableFromPalette(const HPALETTE& palette) {
-    std::vector<TColorValue> table;
+std::vector<uint32_t> ColorTableFromPalette(const HPALETTE& palette) {
+    std::vector<uint32_t> table;
     if (!palette)
         return table;
     for (const PALETTEENTRY& e : palette->Entries)

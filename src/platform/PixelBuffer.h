@@ -68,11 +68,11 @@ public:
     // Reading and writing one pixel (for tests and rare callers; loops use ScanLine).
     uint32_t GetIndex(int x, int y) const;          // indexed depths only
     void SetIndex(int x, int y, uint32_t index);    // indexed depths only
-    TColorValue GetColor(int x, int y) const;       // any depth; indexed through ColorTable
-    void SetColor(int x, int y, TColorValue colour);  // direct depths only
+    uint32_t GetColor(int x, int y) const;       // any depth; indexed through ColorTable
+    void SetColor(int x, int y, uint32_t colour);  // direct depths only
 
     // Colour values of the colour table (indexed depths); at most 256 entries.
-    std::vector<TColorValue> ColorTable;
+    std::vector<uint32_t> ColorTable;
     // Resolution in pixels per metre; 0 when unknown.
     int32_t XPelsPerMeter = 0;
     int32_t YPelsPerMeter = 0;
@@ -95,7 +95,7 @@ private:
 // The index of the palette entry nearest to `colour` (least sum of squared byte
 // differences; the first entry on a tie; an exact match ends the search). 0 for
 // an empty palette.
-int NearestColorIndex(const TColorValue* entries, int count, TColorValue colour);
+int NearestColorIndex(const uint32_t* entries, int count, uint32_t colour);
 
 // Converts a QImage of any format to a buffer: Mono/MonoLSB give 1 bit,
 // Indexed8 gives 8 bits, everything else 24 bits.
@@ -121,8 +121,8 @@ using HPALETTE = std::shared_ptr<TPaletteObject>;
 // Makes a palette object of the given entries (at most 256 kept).
 HPALETTE CreatePalette(const std::vector<PALETTEENTRY>& entries);
 // Makes a palette object whose entries hold the real red, green and blue of the colour values.
-HPALETTE PaletteFromColorTable(const std::vector<TColorValue>& table);
+HPALETTE PaletteFromColorTable(const std::vector<uint32_t>& table);
 // Colour values of a palette object's entries (red from peRed...).
-std::vector<TColorValue> ColorTableFromPalette(const HPALETTE& palette);
+std::vector<uint32_t> ColorTableFromPalette(const HPALETTE& palette);
 
 }  // namespace lumvor

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,12 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 
 // ---- TMemoryStream
 
+namespace {
+// Larger sizes are refused (a write returns 0, SetSize raises) rather than
+// attempted, so a corrupt length read from a file cannot exhaust memory.
+constexpr int64_t kMaxMemorySize = int64_t{1} << 32;
+}  // namespace
+
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
     if (count <= 0 || position_ >= GetSize())
         return 0;
@@ -57,9 +64,16 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    int64_t end = position_ + count;
-    if (end > GetSize())
-        data_.resize(static_cast<size_t>(end));
+    int64_t end = 0;
+    if (__builtin_add_overflow(position_, count, &end) || end > kMaxMemorySize)
+        return 0;
+    if (end > GetSize()) {
+        try {
+            data_.resize(static_cast<size_t>(end));
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
+    }
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
@@ -67,12 +81,21 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : GetSize();
-    position_ = std::max<int64_t>(0, base + offset);
+    int64_t target = 0;
+    if (__builtin_add_overflow(base, offset, &target))
+        target = offset < 0 ? 0 : std::numeric_limits<int64_t>::max();
+    position_ = std::max<int64_t>(0, target);
     return position_;
 }
 
 void TMemoryStream::SetSize(int64_t newSize) {
-    data_.resize(static_cast<size_t>(std::max<int64_t>(0, newSize)));
+    if (newSize > kMaxMemorySize)
+        throw EOutOfMemory("Out of memory");
+    try {
+        data_.resize(static_cast<size_t>(std::max<int64_t>(0, newSize)));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory("Out of memory");
+    }
     position_ = std::min(position_, GetSize());
 }
 
@@ -119,7 +142,7 @@ void TMemoryStream::SaveToFile(const std::string& fileName) {
 // ---- TFileStream
 
 TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : fileName_(fileName) {
-    if (mode == fmCreate) {
+    if ((mode & fmCreate) == fmCreate) {
         fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0)
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));

@@ -51,6 +51,8 @@ public:
     int64_t CopyFrom(TStream& source, int64_t count);
 };
 
+// Holds at most 4 GiB: a write beyond that moves nothing and SetSize raises
+// EOutOfMemory.
 class TMemoryStream : public TStream {
 public:
     int64_t Read(void* buffer, int64_t count) override;

@@ -31,7 +31,7 @@ TEST(DibFormats, NamesBitsRowBytesAndRecordSizes) {
     EXPECT_EQ(RowBytes(8, 4), 4);
     EXPECT_EQ(RowBytes(9, 4), 8);
     EXPECT_EQ(PaletteRecordSize(256), 1028);
-    EXPECT_EQ(MakeColorRef(1, 2, 3), 0x030201u);
+    EXPECT_EQ(RawColor(MakeColorRef(1, 2, 3)), 0x030201u);
     uint8_t buffer[7] = {1, 2, 3, 4, 5, 6, 7};
     SwapRedBlue(buffer, 7);
     const uint8_t swapped[7] = {3, 2, 1, 6, 5, 4, 7};
@@ -41,7 +41,7 @@ TEST(DibFormats, NamesBitsRowBytesAndRecordSizes) {
 TEST(DibPalettes, DefaultPalettesAsTabulated) {
     const TPaletteRecord& bw = *DefaultPalette(0);
     EXPECT_EQ(bw.NumberOfEntries, 2);
-    EXPECT_EQ(bw.Entries[1], 0xFFFFFFu);
+    EXPECT_EQ(RawColor(bw.Entries[1]), 0xFFFFFFu);
     EXPECT_EQ(DefaultPalette(1)->Entries[3], MakeColorRef(51, 51, 51));
     EXPECT_EQ(DefaultPalette(2)->Entries[200], MakeColorRef(200, 200, 200));
     const TPaletteRecord& c16 = *DefaultPalette(3);
@@ -55,7 +55,7 @@ TEST(DibPalettes, DefaultPalettesAsTabulated) {
         EXPECT_EQ(c256.Entries[i], c16.Entries[i]);
     EXPECT_EQ(c256.Entries[17], MakeColorRef(0x14, 0x14, 0x14));
     EXPECT_EQ(c256.Entries[30], MakeColorRef(0xE3, 0xB3, 0xB3));
-    EXPECT_EQ(c256.Entries[31], 0xFFFFFFu);
+    EXPECT_EQ(RawColor(c256.Entries[31]), 0xFFFFFFu);
     // Run (FF, 00): start (L, L, H), byte 0 rises first, byte 2 falls next.
     EXPECT_EQ(c256.Entries[32], MakeColorRef(0, 0, 0xFF));
     EXPECT_EQ(c256.Entries[33], MakeColorRef(0x41, 0, 0xFF));
@@ -69,7 +69,7 @@ TEST(DibPalettes, DefaultPalettesAsTabulated) {
     EXPECT_EQ(c256.Entries[32 + 48 + 6], MakeColorRef(0xFF, 0xB6, 0xDB));
     EXPECT_EQ(c256.Entries[32 + 8 * 24], MakeColorRef(0x2C, 0x2C, 0x41));  // last run's start
     for (int i = 248; i < 256; ++i)
-        EXPECT_EQ(c256.Entries[i], 0u);
+        EXPECT_EQ(RawColor(c256.Entries[i]), 0u);
 }
 
 TEST(DibPalettes, ConverterTakesTheNearestEntryAndTheFirstOnATie) {
@@ -84,11 +84,11 @@ TEST(DibPalettes, ConverterTakesTheNearestEntryAndTheFirstOnATie) {
     EXPECT_EQ(converter.Lookup(MakeColorRef(10, 0, 0)), 1);  // exact: first of the equal entries
     EXPECT_EQ(converter.Lookup(MakeColorRef(16, 0, 0)), 2);
     // A colour sharing a slot (mod 1020) with a remembered one is looked up afresh.
-    EXPECT_EQ(converter.Lookup(MakeColorRef(5, 0, 0) + 1020), 0);
+    EXPECT_EQ(converter.Lookup(TColorValue{RawColor(MakeColorRef(5, 0, 0)) + 1020}), 0);
     EXPECT_EQ(converter.Lookup(MakeColorRef(5, 0, 0)), 0);
     TPaletteRecord empty;
     TRgbToPaletteConverter none(&empty);
-    EXPECT_EQ(none.Lookup(0x123456), 0);
+    EXPECT_EQ(none.Lookup(TColorValue{0x123456}), 0);
 }
 
 TEST(DibGraphic, NewImageForEveryFormat) {
@@ -154,8 +154,8 @@ TEST(DibGraphic, PixelAccessPerFormat) {
     bw.SetPixelIndex(9, 0, 5);  // any value >= 1 sets the bit
     EXPECT_EQ(bw.ScanLine(0)[0], 0x80);
     EXPECT_EQ(bw.ScanLine(0)[1], 0x40);
-    EXPECT_EQ(bw.GetPixel(9, 0), 0xFFFFFFu);
-    EXPECT_EQ(bw.GetPixel(1, 0), 0u);
+    EXPECT_EQ(RawColor(bw.GetPixel(9, 0)), 0xFFFFFFu);
+    EXPECT_EQ(RawColor(bw.GetPixel(1, 0)), 0u);
 
     TDibGraphic grey;
     grey.NewImage(3, 2, ifGray16, nullptr, 0, 0);
@@ -176,7 +176,7 @@ TEST(DibGraphic, PixelAccessPerFormat) {
     rgb.SetPixel(4, 1, MakeColorRef(1, 2, 3));
     EXPECT_EQ(rgb.ScanLine(1)[12], 1);
     EXPECT_EQ(rgb.ScanLine(1)[14], 3);
-    EXPECT_EQ(rgb.GetPixel(4, 1), 0x030201u);
+    EXPECT_EQ(RawColor(rgb.GetPixel(4, 1)), 0x030201u);
     try {
         rgb.GetPixelIndex(0, 0);
         FAIL();
@@ -242,7 +242,7 @@ TEST(DibGraphic, BitmapsInAndOut) {
     dib.Assign(&bitmap);
     EXPECT_EQ(dib.ImageFormat(), ifColor256);  // 8-bit bitmaps come in as colour
     EXPECT_EQ(dib.GetPixel(1, 1), MakeColorRef(0, 0, 255));
-    EXPECT_EQ(dib.GetPixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(RawColor(dib.GetPixel(0, 0)), 0xFFFFFFu);
 
     TBitmap b15;
     b15.SetPixelFormat(pf15bit);
@@ -257,7 +257,7 @@ TEST(DibGraphic, BitmapsInAndOut) {
     picture.AssignTo(&out);
     EXPECT_EQ(out.PixelFormat(), pf24bit);
     EXPECT_EQ(out.Width(), 3);
-    EXPECT_EQ(out.Handle()->GetColor(2, 0), MakeColorRef(0x55, 0xFF, 0x55));
+    EXPECT_EQ(out.Handle()->GetColor(2, 0), RawColor(MakeColorRef(0x55, 0xFF, 0x55)));
 
     TBitmap four;
     four.SetPixelFormat(pf4bit);
@@ -332,7 +332,7 @@ TEST(DibGraphic, ClipboardFormats) {
     TDibGraphic back;
     back.LoadFromClipboardFormat(format, data, palette);
     EXPECT_EQ(back.ImageFormat(), ifBlackWhite);
-    EXPECT_EQ(back.GetPixel(3, 1), 0xFFFFFFu);
+    EXPECT_EQ(RawColor(back.GetPixel(3, 1)), 0xFFFFFFu);
 
     // Through the application's clipboard.
     TDibGraphic colour;
@@ -355,22 +355,22 @@ TEST(DibGraphic, CanvasOnEveryFormat) {
         canvas.FillRect(Rect(0, 0, 60, 30));
         canvas.Brush.Color = clBlack;
         canvas.FillRect(Rect(2, 2, 8, 6));
-        EXPECT_EQ(dib.GetPixel(2, 2), 0u);
-        EXPECT_EQ(dib.GetPixel(7, 5), 0u);
-        EXPECT_EQ(dib.GetPixel(8, 5), 0xFFFFFFu);
+        EXPECT_EQ(RawColor(dib.GetPixel(2, 2)), 0u);
+        EXPECT_EQ(RawColor(dib.GetPixel(7, 5)), 0u);
+        EXPECT_EQ(RawColor(dib.GetPixel(8, 5)), 0xFFFFFFu);
         canvas.Brush.Style = bsClear;
         canvas.Font.Color = clBlack;
         canvas.TextOut(10, 8, "Hi");
         int dark = 0;
         for (int y = 8; y < 30; ++y)
             for (int x = 10; x < 60; ++x)
-                dark += dib.GetPixel(x, y) == 0;
+                dark += RawColor(dib.GetPixel(x, y)) == 0;
         EXPECT_GT(dark, 5);
     }
     // On an 8-bit picture a painted colour becomes the nearest palette entry.
     TDibGraphic dib;
     dib.NewImage(4, 4, ifColor256, nullptr, 0, 0);
-    dib.Canvas().Brush.Color = RGBToColor(0xE0, 0xB0, 0xB0);  // red E0 -> colour value byte 2
+    dib.Canvas().Brush.Color = RGB(0xE0, 0xB0, 0xB0);  // red E0 -> colour value byte 2
     dib.Canvas().FillRect(Rect(0, 0, 4, 4));
     EXPECT_EQ(dib.GetPixelIndex(1, 1), dib.Converter()->Lookup(MakeColorRef(0xB0, 0xB0, 0xE0)));
     EXPECT_EQ(dib.GetPixelIndex(1, 1), 80);  // (B6, B6, FF), the start of the (FF, B6) circle

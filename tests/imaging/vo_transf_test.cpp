@@ -67,8 +67,8 @@ TEST(NegativeTransform, EachFormatAsHandComputed) {
     const TColorValue before = colour.PaletteRecord().Entries[37];
     negative.Apply(colour);
     EXPECT_EQ(colour.GetPixelIndex(1, 1), 37);
-    EXPECT_EQ(colour.PaletteRecord().Entries[37], ~before & 0xFFFFFF);
-    EXPECT_EQ(colour.PaletteRecord().Entries[0], 0xFFFFFFu);
+    EXPECT_EQ(RawColor(colour.PaletteRecord().Entries[37]), ~RawColor(before) & 0xFFFFFF);
+    EXPECT_EQ(RawColor(colour.PaletteRecord().Entries[0]), 0xFFFFFFu);
     EXPECT_EQ(colour.GetXDpi(), 300);
 
     TDibGraphic rgb;

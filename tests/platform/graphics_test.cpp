@@ -258,7 +258,7 @@ TEST(Canvas, IndexedPicturesTakeTheNearestPaletteEntry) {
     TBitmap bitmap;
     bitmap.SetPixelFormat(pf4bit);  // the 16 standard colours
     bitmap.SetSize(8, 8);
-    bitmap.Canvas().Brush.Color = RGBToColor(250, 10, 5);
+    bitmap.Canvas().Brush.Color = RGB(250, 10, 5);
     bitmap.Canvas().FillRect(Rect(0, 0, 4, 4));
     TPixelBuffer& px = *bitmap.Handle();
     EXPECT_EQ(px.GetIndex(0, 0), 9u);   // (255, 0, 0)
