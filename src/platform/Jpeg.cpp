@@ -748,16 +748,16 @@ void TJPEGImage::Compress(const TJPEGEncodeOptions& options) {
             uint8_t* o = scratch.data();
             if (format == pf8bit) {
                 const uint8_t* in = pixels->ScanLine(y);
-                const std::vector<TColorValue>& table = pixels->ColorTable;
+                const std::vector<uint32_t>& table = pixels->ColorTable;
                 for (int x = 0; x < width; ++x, o += 3) {
-                    const TColorValue c = in[x] < table.size() ? table[in[x]] : 0;
+                    const uint32_t c = in[x] < table.size() ? table[in[x]] : 0;
                     o[0] = static_cast<uint8_t>(c);
                     o[1] = static_cast<uint8_t>(c >> 8);
                     o[2] = static_cast<uint8_t>(c >> 16);
                 }
             } else {
                 for (int x = 0; x < width; ++x, o += 3) {
-                    const TColorValue c = pixels->GetColor(x, y);
+                    const uint32_t c = pixels->GetColor(x, y);
                     o[0] = static_cast<uint8_t>(c);
                     o[1] = static_cast<uint8_t>(c >> 8);
                     o[2] = static_cast<uint8_t>(c >> 16);

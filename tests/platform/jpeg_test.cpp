@@ -75,7 +75,7 @@ Pnm ParsePnm(const std::vector<uint8_t>& bytes) {
 void PixelRgb(TBitmap& bmp, int x, int y, uint8_t rgb[3]) {
     const uint8_t* row = bmp.ScanLine(y);
     if (bmp.PixelFormat() == pf8bit) {
-        const TColorValue c = bmp.CanvasPixels()->ColorTable.at(row[x]);
+        const uint32_t c = bmp.CanvasPixels()->ColorTable.at(row[x]);
         rgb[0] = static_cast<uint8_t>(c >> 16);
         rgb[1] = static_cast<uint8_t>(c >> 8);
         rgb[2] = static_cast<uint8_t>(c);
