@@ -57,6 +57,7 @@ TStatusForm::TStatusForm(QWidget* owner) : QDialog(owner) {
     ProgressThumbs->setGeometry(72, 31, 202, 17);
     ProgressThumbs->setRange(0, 100);
     ProgressThumbs->setValue(0);
+    ProgressThumbs->setTextVisible(false);
 
     lblFolder = new QLabel(this);
     lblFolder->setObjectName("lblFolder");
@@ -66,6 +67,7 @@ TStatusForm::TStatusForm(QWidget* owner) : QDialog(owner) {
     ProgressFolders->setGeometry(72, 56, 202, 17);
     ProgressFolders->setRange(0, 100);
     ProgressFolders->setValue(0);
+    ProgressFolders->setTextVisible(false);
 
     btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     btnCancel->setObjectName("btnCancel");

@@ -108,6 +108,8 @@ TEST_F(StatusBox, CancelAndEscapeSetTheFlagWithoutClosing) {
     EXPECT_EQ(CancelPressed, 0);
     StatusForm->btnCancel->click();
     EXPECT_EQ(CancelPressed, 1);
+    EXPECT_EQ(Screen.Cursor(), crHourGlass);
+    Screen.SetCursor(crDefault);
     QApplication::processEvents();
     ASSERT_NE(StatusForm, nullptr);
     EXPECT_TRUE(StatusForm->isVisible());
