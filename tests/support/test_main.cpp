@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "platform/Forms.h"
+
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -21,10 +24,18 @@ public:
         if (home_->isValid())
             qputenv("LUMVOR_HOME", home_->path().toLocal8Bit());
     }
-    void OnTestEnd(const ::testing::TestInfo&) override { home_.reset(); }
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        home_.reset();
+        int unanswered = lumvor::UnansweredModalRuns();
+        if (unanswered > unanswered_)
+            std::fprintf(stderr, "%s.%s: %d modal dialog(s) ran without a queued answer and were cancelled\n",
+                         test.test_suite_name(), test.name(), unanswered - unanswered_);
+        unanswered_ = unanswered;
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> home_;
+    int unanswered_ = 0;
 };
 
 }  // namespace
@@ -38,5 +49,7 @@ int main(int argc, char** argv) {
         qputenv("LUMVOR_HOME_BASE", home);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshHomePerTest);
     QApplication app(argc, argv);
+    // A modal dialog that a test did not answer ends at once instead of hanging the run.
+    lumvor::SetStrictModalRuns(true);
     return RUN_ALL_TESTS();
 }
