@@ -1,6 +1,7 @@
 #include "imaging/Helpers.h"
 
 #include "platform/FileOps.h"
+#include "platform/Graphics.h"
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
@@ -335,6 +336,11 @@ void FitSizeInBoxEx(int32_t W, int32_t H, int32_t BW, int32_t BH, TFitSize& Size
     } else {
         Size = {MulDiv(rw, BH, rh), BH};
     }
+}
+
+void EmptyBitmap(TBitmap& Bitmap) {
+    Bitmap.ReleaseHandle();
+    Bitmap.SetSize(0, 0);
 }
 
 int32_t GetRowBytesDIB(int32_t Width, int32_t Bits, int32_t Alignment) {

@@ -14,6 +14,8 @@
 
 namespace lumvor {
 
+class TBitmap;
+
 // ---- Module globals
 
 // The explorer's current folder, with a trailing "/" (set by the explorer).
@@ -154,6 +156,8 @@ struct TFitSize {
 // The largest size with the proportions of W x H that fits into BW x BH (small
 // sizes are enlarged); 0 x 0 when any size is 0 or less.
 void FitSizeInBoxEx(int32_t W, int32_t H, int32_t BW, int32_t BH, TFitSize& Size);
+// Frees the bitmap's pixel memory; the bitmap stays usable, empty.
+void EmptyBitmap(TBitmap& Bitmap);
 // Bytes of one row of Width pixels of Bits bits, padded to Alignment bits.
 int32_t GetRowBytesDIB(int32_t Width, int32_t Bits, int32_t Alignment);
 

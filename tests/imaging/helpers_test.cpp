@@ -3,6 +3,7 @@
 #include "imaging/Helpers.h"
 
 #include "platform/Folders.h"
+#include "platform/Graphics.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
 
@@ -304,6 +305,12 @@ TEST(Helpers, FitSizeInBoxEx) {
     FitSizeInBoxEx(300, 400, 168, 126, size);
     EXPECT_EQ(size.Width, 95);
     EXPECT_EQ(size.Height, 126);
+    TBitmap bitmap;
+    bitmap.SetSize(40, 30);
+    EmptyBitmap(bitmap);
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.SetSize(8, 8);  // still usable
+    EXPECT_EQ(bitmap.Width(), 8);
     FitSizeInBoxEx(0, 50, 400, 400, size);
     EXPECT_EQ(size.Width, 0);
     EXPECT_EQ(size.Height, 0);

@@ -83,16 +83,21 @@ void FillThumb(TBitmap& bitmap, int seed) {
     }
 }
 
-TEST(ThumbCache, SaveLoadAndReadInfo) {
-    // The explorer measures the record offset once with a blank thumbnail.
-    TBitmap blank;
+// Measures the record offset as the explorer does: a blank thumbnail saved to
+// "_.rec", its size minus 440. Leaves blank as a 168 x 126 24-bit bitmap.
+void MeasureRecordOffset(TBitmap& blank, TMemoryStream& measured) {
     blank.SetPixelFormat(pf24bit);
     blank.SetSize(168, 126);
     const auto zero = MakeRecord(0, 0, 0);
     ASSERT_TRUE(SaveThumbFile(zero.data(), blank, Home() + "_.rec"));
-    TMemoryStream measured;
     measured.LoadFromFile(Home() + "_.rec");
     ThumbRecOffset = static_cast<int32_t>(measured.Size() - 440);
+}
+
+TEST(ThumbCache, SaveLoadAndReadInfo) {
+    TBitmap blank;
+    TMemoryStream measured;
+    MeasureRecordOffset(blank, measured);
     // The picture part is a BMP file image whose header gives its own length.
     uint32_t bmpSize = 0;
     std::memcpy(&bmpSize, measured.Memory() + 2, 4);
@@ -134,15 +139,9 @@ TEST(ThumbCache, SaveLoadAndReadInfo) {
 
 TEST(ThumbCache, BadFilesGiveFalse) {
     TBitmap blank;
-    blank.SetPixelFormat(pf24bit);
-    blank.SetSize(168, 126);
+    TMemoryStream measured;
+    MeasureRecordOffset(blank, measured);
     const auto record = MakeRecord(1, 2, 3);
-    ASSERT_TRUE(SaveThumbFile(record.data(), blank, Home() + "_.rec"));
-    {
-        TMemoryStream measured;
-        measured.LoadFromFile(Home() + "_.rec");
-        ThumbRecOffset = static_cast<int32_t>(measured.Size() - 440);
-    }
 
     std::array<uint8_t, 440> out{};
     EXPECT_FALSE(ReadThumbInfo(out.data(), Home() + "missing.rec"));
