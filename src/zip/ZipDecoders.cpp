@@ -11,29 +11,6 @@ namespace lumvor {
 // ---------------------------------------------------------------------------
 // CRC-32 and the traditional encryption
 
-namespace {
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
-}  // namespace
-
-uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc;
-}
-
 void TZipCryptKeys::Init(const std::string& password) {
     Key0 = 0x12345678;
     Key1 = 0x23456789;

@@ -5,6 +5,8 @@
 // Headless, no locks; one frame serves one extraction run on one thread.
 #pragma once
 
+#include "platform/Crc32.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,8 +16,12 @@ namespace lumvor {
 
 // CRC-32 of the zip format (reflected, polynomial 0xEDB88320). `crc` is the
 // running register: start with 0xFFFFFFFF and complement the final value.
-uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count);
-inline uint32_t ZipCrcByte(uint32_t crc, uint8_t byte) { return ZipCrcUpdate(crc, &byte, 1); }
+inline uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count) {
+    return Crc32Update(crc, data, count);
+}
+inline uint32_t ZipCrcByte(uint32_t crc, uint8_t byte) {
+    return Crc32Table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+}
 
 // The traditional zip encryption: three 32-bit keys advanced with CRC-32.
 struct TZipCryptKeys {
