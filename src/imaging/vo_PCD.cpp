@@ -1,5 +1,6 @@
 #include "imaging/vo_PCD.h"
 
+#include "imaging/Helpers.h"
 #include "platform/SysUtils.h"
 
 #include <bit>
@@ -109,8 +110,8 @@ int PackedDIBToBitmap(TBitmap& Bitmap, const TPackedDib& DIB, int Width, int Hei
     return bits;
 }
 
-int64_t GetRowBytes(int64_t Width, int64_t Bits, int64_t Alignment) {
-    return ((Width * Bits + Alignment - 1) & ~(Alignment - 1)) / 8;
+int32_t GetRowBytes(int32_t Width, int32_t Bits, int32_t Alignment) {
+    return GetRowBytesDIB(Width, Bits, Alignment);
 }
 
 }  // namespace lumvor

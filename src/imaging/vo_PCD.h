@@ -61,7 +61,8 @@ inline void LoadPhotoCD(const std::string& FileName, int Resolution, TPhotoCDSiz
 int PackedDIBToBitmap(TBitmap& Bitmap, const TPackedDib& DIB, int Width, int Height, int BitCount,
                       int ScreenBits);
 
-// Bytes in one row of Width pixels of Bits bits, padded to Alignment bits.
-int64_t GetRowBytes(int64_t Width, int64_t Bits, int64_t Alignment);
+// Bytes in one row of Width pixels of Bits bits, padded to Alignment bits
+// (the rule of GetRowBytesDIB).
+int32_t GetRowBytes(int32_t Width, int32_t Bits, int32_t Alignment);
 
 }  // namespace lumvor
