@@ -383,14 +383,7 @@ int32_t ConvertBitmapDepth(TBitmap& /*Bitmap*/, int32_t /*Width*/, int32_t /*Hei
 }
 
 TPackedDib CreatePackedDIB(const TBitmap& Bitmap) {
-    const HBITMAP pixels = Bitmap.Handle();
-    if (!pixels)
-        return {};
-    try {
-        return TPackedDib::FromPixels(*pixels);
-    } catch (const std::exception&) {
-        return {};
-    }
+    return TPackedDib::FromPixelsOrNone(Bitmap.Handle().get());
 }
 
 void StripDIBPalette(TPackedDib& Block) {
@@ -398,7 +391,14 @@ void StripDIBPalette(TPackedDib& Block) {
     const std::vector<uint8_t>& bytes = Block.Bytes();
     if (bytes.size() < BitmapInfoHeaderSize + TableBytes)
         return;
-    std::vector<uint8_t> moved(bytes.begin(), bytes.begin() + BitmapInfoHeaderSize);
+    BITMAPINFOHEADER header = ReadInfoHeader(bytes.data());
+    if (header.biSize != BitmapInfoHeaderSize || header.biBitCount <= 8)
+        return;  // an indexed picture's table holds its colours
+    // The header no longer announces a table, so readers find the rows behind it.
+    header.biClrUsed = 0;
+    header.biClrImportant = 0;
+    std::vector<uint8_t> moved(BitmapInfoHeaderSize);
+    WriteInfoHeader(moved.data(), header);
     moved.insert(moved.end(), bytes.begin() + BitmapInfoHeaderSize + TableBytes, bytes.end());
     Block = TPackedDib(std::move(moved));
 }

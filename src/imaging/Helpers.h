@@ -179,9 +179,11 @@ int32_t ConvertBitmapDepth(TBitmap& Bitmap, int32_t Width, int32_t Height, int32
 // The packed DIB of the bitmap (header, colour table or masks, bottom-up rows),
 // built as TDibGraphic::ExportDIB builds one; none for an empty bitmap or on failure.
 TPackedDib CreatePackedDIB(const TBitmap& Bitmap);
-// Removes the 1,024-byte colour table that follows the 40-byte header (as the
-// Photo CD reader delivers with 24-bit pictures) by moving the rest of the block
-// down. A block too short to hold header and table is left as it is.
+// Removes the 1,024-byte colour table that follows the 40-byte header of a
+// direct-colour packed DIB (the Photo CD reader delivers one with its 24-bit
+// pictures) by moving the rest of the block down, and clears the header's
+// colours-used and colours-important counts so the rows are found right behind
+// it. Indexed DIBs and blocks too short for header and table are left as they are.
 void StripDIBPalette(TPackedDib& Block);
 
 }  // namespace lumvor

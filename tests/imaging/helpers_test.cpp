@@ -442,11 +442,14 @@ TEST(Helpers, PackedDibOfBitmapMatchesPilBmpFiles) {
 }
 
 TEST(Helpers, StripDIBPaletteMovesTheRowsDown) {
-    // A 2 x 1 24-bit DIB with a 256-entry table in front of its row.
+    // A 2 x 1 24-bit DIB with a 256-entry table in front of its row, announced
+    // by the colours-used count as the Photo CD reader writes it.
     BITMAPINFOHEADER h;
     h.biWidth = 2;
     h.biHeight = 1;
     h.biBitCount = 24;
+    h.biClrUsed = 256;
+    h.biClrImportant = 256;
     std::vector<uint8_t> bytes(40 + 1024 + 8, 0xEE);
     WriteInfoHeader(bytes.data(), h);
     const uint8_t row[] = {1, 2, 3, 4, 5, 6, 0, 0};
@@ -454,15 +457,25 @@ TEST(Helpers, StripDIBPaletteMovesTheRowsDown) {
     TPackedDib dib(bytes);
     StripDIBPalette(dib);
     ASSERT_EQ(dib.Size(), 48);
-    EXPECT_EQ(std::memcmp(dib.Bytes().data(), bytes.data(), 40), 0);
+    EXPECT_EQ(std::memcmp(dib.Bytes().data(), bytes.data(), 32), 0);  // up to the counts
+    EXPECT_EQ(Le32(dib.Bytes().data() + 32), 0u);
+    EXPECT_EQ(Le32(dib.Bytes().data() + 36), 0u);
     EXPECT_EQ(std::memcmp(dib.Bytes().data() + 40, row, sizeof row), 0);
     const TPixelBuffer px = dib.ToPixels();
     EXPECT_EQ(px.GetColor(0, 0), 0x030201u);
     EXPECT_EQ(px.GetColor(1, 0), 0x060504u);
 
+    // A short block and an indexed picture keep every byte.
     TPackedDib shortBlock(std::vector<uint8_t>(1063, 1));
     StripDIBPalette(shortBlock);
     EXPECT_EQ(shortBlock.Size(), 1063);
+    auto indexed = std::make_shared<TPixelBuffer>(40, 2, 8);
+    TBitmap bitmap;
+    bitmap.SetHandle(indexed);
+    TPackedDib eight = CreatePackedDIB(bitmap);
+    const std::vector<uint8_t> before = eight.Bytes();
+    StripDIBPalette(eight);
+    EXPECT_EQ(eight.Bytes(), before);
 }
 
 }  // namespace
