@@ -71,7 +71,7 @@ void TBmpGraphic::SaveToStream(TStream& stream) {
     written.biSizeImage = imageSize;
     WriteInfoHeader(&head[14], written);
     for (int i = 0; i < entries; ++i)
-        Put32(&head[54 + 4 * i], PaletteRecord().Entries[i] & 0xFFFFFF);
+        Put32(&head[54 + 4 * i], static_cast<uint32_t>(PaletteRecord().Entries[i]) & 0xFFFFFF);
     stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
     for (int y = Height() - 1; y >= 0; --y)
         stream.WriteBuffer(ScanLine(y), stride);

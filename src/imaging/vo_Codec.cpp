@@ -1,6 +1,5 @@
 #include "imaging/vo_Codec.h"
 
-#include <cmath>
 
 namespace lumvor {
 
@@ -18,18 +17,13 @@ TRebasedStream::TRebasedStream(TStream& stream) : source_(stream) {
     copy_->SetPosition(0);
 }
 
-namespace {
-// Nearest integer, halves to the even neighbour (the default rounding mode).
-double RoundHalfEven(double value) { return std::nearbyint(value); }
-}  // namespace
-
 uint16_t DpiFromPelsPerMeter(double pelsPerMeter) {
-    double dpi = RoundHalfEven(pelsPerMeter * 0.0254);
+    int64_t dpi = Round(pelsPerMeter * 0.0254);
     return dpi >= 0 && dpi <= 65535 ? static_cast<uint16_t>(dpi) : 0;
 }
 
 int32_t PelsPerMeterFromDpi(int dpi) {
-    return static_cast<int32_t>(RoundHalfEven(dpi * 39.37007874015748));
+    return static_cast<int32_t>(Round(dpi * 39.37007874015748));
 }
 
 void TCodecGraphic::ReadHeaderFile(const std::string& fileName,

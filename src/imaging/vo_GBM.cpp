@@ -62,8 +62,8 @@ TPaletteRecord GbmPaletteToRecord(const GbmPalette& palette, int bits) {
 void RecordToGbmPalette(const TPaletteRecord& record, GbmPalette& palette) {
     int count = std::min<int>(record.NumberOfEntries, 256);
     for (int i = 0; i < 256; ++i) {
-        TColorValue c = i < count ? record.Entries[i] : 0;
-        palette[i] = GbmRgb{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)};
+        TColorValue c = i < count ? record.Entries[i] : TColorValue{};
+        palette[i] = GbmRgb{GetRValue(c), GetGValue(c), GetBValue(c)};
     }
 }
 

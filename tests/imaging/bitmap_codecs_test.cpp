@@ -32,7 +32,7 @@ const char* Extension(Kind kind) { return kind == kBmp ? "bmp" : kind == kPcx ? 
 // GetPixel's colour value has red in bits 16-23 and blue in 0-7, like 0xRRGGBB.
 struct View {
     const TDibGraphic& g;
-    uint32_t At(int x, int y) const { return g.GetPixel(x, y) & 0xFFFFFF; }
+    uint32_t At(int x, int y) const { return static_cast<uint32_t>(g.GetPixel(x, y)) & 0xFFFFFF; }
 };
 
 std::string TempPath(const std::string& name) {
@@ -210,8 +210,8 @@ void Pattern(TDibGraphic& g, uint8_t format, int dpi) {
     TPaletteRecord ownPalette;
     if (format == ifBlackWhite) {  // white first: the order must survive
         ownPalette.NumberOfEntries = 2;
-        ownPalette.Entries[0] = 0xFFFFFF;
-        ownPalette.Entries[1] = 0x000000;
+        ownPalette.Entries[0] = TColorValue{0xFFFFFF};
+        ownPalette.Entries[1] = TColorValue{0};
         palette = &ownPalette;
     }
     g.NewImage(w, h, format, palette, uint16_t(dpi), uint16_t(dpi));
@@ -266,7 +266,7 @@ TEST(BitmapCodecs, BmpWriterLayout) {
     EXPECT_EQ(get32(2), b.size());
     EXPECT_EQ(get32(46), 256u);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(get32(54 + 4 * i), g.PaletteRecord().Entries[i]) << i;
+        ASSERT_EQ(get32(54 + 4 * i), static_cast<uint32_t>(g.PaletteRecord().Entries[i])) << i;
 
     // A two-colour picture with white first keeps that order in the file.
     TBmpGraphic bw;
@@ -279,7 +279,7 @@ TEST(BitmapCodecs, BmpWriterLayout) {
     EXPECT_EQ(get32(58), 0u);
     TBmpGraphic back;
     Load(back, b);
-    EXPECT_EQ(back.PaletteRecord().Entries[0], 0xFFFFFFu);
+    EXPECT_EQ(static_cast<uint32_t>(back.PaletteRecord().Entries[0]), 0xFFFFFFu);
     EXPECT_EQ(back.GetPixelIndex(0, 0), bw.GetPixelIndex(0, 0));
 }
 
