@@ -37,7 +37,7 @@ enum TSkipReason {
     srBadPassword = 0,   // no accepted password
     srNoOverwrite = 1,   // the output file exists and is kept
     srUnsafePath = 2,    // the entry would land outside the target folder or is a link
-    srUnsupported = 3,   // a compression method this reader cannot decode yet
+    srUnsupported = 3,   // a compression method this reader cannot decode
     srCorrupt = 4,       // sizes or offsets that the archive cannot hold
     srCannotCreate = 5,  // the output file or its folder could not be made
 };

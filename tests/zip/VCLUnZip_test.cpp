@@ -218,7 +218,9 @@ TEST_P(ZipExtraction, EqualsUnzip) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ZipExtraction,
                          ::testing::Values("tree.zip", "deflate_levels.zip", "python_utf8.zip", "encrypted.zip",
-                                           "zip64.zip"));
+                                           "zip64.zip", "shrunk.zip", "imploding-4Kdict-2trees.zip",
+                                           "imploding-8Kdict-3trees.zip", "lorem-ipsum-implode.zip",
+                                           "moby-imploded-part.zip"));
 
 // --- directory behaviour
 
