@@ -102,6 +102,8 @@ void TApplication::Terminate() {
         QCoreApplication::exit(0);
 }
 
+bool TApplication::HelpContext(long context) { return OnHelp ? OnHelp(context) : false; }
+
 std::string TApplication::ExeName() const {
     return ExeFileName();
 }

@@ -98,10 +98,16 @@ public:
     // Same for the exception being handled in a catch block (any type).
     void HandleCurrentException();
 
+    // Asks for the help page of a context number; answers whether OnHelp handled it
+    // (false while no help handler is installed).
+    bool HelpContext(long context);
+
     std::string Title;
     std::string HelpFile;
 
     std::function<void(const Exception&)> OnException;
+    // The help handler: gets the context number, answers whether it showed help.
+    std::function<bool(long context)> OnHelp;
     std::function<void()> OnMinimize;
     std::function<void()> OnRestore;
     // Called when the event loop runs out of events. Leaving done false asks for
