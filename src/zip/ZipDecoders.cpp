@@ -220,6 +220,92 @@ int BuildHuft(const uint8_t* lengths, unsigned count, unsigned simple, const uin
 }
 
 // ---------------------------------------------------------------------------
+// The sliding window shared by the decoders
+
+namespace {
+
+// A sliding window of `size` bytes (a power of two) at the start of the
+// frame's window buffer, appended to the output buffer whenever it fills.
+class TSlidingWindow {
+public:
+    TSlidingWindow(TUnZipFrame& frame, unsigned size) : f_(frame), win_(frame.Window.data()), size_(size) {}
+
+    uint64_t Produced() const { return flushed_ + w_; }
+
+    // Returns true when the byte filled the window and it was flushed.
+    bool Put(uint8_t byte) {
+        win_[w_++] = byte;
+        if (w_ < size_)
+            return false;
+        Flush();
+        return true;
+    }
+
+    // Free room at the write position, for copying data in directly; Commit
+    // then takes `n` bytes of it.
+    uint8_t* Room(unsigned& room) {
+        room = size_ - w_;
+        return win_ + w_;
+    }
+    void Commit(unsigned n) {
+        w_ += n;
+        if (w_ == size_)
+            Flush();
+    }
+
+    // Appends `length` bytes copied from `distance` (at most the window size)
+    // back. Positions before the entry's first byte read as zeros, so nothing
+    // of an earlier entry's window shows through.
+    void Copy(unsigned distance, uint64_t length) {
+        uint64_t produced = Produced();
+        if (distance > produced) {
+            // Nothing has been flushed yet, so the zeros fit before the window's end.
+            unsigned zeros = static_cast<unsigned>(std::min<uint64_t>(length, distance - produced));
+            std::memset(win_ + w_, 0, zeros);
+            w_ += zeros;
+            length -= zeros;
+            if (w_ == size_)
+                Flush();
+        }
+        const unsigned mask = size_ - 1;
+        unsigned src = (w_ - distance) & mask;
+        while (length > 0) {
+            unsigned run = static_cast<unsigned>(std::min<uint64_t>(length, size_ - std::max(src, w_)));
+            if (src < w_ && w_ - src < run) {
+                // Overlapping forward copy: a run repeats its own output.
+                for (unsigned i = 0; i < run; ++i)
+                    win_[w_ + i] = win_[src + i];
+            } else {
+                std::memmove(win_ + w_, win_ + src, run);
+            }
+            w_ += run;
+            src = (src + run) & mask;
+            length -= run;
+            if (w_ == size_)
+                Flush();
+        }
+    }
+
+    void Flush() {
+        if (w_ == 0)
+            return;
+        unsigned n = w_;
+        w_ = 0;
+        flushed_ += n;
+        f_.PutOutput(win_, n);
+    }
+
+private:
+    TUnZipFrame& f_;
+    uint8_t* win_;
+    unsigned size_;
+    unsigned w_ = 0;
+    uint64_t flushed_ = 0;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // Inflate
 
 namespace {
@@ -266,7 +352,7 @@ inline uint64_t Mask(unsigned n) { return (uint64_t{1} << n) - 1; }
 
 class TInflater {
 public:
-    explicit TInflater(TUnZipFrame& frame) : f_(frame), win_(frame.Window.data()) {}
+    explicit TInflater(TUnZipFrame& frame) : f_(frame), win_(frame, TUnZipFrame::WindowSize) {}
 
     int Run() {
         ip_ = f_.InPtr;
@@ -285,7 +371,7 @@ public:
             default: throw TInflateStop{kInflateBadBlock};
             }
         }
-        FlushWindow();
+        win_.Flush();
         // Hand unused whole bytes back so that the caller sees where the stream ended.
         f_.BitBuf = b_;
         f_.BitCount = k_;
@@ -344,15 +430,6 @@ private:
         return v;
     }
 
-    void FlushWindow() {
-        if (wp_ == 0)
-            return;
-        unsigned n = wp_;
-        wp_ = 0;
-        flushed_ += n;
-        f_.PutOutput(win_, n);
-    }
-
     void StoredBlock() {
         unsigned drop = k_ & 7;
         b_ >>= drop;
@@ -363,13 +440,12 @@ private:
             throw TInflateStop{kInflateBadData};
         // Whole bytes still held in the bit buffer come first.
         while (len > 0 && k_ >= 8) {
-            win_[wp_++] = static_cast<uint8_t>(b_);
+            uint8_t byte = static_cast<uint8_t>(b_);
             b_ >>= 8;
             k_ -= 8;
             CheckPadding();
             --len;
-            if (wp_ == TUnZipFrame::WindowSize)
-                FlushWindow();
+            win_.Put(byte);
         }
         while (len > 0) {
             if (ip_ == ie_) {
@@ -381,13 +457,13 @@ private:
                 ie_ = f_.InEnd;
                 continue;
             }
-            unsigned run = std::min<size_t>({len, static_cast<size_t>(ie_ - ip_), TUnZipFrame::WindowSize - wp_});
-            std::memcpy(win_ + wp_, ip_, run);
+            unsigned room;
+            uint8_t* to = win_.Room(room);
+            unsigned run = std::min<size_t>({len, static_cast<size_t>(ie_ - ip_), room});
+            std::memcpy(to, ip_, run);
             ip_ += run;
-            wp_ += run;
             len -= run;
-            if (wp_ == TUnZipFrame::WindowSize)
-                FlushWindow();
+            win_.Commit(run);
         }
     }
 
@@ -466,7 +542,6 @@ private:
     void Codes(const THuft* lit, unsigned litBits, const THuft* dist, unsigned distBits) {
         const uint64_t litMask = Mask(litBits);
         const uint64_t distMask = Mask(distBits);
-        constexpr unsigned kWindowMask = TUnZipFrame::WindowSize - 1;
         for (;;) {
             // One literal or one whole length/distance pair needs at most 48 bits.
             if (k_ < 48)
@@ -481,11 +556,9 @@ private:
             k_ -= e->Bits;
             unsigned op = e->Op;
             if (op == kOpLiteral) {
-                win_[wp_++] = static_cast<uint8_t>(e->Val);
-                if (wp_ == TUnZipFrame::WindowSize) {
+                // Literals check for spent padding once per window.
+                if (win_.Put(static_cast<uint8_t>(e->Val)))
                     CheckPadding();
-                    FlushWindow();
-                }
                 continue;
             }
             if (op == kOpEnd) {
@@ -517,33 +590,14 @@ private:
             CheckPadding();
             // A distance reaching before this entry's first byte would copy
             // whatever the window still holds from an earlier entry.
-            if (distance > flushed_ + wp_)
+            if (distance > win_.Produced())
                 throw TInflateStop{kInflateBadData};
-
-            unsigned src = (wp_ - distance) & kWindowMask;
-            while (length > 0) {
-                unsigned run = std::min<unsigned>(length, static_cast<unsigned>(TUnZipFrame::WindowSize) - std::max(src, wp_));
-                if (src < wp_ && wp_ - src < run) {
-                    uint8_t* to = win_ + wp_;
-                    const uint8_t* from = win_ + src;
-                    for (unsigned i = 0; i < run; ++i)
-                        to[i] = from[i];
-                } else {
-                    std::memmove(win_ + wp_, win_ + src, run);
-                }
-                wp_ += run;
-                src = (src + run) & kWindowMask;
-                length -= run;
-                if (wp_ == TUnZipFrame::WindowSize)
-                    FlushWindow();
-            }
+            win_.Copy(distance, length);
         }
     }
 
     TUnZipFrame& f_;
-    uint8_t* win_;
-    unsigned wp_ = 0;
-    uint64_t flushed_ = 0;
+    TSlidingWindow win_;
     uint64_t b_ = 0;
     unsigned k_ = 0;
     unsigned pad_ = 0;
@@ -648,70 +702,6 @@ private:
     unsigned k_ = 0;
     unsigned pad_ = 0;
     bool eof_ = false;
-};
-
-// A sliding window of `size` bytes (a power of two) at the start of the
-// frame's window buffer, appended to the output buffer whenever it fills.
-class TSlidingWindow {
-public:
-    TSlidingWindow(TUnZipFrame& frame, unsigned size) : f_(frame), win_(frame.Window.data()), size_(size) {}
-
-    uint64_t Produced() const { return flushed_ + w_; }
-
-    void Put(uint8_t byte) {
-        win_[w_++] = byte;
-        if (w_ == size_)
-            Flush();
-    }
-
-    // Appends `length` bytes copied from `distance` (at most the window size)
-    // back. Positions before the entry's first byte read as zeros, so nothing
-    // of an earlier entry's window shows through.
-    void Copy(unsigned distance, uint64_t length) {
-        uint64_t produced = Produced();
-        if (distance > produced) {
-            // Nothing has been flushed yet, so the zeros fit before the window's end.
-            unsigned zeros = static_cast<unsigned>(std::min<uint64_t>(length, distance - produced));
-            std::memset(win_ + w_, 0, zeros);
-            w_ += zeros;
-            length -= zeros;
-            if (w_ == size_)
-                Flush();
-        }
-        const unsigned mask = size_ - 1;
-        unsigned src = (w_ - distance) & mask;
-        while (length > 0) {
-            unsigned run = static_cast<unsigned>(std::min<uint64_t>(length, size_ - std::max(src, w_)));
-            if (src < w_ && w_ - src < run) {
-                // Overlapping forward copy: a run repeats its own output.
-                for (unsigned i = 0; i < run; ++i)
-                    win_[w_ + i] = win_[src + i];
-            } else {
-                std::memmove(win_ + w_, win_ + src, run);
-            }
-            w_ += run;
-            src = (src + run) & mask;
-            length -= run;
-            if (w_ == size_)
-                Flush();
-        }
-    }
-
-    void Flush() {
-        if (w_ == 0)
-            return;
-        unsigned n = w_;
-        w_ = 0;
-        flushed_ += n;
-        f_.PutOutput(win_, n);
-    }
-
-private:
-    TUnZipFrame& f_;
-    uint8_t* win_;
-    unsigned size_;
-    unsigned w_ = 0;
-    uint64_t flushed_ = 0;
 };
 
 // --- Unshrink
