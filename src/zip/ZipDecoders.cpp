@@ -13,24 +13,39 @@ namespace lumvor {
 
 namespace {
 
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
+// Eight tables: the first is the classic byte table; table k advances a byte
+// through k further zero bytes, so eight bytes fold in at once.
+constexpr std::array<std::array<uint32_t, 256>, 8> MakeCrcTables() {
+    std::array<std::array<uint32_t, 256>, 8> tables{};
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k)
             c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
+        tables[0][n] = c;
     }
-    return table;
+    for (uint32_t n = 0; n < 256; ++n)
+        for (int t = 1; t < 8; ++t)
+            tables[t][n] = (tables[t - 1][n] >> 8) ^ tables[0][tables[t - 1][n] & 0xFF];
+    return tables;
 }
 
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+constexpr std::array<std::array<uint32_t, 256>, 8> kCrcTables = MakeCrcTables();
 
 }  // namespace
 
 uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count) {
+    const auto& t = kCrcTables;
+    while (count >= 8) {
+        uint32_t lo = crc ^ (uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
+                             uint32_t(data[3]) << 24);
+        uint32_t hi = uint32_t(data[4]) | uint32_t(data[5]) << 8 | uint32_t(data[6]) << 16 | uint32_t(data[7]) << 24;
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+              t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+        data += 8;
+        count -= 8;
+    }
     for (size_t i = 0; i < count; ++i)
-        crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+        crc = t[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return crc;
 }
 
