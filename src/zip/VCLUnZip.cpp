@@ -1114,7 +1114,8 @@ int TVCLUnZip::UnZip() {
                 --run->Count;
                 continue;
             }
-            for (std::string pattern : FilesList) {
+            for (int p = 0; p < FilesList.Count(); ++p) {
+                std::string pattern = FilesList[p];
                 std::replace(pattern.begin(), pattern.end(), '\\', '/');
                 const std::string subject =
                     pattern.find('/') != std::string::npos ? entry->PathName() : entry->FileName();

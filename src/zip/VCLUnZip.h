@@ -17,6 +17,8 @@
 #include "zip/ZipHeaders.h"
 #include "zip/ZipStreams.h"
 
+#include "platform/Classes.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -108,7 +110,9 @@ public:
     TUZOverwriteMode OverwriteMode = Prompt;
     // Wildcard patterns ("*", "?", "[set]", "[!set]", "[^set]"); a pattern
     // with "/" is matched against the stored path, others against the name.
-    std::vector<std::string> FilesList;
+    TStringList FilesList;
+    // Copies the given patterns.
+    void SetFilesList(const TStrings& patterns) { FilesList.Assign(patterns); }
     bool DoAll = false;
     bool RetainAttributes = true;
 

@@ -347,14 +347,16 @@ TEST_F(ZipTest, PatternsRootDirAndOverwriteModes) {
     zip.SetDestDir(dir.Path());
     zip.RecreateDirs = true;
     zip.SetRootDir("photos");
-    zip.FilesList = {"*.jpg"};
+    zip.FilesList.Add("*.jpg");
     EXPECT_EQ(zip.UnZip(), 2);  // a.jpg and b.JPG in any folder
     EXPECT_TRUE(fs::exists(dir / "2001/a.jpg"));
     EXPECT_TRUE(fs::exists(dir / "b.JPG"));
 
     // Prompt renames the existing file out of the way.
     zip.RecreateDirs = false;
-    zip.FilesList = {"photos\\[a-c].JPG"};
+    TStringList patterns;
+    patterns.Add("photos\\[a-c].JPG");
+    zip.SetFilesList(patterns);
     zip.OverwriteMode = Prompt;
     WriteAll(dir / "b.1.jpg", "taken");
     EXPECT_EQ(zip.UnZip(), 1);
