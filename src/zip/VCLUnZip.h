@@ -1,6 +1,7 @@
 // TVCLUnZip: the program's own zip reader. It lists the central directory of
 // one archive (`ZipName`) into sorted entries and extracts selected entries
-// into a folder, decoding stored and deflated data itself.
+// into a folder, decoding every method of the zip format up to deflate itself
+// (stored, shrunk, reduced, imploded, deflated).
 //
 // It needs no display: the message pump, the message boxes and the busy cursor
 // reach the host through callbacks, every other report through the events
