@@ -118,4 +118,28 @@ int BuildHuft(const uint8_t* lengths, unsigned count, unsigned simple, const uin
 // the first fault and the CRC check reports the entry.
 int Inflate(TUnZipFrame& frame);
 
+// The decoders of the old methods. Each reads the entry's data through the
+// frame and writes through its window; bad data end the decoding with a
+// non-zero result (or yield wrong bytes), and the CRC check reports the entry.
+// Past the end of the data they see zero bits, but only a few bytes' worth:
+// a stream that would need more is damaged, and stopping there keeps a tiny
+// entry with a huge declared size from spinning out zeros.
+
+// Method 1 (LZW with partial clearing); runs to the end of the data.
+// Returns 0, or 1 for a stream whose codes cannot be decoded.
+int Unshrink(TUnZipFrame& frame);
+
+// Methods 2 to 5 (compression factor `factor` 1 to 4); stops after `size`
+// bytes. Returns 0, or 1 when the data ran out long before the end.
+int Unreduce(TUnZipFrame& frame, int factor, uint64_t size);
+
+// Method 6. `flags` are the entry's general purpose flags (bit 1: 8K
+// dictionary, bit 2: literal tree). Stops after `size` bytes. Returns 0, 1 for
+// an invalid code, 4 for a malformed tree, 5 when the data ran out.
+int Explode(TUnZipFrame& frame, uint16_t flags, uint64_t compressedSize, uint64_t size);
+
+// Bytes one compressed byte can at most become under `method` (0 when the
+// method has no such bound).
+uint64_t ZipMaxExpansion(uint16_t method);
+
 }  // namespace lumvor
