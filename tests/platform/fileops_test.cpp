@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,7 @@ TEST_F(FileOpsTest, ExistingTargetsAreKeptUnlessReplacingIsAsked) {
     EXPECT_FALSE(r.Succeeded);
     EXPECT_EQ(r.FailedSource, root + "src/a.jpg");
     EXPECT_EQ(Read(root + "dst/a.jpg"), "old");
+    EXPECT_EQ(r.SystemError, EEXIST);
 
     r = RunFileOperation(foCopy, {root + "src/a.jpg"}, {root + "dst"}, fofRenameOnCollision);
     ASSERT_TRUE(r.Succeeded) << r.Error;
@@ -106,6 +108,7 @@ TEST_F(FileOpsTest, FailurePartWayLeavesTheRestInPlace) {
     EXPECT_EQ(r.Done[0], root + "src/a.jpg");
     EXPECT_EQ(r.FailedSource, root + "src/gone.jpg");
     EXPECT_FALSE(r.Error.empty());
+    EXPECT_EQ(r.SystemError, ENOENT);
     EXPECT_EQ(Read(root + "dst/a.jpg"), "AAAA");
     EXPECT_EQ(Read(root + "src/b.jpg"), "BBBBBB");
     EXPECT_FALSE(fs::exists(root + "dst/b.jpg"));
