@@ -246,15 +246,15 @@ TDateTime TStVersionInfo::FileDate() {
 
 std::string TStVersionInfo::GetKeyValue(const std::string& Key) {
     Load();
-    // Keys are given as under the translation's prefix; the prefix itself may be
-    // part of the key.
+    // A key may be given with the translation's prefix or without it.
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "StringFileInfo\\%.4x%.4x\\", unsigned(data_.Translation & 0xFFFF),
                   unsigned(data_.Translation >> 16));
     std::string key = Key;
-    if (key.compare(0, std::strlen(prefix), prefix) == 0) key.erase(0, std::strlen(prefix));
+    // Keys are looked up ignoring case, as the version data of Windows files are.
+    if (SameText(std::string_view(key).substr(0, std::strlen(prefix)), prefix)) key.erase(0, std::strlen(prefix));
     for (const auto& [k, v] : data_.Strings)
-        if (k == key) return v;
+        if (SameText(k, key)) return v;
     RaiseStError<EStVersionInfoError>(StConst::stscKeyNotFound);
 }
 

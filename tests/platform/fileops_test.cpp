@@ -6,6 +6,8 @@
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -23,17 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Write(const std::string& name, const std::string& text) {
-    fs::create_directories(fs::path(name).parent_path());
-    std::ofstream(name, std::ios::binary) << text;
-}
+using test::ReadFileText;
+constexpr auto Read = ReadFileText;
+constexpr auto Write = test::WriteFileText;
 
 class FileOpsTest : public ::testing::Test {
 protected:

@@ -104,7 +104,7 @@ TEST(StBase, VersionReader) {
     EXPECT_EQ(info.FileName(), ExeFileName());
     EXPECT_EQ(info.ProductName(), "Lumvor");
     EXPECT_EQ(info.GetKeyValue("CompanyName"), "Quorvane");
-    EXPECT_EQ(info.GetKeyValue("StringFileInfo\\040904e4\\CompanyName"), "Quorvane");
+    EXPECT_EQ(info.GetKeyValue("StringFileInfo\\040904E4\\companyname"), "Quorvane");
     EXPECT_DOUBLE_EQ(info.FileVersionFloat(), 1.0);
     EXPECT_EQ(info.FileMajorVersion(), 0x00010000u);
     EXPECT_EQ(info.TranslationValue(), 0x04E40409u);

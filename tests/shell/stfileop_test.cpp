@@ -7,6 +7,8 @@
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -29,26 +31,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) out.push_back(char(c));
-    ::pclose(pipe);
-    return out;
-}
-
-std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Write(const std::string& name, const std::string& text) {
-    fs::create_directories(fs::path(name).parent_path());
-    std::ofstream(name, std::ios::binary) << text;
-}
+constexpr auto Shell = test::CommandOutput;
+constexpr auto Read = test::ReadFileText;
+constexpr auto Write = test::WriteFileText;
 
 class FileOperationTest : public ::testing::Test {
 protected:

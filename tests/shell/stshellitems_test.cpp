@@ -4,6 +4,8 @@
 
 #include "platform/SysUtils.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -25,22 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& command) {
-    std::vector<std::string> lines;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return lines;
-    std::string line;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(char(c));
-        }
-    }
-    ::pclose(pipe);
-    return lines;
-}
+constexpr auto Lines = test::CommandLines;
 
 std::vector<std::string> Names(const TStShellItemList& items) {
     std::vector<std::string> names;

@@ -2,6 +2,8 @@
 // read for their target.
 #include "shell/StFileOp.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -17,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+constexpr auto ReadAll = test::ReadFileText;
 
 class ShortcutTest : public ::testing::Test {
 protected:
