@@ -22,7 +22,7 @@ constexpr CrcTables MakeCrcTables() {
     return tables;
 }
 
-constinit const CrcTables kCrcTables = MakeCrcTables();
+constexpr CrcTables kCrcTables = MakeCrcTables();
 
 uint32_t LoadLittle32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
