@@ -289,3 +289,57 @@ TPixelBuffer ConvertPixels(const TPixelBuffer& source, int depth,
                            const std::vector<uint32_t>& table);
 
 }  // namespace lumvor
+
+// ---- Icons
+
+namespace lumvor {
+
+// GetSystemMetrics indexes of the standard icon size; the size is 32 x 32.
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+int GetSystemMetrics(int index);
+
+// An icon object: the picture with its transparency as alpha (0 or 255).
+struct TIconObject {
+    QImage Image;  // Format_ARGB32
+};
+using HICON = std::shared_ptr<TIconObject>;
+
+// Description of an icon built from a colour and a mask bitmap of the same size.
+struct ICONINFO {
+    bool fIcon = true;
+    int xHotspot = 0;
+    int yHotspot = 0;
+    HBITMAP hbmMask;   // black (0) = opaque, white = transparent
+    HBITMAP hbmColor;
+};
+// Raises EInvalidGraphic when either bitmap is missing or their sizes differ.
+HICON CreateIconIndirect(const ICONINFO& info);
+
+// The class library's icon. LoadFromStream reads an icon file (BMP or PNG
+// images) and keeps the image nearest the system icon size (ties: the most
+// colours, then the first); SaveToStream writes one image of 24-bit colour
+// with its transparency mask. A stream that is not an icon raises
+// EInvalidGraphic "Invalid icon".
+class TIcon : public TGraphic {
+public:
+    std::string ClassName() const override { return "TIcon"; }
+    bool GetEmpty() const override { return !handle_; }
+    int GetWidth() const override { return handle_ ? handle_->Image.width() : 0; }
+    int GetHeight() const override { return handle_ ? handle_->Image.height() : 0; }
+    // Icons are sized by their image; both raise EInvalidGraphic.
+    void SetWidth(int width) override;
+    void SetHeight(int height) override;
+    // Draws the icon blended over the canvas: transparent pixels leave it as it is.
+    void Draw(TCanvas& canvas, const TRect& rect) const override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+
+    HICON Handle() const { return handle_; }
+    void SetHandle(HICON icon) { handle_ = std::move(icon); }
+
+private:
+    HICON handle_;
+};
+
+}  // namespace lumvor

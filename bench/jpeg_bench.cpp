@@ -1,0 +1,129 @@
+// Decoding a 24-megapixel JPEG with TJPEGImage against libjpeg-turbo called
+// directly with the same settings, at full size and at one eighth, and against
+// `djpeg -scale 1/8` on the same file (a whole process, for orientation).
+//
+// The picture (6000 x 4000, quality 90, 4:2:0) is made on first use in the
+// temporary folder by our encoder from a textured synthetic pattern.
+#include "platform/Jpeg.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+using namespace lumvor;
+
+namespace {
+
+const std::string& TestFile() {
+    static const std::string path = [] {
+        std::string p = (std::filesystem::temp_directory_path() / "lumvor_bench_24mp.jpg").string();
+        if (!std::filesystem::exists(p)) {
+            TJPEGImage jpeg;
+            TBitmap& bmp = jpeg.Bitmap();
+            bmp.SetPixelFormat(pf24bit);
+            bmp.SetSize(6000, 4000);
+            uint32_t noise = 12345;
+            for (int y = 0; y < 4000; ++y) {
+                uint8_t* row = bmp.ScanLine(y);
+                for (int x = 0; x < 6000; ++x) {
+                    noise = noise * 1103515245u + 12345u;
+                    const int n = static_cast<int>((noise >> 16) & 31) - 16;
+                    const double v = 96 * std::sin(x * 0.013) * std::cos(y * 0.017);
+                    row[x * 3] = static_cast<uint8_t>(std::clamp(128 + static_cast<int>(v) + n, 0, 255));
+                    row[x * 3 + 1] = static_cast<uint8_t>((x ^ y) & 255);
+                    row[x * 3 + 2] = static_cast<uint8_t>(std::clamp(128 - static_cast<int>(v) + n, 0, 255));
+                }
+            }
+            jpeg.SetCompressionQuality(90);
+            jpeg.Compress();
+            jpeg.SaveToFile(p);
+        }
+        return p;
+    }();
+    return path;
+}
+
+std::vector<uint8_t> FileBytes() {
+    std::ifstream in(TestFile(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Our object: load from a memory stream, decode into a bitmap.
+void Ours(benchmark::State& state, TJPEGScale scale) {
+    const std::vector<uint8_t> bytes = FileBytes();
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TBitmap bmp;
+    for (auto _ : state) {
+        stream.SetPosition(0);
+        TJPEGImage jpeg;
+        jpeg.SetPerformance(jpBestSpeed);
+        jpeg.SetScale(scale);
+        jpeg.LoadFromStream(stream);
+        jpeg.DecodeInto(bmp);
+        benchmark::DoNotOptimize(bmp.ScanLine(0));
+    }
+}
+
+// libjpeg-turbo alone with the same settings, into one preallocated buffer.
+void Library(benchmark::State& state, unsigned denominator) {
+    const std::vector<uint8_t> bytes = FileBytes();
+    std::vector<uint8_t> pixels;
+    for (auto _ : state) {
+        jpeg_decompress_struct info;
+        jpeg_error_mgr err;
+        info.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), bytes.size());
+        jpeg_read_header(&info, TRUE);
+        info.scale_num = 1;
+        info.scale_denom = denominator;
+        info.dct_method = JDCT_IFAST;
+        info.do_fancy_upsampling = FALSE;
+        info.out_color_space = JCS_EXT_BGR;
+        jpeg_start_decompress(&info);
+        const size_t stride = (info.output_width * 3 + 3) & ~size_t(3);
+        pixels.resize(stride * info.output_height);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = pixels.data() + stride * info.output_scanline;
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+
+void Djpeg(benchmark::State& state) {
+    const std::string command =
+        "djpeg -scale 1/8 -dct fast -nosmooth -bmp -outfile /dev/null '" + TestFile() + "'";
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0)
+            state.SkipWithError("djpeg failed");
+}
+
+void BM_OursFull(benchmark::State& s) { Ours(s, jsFullSize); }
+void BM_LibjpegFull(benchmark::State& s) { Library(s, 1); }
+void BM_OursEighth(benchmark::State& s) { Ours(s, jsEighth); }
+void BM_LibjpegEighth(benchmark::State& s) { Library(s, 8); }
+void BM_DjpegEighth(benchmark::State& s) { Djpeg(s); }
+
+}  // namespace
+
+BENCHMARK(BM_OursFull)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibjpegFull)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursEighth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibjpegEighth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DjpegEighth)->Unit(benchmark::kMillisecond);
