@@ -542,7 +542,10 @@ void TVListItem::SetState(TVItemStateIndex state, bool value) {
     const QModelIndex index = lv->model_->index(row, 0);
     switch (state) {
     case siSelected:
-        lv->selection_->select(index, (value ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
+        // A single-selection list drops the old selection.
+        lv->selection_->select(index, (value ? (lv->multiSelect_ ? QItemSelectionModel::Select
+                                                                 : QItemSelectionModel::ClearAndSelect)
+                                             : QItemSelectionModel::Deselect)
                                           | QItemSelectionModel::Rows);
         break;
     case siFocused:
@@ -1221,6 +1224,20 @@ int TVCustomListView::SelCount() const {
     int n = 0;
     for (const auto& iv : RowIntervals(selection_->selection())) n += iv.second - iv.first + 1;
     return n;
+}
+
+void TVCustomListView::SelectRows(int first, int last, bool selected) {
+    first = std::max(first, 0);
+    last = std::min(last, items_->Count() - 1);
+    if (first > last) return;
+    if (selected && !multiSelect_) {
+        // A single-selection list holds one row: the first.
+        selection_->select(model_->index(first, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return;
+    }
+    const QItemSelection range(model_->index(first, 0), model_->index(last, 0));
+    selection_->select(range, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
+                                  | QItemSelectionModel::Rows);
 }
 
 TVListItem* TVCustomListView::Selected() const {

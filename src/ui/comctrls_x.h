@@ -342,6 +342,8 @@ public:
     TVListItem* Selected() const;
     void SetSelected(TVListItem* item);
     int SelCount() const;
+    // Selects (or deselects) rows first to last at once, as one state change.
+    void SelectRows(int first, int last, bool selected);
     // Rows of the selection, ascending.
     std::vector<int> SelectedRows() const;
     TVListItem* ItemFocused() const;
