@@ -140,6 +140,12 @@ DibLayout ParseHeader(std::span<const uint8_t> block) {
             count = full;
         l.tableCount = static_cast<int>(count);
         offset += l.tableCount * l.tableEntrySize;
+    } else if (h.biSize != 12 && h.biClrUsed != 0) {
+        // A direct-colour DIB may carry a colour table for palette devices
+        // (biClrUsed entries); the rows start behind it.
+        if (h.biClrUsed > 256)
+            Invalid();
+        offset += static_cast<int>(h.biClrUsed) * l.tableEntrySize;
     }
     l.headerBlockSize = offset;
     return l;
