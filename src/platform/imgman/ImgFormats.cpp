@@ -23,6 +23,17 @@ void TImgImage::LoadPage(int page) {
     Page = 0;
 }
 
+TPixelBuffer BlackWhiteOrGrey(int width, int height, int depth) {
+    TPixelBuffer pixels(width, height, depth);
+    if (depth == 1) {
+        pixels.ColorTable = {0x000000, 0xFFFFFF};
+    } else if (depth == 8) {
+        for (uint32_t i = 0; i < 256; ++i)
+            pixels.ColorTable[i] = i | i << 8 | i << 16;
+    }
+    return pixels;
+}
+
 TPixelBuffer NormalizeDepth(TPixelBuffer pixels) {
     switch (pixels.Depth()) {
     case 1:
