@@ -67,29 +67,31 @@ void PngErrorCallback(png_structp png, png_const_charp text) {
 
 void PngWarningCallback(png_structp, png_const_charp) {}
 
-void PngReadCallback(png_structp png, png_bytep data, size_t length) {
+// Moves `length` bytes with op on the session's stream. A stream exception
+// is kept for the caller and, like a short count, ends the run through
+// png_error (outside the catch, so no exception is left behind by the jump).
+template <class Op>
+void Transfer(png_structp png, size_t length, const char* failure, Op op) {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
-    int64_t got = -1;
+    int64_t moved = -1;
     try {
-        got = session->stream->Read(data, static_cast<int64_t>(length));
+        moved = op(*session->stream);
     } catch (...) {
         session->streamError = std::current_exception();
     }
-    // A short read would hand libpng bytes that were never in the file.
-    if (session->streamError || got != static_cast<int64_t>(length))
-        png_error(png, "Read Error");
+    if (session->streamError || moved != static_cast<int64_t>(length))
+        png_error(png, failure);
+}
+
+// A short read would hand libpng bytes that were never in the file.
+void PngReadCallback(png_structp png, png_bytep data, size_t length) {
+    Transfer(png, length, "Read Error",
+             [&](TStream& stream) { return stream.Read(data, static_cast<int64_t>(length)); });
 }
 
 void PngWriteCallback(png_structp png, png_bytep data, size_t length) {
-    auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
-    int64_t put = -1;
-    try {
-        put = session->stream->Write(data, static_cast<int64_t>(length));
-    } catch (...) {
-        session->streamError = std::current_exception();
-    }
-    if (session->streamError || put != static_cast<int64_t>(length))
-        png_error(png, "Write Error");
+    Transfer(png, length, "Write Error",
+             [&](TStream& stream) { return stream.Write(data, static_cast<int64_t>(length)); });
 }
 
 void PngFlushCallback(png_structp) {}

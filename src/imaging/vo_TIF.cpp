@@ -38,34 +38,36 @@ struct TiffClient {
 // biggest strip of the biggest picture we accept (2^28 pixels of 3 bytes).
 constexpr tmsize_t kMaxLibtiffAlloc = tmsize_t(1) << 30;
 
-tmsize_t ClientRead(thandle_t handle, void* buffer, tmsize_t size) {
+// Runs op on the handle's stream. What the stream throws is noted on the
+// handle and `failed` returned, so no C++ exception crosses libtiff.
+template <class T, class Op>
+T OnStream(thandle_t handle, T failed, Op op) {
     auto* client = static_cast<TiffClient*>(handle);
     try {
-        return static_cast<tmsize_t>(client->stream->Read(buffer, size));
+        return op(*client->stream);
     } catch (const std::exception& e) {
         client->Note(e.what());
     } catch (...) {
-        client->Note("stream read failed");
+        client->Note("stream failed");
     }
-    return -1;
+    return failed;
+}
+
+tmsize_t ClientRead(thandle_t handle, void* buffer, tmsize_t size) {
+    return OnStream<tmsize_t>(handle, -1, [&](TStream& stream) {
+        return static_cast<tmsize_t>(stream.Read(buffer, size));
+    });
 }
 
 tmsize_t ClientWrite(thandle_t handle, void* buffer, tmsize_t size) {
-    auto* client = static_cast<TiffClient*>(handle);
-    try {
-        return static_cast<tmsize_t>(client->stream->Write(buffer, size));
-    } catch (const std::exception& e) {
-        client->Note(e.what());
-    } catch (...) {
-        client->Note("stream write failed");
-    }
-    return -1;
+    return OnStream<tmsize_t>(handle, -1, [&](TStream& stream) {
+        return static_cast<tmsize_t>(stream.Write(buffer, size));
+    });
 }
 
 toff_t ClientSeek(thandle_t handle, toff_t offset, int whence) {
-    auto* client = static_cast<TiffClient*>(handle);
-    try {
-        TStream& stream = *client->stream;
+    constexpr auto failed = static_cast<toff_t>(-1);
+    return OnStream<toff_t>(handle, failed, [&](TStream& stream) {
         // libtiff hands offsets as unsigned; from the current place or the end
         // they are really signed.
         const auto delta = static_cast<int64_t>(offset);
@@ -75,31 +77,18 @@ toff_t ClientSeek(thandle_t handle, toff_t offset, int whence) {
         else if (whence == SEEK_END)
             base = stream.Size();
         else if (whence != SEEK_SET)
-            return static_cast<toff_t>(-1);
+            return failed;
         int64_t target = 0;
         if (__builtin_add_overflow(base, delta, &target) || target < 0)
-            return static_cast<toff_t>(-1);
+            return failed;
         return static_cast<toff_t>(stream.Seek(target, soBeginning));
-    } catch (const std::exception& e) {
-        client->Note(e.what());
-    } catch (...) {
-        client->Note("stream seek failed");
-    }
-    return static_cast<toff_t>(-1);
+    });
 }
 
 int ClientClose(thandle_t) { return 0; }
 
 toff_t ClientSize(thandle_t handle) {
-    auto* client = static_cast<TiffClient*>(handle);
-    try {
-        return static_cast<toff_t>(client->stream->Size());
-    } catch (const std::exception& e) {
-        client->Note(e.what());
-    } catch (...) {
-        client->Note("stream size failed");
-    }
-    return 0;
+    return OnStream<toff_t>(handle, 0, [](TStream& stream) { return static_cast<toff_t>(stream.Size()); });
 }
 
 int ClientMap(thandle_t handle, void** base, toff_t* size) {
