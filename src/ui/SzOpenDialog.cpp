@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -175,8 +176,10 @@ void TSzOpenDialog::SetupDialog(THookedFileDialog& dialog, bool save) {
         dialog.setNameFilters(nameFilters_);
         const int index = filterIndex_ >= 1 && filterIndex_ <= nameFilters_.size() ? filterIndex_ : 1;
         dialog.selectNameFilter(nameFilters_[index - 1]);
+        currentFilter_ = index;
+    } else {
+        currentFilter_ = filterIndex_;
     }
-    currentFilter_ = filterIndex_;
 
     std::string defaultExt = DefaultExt;
     if (defaultExt.empty() && (Options & ofOldStyleDialog)) {
@@ -222,8 +225,10 @@ void TSzOpenDialog::SetupDialog(THookedFileDialog& dialog, bool save) {
         DoSelectionChange();
     });
     ConnectGuarded(&dialog, &QFileDialog::directoryEntered, this, [this] { DoFolderChange(); });
-    ConnectGuarded(&dialog, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-        const int index = static_cast<int>(nameFilters_.indexOf(filter)) + 1;
+    ConnectGuarded(&dialog, &QFileDialog::filterSelected, this, [this, &dialog] {
+        // The combo lists the filters in order, showing their texts without the patterns.
+        auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo");
+        const int index = combo ? combo->currentIndex() + 1 : 0;
         if (index > 0 && index != currentFilter_) {
             currentFilter_ = index;
             DoTypeChange();
