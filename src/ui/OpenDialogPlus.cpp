@@ -71,6 +71,18 @@ bool ReadBmpHeader(const std::string& name, int& width, int& height, int& bits) 
     return width > 0 && height > 0 && bits > 0;
 }
 
+// The GIF or Photoshop reader for an upper-case extension.
+std::unique_ptr<TGraphicX> NewGraphicX(const std::string& upperExt, bool headerOnly) {
+    if (upperExt == ".GIF") {
+        auto gif = std::make_unique<TGIFGraphic>();
+        gif->HeaderOnly = headerOnly;
+        return gif;
+    }
+    auto psd = std::make_unique<TPSDGraphic>();
+    psd->HeaderOnly = headerOnly;
+    return psd;
+}
+
 TPixelFormat BitmapFormatForBits(int bits) {
     switch (bits) {
     case 1: return pf1bit;
@@ -81,6 +93,23 @@ TPixelFormat BitmapFormatForBits(int bits) {
 }
 
 }  // namespace
+
+std::string PictureFilter() {
+    static const char* const kinds[][2] = {
+        {"JPEG Image File", "*.jpg;*.jpeg"}, {"Portable Network Graphics", "*.png"},
+        {"Bitmaps", "*.bmp;*.dib"},          {"TIFF Image File", "*.tif;*.tiff"},
+        {"PCX Image File", "*.pcx"},         {"Multi-page PCX", "*.dcx"},
+        {"Targa Image File", "*.tga"},       {"GIF Image File", "*.gif"},
+        {"Photoshop Image File", "*.psd"},   {"Photo CD Image", "*.pcd"},
+        {"FlashPix Image File", "*.fpx"}};
+    std::string all;
+    std::string each;
+    for (const auto& kind : kinds) {
+        all += (all.empty() ? "" : ";") + std::string(kind[1]);
+        each += "|" + std::string(kind[0]) + " (" + kind[1] + ")|" + kind[1];
+    }
+    return "All (" + all + ")|" + all + each;
+}
 
 // ---- TPreviewPaintBox
 
@@ -104,6 +133,7 @@ TOpenDialogPlus::TOpenDialogPlus(QObject* owner)
       PicturePanel(std::make_unique<QFrame>()),
       NavPanel(NewExtraPanel("NavPanel")),
       buttons_(*this, NavPanel.get(), &ExecuteRecent) {
+    Filter = PictureFilter();
     PicturePanel->setObjectName("PicturePanel");
     PicturePanel->setFrameShape(QFrame::NoFrame);
     PicturePanel->setFixedWidth(200);
@@ -345,16 +375,7 @@ bool TOpenDialogPlus::ReadHeader() {
             return takeCodecInfo(tga_);
         }
         if (ext_ == ".PSD" || ext_ == ".GIF") {
-            std::unique_ptr<TGraphicX> reader;
-            if (ext_ == ".GIF") {
-                auto gif = std::make_unique<TGIFGraphic>();
-                gif->HeaderOnly = true;
-                reader = std::move(gif);
-            } else {
-                auto psd = std::make_unique<TPSDGraphic>();
-                psd->HeaderOnly = true;
-                reader = std::move(psd);
-            }
+            std::unique_ptr<TGraphicX> reader = NewGraphicX(ext_, true);
             if (!reader->IsValidFile(selected_))
                 return false;
             reader->LoadFromFile(selected_);
@@ -446,11 +467,7 @@ int TOpenDialogPlus::LoadPreviewPicture() {
         return ImgOpenMem(stream.Memory(), stream.Size(), "TIF");
     }
     if (ext_ == ".PSD" || ext_ == ".GIF") {
-        std::unique_ptr<TGraphicX> reader;
-        if (ext_ == ".GIF")
-            reader = std::make_unique<TGIFGraphic>();
-        else
-            reader = std::make_unique<TPSDGraphic>();
+        std::unique_ptr<TGraphicX> reader = NewGraphicX(ext_, false);
         reader->LoadFromFile(name);
         int bits = reader->Info.BitsPerPixel;
         if (ext_ == ".PSD")

@@ -50,6 +50,10 @@ inline constexpr const char* PictureExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.
 
 class TOpenDialogPlus;
 
+// The filter of every picture type the preview reads: "All (...)" first,
+// then one entry per type.
+std::string PictureFilter();
+
 // The preview box: paints the preview; a click asks for it.
 class TPreviewPaintBox : public QWidget {
 public:

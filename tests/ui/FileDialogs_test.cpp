@@ -183,6 +183,7 @@ TEST(OpenDialogPlus, UnreadableFilesShowTheIconAndADash) {
     for (const std::string& bad : {broken, text}) {
         SCOPED_TRACE(bad);
         TOpenDialogPlus dialog;
+        dialog.Filter = "All files|*.*";
         dialog.SetInitialDir(folder.Path());
         std::string label = "unset";
         bool buttonEnabled = true;
