@@ -1,0 +1,351 @@
+#include "imaging/Helpers.h"
+
+#include "platform/FileOps.h"
+#include "platform/Graphics.h"
+#include "platform/Folders.h"
+#include "platform/SysUtils.h"
+#include "platform/Volumes.h"
+#include "ui/Status_y.h"
+#include "ui/voMsgBox.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace lumvor {
+
+namespace {
+constexpr int64_t SizeUnit = 2147483647;  // the High unit of a size pair (2^31 - 1)
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+std::vector<std::string> SplitNulList(const std::string& text) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\0', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) names.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+}  // namespace
+
+// ---- Texts and numbers
+
+namespace {
+// The pair's High decides the form; the tenths come from the whole size, so a
+// negative Low (High is rounded) and sizes of 2 GiB and more come out right.
+std::string SizeText(int32_t high, int64_t size) {
+    if (high >= 1) return FormatFloat("######.00 MB", static_cast<double>(size) / 1048576.0);
+    if (size >= 1048576) return Format("%d.%d MB", size >> 20, ((size % 1048576) * 10) / 1048576);
+    if (size >= 1024) return Format("%d.%d KB", size >> 10, ((size % 1024) * 10) / 1024);
+    return IntToStr(size);
+}
+}  // namespace
+
+void FormatFileSizeText(int32_t High, int32_t Low, std::string& Text) { Text = SizeText(High, JoinSize64(High, Low)); }
+
+std::string FormatFileSizeText(int64_t size) {
+    TSizePair pair;
+    SplitSize64(pair, size);
+    return SizeText(pair.High, size);
+}
+
+void SplitSize64(TSizePair& Pair, int64_t Size) {
+    const int64_t high = Round(static_cast<double>(Size) / static_cast<double>(SizeUnit));
+    const int64_t low = Size - high * SizeUnit;
+    if (high < INT32_MIN || high > INT32_MAX || low < INT32_MIN || low > INT32_MAX) {
+        Pair = {};
+        return;
+    }
+    Pair.High = static_cast<int32_t>(high);
+    Pair.Low = static_cast<int32_t>(low);
+}
+
+int64_t JoinSize64(int32_t High, int32_t Low) { return static_cast<int64_t>(High) * SizeUnit + Low; }
+
+void ColorToHexRGB(TColor Color, std::string& Text) {
+    Text = IntToHex(static_cast<uint32_t>(GetRValue(Color)), 2) + IntToHex(static_cast<uint32_t>(GetGValue(Color)), 2) +
+           IntToHex(static_cast<uint32_t>(GetBValue(Color)), 2);
+}
+
+int32_t HexToInt(const std::string& Text) { return StrToInt("$" + Text); }
+
+uint16_t SwapHiWord(uint32_t Value) {
+    return static_cast<uint16_t>(((Value >> 16) & 0xFF) << 8 | ((Value >> 24) & 0xFF));
+}
+
+void TrimLeadingBlanks(const std::string& Text, std::string& Out) {
+    const size_t first = Text.find_first_not_of(' ');
+    Out = first == std::string::npos ? std::string() : Text.substr(first);
+}
+
+// ---- Extension lists
+
+bool ExtInList(const std::string& Ext, const std::string& List, const std::string& ShortList) {
+    try {
+        if (Ext.size() <= 2) return false;
+        const std::string ext = UpperCase(Ext);
+        if (List.find(ext) == std::string::npos) return false;
+        return ext.size() != 3 || ShortList.find(ext) != std::string::npos;
+    } catch (...) {
+        return false;
+    }
+}
+
+// ---- Paths
+
+void AddBackslash(const std::string& Path, std::string& Out) {
+    Out = Path.empty() || Path.back() == '/' ? Path : Path + "/";
+}
+
+std::string AddBackslash(const std::string& Path) {
+    std::string out;
+    AddBackslash(Path, out);
+    return out;
+}
+
+void RemoveBackslash(const std::string& Path, std::string& Out) {
+    Out = Path.size() > 1 && Path.back() == '/' ? Path.substr(0, Path.size() - 1) : Path;
+}
+
+std::string RemoveBackslash(const std::string& Path) {
+    std::string out;
+    RemoveBackslash(Path, out);
+    return out;
+}
+
+void AddSlash(const std::string& Url, std::string& Out) { Out = Url.empty() || Url.back() == '/' ? Url : Url + "/"; }
+
+void StripDrive(const std::string& Path, std::string& Out) {
+    if (Path.empty()) {
+        Out = "/";
+        return;
+    }
+    const std::string normal = NormalizePath(Path);
+    const std::string mount = MountPointOf(normal);
+    Out = mount == "/" ? normal : normal.substr(mount.size());
+    if (Out.empty() || Out[0] != '/') Out = "/" + Out;
+}
+
+void GetPathRoot(const std::string& Path, std::string& Out) {
+    Out = AddBackslash(MountPointOf(Path.empty() ? std::string("/") : Path));
+}
+
+bool IsRootPath(const std::string& Path) {
+    if (Path.empty()) return false;
+    std::string root;
+    GetPathRoot(Path, root);
+    return AddBackslash(NormalizePath(Path)) == root;
+}
+
+void GetParentFolder(const std::string& Path, std::string& Out) {
+    const std::string path = AddBackslash(Path);
+    if (path.empty() || IsRootPath(path)) {
+        Out = path;
+        return;
+    }
+    const std::string trimmed = path.substr(0, path.size() - 1);
+    const size_t slash = trimmed.rfind('/');
+    Out = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
+}
+
+int DriveIndex(const std::string& Path) {
+    const std::string mount = MountPointOf(Path.empty() ? std::string("/") : Path);
+    const auto drives = DriveList();
+    for (size_t i = 0; i < drives.size(); ++i) {
+        if (drives[i].MountPoint == mount) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void ExtractLongFileName(const std::string& Path, std::string& Out) { Out = ExtractFileName(WithoutTrailingSlash(Path)); }
+
+void ExpandLongPath(const std::string& Path, std::string& Out) { Out = Path; }
+
+void GetDataFolder(std::string& Out) {
+    Out = ProgramFolder() + "data/";
+    ForceDirectories(Out);
+}
+
+bool FolderExists(const std::string& Path) {
+    try {
+        if (Path.empty()) return false;
+        return DirectoryExists(WithoutTrailingSlash(Path));
+    } catch (...) {
+        return false;
+    }
+}
+
+// ---- Files and disks
+
+bool ShellFileOperation(const std::string& From, const std::string& To, const std::string& Title, uint32_t Flags,
+                        uint32_t Func) {
+    (void)Title;  // no progress window: the engine runs in one go
+    const TFileOpResult result =
+        RunFileOperation(static_cast<TFileOpFunc>(Func), SplitNulList(From), SplitNulList(To), Flags);
+    return !result.Succeeded;
+}
+
+void DeleteFileNow(const std::string& Name) { ShellFileOperation(Name, Name, "", fofSilent | fofNoConfirmation, foDelete); }
+
+bool RecycleFile(const std::string& Name) {
+    return !ShellFileOperation(Name, Name, "", fofSilent | fofNoConfirmation | fofAllowUndo, foDelete);
+}
+
+int64_t GetDiskSize(const std::string& Path) {
+    const int64_t size = VolumeTotalBytes(Path);
+    return size > 0 ? size : 0;
+}
+
+int64_t GetDiskFree(const std::string& Path) {
+    const int64_t size = VolumeFreeBytes(Path);
+    return size > 0 ? size : 0;
+}
+
+bool DriveIsReady(const std::string& Path) { return GetDiskSize(Path) >= 1; }
+
+std::string DiskSpaceErrorText(int64_t Required, int64_t Free, const std::string& Extra) {
+    return "Insufficient disk space.\nReq.: " + IntToStr(Required / 1024) + " Kb\nFree: " + IntToStr(Free / 1024) +
+           " Kb\n\n" + Extra;
+}
+
+void ShowDiskSpaceError(int64_t Required, int64_t Free, const std::string& Extra) {
+    CancelPressed = 1;
+    voMessageDlg("", "", DiskSpaceErrorText(Required, Free, Extra), mtWarning, mbOKOnly, AutoDefaultButton, 0);
+}
+
+void GetVolumeTag(const std::string& Path, std::string& Tag) {
+    uint32_t serial = 0;
+    if (!VolumeSerial(Path, serial)) {
+        Tag.clear();
+        return;
+    }
+    Tag = VolumeLabel(Path) + "." + IntToHex(serial, 8);
+}
+
+void GetDriveCaption(std::string& Caption) {
+    const std::string dir = ExploreDir.empty() ? std::string("/") : ExploreDir;
+    std::string name = VolumeLabel(dir);
+    if (name.empty()) name = MountPointOf(dir);
+    std::string below;
+    StripDrive(dir, below);
+    Caption = name + " .. " + below.substr(0, below.size() - 1);
+}
+
+// ---- Colours
+
+namespace {
+void RGBToHLSScale(int32_t R, int32_t G, int32_t B, int32_t M, THLS& HLS) {
+    const int32_t mx = std::max({R, G, B});
+    const int32_t mn = std::min({R, G, B});
+    const int32_t L = ((mx + mn) * M + 255) / 510;
+    int32_t H = 0;
+    int32_t S = 0;
+    if (mx == mn) {
+        H = 2 * M / 3;
+    } else {
+        const int32_t d = mx - mn;
+        if (L <= M / 2) {
+            S = (d * M + (mx + mn) / 2) / (mx + mn);
+        } else {
+            S = (d * M + (510 - mx - mn) / 2) / (510 - mx - mn);
+        }
+        const int32_t sixth = M / 6;
+        const int32_t dR = ((mx - R) * sixth + d / 2) / d;
+        const int32_t dG = ((mx - G) * sixth + d / 2) / d;
+        const int32_t dB = ((mx - B) * sixth + d / 2) / d;
+        if (R == mx) {
+            H = dB - dG;
+        } else if (G == mx) {
+            H = M / 3 + dR - dB;
+        } else {
+            H = 2 * M / 3 + dG - dR;
+        }
+        if (H < 0) {
+            H = std::abs(H + M);
+        } else if (H > M) {
+            H = std::abs(H - M);
+        }
+    }
+    HLS = {H, L, S};
+}
+
+int32_t HueToValue(int32_t p, int32_t q, int32_t h) {
+    if (h < 0) {
+        h = std::abs(h + 3600);
+    } else if (h > 3600) {
+        h = std::abs(h - 3600);
+    }
+    if (h < 600) return p + ((q - p) * h + 300) / 600;
+    if (h < 1800) return q;
+    if (h < 2400) return p + ((q - p) * (2400 - h) + 300) / 600;
+    return p;
+}
+}  // namespace
+
+void RGBToHLS240(int32_t R, int32_t G, int32_t B, THLS& HLS) { RGBToHLSScale(R, G, B, 240, HLS); }
+
+void RGBToHLS(int32_t R, int32_t G, int32_t B, THLS& HLS) { RGBToHLSScale(R, G, B, 3600, HLS); }
+
+void RGBToLightness(int32_t R, int32_t G, int32_t B, THLS& HLS) {
+    const int32_t mx = std::max({R, G, B});
+    const int32_t mn = std::min({R, G, B});
+    HLS = {0, ((mx + mn) * 3600 + 255) / 510, 0};
+}
+
+void HLSToRGB(int32_t H, int32_t L, int32_t S, TRGBTriple& RGB) {
+    if (S == 0) {
+        const int32_t v = L * 255 / 3600;
+        RGB = {v, v, v};
+        return;
+    }
+    const int32_t m2 = L <= 1800 ? (L * (3600 + S) + 1800) / 3600 : L + S - (L * S + 1800) / 3600;
+    const int32_t m1 = 2 * L - m2;
+    RGB.Red = (HueToValue(m1, m2, H + 1200) * 255 + 1800) / 3600;
+    RGB.Green = (HueToValue(m1, m2, H) * 255 + 1800) / 3600;
+    RGB.Blue = (HueToValue(m1, m2, H - 1200) * 255 + 1800) / 3600;
+}
+
+// ---- Bitmaps
+
+void FitSizeInBoxEx(int32_t W, int32_t H, int32_t BW, int32_t BH, TFitSize& Size) {
+    if (W <= 0 || H <= 0 || BW <= 0 || BH <= 0) {
+        Size = {};
+        return;
+    }
+    int32_t rw = BW;
+    int32_t rh = BH;
+    if (H < W) {
+        rh = MulDiv(H, BW, W);
+    } else {
+        rw = MulDiv(W, BH, H);
+    }
+    if (BW < rw) {
+        rh = MulDiv(rh, BW, rw);
+        rw = BW;
+    }
+    if (rh <= BH) {
+        Size = {rw, rh};
+    } else {
+        Size = {MulDiv(rw, BH, rh), BH};
+    }
+}
+
+void EmptyBitmap(TBitmap& Bitmap) {
+    Bitmap.ReleaseHandle();
+    Bitmap.SetSize(0, 0);
+}
+
+int32_t GetRowBytesDIB(int32_t Width, int32_t Bits, int32_t Alignment) {
+    const int64_t bits = static_cast<int64_t>(Width) * Bits + Alignment - 1;
+    return static_cast<int32_t>((bits & ~static_cast<int64_t>(Alignment - 1)) / 8);
+}
+
+}  // namespace lumvor
