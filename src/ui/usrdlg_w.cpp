@@ -116,7 +116,8 @@ void TXScrlDlg::FormActivate() {
         CustomSetting->setFocus();
         return;
     }
-    Application.ProcessMessages();
+    // No message processing here: the modal loop has not started yet, so a close
+    // handled now would leave the loop running.
     UserTrackBar->SetPosition(XPosition);
     UserTrackBarChange();
 }
