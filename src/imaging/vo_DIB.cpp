@@ -1,5 +1,7 @@
 #include "imaging/vo_DIB.h"
 
+#include "imaging/vo_icogr.h"
+
 #include "platform/Clipbrd.h"
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"
@@ -461,15 +463,7 @@ void TDibGraphic::ImportNewBitmap(TBitmap& bitmap) {
             SetPixel(x, y, TColorValue{source->GetColor(x, y)});
 }
 
-TPackedDib TDibGraphic::ExportDIB() const {
-    if (!pixels_)
-        return {};
-    try {
-        return TPackedDib::FromPixels(*pixels_);
-    } catch (const std::exception&) {
-        return {};
-    }
-}
+TPackedDib TDibGraphic::ExportDIB() const { return TPackedDib::FromPixelsOrNone(pixels_.get()); }
 
 void TDibGraphic::Assign(const TPersistent* source) {
     if (source == this)
@@ -525,7 +519,20 @@ void TDibGraphic::AssignTo(TPersistent* dest) const {
             Draw(bitmap->Canvas(), Rect(0, 0, GetWidth(), GetHeight()));
         return;
     }
-    // PENDING: writing the picture into a class-library icon needs the icon classes
+    if (auto* icon = dynamic_cast<TIcon*>(dest)) {
+        // The icon takes the picture in icon file form, written by the icon codec.
+        TMemoryStream stream;
+        if (const auto* self = dynamic_cast<const TIconGraphic*>(this)) {
+            const_cast<TIconGraphic*>(self)->SaveToStream(stream);
+        } else {
+            TIconGraphic temporary;
+            temporary.Assign(this);
+            temporary.SaveToStream(stream);
+        }
+        stream.SetPosition(0);
+        icon->LoadFromStream(stream);
+        return;
+    }
     throw ERuvezevoError(FormatStr(FormatStr(SCannotAssign, "TDibGraphic").c_str(),
                                    dest ? dest->ClassName() : std::string("nil")));
 }

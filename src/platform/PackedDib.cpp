@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 namespace lumvor {
 
@@ -140,6 +141,12 @@ DibLayout ParseHeader(std::span<const uint8_t> block) {
             count = full;
         l.tableCount = static_cast<int>(count);
         offset += l.tableCount * l.tableEntrySize;
+    } else if (h.biSize != 12 && h.biClrUsed != 0) {
+        // A direct-colour DIB may carry a colour table for palette devices
+        // (biClrUsed entries); the rows start behind it.
+        if (h.biClrUsed > 256)
+            Invalid();
+        offset += static_cast<int>(h.biClrUsed) * l.tableEntrySize;
     }
     l.headerBlockSize = offset;
     return l;
@@ -273,6 +280,16 @@ TPackedDib TPackedDib::FromPixels(const TPixelBuffer& pixels) {
     std::vector<uint8_t> bytes = HeaderBlockOf(pixels);
     AppendBottomUpRows(bytes, pixels);
     return TPackedDib(std::move(bytes));
+}
+
+TPackedDib TPackedDib::FromPixelsOrNone(const TPixelBuffer* pixels) noexcept {
+    if (!pixels)
+        return {};
+    try {
+        return FromPixels(*pixels);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 TPixelBuffer TPackedDib::ToPixels() const {

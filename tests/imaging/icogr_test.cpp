@@ -110,4 +110,23 @@ TEST(IconGraphic, ASmallPictureLeavesTheRestBlack) {
     EXPECT_EQ(image.pixel(31, 31), qRgba(0, 0, 0, 255));
 }
 
+TEST(IconGraphic, APictureAssignedToAnIconBecomesItsSystemSizeCut) {
+    TDibGraphic picture;
+    picture.NewImage(40, 36, ifTrueColor, nullptr, 0, 0);
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 40; ++x) {
+            uint8_t* p = picture.ScanLine(y) + 3 * x;
+            p[0] = 10; p[1] = static_cast<uint8_t>(5 * y); p[2] = static_cast<uint8_t>(6 * x);
+        }
+    TIcon icon;
+    picture.AssignTo(&icon);
+    ASSERT_FALSE(icon.Empty());
+    EXPECT_EQ(icon.Width(), 32);
+    EXPECT_EQ(icon.Height(), 32);
+    TDibGraphic back;
+    back.Assign(&icon);
+    ASSERT_EQ(back.Width(), 32);
+    EXPECT_EQ(PixelOf(back, 31, 20), qRgb(6 * 31, 5 * 20, 10));
+}
+
 }  // namespace
