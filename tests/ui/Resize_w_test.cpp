@@ -197,8 +197,11 @@ TEST_F(ResizeForm, ReopensWhereItWasLeft) {
 
 TEST_F(ResizeForm, SelectionWiderThanThePictureNeverGetsANegativeOrigin) {
     const TResizeResult r = RunResize(0, 0, 100, 100, 1000, 800, 0, 0, [](TResizeForm& d) {
-        Type(d.EditX, "1000");
-        Type(d.EditW, "1200");
+        // Both typed before either was applied.
+        d.EditX->setText("1000");
+        d.EditW->setText("1200");
+        d.btnOk->click();
+        ASSERT_TRUE(d.isVisible());
         EXPECT_EQ(d.EditX->text(), "0");
         EXPECT_EQ(d.EditW->text(), "1000");
         d.btnOk->click();
