@@ -103,7 +103,8 @@ bool TStFileOperation::Execute() {
     if (Options & foSilent) flags |= fofSilent;
     if (Options & foSimpleProgress) flags |= fofSimpleProgress;
     static const TFileOpFunc kFunc[] = {foCopy, foDelete, foMove, foRename};
-    const TFileOpFunc func = kFunc[Operation];
+    // An operation out of range does nothing: the engine refuses it.
+    const TFileOpFunc func = Operation <= fopRename ? kFunc[Operation] : TFileOpFunc(0);
     const bool isDelete = Operation == fopDelete;
 
     if (sourceFiles_.Count() == 0) RaiseStError<EStFileOpError>(StConst::stscShellFileOpSrcError);
@@ -119,7 +120,9 @@ bool TStFileOperation::Execute() {
                 std::string line = sourceFiles_[i];
                 if (line.empty()) continue;
                 if (line.find('=') == std::string::npos) {
-                    line += "=" + destination_ + "/" + ExtractFileName(line);
+                    // A plain line goes into Destination; without one it would land in "/".
+                    if (destination_.empty()) RaiseStError<EStFileOpError>(StConst::stscShellFileOpDstError);
+                    line += "=" + IncludeTrailingPathDelimiter(destination_) + ExtractFileName(line);
                     sourceFiles_.Put(i, line);
                 }
                 const size_t eq = line.find('=');
@@ -206,7 +209,8 @@ bool TStFileOperation::Execute() {
     const bool showProgress = !(Options & foSilent) && !IsBusy;
     if (showProgress) {
         static const char* const kCaption[] = {"Copying ...", "Deleting ...", "Moving ...", "Renaming ..."};
-        ShowStatusForm(Options & foSimpleProgress && !SimpleText.empty() ? SimpleText : kCaption[Operation]);
+        ShowStatusForm((Options & foSimpleProgress) && !SimpleText.empty() ? SimpleText
+                                                                             : kCaption[Operation <= fopRename ? Operation : 0]);
         IsBusy = 1;
         CancelPressed = 0;
     }

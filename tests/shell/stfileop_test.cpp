@@ -72,6 +72,7 @@ TEST_F(FileOperationTest, UnusableInputRaisesBeforeAnythingIsDone) {
         {fopDelete, {"src/a.jpg=src/z.jpg"}, "", 131},
         {fopDelete, {"src/a.jpg", "src/missing.jpg"}, "", 132},
         {fopCopy, {"src/missing.jpg"}, "", 132},  // the file check comes first
+        {fopCopy, {"src/a.jpg=dst/a.jpg", "src/b.jpg"}, "", 112},  // a plain line needs a destination
     };
     for (const Case& c : cases) {
         op.Operation = c.operation;
