@@ -56,6 +56,12 @@ int DriveMask(const std::string& path) {
     return 0;
 }
 
+// Raises an event when a handler is assigned.
+template <class Handler, class... Args>
+void Fire(const Handler& handler, Args... args) {
+    if (handler) handler(args...);
+}
+
 }  // namespace
 
 uint32_t NotifyEventShellBit(TStNotifyEvents kind) { return kind <= neImageListChange ? kShellBits[kind] : 0; }
@@ -203,69 +209,39 @@ void TStCustomShellNotification::Deliver(const TShellChange& Change) {
     DoShellChangeNotify(Old, New, set);
 }
 
-void TStCustomShellNotification::DoAssociationChange() {
-    if (OnAssociationChange) OnAssociationChange(this);
-}
+void TStCustomShellNotification::DoAssociationChange() { Fire(OnAssociationChange, this); }
 void TStCustomShellNotification::DoAttributeChange(TStShellItem* OldItem, TStShellItem* NewItem) {
-    if (OnAttributeChange) OnAttributeChange(this, OldItem, NewItem);
+    Fire(OnAttributeChange, this, OldItem, NewItem);
 }
-void TStCustomShellNotification::DoDriveAdd(TStShellItem* Item) {
-    if (OnDriveAdd) OnDriveAdd(this, Item);
-}
-void TStCustomShellNotification::DoDriveRemove(TStShellItem* Item) {
-    if (OnDriveRemove) OnDriveRemove(this, Item);
-}
-void TStCustomShellNotification::DoDriveSpaceChange(int Drive) {
-    if (OnDriveSpaceChange) OnDriveSpaceChange(this, Drive);
-}
-void TStCustomShellNotification::DoFileChange(TStShellItem* Item) {
-    if (OnFileChange) OnFileChange(this, Item);
-}
-void TStCustomShellNotification::DoFileCreate(TStShellItem* Item) {
-    if (OnFileCreate) OnFileCreate(this, Item);
-}
+void TStCustomShellNotification::DoDriveAdd(TStShellItem* Item) { Fire(OnDriveAdd, this, Item); }
+void TStCustomShellNotification::DoDriveRemove(TStShellItem* Item) { Fire(OnDriveRemove, this, Item); }
+void TStCustomShellNotification::DoDriveSpaceChange(int Drive) { Fire(OnDriveSpaceChange, this, Drive); }
+void TStCustomShellNotification::DoFileChange(TStShellItem* Item) { Fire(OnFileChange, this, Item); }
+void TStCustomShellNotification::DoFileCreate(TStShellItem* Item) { Fire(OnFileCreate, this, Item); }
 void TStCustomShellNotification::DoFileDelete(TStShellItem* OldItem, TStShellItem* NewItem) {
-    if (OnFileDelete) OnFileDelete(this, OldItem, NewItem);
+    Fire(OnFileDelete, this, OldItem, NewItem);
 }
 void TStCustomShellNotification::DoFileRename(TStShellItem* OldItem, TStShellItem* NewItem) {
-    if (OnFileRename) OnFileRename(this, OldItem, NewItem);
+    Fire(OnFileRename, this, OldItem, NewItem);
 }
-void TStCustomShellNotification::DoFolderChange(TStShellItem* Item) {
-    if (OnFolderChange) OnFolderChange(this, Item);
-}
-void TStCustomShellNotification::DoFolderCreate(TStShellItem* Item) {
-    if (OnFolderCreate) OnFolderCreate(this, Item);
-}
-void TStCustomShellNotification::DoFolderDelete(TStShellItem* Item) {
-    if (OnFolderDelete) OnFolderDelete(this, Item);
-}
+void TStCustomShellNotification::DoFolderChange(TStShellItem* Item) { Fire(OnFolderChange, this, Item); }
+void TStCustomShellNotification::DoFolderCreate(TStShellItem* Item) { Fire(OnFolderCreate, this, Item); }
+void TStCustomShellNotification::DoFolderDelete(TStShellItem* Item) { Fire(OnFolderDelete, this, Item); }
 void TStCustomShellNotification::DoFolderRename(TStShellItem* OldItem, TStShellItem* NewItem) {
-    if (OnFolderRename) OnFolderRename(this, OldItem, NewItem);
+    Fire(OnFolderRename, this, OldItem, NewItem);
 }
-void TStCustomShellNotification::DoImageListChange() {
-    if (OnImageListChange) OnImageListChange(this);
-}
-void TStCustomShellNotification::DoMediaInsert(TStShellItem* Item) {
-    if (OnMediaInsert) OnMediaInsert(this, Item);
-}
-void TStCustomShellNotification::DoMediaRemove(TStShellItem* Item) {
-    if (OnMediaRemove) OnMediaRemove(this, Item);
-}
-void TStCustomShellNotification::DoNetShare(TStShellItem* Item) {
-    if (OnNetShare) OnNetShare(this, Item);
-}
-void TStCustomShellNotification::DoNetUnShare(TStShellItem* Item) {
-    if (OnNetUnShare) OnNetUnShare(this, Item);
-}
+void TStCustomShellNotification::DoImageListChange() { Fire(OnImageListChange, this); }
+void TStCustomShellNotification::DoMediaInsert(TStShellItem* Item) { Fire(OnMediaInsert, this, Item); }
+void TStCustomShellNotification::DoMediaRemove(TStShellItem* Item) { Fire(OnMediaRemove, this, Item); }
+void TStCustomShellNotification::DoNetShare(TStShellItem* Item) { Fire(OnNetShare, this, Item); }
+void TStCustomShellNotification::DoNetUnShare(TStShellItem* Item) { Fire(OnNetUnShare, this, Item); }
 void TStCustomShellNotification::DoServerDisconnect(TStShellItem* Item) {
-    if (OnServerDisconnect) OnServerDisconnect(this, Item);
+    Fire(OnServerDisconnect, this, Item);
 }
-void TStCustomShellNotification::DoShellDriveAdd(TStShellItem* Item) {
-    if (OnShellDriveAdd) OnShellDriveAdd(this, Item);
-}
+void TStCustomShellNotification::DoShellDriveAdd(TStShellItem* Item) { Fire(OnShellDriveAdd, this, Item); }
 void TStCustomShellNotification::DoShellChangeNotify(TStShellItem* OldItem, TStShellItem* NewItem,
                                                      TStNotifyEventsSet Events) {
-    if (OnShellChangeNotify) OnShellChangeNotify(this, OldItem, NewItem, Events);
+    Fire(OnShellChangeNotify, this, OldItem, NewItem, Events);
 }
 
 }  // namespace lumvor
