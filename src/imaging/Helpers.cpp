@@ -348,4 +348,59 @@ int32_t GetRowBytesDIB(int32_t Width, int32_t Bits, int32_t Alignment) {
     return static_cast<int32_t>((bits & ~static_cast<int64_t>(Alignment - 1)) / 8);
 }
 
+HBITMAP CreateDIBitmapFromBits(int32_t Width, int32_t Height, int32_t BitCount,
+                               std::span<const uint8_t> Bits) {
+    const int bits = (BitCount == 1 || BitCount == 4 || BitCount == 8) ? BitCount : 24;
+    std::vector<uint32_t> greys;
+    if (bits <= 8) {
+        const uint32_t steps = (1u << bits) - 1;
+        for (uint32_t i = 0; i <= steps; ++i) {
+            const uint32_t v = i * 255 / steps;
+            greys.push_back(v | (v << 8) | (v << 16));
+        }
+    }
+    if (Bits.empty()) {
+        auto pixels = std::make_shared<TPixelBuffer>(Width, Height, bits);
+        pixels->ColorTable = greys;
+        return pixels;
+    }
+    // Read the rows as a DIB with this header, which also checks the size and
+    // that Bits holds every row.
+    BITMAPINFOHEADER header;
+    header.biWidth = Width;
+    header.biHeight = Height;
+    header.biBitCount = static_cast<uint16_t>(bits);
+    std::vector<uint8_t> headerBlock(BitmapInfoHeaderSize + greys.size() * 4);
+    WriteInfoHeader(headerBlock.data(), header);
+    for (size_t i = 0; i < greys.size(); ++i)
+        for (int b = 0; b < 4; ++b)
+            headerBlock[BitmapInfoHeaderSize + 4 * i + size_t(b)] = static_cast<uint8_t>(greys[i] >> (8 * b));
+    return std::make_shared<TPixelBuffer>(DecodeDib(headerBlock, Bits));
+}
+
+int32_t ConvertBitmapDepth(TBitmap& /*Bitmap*/, int32_t /*Width*/, int32_t /*Height*/, int32_t BitCount) {
+    return BitCount;
+}
+
+TPackedDib CreatePackedDIB(const TBitmap& Bitmap) {
+    return TPackedDib::FromPixelsOrNone(Bitmap.Handle().get());
+}
+
+void StripDIBPalette(TPackedDib& Block) {
+    constexpr size_t TableBytes = 1024;
+    const std::vector<uint8_t>& bytes = Block.Bytes();
+    if (bytes.size() < BitmapInfoHeaderSize + TableBytes)
+        return;
+    BITMAPINFOHEADER header = ReadInfoHeader(bytes.data());
+    if (header.biSize != BitmapInfoHeaderSize || header.biBitCount <= 8)
+        return;  // an indexed picture's table holds its colours
+    // The header no longer announces a table, so readers find the rows behind it.
+    header.biClrUsed = 0;
+    header.biClrImportant = 0;
+    std::vector<uint8_t> moved(BitmapInfoHeaderSize);
+    WriteInfoHeader(moved.data(), header);
+    moved.insert(moved.end(), bytes.begin() + BitmapInfoHeaderSize + TableBytes, bytes.end());
+    Block = TPackedDib(std::move(moved));
+}
+
 }  // namespace lumvor

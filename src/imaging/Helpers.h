@@ -8,8 +8,11 @@
 #pragma once
 
 #include "platform/Colors.h"
+#include "platform/PackedDib.h"
+#include "platform/PixelBuffer.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace lumvor {
@@ -160,5 +163,27 @@ void FitSizeInBoxEx(int32_t W, int32_t H, int32_t BW, int32_t BH, TFitSize& Size
 void EmptyBitmap(TBitmap& Bitmap);
 // Bytes of one row of Width pixels of Bits bits, padded to Alignment bits.
 int32_t GetRowBytesDIB(int32_t Width, int32_t Bits, int32_t Alignment);
+
+// A bitmap object of Width x Height pixels for a TBitmap's SetHandle: BitCount 1,
+// 4 or 8 gives that depth with a grey ramp colour table (black to white in 2, 16
+// or 256 steps), anything else 24 bits. Without Bits the pixels are black
+// (callers paint them); else Bits holds the rows bottom-up, each padded to 32
+// bits. Raises EInvalidGraphic when the size is beyond the picture limits or
+// Bits is too short.
+HBITMAP CreateDIBitmapFromBits(int32_t Width, int32_t Height, int32_t BitCount,
+                               std::span<const uint8_t> Bits = {});
+// Makes the bitmap's pixels device-independent at BitCount bits and returns the
+// depth used. Every TBitmap here is a DIB already (HandleType bmDIB), so the
+// bitmap is left as it is and BitCount is returned.
+int32_t ConvertBitmapDepth(TBitmap& Bitmap, int32_t Width, int32_t Height, int32_t BitCount);
+// The packed DIB of the bitmap (header, colour table or masks, bottom-up rows),
+// built as TDibGraphic::ExportDIB builds one; none for an empty bitmap or on failure.
+TPackedDib CreatePackedDIB(const TBitmap& Bitmap);
+// Removes the 1,024-byte colour table that follows the 40-byte header of a
+// direct-colour packed DIB (the Photo CD reader delivers one with its 24-bit
+// pictures) by moving the rest of the block down, and clears the header's
+// colours-used and colours-important counts so the rows are found right behind
+// it. Indexed DIBs and blocks too short for header and table are left as they are.
+void StripDIBPalette(TPackedDib& Block);
 
 }  // namespace lumvor

@@ -1,5 +1,6 @@
 #include "imaging/ThumbCache.h"
 
+#include "platform/Crc32.h"
 #include "platform/SysUtils.h"
 
 #include <sys/stat.h>
@@ -9,18 +10,6 @@
 namespace lumvor {
 
 namespace {
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> CrcTable = MakeCrcTable();
 
 uint16_t Word(const void* record, int offset) {
     uint16_t value;
@@ -35,9 +24,7 @@ void SetWord(void* record, int offset, uint16_t value) {
 }  // namespace
 
 uint32_t UpdateCrc32(const void* Buffer, int64_t Count, uint32_t Crc) {
-    const auto* bytes = static_cast<const uint8_t*>(Buffer);
-    for (int64_t i = 0; i < Count; ++i) Crc = CrcTable[(Crc ^ bytes[i]) & 0xFF] ^ (Crc >> 8);
-    return Crc;
+    return Count > 0 ? Crc32Update(Crc, Buffer, static_cast<size_t>(Count)) : Crc;
 }
 
 uint32_t StreamCrc32(TStream& Stream, uint32_t Crc) {

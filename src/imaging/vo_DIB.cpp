@@ -463,15 +463,7 @@ void TDibGraphic::ImportNewBitmap(TBitmap& bitmap) {
             SetPixel(x, y, TColorValue{source->GetColor(x, y)});
 }
 
-TPackedDib TDibGraphic::ExportDIB() const {
-    if (!pixels_)
-        return {};
-    try {
-        return TPackedDib::FromPixels(*pixels_);
-    } catch (const std::exception&) {
-        return {};
-    }
-}
+TPackedDib TDibGraphic::ExportDIB() const { return TPackedDib::FromPixelsOrNone(pixels_.get()); }
 
 void TDibGraphic::Assign(const TPersistent* source) {
     if (source == this)

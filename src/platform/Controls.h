@@ -32,13 +32,18 @@ using TMouseEvent =
     std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
 
-// The shift state of a mouse event (keys and the buttons held down).
-inline TShiftState ShiftStateOf(const QMouseEvent& event) {
+// The shift state of the keyboard modifiers alone.
+inline TShiftState ShiftStateOf(Qt::KeyboardModifiers keys) {
     TShiftState shift = 0;
-    const Qt::KeyboardModifiers keys = event.modifiers();
     if (keys & Qt::ShiftModifier) shift |= ssShift;
     if (keys & Qt::AltModifier) shift |= ssAlt;
     if (keys & Qt::ControlModifier) shift |= ssCtrl;
+    return shift;
+}
+
+// The shift state of a mouse event (keys and the buttons held down).
+inline TShiftState ShiftStateOf(const QMouseEvent& event) {
+    TShiftState shift = ShiftStateOf(event.modifiers());
     const Qt::MouseButtons held = event.buttons() | event.button();
     if (held & Qt::LeftButton) shift |= ssLeft;
     if (held & Qt::RightButton) shift |= ssRight;
@@ -112,13 +117,6 @@ inline std::uint16_t VirtualKeyOf(int key) {
 }
 
 // The shift state of a key event.
-inline TShiftState ShiftStateOf(const QKeyEvent& event) {
-    TShiftState shift = 0;
-    const Qt::KeyboardModifiers keys = event.modifiers();
-    if (keys & Qt::ShiftModifier) shift |= ssShift;
-    if (keys & Qt::AltModifier) shift |= ssAlt;
-    if (keys & Qt::ControlModifier) shift |= ssCtrl;
-    return shift;
-}
+inline TShiftState ShiftStateOf(const QKeyEvent& event) { return ShiftStateOf(event.modifiers()); }
 
 }  // namespace lumvor

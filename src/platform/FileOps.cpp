@@ -25,12 +25,17 @@ namespace {
 
 struct OpError {
     std::string text;
+    int code;  // errno value of the failure
 };
 
-[[noreturn]] void Fail(const std::string& text) { throw OpError{text}; }
+[[noreturn]] void Fail(const std::string& text, int code = EIO) { throw OpError{text, code}; }
 
 std::string SysError(const std::string& what, const std::string& path, int err) {
     return what + " \"" + path + "\": " + std::strerror(err);
+}
+
+[[noreturn]] void FailSys(const std::string& what, const std::string& path, int err) {
+    Fail(SysError(what, path, err), err);
 }
 
 bool Exists(const std::string& path) {
@@ -66,7 +71,7 @@ bool IsInside(const std::string& inner, const std::string& outer) {
 void RefuseVolumeRoot(const std::string& path) {
     const std::string normal = WithoutTrailingSlash(NormalizePath(path));
     if (normal == "/" || normal == MountPointOf(normal)) {
-        Fail("\"" + path + "\" is the root of a volume and cannot be removed");
+        Fail("\"" + path + "\" is the root of a volume and cannot be removed", EBUSY);
     }
 }
 
@@ -110,20 +115,22 @@ void CopyTimes(const struct stat& st, const std::string& target) {
 
 void CopyFileData(const std::string& source, const std::string& target, const struct stat& st) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) Fail(SysError("Cannot read", source, errno));
+    if (in < 0) FailSys("Cannot read", source, errno);
     const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
     if (out < 0) {
         const int err = errno;
         ::close(in);
-        Fail(SysError("Cannot create", target, err));
+        FailSys("Cannot create", target, err);
     }
     std::vector<char> buffer(1 << 16);
     std::string error;
+    int code = 0;
     while (error.empty()) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR) continue;
-            error = SysError("Cannot read", source, errno);
+            code = errno;
+            error = SysError("Cannot read", source, code);
             break;
         }
         if (got == 0) break;
@@ -131,18 +138,19 @@ void CopyFileData(const std::string& source, const std::string& target, const st
             const ssize_t put = ::write(out, buffer.data() + written, static_cast<size_t>(got - written));
             if (put < 0) {
                 if (errno == EINTR) continue;
-                error = SysError("Cannot write", target, errno);
+                code = errno;
+                error = SysError("Cannot write", target, code);
                 break;
             }
             written += put;
         }
     }
-    if (error.empty() && ::fsync(out) != 0) error = SysError("Cannot write", target, errno);
+    if (error.empty() && ::fsync(out) != 0) error = SysError("Cannot write", target, code = errno);
     ::close(in);
-    if (::close(out) != 0 && error.empty()) error = SysError("Cannot write", target, errno);
+    if (::close(out) != 0 && error.empty()) error = SysError("Cannot write", target, code = errno);
     if (!error.empty()) {
         ::unlink(target.c_str());
-        Fail(error);
+        Fail(error, code);
     }
     CopyTimes(st, target);
 }
@@ -151,27 +159,27 @@ void CopyFileData(const std::string& source, const std::string& target, const st
 // exist. A failure removes what was made of target.
 void CopyTree(const std::string& source, const std::string& target) {
     struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) Fail(SysError("Cannot read", source, errno));
+    if (::lstat(source.c_str(), &st) != 0) FailSys("Cannot read", source, errno);
     try {
         if (S_ISLNK(st.st_mode)) {
             std::error_code ec;
             const fs::path link = fs::read_symlink(source, ec);
-            if (ec) Fail("Cannot read the link \"" + source + "\": " + ec.message());
-            if (::symlink(link.c_str(), target.c_str()) != 0) Fail(SysError("Cannot create", target, errno));
+            if (ec) Fail("Cannot read the link \"" + source + "\": " + ec.message(), ec.value());
+            if (::symlink(link.c_str(), target.c_str()) != 0) FailSys("Cannot create", target, errno);
         } else if (S_ISDIR(st.st_mode)) {
-            if (::mkdir(target.c_str(), (st.st_mode & 07777) | S_IRWXU) != 0) Fail(SysError("Cannot create", target, errno));
+            if (::mkdir(target.c_str(), (st.st_mode & 07777) | S_IRWXU) != 0) FailSys("Cannot create", target, errno);
             std::error_code ec;
             for (fs::directory_iterator it(source, ec), end; it != end; it.increment(ec)) {
                 if (ec) break;
                 CopyTree(it->path().string(), target + "/" + it->path().filename().string());
             }
-            if (ec) Fail("Cannot list \"" + source + "\": " + ec.message());
+            if (ec) Fail("Cannot list \"" + source + "\": " + ec.message(), ec.value());
             ::chmod(target.c_str(), st.st_mode & 07777);
             CopyTimes(st, target);
         } else if (S_ISREG(st.st_mode)) {
             CopyFileData(source, target, st);
         } else {
-            Fail("\"" + source + "\" is not a file or folder");
+            Fail("\"" + source + "\" is not a file or folder", EINVAL);
         }
     } catch (const OpError&) {
         RemoveTree(target);
@@ -237,11 +245,11 @@ void PlaceScratch(const std::string& scratch, const std::string& target, bool re
         if (::rename(scratch.c_str(), target.c_str()) != 0) {
             const int err = errno;
             RemoveTree(scratch);
-            Fail(SysError("Cannot replace", target, err));
+            FailSys("Cannot replace", target, err);
         }
     } else if (!RenameFile(scratch, target)) {
         RemoveTree(scratch);
-        Fail(Exists(target) ? "\"" + target + "\" already exists" : "Cannot create \"" + target + "\"");
+        Fail(Exists(target) ? "\"" + target + "\" already exists" : "Cannot create \"" + target + "\"", Exists(target) ? EEXIST : EIO);
     }
 }
 
@@ -257,45 +265,45 @@ void MergeFolder(Kind kind, const std::string& source, const std::string& target
         if (ec) break;
         names.push_back(it->path().filename().string());
     }
-    if (ec) Fail("Cannot list \"" + source + "\": " + ec.message());
+    if (ec) Fail("Cannot list \"" + source + "\": " + ec.message(), ec.value());
     for (const std::string& name : names) Transfer(kind, source + "/" + name, target + "/" + name, flags);
-    if (kind == Kind::Move && ::rmdir(source.c_str()) != 0) Fail(SysError("Cannot remove", source, errno));
+    if (kind == Kind::Move && ::rmdir(source.c_str()) != 0) FailSys("Cannot remove", source, errno);
 }
 
 // Copies or moves one item to the exact name target (or a free name beside it);
 // returns where it went.
 std::string Transfer(Kind kind, const std::string& source, std::string target, uint32_t flags) {
-    if (!Exists(source)) Fail("\"" + source + "\" does not exist");
+    if (!Exists(source)) Fail("\"" + source + "\" does not exist", ENOENT);
     if (kind == Kind::Move) RefuseVolumeRoot(source);
     const bool sameItem = WithoutTrailingSlash(NormalizePath(source)) == WithoutTrailingSlash(NormalizePath(target));
     if (IsRealFolder(source) && !sameItem && IsInside(target, source)) {
-        Fail("Cannot put the folder \"" + source + "\" into itself");
+        Fail("Cannot put the folder \"" + source + "\" into itself", EINVAL);
     }
     bool replace = false;
     if (Exists(target)) {
         if (flags & fofRenameOnCollision) {
             target = FreeName(target);
         } else if (sameItem) {
-            Fail("\"" + target + "\" is the source itself");
+            Fail("\"" + target + "\" is the source itself", EINVAL);
         } else if (!(flags & fofNoConfirmation)) {
-            Fail("\"" + target + "\" already exists");
+            Fail("\"" + target + "\" already exists", EEXIST);
         } else if (IsRealFolder(source) && IsRealFolder(target)) {
             MergeFolder(kind, source, target, flags);
             return target;
         } else if (IsRealFolder(source) || IsRealFolder(target)) {
-            Fail("\"" + target + "\" already exists");
+            Fail("\"" + target + "\" already exists", EEXIST);
         } else {
             replace = true;
         }
     }
     const std::string parent = ParentOf(target);
-    if (!IsRealFolder(parent)) Fail("The folder \"" + parent + "\" does not exist");
+    if (!IsRealFolder(parent)) Fail("The folder \"" + parent + "\" does not exist", ENOENT);
 
     if (kind == Kind::Move && DeviceOf(source) == DeviceOf(parent)) {
         if (replace) {
-            if (::rename(source.c_str(), target.c_str()) != 0) Fail(SysError("Cannot move", source, errno));
+            if (::rename(source.c_str(), target.c_str()) != 0) FailSys("Cannot move", source, errno);
         } else if (!RenameFile(source, target)) {
-            Fail(Exists(target) ? "\"" + target + "\" already exists" : "Cannot move \"" + source + "\"");
+            Fail(Exists(target) ? "\"" + target + "\" already exists" : "Cannot move \"" + source + "\"", Exists(target) ? EEXIST : EIO);
         }
         return target;
     }
@@ -313,18 +321,18 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
     if (kind == Kind::Move) {
         std::error_code ec;
         fs::remove_all(source, ec);
-        if (ec) Fail("Copied \"" + source + "\" but cannot remove it: " + ec.message());
+        if (ec) Fail("Copied \"" + source + "\" but cannot remove it: " + ec.message(), ec.value());
     }
     return target;
 }
 
 void DeleteItem(const std::string& source) {
-    if (WithoutTrailingSlash(source).empty()) Fail("No file name");
-    if (!Exists(source)) Fail("\"" + source + "\" does not exist");
+    if (WithoutTrailingSlash(source).empty()) Fail("No file name", ENOENT);
+    if (!Exists(source)) Fail("\"" + source + "\" does not exist", ENOENT);
     RefuseVolumeRoot(source);
     std::error_code ec;
     fs::remove_all(WithoutTrailingSlash(source), ec);
-    if (ec) Fail("Cannot delete \"" + source + "\": " + ec.message());
+    if (ec) Fail("Cannot delete \"" + source + "\": " + ec.message(), ec.value());
 }
 
 }  // namespace
@@ -363,13 +371,14 @@ TFileOpResult RunFileOperation(TFileOpFunc func, const std::vector<std::string>&
                                const std::vector<std::string>& to, uint32_t flags,
                                const TFileOpProgress& progress) {
     TFileOpResult result;
-    auto stop = [&](const std::string& source, const std::string& text) {
+    auto stop = [&](const std::string& source, const std::string& text, int code = EINVAL) {
         result.Succeeded = false;
         result.FailedSource = source;
         result.Error = text;
+        result.SystemError = code;
         return result;
     };
-    if (from.empty()) return stop("", "No file name");
+    if (from.empty()) return stop("", "No file name", ENOENT);
 
     // Where each source goes (copy, move, rename).
     std::vector<std::string> targets(from.size());
@@ -390,7 +399,7 @@ TFileOpResult RunFileOperation(TFileOpFunc func, const std::vector<std::string>&
             if (intoFolder && !IsRealFolder(dest)) {
                 std::error_code ec;
                 fs::create_directories(dest, ec);
-                if (ec) return stop(from[0], "Cannot create \"" + dest + "\": " + ec.message());
+                if (ec) return stop(from[0], "Cannot create \"" + dest + "\": " + ec.message(), ec.value());
             }
             for (size_t i = 0; i < from.size(); ++i) {
                 targets[i] = intoFolder ? (dest == "/" ? "" : dest) + "/" + BaseName(from[i]) : dest;
@@ -426,9 +435,9 @@ TFileOpResult RunFileOperation(TFileOpFunc func, const std::vector<std::string>&
                 break;
             }
         } catch (const OpError& e) {
-            return stop(source, e.text);
+            return stop(source, e.text, e.code);
         } catch (const std::exception& e) {
-            return stop(source, e.what());
+            return stop(source, e.what(), EIO);
         }
         result.Done.push_back(source);
         result.Targets.push_back(landed);

@@ -52,6 +52,7 @@ struct TFileOpResult {
     std::vector<std::string> Targets; // where each done source went ("" for delete)
     std::string FailedSource;         // the source the run stopped at
     std::string Error;                // why, in plain words
+    int SystemError = 0;              // errno value of the failure (0 when none)
 };
 
 // Asked before each source; returning false stops the run (Aborted, not Succeeded).

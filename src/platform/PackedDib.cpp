@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 namespace lumvor {
 
@@ -279,6 +280,16 @@ TPackedDib TPackedDib::FromPixels(const TPixelBuffer& pixels) {
     std::vector<uint8_t> bytes = HeaderBlockOf(pixels);
     AppendBottomUpRows(bytes, pixels);
     return TPackedDib(std::move(bytes));
+}
+
+TPackedDib TPackedDib::FromPixelsOrNone(const TPixelBuffer* pixels) noexcept {
+    if (!pixels)
+        return {};
+    try {
+        return FromPixels(*pixels);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 TPixelBuffer TPackedDib::ToPixels() const {

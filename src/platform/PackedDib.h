@@ -62,6 +62,8 @@ public:
     // 2^bits entries), colour table (or the three 565 masks for depth 16) and
     // bottom-up rows of the picture. 15-bit pictures are written as 16-bit BI_RGB.
     static TPackedDib FromPixels(const TPixelBuffer& pixels);
+    // The same, but none when pixels is null or empty or the block cannot be built.
+    static TPackedDib FromPixelsOrNone(const TPixelBuffer* pixels) noexcept;
     // Decodes the block (header sizes 12, 40, 52, 56, 108, 124; 1, 4, 8, 16, 24
     // and 32 bits; BI_RGB, BI_RLE8, BI_RLE4, BI_BITFIELDS; bottom-up or top-down).
     TPixelBuffer ToPixels() const;

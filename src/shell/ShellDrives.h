@@ -1,6 +1,8 @@
 // The kind of drive (mounted volume) a path lives on.
 #pragma once
 
+#include "platform/Volumes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,11 +17,11 @@ constexpr std::uint32_t DRIVE_REMOTE = 4;
 constexpr std::uint32_t DRIVE_CDROM = 5;
 constexpr std::uint32_t DRIVE_RAMDISK = 6;
 
-// The kind of the drive that holds Path.
-inline std::uint32_t GetDriveType(const std::string& Path) {
-    // PENDING: the drive kinds of the mounted volumes come with the shell components; every path counts as a fixed disk.
-    (void)Path;
-    return DRIVE_FIXED;
-}
+// The kind of a mounted volume, from its file system, its mount point and
+// whether the kernel reports its block device as removable.
+std::uint32_t DriveTypeOf(const TVolumeInfo& volume, bool removableDevice);
+
+// The kind of the drive that holds Path; DRIVE_NO_ROOT_DIR when Path does not exist.
+std::uint32_t GetDriveType(const std::string& Path);
 
 }  // namespace lumvor

@@ -1,5 +1,7 @@
 #include "ui/Pix.h"
 
+#include "imaging/Helpers.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -126,23 +128,9 @@ void TPix::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FitSizeInBox(int Width, int Height, int BoxWidth, int BoxHeight, TSize& Size) {
-    if (Width <= 0 || Height <= 0 || BoxWidth <= 0 || BoxHeight <= 0) {
-        Size = {0, 0};
-        return;
-    }
-    int rw = BoxWidth, rh = BoxHeight;
-    if (Height < Width)
-        rh = MulDiv(Height, BoxWidth, Width);
-    else
-        rw = MulDiv(Width, BoxHeight, Height);
-    if (BoxWidth < rw) {
-        rh = MulDiv(rh, BoxWidth, rw);
-        rw = BoxWidth;
-    }
-    if (rh <= BoxHeight)
-        Size = {rw, rh};
-    else
-        Size = {MulDiv(rw, BoxHeight, rh), BoxHeight};
+    TFitSize fit;
+    FitSizeInBoxEx(Width, Height, BoxWidth, BoxHeight, fit);
+    Size = {fit.Width, fit.Height};
 }
 
 }  // namespace lumvor

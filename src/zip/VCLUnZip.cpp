@@ -663,8 +663,6 @@ void TVCLUnZip::SetRootDir(const std::string& dir) {
 namespace {
 
 constexpr size_t kChunkSize = 16000;
-// Deflate cannot expand one input byte to more than 1032 output bytes.
-constexpr uint64_t kDeflateMaxRatio = 1032;
 
 // Splits a stored path into folder names; false when it is absolute, names a
 // drive, climbs with "..", or holds a NUL byte. "." and empty parts vanish.
@@ -824,12 +822,8 @@ public:
         const uint32_t expected = work.UncompressedSize;
 
         const uint16_t method = work.CompressionMethod;
-        if (method >= 1 && method <= 6) {
-            // PENDING: the shrink, reduce and implode decoders; such entries are skipped until then.
-            Skip(srUnsupported, index);
-            return;
-        }
-        if (method == 8 && uint64_t{expected} > uint64_t{compressed} * kDeflateMaxRatio + 1024) {
+        const uint64_t maxExpansion = ZipMaxExpansion(method);
+        if (maxExpansion && uint64_t{expected} > uint64_t{compressed} * maxExpansion + 1024) {
             Skip(srCorrupt, index);
             return;
         }
@@ -879,6 +873,12 @@ public:
                 if (method == 0) {
                     while (FillInput())
                         PutOutput(InPtr, static_cast<size_t>(InEnd - InPtr));
+                } else if (method == 1) {
+                    rc = Unshrink(*this);
+                } else if (method >= 2 && method <= 5) {
+                    rc = Unreduce(*this, method - 1, expected);
+                } else if (method == 6) {
+                    rc = Explode(*this, work.Flags, compressed, expected);
                 } else if (method == 8) {
                     rc = Inflate(*this);
                 } else {
@@ -1114,7 +1114,8 @@ int TVCLUnZip::UnZip() {
                 --run->Count;
                 continue;
             }
-            for (std::string pattern : FilesList) {
+            for (int p = 0; p < FilesList.Count(); ++p) {
+                std::string pattern = FilesList[p];
                 std::replace(pattern.begin(), pattern.end(), '\\', '/');
                 const std::string subject =
                     pattern.find('/') != std::string::npos ? entry->PathName() : entry->FileName();

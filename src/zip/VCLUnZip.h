@@ -1,6 +1,7 @@
 // TVCLUnZip: the program's own zip reader. It lists the central directory of
 // one archive (`ZipName`) into sorted entries and extracts selected entries
-// into a folder, decoding stored and deflated data itself.
+// into a folder, decoding every method of the zip format up to deflate itself
+// (stored, shrunk, reduced, imploded, deflated).
 //
 // It needs no display: the message pump, the message boxes and the busy cursor
 // reach the host through callbacks, every other report through the events
@@ -16,6 +17,8 @@
 #include "zip/ZipDecoders.h"
 #include "zip/ZipHeaders.h"
 #include "zip/ZipStreams.h"
+
+#include "platform/Classes.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,7 +40,7 @@ enum TSkipReason {
     srBadPassword = 0,   // no accepted password
     srNoOverwrite = 1,   // the output file exists and is kept
     srUnsafePath = 2,    // the entry would land outside the target folder or is a link
-    srUnsupported = 3,   // a compression method this reader cannot decode yet
+    srUnsupported = 3,   // a compression method this reader cannot decode
     srCorrupt = 4,       // sizes or offsets that the archive cannot hold
     srCannotCreate = 5,  // the output file or its folder could not be made
 };
@@ -108,7 +111,9 @@ public:
     TUZOverwriteMode OverwriteMode = Prompt;
     // Wildcard patterns ("*", "?", "[set]", "[!set]", "[^set]"); a pattern
     // with "/" is matched against the stored path, others against the name.
-    std::vector<std::string> FilesList;
+    TStringList FilesList;
+    // Copies the given patterns.
+    void SetFilesList(const TStrings& patterns) { FilesList.Assign(patterns); }
     bool DoAll = false;
     bool RetainAttributes = true;
 

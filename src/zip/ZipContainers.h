@@ -2,6 +2,7 @@
 // list with a binary search and a policy for equal items.
 #pragma once
 
+#include "platform/Classes.h"
 #include "platform/SysUtils.h"
 
 #include <cstdint>
@@ -58,8 +59,9 @@ protected:
     std::vector<T*> items_;
 };
 
-// What a sorted list does with an item equal to one it holds.
-enum TDuplicatePolicy : uint8_t { dupIgnore = 0, dupAccept = 1, dupError = 2 };
+// What a sorted list does with an item equal to one it holds: the class
+// library's duplicates setting, shared with the string lists.
+using TDuplicatePolicy = TDuplicates;
 
 template <class T>
 class TSortedObjectList : public TObjectList<T> {

@@ -5,6 +5,8 @@
 // Headless, no locks; one frame serves one extraction run on one thread.
 #pragma once
 
+#include "platform/Crc32.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,8 +16,12 @@ namespace lumvor {
 
 // CRC-32 of the zip format (reflected, polynomial 0xEDB88320). `crc` is the
 // running register: start with 0xFFFFFFFF and complement the final value.
-uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count);
-inline uint32_t ZipCrcByte(uint32_t crc, uint8_t byte) { return ZipCrcUpdate(crc, &byte, 1); }
+inline uint32_t ZipCrcUpdate(uint32_t crc, const uint8_t* data, size_t count) {
+    return Crc32Update(crc, data, count);
+}
+inline uint32_t ZipCrcByte(uint32_t crc, uint8_t byte) {
+    return Crc32Table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+}
 
 // The traditional zip encryption: three 32-bit keys advanced with CRC-32.
 struct TZipCryptKeys {
@@ -111,5 +117,29 @@ int BuildHuft(const uint8_t* lengths, unsigned count, unsigned simple, const uin
 // error code (1 bad data, 2 bad block type, 3 out of memory); decoding stops at
 // the first fault and the CRC check reports the entry.
 int Inflate(TUnZipFrame& frame);
+
+// The decoders of the old methods. Each reads the entry's data through the
+// frame and writes through its window; bad data end the decoding with a
+// non-zero result (or yield wrong bytes), and the CRC check reports the entry.
+// Past the end of the data they see zero bits, but only a few bytes' worth:
+// a stream that would need more is damaged, and stopping there keeps a tiny
+// entry with a huge declared size from spinning out zeros.
+
+// Method 1 (LZW with partial clearing); runs to the end of the data.
+// Returns 0, or 1 for a stream whose codes cannot be decoded.
+int Unshrink(TUnZipFrame& frame);
+
+// Methods 2 to 5 (compression factor `factor` 1 to 4); stops after `size`
+// bytes. Returns 0, or 1 when the data ran out long before the end.
+int Unreduce(TUnZipFrame& frame, int factor, uint64_t size);
+
+// Method 6. `flags` are the entry's general purpose flags (bit 1: 8K
+// dictionary, bit 2: literal tree). Stops after `size` bytes. Returns 0, 1 for
+// an invalid code, 4 for a malformed tree, 5 when the data ran out.
+int Explode(TUnZipFrame& frame, uint16_t flags, uint64_t compressedSize, uint64_t size);
+
+// Bytes one compressed byte can at most become under `method` (0 when the
+// method has no such bound).
+uint64_t ZipMaxExpansion(uint16_t method);
 
 }  // namespace lumvor

@@ -11,7 +11,11 @@
 
 #include <sys/statvfs.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace lumvor {
 namespace {
@@ -314,6 +318,164 @@ TEST(Helpers, FitSizeInBoxEx) {
     FitSizeInBoxEx(0, 50, 400, 400, size);
     EXPECT_EQ(size.Width, 0);
     EXPECT_EQ(size.Height, 0);
+}
+
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+
+TEST(Helpers, DIBitmapFromBitsReadsBottomUpRowsWithGreyRamps) {
+    // 3 x 2 at 4 bits: 4 bytes a row, the bottom row first.
+    const uint8_t bits4[] = {0x12, 0x30, 0, 0, 0xAB, 0xF0, 0, 0};
+    HBITMAP b = CreateDIBitmapFromBits(3, 2, 4, bits4);
+    ASSERT_EQ(b->Depth(), 4);
+    EXPECT_EQ(b->GetIndex(0, 0), 0xAu);
+    EXPECT_EQ(b->GetIndex(1, 0), 0xBu);
+    EXPECT_EQ(b->GetIndex(2, 0), 0xFu);
+    EXPECT_EQ(b->GetIndex(0, 1), 1u);
+    EXPECT_EQ(b->GetIndex(2, 1), 3u);
+    ASSERT_EQ(b->ColorTable.size(), 16u);
+    EXPECT_EQ(b->ColorTable[0], 0x000000u);
+    EXPECT_EQ(b->ColorTable[0xA], 0xAAAAAAu);
+    EXPECT_EQ(b->ColorTable[15], 0xFFFFFFu);
+
+    // 2 x 2 at 24 bits: blue, green, red, rows padded to 8 bytes.
+    const uint8_t bits24[] = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    b = CreateDIBitmapFromBits(2, 2, 24, bits24);
+    ASSERT_EQ(b->Depth(), 24);
+    EXPECT_EQ(b->GetColor(0, 1), 0x030201u);
+    EXPECT_EQ(b->GetColor(1, 0), 0x0C0B0Au);
+
+    // 9 x 1 at 1 bit: black and white.
+    const uint8_t bits1[] = {0x80, 0x80, 0, 0};
+    b = CreateDIBitmapFromBits(9, 1, 1, bits1);
+    ASSERT_EQ(b->Depth(), 1);
+    EXPECT_EQ(b->GetColor(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(b->GetColor(1, 0), 0u);
+    EXPECT_EQ(b->GetColor(8, 0), 0xFFFFFFu);
+
+    // Without bits: black pixels; depths other than 1, 4 and 8 become 24.
+    b = CreateDIBitmapFromBits(5, 3, 8, {});
+    ASSERT_EQ(b->Depth(), 8);
+    EXPECT_EQ(b->ColorTable[128], 0x808080u);
+    EXPECT_EQ(b->GetColor(4, 2), 0u);
+    EXPECT_EQ(CreateDIBitmapFromBits(5, 3, 32, {})->Depth(), 24);
+    EXPECT_EQ(CreateDIBitmapFromBits(5, 3, 16, {})->Depth(), 24);
+
+    TBitmap bitmap;
+    bitmap.SetHandle(CreateDIBitmapFromBits(3, 2, 4, bits4));
+    EXPECT_EQ(bitmap.PixelFormat(), pf4bit);
+    EXPECT_EQ(bitmap.Width(), 3);
+
+    // Rows missing from Bits, and sizes no bitmap can have.
+    EXPECT_THROW(CreateDIBitmapFromBits(2, 2, 24, std::span(bits24, 12)), EInvalidGraphic);
+    EXPECT_THROW(CreateDIBitmapFromBits(0, 2, 8, {}), EInvalidGraphic);
+    EXPECT_THROW(CreateDIBitmapFromBits(1 << 30, 1 << 30, 24, {}), EInvalidGraphic);
+}
+
+TEST(Helpers, ConvertBitmapDepthLeavesDibsAlone) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf8bit);
+    bitmap.SetSize(4, 3);
+    EXPECT_EQ(ConvertBitmapDepth(bitmap, 4, 3, 8), 8);
+    EXPECT_EQ(ConvertBitmapDepth(bitmap, 4, 3, 32), 32);
+    EXPECT_EQ(bitmap.PixelFormat(), pf8bit);
+    EXPECT_EQ(bitmap.Width(), 4);
+}
+
+// The 7 x 3 patterns that tests/fixtures/bmp/make.py saved with PIL.
+HBITMAP BmpFixturePattern(int bits) {
+    auto px = std::make_shared<TPixelBuffer>(7, 3, bits);
+    const uint8_t colours16[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                      {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                      {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                      {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    if (bits == 1)
+        px->ColorTable = {0x000000, 0xFFFFFF};
+    if (bits == 8)
+        for (int i = 0; i < 16; ++i)
+            px->ColorTable[size_t(i)] = colours16[i][2] | (colours16[i][1] << 8) | (colours16[i][0] << 16);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) {
+            if (bits == 1)
+                px->SetIndex(x, y, (x + y) % 3 == 0 ? 1 : 0);
+            else if (bits == 8)
+                px->SetIndex(x, y, uint32_t((x + y * 7) % 16));
+            else
+                px->SetColor(x, y, uint32_t((y * 120 + x) % 256) | uint32_t((x * 90 + 7) % 256) << 8 |
+                                       uint32_t((x * 37 + y * 11) % 256) << 16);
+        }
+    return px;
+}
+
+TEST(Helpers, PackedDibOfBitmapMatchesPilBmpFiles) {
+    struct Case {
+        const char* file;
+        int bits;
+    } cases[] = {{"bw1.bmp", 1}, {"pal8.bmp", 8}, {"rgb24.bmp", 24}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::ifstream in(std::string(LUMVOR_FIXTURES) + "/bmp/" + c.file, std::ios::binary);
+        const std::vector<uint8_t> file(std::istreambuf_iterator<char>(in), {});
+        ASSERT_GT(file.size(), 54u);
+        const uint8_t* pil = file.data() + BitmapFileHeaderSize;
+        const size_t pilTable = Le32(file.data() + 10) - BitmapFileHeaderSize - BitmapInfoHeaderSize;
+
+        TBitmap bitmap;
+        bitmap.SetHandle(BmpFixturePattern(c.bits));
+        const TPackedDib dib = CreatePackedDIB(bitmap);
+        ASSERT_FALSE(dib.Empty());
+        const uint8_t* ours = dib.Bytes().data();
+        const size_t table = c.bits <= 8 ? (size_t(4) << c.bits) : 0;
+        const size_t rows = DibRowBytes(7, c.bits) * 3;
+        ASSERT_EQ(dib.Bytes().size(), BitmapInfoHeaderSize + table + rows);
+        EXPECT_EQ(Le32(ours), 40u);
+        for (int field : {4, 8, 12, 16, 20})  // width, height, planes and bits, compression, image size
+            EXPECT_EQ(Le32(ours + field), Le32(pil + field)) << "header byte " << field;
+        // PIL writes only the used part of the colour table (and 255 in the spare
+        // byte of its 1-bit table); ours is the full one.
+        ASSERT_LE(pilTable, table);
+        for (size_t i = 0; i < pilTable; i += 4)
+            EXPECT_EQ(Le32(ours + 40 + i) & 0xFFFFFF, Le32(pil + 40 + i) & 0xFFFFFF) << "entry " << i / 4;
+        EXPECT_EQ(std::memcmp(ours + 40 + table, pil + 40 + pilTable, rows), 0);
+        EXPECT_EQ(file.size(), BitmapFileHeaderSize + BitmapInfoHeaderSize + pilTable + rows);
+    }
+    EXPECT_TRUE(CreatePackedDIB(TBitmap()).Empty());
+}
+
+TEST(Helpers, StripDIBPaletteMovesTheRowsDown) {
+    // A 2 x 1 24-bit DIB with a 256-entry table in front of its row, announced
+    // by the colours-used count as the Photo CD reader writes it.
+    BITMAPINFOHEADER h;
+    h.biWidth = 2;
+    h.biHeight = 1;
+    h.biBitCount = 24;
+    h.biClrUsed = 256;
+    h.biClrImportant = 256;
+    std::vector<uint8_t> bytes(40 + 1024 + 8, 0xEE);
+    WriteInfoHeader(bytes.data(), h);
+    const uint8_t row[] = {1, 2, 3, 4, 5, 6, 0, 0};
+    std::memcpy(bytes.data() + 1064, row, sizeof row);
+    TPackedDib dib(bytes);
+    StripDIBPalette(dib);
+    ASSERT_EQ(dib.Size(), 48);
+    EXPECT_EQ(std::memcmp(dib.Bytes().data(), bytes.data(), 32), 0);  // up to the counts
+    EXPECT_EQ(Le32(dib.Bytes().data() + 32), 0u);
+    EXPECT_EQ(Le32(dib.Bytes().data() + 36), 0u);
+    EXPECT_EQ(std::memcmp(dib.Bytes().data() + 40, row, sizeof row), 0);
+    const TPixelBuffer px = dib.ToPixels();
+    EXPECT_EQ(px.GetColor(0, 0), 0x030201u);
+    EXPECT_EQ(px.GetColor(1, 0), 0x060504u);
+
+    // A short block and an indexed picture keep every byte.
+    TPackedDib shortBlock(std::vector<uint8_t>(1063, 1));
+    StripDIBPalette(shortBlock);
+    EXPECT_EQ(shortBlock.Size(), 1063);
+    auto indexed = std::make_shared<TPixelBuffer>(40, 2, 8);
+    TBitmap bitmap;
+    bitmap.SetHandle(indexed);
+    TPackedDib eight = CreatePackedDIB(bitmap);
+    const std::vector<uint8_t> before = eight.Bytes();
+    StripDIBPalette(eight);
+    EXPECT_EQ(eight.Bytes(), before);
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,17 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Write(const std::string& name, const std::string& text) {
-    fs::create_directories(fs::path(name).parent_path());
-    std::ofstream(name, std::ios::binary) << text;
-}
+using test::ReadFileText;
+constexpr auto Read = ReadFileText;
+constexpr auto Write = test::WriteFileText;
 
 class FileOpsTest : public ::testing::Test {
 protected:
@@ -67,6 +62,7 @@ TEST_F(FileOpsTest, ExistingTargetsAreKeptUnlessReplacingIsAsked) {
     EXPECT_FALSE(r.Succeeded);
     EXPECT_EQ(r.FailedSource, root + "src/a.jpg");
     EXPECT_EQ(Read(root + "dst/a.jpg"), "old");
+    EXPECT_EQ(r.SystemError, EEXIST);
 
     r = RunFileOperation(foCopy, {root + "src/a.jpg"}, {root + "dst"}, fofRenameOnCollision);
     ASSERT_TRUE(r.Succeeded) << r.Error;
@@ -106,6 +102,7 @@ TEST_F(FileOpsTest, FailurePartWayLeavesTheRestInPlace) {
     EXPECT_EQ(r.Done[0], root + "src/a.jpg");
     EXPECT_EQ(r.FailedSource, root + "src/gone.jpg");
     EXPECT_FALSE(r.Error.empty());
+    EXPECT_EQ(r.SystemError, ENOENT);
     EXPECT_EQ(Read(root + "dst/a.jpg"), "AAAA");
     EXPECT_EQ(Read(root + "src/b.jpg"), "BBBBBB");
     EXPECT_FALSE(fs::exists(root + "dst/b.jpg"));

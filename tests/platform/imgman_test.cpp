@@ -209,6 +209,43 @@ TEST_F(ImgmanTest, OpensFileImagesInMemoryByType) {
     }
 }
 
+TEST_F(ImgmanTest, OpensEveryFormatOfTheCodecs) {
+    const std::string root = LUMVOR_FIXTURES;
+    struct Case {
+        const char* file;
+        const char* expected;
+        int tolerance;
+    } cases[] = {
+        {"bitmaps/win8.bmp", "bitmaps/c16.ppm", 0},         {"bitmaps/pcx8.pcx", "bitmaps/c16.ppm", 0},
+        {"bitmaps/pcx24.pcx", "bitmaps/rgb.ppm", 0},        {"bitmaps/tga24.tga", "bitmaps/rgb.ppm", 0},
+        {"png/rgb8.png", "png/rgb8.ref.ppm", 0},            {"png/pal4.png", "png/pal4.ref.ppm", 0},
+        {"jpeg/baseline_444.jpg", "jpeg/baseline_444.islow.pnm", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const int h = ImgOpenSolo(root + "/" + c.file, 0);
+        ASSERT_NE(h, 0) << imgman::LastErrorText();
+        EXPECT_TRUE(PageEquals(h, ReadPnmFile(root + "/" + c.expected), c.tolerance));
+        ImgClose(h);
+    }
+    // GIF and PSD against ImageMagick's PNG of the same picture.
+    for (const char* name : {"gif/rose", "psd/cmyk_raw"}) {
+        SCOPED_TRACE(name);
+        const int h = ImgOpenSolo(root + "/" + name + (name[0] == 'g' ? ".gif" : ".psd"), 0);
+        const int png = ImgOpenSolo(root + "/" + name + ".expected.png", 0);
+        ASSERT_NE(h, 0) << imgman::LastErrorText();
+        ASSERT_NE(png, 0) << imgman::LastErrorText();
+        Rendered expected;
+        Render(png, expected);
+        const TPixelBuffer& px = *expected.Bitmap.Handle();
+        RgbRaster raster{px.Width(), px.Height(), {}};
+        for (int y = 0; y < px.Height(); ++y)
+            for (int x = 0; x < px.Width(); ++x)
+                raster.Pixels.push_back(px.GetColor(x, y));
+        EXPECT_TRUE(PageEquals(h, raster));
+    }
+}
+
 // The fax-quality road: the page cut to multiples of 8 below its size minus
 // one, reduced with flag 32 into 8-bit grey.
 TEST_F(ImgmanTest, GreyReductionOfBilevelPageEqualsBoxAverage) {

@@ -58,6 +58,15 @@ void Click(TVCustomListView& lv, int row, Qt::KeyboardModifiers mods = Qt::NoMod
     QTest::mouseClick(lv.Viewport(), Qt::LeftButton, mods, RowCenter(lv, row));
 }
 
+// A shown report view with one column of the given width.
+void ShowReport(TVCustomListView& lv, int columnWidth, int width, int height) {
+    lv.SetViewStyle(vsReport);
+    lv.Columns()->Add()->SetWidth(columnWidth);
+    lv.resize(width, height);
+    lv.show();
+    Settle();
+}
+
 void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(w, Qt::Key(key), mods);
 }
@@ -168,12 +177,8 @@ TEST(VListView, CaptionChangeCanBeRefused) {
 
 TEST(VListView, SelectingRaisesChangingAndChange) {
     TVListView lv;
-    lv.SetViewStyle(vsReport);
-    lv.Columns()->Add()->SetWidth(100);
     OwnerList owner(lv, 50);
-    lv.resize(200, 300);
-    lv.show();
-    Settle();
+    ShowReport(lv, 100, 200, 300);
     std::vector<std::pair<int, TItemChange>> changing, changed;
     bool refuseRow5 = true;
     lv.OnChanging = [&](QObject*, TVListItem* item, TItemChange c, bool& allow) {
@@ -206,13 +211,9 @@ TEST(VListView, SelectingRaisesChangingAndChange) {
 
 TEST(VListView, OwnerDataRangeSelectionReportsOneStateChange) {
     TVListView lv;
-    lv.SetViewStyle(vsReport);
     lv.SetMultiSelect(true);
-    lv.Columns()->Add()->SetWidth(100);
     OwnerList owner(lv, 50);
-    lv.resize(200, 400);
-    lv.show();
-    Settle();
+    ShowReport(lv, 100, 200, 400);
     struct Range {
         int start, end;
         TItemStates was, now;
@@ -278,12 +279,8 @@ TEST(VListView, EditingACaptionInPlace) {
 
 TEST(VListView, KeysGoToTheOwnerFirst) {
     TVListView lv;
-    lv.SetViewStyle(vsReport);
-    lv.Columns()->Add()->SetWidth(100);
     OwnerList owner(lv, 20);
-    lv.resize(200, 200);
-    lv.show();
-    Settle();
+    ShowReport(lv, 100, 200, 200);
     Click(lv, 0);
     std::vector<std::pair<std::uint16_t, TShiftState>> downs;
     std::vector<char> presses;
@@ -307,12 +304,8 @@ TEST(VListView, KeysGoToTheOwnerFirst) {
 
 TEST(VListView, TypeAheadAsksOnDataFind) {
     TVListView lv;
-    lv.SetViewStyle(vsReport);
-    lv.Columns()->Add()->SetWidth(100);
     OwnerList owner(lv, 1000);
-    lv.resize(200, 200);
-    lv.show();
-    Settle();
+    ShowReport(lv, 100, 200, 200);
     Click(lv, 0);
     struct Ask {
         TItemFind find;
@@ -341,12 +334,8 @@ TEST(VListView, TypeAheadAsksOnDataFind) {
 
 TEST(VListView, DraggingARowStartsTheListsDrag) {
     TVListView lv;
-    lv.SetViewStyle(vsReport);
-    lv.Columns()->Add()->SetWidth(150);
     OwnerList owner(lv, 20);
-    lv.resize(200, 300);
-    lv.show();
-    Settle();
+    ShowReport(lv, 150, 200, 300);
     int starts = 0;
     lv.OnStartDrag = [&](QObject*) { ++starts; };
     const QPoint from = RowCenter(lv, 4);

@@ -3,6 +3,7 @@
 #include "imaging/vo_DIB.h"
 #include "imaging/vo_GraphicX.h"
 #include "imaging/vo_PCX.h"
+#include "imaging/vo_PNG.h"
 #include "imaging/vo_TGA.h"
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
@@ -20,6 +21,17 @@ void TImgImage::LoadPage(int page) {
     if (page != 0)
         throw EImgError(Format(SPageOutOfRange, page + 1));
     Page = 0;
+}
+
+TPixelBuffer BlackWhiteOrGrey(int width, int height, int depth) {
+    TPixelBuffer pixels(width, height, depth);
+    if (depth == 1) {
+        pixels.ColorTable = {0x000000, 0xFFFFFF};
+    } else if (depth == 8) {
+        for (uint32_t i = 0; i < 256; ++i)
+            pixels.ColorTable[i] = i | i << 8 | i << 16;
+    }
+    return pixels;
 }
 
 TPixelBuffer NormalizeDepth(TPixelBuffer pixels) {
@@ -62,11 +74,17 @@ TPixelBuffer PixelsOf(const TBitmap& bitmap) {
     return NormalizeDepth(*handle);
 }
 
+// Reads the stream with a reader of class T (a codec picture or a bitmap reader).
+template <typename T>
+TPixelBuffer Decode(TStream& stream) {
+    T reader;
+    reader.LoadFromStream(stream);
+    return PixelsOf(reader);
+}
+
 TPixelBuffer ReadPcx(const uint8_t* data, size_t size) {
     TMemoryStream stream = StreamOf(data, size);
-    TPcxGraphic pcx;
-    pcx.LoadFromStream(stream);
-    return PixelsOf(pcx);
+    return Decode<TPcxGraphic>(stream);
 }
 
 // DCX: a signature, a table of up to 1023 page offsets ended by 0, then one
@@ -175,33 +193,20 @@ std::unique_ptr<TImgImage> ReadImage(std::vector<uint8_t> data, const std::strin
         TMemoryStream stream = StreamOf(data.data(), data.size());
         data = {};
         TPixelBuffer pixels;
-        if (kind == TKind::Bmp) {
-            pixels = NormalizeDepth(ReadBmpFile(stream));
-        } else if (kind == TKind::Pcx) {
-            TPcxGraphic pcx;
-            pcx.LoadFromStream(stream);
-            pixels = PixelsOf(pcx);
-        } else if (kind == TKind::Tga) {
-            TTgaGraphic tga;
-            tga.LoadFromStream(stream);
-            pixels = PixelsOf(tga);
-        } else if (kind == TKind::Png) {
-            // PENDING: PNG pictures wait for the PNG codec class.
-            throw EImgError(SUnknownFormat);
-        } else if (kind == TKind::Gif || kind == TKind::Psd) {
-            std::unique_ptr<TGraphicX> reader;
-            if (kind == TKind::Gif)
-                reader = std::make_unique<TGIFGraphic>();
-            else
-                reader = std::make_unique<TPSDGraphic>();
-            reader->LoadFromStream(stream);
-            pixels = PixelsOf(*reader);
-        } else {
+        switch (kind) {
+        case TKind::Bmp: pixels = NormalizeDepth(ReadBmpFile(stream)); break;
+        case TKind::Pcx: pixels = Decode<TPcxGraphic>(stream); break;
+        case TKind::Tga: pixels = Decode<TTgaGraphic>(stream); break;
+        case TKind::Png: pixels = Decode<TPngGraphic>(stream); break;
+        case TKind::Gif: pixels = Decode<TGIFGraphic>(stream); break;
+        case TKind::Psd: pixels = Decode<TPSDGraphic>(stream); break;
+        default: {
             TJPEGImage jpeg;
             jpeg.LoadFromStream(stream);
             TBitmap bitmap;
             jpeg.DecodeInto(bitmap);
             pixels = PixelsOf(bitmap);
+        }
         }
         return std::make_unique<TSingleImage>(std::move(pixels));
     }

@@ -42,6 +42,9 @@ void SetLastError(const std::string& text);
 // Releases SANE when it was started (ImgShutdown).
 void ShutdownScanner();
 
+// A new picture of depth 1 (black and white table), 8 (grey ramp) or 24.
+TPixelBuffer BlackWhiteOrGrey(int width, int height, int depth);
+
 // The pixels at a depth the library keeps: 1, 4, 8 and 24 stay, 15, 16 and
 // 32 become 24.
 TPixelBuffer NormalizeDepth(TPixelBuffer pixels);

@@ -1,5 +1,6 @@
 #include "platform/imgman/ImgResample.h"
 
+#include "platform/imgman/ImgFormats.h"
 #include "platform/imgman/imgman.h"
 
 #include <algorithm>
@@ -87,10 +88,7 @@ bool GreyTable(const TPixelBuffer& pixels) {
 
 TPixelBuffer Smooth(const TPixelBuffer& source, const TRect& rect, int width, int height, bool grey) {
     const int channels = grey ? 1 : 3;
-    TPixelBuffer target(width, height, grey ? 8 : 24);
-    if (grey)
-        for (uint32_t i = 0; i < 256; ++i)
-            target.ColorTable[i] = i | i << 8 | i << 16;
+    TPixelBuffer target = BlackWhiteOrGrey(width, height, grey ? 8 : 24);
     target.XPelsPerMeter = source.XPelsPerMeter;
     target.YPelsPerMeter = source.YPelsPerMeter;
 

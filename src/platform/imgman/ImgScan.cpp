@@ -241,13 +241,7 @@ TPixelBuffer Scan(const std::string& device, const TScanSettings& settings) {
         throw EImgError("Unsupported scan layout.");
 
     const int bits = colour ? 24 : depth == 1 ? 1 : 8;
-    TPixelBuffer pixels(width, height, bits);
-    if (bits == 1) {
-        pixels.ColorTable = {0x000000, 0xFFFFFF};
-    } else if (bits == 8) {
-        for (uint32_t i = 0; i < 256; ++i)
-            pixels.ColorTable[i] = i | i << 8 | i << 16;
-    }
+    TPixelBuffer pixels = BlackWhiteOrGrey(width, height, bits);
     for (int y = 0; y < height; ++y) {
         uint8_t* out = pixels.ScanLine(y);
         const size_t offset = size_t(y) * size_t(lineBytes);

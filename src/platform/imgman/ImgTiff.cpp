@@ -56,13 +56,7 @@ TPixelBuffer ReadRgbaPage(TMemoryStream& stream, int page) {
 
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     const int depth = grey && bits == 1 ? 1 : grey ? 8 : 24;
-    TPixelBuffer pixels(w, h, depth);
-    if (depth == 1) {
-        pixels.ColorTable = {0x000000, 0xFFFFFF};
-    } else if (depth == 8) {
-        for (uint32_t i = 0; i < 256; ++i)
-            pixels.ColorTable[i] = i | i << 8 | i << 16;
-    }
+    TPixelBuffer pixels = BlackWhiteOrGrey(w, h, depth);
     for (int y = 0; y < h; ++y) {
         const uint32_t* in = raster.data() + size_t(y) * size_t(w);
         uint8_t* out = pixels.ScanLine(y);

@@ -66,6 +66,15 @@ R Protect(R failed, F&& body) noexcept {
     return failed;
 }
 
+// Stores one number of the picture at `out`; 1 on success.
+int StoreField(int handle, int32_t* out, int TImgImage::*field) {
+    auto image = Find(handle);
+    if (!image || !out)
+        return 0;
+    *out = (*image).*field;
+    return 1;
+}
+
 int OpenData(std::vector<uint8_t> data, const std::string& type) {
     return Protect(0, [&] { return Register(ReadImage(std::move(data), type)); });
 }
@@ -100,13 +109,21 @@ void CopyInto(const TPixelBuffer& picture, TPixelBuffer& target, int left, int t
     }
 }
 
-int Draw(int handle, TCanvas& canvas, const TRect& dest, const TRect* source) {
+// Runs paint(picture, source rectangle) for the handle's picture; 1 on success.
+template <typename Paint>
+int Draw(int handle, const TRect* source, Paint&& paint) {
     auto image = Find(handle);
     if (!image)
         return 0;
     return Protect(0, [&] {
         const TPixelBuffer& picture = image->Pixels;
-        const TRect src = source ? *source : Rect(0, 0, picture.Width(), picture.Height());
+        paint(picture, source ? *source : Rect(0, 0, picture.Width(), picture.Height()));
+        return 1;
+    });
+}
+
+int Draw(int handle, TCanvas& canvas, const TRect& dest, const TRect* source) {
+    return Draw(handle, source, [&](const TPixelBuffer& picture, const TRect& src) {
         TPixelBuffer* target = canvas.Pixels();
         if (!target || target->Empty())
             throw EInvalidGraphic("The picture to draw into is empty.");
@@ -116,17 +133,11 @@ int Draw(int handle, TCanvas& canvas, const TRect& dest, const TRect* source) {
         } else {
             canvas.DrawImage(dest, picture.ToRgbImage(), src, false);
         }
-        return 1;
     });
 }
 
 int Draw(int handle, QPainter& painter, const TRect& dest, const TRect* source) {
-    auto image = Find(handle);
-    if (!image)
-        return 0;
-    return Protect(0, [&] {
-        const TPixelBuffer& picture = image->Pixels;
-        const TRect src = source ? *source : Rect(0, 0, picture.Width(), picture.Height());
+    return Draw(handle, source, [&](const TPixelBuffer& picture, const TRect& src) {
         if (!painter.isActive())
             throw EInvalidGraphic("The device is not ready for drawing.");
         painter.save();
@@ -134,7 +145,6 @@ int Draw(int handle, QPainter& painter, const TRect& dest, const TRect* source) 
         painter.drawImage(QRectF(dest.Left, dest.Top, dest.Width(), dest.Height()), picture.ToRgbImage(),
                           QRectF(src.Left, src.Top, src.Width(), src.Height()));
         painter.restore();
-        return 1;
     });
 }
 
@@ -218,13 +228,7 @@ int ImgGetInfoStruct(int handle, IMGINFO* info) {
     return 1;
 }
 
-int ImgPageCount(int handle, int32_t* count) {
-    auto image = Find(handle);
-    if (!image || !count)
-        return 0;
-    *count = image->PageCount;
-    return 1;
-}
+int ImgPageCount(int handle, int32_t* count) { return StoreField(handle, count, &TImgImage::PageCount); }
 
 int ImgSetPage(int handle, int page) {
     auto image = Find(handle);
@@ -238,13 +242,7 @@ int ImgSetPage(int handle, int page) {
     });
 }
 
-int ImgGetPage(int handle, int32_t* page) {
-    auto image = Find(handle);
-    if (!image || !page)
-        return 0;
-    *page = image->Page;
-    return 1;
-}
+int ImgGetPage(int handle, int32_t* page) { return StoreField(handle, page, &TImgImage::Page); }
 
 int ImgCopy(int handle, int width, int height, const TRect* source, int32_t flags) {
     auto image = Find(handle);
