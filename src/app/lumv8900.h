@@ -44,6 +44,8 @@ namespace lumvor {
 
 class Exception;
 class TMenuItem;
+class TOpenDialogPlus;
+class TSaveDialogEx;
 class TPix;
 class TRegistry;
 class TScrollBoxEx;
@@ -284,11 +286,9 @@ public:
 
     // The window's bounds as saved and restored.
     TRect SavedBounds;
-    // Initial folders of the open and save dialogs.
-    // PENDING: the open and save dialogs own these folders once they land.
-    std::string OpenDialogInitialDir;
-    std::string SaveDialogInitialDir;
-    int SaveDialogTag = 0;
+    TOpenDialogPlus* OpenDialog = nullptr;
+    TSaveDialogEx* SaveDialog = nullptr;
+    int SaveDialogTag = 0;  // SaveDialog's Tag: 1 after a script's SAVE
 
     // Calls of image-window routines that are not built yet, in order, with
     // their argument after a blank (see the bodies marked as pending).

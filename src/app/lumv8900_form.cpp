@@ -7,7 +7,9 @@
 #include "platform/ComCtrls.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
+#include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
+#include "ui/SaveDialogEx.h"
 #include "ui/ScrollBoxEx.h"
 
 #include <QComboBox>
@@ -97,6 +99,8 @@ void TWebForm::BuildComponents() {
     RichEdit->setGeometry(0, 0, 1, 1);
     RichEdit->hide();
 
+    OpenDialog = new TOpenDialogPlus(this);
+    SaveDialog = new TSaveDialogEx(this);
     Timer2 = new TTimer(this);
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);

@@ -4,7 +4,9 @@
 #include "imaging/AvlScript.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
+#include "ui/SaveDialogEx.h"
 #include "ui/ScrollBoxEx.h"
 
 #include <QColor>
@@ -67,9 +69,9 @@ void TWebForm::ReadViewerSettings(TRegistry& Registry) {
     mnuStatusbarV->SetChecked(r.Flag(vc::StatusBar));
     mnuPathbox->SetChecked(r.Flag(vc::PathBox));
     RecordToState(r);
-    OpenDialogInitialDir = Registry.ReadString("OpenDir");
+    OpenDialog->SetInitialDir(Registry.ReadString("OpenDir"));
     SaveDir = Registry.ReadString("SaveDir");
-    SaveDialogInitialDir = SaveDir;
+    SaveDialog->SetInitialDir(SaveDir);
     ThumbCacheDir = Registry.ReadString("CachePath");
     chkUpsampling->SetChecked(r.Flag(vc::Upsampling));
 }
@@ -107,7 +109,7 @@ void TWebForm::ApplyViewerSettings() {
 }
 
 void TWebForm::WriteViewerSettings(TRegistry& Registry) {
-    Registry.WriteString("OpenDir", OpenDialogInitialDir);
+    Registry.WriteString("OpenDir", OpenDialog->InitialDir());
     Registry.WriteString("SaveDir", SaveDir);
     Registry.WriteString("CachePath", ThumbCacheDir);
     TViewerControls& r = ViewerControls;

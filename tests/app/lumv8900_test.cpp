@@ -25,6 +25,8 @@
 #include "platform/Menus.h"
 #include "platform/Registry.h"
 #include "processing/script/batch_8900.h"
+#include "ui/OpenDialogPlus.h"
+#include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
@@ -150,7 +152,7 @@ TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
     EXPECT_FALSE(ViewerSettingsLoaded);
     EXPECT_FALSE(ExplorerSettingsLoaded);
     EXPECT_EQ(WebForm->windowTitle().toStdString(), "Lumvor 8.9");
-    EXPECT_EQ(WebForm->OpenDialogInitialDir, "");
+    EXPECT_EQ(WebForm->OpenDialog->InitialDir(), "");
     EXPECT_EQ(ThumbCacheDir, "");
     EXPECT_EQ(ExploreDir, AppDir);
     EXPECT_EQ(ViewerControls.Int(vc::LabBounds), -1);
@@ -201,7 +203,8 @@ TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
     EXPECT_EQ(ExploreDir, "/pictures/");
     EXPECT_EQ(WebForm->pos(), QPoint(30, 40));
     EXPECT_EQ(WebForm->size(), QSize(500, 400));
-    EXPECT_EQ(WebForm->OpenDialogInitialDir, "/open/");
+    EXPECT_EQ(WebForm->OpenDialog->InitialDir(), "/open");
+    EXPECT_EQ(WebForm->SaveDialog->InitialDir(), "/save");
     EXPECT_EQ(SaveDir, "/save/");
     EXPECT_EQ(SlideDelay, 1000);
     EXPECT_EQ(SlideGamma, 150);
