@@ -304,9 +304,13 @@ void TWebForm::FormActivate() {
         Toolbar1->setFixedHeight(48);
         ToolbarResize();
     }
-    if (FirstActivationDone != 0)
+    // The first activation lets events through: an activation arriving
+    // meanwhile must not start it a second time.
+    if (FirstActivationDone != 0 || firstActivationRunning_)
         return;
+    firstActivationRunning_ = true;
     FirstActivation();
+    firstActivationRunning_ = false;
 }
 
 void TWebForm::FirstActivation() {

@@ -367,6 +367,7 @@ private:
     void PendingCall(const std::string& Call);
 
     bool helpMissingShown_ = false;
+    bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
 };
 

@@ -180,6 +180,19 @@ TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
     EXPECT_FALSE(Application.OnIdle);  // the image window stays
 }
 
+TEST_F(WebFormTest, AnActivationDuringTheFirstOneChangesNothing) {
+    Start();
+    int boxes = 0;
+    QueueModalAction([&boxes](QDialog& dialog) {
+        ++boxes;
+        WebForm->FormActivate();  // the welcome box lets events through
+        dialog.done(mrOk);
+    });
+    WebForm->FormActivate();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(std::count(ExplorerCalls().begin(), ExplorerCalls().end(), "mnuTile1Click"), 1);
+}
+
 TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
     TViewerControls stored = StoredDefaults();
     stored.SetInt(vc::WindowBounds, 30);
