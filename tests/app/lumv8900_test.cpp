@@ -81,9 +81,26 @@ void WriteRecords(const TViewerControls& viewer, const std::string& exploreDir =
     registry.WriteString("ExploreDir", exploreDir);
 }
 
+void WriteStrings(std::initializer_list<std::pair<std::string, std::string>> values) {
+    TRegistry registry;
+    registry.OpenKey(SettingsKey, true);
+    for (const auto& [name, value] : values)
+        registry.WriteString(name, value);
+}
+
 TViewerControls StoredDefaults() {
     TViewerControls record;
     SetViewerDefaults(record, 3);
+    return record;
+}
+
+// Stored defaults with the window at (30, 40), 500 x 400.
+TViewerControls StoredWithBounds() {
+    TViewerControls record = StoredDefaults();
+    record.SetInt(vc::WindowBounds, 30);
+    record.SetInt(vc::WindowBounds + 4, 40);
+    record.SetInt(vc::WindowBounds + 8, 530);
+    record.SetInt(vc::WindowBounds + 12, 440);
     return record;
 }
 
@@ -141,13 +158,8 @@ protected:
 }  // namespace
 
 TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
-    {
-        // Strings without records are not read at a first start.
-        TRegistry registry;
-        registry.OpenKey(SettingsKey, true);
-        registry.WriteString("OpenDir", "/somewhere/");
-        registry.WriteString("CachePath", "/cache/");
-    }
+    // Strings without records are not read at a first start.
+    WriteStrings({{"OpenDir", "/somewhere/"}, {"CachePath", "/cache/"}});
     Start();
     EXPECT_FALSE(ViewerSettingsLoaded);
     EXPECT_FALSE(ExplorerSettingsLoaded);
@@ -194,22 +206,13 @@ TEST_F(WebFormTest, AnActivationDuringTheFirstOneChangesNothing) {
 }
 
 TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
-    TViewerControls stored = StoredDefaults();
-    stored.SetInt(vc::WindowBounds, 30);
-    stored.SetInt(vc::WindowBounds + 4, 40);
-    stored.SetInt(vc::WindowBounds + 8, 530);
-    stored.SetInt(vc::WindowBounds + 12, 440);
+    TViewerControls stored = StoredWithBounds();
     stored.SetFlag(vc::StatusBar, false);
     stored.SetInt(vc::SlideDelay, 70000);
     stored.SetInt(vc::ViewGamma, 150);
     stored.SetFlag(vc::Upsampling, true);
     WriteRecords(stored, "/pictures/");
-    {
-        TRegistry registry;
-        registry.OpenKey(SettingsKey, true);
-        registry.WriteString("OpenDir", "/open/");
-        registry.WriteString("SaveDir", "/save/");
-    }
+    WriteStrings({{"OpenDir", "/open/"}, {"SaveDir", "/save/"}});
     Start();
     EXPECT_TRUE(ViewerSettingsLoaded);
     EXPECT_TRUE(ExplorerSettingsLoaded);
@@ -238,11 +241,7 @@ TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
 }
 
 TEST_F(WebFormTest, SavedBoundsApplyOnlyWithoutACommandLineFile) {
-    TViewerControls stored = StoredDefaults();
-    stored.SetInt(vc::WindowBounds, 30);
-    stored.SetInt(vc::WindowBounds + 4, 40);
-    stored.SetInt(vc::WindowBounds + 8, 530);
-    stored.SetInt(vc::WindowBounds + 12, 440);
+    TViewerControls stored = StoredWithBounds();
     WriteRecords(stored);
     const std::string png = CopyToHome("png/grey1.png", "grey.png");
     Start({png});
