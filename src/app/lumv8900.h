@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@
 #include "platform/Streams.h"
 
 class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QPainter;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -221,6 +225,20 @@ inline int32_t InterlaceField = 1;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
+// --- chrome: bars, menus, keys, status bar ---
+
+// The text of status panel 0 ("Ready.", "Busy ...", "Loading...", a page number).
+inline std::string StatusTextValue = "Ready";
+// The rectangle of status panel 0, where the JPEG decoder draws its progress.
+inline TRect ProgressRect;
+// The current picture was decoded reduced, by JPEGScaleDivisor; the header's
+// size was PrevImageWidth x PrevImageHeight.
+inline bool JPEGReduced = false;
+inline int32_t JPEGScaleDivisor = 1;
+inline int32_t PrevImageWidth = 0, PrevImageHeight = 0;
+// How the shell opens a document ("open" verb); tests put a recorder here.
+inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
+
 }  // namespace lumv8900
 
 // ---- Start-up
@@ -339,10 +357,169 @@ public:
     void ToolbarResize();
     void LeaveFullScreen();
 
+    // --- chrome: menus, tool bars, side bar, keys, pop-up menu, status bar, path box ---
+    // Every menu item, tool button and bar also carries its name as objectName.
+    QMenu* mnuFileV = nullptr;
+    QMenu* mnuEditV = nullptr;
+    QMenu* mnuViewV = nullptr;
+    QMenu* mnuImageV = nullptr;
+    QMenu* homeLab = nullptr;
+    QMenu* mnuColorsV = nullptr;
+    QMenu* mnuToolsV = nullptr;
+    QMenu* mnuHelpV = nullptr;
+    TMenuItem* _mnufname = nullptr;
+    TMenuItem* mnuOpen = nullptr;
+    TMenuItem* mnuOpenV = nullptr;
+    TMenuItem* mnuReload = nullptr;
+    TMenuItem* mnuReload3 = nullptr;
+    TMenuItem* mnuSaveV = nullptr;
+    TMenuItem* mnuInfo = nullptr;
+    TMenuItem* mnuPrint = nullptr;
+    TMenuItem* mnuPage = nullptr;
+    TMenuItem* mnuPage1 = nullptr;
+    TMenuItem* mnuPageFirst = nullptr;
+    TMenuItem* mnuPagePrevious = nullptr;
+    TMenuItem* mnuPageNext = nullptr;
+    TMenuItem* mnuPageLast = nullptr;
+    TMenuItem* mnuNextImage = nullptr;
+    TMenuItem* mnuPrevImage = nullptr;
+    TMenuItem* mnuFirstImage = nullptr;
+    TMenuItem* mnuLastImage = nullptr;
+    TMenuItem* mnuNextImage1 = nullptr;
+    TMenuItem* mnuPrevImage1 = nullptr;
+    TMenuItem* mnuFirstImage1 = nullptr;
+    TMenuItem* mnuLastImage1 = nullptr;
+    TMenuItem* mnuDeleteV = nullptr;
+    TMenuItem* mnuDeleteVP = nullptr;
+    TMenuItem* mnuRecycle = nullptr;
+    TMenuItem* mnuBatchDelete = nullptr;
+    TMenuItem* mnuFCopyV = nullptr;
+    TMenuItem* mnuFMoveV = nullptr;
+    TMenuItem* mnuUndo = nullptr;
+    TMenuItem* mnuUndo1 = nullptr;
+    TMenuItem* mnuCopy = nullptr;
+    TMenuItem* mnuCopyViewport = nullptr;
+    TMenuItem* mnuPaste = nullptr;
+    TMenuItem* mnuFullscrn = nullptr;
+    TMenuItem* mnuFullscrn1 = nullptr;
+    TMenuItem* mnuFitWindow = nullptr;
+    TMenuItem* mnuFitWindow1 = nullptr;
+    TMenuItem* mnuZoom = nullptr;
+    TMenuItem* mnuZoom1 = nullptr;
+    TMenuItem* mnuOptimizeWindow = nullptr;
+    TMenuItem* mnuAdjustViewport = nullptr;
+    TMenuItem* mnuZoomRegion = nullptr;
+    TMenuItem* mnuAspect = nullptr;
+    TMenuItem* chkHandTool = nullptr;
+    TMenuItem* chkHandTool2 = nullptr;
+    TMenuItem* chkSelectTool = nullptr;
+    TMenuItem* chkSelectTool2 = nullptr;
+    TMenuItem* chkZoomTool = nullptr;
+    TMenuItem* chkZoomTool2 = nullptr;
+    TMenuItem* mnuOptionsV = nullptr;
+    TMenuItem* mnuOptionsVP = nullptr;
+    TMenuItem* mnuSlideAlbum = nullptr;
+    TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* mnuBookmarksView = nullptr;
+    TMenuItem* mnuBookmarksView2 = nullptr;
+    TMenuItem* mnuBookmarkUnmark = nullptr;
+    TMenuItem* mnuBookmarkUnmark2 = nullptr;
+    TMenuItem* mnuBookmarkUnmark3 = nullptr;
+    TMenuItem* mnuHistoryClear = nullptr;
+    TMenuItem* mnuHistoryClear2 = nullptr;
+    TMenuItem* mnuHistoryClear3 = nullptr;
+    TMenuItem* mnuHistorySort = nullptr;
+    TMenuItem* mnuHistorySort2 = nullptr;
+    TMenuItem* mnuHistorySort3 = nullptr;
+    TMenuItem* mnuHistorySortReverse = nullptr;
+    TMenuItem* mnuHistorySortReverse3 = nullptr;
+    TMenuItem* mnuHistorySave = nullptr;
+    TMenuItem* mnuHistorySave2 = nullptr;
+    TMenuItem* mnuHistoryLoad = nullptr;
+    TMenuItem* mnuHistoryLoad2 = nullptr;
+    TMenuItem* mnuExplore2 = nullptr;
+    TMenuItem* mnuExplorer1 = nullptr;
+    TMenuItem* mnuIndex1 = nullptr;
+    TMenuItem* mnuHelpViewer = nullptr;
+    TMenuItem* mnuHelpHotkeys = nullptr;
+    TMenuItem* mnuHelpSlideshows1 = nullptr;
+    TMenuItem* mnuHelpImageprocessing = nullptr;
+    TMenuItem* mnuWebpage = nullptr;
+    TMenuItem* mnuEmail = nullptr;
+    TMenuItem* mnuAV_Play = nullptr;
+    TMenuItem* mnuAV_Stop = nullptr;
+    QToolButton* btnOpen = nullptr;
+    QToolButton* btnSave = nullptr;
+    QToolButton* btnCopy = nullptr;
+    QToolButton* btnTrash = nullptr;
+    QToolButton* btnInfo = nullptr;
+    QToolButton* btnPrint = nullptr;
+    QToolButton* btnPrevImage = nullptr;
+    QToolButton* btnNextImage = nullptr;
+    QToolButton* btnFitWindow = nullptr;
+    QToolButton* BtnFullScrn = nullptr;
+    QToolButton* btnOptimizeWindow = nullptr;
+    QToolButton* btnPageNext = nullptr;
+    QToolButton* btn2_Run = nullptr;
+    QToolButton* btnBookmarks = nullptr;
+    QToolButton* btnHandTool = nullptr;
+    QToolButton* btnSelectTool = nullptr;
+    QToolButton* btnZoomTool = nullptr;
+    QToolButton* btnUndo = nullptr;
+    // Status panels 0 (owner-drawn text) to 3.
+    std::array<QWidget*, 4> StatusPanels{};
+    // The pop-up menu's Tag: 1 when it was opened over the media player.
+    int MainMenuTag = 0;
+    // The control the pop-up menu was opened over.
+    QWidget* PopupComponent = nullptr;
+
+    // A menu item, tool button or bar by name; null when there is none.
+    QObject* FindChrome(const std::string& Name) const;
+    void SetChromeEnabled(const std::string& Name, bool On);
+    void SetChromeVisible(const std::string& Name, bool On);
+    bool ChromeEnabled(const std::string& Name) const;
+    bool ChromeVisible(const std::string& Name) const;
+
+    void mnuMenubarClick(QObject* Sender);
+    void mnuToolbarVClick(QObject* Sender);
+    void mnuStatusbarVClick(QObject* Sender);
+    void mnuSideBarVClick(QObject* Sender);
+    void mnuPathboxClick(QObject* Sender);
+    void Toolbar1Resize(QObject* Sender);
+    void PanelHistoryResize();
+    void ShortCuts_Disable();
+    // A key pressed anywhere in the window; Key becomes 0 when it was handled.
+    void FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void EnableControls();
+    void MainMenuPopup();
+    // Opens the pop-up menu over a control at a global position.
+    void PopupMainMenu(QWidget* Over, const QPoint& Pos);
+    void StatusBusy(const std::string& Text);
+    void StatusReady();
+    // The picture size text of status panel 2.
+    std::string SizeText() const;
+    void SetStatusPanel(int Index, const std::string& Text);
+    std::string StatusPanelText(int Index) const;
+    void mnuHelpContextClick(QObject* Sender);
+    void mnuWebpageClick(QObject* Sender);
+    // The shell's "open" on a file; 33 when it was opened, 2 when not.
+    int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
+    void HistoryKeyPress(QObject* Sender, char& Key);
+    void HistoryEditChange(QObject* Sender);
+    void HistoryEnter();
+    void HistoryExit();
+    // The recycle key: the current file to the trash after the question.
+    void RecycleCurrentFile();
+    // Status panel 0's painting, from the panel.
+    void StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect);
+    // The bookmark buttons and items for the list's length, and status panel 3.
+    void HistoryControls();
+
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildComponents();
@@ -365,6 +542,14 @@ private:
     bool HandleJpegException(const std::string& Message, bool JpegError);
     void HandleUnexpectedException(const std::string& Message);
     void PendingCall(const std::string& Call);
+    // --- chrome
+    void BuildBars(QWidget* Central);
+    void BuildStatusPanels();
+    void ConnectChrome();
+    void ApplyShortCuts(bool Enable);
+    void LayoutMergedToolbar();
+    void RunKeyAction(int Action);
+    bool TopMenuShown() const;
 
     bool helpMissingShown_ = false;
     bool firstActivationRunning_ = false;

@@ -28,16 +28,6 @@ namespace lumvor {
 
 using namespace lumv8900;
 
-namespace {
-
-TMenuItem* AddItem(QMenu* menu, const std::string& caption, QObject* owner) {
-    auto* item = new TMenuItem(caption, owner);
-    menu->addAction(item);
-    return item;
-}
-
-}  // namespace
-
 void TWebForm::BuildComponents() {
     resize(640, 480);
     BuildMenus();
@@ -46,43 +36,11 @@ void TWebForm::BuildComponents() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    PanelTool = new QWidget(central);
-    auto* toolRow = new QHBoxLayout(PanelTool);
-    toolRow->setContentsMargins(0, 0, 0, 0);
-    Toolbar1 = new QToolBar(PanelTool);
-    btnExplore = new QToolButton(Toolbar1);
-    btnExplore->setText("Explore");
-    Toolbar1->addWidget(btnExplore);
-    ToolBar2 = new QToolBar(PanelTool);
-    btnZoomDn = new QToolButton(ToolBar2);
-    btnZoomDn->setText("-");
-    ZoomBar = new TTrackBar(ToolBar2);
-    ZoomBar->SetMin(1);
-    ZoomBar->SetMax(30);
-    btnZoomUp = new QToolButton(ToolBar2);
-    btnZoomUp->setText("+");
-    ToolBar2->addWidget(btnZoomDn);
-    ToolBar2->addWidget(ZoomBar);
-    ToolBar2->addWidget(btnZoomUp);
-    toolRow->addWidget(Toolbar1);
-    toolRow->addWidget(ToolBar2, 1);
+    BuildBars(central);
     column->addWidget(PanelTool);
-
-    PanelHistory = new QWidget(central);
-    auto* historyRow = new QHBoxLayout(PanelHistory);
-    historyRow->setContentsMargins(2, 2, 2, 2);
-    History = new QComboBox(PanelHistory);
-    History->setEditable(true);
-    historyRow->addWidget(History);
     column->addWidget(PanelHistory);
 
     auto* middle = new QHBoxLayout();
-    PanelSide = new QWidget(central);
-    auto* sideColumn = new QVBoxLayout(PanelSide);
-    sideColumn->setContentsMargins(0, 0, 0, 0);
-    ToolBar3 = new QToolBar(PanelSide);
-    ToolBar3->setOrientation(Qt::Vertical);
-    sideColumn->addWidget(ToolBar3);
     ScrollBox = new TScrollBoxEx(central);
     Daz95 = new TPix();
     ScrollBox->setWidget(Daz95);
@@ -94,6 +52,7 @@ void TWebForm::BuildComponents() {
 
     StatusBar = new QStatusBar(this);
     setStatusBar(StatusBar);
+    BuildStatusPanels();
     // A hidden text control the text display reuses.
     RichEdit = new QTextEdit(this);
     RichEdit->setGeometry(0, 0, 1, 1);
@@ -105,46 +64,11 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
-    ConnectGuarded(btnExplore, &QToolButton::clicked, this, [this] { btnExploreClick(btnExplore); });
+    ConnectChrome();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
-}
-
-void TWebForm::BuildMenus() {
-    TopMenu = menuBar();
-    for (const char* caption : {"&File", "&Edit", "&View", "&Image", "&Lab", "&Enhance", "&Tools", "&Help"})
-        TopMenuItems.push_back(TopMenu->addMenu(caption));
-    QMenu* file = TopMenuItems[0];
-    QMenu* view = TopMenuItems[2];
-    mnuExit = AddItem(file, "E&xit", this);
-    mnuMenubar = AddItem(view, "&Menu bar", this);
-    mnuToolbarV = AddItem(view, "&Tool bar", this);
-    mnuStatusbarV = AddItem(view, "&Status bar", this);
-    mnuSideBarV = AddItem(view, "Si&de bar", this);
-    mnuPathbox = AddItem(view, "&Path box", this);
-    view->addSeparator();
-    mnuScaleJPEG = AddItem(view, "Scaled &JPEG loading", this);
-    mnuViewGamma = AddItem(view, "View &gamma", this);
-    mnuAspectCustom = AddItem(view, "&Custom aspect", this);
-    chkUpsampling = AddItem(view, "&Upsampling", this);
-    mnuPerformBatch1 = AddItem(TopMenuItems[4], "&Perform", this);
-    mnuHistorySlideshow = AddItem(TopMenuItems[6], "&Slide show", this);
-    mnuAbout = AddItem(TopMenuItems[7], "&About", this);
-
-    MainMenu = new QMenu(this);
-    CloseMenu = new QMenu(this);
-    mnuHideViewer = AddItem(CloseMenu, "&Hide Viewer", this);
-    mnuQuit = AddItem(CloseMenu, "&Exit", this);
-    chkPromptOnClose = AddItem(CloseMenu, "&Prompt on Close", this);
-
-    ConnectGuarded(mnuExit, &QAction::triggered, this, [this] { mnuExitClick(mnuExit); });
-    ConnectGuarded(mnuAbout, &QAction::triggered, this, [this] { mnuAboutClick(mnuAbout); });
-    ConnectGuarded(mnuQuit, &QAction::triggered, this, [this] { mnuQuitClick(mnuQuit); });
-    ConnectGuarded(mnuHideViewer, &QAction::triggered, this, [this] { mnuHideViewerClick(mnuHideViewer); });
-    ConnectGuarded(chkPromptOnClose, &QAction::triggered, this,
-                   [this] { chkPromptOnCloseClick(chkPromptOnClose); });
 }
 
 // ---- Routines of the window's other commands.
@@ -196,16 +120,6 @@ void TWebForm::FitSavedBounds() {
     PendingCall("FitSavedBounds");
 }
 
-void TWebForm::ShortCuts_Enable() {
-    // PENDING: the window's keyboard shortcuts come with the bars, menus and keys.
-    PendingCall("ShortCuts_Enable");
-}
-
-void TWebForm::StatusText(const std::string& Text) {
-    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
-    StatusBar->showMessage(QString::fromStdString(Text));
-}
-
 void TWebForm::btnExploreClick(QObject*) {
     // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
     PendingCall("btnExploreClick");
@@ -238,11 +152,6 @@ void TWebForm::AV_UI(bool On) {
     PendingCall(On ? "AV_UI on" : "AV_UI off");
     if (!On)
         MediaMode = false;
-}
-
-void TWebForm::ToolbarResize() {
-    // PENDING: the tool-bar layout comes with the bars.
-    PendingCall("ToolbarResize");
 }
 
 void TWebForm::LeaveFullScreen() {

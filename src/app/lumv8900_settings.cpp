@@ -155,17 +155,4 @@ void TWebForm::InitializeJpegWizard() {
     JpegWizardSettings = stored;
 }
 
-// The bars and menus shown as the record says.
-// PENDING: the rest of the chrome (tool-bar sizes, the merged tool bar and path box) comes with the bars and menus.
-void TWebForm::ApplyChrome() {
-    const TViewerControls& r = ViewerControls;
-    for (QMenu* menu : TopMenuItems)
-        menu->menuAction()->setVisible(r.Flag(vc::MenuBar));
-    PanelTool->setVisible(r.Flag(vc::ToolBar) && !MergeToolbar);
-    StatusBar->setVisible(r.Flag(vc::StatusBar));
-    ToolBar3->setVisible(r.Flag(vc::SideBar));
-    PanelSide->setVisible(r.Flag(vc::SideBar));
-    PanelHistory->setVisible(r.Flag(vc::PathBox));
-}
-
 }  // namespace lumvor

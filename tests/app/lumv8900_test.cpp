@@ -186,7 +186,7 @@ TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
     EXPECT_EQ(xplr8900::FileForm->ThumbsBar->Position(), width == 800 ? 1 : width == 1024 ? 2 : 3);
     EXPECT_EQ(FileName, "Untitled");
     EXPECT_TRUE(ImageLoaded);
-    EXPECT_EQ(WebForm->StatusBar->currentMessage().toStdString(), "Ready.");
+    EXPECT_EQ(WebForm->StatusPanelText(0), "Ready.");
     EXPECT_EQ(TempPrefix.size(), 8u);
     EXPECT_EQ(TempNameStem.rfind("_" + TempPrefix, 0), 0u);
     EXPECT_FALSE(Application.OnIdle);  // the image window stays

@@ -1,0 +1,1062 @@
+// The image window's chrome: the top menu, the pop-up menu, the three tool bars,
+// the path box, the status bar panels, the keys and shortcuts, the help items
+// and the application's minimise and restore reactions.
+//
+// Items whose commands are not built yet are created with their names, captions
+// and shortcuts and stay disabled (marked "Pending"): EnableControls and the
+// pop-up rules record what they want for them but never enable them.
+#include "app/lumv8900.h"
+
+#include "app/ChromeTables.h"
+#include "explorer/xplr8900.h"
+#include "imaging/Helpers.h"
+#include "platform/Clipbrd.h"
+#include "platform/ComCtrls.h"
+#include "platform/Menus.h"
+#include "platform/SysUtils.h"
+#include "processing/script/batch_8900.h"
+#include "ui/Pix.h"
+#include "ui/ScrollBoxEx.h"
+#include "ui/Status_y.h"
+#include "ui/voMsgBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace lumvor {
+
+using namespace lumv8900;
+using chrome::TKeyAction;
+
+namespace {
+
+constexpr const char* PendingProperty = "Pending";
+constexpr const char* WantedProperty = "Wanted";
+constexpr const char* YesToAllNote = "[Yes to All] avoids this dialog (for experts).";
+
+// Status panel 0: its text is drawn by the window (the progress bar of the
+// JPEG decoder draws into the same rectangle).
+class TStatusTextPanel : public QWidget {
+public:
+    TStatusTextPanel(TWebForm* form, QWidget* owner) : QWidget(owner), form_(form) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter canvas(this);
+        Guarded([&] { form_->StatusBarDrawPanel(canvas, rect()); });
+    }
+
+private:
+    TWebForm* form_;
+};
+
+// A small picture for a tool button: the style's icon when there is a fitting
+// one, else the button's letters on a plain face.
+QIcon ButtonIcon(QStyle* style, QStyle::StandardPixmap pixmap, const QString& letters) {
+    if (pixmap != QStyle::SP_CustomBase)
+        return style->standardIcon(pixmap);
+    QPixmap picture(24, 24);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x40, 0x40, 0x60));
+    painter.setBrush(QColor(0xE8, 0xEC, 0xF4));
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
+    QFont font = painter.font();
+    font.setPixelSize(letters.size() > 1 ? 9 : 13);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, letters);
+    return QIcon(picture);
+}
+
+TMenuItem* SubMenuItem(QMenu* parent, QWidget* owner, const char* name, const char* caption, QMenu** menuOut) {
+    auto* menu = new QMenu(QString::fromUtf8(caption), owner);
+    menu->setObjectName(QString(name) + "Menu");
+    auto* item = new TMenuItem(caption, owner);
+    item->setObjectName(name);
+    item->setMenu(menu);
+    if (parent)
+        parent->addAction(item);
+    if (menuOut)
+        *menuOut = menu;
+    return item;
+}
+
+bool IsPending(const QObject* object) { return object && object->property(PendingProperty).toBool(); }
+
+}  // namespace
+
+// ---- Building
+
+// A menu item with its name and caption; disabled and pending until Wire gives
+// it its command.
+static TMenuItem* Item(TWebForm* form, QMenu* menu, const char* name, const char* caption,
+                       QKeyCombination shortcut = QKeyCombination()) {
+    auto* item = new TMenuItem(caption, form);
+    item->setObjectName(name);
+    if (shortcut != QKeyCombination())
+        item->setShortcut(QKeySequence(shortcut));
+    item->setProperty(PendingProperty, true);
+    item->setEnabled(false);
+    if (menu)
+        menu->addAction(item);
+    return item;
+}
+
+static void Separator(QMenu* menu, QObject* owner, const char* name) {
+    auto* separator = new QAction(owner);
+    separator->setObjectName(name);
+    separator->setSeparator(true);
+    menu->addAction(separator);
+}
+
+template <typename Handler>
+static void Wire(TWebForm* form, QAction* item, Handler handler) {
+    item->setProperty(PendingProperty, false);
+    item->setEnabled(true);
+    ConnectGuarded(item, &QAction::triggered, form, [item, handler] { handler(item); });
+}
+
+template <typename Handler>
+static void Wire(TWebForm* form, QToolButton* button, Handler handler) {
+    button->setProperty(PendingProperty, false);
+    button->setEnabled(true);
+    ConnectGuarded(button, &QToolButton::clicked, form, [button, handler] { handler(button); });
+}
+
+void TWebForm::BuildMenus() {
+    TopMenu = menuBar();
+    auto top = [this](const char* name, const char* caption) {
+        QMenu* menu = TopMenu->addMenu(QString::fromUtf8(caption));
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(QString(name) + "Item");
+        TopMenuItems.push_back(menu);
+        return menu;
+    };
+    mnuFileV = top("mnuFileV", "&File");
+    mnuEditV = top("mnuEditV", "&Edit");
+    mnuViewV = top("mnuViewV", "&View");
+    mnuImageV = top("mnuImageV", "&Image");
+    homeLab = top("homeLab", "&Lab");
+    mnuColorsV = top("mnuColorsV", "E&nhance");
+    mnuToolsV = top("mnuToolsV", "&Tools");
+    mnuHelpV = top("mnuHelpV", "&Help");
+    _mnufname = Item(this, nullptr, "_mnufname", ".");
+    TopMenu->addAction(_mnufname);
+
+    // File
+    QMenu* m = mnuFileV;
+    mnuOpenV = Item(this, m, "mnuOpenV", "&Open...");
+    mnuReload = Item(this, m, "mnuReload", "&Reload");
+    Item(this, m, "mnuNew", "&New...");
+    mnuSaveV = Item(this, m, "mnuSaveV", "&Save as...");
+    Separator(m, this, "sepFile1");
+    QMenu* pages = nullptr;
+    mnuPage1 = SubMenuItem(m, this, "mnuPage1", "Pa&ge", &pages);
+    mnuPage1->setVisible(false);
+    mnuPageFirst = Item(this, pages, "mnuPageFirst", "&First page");
+    mnuPagePrevious = Item(this, pages, "mnuPagePrevious", "&Previous page");
+    mnuPageNext = Item(this, pages, "mnuPageNext", "&Next page");
+    mnuPageLast = Item(this, pages, "mnuPageLast", "&Last page");
+    mnuPageFirst->Tag = 0;
+    mnuPagePrevious->Tag = -1;
+    mnuPageNext->Tag = 1;
+    mnuPageLast->Tag = 999;
+    mnuInfo = Item(this, m, "mnuInfo", "&Info...");
+    mnuPrint = Item(this, m, "mnuPrint", "&Print...");
+    Separator(m, this, "sepFile2");
+    mnuFCopyV = Item(this, m, "mnuFCopyV", "&Copy to...");
+    mnuFMoveV = Item(this, m, "mnuFMoveV", "&Move to...");
+    mnuRecycle = Item(this, m, "mnuRecycle", "&Recycle");
+    mnuDeleteV = Item(this, m, "mnuDeleteV", "&Delete");
+    mnuBatchDelete = Item(this, m, "mnuBatchDelete", "&Batch delete...");
+    Separator(m, this, "sepFile3");
+    mnuExit = Item(this, m, "mnuExit", "E&xit");
+
+    // Edit
+    m = mnuEditV;
+    mnuUndo = Item(this, m, "mnuUndo", "&Undo");
+    Separator(m, this, "sepEdit1");
+    mnuCopy = Item(this, m, "mnuCopy", "&Copy");
+    mnuCopyViewport = Item(this, m, "mnuCopyViewport", "&Viewport");
+    Item(this, m, "mnuCopyMain1", "Copy &all");
+    mnuPaste = Item(this, m, "mnuPaste", "&Paste");
+    Item(this, m, "mnuEmpty", "Paste as &new");
+    Separator(m, this, "sepEdit2");
+    Item(this, m, "mnuRegion1", "&Select region...");
+    Item(this, m, "mnuCrop", "C&rop");
+    Item(this, m, "mnuTrim1", "&Trim");
+    Item(this, m, "mnuCopyMask", "Copy &mask");
+    Item(this, m, "mnuPasteMask1", "Paste m&ask");
+    Item(this, m, "mnuRedEye1", "Red &eye");
+
+    // View
+    m = mnuViewV;
+    mnuFullscrn1 = Item(this, m, "mnuFullscrn1", "Full screen");
+    mnuFitWindow1 = Item(this, m, "mnuFitWindow1", "&Fit to window");
+    mnuZoom1 = Item(this, m, "mnuZoom1", "&Zoom...");
+    mnuOptimizeWindow = Item(this, m, "mnuOptimizeWindow", "&Optimize window");
+    mnuAdjustViewport = Item(this, m, "mnuAdjustViewport", "Adjust &viewport");
+    mnuZoomRegion = Item(this, m, "mnuZoomRegion", "Zoom &region");
+    Separator(m, this, "sepTools");
+    chkHandTool = Item(this, m, "chkHandTool", "&Hand tool");
+    chkSelectTool = Item(this, m, "chkSelectTool", "&Select tool");
+    chkZoomTool = Item(this, m, "chkZoomTool", "&Zoom tool");
+    Separator(m, this, "sepBars");
+    mnuMenubar = Item(this, m, "mnuMenubar", "&Menu bar");
+    mnuToolbarV = Item(this, m, "mnuToolbarV", "&Tool bar");
+    mnuStatusbarV = Item(this, m, "mnuStatusbarV", "&Status bar");
+    mnuSideBarV = Item(this, m, "mnuSideBarV", "Si&de bar");
+    mnuPathbox = Item(this, m, "mnuPathbox", "&Path box");
+    Separator(m, this, "sepViewModes");
+    mnuScaleJPEG = Item(this, m, "mnuScaleJPEG", "Scaled &JPEG loading");
+    mnuViewGamma = Item(this, m, "mnuViewGamma", "View &gamma");
+    mnuAspect = Item(this, m, "mnuAspect", "&Aspect");
+    mnuAspectCustom = Item(this, m, "mnuAspectCustom", "&Custom aspect");
+    chkUpsampling = Item(this, m, "chkUpsampling", "&Upsampling");
+    Separator(m, this, "sepViewOptions");
+    mnuOptionsV = Item(this, m, "mnuOptionsV", "&Options...");
+
+    // Image
+    m = mnuImageV;
+    Item(this, m, "mnuNegative", "&Negative");
+    QMenu* promote = nullptr;
+    SubMenuItem(m, this, "mnuPromote1", "&Promote", &promote);
+    Item(this, promote, "mnuPromote241", "&24 bit");
+    Item(this, promote, "mnuPromote81", "&8 bit");
+    Item(this, promote, "mnuPromote41", "&4 bit");
+    QMenu* reduce = nullptr;
+    SubMenuItem(m, this, "mnuReduce1", "&Reduce", &reduce);
+    Item(this, reduce, "mnu8bpp1", "&256 colors");
+    Item(this, reduce, "mnu8poster", "256 colors (&posterize)");
+    Item(this, reduce, "mnu4bpp1", "&16 colors");
+    Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
+    Item(this, reduce, "mnu8gray", "&Gray");
+    Separator(m, this, "sepImage1");
+    mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
+
+    // Lab
+    m = homeLab;
+    mnuPerformBatch1 = Item(this, m, "mnuPerformBatch1", "&Perform");
+    QMenu* batch = nullptr;
+    SubMenuItem(m, this, "homeBatch", "&Batch", &batch);
+    Item(this, batch, "mnuBatchEditor1", "Batch &editor...");
+
+    // Enhance
+    m = mnuColorsV;
+    Item(this, m, "mnuAutoContrast", "Auto &contrast");
+    Item(this, m, "mnuAutoGamma", "Auto &gamma");
+    Item(this, m, "mnuAutoFlash", "Auto &flash");
+    Item(this, m, "mnuAutoClean", "Auto c&lean");
+    Item(this, m, "mnuAutoSaturation", "Auto &saturation");
+
+    // Tools
+    m = mnuToolsV;
+    mnuExplorer1 = Item(this, m, "mnuExplorer1", "&Explorer");
+    mnuSlideAlbum = Item(this, m, "mnuSlideAlbum", "&Slide Album");
+    mnuHistorySlideshow = Item(this, m, "mnuHistorySlideshow", "Slide s&how");
+    QMenu* marks = nullptr;
+    SubMenuItem(m, this, "mnuBookmarks", "&Bookmarks", &marks);
+    mnuBookmarksView = Item(this, marks, "mnuBookmarksView", "&View");
+    mnuNextImage1 = Item(this, marks, "mnuNextImage1", "&Next");
+    mnuPrevImage1 = Item(this, marks, "mnuPrevImage1", "&Previous");
+    mnuFirstImage1 = Item(this, marks, "mnuFirstImage1", "&First");
+    mnuLastImage1 = Item(this, marks, "mnuLastImage1", "&Last");
+    Separator(marks, this, "sepBookmarks1");
+    mnuBookmarkUnmark = Item(this, marks, "mnuBookmarkUnmark", "&Unmark");
+    mnuHistoryClear = Item(this, marks, "mnuHistoryClear", "&Clear");
+    mnuHistorySort = Item(this, marks, "mnuHistorySort", "&Sort");
+    mnuHistorySortReverse = Item(this, marks, "mnuHistorySortReverse", "Sort &reverse");
+    Item(this, marks, "mnuBookmarkUp", "Move &Up", Qt::CTRL | Qt::Key_PageUp);
+    Item(this, marks, "mnuBookmarkDn", "Move &Dn", Qt::CTRL | Qt::Key_PageDown);
+    Separator(marks, this, "sepBookmarks2");
+    mnuHistorySave = Item(this, marks, "mnuHistorySave", "Sa&ve...");
+    mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
+    Item(this, marks, "mnuHistoryAlbum", "Albu&m");
+    Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+
+    // Help
+    m = mnuHelpV;
+    mnuIndex1 = Item(this, m, "mnuIndex1", "&Contents");
+    mnuHelpViewer = Item(this, m, "mnuHelpViewer", "&Viewer");
+    mnuHelpHotkeys = Item(this, m, "mnuHelpHotkeys", "&Hot keys");
+    mnuHelpSlideshows1 = Item(this, m, "mnuHelpSlideshows1", "&Slide shows");
+    mnuHelpImageprocessing = Item(this, m, "mnuHelpImageprocessing", "&Image processing");
+    Separator(m, this, "sepHelp1");
+    mnuWebpage = Item(this, m, "mnuWebpage", "&Tutorials");
+    mnuEmail = Item(this, m, "mnuEmail", "&Email us");
+    Separator(m, this, "sepHelp2");
+    mnuAbout = Item(this, m, "mnuAbout", "&About");
+    for (const chrome::THelpItem& help : chrome::HelpItems())
+        static_cast<TMenuItem*>(FindChrome(help.Item))->Tag = help.Context;
+
+    // The pop-up menu over the picture, the bars and the path box.
+    MainMenu = new QMenu(this);
+    MainMenu->setObjectName("MainMenu");
+    m = MainMenu;
+    for (QAction* bar : {static_cast<QAction*>(mnuToolbarV), static_cast<QAction*>(mnuStatusbarV),
+                         static_cast<QAction*>(mnuMenubar), static_cast<QAction*>(mnuSideBarV),
+                         static_cast<QAction*>(mnuPathbox)})
+        m->addAction(bar);
+    Separator(m, this, "_mnuSep");
+    QMenu* edit = nullptr;
+    SubMenuItem(m, this, "HomeEditV", "&Edit", &edit);
+    Item(this, edit, "mnuCopyMain2", "&Copy");
+    QMenu* paste = nullptr;
+    SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
+    Item(this, paste, "mnuPaste1", "&Paste");
+    Item(this, paste, "mnuEmpty1", "Paste as &new");
+    Item(this, edit, "mnuCrop1", "C&rop");
+    Item(this, edit, "mnuTrim2", "&Trim");
+    Item(this, edit, "mnuCopyMask1", "Copy &mask");
+    Item(this, edit, "mnuPasteMask2", "Paste m&ask");
+    QMenu* image = nullptr;
+    SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
+    mnuNextImage = Item(this, image, "mnuNextImage", "&Next");
+    mnuPrevImage = Item(this, image, "mnuPrevImage", "&Previous");
+    mnuFirstImage = Item(this, image, "mnuFirstImage", "&First");
+    mnuLastImage = Item(this, image, "mnuLastImage", "&Last");
+    mnuBookmarksView2 = Item(this, image, "mnuBookmarksView2", "&View");
+    mnuBookmarkUnmark2 = Item(this, image, "mnuBookmarkUnmark2", "&Unmark");
+    mnuHistoryClear3 = Item(this, image, "mnuHistoryClear3", "&Clear");
+    mnuHistorySort3 = Item(this, image, "mnuHistorySort3", "&Sort");
+    mnuHistorySortReverse3 = Item(this, image, "mnuHistorySortReverse3", "Sort &reverse");
+    mnuHistorySave2 = Item(this, image, "mnuHistorySave2", "Sa&ve...");
+    mnuHistoryLoad2 = Item(this, image, "mnuHistoryLoad2", "L&oad...");
+    Item(this, image, "mnuHistoryAlbum2", "Albu&m");
+    Item(this, image, "mnuBookmarksRun2", "&Run");
+    mnuPage = new TMenuItem("Pa&ge", this);
+    mnuPage->setObjectName("mnuPage");
+    mnuPage->setMenu(pages);
+    mnuPage->setVisible(false);
+    m->addAction(mnuPage);
+    Separator(m, this, "sepViewPage");
+    m->addAction(mnuHistorySlideshow);
+    Separator(m, this, "sepSlideshow");
+    mnuFullscrn = Item(this, m, "mnuFullscrn", "Full screen");
+    mnuFitWindow = Item(this, m, "mnuFitWindow", "&Fit to window");
+    mnuZoom = Item(this, m, "mnuZoom", "&Zoom...");
+    Separator(m, this, "sepView");
+    mnuOpen = Item(this, m, "mnuOpen", "&Open...");
+    mnuDeleteVP = Item(this, m, "mnuDeleteVP", "&Delete");
+    mnuBookmarkUnmark3 = Item(this, m, "mnuBookmarkUnmark3", "&Unmark");
+    mnuHistoryClear2 = Item(this, m, "mnuHistoryClear2", "&Clear bookmarks");
+    mnuHistorySort2 = Item(this, m, "mnuHistorySort2", "&Sort bookmarks");
+    Separator(m, this, "sepOptions");
+    mnuOptionsVP = Item(this, m, "mnuOptionsVP", "&Options...");
+    Separator(m, this, "_av");
+    mnuAV_Play = Item(this, m, "mnuAV_Play", "&Play/pause");
+    mnuAV_Stop = Item(this, m, "mnuAV_Stop", "&Stop");
+    chkHandTool2 = Item(this, nullptr, "chkHandTool2", "&Hand tool");
+    chkSelectTool2 = Item(this, nullptr, "chkSelectTool2", "&Select tool");
+    chkZoomTool2 = Item(this, nullptr, "chkZoomTool2", "&Zoom tool");
+    mnuUndo1 = Item(this, nullptr, "mnuUndo1", "&Undo");
+    mnuReload3 = Item(this, nullptr, "mnuReload3", "&Reload");
+
+    CloseMenu = new QMenu(this);
+    mnuHideViewer = Item(this, CloseMenu, "mnuHideViewer", "&Hide Viewer");
+    mnuQuit = Item(this, CloseMenu, "mnuQuit", "&Exit");
+    chkPromptOnClose = Item(this, CloseMenu, "chkPromptOnClose", "&Prompt on Close");
+
+    // Shortcut-bearing items act wherever the window has the focus.
+    for (const chrome::TShortCut& shortcut : chrome::ShortCutTable())
+        if (auto* item = qobject_cast<QAction*>(FindChrome(shortcut.Item)))
+            addAction(item);
+    ShortCuts_Enable();
+}
+
+void TWebForm::BuildBars(QWidget* Central) {
+    QStyle* look = style();
+    auto button = [this, look](QToolBar* bar, const char* name, const char* caption, QStyle::StandardPixmap icon,
+                               const char* letters) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(name);
+        b->setText(QString::fromUtf8(caption));
+        b->setToolTip(QString::fromUtf8(caption));
+        b->setIcon(ButtonIcon(look, icon, QString::fromUtf8(letters)));
+        b->setProperty(PendingProperty, true);
+        b->setEnabled(false);
+        bar->addWidget(b);
+        return b;
+    };
+    constexpr auto none = QStyle::SP_CustomBase;
+
+    PanelTool = new QWidget(Central);
+    PanelTool->setObjectName("PanelTool");
+    auto* toolRow = new QHBoxLayout(PanelTool);
+    toolRow->setContentsMargins(0, 0, 0, 0);
+    Toolbar1 = new QToolBar(PanelTool);
+    Toolbar1->setObjectName("Toolbar1");
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    btnOpen = button(Toolbar1, "btnOpen", "Open", QStyle::SP_DialogOpenButton, "");
+    btnSave = button(Toolbar1, "btnSave", "Save", QStyle::SP_DialogSaveButton, "");
+    btnCopy = button(Toolbar1, "btnCopy", "Copy", none, "Cp");
+    btnTrash = button(Toolbar1, "btnTrash", "Recycle", QStyle::SP_TrashIcon, "");
+    btnInfo = button(Toolbar1, "btnInfo", "Info", QStyle::SP_MessageBoxInformation, "");
+    btnPrint = button(Toolbar1, "btnPrint", "Print", none, "Pr");
+    Toolbar1->addSeparator();
+    btnExplore = button(Toolbar1, "btnExplore", "Explore", QStyle::SP_DirOpenIcon, "");
+    btnFitWindow = button(Toolbar1, "btnFitWindow", "Fit", none, "Fit");
+    btnFitWindow->setCheckable(true);
+    BtnFullScrn = button(Toolbar1, "BtnFullScrn", "Full", QStyle::SP_TitleBarMaxButton, "");
+    BtnFullScrn->setCheckable(true);
+    btnOptimizeWindow = button(Toolbar1, "btnOptimizeWindow", "Optimize", none, "Op");
+    btnPageNext = button(Toolbar1, "btnPageNext", "Page", none, "Pg");
+    btn2_Run = button(Toolbar1, "btn2_Run", "Run", QStyle::SP_MediaPlay, "");
+    Toolbar1->addSeparator();
+    btnZoomDn = button(Toolbar1, "btnZoomDn", "-", none, "-");
+    ZoomBar = new TTrackBar(Toolbar1);
+    ZoomBar->setObjectName("ZoomBar");
+    ZoomBar->SetMin(1);
+    ZoomBar->SetMax(30);
+    ZoomBar->setMaximumWidth(140);
+    Toolbar1->addWidget(ZoomBar);
+    btnZoomUp = button(Toolbar1, "btnZoomUp", "+", none, "+");
+    toolRow->addWidget(Toolbar1, 1);
+
+    PanelHistory = new QWidget(Central);
+    PanelHistory->setObjectName("PanelHistory");
+    auto* historyRow = new QHBoxLayout(PanelHistory);
+    historyRow->setContentsMargins(2, 2, 2, 2);
+    historyRow->setSpacing(2);
+    ToolBar2 = new QToolBar(PanelHistory);
+    ToolBar2->setObjectName("ToolBar2");
+    ToolBar2->setIconSize(QSize(16, 16));
+    btnBookmarks = button(ToolBar2, "btnBookmarks", "Bookmarks", QStyle::SP_FileDialogListView, "");
+    btnBookmarks->setPopupMode(QToolButton::InstantPopup);
+    btnPrevImage = button(ToolBar2, "btnPrevImage", "Previous", QStyle::SP_ArrowLeft, "");
+    btnNextImage = button(ToolBar2, "btnNextImage", "Next", QStyle::SP_ArrowRight, "");
+    History = new QComboBox(PanelHistory);
+    History->setObjectName("History");
+    History->setEditable(true);
+    History->setMinimumWidth(64);
+    History->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    historyRow->addWidget(ToolBar2);
+    historyRow->addWidget(History, 1);
+
+    PanelSide = new QWidget(Central);
+    PanelSide->setObjectName("PanelSide");
+    auto* sideColumn = new QVBoxLayout(PanelSide);
+    sideColumn->setContentsMargins(0, 0, 0, 0);
+    ToolBar3 = new QToolBar(PanelSide);
+    ToolBar3->setObjectName("ToolBar3");
+    ToolBar3->setOrientation(Qt::Vertical);
+    ToolBar3->setIconSize(QSize(20, 20));
+    struct TSideButton {
+        const char* Name;
+        const char* Hint;
+        const char* Letters;
+        int ImageIndex;
+    };
+    static const TSideButton sideButtons[] = {
+        {"btnHandTool", "Hand tool", "H", 7},
+        {"btnSelectTool", "Select tool", "S", 8},
+        {"btnZoomTool", "Zoom tool", "Z", 45},
+        {"btnUndo", "Undo", "U", 43},
+        {"btnColorBalance", "Equalize and improve color balance", "CB", 6},
+        {"btnGammaColor", "Boost color saturation", "Sa", 32},
+        {"btnAutoGamma", "Improve midtones (gamma)", "G", 37},
+        {"btnAutoFlash", "Improve exposure with simulated flash", "Fl", 16},
+        {"btnAutoContrast", "Auto contrast", "C", 17},
+        {"btnAutoClean", "Clean and minimize blemishes", "Cl", 34},
+        {"btnSharpen", "Improve sharpness", "Sh", 33},
+        {"btnRedEye", "Red eye", "RE", 42},
+        {"btnFilmNoir", "Make digital camera pictures more natural", "N", 38},
+        {"btnRotate", "Rotate", "R", 35},
+        {"btnRotateCounter", "Rotate counter-clockwise", "RC", 36},
+        {"btnMirrorVert", "Mirror vertically", "MV", 40},
+        {"btnMirrorHorz", "Mirror horizontally", "MH", 39},
+        {"btnHistogram", "Histogram", "Hi", 41},
+    };
+    for (const TSideButton& side : sideButtons) {
+        QToolButton* b = button(ToolBar3, side.Name, side.Hint, none, side.Letters);
+        b->setProperty("ImageIndex", side.ImageIndex);
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    btnHandTool = PanelSide->findChild<QToolButton*>("btnHandTool");
+    btnSelectTool = PanelSide->findChild<QToolButton*>("btnSelectTool");
+    btnZoomTool = PanelSide->findChild<QToolButton*>("btnZoomTool");
+    btnUndo = PanelSide->findChild<QToolButton*>("btnUndo");
+    for (QToolButton* tool : {btnHandTool, btnSelectTool, btnZoomTool})
+        tool->setCheckable(true);
+    sideColumn->addWidget(ToolBar3);
+    sideColumn->addStretch(1);
+}
+
+void TWebForm::BuildStatusPanels() {
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(true);
+    auto* text = new TStatusTextPanel(this, StatusBar);
+    text->setFixedWidth(chrome::StatusPanelWidth[0]);
+    StatusPanels[0] = text;
+    StatusBar->addWidget(text);
+    static const char* const initial[4] = {"", "100%", "..", "bookmarks"};
+    for (int i = 1; i < 4; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(initial[i]), StatusBar);
+        label->setObjectName(QString("StatusPanel%1").arg(i));
+        label->setAlignment(i == 3 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter);
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFixedWidth(chrome::StatusPanelWidth[i]);
+        StatusPanels[i] = label;
+        StatusBar->addWidget(label);
+    }
+    StatusTextValue = "Ready";
+}
+
+void TWebForm::ConnectChrome() {
+    Wire(this, mnuExit, [this](QObject* s) { mnuExitClick(s); });
+    Wire(this, mnuAbout, [this](QObject* s) { mnuAboutClick(s); });
+    Wire(this, mnuQuit, [this](QObject* s) { mnuQuitClick(s); });
+    Wire(this, mnuHideViewer, [this](QObject* s) { mnuHideViewerClick(s); });
+    Wire(this, chkPromptOnClose, [this](QObject* s) { chkPromptOnCloseClick(s); });
+    Wire(this, mnuMenubar, [this](QObject* s) { mnuMenubarClick(s); });
+    Wire(this, mnuToolbarV, [this](QObject* s) { mnuToolbarVClick(s); });
+    Wire(this, mnuStatusbarV, [this](QObject* s) { mnuStatusbarVClick(s); });
+    Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
+    Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
+    for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})
+        item->setCheckable(true);
+    for (const chrome::THelpItem& help : chrome::HelpItems())
+        Wire(this, static_cast<QAction*>(FindChrome(help.Item)), [this](QObject* s) { mnuHelpContextClick(s); });
+    Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
+    Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
+    Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
+    Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });
+    Wire(this, mnuOpen, [this](QObject* s) { BtnOpenClick(s); });
+    Wire(this, mnuOpenV, [this](QObject* s) { BtnOpenClick(s); });
+    Wire(this, btnOpen, [this](QObject* s) { BtnOpenClick(s); });
+
+    // The bookmark button drops down the bookmark commands.
+    btnBookmarks->setMenu(findChild<QMenu*>("mnuBookmarksMenu"));
+    btnBookmarks->setProperty(PendingProperty, false);
+    btnBookmarks->setEnabled(true);
+
+    // The top menus show the items the pop-up rules may have hidden.
+    ConnectGuarded(mnuViewV, &QMenu::aboutToShow, this, [this] {
+        for (TMenuItem* item : {mnuStatusbarV, mnuMenubar, mnuSideBarV, mnuPathbox})
+            item->setVisible(true);
+        mnuToolbarV->setVisible(!MergeToolbar);
+        mnuPathbox->SetCaption(MergeToolbar ? "&Tool bar" : "&Path box");
+    });
+    ConnectGuarded(mnuToolsV, &QMenu::aboutToShow, this, [this] { mnuHistorySlideshow->setVisible(true); });
+
+    // The pop-up menu opens over the picture, the bars, the status bar and the path box.
+    for (QWidget* over : std::initializer_list<QWidget*>{ScrollBox, Daz95, Toolbar1, ToolBar2, ToolBar3, StatusBar,
+                                                         History}) {
+        over->setContextMenuPolicy(Qt::CustomContextMenu);
+        ConnectGuarded(over, &QWidget::customContextMenuRequested, this,
+                       [this, over](const QPoint& at) { PopupMainMenu(over, over->mapToGlobal(at)); });
+    }
+    if (QLineEdit* edit = History->lineEdit()) {
+        edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        ConnectGuarded(edit, &QWidget::customContextMenuRequested, this,
+                       [this, edit](const QPoint& at) { PopupMainMenu(History, edit->mapToGlobal(at)); });
+        edit->installEventFilter(this);
+    }
+    History->installEventFilter(this);
+    ConnectGuarded(History, &QComboBox::editTextChanged, this, [this](const QString&) { HistoryEditChange(History); });
+    // Keys reach the window before the focused control does.
+    qApp->installEventFilter(this);
+}
+
+// ---- Finding items
+
+QObject* TWebForm::FindChrome(const std::string& Name) const {
+    const QString name = QString::fromStdString(Name);
+    if (auto* item = findChild<QAction*>(name))
+        return item;
+    if (auto* widget = findChild<QWidget*>(name))
+        return widget;
+    return nullptr;
+}
+
+void TWebForm::SetChromeEnabled(const std::string& Name, bool On) {
+    QObject* object = FindChrome(Name);
+    if (!object)
+        return;
+    object->setProperty(WantedProperty, On);
+    const bool enabled = On && !IsPending(object);
+    if (auto* item = qobject_cast<QAction*>(object))
+        item->setEnabled(enabled);
+    else if (auto* widget = qobject_cast<QWidget*>(object))
+        widget->setEnabled(enabled);
+}
+
+void TWebForm::SetChromeVisible(const std::string& Name, bool On) {
+    QObject* object = FindChrome(Name);
+    if (auto* item = qobject_cast<QAction*>(object))
+        item->setVisible(On);
+    else if (auto* widget = qobject_cast<QWidget*>(object))
+        widget->setVisible(On);
+}
+
+bool TWebForm::ChromeEnabled(const std::string& Name) const {
+    QObject* object = FindChrome(Name);
+    if (!object)
+        return false;
+    // A pending item answers what its state would be once it has its command.
+    const QVariant wanted = object->property(WantedProperty);
+    if (IsPending(object))
+        return wanted.isValid() && wanted.toBool();
+    if (auto* item = qobject_cast<QAction*>(object))
+        return item->isEnabled();
+    return static_cast<QWidget*>(object)->isEnabled();
+}
+
+bool TWebForm::ChromeVisible(const std::string& Name) const {
+    QObject* object = FindChrome(Name);
+    if (auto* item = qobject_cast<QAction*>(object))
+        return item->isVisible();
+    if (auto* widget = qobject_cast<QWidget*>(object))
+        return !widget->isHidden();
+    return false;
+}
+
+// ---- Bars from the record and their toggles
+
+bool TWebForm::TopMenuShown() const {
+    chrome::TChromeFlags flags;
+    flags.MenuBar = ViewerControls.Flag(vc::MenuBar);
+    flags.FullScreen = FullScreen;
+    flags.MaxFullScreen = MaxFullScreen;
+    flags.FullScreenMenus = FullScreenMenus;
+    return chrome::ChromeLayout(flags).TopMenu;
+}
+
+void TWebForm::ApplyChrome() {
+    const TViewerControls& r = ViewerControls;
+    chrome::TChromeFlags flags;
+    flags.MenuBar = r.Flag(vc::MenuBar);
+    flags.ToolBar = r.Flag(vc::ToolBar);
+    flags.StatusBar = r.Flag(vc::StatusBar);
+    flags.SideBar = r.Flag(vc::SideBar);
+    flags.PathBox = r.Flag(vc::PathBox);
+    flags.MergeToolbar = MergeToolbar;
+    const chrome::TChromeLayout layout = chrome::ChromeLayout(flags);
+    for (auto it = TopMenuItems.rbegin(); it != TopMenuItems.rend(); ++it)
+        (*it)->menuAction()->setVisible(layout.TopMenu);
+    _mnufname->setVisible(layout.TopMenu);
+    if (!flags.ToolBar || MergeToolbar)
+        ViewerControls.SetFlag(vc::ToolBar, false);
+    mnuToolbarV->SetChecked(ViewerControls.Flag(vc::ToolBar));
+    PanelTool->setVisible(layout.PanelTool);
+    mnuStatusbarV->SetChecked(flags.StatusBar);
+    StatusBar->setVisible(layout.StatusBar);
+    mnuPathbox->SetChecked(flags.PathBox);
+    PanelHistory->setVisible(layout.PanelHistory);
+    if (MergeToolbar)
+        LayoutMergedToolbar();
+    if (!flags.SideBar) {
+        ToolBar3->setVisible(false);
+        Application.ProcessMessages();
+    }
+    mnuSideBarV->SetChecked(flags.SideBar);
+    PanelSide->setVisible(layout.PanelSide);
+    mnuMenubar->SetChecked(flags.MenuBar);
+}
+
+// The tool bar without captions at the left of the path box's panel.
+void TWebForm::LayoutMergedToolbar() {
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar1->setIconSize(QSize(16, 16));
+    auto* row = static_cast<QHBoxLayout*>(PanelHistory->layout());
+    row->insertWidget(0, Toolbar1, 0);
+    ZoomBar->SetTickStyle(tsNone);
+    ZoomBar->setFixedHeight(Toolbar1->sizeHint().height() + 6);
+}
+
+void TWebForm::mnuMenubarClick(QObject* Sender) {
+    const bool on = !ViewerControls.Flag(vc::MenuBar);
+    ViewerControls.SetFlag(vc::MenuBar, on);
+    mnuMenubar->SetChecked(on);
+    const bool shown = TopMenuShown();
+    for (auto it = TopMenuItems.rbegin(); it != TopMenuItems.rend(); ++it)
+        (*it)->menuAction()->setVisible(shown);
+    _mnufname->setVisible(shown);
+    if (Sender != mnuViewV)
+        Application.ProcessMessages();
+}
+
+// The full-screen and optimise buttons of a bar that was just shown.
+static void ShowWindowButtons(TWebForm* form) {
+    form->SetChromeEnabled("btnOptimizeWindow", !FullScreen);
+    form->BtnFullScrn->setChecked(FullScreen);
+}
+
+void TWebForm::mnuToolbarVClick(QObject* Sender) {
+    const bool on = !ViewerControls.Flag(vc::ToolBar);
+    ViewerControls.SetFlag(vc::ToolBar, on);
+    mnuToolbarV->SetChecked(on);
+    PanelTool->setVisible(on && !MergeToolbar);
+    if (on) {
+        Application.ProcessMessages();
+        ShowWindowButtons(this);
+    }
+    Toolbar1Resize(Sender);
+}
+
+void TWebForm::mnuStatusbarVClick(QObject*) {
+    const bool on = !ViewerControls.Flag(vc::StatusBar);
+    ViewerControls.SetFlag(vc::StatusBar, on);
+    mnuStatusbarV->SetChecked(on);
+    StatusBar->setVisible(on);
+}
+
+void TWebForm::mnuSideBarVClick(QObject* Sender) {
+    const bool on = !ViewerControls.Flag(vc::SideBar);
+    ViewerControls.SetFlag(vc::SideBar, on);
+    mnuSideBarV->SetChecked(on);
+    PanelSide->setVisible(on);
+    Application.ProcessMessages();
+    if (on) {
+        ShowWindowButtons(this);
+        ToolBar3->setVisible(true);
+    }
+    Toolbar1Resize(Sender);
+}
+
+void TWebForm::mnuPathboxClick(QObject* Sender) {
+    const bool on = !ViewerControls.Flag(vc::PathBox);
+    ViewerControls.SetFlag(vc::PathBox, on);
+    mnuPathbox->SetChecked(on);
+    PanelHistory->setVisible(on);
+    Application.ProcessMessages();
+    if (Sender != mnuViewV)
+        PanelHistoryResize();
+}
+
+void TWebForm::ToolbarResize() { Toolbar1Resize(this); }
+
+void TWebForm::Toolbar1Resize(QObject*) {
+    if (!ViewerControls.Flag(vc::ToolBar) || MergeToolbar)
+        return;
+    PanelTool->setFixedHeight(Toolbar1->height() + 4);
+}
+
+void TWebForm::PanelHistoryResize() {
+    // The path box takes the rest of the panel, never less than 64 pixels.
+    History->setMinimumWidth(64);
+    History->setFixedHeight(std::max(ToolBar2->sizeHint().height() - 2, History->minimumSizeHint().height()));
+}
+
+// ---- Shortcuts and keys
+
+void TWebForm::ApplyShortCuts(bool Enable) {
+    for (const chrome::TShortCut& shortcut : chrome::ShortCutTable()) {
+        auto* item = qobject_cast<QAction*>(FindChrome(shortcut.Item));
+        if (!item)
+            continue;
+        const bool keep = std::string(shortcut.Item) == chrome::KeptShortCutItem;
+        item->setShortcut(Enable || keep ? QKeySequence(shortcut.Key) : QKeySequence());
+    }
+}
+
+void TWebForm::ShortCuts_Enable() { ApplyShortCuts(true); }
+
+void TWebForm::ShortCuts_Disable() { ApplyShortCuts(false); }
+
+void TWebForm::FormKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift) {
+    chrome::TKeyContext context;
+    context.SlideshowRunning = SlideshowRunning;
+    context.MediaMode = MediaMode;
+    context.PathBoxFocused = History->hasFocus() || (History->lineEdit() && History->lineEdit()->hasFocus());
+    context.FullScreen = FullScreen;
+    context.MenuBarVisible = TopMenuShown();
+    context.BookmarkCount = ImageHistoryList.Count();
+    context.FitWindow = FitWindow;
+    const TKeyAction action = chrome::KeyAction(Key, Shift, context);
+    if (action == TKeyAction::None)
+        return;
+    Key = 0;
+    if (action == TKeyAction::Escape) {
+        CancelPressed = 1;
+        if (context.PathBoxFocused) {
+            History->setEditText(QString::fromStdString(FileName));
+            return;
+        }
+        EscapePressed = true;
+        if (SlideshowRunning) {
+            if (MediaMode)
+                AV_UI(false);
+            UserInterrupt = true;
+        } else if (FullScreen) {
+            LeaveFullScreen();
+        }
+        return;
+    }
+    RunKeyAction(static_cast<int>(action));
+}
+
+void TWebForm::RunKeyAction(int Action) {
+    switch (static_cast<TKeyAction>(Action)) {
+    case TKeyAction::Help:
+        Application.HelpContext(0);
+        break;
+    case TKeyAction::ExplorerSelectAll:
+        btnExploreClick(this);
+        if (xplr8900::FileForm)
+            xplr8900::FileForm->mnuSelectAllClick(this);
+        break;
+    case TKeyAction::Explore:
+        btnExploreClick(this);
+        break;
+    case TKeyAction::Recycle:
+        RecycleCurrentFile();
+        break;
+    case TKeyAction::FullScreen:
+        // PENDING: switching full screen on comes with the view commands; the key leaves it.
+        if (FullScreen)
+            LeaveFullScreen();
+        else
+            PendingCall("key full screen");
+        break;
+    default:
+        // PENDING: the view, bookmark, analysis and file commands the other keys start.
+        PendingCall("key " + std::to_string(Action));
+        break;
+    }
+}
+
+bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool historyControl = History && (watched == History || watched == History->lineEdit());
+    if (historyControl && type == QEvent::FocusIn)
+        Guarded([this] { HistoryEnter(); });
+    else if (historyControl && type == QEvent::FocusOut)
+        Guarded([this] { HistoryExit(); });
+    if (type != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int pressed = keyEvent->key();
+    if (historyControl && (pressed == Qt::Key_Return || pressed == Qt::Key_Enter)) {
+        char key = 13;
+        Guarded([&] { HistoryKeyPress(History, key); });
+        return key == 0;
+    }
+    int key = pressed;
+    Guarded([&] { FormKeyDown(this, key, keyEvent->modifiers()); });
+    return key == 0;
+}
+
+// ---- Enabling
+
+void TWebForm::EnableControls() {
+    const int kind = MediaMode ? 0 : 1;
+    if (kind == 1 && ChromeEnabled("mnuInfo"))
+        return;
+    for (const char* name : {"btnFitWindow", "mnuFitWindow", "mnuFitWindow1"})
+        SetChromeEnabled(name, true);
+    // PENDING: showing the fit state comes with the view commands.
+    for (const char* name : {"BtnFullScrn", "mnuFullscrn", "mnuFullscrn1"})
+        SetChromeEnabled(name, true);
+    SetChromeEnabled("btnOptimizeWindow", !FullScreen);
+    SetChromeEnabled("mnuOptimizeWindow", !FullScreen);
+    SetChromeEnabled("mnuAdjustViewport", ChromeEnabled("mnuOptimizeWindow"));
+    const bool picture = !MediaMode;
+    for (const char* name : chrome::PictureOnlyItems())
+        SetChromeEnabled(name, picture);
+    if (picture)
+        SetChromeEnabled("mnuAdjustViewport", ChromeEnabled("mnuOptimizeWindow"));
+    // ToolBar3 holds commands that are not all built: its buttons keep their own state.
+    ToolBar3->setEnabled(picture);
+    HistoryControls();
+    MainMenuPopup();
+}
+
+void TWebForm::PopupMainMenu(QWidget* Over, const QPoint& Pos) {
+    PopupComponent = Over;
+    MainMenuPopup();
+    MainMenu->popup(Pos);
+}
+
+void TWebForm::MainMenuPopup() {
+    if (MainMenuTag == 1)
+        MainMenuTag = 0;
+    QWidget* over = PopupComponent;
+    chrome::TPopupContext context;
+    context.OverBar = over && (over == Toolbar1 || over == ToolBar2 || over == ToolBar3 || over == StatusBar);
+    context.OverPathBox = over && over == History;
+    context.FullScreen = FullScreen;
+    context.MaxFullScreen = MaxFullScreen;
+    context.MergeToolbar = MergeToolbar;
+    context.Media = MediaMode;
+    // PENDING: the media player's play state comes with media playback.
+    context.MediaPlaying = false;
+    context.BookmarkCount = ImageHistoryList.Count();
+    context.PageVisible = mnuPage1->isVisible();
+    context.ClipboardHasBitmap = Clipboard().HasFormat(CF_BITMAP);
+    context.BitCount = ImageBitCount;
+    const chrome::TPopupState state = chrome::PopupState(context);
+    for (const chrome::TItemState& item : state.Visible)
+        SetChromeVisible(item.Name, item.On);
+    for (const chrome::TItemState& item : state.Enabled)
+        SetChromeEnabled(item.Name, item.On);
+    mnuPathbox->SetCaption(state.PathboxCaption);
+}
+
+void TWebForm::HistoryControls() {
+    // PENDING: the bookmark buttons' and items' states come with the bookmark commands.
+    SetStatusPanel(3, chrome::BookmarkCountText(ImageHistoryIndex, ImageHistoryList.Count()));
+}
+
+// ---- Status bar
+
+void TWebForm::StatusText(const std::string& Text) {
+    StatusTextValue = Text;
+    if (StatusPanels[0])
+        StatusPanels[0]->repaint();
+}
+
+void TWebForm::StatusBusy(const std::string& Text) {
+    StatusText("Busy ...");
+    SetStatusPanel(2, Text);
+    Application.ProcessMessages();
+    Screen.SetCursor(crHourGlass);
+}
+
+void TWebForm::StatusReady() {
+    std::string text = batch_8900::BatchRunning ? "Busy ..." : "Ready.";
+    if (CancelPressed)
+        text = "Ready.";
+    StatusTextValue = text;
+    SetStatusPanel(2, SizeText());
+    StatusBar->repaint();
+    StatusPanels[0]->repaint();
+    Screen.SetCursor(crDefault);
+}
+
+std::string TWebForm::SizeText() const {
+    if (JPEGReduced && !AspectChanged)
+        return chrome::SizeText(PrevImageWidth, PrevImageHeight, ImageBitCount, JPEGScaleDivisor);
+    return chrome::SizeText(ImageWidth, ImageHeight, ImageBitCount, 1);
+}
+
+void TWebForm::SetStatusPanel(int Index, const std::string& Text) {
+    if (Index == 0) {
+        StatusText(Text);
+        return;
+    }
+    auto* label = static_cast<QLabel*>(StatusPanels[Index]);
+    label->setText(QString::fromStdString(Text));
+    // Panels 2 and 3 take the width of their text.
+    if (Index >= 2)
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(label->text()) + chrome::StatusTextMargin);
+}
+
+std::string TWebForm::StatusPanelText(int Index) const {
+    if (Index == 0)
+        return StatusTextValue;
+    return static_cast<QLabel*>(StatusPanels[Index])->text().toStdString();
+}
+
+void TWebForm::StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect) {
+    ProgressRect = lumvor::Rect(Rect.left(), Rect.top(), Rect.right() + 1, Rect.bottom() + 1);
+    Canvas.fillRect(Rect, palette().color(QPalette::Button));
+    Canvas.setPen(palette().color(QPalette::ButtonText));
+    const QFontMetrics metrics(Canvas.font());
+    Canvas.drawText(Rect.left() + 3, Rect.top() + 4 + metrics.ascent(), QString::fromStdString(StatusTextValue));
+}
+
+// ---- Help
+
+void TWebForm::mnuHelpContextClick(QObject* Sender) {
+    auto* item = dynamic_cast<TMenuItem*>(Sender);
+    Application.HelpContext(item ? item->Tag : 0);
+}
+
+void TWebForm::mnuWebpageClick(QObject*) {
+    std::string folder;
+    GetDataFolder(folder);
+    const std::string page = folder + "vo.html";
+    QFile file(QString::fromStdString(page));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QByteArray::fromStdString(chrome::LinksPage()));
+    file.close();
+    if (ExecuteFile(page, "", "", 1) <= 32)
+        Application.HelpContext(990);
+}
+
+int TWebForm::ExecuteFile(const std::string& Name, const std::string&, const std::string&, int) {
+    const bool opened = ShellOpenDocument ? ShellOpenDocument(Name)
+                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Name)));
+    return opened ? 33 : 2;
+}
+
+// ---- The path box
+
+void TWebForm::HistoryKeyPress(QObject*, char& Key) {
+    if (Key != 13)
+        return;
+    Key = 0;
+    const std::string text = History->currentText().toStdString();
+    if (!text.empty() && FileExists(text)) {
+        // The picture already shown is not opened again.
+        if (text != FileName) {
+            FileName = text;
+            FileExt = UpperCase(ExtractFileExt(FileName));
+            BtnOpenEx(History);
+        }
+        return;
+    }
+    if (!text.empty() && FolderExists(text)) {
+        const std::string folder = AddBackslash(text);
+        if (folder != text)
+            History->setEditText(QString::fromStdString(folder));
+        btnExploreClick(History);
+        return;
+    }
+    voMessageDlg("", "", "File not found.", mtInformation, mbOKOnly, AutoDefaultButton, 0);
+    History->setEditText(QString::fromStdString(FileName));
+}
+
+void TWebForm::HistoryEditChange(QObject*) {}
+
+// While the path box has the focus, Ctrl+V and Ctrl+C edit its text.
+void TWebForm::HistoryEnter() {
+    mnuPaste->setShortcut(QKeySequence());
+    mnuCopy->setShortcut(QKeySequence());
+}
+
+void TWebForm::HistoryExit() {
+    mnuPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+}
+
+// ---- The recycle key
+
+void TWebForm::RecycleCurrentFile() {
+    // The explorer's "confirm deletions" setting, and an earlier "Yes to All".
+    const bool confirm = xplr8900::EControls.Byte(69) != 0 && !RecycleYesToAll;
+    if (confirm) {
+        const int answer = voMessageDlg("", "Recycle", FileName + "\n\n" + YesToAllNote, mtConfirmation,
+                                        mbYesNoYesToAll, AutoDefaultButton, 0);
+        if (answer == mrNo || answer == mrCancel)
+            return;
+        if (answer == mrYesToAll)
+            RecycleYesToAll = true;
+    }
+    RecycleFile(FileName);
+    HistoryChangeUpdate();
+    xplr8900::ExplorerDirty = true;
+}
+
+}  // namespace lumvor
