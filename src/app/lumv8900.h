@@ -1,19 +1,373 @@
-// The image window's module globals that other windows and dialogs read and write.
+// The image window (the program's main form) and the image window's module
+// globals, which every window and dialog of the program reads and writes.
+//
+// Start-up: MainUnitInit gives the globals their first values and reads the
+// command line; ProgramStart reads the two settings records, refuses to start
+// while a slide show of another instance plays, and creates the image window
+// and then the explorer; ProgramMain runs the whole program.
+//
+// GUI thread only.
 #pragma once
 
+#include <QMainWindow>
+
 #include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "app/ViewerSettings.h"
 #include "imaging/Transitions.h"
+#include "imaging/vo_BMP.h"
+#include "imaging/vo_PCX.h"
+#include "imaging/vo_PNG.h"
+#include "imaging/vo_TGA.h"
+#include "imaging/vo_TIF.h"
+#include "platform/Jpeg.h"
+#include "platform/Atoms.h"
 #include "platform/Classes.h"
+#include "platform/Colors.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
+#include "platform/Streams.h"
 
-namespace lumvor::lumv8900 {
+class QComboBox;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
 
-// ---- Bookmarks and slide-show transitions (used by the list dialog)
+namespace lumvor {
+
+class Exception;
+class TMenuItem;
+class TPix;
+class TRegistry;
+class TScrollBoxEx;
+class TTrackBar;
+class TWebForm;
+
+namespace lumv8900 {
+
+// ---- The windows
+
+inline TWebForm* WebForm = nullptr;
+inline constexpr const char* AppVersionName = "Lumvor 8.9";
+// The name of the marker a running slide show holds.
+inline constexpr const char* AvlRunningAtom = "AVL running";
+
+// ---- Settings
+
+inline TViewerControls ViewerControls;
+inline TJpegWizardSettings JpegWizardSettings;
+// The program start read "VControls8900" / "EControls8900".
+inline bool ViewerSettingsLoaded = false;
+inline bool ExplorerSettingsLoaded = false;
+// Save the settings records on exit.
+inline bool SaveProfile = true;
+// Folder of the save dialog; the user's thumbnail cache folder ("" = default).
+inline std::string SaveDir;
+inline std::string ThumbCacheDir;
+
+// Fields of the viewer record while the program runs.
+inline bool FitWindow = true;
+inline bool MaxFullScreen = false;
+inline bool FullScreenMenus = true;
+inline bool MergeToolbar = false;
+inline TColor BackgroundColor = TColor{0xFFFFFF};
+inline bool AutoSizeVideo = true;
+inline bool AlwaysFullScreen = true;
+inline bool MP3Jukebox = false;
+inline int32_t SlideTextPosition = 0;
+inline bool WindowedView = false;
+inline bool OptimizeWindow = false;
+inline int32_t EffectsSpeed = 1;
+inline int32_t FaxQuality = 2;
+inline bool MediaShowStatusBar = true;
+inline bool MediaShowPositionBar = true;
+inline bool MediaShowControls = true;
+inline bool MediaMaxFullScreen = true;
+inline bool MediaAutoPlay = true;
+inline int32_t MediaControlBarHeight = 0;
+inline int32_t MediaStatusBarHeight = 0;
+inline int32_t MediaPositionBarHeight = 0;
+inline int32_t MediaVolume = 500;
+
+// ---- The program and the screen
+
+// The program's own folder (where its writable files live), with a trailing "/".
+inline std::string AppDir;
+// Full name of the help, program folder + "lumvor.chm".
+inline std::string HelpFileName;
+// Kernel version, major x 10 + minor reduced to one digit.
+inline int32_t WinVersion = 0;
+inline int32_t ScreenWidth = 0, ScreenHeight = 0;
+inline int32_t ScreenColorBits = 0;
+// Outer size minus client size of the image window.
+inline int32_t FrameWidth = 0, FrameHeight = 0;
+inline int32_t ScrollBarWidth = 0;
+// Folder of visited-folder shortcuts ("" until first used).
+inline std::string RecentPath;
+inline int32_t ShellFileInfoSize = 352;
+
+// ---- The current picture
+
+inline std::string FileName;
+inline std::string FileExt;  // upper case, with its dot
+// The previous picture; at start the command-line file, "*" when none.
+inline std::string PreviousFileName = "*";
+// A command-line file still has to be opened by the deferred open.
+inline bool CmdLinePending = false;
+inline bool ImageLoaded = false;
+inline bool ImageChanged = false;
+inline int32_t ImageWidth = 0, ImageHeight = 0, ImageBitCount = 0, OriginalBitCount = 0;
+inline int32_t PageCount = 1;
+inline bool ImgLibDecode = false;
+// The imaging library's handle of the current picture (0 = none).
+inline int ImgHandle = 0;
+inline int32_t ZoomPercent = 100;
+inline bool SelectionShown = false, SelectionZoomed = false;
+inline bool JPEGScaleOn = true;
+inline int32_t PreparedWidth = 0;
+inline bool AspectChanged = false;
+// The shared JPEG decoder.
+inline std::unique_ptr<TJPEGImage> JPEGImage;
+inline int PhotoCDHandle = 0;
+inline int32_t PhotoCDResolution = 3;
+inline bool HeaderFlag = false;
+
+// ---- Life of the window
+
+inline bool AvlStartMode = false;
+inline int32_t FirstActivationDone = 0;
+inline bool ClosingStarted = false;
+inline bool DisplayChanged = false;
+inline ATOM AvlAtom = 0;
+inline bool ShutDown = false;
+inline bool AppQuitting = false;
+inline bool LayoutPending = false;
+inline bool ViewSwitching = false;
+inline bool ControlsEnabled = true;
+inline int32_t MenuMinWidth = 360;
+inline int32_t HistoryCharWidth = 0;
+inline bool WheelBusy = false;
+inline bool ZoomToolBusy = false;
+inline bool NetPasswordWarned = false;
+// Per-run names of temporary files.
+inline std::string TempPrefix;
+inline std::string TempNameStem;
+
+// ---- Long runs and slide shows
+
+inline bool UserInterrupt = false;
+inline bool EscapePressed = false;
+inline bool SlideshowRunning = false;
+inline bool MediaMode = false;
+inline bool FullScreen = false;
+// The state the slide show shares with the window, reset at creation.
+struct TSlideShowState {
+    int32_t Step = 0;
+    bool Paused = false;
+    int32_t Left = -1;
+    int32_t Top = -1;
+};
+inline TSlideShowState SlideShowState;
+
+// ---- Lists and buffers
 
 // The bookmark list: one picture file per line.
 inline TStringList ImageHistoryList;
+inline int32_t ImageHistoryIndex = 0;
+inline TStringList LabScript;
+inline TStringList FolderHistory;
+inline TStringList SpareList;
+inline TStringList ReportLines;
+inline TStringList SlideFolders;
+// Upper-case extension -> system icon index.
+inline TStringList ExtIconCache;
+inline TMemoryStream SpareStream;
+inline TMemoryStream ScriptStream;
 // The slide transition effects table; byte 4 of a record (Reserved[0]) is 1 when
 // the effect belongs to the user's random set.
 inline std::array<TTransitionRecord, 256> EffectsList{};
 
-}  // namespace lumvor::lumv8900
+// ---- Editing state
+
+inline std::unique_ptr<TPcxGraphic> PcxGraphic;
+inline std::unique_ptr<TBmpGraphic> DibImage;
+inline std::unique_ptr<TTiffGraphic> TiffGraphic;
+inline std::unique_ptr<TPngGraphic> PngGraphic;
+inline std::unique_ptr<TTgaGraphic> TgaGraphic;
+inline std::unique_ptr<TBitmap> BackupBitmap, UndoBitmap, DuplicateBitmap, WorkBitmap, ScratchBitmap;
+inline bool UndoValid = false;
+// The undo file ("" until the undo code names it).
+inline std::string UndoFile;
+// The last diagnostic note of the undo and backup code.
+inline std::string ImageViewInfo;
+inline bool CommentFormCreated = false;
+inline bool CropFromScript = false;
+inline bool AutoFixBusy = false;
+inline bool LargeExport = false;
+inline bool RecycleYesToAll = false;
+inline int32_t LastSaveFilterIndex = 999;
+inline std::string TextMarkText;
+inline TColor TextMarkOutlineColor = TColor{0x808080};
+inline int32_t InterlaceField = 1;
+inline int32_t GridPresetIndex = 2;
+inline int32_t JpegTestValue = 0;
+
+}  // namespace lumv8900
+
+// ---- Start-up
+
+// Gives the globals their first values and reads the command line (the
+// program's arguments without its own name): all arguments joined with single
+// blanks name one file. Runs once before any window exists.
+void MainUnitInit(const std::vector<std::string>& Params);
+// Reads the settings records and creates the image window and the explorer.
+// False when a slide show of another instance is playing: no window is made.
+bool ProgramStart();
+// The whole program: start-up, the event loop, the end. Needs the application
+// object to exist.
+int ProgramMain();
+
+// ---- The image window
+
+class TWebForm : public QMainWindow {
+public:
+    // Builds the components and runs the creation steps.
+    explicit TWebForm(QWidget* owner = nullptr);
+    ~TWebForm() override;
+
+    // Components.
+    TScrollBoxEx* ScrollBox = nullptr;
+    TPix* Daz95 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QMenuBar* TopMenu = nullptr;
+    QMenu* MainMenu = nullptr;
+    QMenu* CloseMenu = nullptr;
+    QWidget* PanelTool = nullptr;
+    QWidget* PanelHistory = nullptr;
+    QWidget* PanelSide = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolBar* ToolBar3 = nullptr;
+    QComboBox* History = nullptr;
+    TTrackBar* ZoomBar = nullptr;
+    QToolButton* btnZoomUp = nullptr;
+    QToolButton* btnZoomDn = nullptr;
+    QToolButton* btnExplore = nullptr;
+    QTextEdit* RichEdit = nullptr;
+    TTimer* Timer2 = nullptr;
+    std::vector<QMenu*> TopMenuItems;  // File, Edit, View, Image, Lab, Enhance, Tools, Help
+    TMenuItem* mnuExit = nullptr;
+    TMenuItem* mnuAbout = nullptr;
+    TMenuItem* mnuQuit = nullptr;
+    TMenuItem* mnuHideViewer = nullptr;
+    TMenuItem* chkPromptOnClose = nullptr;
+    TMenuItem* mnuMenubar = nullptr;
+    TMenuItem* mnuToolbarV = nullptr;
+    TMenuItem* mnuStatusbarV = nullptr;
+    TMenuItem* mnuSideBarV = nullptr;
+    TMenuItem* mnuPathbox = nullptr;
+    TMenuItem* chkUpsampling = nullptr;
+    TMenuItem* mnuScaleJPEG = nullptr;
+    TMenuItem* mnuAspectCustom = nullptr;
+    TMenuItem* mnuViewGamma = nullptr;
+    TMenuItem* mnuHistorySlideshow = nullptr;
+    TMenuItem* mnuPerformBatch1 = nullptr;
+    int Tag = 0;
+    int ToolbarTag = 0;  // Toolbar1's Tag: 1 once its height was set
+
+    // The window's bounds as saved and restored.
+    TRect SavedBounds;
+    // Initial folders of the open and save dialogs.
+    // PENDING: the open and save dialogs own these folders once they land.
+    std::string OpenDialogInitialDir;
+    std::string SaveDialogInitialDir;
+    int SaveDialogTag = 0;
+
+    // Calls of image-window routines that are not built yet, in order, with
+    // their argument after a blank (see the bodies marked as pending).
+    std::vector<std::string> PendingCalls;
+
+    // ---- Life
+    void FormCreate();
+    void FormActivate();
+    void Timer2Timer();
+    void FormCloseQuery(QObject* Sender, bool& CanClose);
+    void FormClose(QObject* Sender, TCloseAction& Action);
+    // Asks whether unsaved work may be discarded: mrYes, mrNo or mrYesToAll.
+    int CloseNow(QObject* Sender);
+    void mnuExitClick(QObject* Sender);
+    void AppException(const Exception& E);
+    // A change of the display to width x height at bits colour bits.
+    void DisplayChange(int Bits, int Width, int Height);
+    bool AppHelp(long Context);
+    void AppRestore();
+    void AppMinimize();
+
+    // ---- Settings records
+    void ReadViewerSettings(TRegistry& Registry);
+    void SetViewerSettingsDefaults();
+    void ApplyViewerSettings();
+    void WriteViewerSettings(TRegistry& Registry);
+    void InitializeJpegWizard();
+
+    // ---- Close menu
+    void mnuQuitClick(QObject* Sender);
+    void mnuHideViewerClick(QObject* Sender);
+    void chkPromptOnCloseClick(QObject* Sender);
+    void mnuAboutClick(QObject* Sender);
+
+    // ---- Routines of other commands of the window
+    static int ReadImageHeader(bool Read);
+    void NewBlankImage(bool Named);
+    void FitSavedBounds();
+    void ShortCuts_Enable();
+    void StatusText(const std::string& Text);
+    void btnExploreClick(QObject* Sender);
+    void BtnOpenClick(QObject* Sender);
+    void BtnOpenEx(QObject* Sender);
+    void DragOpen(const std::string& Name);
+    void HistoryChangeUpdate();
+    void AV_UI(bool On);
+    void ApplyChrome();
+    void ToolbarResize();
+    void LeaveFullScreen();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void BuildComponents();
+    void BuildMenus();
+    void CreateSharedObjects();
+    void LoadSettingsAtCreation();
+    void FirstActivation();
+    void ShowStartWindows();
+    void FirstRunSetup();
+    void StartPendingFile();
+    void SetToolbarHeight();
+    void RemoveAvlAtom();
+    bool ConfirmScriptDiscard(bool& CanClose);
+    void RefuseCloseForUnsavedWork();
+    void ReleaseAtCloseQuery();
+    void DeleteTemporaryFiles();
+    void SaveSettingsAtClose();
+    void FreeAtClose();
+    void ShowPromptDisabledInfo();
+    bool HandleJpegException(const std::string& Message, bool JpegError);
+    void HandleUnexpectedException(const std::string& Message);
+    void PendingCall(const std::string& Call);
+
+    bool helpMissingShown_ = false;
+    bool quitAfterClose_ = false;
+};
+
+}  // namespace lumvor

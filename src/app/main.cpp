@@ -1,18 +1,12 @@
-// Program entry: shows the main window and runs the event loop until it closes.
+// Program entry: the application object, then the program's own start-up, loop and end.
 #include <QApplication>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
+
+#include "app/lumv8900.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumvor");
-
-    QMainWindow window;
-    window.setWindowTitle("Lumvor 8.9");
-    QMenu* fileMenu = window.menuBar()->addMenu("&File");
-    fileMenu->addAction("E&xit", &window, &QMainWindow::close);
-    window.resize(800, 600);
-    window.show();
-    return app.exec();
+    // The main form's close ends the program, whatever other windows remain.
+    QApplication::setQuitOnLastWindowClosed(false);
+    return lumvor::ProgramMain();
 }

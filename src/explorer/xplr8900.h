@@ -1,9 +1,87 @@
-// The explorer window's module globals that other windows and dialogs read and write.
+// The explorer window and the explorer's module globals that other windows and
+// dialogs read and write.
+//
+// The window itself is a stand-in until the explorer is built: it keeps the
+// components and commands the image window uses, records every call made on it
+// in Calls, and shows an empty window.
 #pragma once
 
+#include <QMainWindow>
+
+#include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 
-namespace lumvor::xplr8900 {
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace lumvor {
+
+class TMenuItem;
+class TTrackBar;
+
+class TFileForm : public QMainWindow {
+public:
+    explicit TFileForm(QWidget* owner = nullptr);
+    ~TFileForm() override;
+
+    // Every call made on the window, in order: the command's name, and its
+    // argument after a blank where it takes one ("GoToFolder /home/x/").
+    std::vector<std::string> Calls;
+
+    // Components the image window touches.
+    QWidget* PanelSide = nullptr;
+    TTrackBar* ThumbsBar = nullptr;
+    TMenuItem* mnuFileX = nullptr;
+    TMenuItem* mnuEditX = nullptr;
+    TMenuItem* mnuViewX = nullptr;
+    TMenuItem* mnuToolsX = nullptr;
+    TMenuItem* mnuNetworkSupport = nullptr;
+
+    void Show();
+    void Close();
+    void FolderMonitor_Terminate();
+    void FolderMonitor_Restart();
+    void Thumbnailing_Stop();
+    void GoToFolder(const std::string& Folder);
+    void mnuTile1Click(QObject* Sender);
+    void mnuFolderTreeClick(QObject* Sender);
+    void mnuRefreshClick(QObject* Sender);
+    void mnuViewThumbsClick(QObject* Sender);
+    void mnuSelectAllClick(QObject* Sender);
+    void mnuNetworkSupportClick(QObject* Sender);
+    void mnuSlideEditorXClick(QObject* Sender);
+
+private:
+    void Record(const std::string& call);
+    QLabel* folderLabel_ = nullptr;
+};
+
+namespace xplr8900 {
+
+// ---- The window
+
+inline TFileForm* FileForm = nullptr;
+inline bool FileFormCreated = false;
+// The explorer is the active window.
+inline bool ExplorerActive = false;
+
+// ---- Settings
+
+// The explorer settings record, stored as "EControls8900".
+inline TByteRecord<140> EControls;
+
+// ---- Shared state
+
+// The explorer re-reads its folder when it next becomes active.
+inline bool ExplorerDirty = false;
+// The temporary ".vop" list the explorer hands to the image window.
+inline std::string BookmarkListFile;
+// Thumbnail cell size in pixels.
+inline int32_t ThumbWidth = 168;
+inline int32_t ThumbHeight = 126;
 
 // ---- Visited folders (used by the list dialog)
 
@@ -12,4 +90,6 @@ inline TStringList HistoryList;
 // The position in HistoryList; -1 when it is empty.
 inline int HistoryIndex = -1;
 
-}  // namespace lumvor::xplr8900
+}  // namespace xplr8900
+
+}  // namespace lumvor

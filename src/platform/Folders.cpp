@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include <cstdlib>
 #include <mutex>
@@ -37,6 +38,19 @@ std::string ProgramFolder() {
         QString data = QDir::homePath() + "/.local/share/Lumvor";
         folder = data.toStdString();
     }
+    QDir().mkpath(QString::fromStdString(folder));
+    return IncludeTrailingPathDelimiter(folder);
+}
+
+std::string RuntimeFolder() {
+    std::string home = LumvorHome();
+    std::string folder;
+    if (!home.empty())
+        folder = IncludeTrailingPathDelimiter(home) + "run";
+    else
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString();
+    if (folder.empty())
+        return TempFolder();
     QDir().mkpath(QString::fromStdString(folder));
     return IncludeTrailingPathDelimiter(folder);
 }

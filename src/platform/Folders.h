@@ -19,6 +19,11 @@ std::string ProgramFolder();
 // Created when missing.
 std::string TempFolder();
 
+// Folder for the markers that live only while a process runs (lock files):
+// $LUMVOR_HOME/run when LUMVOR_HOME is set, else the user's runtime folder
+// ($XDG_RUNTIME_DIR), else the temp folder. Created when missing.
+std::string RuntimeFolder();
+
 // Full name of the running executable.
 std::string ExeFileName();
 

@@ -44,6 +44,9 @@ inline constexpr TModalResult mrAll = 8;
 inline constexpr TModalResult mrNoToAll = 9;
 inline constexpr TModalResult mrYesToAll = 10;
 
+// What a form's close handler asks to happen to the form.
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
 // Cursor identifiers: the stock cursors are negative, the program's own cursors
 // (registered with TScreen::SetCursors) use positive numbers.
 using TCursor = int;

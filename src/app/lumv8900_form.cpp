@@ -1,0 +1,250 @@
+// The image window's components, and the routines of its other commands that
+// are still to come.
+#include "app/lumv8900.h"
+
+#include "explorer/xplr8900.h"
+#include "imaging/Helpers.h"
+#include "platform/ComCtrls.h"
+#include "platform/Jpeg.h"
+#include "platform/Menus.h"
+#include "ui/Pix.h"
+#include "ui/ScrollBoxEx.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lumvor {
+
+using namespace lumv8900;
+
+namespace {
+
+TMenuItem* AddItem(QMenu* menu, const std::string& caption, QObject* owner) {
+    auto* item = new TMenuItem(caption, owner);
+    menu->addAction(item);
+    return item;
+}
+
+}  // namespace
+
+void TWebForm::BuildComponents() {
+    resize(640, 480);
+    BuildMenus();
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    PanelTool = new QWidget(central);
+    auto* toolRow = new QHBoxLayout(PanelTool);
+    toolRow->setContentsMargins(0, 0, 0, 0);
+    Toolbar1 = new QToolBar(PanelTool);
+    btnExplore = new QToolButton(Toolbar1);
+    btnExplore->setText("Explore");
+    Toolbar1->addWidget(btnExplore);
+    ToolBar2 = new QToolBar(PanelTool);
+    btnZoomDn = new QToolButton(ToolBar2);
+    btnZoomDn->setText("-");
+    ZoomBar = new TTrackBar(ToolBar2);
+    ZoomBar->SetMin(1);
+    ZoomBar->SetMax(30);
+    btnZoomUp = new QToolButton(ToolBar2);
+    btnZoomUp->setText("+");
+    ToolBar2->addWidget(btnZoomDn);
+    ToolBar2->addWidget(ZoomBar);
+    ToolBar2->addWidget(btnZoomUp);
+    toolRow->addWidget(Toolbar1);
+    toolRow->addWidget(ToolBar2, 1);
+    column->addWidget(PanelTool);
+
+    PanelHistory = new QWidget(central);
+    auto* historyRow = new QHBoxLayout(PanelHistory);
+    historyRow->setContentsMargins(2, 2, 2, 2);
+    History = new QComboBox(PanelHistory);
+    History->setEditable(true);
+    historyRow->addWidget(History);
+    column->addWidget(PanelHistory);
+
+    auto* middle = new QHBoxLayout();
+    PanelSide = new QWidget(central);
+    auto* sideColumn = new QVBoxLayout(PanelSide);
+    sideColumn->setContentsMargins(0, 0, 0, 0);
+    ToolBar3 = new QToolBar(PanelSide);
+    ToolBar3->setOrientation(Qt::Vertical);
+    sideColumn->addWidget(ToolBar3);
+    ScrollBox = new TScrollBoxEx(central);
+    Daz95 = new TPix();
+    ScrollBox->setWidget(Daz95);
+    ScrollBox->setAlignment(Qt::AlignCenter);
+    middle->addWidget(PanelSide);
+    middle->addWidget(ScrollBox, 1);
+    column->addLayout(middle, 1);
+    setCentralWidget(central);
+
+    StatusBar = new QStatusBar(this);
+    setStatusBar(StatusBar);
+    // A hidden text control the text display reuses.
+    RichEdit = new QTextEdit(this);
+    RichEdit->setGeometry(0, 0, 1, 1);
+    RichEdit->hide();
+
+    Timer2 = new TTimer(this);
+    Timer2->SetInterval(333);
+    Timer2->SetEnabled(false);
+    Timer2->SetOnTimer([this] { Timer2Timer(); });
+    ConnectGuarded(btnExplore, &QToolButton::clicked, this, [this] { btnExploreClick(btnExplore); });
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
+            DisplayChange(screen->depth(), area.width(), area.height());
+        });
+}
+
+void TWebForm::BuildMenus() {
+    TopMenu = menuBar();
+    for (const char* caption : {"&File", "&Edit", "&View", "&Image", "&Lab", "&Enhance", "&Tools", "&Help"})
+        TopMenuItems.push_back(TopMenu->addMenu(caption));
+    QMenu* file = TopMenuItems[0];
+    QMenu* view = TopMenuItems[2];
+    mnuExit = AddItem(file, "E&xit", this);
+    mnuMenubar = AddItem(view, "&Menu bar", this);
+    mnuToolbarV = AddItem(view, "&Tool bar", this);
+    mnuStatusbarV = AddItem(view, "&Status bar", this);
+    mnuSideBarV = AddItem(view, "Si&de bar", this);
+    mnuPathbox = AddItem(view, "&Path box", this);
+    view->addSeparator();
+    mnuScaleJPEG = AddItem(view, "Scaled &JPEG loading", this);
+    mnuViewGamma = AddItem(view, "View &gamma", this);
+    mnuAspectCustom = AddItem(view, "&Custom aspect", this);
+    chkUpsampling = AddItem(view, "&Upsampling", this);
+    mnuPerformBatch1 = AddItem(TopMenuItems[4], "&Perform", this);
+    mnuHistorySlideshow = AddItem(TopMenuItems[6], "&Slide show", this);
+    mnuAbout = AddItem(TopMenuItems[7], "&About", this);
+
+    MainMenu = new QMenu(this);
+    CloseMenu = new QMenu(this);
+    mnuHideViewer = AddItem(CloseMenu, "&Hide Viewer", this);
+    mnuQuit = AddItem(CloseMenu, "&Exit", this);
+    chkPromptOnClose = AddItem(CloseMenu, "&Prompt on Close", this);
+
+    ConnectGuarded(mnuExit, &QAction::triggered, this, [this] { mnuExitClick(mnuExit); });
+    ConnectGuarded(mnuAbout, &QAction::triggered, this, [this] { mnuAboutClick(mnuAbout); });
+    ConnectGuarded(mnuQuit, &QAction::triggered, this, [this] { mnuQuitClick(mnuQuit); });
+    ConnectGuarded(mnuHideViewer, &QAction::triggered, this, [this] { mnuHideViewerClick(mnuHideViewer); });
+    ConnectGuarded(chkPromptOnClose, &QAction::triggered, this,
+                   [this] { chkPromptOnCloseClick(chkPromptOnClose); });
+}
+
+// ---- Routines of the window's other commands.
+//
+// Until they are built, these record their call in PendingCalls and do the
+// least that keeps the window's life correct.
+
+void TWebForm::PendingCall(const std::string& Call) { PendingCalls.push_back(Call); }
+
+int TWebForm::ReadImageHeader(bool) {
+    // PENDING: header reading of every picture kind; only JPEG headers are read so far.
+    if (!ExtInList(FileExt, ".JPEG.JPG", ""))
+        return -1;
+    try {
+        JPEGImage->LoadFromFile(FileName);
+    } catch (const Exception&) {
+        return -1;
+    }
+    ImageWidth = JPEGImage->Width();
+    ImageHeight = JPEGImage->Height();
+    ImageBitCount = OriginalBitCount = JPEGImage->BitCount();
+    PageCount = 1;
+    ImgLibDecode = false;
+    return 1;
+}
+
+void TWebForm::NewBlankImage(bool Named) {
+    // PENDING: the view's controls, caption and layout updates come with the view commands.
+    PendingCall(Named ? "NewBlankImage named" : "NewBlankImage");
+    TBitmap blank;
+    blank.SetPixelFormat(pf24bit);
+    blank.SetSize(32, 32);
+    blank.Canvas().Brush.Color = BackgroundColor;
+    blank.Canvas().FillRect(Rect(0, 0, 32, 32));
+    Daz95->SetBitmap(&blank);
+    Daz95->resize(32, 32);
+    if (Named) {
+        FileName = "Untitled";
+        ImageWidth = ImageHeight = 32;
+        ImageBitCount = 24;
+    }
+    ImageLoaded = true;
+    ImageChanged = false;
+    PreparedWidth = 0;
+}
+
+void TWebForm::FitSavedBounds() {
+    // PENDING: fitting the saved bounds to the screen comes with the window-size commands.
+    PendingCall("FitSavedBounds");
+}
+
+void TWebForm::ShortCuts_Enable() {
+    // PENDING: the window's keyboard shortcuts come with the bars, menus and keys.
+    PendingCall("ShortCuts_Enable");
+}
+
+void TWebForm::StatusText(const std::string& Text) {
+    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
+    StatusBar->showMessage(QString::fromStdString(Text));
+}
+
+void TWebForm::btnExploreClick(QObject*) {
+    // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
+    PendingCall("btnExploreClick");
+    if (xplr8900::FileForm)
+        xplr8900::FileForm->Show();
+}
+
+void TWebForm::BtnOpenClick(QObject*) {
+    // PENDING: opening a picture comes with the open command.
+    PendingCall("BtnOpenClick " + FileName);
+}
+
+void TWebForm::BtnOpenEx(QObject*) {
+    // PENDING: opening without the dialog comes with media playback and the open command.
+    PendingCall("BtnOpenEx " + FileName);
+}
+
+void TWebForm::DragOpen(const std::string& Name) {
+    // PENDING: dropped and handed-over files come with the open command.
+    PendingCall("DragOpen " + Name);
+}
+
+void TWebForm::HistoryChangeUpdate() {
+    // PENDING: the bookmark list display comes with the bookmark commands.
+    PendingCall("HistoryChangeUpdate");
+}
+
+void TWebForm::AV_UI(bool On) {
+    // PENDING: media playback; switching media mode off only clears the flag.
+    PendingCall(On ? "AV_UI on" : "AV_UI off");
+    if (!On)
+        MediaMode = false;
+}
+
+void TWebForm::ToolbarResize() {
+    // PENDING: the tool-bar layout comes with the bars.
+    PendingCall("ToolbarResize");
+}
+
+void TWebForm::LeaveFullScreen() {
+    // PENDING: full screen comes with the view commands.
+    PendingCall("LeaveFullScreen");
+    FullScreen = false;
+}
+
+}  // namespace lumvor
