@@ -2,10 +2,13 @@
 
 #include "platform/Folders.h"
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QFont>
+#include <QKeyEvent>
 #include <QWindowStateChangeEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -14,6 +17,7 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <deque>
 #include <new>
 
@@ -251,6 +255,68 @@ QCursor TScreen::Cursors(TCursor index) const {
 
 QPoint TMouse::CursorPos() const {
     return QCursor::pos();
+}
+
+// --- Modal forms
+
+namespace {
+// The property a button carries its cancel-button mark in.
+constexpr const char* kCancelButton = "Cancel";
+}  // namespace
+
+TModalForm::TModalForm(QWidget* owner) : QDialog(owner) {}
+
+void TModalForm::CentreOnPoint(QPoint point) {
+    int left = std::max(0, point.x() - width() / 2);
+    int top = std::max(0, point.y() - height() / 2);
+    if (left + width() > Screen.Width())
+        left = Screen.Width() - width();
+    if (top + height() > Screen.Height())
+        top = Screen.Height() - height();
+    move(left, top);
+}
+
+void TModalForm::PlaceAt(int left, int top) {
+    if (left != -1 && top != -1)
+        move(left, top);
+    else
+        move((Screen.Width() - width()) / 2, (Screen.Height() - height()) / 2);
+}
+
+void TModalForm::keyPressEvent(QKeyEvent* event) {
+    if (!HandleEscape(*this, *event))
+        QDialog::keyPressEvent(event);
+}
+
+// Reached through the window's close button (Escape is handled above).
+void TModalForm::reject() { done(mrCancel); }
+
+void SetModalResult(QDialog& dialog, QAbstractButton& button, int modalResult) {
+    if (modalResult != mrNone)
+        QObject::connect(&button, &QAbstractButton::clicked, &dialog,
+                         [&dialog, modalResult] { dialog.done(modalResult); });
+}
+
+void SetCancelButton(QAbstractButton& button) { button.setProperty(kCancelButton, true); }
+
+bool HandleEscape(QDialog& dialog, QKeyEvent& event) {
+    if (event.key() != Qt::Key_Escape || event.modifiers() != Qt::NoModifier)
+        return false;
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
+        if (b->property(kCancelButton).toBool()) {
+            b->click();
+            break;
+        }
+    }
+    return true;
+}
+
+void SetDialogFont(QWidget& form, int pointSize) {
+    QFont font("MS Sans Serif", pointSize);
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(false);
+    font.setItalic(false);
+    form.setFont(font);
 }
 
 // --- Timer

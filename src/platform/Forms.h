@@ -13,6 +13,7 @@
 #include "platform/SysUtils.h"
 
 #include <QCursor>
+#include <QDialog>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -25,7 +26,8 @@
 #include <type_traits>
 #include <utility>
 
-class QDialog;
+class QAbstractButton;
+class QKeyEvent;
 class QWidget;
 
 namespace lumvor {
@@ -232,6 +234,42 @@ private:
     bool enabled_ = true;
     std::function<void()> onTimer_;
 };
+
+// A form of the program run modally, with the class library's rules: a button
+// given a modal result ends the run with it when clicked, Escape presses the
+// button marked as the cancel button (nothing happens without one) and the
+// window's close button ends the run with mrCancel.
+class TModalForm : public QDialog {
+public:
+    explicit TModalForm(QWidget* owner = nullptr);
+
+    int Left() const { return pos().x(); }
+    int Top() const { return pos().y(); }
+    void SetLeft(int left) { move(left, pos().y()); }
+    void SetTop(int top) { move(pos().x(), top); }
+
+    // Centres the form on a point (no coordinate below 0), then pulls it left and
+    // up so that it ends inside the screen.
+    void CentreOnPoint(QPoint point);
+    // Moves the form to (left, top), or centres it on the screen when either is -1.
+    void PlaceAt(int left, int top);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+};
+
+// Makes a click on button end dialog's modal run with modalResult (mrNone: the
+// button does not close the dialog).
+void SetModalResult(QDialog& dialog, QAbstractButton& button, int modalResult);
+// Marks button as the cancel button of its dialog: Escape presses it.
+void SetCancelButton(QAbstractButton& button);
+// Escape (without modifiers) presses the dialog's cancel button, if it has one;
+// answers whether the key was Escape.
+bool HandleEscape(QDialog& dialog, QKeyEvent& event);
+// The small dialogs' font: a regular sans-serif face of pointSize points (-1: the
+// application's default size).
+void SetDialogFont(QWidget& form, int pointSize = -1);
 
 // Runs dialog modally and answers its result (the value passed to done(), a
 // TModalResult for the program's forms). When a test has queued an answer, the

@@ -569,6 +569,14 @@ int32_t StrToIntDef(const std::string& text, int32_t defaultValue) {
     return ParseInteger(text, 32, v) ? static_cast<int32_t>(v) : defaultValue;
 }
 
+bool TryStrToInt(const std::string& text, int32_t& value) {
+    int64_t v = 0;
+    if (!ParseInteger(text, 32, v))
+        return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
 int64_t StrToInt64(const std::string& text) {
     int64_t v = 0;
     if (!ParseInteger(text, 64, v))

@@ -144,6 +144,8 @@ std::string IntToHex(uint64_t value, int digits);
 // "'<text>' is not a valid integer value".
 int32_t StrToInt(const std::string& text);
 int32_t StrToIntDef(const std::string& text, int32_t defaultValue);
+// StrToInt that answers false (and leaves value alone) where StrToInt raises.
+bool TryStrToInt(const std::string& text, int32_t& value);
 // The same rules for 64-bit values.
 int64_t StrToInt64(const std::string& text);
 

@@ -49,35 +49,6 @@ constexpr std::array<const char*, 4> kTypeCaptions{"Warning", "Error", "Informat
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The property a button carries its modal result in; 0 means it does not close the box.
-constexpr const char* kModalResult = "ModalResult";
-
-// Wires a push button so that clicking it ends the dialog with its modal result,
-// as the class library's buttons do.
-void SetModalResult(QDialog* dialog, QPushButton* button, int modalResult) {
-    button->setProperty(kModalResult, modalResult);
-    if (modalResult != mrNone)
-        QObject::connect(button, &QPushButton::clicked, dialog,
-                         [dialog, modalResult] { dialog->done(modalResult); });
-}
-
-// The button marked as the cancel button of a dialog (Escape presses it), if any.
-QPushButton* CancelButtonOf(QDialog* dialog) {
-    for (QPushButton* b : dialog->findChildren<QPushButton*>())
-        if (b->property("Cancel").toBool())
-            return b;
-    return nullptr;
-}
-
-// Escape presses the dialog's cancel button; without one it does nothing.
-bool HandleEscape(QDialog* dialog, QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
-        return false;
-    if (QPushButton* cancel = CancelButtonOf(dialog))
-        cancel->click();
-    return true;
-}
-
 // Dialog-unit conversions over an average character size.
 int HorzDU(int n, const QPoint& du) { return MulDiv(n, du.x(), 4); }
 int VertDU(int n, const QPoint& du) { return MulDiv(n, du.y(), 8); }
@@ -93,23 +64,9 @@ QIcon TypeIcon(std::uint8_t dlgType) {
     }
 }
 
-// A dialog whose Escape key and close button follow the class library's rules:
-// Escape presses the cancel button (or nothing), the close button ends with 2.
-class TPlainDialog : public QDialog {
-public:
-    using QDialog::QDialog;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (!HandleEscape(this, event))
-            QDialog::keyPressEvent(event);
-    }
-    void reject() override { done(mrCancel); }
-};
-
 }  // namespace
 
-TvoMessageForm::TvoMessageForm(QWidget* owner) : QDialog(owner) {
+TvoMessageForm::TvoMessageForm(QWidget* owner) : TModalForm(owner) {
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
 }
 
@@ -127,18 +84,10 @@ void TvoMessageForm::FormActivate() {
 
 void TvoMessageForm::CheckBoxClick(bool checked) { voMsgBox::CheckBoxState = checked ? 1 : 0; }
 
-void TvoMessageForm::keyPressEvent(QKeyEvent* event) {
-    if (!HandleEscape(this, event))
-        QDialog::keyPressEvent(event);
-}
-
 void TvoMessageForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    TModalForm::showEvent(event);
     FormActivate();
 }
-
-// Reached through the window's close button (Escape is handled above).
-void TvoMessageForm::reject() { done(mrCancel); }
 
 QPoint GetAveCharSize(const QFont& font) {
     QFontMetrics metrics(font);
@@ -236,13 +185,13 @@ TvoMessageForm* voCreateMessageDialog(const std::string& CheckBoxCaption, const 
         button->setText(info.caption);
         // Enter presses the default button only, never merely the focused one.
         button->setAutoDefault(false);
-        SetModalResult(form, button, info.modalResult);
+        SetModalResult(*form, *button, info.modalResult);
         if (bit == defaultButton) {
             button->setDefault(true);
             voMsgBox::DefaultButtonName = info.name;
         }
         if (bit == cancelButton)
-            button->setProperty("Cancel", true);
+            SetCancelButton(*button);
         button->setGeometry(x, iconTextHeight + vertMargin + vertSpacing + checkBoxOffset,
                             buttonWidth, buttonHeight);
         if (bit == mbHelp)
@@ -288,11 +237,8 @@ int voMessageDlg(const std::string& CheckBoxCaption, const std::string& Caption,
 
 bool voInputQuery(int WidthDU, int HeightDU, int HelpCtx, const std::string& ACaption,
                   const std::string& APrompt, std::string& Value) {
-    auto* form = new TPlainDialog(Application.MainForm());
-    QFont font("MS Sans Serif");
-    font.setBold(false);
-    font.setItalic(false);
-    form->setFont(font);
+    auto* form = new TModalForm(Application.MainForm());
+    SetDialogFont(*form);
     const QPoint du = GetAveCharSize(form->font());
     form->setWindowTitle(Q(ACaption));
     form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -329,12 +275,12 @@ bool voInputQuery(int WidthDU, int HeightDU, int HelpCtx, const std::string& ACa
     for (const auto& b : buttons) {
         auto* button = new QPushButton(b.caption, form);
         button->setObjectName(b.name);
-        SetModalResult(form, button, b.modalResult);
+        SetModalResult(*form, *button, b.modalResult);
         button->setGeometry(b.left, buttonTop, buttonWidth, buttonHeight);
         if (b.modalResult == mrOk)
             button->setDefault(true);
         if (b.modalResult == mrCancel)
-            button->setProperty("Cancel", true);
+            SetCancelButton(*button);
     }
     form->setFixedSize(clientWidth, buttonTop + buttonHeight + top);
     form->move((Screen.Width() - form->width()) / 2, (Screen.Height() - form->height()) / 2);

@@ -82,7 +82,7 @@ inline std::uint8_t CheckBoxState = 0;
 // The message box form. Built by voCreateMessageDialog; its children are named as
 // the components of the box: "Image", "Message", "Checkbox" and one button per
 // requested bit ("Yes", "No", "OK", ...).
-class TvoMessageForm : public QDialog {
+class TvoMessageForm : public TModalForm {
     Q_OBJECT
 public:
     // An empty box owned by the application, in the system's message font.
@@ -91,20 +91,12 @@ public:
     int HelpContext = 0;
     std::string HelpFile;
 
-    // Left/Top/Width/Height of the window, as the box's position rules use them.
-    int Left() const { return pos().x(); }
-    int Top() const { return pos().y(); }
-    void SetLeft(int left) { move(left, pos().y()); }
-    void SetTop(int top) { move(pos().x(), top); }
-
     void HelpButtonClick();
     void FormActivate();
     void CheckBoxClick(bool checked);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 };
 
 // Average character width (X) and character height (Y) of a font: the dialog unit
