@@ -29,6 +29,7 @@
 #include "platform/Atoms.h"
 #include "platform/Classes.h"
 #include "platform/Colors.h"
+#include "platform/Controls.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
@@ -225,15 +226,47 @@ inline int32_t InterlaceField = 1;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
+// --- view: zoom, fit, full screen, window size, tools, selection ---
+// The window is neither in full screen nor showing media.
+inline bool WindowFrameFree = true;
+// The window is being sized to the picture (its resize reaction waits).
+inline bool SizingToPicture = false;
+// The picture is larger than the view: a drag with the hand scrolls it.
+inline bool HandAvailable = false;
+// The select or the zoom tool is active.
+inline bool SelectMode = false;
+inline bool MouseIsDown = false;
+// The selection's focus rectangle is drawn on the display control.
+inline bool SelectionDrawn = false;
+// The mouse-down point, on the zoom grid.
+inline TPoint DragOrigin;
+// The selection in display-control pixels; Bottom = -1: no anchor yet.
+inline TRect ScreenSelection{0, 0, 0, -1};
+// The selection in picture pixels after adjustment, and the one the editing
+// commands use.
+inline TRect LastSelection;
+inline TRect Selection;
+// The screen and picture rectangles kept at mouse-down for a Ctrl move.
+struct TPreviousSelection {
+    TRect Screen;
+    TRect Picture;
+};
+inline TPreviousSelection PreviousSelection;
+// A JPEG was decoded at a reduced scale; its first decode failed and was retried.
+inline bool JPEGReduced = false;
+inline bool JPEGRetry = false;
+// The slide show's per-slide adjustment flag (gamma of the current slide).
+inline bool SlideAdjust = false;
+
+
 // --- chrome: bars, menus, keys, status bar ---
 
 // The text of status panel 0 ("Ready.", "Busy ...", "Loading...", a page number).
 inline std::string StatusTextValue = "Ready";
 // The rectangle of status panel 0, where the JPEG decoder draws its progress.
 inline TRect ProgressRect;
-// The current picture was decoded reduced, by JPEGScaleDivisor; the header's
-// size was PrevImageWidth x PrevImageHeight.
-inline bool JPEGReduced = false;
+// A reduced JPEG decode used JPEGScaleDivisor; the header's size was
+// PrevImageWidth x PrevImageHeight.
 inline int32_t JPEGScaleDivisor = 1;
 inline int32_t PrevImageWidth = 0, PrevImageHeight = 0;
 // How the shell opens a document ("open" verb); tests put a recorder here.
@@ -357,6 +390,113 @@ public:
     void ToolbarResize();
     void LeaveFullScreen();
 
+    // --- view: zoom, fit, full screen, window size, tools, selection ---
+    // Items and buttons of the view that the bars and menus build (none until
+    // they exist; every update checks).
+    TMenuItem* mnuFitWindow = nullptr;
+    TMenuItem* mnuFitWindow1 = nullptr;
+    TMenuItem* mnuZoom = nullptr;
+    TMenuItem* mnuZoom1 = nullptr;
+    TMenuItem* mnuFullscrn = nullptr;
+    TMenuItem* mnuFullscrn1 = nullptr;
+    TMenuItem* mnuOptimizeWindow = nullptr;
+    TMenuItem* mnuAdjustViewport = nullptr;
+    TMenuItem* mnuReload = nullptr;
+    TMenuItem* mnuReload3 = nullptr;
+    TMenuItem* chkExtendedDesktop = nullptr;
+    TMenuItem* mnuAspect = nullptr;
+    TMenuItem* chkHandTool = nullptr;
+    TMenuItem* chkHandTool2 = nullptr;
+    TMenuItem* chkSelectTool = nullptr;
+    TMenuItem* chkSelectTool2 = nullptr;
+    TMenuItem* chkZoomTool = nullptr;
+    TMenuItem* chkZoomTool2 = nullptr;
+    TMenuItem* mnuTrim1 = nullptr;
+    TMenuItem* mnuTrim2 = nullptr;
+    TMenuItem* mnuCrop = nullptr;
+    TMenuItem* mnuCrop1 = nullptr;
+    TMenuItem* mnuCopyMask = nullptr;
+    TMenuItem* mnuCopyMask1 = nullptr;
+    TMenuItem* mnuPasteMask1 = nullptr;
+    TMenuItem* mnuPasteMask2 = nullptr;
+    TMenuItem* mnuRedEye1 = nullptr;
+    QToolButton* btnFitWindow = nullptr;
+    QToolButton* BtnFullScrn = nullptr;
+    QToolButton* btnOptimizeWindow = nullptr;
+    QToolButton* btnHandTool = nullptr;
+    QToolButton* btnSelectTool = nullptr;
+    QToolButton* btnZoomTool = nullptr;
+    int ZoomToolTag = 0;  // btnZoomTool's Tag: 1 while the zoom tool has zoomed in
+    // The tool the view's checks show (the items above mirror it).
+    enum class TViewTool { Hand, Select, Zoom };
+    TViewTool ViewTool = TViewTool::Hand;
+    // The text of status panel 1 (the zoom: "Fit" or the per cent).
+    std::string ZoomPanelText;
+
+    // The view area: the client area less the shown bars, in client coordinates.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    int ViewWidth() const;
+    int ViewHeight() const;
+    TRect ViewRect() const;
+    // The window's bounds (Left, Top, Right, Bottom) and setting them in one call.
+    TRect WindowBounds() const;
+    void SetWindowBounds(const TRect& Bounds);
+
+    void mnuFitWindowClick(QObject* Sender);
+    void ShowFitState();
+    void btnZoomUpClick(QObject* Sender);
+    void btnZoomDnClick(QObject* Sender);
+    // The zoom keys "1", "2", "5", "7": 100, 25, 50 and 75 per cent.
+    void SetZoomKey(int Percent);
+    void mnuZoomClick(QObject* Sender);
+    void ApplyZoom();
+    void AutoZoom();
+    void ResizeImage();
+    void PlaceImage(int Width, int Height);
+    void SetBoundsEx();
+    bool NeedSetBounds() const;
+    void EnsureStretch();
+    void ResetSkyScrollPos();
+    void SetScrollRanges();
+    void LayoutScrollBox();
+    void ReadImageSize();
+    void ProcessDone();
+    void ChangeView();
+    void RefreshView();
+    void RefreshImage();
+    void FitWindowToPicture();
+    int GetWinMin() const;
+    // The average character width of the menu font.
+    int GetMenuFontCharWidth() const;
+    void SizeWindowTo(int Width, int Height);
+    void FormResize();
+    void mnuFullScrnClick(QObject* Sender);
+    void AV_FullScrnClick(QObject* Sender);
+    // The interruptible pause of slide shows: -1 at once when interrupted, else 0.
+    int Wait(int Milliseconds);
+    // The pause of the transition effects: the interrupt flag.
+    static bool EffectWait(int, int, int Milliseconds);
+    void LoadSlideJPEG();
+
+    void chkHandToolClick(QObject* Sender);
+    void chkSelectToolClick(QObject* Sender);
+    void btnZoomToolClick(QObject* Sender);
+    void chkZoomToolClick(QObject* Sender);
+    void Daz95MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Daz95MouseMove(QObject* Sender, TShiftState Shift, int X, int Y);
+    void Daz95MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void GetAdjustedSelection();
+    void DisplaySelection();
+    void ShowSelection();
+
+    // Routines of later commands the view calls.
+    void MultiPageDisable();
+    void UpdateCaption();
+    void SetGammaLUT(int Gamma, int Channel, int Flag);
+    void ColorFilterBitmap(TBitmap& Bitmap);
+
+
     // --- chrome: menus, tool bars, side bar, keys, pop-up menu, status bar, path box ---
     // Every menu item, tool button and bar also carries its name as objectName.
     QMenu* mnuFileV = nullptr;
@@ -370,8 +510,6 @@ public:
     TMenuItem* _mnufname = nullptr;
     TMenuItem* mnuOpen = nullptr;
     TMenuItem* mnuOpenV = nullptr;
-    TMenuItem* mnuReload = nullptr;
-    TMenuItem* mnuReload3 = nullptr;
     TMenuItem* mnuSaveV = nullptr;
     TMenuItem* mnuInfo = nullptr;
     TMenuItem* mnuPrint = nullptr;
@@ -400,22 +538,7 @@ public:
     TMenuItem* mnuCopy = nullptr;
     TMenuItem* mnuCopyViewport = nullptr;
     TMenuItem* mnuPaste = nullptr;
-    TMenuItem* mnuFullscrn = nullptr;
-    TMenuItem* mnuFullscrn1 = nullptr;
-    TMenuItem* mnuFitWindow = nullptr;
-    TMenuItem* mnuFitWindow1 = nullptr;
-    TMenuItem* mnuZoom = nullptr;
-    TMenuItem* mnuZoom1 = nullptr;
-    TMenuItem* mnuOptimizeWindow = nullptr;
-    TMenuItem* mnuAdjustViewport = nullptr;
     TMenuItem* mnuZoomRegion = nullptr;
-    TMenuItem* mnuAspect = nullptr;
-    TMenuItem* chkHandTool = nullptr;
-    TMenuItem* chkHandTool2 = nullptr;
-    TMenuItem* chkSelectTool = nullptr;
-    TMenuItem* chkSelectTool2 = nullptr;
-    TMenuItem* chkZoomTool = nullptr;
-    TMenuItem* chkZoomTool2 = nullptr;
     TMenuItem* mnuOptionsV = nullptr;
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
@@ -456,15 +579,9 @@ public:
     QToolButton* btnPrint = nullptr;
     QToolButton* btnPrevImage = nullptr;
     QToolButton* btnNextImage = nullptr;
-    QToolButton* btnFitWindow = nullptr;
-    QToolButton* BtnFullScrn = nullptr;
-    QToolButton* btnOptimizeWindow = nullptr;
     QToolButton* btnPageNext = nullptr;
     QToolButton* btn2_Run = nullptr;
     QToolButton* btnBookmarks = nullptr;
-    QToolButton* btnHandTool = nullptr;
-    QToolButton* btnSelectTool = nullptr;
-    QToolButton* btnZoomTool = nullptr;
     QToolButton* btnUndo = nullptr;
     // Status panels 0 (owner-drawn text) to 3.
     std::array<QWidget*, 4> StatusPanels{};
@@ -554,6 +671,16 @@ private:
     bool helpMissingShown_ = false;
     bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
+
+    // --- view: zoom, fit, full screen, window size, tools, selection ---
+    void BuildView();
+    void SetSelectionItems(bool Enabled, bool WithRedEye);
+    void CheckTool(TViewTool Tool);
+    void DrawSelection(bool Inverted);
+    void EraseSelection();
+    void SetFullScreenBars(bool Full);
+    void SetStatusZoom(const std::string& Text);
+    QWidget* selectionFrame_ = nullptr;
 };
 
 }  // namespace lumvor

@@ -200,11 +200,11 @@ void TWebForm::BuildMenus() {
     Item(this, m, "mnuEmpty", "Paste as &new");
     Separator(m, this, "sepEdit2");
     Item(this, m, "mnuRegion1", "&Select region...");
-    Item(this, m, "mnuCrop", "C&rop");
-    Item(this, m, "mnuTrim1", "&Trim");
-    Item(this, m, "mnuCopyMask", "Copy &mask");
-    Item(this, m, "mnuPasteMask1", "Paste m&ask");
-    Item(this, m, "mnuRedEye1", "Red &eye");
+    mnuCrop = Item(this, m, "mnuCrop", "C&rop");
+    mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
+    mnuCopyMask = Item(this, m, "mnuCopyMask", "Copy &mask");
+    mnuPasteMask1 = Item(this, m, "mnuPasteMask1", "Paste m&ask");
+    mnuRedEye1 = Item(this, m, "mnuRedEye1", "Red &eye");
 
     // View
     m = mnuViewV;
@@ -214,6 +214,7 @@ void TWebForm::BuildMenus() {
     mnuOptimizeWindow = Item(this, m, "mnuOptimizeWindow", "&Optimize window");
     mnuAdjustViewport = Item(this, m, "mnuAdjustViewport", "Adjust &viewport");
     mnuZoomRegion = Item(this, m, "mnuZoomRegion", "Zoom &region");
+    chkExtendedDesktop = Item(this, m, "chkExtendedDesktop", "Extended &Desktop");
     Separator(m, this, "sepTools");
     chkHandTool = Item(this, m, "chkHandTool", "&Hand tool");
     chkSelectTool = Item(this, m, "chkSelectTool", "&Select tool");
@@ -322,10 +323,10 @@ void TWebForm::BuildMenus() {
     SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
     Item(this, paste, "mnuPaste1", "&Paste");
     Item(this, paste, "mnuEmpty1", "Paste as &new");
-    Item(this, edit, "mnuCrop1", "C&rop");
-    Item(this, edit, "mnuTrim2", "&Trim");
-    Item(this, edit, "mnuCopyMask1", "Copy &mask");
-    Item(this, edit, "mnuPasteMask2", "Paste m&ask");
+    mnuCrop1 = Item(this, edit, "mnuCrop1", "C&rop");
+    mnuTrim2 = Item(this, edit, "mnuTrim2", "&Trim");
+    mnuCopyMask1 = Item(this, edit, "mnuCopyMask1", "Copy &mask");
+    mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
     QMenu* image = nullptr;
     SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
     mnuNextImage = Item(this, image, "mnuNextImage", "&Next");
@@ -502,20 +503,30 @@ void TWebForm::BuildBars(QWidget* Central) {
 void TWebForm::BuildStatusPanels() {
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(true);
-    auto* text = new TStatusTextPanel(this, StatusBar);
+    // The panels keep their widths without holding the window wider: what does
+    // not fit is cut off at the right.
+    auto* box = new QWidget(StatusBar);
+    box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    auto* text = new TStatusTextPanel(this, box);
+    text->setObjectName("StatusPanel0");
     text->setFixedWidth(chrome::StatusPanelWidth[0]);
     StatusPanels[0] = text;
-    StatusBar->addWidget(text);
+    row->addWidget(text);
     static const char* const initial[4] = {"", "100%", "..", "bookmarks"};
     for (int i = 1; i < 4; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(initial[i]), StatusBar);
+        auto* label = new QLabel(QString::fromUtf8(initial[i]), box);
         label->setObjectName(QString("StatusPanel%1").arg(i));
         label->setAlignment(i == 3 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter);
         label->setFrameShape(QFrame::StyledPanel);
         label->setFixedWidth(chrome::StatusPanelWidth[i]);
         StatusPanels[i] = label;
-        StatusBar->addWidget(label);
+        row->addWidget(label);
     }
+    row->addStretch(1);
+    StatusBar->addWidget(box, 1);
     StatusTextValue = "Ready";
 }
 
@@ -541,6 +552,29 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuOpen, [this](QObject* s) { BtnOpenClick(s); });
     Wire(this, mnuOpenV, [this](QObject* s) { BtnOpenClick(s); });
     Wire(this, btnOpen, [this](QObject* s) { BtnOpenClick(s); });
+    // The view's commands.
+    for (QAction* item : {mnuFitWindow, mnuFitWindow1})
+        Wire(this, item, [this](QObject* s) { mnuFitWindowClick(s); });
+    Wire(this, btnFitWindow, [this](QObject* s) { mnuFitWindowClick(s); });
+    for (QAction* item : {mnuZoom, mnuZoom1})
+        Wire(this, item, [this](QObject* s) { mnuZoomClick(s); });
+    for (QAction* item : {mnuFullscrn, mnuFullscrn1})
+        Wire(this, item, [this](QObject* s) { mnuFullScrnClick(s); });
+    Wire(this, BtnFullScrn, [this](QObject* s) { mnuFullScrnClick(s); });
+    for (QAction* item : {chkHandTool, chkHandTool2})
+        Wire(this, item, [this](QObject* s) { chkHandToolClick(s); });
+    Wire(this, btnHandTool, [this](QObject* s) { chkHandToolClick(s); });
+    for (QAction* item : {chkSelectTool, chkSelectTool2})
+        Wire(this, item, [this](QObject* s) { chkSelectToolClick(s); });
+    Wire(this, btnSelectTool, [this](QObject* s) { chkSelectToolClick(s); });
+    for (QAction* item : {chkZoomTool, chkZoomTool2})
+        Wire(this, item, [this](QObject* s) { btnZoomToolClick(s); });
+    Wire(this, btnZoomTool, [this](QObject* s) { btnZoomToolClick(s); });
+    // The zoom buttons are connected by the view.
+    for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
+        zoom->setProperty(PendingProperty, false);
+        zoom->setEnabled(true);
+    }
 
     // The bookmark button drops down the bookmark commands.
     btnBookmarks->setMenu(findChild<QMenu*>("mnuBookmarksMenu"));
@@ -820,11 +854,28 @@ void TWebForm::RunKeyAction(int Action) {
         RecycleCurrentFile();
         break;
     case TKeyAction::FullScreen:
-        // PENDING: switching full screen on comes with the view commands; the key leaves it.
-        if (FullScreen)
-            LeaveFullScreen();
-        else
-            PendingCall("key full screen");
+        mnuFullScrnClick(this);
+        break;
+    case TKeyAction::Fit:
+        mnuFitWindowClick(this);
+        break;
+    case TKeyAction::Zoom100:
+        SetZoomKey(100);
+        break;
+    case TKeyAction::Zoom25:
+        SetZoomKey(25);
+        break;
+    case TKeyAction::Zoom50:
+        SetZoomKey(50);
+        break;
+    case TKeyAction::Zoom75:
+        SetZoomKey(75);
+        break;
+    case TKeyAction::ZoomUp:
+        btnZoomUpClick(btnZoomUp);
+        break;
+    case TKeyAction::ZoomDown:
+        btnZoomDnClick(btnZoomDn);
         break;
     default:
         // PENDING: the view, bookmark, analysis and file commands the other keys start.
@@ -865,12 +916,13 @@ void TWebForm::EnableControls() {
         return;
     for (const char* name : {"btnFitWindow", "mnuFitWindow", "mnuFitWindow1"})
         SetChromeEnabled(name, true);
-    // PENDING: showing the fit state comes with the view commands.
+    ShowFitState();
     for (const char* name : {"BtnFullScrn", "mnuFullscrn", "mnuFullscrn1"})
         SetChromeEnabled(name, true);
     SetChromeEnabled("btnOptimizeWindow", !FullScreen);
     SetChromeEnabled("mnuOptimizeWindow", !FullScreen);
     SetChromeEnabled("mnuAdjustViewport", ChromeEnabled("mnuOptimizeWindow"));
+    WindowFrameFree = !MediaMode;
     const bool picture = !MediaMode;
     for (const char* name : chrome::PictureOnlyItems())
         SetChromeEnabled(name, picture);
@@ -911,6 +963,13 @@ void TWebForm::MainMenuPopup() {
     for (const chrome::TItemState& item : state.Enabled)
         SetChromeEnabled(item.Name, item.On);
     mnuPathbox->SetCaption(state.PathboxCaption);
+}
+
+void TWebForm::MultiPageDisable() {
+    PageCount = 0;
+    mnuPage->setVisible(false);
+    mnuPage1->setVisible(false);
+    SetChromeEnabled("btnPageNext", false);
 }
 
 void TWebForm::HistoryControls() {

@@ -69,6 +69,7 @@ void TWebForm::BuildComponents() {
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
+    BuildView();
 }
 
 // ---- Routines of the window's other commands.
@@ -93,31 +94,6 @@ int TWebForm::ReadImageHeader(bool) {
     PageCount = 1;
     ImgLibDecode = false;
     return 1;
-}
-
-void TWebForm::NewBlankImage(bool Named) {
-    // PENDING: the view's controls, caption and layout updates come with the view commands.
-    PendingCall(Named ? "NewBlankImage named" : "NewBlankImage");
-    TBitmap blank;
-    blank.SetPixelFormat(pf24bit);
-    blank.SetSize(32, 32);
-    blank.Canvas().Brush.Color = BackgroundColor;
-    blank.Canvas().FillRect(Rect(0, 0, 32, 32));
-    Daz95->SetBitmap(&blank);
-    Daz95->resize(32, 32);
-    if (Named) {
-        FileName = "Untitled";
-        ImageWidth = ImageHeight = 32;
-        ImageBitCount = 24;
-    }
-    ImageLoaded = true;
-    ImageChanged = false;
-    PreparedWidth = 0;
-}
-
-void TWebForm::FitSavedBounds() {
-    // PENDING: fitting the saved bounds to the screen comes with the window-size commands.
-    PendingCall("FitSavedBounds");
 }
 
 void TWebForm::btnExploreClick(QObject*) {
@@ -154,10 +130,23 @@ void TWebForm::AV_UI(bool On) {
         MediaMode = false;
 }
 
-void TWebForm::LeaveFullScreen() {
-    // PENDING: full screen comes with the view commands.
-    PendingCall("LeaveFullScreen");
-    FullScreen = false;
+// stubs for opening a picture
+
+void TWebForm::UpdateCaption() {
+    // PENDING: the window caption for the picture comes with the open command.
+    PendingCall("UpdateCaption");
+}
+
+// stubs for the colour maps of the editing commands
+
+void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
+    // PENDING: the channel look-up tables come with the colour-map commands; the slide shows unchanged.
+    PendingCall("SetGammaLUT " + IntToStr(Gamma) + " " + IntToStr(Channel));
+}
+
+void TWebForm::ColorFilterBitmap(TBitmap&) {
+    // PENDING: applying the look-up tables comes with the colour-map commands.
+    PendingCall("ColorFilterBitmap");
 }
 
 }  // namespace lumvor

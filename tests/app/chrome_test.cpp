@@ -519,7 +519,7 @@ TEST(ChromePopup, BookmarkCountsAndMedia) {
 
 TEST_F(ChromeTest, StatusPanelsShowReadyAndTheSize) {
     Start();
-    EXPECT_EQ(WebForm->StatusPanelText(1), "100%");
+    EXPECT_EQ(WebForm->StatusPanelText(1), FitWindow ? "Fit" : "100%");
     ImageWidth = 640;
     ImageHeight = 480;
     ImageBitCount = 24;
@@ -665,12 +665,12 @@ TEST_F(ChromeTest, MenusCarryTheirNamesCaptionsAndStates) {
     EXPECT_EQ(WebForm->mnuPageLast->Tag, 999);
     EXPECT_EQ(WebForm->mnuPagePrevious->Tag, -1);
     // Items whose commands are still to come are there but disabled.
-    for (const char* name : {"mnuSaveV", "mnuUndo", "mnuFitWindow1", "mnuBookmarksView", "mnuHistogram1"}) {
+    for (const char* name : {"mnuSaveV", "mnuUndo", "mnuOptimizeWindow", "mnuBookmarksView", "mnuHistogram1"}) {
         auto* item = static_cast<QAction*>(WebForm->FindChrome(name));
         ASSERT_NE(item, nullptr) << name;
         EXPECT_FALSE(item->isEnabled()) << name;
     }
-    for (const char* name : {"mnuExit", "mnuMenubar", "mnuWebpage", "mnuIndex1", "mnuOpenV", "mnuExplorer1"})
+    for (const char* name : {"mnuExit", "mnuAbout", "mnuWebpage", "mnuIndex1", "mnuOpenV", "mnuExplorer1", "mnuFitWindow1"})
         EXPECT_TRUE(static_cast<QAction*>(WebForm->FindChrome(name))->isEnabled()) << name;
     // The side bar's buttons, with their pictures' numbers.
     ASSERT_NE(WebForm->FindChrome("btnHistogram"), nullptr);
