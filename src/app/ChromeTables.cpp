@@ -212,14 +212,6 @@ std::string SizeText(int Width, int Height, int Bits, int Divisor) {
     return text;
 }
 
-std::string BookmarkCountText(int Index, int Count) {
-    if (Count <= 0)
-        return "..";
-    if (Count == 1)
-        return "1 bookmark";
-    return std::to_string(Index + 1) + " of " + std::to_string(Count);
-}
-
 const std::vector<THelpItem>& HelpItems() {
     static const std::vector<THelpItem> items = {{"mnuIndex1", 0},
                                                  {"mnuHelpViewer", 100},

@@ -152,9 +152,6 @@ const std::vector<const char*>& PictureOnlyItems();
 // " [1:" + divisor + "]" for a reduced JPEG decode (divisor above 1).
 std::string SizeText(int Width, int Height, int Bits, int Divisor);
 
-// The bookmark position text of status panel 3.
-std::string BookmarkCountText(int Index, int Count);
-
 // Status panel widths.
 constexpr int StatusPanelWidth[4] = {110, 44, 160, 80};
 // Extra width of panels 2 and 3 beyond their text.

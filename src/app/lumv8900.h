@@ -49,6 +49,8 @@ namespace lumvor {
 
 class Exception;
 class TMenuItem;
+class TMeOpenDialogEx;
+class TMeSaveDialogEx;
 class TOpenDialogPlus;
 class TSaveDialogEx;
 class TPix;
@@ -468,7 +470,7 @@ public:
     void FitWindowToPicture();
     int GetWinMin() const;
     // The average character width of the menu font.
-    int GetMenuFontCharWidth() const;
+    int GetMenuFontCharWidth();
     void SizeWindowTo(int Width, int Height);
     void FormResize();
     void mnuFullScrnClick(QObject* Sender);
@@ -593,6 +595,9 @@ public:
     // A menu item, tool button or bar by name; null when there is none.
     QObject* FindChrome(const std::string& Name) const;
     void SetChromeEnabled(const std::string& Name, bool On);
+    // Enables or disables an item; one whose command is still to come only
+    // records the state it wants and stays disabled. Null does nothing.
+    static void SetItemEnabled(QObject* Item, bool On);
     void SetChromeVisible(const std::string& Name, bool On);
     bool ChromeEnabled(const std::string& Name) const;
     bool ChromeVisible(const std::string& Name) const;
@@ -681,6 +686,58 @@ private:
     void SetFullScreenBars(bool Full);
     void SetStatusZoom(const std::string& Text);
     QWidget* selectionFrame_ = nullptr;
+public:
+    // --- bookmarks: the list of bookmarked files and its commands ---
+    // The dialogs of list files: OpenDialogAny is shared with the other windows
+    // (they set its file name before calling mnuHistoryLoadClick).
+    TMeOpenDialogEx* OpenDialogAny = NewOpenDialogAny(this);
+    TMeSaveDialogEx* SaveDialogVOP = NewSaveDialogVOP(this);
+    // Components the bookmark commands update. The bars and menus make them;
+    // an update is skipped while one is missing. The Tag of mnuBookmarkUnmark
+    // is 1 once "Yes to All" was chosen in the "Remove bookmark" question.
+    QObject* HomeImage = nullptr;
+    QObject* HomeImage1 = nullptr;
+    QObject* mnuHistoryAlbum = nullptr;
+    QObject* mnuHistoryAlbum2 = nullptr;
+    QObject* mnuBookmarksRun = nullptr;
+    QObject* mnuBookmarksRun2 = nullptr;
+
+    // Adds FileName to the bookmarks after an open (Add: the open of a picture
+    // or a media file, not a save).
+    void UpdateHistory(bool Add);
+    void btnNextImageClick(QObject* Sender);
+    void btnPrevImageClick(QObject* Sender);
+    // Opens the current bookmark unless it is the picture shown.
+    void HistoryClick();
+    void mnuBookmarkUnmarkClick(QObject* Sender);
+    void mnuHistoryClearClick(QObject* Sender);
+    // Sorts the bookmarks; the reverse items sort them in reverse order.
+    void mnuHistorySortClick(QObject* Sender);
+    void mnuHistorySaveClick(QObject* Sender);
+    // Loads a list file; with the explorer as Sender the file named in
+    // OpenDialogAny is loaded without showing the dialog.
+    void mnuHistoryLoadClick(QObject* Sender);
+    // The list dialog over the bookmarks; the chosen one is opened.
+    void mnuBookmarksViewClick(QObject* Sender);
+    void UpdateHistoryEdit();
+    // The bookmark menu is about to show.
+    void mnuBookmarksClick(QObject* Sender);
+    void ShowBookmarkCount();
+    // Width of one character of the menu font; also measures the top menu's
+    // captions into TopMenuTextWidth.
+    int TopMenuTextWidth = 0;
+    // Of the recent documents (a stub until it is built).
+    void AddToAppRecent(const std::string& Path);
+
+private:
+    static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);
+    static TMeSaveDialogEx* NewSaveDialogVOP(QObject* owner);
+    // Opens the bookmark at ImageHistoryIndex, or removes it when its file is gone.
+    void OpenCurrentBookmark();
+    // Runs a list-file dialog, offering the recent folder when asked; false when cancelled.
+    template <class Dialog>
+    bool ExecuteWithRecent(Dialog& dialog);
+    // --- end of bookmarks ---
 };
 
 }  // namespace lumvor

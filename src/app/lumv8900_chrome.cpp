@@ -289,8 +289,8 @@ void TWebForm::BuildMenus() {
     Separator(marks, this, "sepBookmarks2");
     mnuHistorySave = Item(this, marks, "mnuHistorySave", "Sa&ve...");
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
-    Item(this, marks, "mnuHistoryAlbum", "Albu&m");
-    Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+    mnuHistoryAlbum = Item(this, marks, "mnuHistoryAlbum", "Albu&m");
+    mnuBookmarksRun = Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
 
     // Help
     m = mnuHelpV;
@@ -328,7 +328,7 @@ void TWebForm::BuildMenus() {
     mnuCopyMask1 = Item(this, edit, "mnuCopyMask1", "Copy &mask");
     mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
     QMenu* image = nullptr;
-    SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
+    HomeImage = SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
     mnuNextImage = Item(this, image, "mnuNextImage", "&Next");
     mnuPrevImage = Item(this, image, "mnuPrevImage", "&Previous");
     mnuFirstImage = Item(this, image, "mnuFirstImage", "&First");
@@ -340,8 +340,8 @@ void TWebForm::BuildMenus() {
     mnuHistorySortReverse3 = Item(this, image, "mnuHistorySortReverse3", "Sort &reverse");
     mnuHistorySave2 = Item(this, image, "mnuHistorySave2", "Sa&ve...");
     mnuHistoryLoad2 = Item(this, image, "mnuHistoryLoad2", "L&oad...");
-    Item(this, image, "mnuHistoryAlbum2", "Albu&m");
-    Item(this, image, "mnuBookmarksRun2", "&Run");
+    mnuHistoryAlbum2 = Item(this, image, "mnuHistoryAlbum2", "Albu&m");
+    mnuBookmarksRun2 = Item(this, image, "mnuBookmarksRun2", "&Run");
     mnuPage = new TMenuItem("Pa&ge", this);
     mnuPage->setObjectName("mnuPage");
     mnuPage->setMenu(pages);
@@ -570,6 +570,28 @@ void TWebForm::ConnectChrome() {
     for (QAction* item : {chkZoomTool, chkZoomTool2})
         Wire(this, item, [this](QObject* s) { btnZoomToolClick(s); });
     Wire(this, btnZoomTool, [this](QObject* s) { btnZoomToolClick(s); });
+    // The bookmark commands.
+    for (QAction* item : {mnuNextImage, mnuNextImage1})
+        Wire(this, item, [this](QObject* s) { btnNextImageClick(s); });
+    Wire(this, static_cast<QToolButton*>(btnNextImage), [this](QObject* s) { btnNextImageClick(s); });
+    for (QAction* item : {mnuPrevImage, mnuPrevImage1})
+        Wire(this, item, [this](QObject* s) { btnPrevImageClick(s); });
+    Wire(this, static_cast<QToolButton*>(btnPrevImage), [this](QObject* s) { btnPrevImageClick(s); });
+    for (QAction* item : {mnuBookmarkUnmark, mnuBookmarkUnmark2, mnuBookmarkUnmark3})
+        Wire(this, item, [this](QObject* s) { mnuBookmarkUnmarkClick(s); });
+    for (QAction* item : {mnuHistoryClear, mnuHistoryClear2, mnuHistoryClear3})
+        Wire(this, item, [this](QObject* s) { mnuHistoryClearClick(s); });
+    for (QAction* item : {mnuHistorySort, mnuHistorySort2, mnuHistorySort3, mnuHistorySortReverse,
+                          mnuHistorySortReverse3})
+        Wire(this, item, [this](QObject* s) { mnuHistorySortClick(s); });
+    for (QAction* item : {mnuHistorySave, mnuHistorySave2})
+        Wire(this, item, [this](QObject* s) { mnuHistorySaveClick(s); });
+    for (QAction* item : {mnuHistoryLoad, mnuHistoryLoad2})
+        Wire(this, item, [this](QObject* s) { mnuHistoryLoadClick(s); });
+    for (QAction* item : {mnuBookmarksView, mnuBookmarksView2})
+        Wire(this, item, [this](QObject* s) { mnuBookmarksViewClick(s); });
+    if (QMenu* marks = findChild<QMenu*>("mnuBookmarksMenu"))
+        ConnectGuarded(marks, &QMenu::aboutToShow, this, [this, marks] { mnuBookmarksClick(marks); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);
@@ -620,17 +642,14 @@ QObject* TWebForm::FindChrome(const std::string& Name) const {
     return nullptr;
 }
 
-void TWebForm::SetChromeEnabled(const std::string& Name, bool On) {
-    QObject* object = FindChrome(Name);
-    if (!object)
+void TWebForm::SetItemEnabled(QObject* Item, bool On) {
+    if (!Item)
         return;
-    object->setProperty(WantedProperty, On);
-    const bool enabled = On && !IsPending(object);
-    if (auto* item = qobject_cast<QAction*>(object))
-        item->setEnabled(enabled);
-    else if (auto* widget = qobject_cast<QWidget*>(object))
-        widget->setEnabled(enabled);
+    Item->setProperty(WantedProperty, On);
+    Item->setProperty("enabled", On && !IsPending(Item));
 }
+
+void TWebForm::SetChromeEnabled(const std::string& Name, bool On) { SetItemEnabled(FindChrome(Name), On); }
 
 void TWebForm::SetChromeVisible(const std::string& Name, bool On) {
     QObject* object = FindChrome(Name);
@@ -877,8 +896,20 @@ void TWebForm::RunKeyAction(int Action) {
     case TKeyAction::ZoomDown:
         btnZoomDnClick(btnZoomDn);
         break;
+    case TKeyAction::PrevBookmark:
+        btnPrevImageClick(this);
+        break;
+    case TKeyAction::NextBookmark:
+        btnNextImageClick(this);
+        break;
+    case TKeyAction::Unmark:
+        mnuBookmarkUnmarkClick(mnuBookmarkUnmark);
+        break;
+    case TKeyAction::BookmarkPanel:
+        mnuBookmarksViewClick(this);
+        break;
     default:
-        // PENDING: the view, bookmark, analysis and file commands the other keys start.
+        // PENDING: the analysis, gamma, scaled JPEG, slide show and file move/copy commands the other keys start.
         PendingCall("key " + std::to_string(Action));
         break;
     }
@@ -970,11 +1001,6 @@ void TWebForm::MultiPageDisable() {
     mnuPage->setVisible(false);
     mnuPage1->setVisible(false);
     SetChromeEnabled("btnPageNext", false);
-}
-
-void TWebForm::HistoryControls() {
-    // PENDING: the bookmark buttons' and items' states come with the bookmark commands.
-    SetStatusPanel(3, chrome::BookmarkCountText(ImageHistoryIndex, ImageHistoryList.Count()));
 }
 
 // ---- Status bar

@@ -96,13 +96,6 @@ int TWebForm::ReadImageHeader(bool) {
     return 1;
 }
 
-void TWebForm::btnExploreClick(QObject*) {
-    // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
-    PendingCall("btnExploreClick");
-    if (xplr8900::FileForm)
-        xplr8900::FileForm->Show();
-}
-
 void TWebForm::BtnOpenClick(QObject*) {
     // PENDING: opening a picture comes with the open command.
     PendingCall("BtnOpenClick " + FileName);
@@ -116,11 +109,6 @@ void TWebForm::BtnOpenEx(QObject*) {
 void TWebForm::DragOpen(const std::string& Name) {
     // PENDING: dropped and handed-over files come with the open command.
     PendingCall("DragOpen " + Name);
-}
-
-void TWebForm::HistoryChangeUpdate() {
-    // PENDING: the bookmark list display comes with the bookmark commands.
-    PendingCall("HistoryChangeUpdate");
 }
 
 void TWebForm::AV_UI(bool On) {
@@ -147,6 +135,13 @@ void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
 void TWebForm::ColorFilterBitmap(TBitmap&) {
     // PENDING: applying the look-up tables comes with the colour-map commands.
     PendingCall("ColorFilterBitmap");
+}
+
+// stubs for the recent documents
+
+void TWebForm::AddToAppRecent(const std::string& Path) {
+    // PENDING: links to visited folders in the recent folder.
+    PendingCall("AddToAppRecent " + Path);
 }
 
 }  // namespace lumvor

@@ -89,11 +89,7 @@ void SetChecked(TMenuItem* item, bool checked) {
         item->SetChecked(checked);
 }
 
-// An item whose command is still to come stays disabled.
-void SetEnabled(QAction* item, bool enabled) {
-    if (item)
-        item->setEnabled(enabled && !item->property("Pending").toBool());
-}
+void SetEnabled(QAction* item, bool enabled) { TWebForm::SetItemEnabled(item, enabled); }
 
 void SetDown(QToolButton* button, bool down) {
     if (button) {
@@ -175,10 +171,6 @@ void TWebForm::SetStatusZoom(const std::string& Text) {
     SetStatusPanel(1, Text);
 }
 
-int TWebForm::GetMenuFontCharWidth() const {
-    return QFontMetrics(menuBar()->font()).horizontalAdvance("wxwxwxwxwx") / 10;
-}
-
 // ---- Fit and zoom
 
 void TWebForm::mnuFitWindowClick(QObject* Sender) {
@@ -199,7 +191,7 @@ void TWebForm::mnuFitWindowClick(QObject* Sender) {
         AutoZoom();
     }
     FormResize();
-    HistoryChangeUpdate();
+    UpdateHistoryEdit();
     if (FitWindow && !SlideshowRunning && !IsBusy) {
         ZoomToolTag = 0;
         btnZoomToolClick(Sender);
@@ -594,7 +586,7 @@ void TWebForm::mnuFullScrnClick(QObject* Sender) {
             btnOptimizeWindow->setEnabled(!FullScreen);
         SetDown(BtnFullScrn, FullScreen);
     }
-    HistoryChangeUpdate();
+    UpdateHistoryEdit();
     if (mnuToolbarV->Checked())
         ToolbarResize();
     Daz95->SetPaintLock(false);
