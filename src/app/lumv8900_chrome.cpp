@@ -393,6 +393,10 @@ void TWebForm::BuildBars(QWidget* Central) {
         b->setIcon(ButtonIcon(look, icon, QString::fromUtf8(letters)));
         b->setProperty(PendingProperty, true);
         b->setEnabled(false);
+        // Buttons placed as widgets follow the bar's caption style themselves.
+        b->setToolButtonStyle(bar->toolButtonStyle());
+        ConnectGuarded(bar, &QToolBar::toolButtonStyleChanged, b,
+                       [b](Qt::ToolButtonStyle style) { b->setToolButtonStyle(style); });
         bar->addWidget(b);
         return b;
     };
