@@ -56,6 +56,8 @@ TAudioSlideForm::TAudioSlideForm(QWidget* owner) : QWidget(owner, Qt::Window) {
     ConnectGuarded(mnuPause, &QAction::triggered, this, [this] { mnuPauseClick(); });
     ConnectGuarded(MediaPlayer2, &QMediaPlayer::playbackStateChanged, this, [this] { MediaPlayer2Notify(); });
     ConnectGuarded(MediaPlayer2, &QMediaPlayer::durationChanged, this, [](qint64 length) {
+        if (ma::Closing)
+            return;
         ma::MediaLength = length;
         ma::LastPosition = length - 1;
     });

@@ -49,8 +49,7 @@ void Answer(std::vector<Box>& boxes, int result) {
     });
 }
 
-// A 24-bit picture of width x height with its four corners in four colours
-// (colour values, blue in the low byte) and the rest grey.
+// A 24-bit picture of width x height in four coloured quarters.
 void PaintCorners(TBitmap& b, int width, int height) {
     b.SetPixelFormat(pf24bit);
     b.SetSize(width, height);
@@ -58,9 +57,6 @@ void PaintCorners(TBitmap& b, int width, int height) {
         uint8_t* p = b.ScanLine(y) + 3 * x;
         p[0] = blue, p[1] = green, p[2] = red;
     };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            put(x, y, 128, 128, 128);
     for (int y = 0; y < height / 2; ++y)
         for (int x = 0; x < width / 2; ++x) {
             put(x, y, 0, 0, 255);                                  // red, top left
@@ -184,7 +180,7 @@ TEST(PictureSizes, DataSizeAndBitmapMemory) {
     EXPECT_EQ(ImageDataSize(100, 100, 4), 4096);  // 5000 rounded down
     EXPECT_EQ(ImageDataSize(10, 10, 24), 0);
     EXPECT_EQ(ImageDataSize(4096, 4000, 8), 16384000);
-    EXPECT_EQ(ImageDataSize(4000, 4000, 16), 32000000);
+    EXPECT_EQ(ImageDataSize(4000, 4000, 16), 31997952);
     EXPECT_EQ(ImageDataSize(3000, 3000, 32), 0);
     EXPECT_EQ(ImageDataSize(800, 100, 1), 8192);
     EXPECT_EQ(BitmapMemorySize(pf32bit, 10, 10, 8), 400);
@@ -226,7 +222,7 @@ TEST_F(InfoTest, PrintPlacesTheEditedPictureAndKeepsIt) {
     test::CommandOutput("pdftoppm -r " + std::to_string(dpi) + " -x " + std::to_string(ImgRect.Left - 2) +
                         " -y " + std::to_string(ImgRect.Top - 2) + " -W 45 -H 35 -singlefile '" + pdf + "' '" +
                         base + "'");
-    const RgbRaster page = ReadPpm(base + ".ppm");
+    const test::RgbRaster page = test::ReadPpm(base + ".ppm");
     ASSERT_EQ(page.Width, 45);
     ASSERT_EQ(page.Height, 35);
     auto near = [&](int x, int y, uint32_t rgb) {
@@ -242,7 +238,6 @@ TEST_F(InfoTest, PrintPlacesTheEditedPictureAndKeepsIt) {
     EXPECT_TRUE(near(3, 30, 0x0000FF));    // blue bottom left
     EXPECT_TRUE(near(40, 30, 0xFFFF00));   // yellow bottom right
     EXPECT_TRUE(near(44, 34, 0xFFFFFF));
-    EXPECT_TRUE(near(20, 15, 0x808080));
 }
 
 TEST_F(InfoTest, PrintWithoutPrinterSaysSo) {

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/remote_w.h"
+#include "ui/ToolBarEx.h"
 #include "platform/Forms.h"
 
 #include <functional>
@@ -28,7 +29,7 @@ TRemoteEntry Entry(int max, int position) {
 }
 
 // Runs the dialog and works it with action.
-TRemoteAnswer Run(const TRemoteEntry& entry, std::function<void(TRemoteDialog&)> action) {
+TRemoteAnswer RunRemote(const TRemoteEntry& entry, std::function<void(TRemoteDialog&)> action) {
     QueueModalAction([action](QDialog& dialog) { action(static_cast<TRemoteDialog&>(dialog)); });
     TRemoteAnswer answer;
     ExecuteRemoteDialog(entry, answer);
@@ -48,7 +49,7 @@ protected:
 TEST_F(RemoteTest, TypedValuesAreClampedToTheShow) {
     int shown = 0;
     QString text;
-    const TRemoteAnswer answer = Run(Entry(40, 7), [&](TRemoteDialog& d) {
+    const TRemoteAnswer answer = RunRemote(Entry(40, 7), [&](TRemoteDialog& d) {
         EXPECT_EQ(d.CustomSetting->text(), "7");
         d.CustomSetting->selectAll();
         QTest::keyClicks(d.CustomSetting, "999");
@@ -71,7 +72,7 @@ TEST_F(RemoteTest, TypedValuesAreClampedToTheShow) {
 }
 
 TEST_F(RemoteTest, ScrollBarWritesTheEdit) {
-    const TRemoteAnswer answer = Run(Entry(40, 7), [](TRemoteDialog& d) {
+    const TRemoteAnswer answer = RunRemote(Entry(40, 7), [](TRemoteDialog& d) {
         d.CustomScrollBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         EXPECT_EQ(d.CustomSetting->text(), "12");
         d.btnOK->click();
@@ -92,7 +93,7 @@ TEST_F(RemoteTest, StopCancelsAndStepsEndTheDialog) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
-        const TRemoteAnswer answer = Run(Entry(40, c.position), [&](TRemoteDialog& d) {
+        const TRemoteAnswer answer = RunRemote(Entry(40, c.position), [&](TRemoteDialog& d) {
             d.findChild<QAbstractButton*>(c.button)->click();
         });
         EXPECT_EQ(answer.Value, c.value);
@@ -102,13 +103,13 @@ TEST_F(RemoteTest, StopCancelsAndStepsEndTheDialog) {
 
 TEST_F(RemoteTest, NextOnTheLastSlideAndPrevOnTheFirstDoNothing) {
     bool open = false;
-    Run(Entry(40, 40), [&](TRemoteDialog& d) {
+    RunRemote(Entry(40, 40), [&](TRemoteDialog& d) {
         d.btnNextSlide->click();
         open = d.isVisible() && d.result() == 0;
         d.btnOK->click();
     });
     EXPECT_TRUE(open);
-    const TRemoteAnswer answer = Run(Entry(40, 1), [&](TRemoteDialog& d) {
+    const TRemoteAnswer answer = RunRemote(Entry(40, 1), [&](TRemoteDialog& d) {
         d.btnPrevSlide->click();
         open = d.isVisible() && d.result() == 0;
         d.btnOK->click();
@@ -118,14 +119,14 @@ TEST_F(RemoteTest, NextOnTheLastSlideAndPrevOnTheFirstDoNothing) {
 }
 
 TEST_F(RemoteTest, TheDialogReopensWhereItWasLeft) {
-    const TRemoteAnswer first = Run(Entry(10, 1), [](TRemoteDialog& d) {
+    const TRemoteAnswer first = RunRemote(Entry(10, 1), [](TRemoteDialog& d) {
         d.move(33, 44);
         d.btnStop->click();
     });
     EXPECT_EQ(first.Left, 33);
     EXPECT_EQ(first.Top, 44);
     int left = 0;
-    Run(Entry(10, 1), [&](TRemoteDialog& d) {
+    RunRemote(Entry(10, 1), [&](TRemoteDialog& d) {
         left = d.Left();
         d.btnStop->click();
     });
