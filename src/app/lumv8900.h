@@ -515,10 +515,12 @@ private:
     void BuildView();
     void SetSelectionItems(bool Enabled, bool WithRedEye);
     void CheckTool(TViewTool Tool);
+    void SelectRectangleTool(TViewTool Tool, TCursor ToolCursor);
     void DrawSelection(bool Inverted);
     void EraseSelection();
     void SetFullScreenBars(bool Full);
     void SetStatusZoom(const std::string& Text);
+    void StepZoom(QObject* Sender, bool Up);
     QWidget* selectionFrame_ = nullptr;
 };
 
