@@ -182,13 +182,6 @@ void TWebForm::StatusText(const std::string& Text) {
     StatusBar->showMessage(QString::fromStdString(Text));
 }
 
-void TWebForm::btnExploreClick(QObject*) {
-    // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
-    PendingCall("btnExploreClick");
-    if (xplr8900::FileForm)
-        xplr8900::FileForm->Show();
-}
-
 void TWebForm::BtnOpenClick(QObject*) {
     // PENDING: opening a picture comes with the open command.
     PendingCall("BtnOpenClick " + FileName);
@@ -202,11 +195,6 @@ void TWebForm::BtnOpenEx(QObject*) {
 void TWebForm::DragOpen(const std::string& Name) {
     // PENDING: dropped and handed-over files come with the open command.
     PendingCall("DragOpen " + Name);
-}
-
-void TWebForm::HistoryChangeUpdate() {
-    // PENDING: the bookmark list display comes with the bookmark commands.
-    PendingCall("HistoryChangeUpdate");
 }
 
 void TWebForm::AV_UI(bool On) {
@@ -257,6 +245,25 @@ void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
 void TWebForm::ColorFilterBitmap(TBitmap&) {
     // PENDING: applying the look-up tables comes with the colour-map commands.
     PendingCall("ColorFilterBitmap");
+}
+
+// stubs for the chrome (bars, menus, keys)
+
+void TWebForm::SetStatusPanel(int Panel, const std::string& Text) {
+    // PENDING: the status bar's panels come with the bars.
+    PendingCall("SetStatusPanel " + std::to_string(Panel) + " " + Text);
+}
+
+std::string TWebForm::SizeText() const {
+    // PENDING: the size text of the status bar (reduced JPEG decoding) comes with the bars.
+    return std::to_string(ImageWidth) + "x" + std::to_string(ImageHeight) + "(" + std::to_string(ImageBitCount) + ")";
+}
+
+// stubs for the recent documents
+
+void TWebForm::AddToAppRecent(const std::string& Path) {
+    // PENDING: links to visited folders in the recent folder.
+    PendingCall("AddToAppRecent " + Path);
 }
 
 }  // namespace lumvor

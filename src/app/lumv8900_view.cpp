@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -169,13 +168,10 @@ void TWebForm::SetWindowBounds(const TRect& Bounds) {
     resize(Bounds.Width(), Bounds.Height());
 }
 
+// Status panel 1 shows the zoom.
 void TWebForm::SetStatusZoom(const std::string& Text) {
-    // PENDING: the status bar's panels come with the bars; the zoom text is kept for panel 1.
     ZoomPanelText = Text;
-}
-
-int TWebForm::GetMenuFontCharWidth() const {
-    return QFontMetrics(menuBar()->font()).horizontalAdvance("wxwxwxwxwx") / 10;
+    SetStatusPanel(1, Text);
 }
 
 // ---- Fit and zoom
