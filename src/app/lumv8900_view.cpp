@@ -194,7 +194,7 @@ void TWebForm::mnuFitWindowClick(QObject* Sender) {
         AutoZoom();
     }
     FormResize();
-    HistoryChangeUpdate();
+    UpdateHistoryEdit();
     if (FitWindow && !SlideshowRunning && !IsBusy) {
         ZoomToolTag = 0;
         btnZoomToolClick(Sender);
@@ -581,7 +581,7 @@ void TWebForm::mnuFullScrnClick(QObject* Sender) {
             btnOptimizeWindow->setEnabled(!FullScreen);
         SetDown(BtnFullScrn, FullScreen);
     }
-    HistoryChangeUpdate();
+    UpdateHistoryEdit();
     if (mnuToolbarV->Checked())
         ToolbarResize();
     Daz95->SetPaintLock(false);
