@@ -111,6 +111,7 @@ void TWebForm::BuildComponents() {
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
+    BuildView();
 }
 
 void TWebForm::BuildMenus() {
@@ -172,31 +173,6 @@ int TWebForm::ReadImageHeader(bool) {
     return 1;
 }
 
-void TWebForm::NewBlankImage(bool Named) {
-    // PENDING: the view's controls, caption and layout updates come with the view commands.
-    PendingCall(Named ? "NewBlankImage named" : "NewBlankImage");
-    TBitmap blank;
-    blank.SetPixelFormat(pf24bit);
-    blank.SetSize(32, 32);
-    blank.Canvas().Brush.Color = BackgroundColor;
-    blank.Canvas().FillRect(Rect(0, 0, 32, 32));
-    Daz95->SetBitmap(&blank);
-    Daz95->resize(32, 32);
-    if (Named) {
-        FileName = "Untitled";
-        ImageWidth = ImageHeight = 32;
-        ImageBitCount = 24;
-    }
-    ImageLoaded = true;
-    ImageChanged = false;
-    PreparedWidth = 0;
-}
-
-void TWebForm::FitSavedBounds() {
-    // PENDING: fitting the saved bounds to the screen comes with the window-size commands.
-    PendingCall("FitSavedBounds");
-}
-
 void TWebForm::ShortCuts_Enable() {
     // PENDING: the window's keyboard shortcuts come with the bars, menus and keys.
     PendingCall("ShortCuts_Enable");
@@ -234,10 +210,43 @@ void TWebForm::ToolbarResize() {
     PendingCall("ToolbarResize");
 }
 
-void TWebForm::LeaveFullScreen() {
-    // PENDING: full screen comes with the view commands.
-    PendingCall("LeaveFullScreen");
-    FullScreen = false;
+// stubs for the chrome (bars, menus, keys)
+
+void TWebForm::StatusReady() {
+    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
+    PendingCall("StatusReady");
+    StatusText("Ready.");
+}
+
+void TWebForm::EnableControls() {
+    // PENDING: enabling the commands for the shown picture comes with the bars and menus.
+    PendingCall("EnableControls");
+    WindowFrameFree = !MediaMode;
+}
+
+void TWebForm::MultiPageDisable() {
+    // PENDING: the page menus and the next-page button come with the bars and menus.
+    PendingCall("MultiPageDisable");
+    PageCount = 0;
+}
+
+// stubs for opening a picture
+
+void TWebForm::UpdateCaption() {
+    // PENDING: the window caption for the picture comes with the open command.
+    PendingCall("UpdateCaption");
+}
+
+// stubs for the colour maps of the editing commands
+
+void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
+    // PENDING: the channel look-up tables come with the colour-map commands; the slide shows unchanged.
+    PendingCall("SetGammaLUT " + IntToStr(Gamma) + " " + IntToStr(Channel));
+}
+
+void TWebForm::ColorFilterBitmap(TBitmap&) {
+    // PENDING: applying the look-up tables comes with the colour-map commands.
+    PendingCall("ColorFilterBitmap");
 }
 
 // stubs for the opening (picture state, size text) and the view and chrome
@@ -246,11 +255,6 @@ void TWebForm::LeaveFullScreen() {
 void TWebForm::StatusBusy(const std::string& Text) {
     // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
     StatusText(Text);
-}
-
-void TWebForm::StatusReady() {
-    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
-    StatusText("Ready.");
 }
 
 bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
@@ -276,19 +280,6 @@ bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
         ImgHandle = 0;
     }
     return true;
-}
-
-void TWebForm::ProcessDone() {
-    // PENDING: the view's zoom, fit and page-menu updates come with the view commands.
-    ImageWidth = Daz95->Bitmap()->Width();
-    ImageHeight = Daz95->Bitmap()->Height();
-    StatusReady();
-    ImageChanged = true;
-}
-
-void TWebForm::UpdateCaption() {
-    // PENDING: the caption comes with the open command.
-    PendingCall("UpdateCaption");
 }
 
 void TWebForm::SetBitmap24() {
