@@ -228,6 +228,17 @@ inline int32_t InterlaceField = 1;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
+// --- information, printing, scanning ---
+
+// Destination of ImgPrintImage (right and bottom inclusive).
+inline TRect ImgRect;
+// Pictures of this many bytes or more go to the imaging library through a
+// temporary PCX file rather than a packed DIB in memory.
+inline constexpr int64_t LargeExportBytes = 16384000;
+// The Photo CD description of the last Photo CD import, and the disc's rights
+// file ("" when it has none).
+inline std::string PhotoCDInfoText;
+inline std::string PhotoCDRightsFile;
 // --- view: zoom, fit, full screen, window size, tools, selection ---
 // The window is neither in full screen nor showing media.
 inline bool WindowFrameFree = true;
@@ -271,7 +282,7 @@ inline TRect ProgressRect;
 // PrevImageWidth x PrevImageHeight.
 inline int32_t JPEGScaleDivisor = 1;
 inline int32_t PrevImageWidth = 0, PrevImageHeight = 0;
-// How the shell opens a document ("open" verb); tests put a recorder here.
+// How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
 
 }  // namespace lumv8900
@@ -288,6 +299,33 @@ bool ProgramStart();
 // The whole program: start-up, the event loop, the end. Needs the application
 // object to exist.
 int ProgramMain();
+
+// --- information, printing, scanning ---
+
+// Bytes of a picture in memory as the load, save and export decisions count
+// them: width x height x 3 (24 bits), x 2 (15, 16), x 1 (8), div 2 (4), div 8
+// (1), 0 for other bit counts; rounded down to a multiple of 4096.
+int64_t ImageDataSize(int32_t Width, int32_t Height, int32_t BitCount);
+// Memory of a displayed bitmap of the given format: 4, 3, 2 or 1 bytes per
+// pixel, or a half or an eighth; a device format counts at the screen's
+// colour bits; -1 for any other depth.
+int64_t BitmapMemorySize(TPixelFormat Format, int32_t Width, int32_t Height, int32_t ScreenBits);
+
+// What the information box says about a picture file.
+struct TPictureInfo {
+    std::string Description;  // the status bar's size text
+    std::string FileName;     // full name
+    bool Jpeg = false;        // JPEG files leave out name and folder
+    std::string DateText;
+    int64_t FileSize = 0;
+    std::string CrcText;
+    int32_t PageCount = 1;
+    int64_t BitmapMemory = 0;
+    int32_t ScreenBits = 0;
+    std::string LineBreak = "\n";
+};
+// The lines of the information box, LineBreak after each but the last.
+std::string PictureInfoText(const TPictureInfo& Info);
 
 // ---- The image window
 
@@ -392,6 +430,37 @@ public:
     void ToolbarResize();
     void LeaveFullScreen();
 
+    // --- information, printing, scanning ---
+    // Shows size, date, CRC and memory of the current picture file.
+    void mnuImageInfoClick(QObject* Sender);
+    // Prints the picture where the print setup places it; the picture and its
+    // modified state stay as they are.
+    void mnuPrintClick(QObject* Sender);
+    // Puts the display bitmap into the imaging library as ImgHandle; 0 on failure.
+    int ExportBitmapToImg();
+    // Bytes of the current picture (ImageDataSize of ImageWidth, ImageHeight, ImageBitCount).
+    int64_t ImageDataSize() const;
+    // Scanning: choosing the scanner, then one page becomes the picture.
+    void mnuTWAIN_Select1Click(QObject* Sender);
+    void mnuTWAIN_Acquire1Click(QObject* Sender);
+    void TwainDllError();
+    void TwainAborted();
+    // Asks for a number 0..Maximum; -999 when cancelled.
+    int SetColorQuality(const std::string& Caption, int Value, int Maximum);
+    // The desktop's default action on a file: 33 when it started, 2 when not.
+    int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
+    // Prepares the picture for the desktop wallpaper.
+    void MakeScreenBitmap();
+    // The CRC-32 register of the file's bytes (no final inversion) as 8
+    // upper-case hexadecimal digits.
+    void CRCFile(const std::string& Name, std::string& Text);
+    // Name of the temporary file of large exports.
+    static std::string ExportFileName();
+    // Routines of other commands these call (stubs until those land).
+    bool ImportImgToBitmap(bool ReadInfo, bool KeepHandle);
+    void SetBitmap24();
+    void SetBitmap8();
+    void SetBitmap4();
     // --- view: zoom, fit, full screen, window size, tools, selection ---
     // Items and buttons of the view that the bars and menus build (none until
     // they exist; every update checks).
@@ -469,8 +538,6 @@ public:
     void RefreshImage();
     void FitWindowToPicture();
     int GetWinMin() const;
-    // The average character width of the menu font.
-    int GetMenuFontCharWidth();
     void SizeWindowTo(int Width, int Height);
     void FormResize();
     void mnuFullScrnClick(QObject* Sender);
@@ -624,8 +691,6 @@ public:
     std::string StatusPanelText(int Index) const;
     void mnuHelpContextClick(QObject* Sender);
     void mnuWebpageClick(QObject* Sender);
-    // The shell's "open" on a file; 33 when it was opened, 2 when not.
-    int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
     void HistoryKeyPress(QObject* Sender, char& Key);
     void HistoryEditChange(QObject* Sender);
     void HistoryEnter();
@@ -681,11 +746,14 @@ private:
     void BuildView();
     void SetSelectionItems(bool Enabled, bool WithRedEye);
     void CheckTool(TViewTool Tool);
+    void SelectRectangleTool(TViewTool Tool, TCursor ToolCursor);
     void DrawSelection(bool Inverted);
     void EraseSelection();
     void SetFullScreenBars(bool Full);
     void SetStatusZoom(const std::string& Text);
+    void StepZoom(QObject* Sender, bool Up);
     QWidget* selectionFrame_ = nullptr;
+
 public:
     // --- bookmarks: the list of bookmarked files and its commands ---
     // The dialogs of list files: OpenDialogAny is shared with the other windows
@@ -725,6 +793,7 @@ public:
     void ShowBookmarkCount();
     // Width of one character of the menu font; also measures the top menu's
     // captions into TopMenuTextWidth.
+    int GetMenuFontCharWidth();
     int TopMenuTextWidth = 0;
     // Of the recent documents (a stub until it is built).
     void AddToAppRecent(const std::string& Path);

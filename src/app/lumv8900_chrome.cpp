@@ -22,7 +22,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -1082,12 +1081,6 @@ void TWebForm::mnuWebpageClick(QObject*) {
     file.close();
     if (ExecuteFile(page, "", "", 1) <= 32)
         Application.HelpContext(990);
-}
-
-int TWebForm::ExecuteFile(const std::string& Name, const std::string&, const std::string&, int) {
-    const bool opened = ShellOpenDocument ? ShellOpenDocument(Name)
-                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Name)));
-    return opened ? 33 : 2;
 }
 
 // ---- The path box

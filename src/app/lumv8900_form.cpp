@@ -7,6 +7,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
+#include "platform/imgman/imgman.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
@@ -135,6 +136,49 @@ void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
 void TWebForm::ColorFilterBitmap(TBitmap&) {
     // PENDING: applying the look-up tables comes with the colour-map commands.
     PendingCall("ColorFilterBitmap");
+}
+
+// stubs for the opening (picture state, size text) and the view and chrome
+// routines the information, print and scan commands call
+
+bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
+    // PENDING: the open command's rendering (palettes, gamma, view); the picture is copied at its depth.
+    IMGINFO info{};
+    if (ImgHandle == 0 || ImgGetInfoStruct(ImgHandle, &info) != 1)
+        return false;
+    TBitmap rendered;
+    rendered.SetPixelFormat(DepthPixelFormat(info.Header.biBitCount));
+    if (HPALETTE palette = ImgGetPalette(ImgHandle))
+        rendered.SetPalette(palette);
+    rendered.SetSize(info.Header.biWidth, info.Header.biHeight);
+    if (ImgPrintImage(ImgHandle, rendered.Canvas(), Rect(0, 0, info.Header.biWidth - 1, info.Header.biHeight - 1),
+                      0) != 1)
+        return false;
+    Daz95->SetBitmap(&rendered);
+    Daz95->resize(rendered.Width(), rendered.Height());
+    ImageWidth = rendered.Width();
+    ImageHeight = rendered.Height();
+    ImageBitCount = OriginalBitCount = info.Header.biBitCount;
+    if (!KeepHandle) {
+        ImgClose(ImgHandle);
+        ImgHandle = 0;
+    }
+    return true;
+}
+
+void TWebForm::SetBitmap24() {
+    // PENDING: depth changes of the display bitmap come with the open command.
+    PendingCall("SetBitmap24");
+}
+
+void TWebForm::SetBitmap8() {
+    // PENDING: depth changes of the display bitmap come with the open command.
+    PendingCall("SetBitmap8");
+}
+
+void TWebForm::SetBitmap4() {
+    // PENDING: depth changes of the display bitmap come with the open command.
+    PendingCall("SetBitmap4");
 }
 
 // stubs for the recent documents

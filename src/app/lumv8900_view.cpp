@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -166,6 +165,7 @@ void TWebForm::SetWindowBounds(const TRect& Bounds) {
     resize(Bounds.Width(), Bounds.Height());
 }
 
+// Status panel 1 shows the zoom.
 void TWebForm::SetStatusZoom(const std::string& Text) {
     ZoomPanelText = Text;
     SetStatusPanel(1, Text);
@@ -215,28 +215,20 @@ void TWebForm::ShowFitState() {
     SetDown(btnFitWindow, FitWindow);
 }
 
-void TWebForm::btnZoomUpClick(QObject* Sender) {
-    if (MediaMode) {
-        // PENDING: the media player's display sizes (half -> default -> double).
-        PendingCall("MediaZoomUp");
-        return;
-    }
-    if (FitWindow)
-        mnuFitWindowClick(Sender);
-    ZoomPercent = ZoomUp(ZoomPercent);
-    ZoomBar->SetPosition(ZoomPercent);
-    ApplyZoom();
-}
+void TWebForm::btnZoomUpClick(QObject* Sender) { StepZoom(Sender, true); }
 
-void TWebForm::btnZoomDnClick(QObject* Sender) {
+void TWebForm::btnZoomDnClick(QObject* Sender) { StepZoom(Sender, false); }
+
+// One step of the zoom buttons; a fitted picture leaves fit mode first.
+void TWebForm::StepZoom(QObject* Sender, bool Up) {
     if (MediaMode) {
-        // PENDING: the media player's display sizes (double -> default -> half).
-        PendingCall("MediaZoomDn");
+        // PENDING: the media player's display sizes (half, default, double).
+        PendingCall(Up ? "MediaZoomUp" : "MediaZoomDn");
         return;
     }
     if (FitWindow)
         mnuFitWindowClick(Sender);
-    ZoomPercent = ZoomDown(ZoomPercent);
+    ZoomPercent = Up ? ZoomUp(ZoomPercent) : ZoomDown(ZoomPercent);
     ZoomBar->SetPosition(ZoomPercent);
     ApplyZoom();
 }
@@ -738,28 +730,24 @@ void TWebForm::chkHandToolClick(QObject*) {
     Application.ProcessMessages();
 }
 
-void TWebForm::chkSelectToolClick(QObject*) {
+// Selects the select or the zoom tool (nothing when it is selected already):
+// a drag then draws a rectangle, with the tool's cursor.
+void TWebForm::SelectRectangleTool(TViewTool Tool, TCursor ToolCursor) {
     EnsureStretch();
-    if (ViewTool == TViewTool::Select)
+    if (ViewTool == Tool)
         return;
-    CheckTool(TViewTool::Select);
+    CheckTool(Tool);
     SelectMode = true;
     ScreenSelection.Bottom = -1;
     HandAvailable = false;
     EraseSelection();
-    Daz95->setCursor(Screen.Cursors(3));
+    Daz95->setCursor(Screen.Cursors(ToolCursor));
 }
 
+void TWebForm::chkSelectToolClick(QObject*) { SelectRectangleTool(TViewTool::Select, 3); }
+
 void TWebForm::btnZoomToolClick(QObject* Sender) {
-    EnsureStretch();
-    if (ViewTool != TViewTool::Zoom) {
-        CheckTool(TViewTool::Zoom);
-        SelectMode = true;
-        ScreenSelection.Bottom = -1;
-        HandAvailable = false;
-        EraseSelection();
-        Daz95->setCursor(Screen.Cursors(5));
-    }
+    SelectRectangleTool(TViewTool::Zoom, 5);
     if (ZoomToolTag == 0 && !SlideshowRunning && !IsBusy && FileExists(FileName) && !MediaMode && !FitWindow)
         mnuFitWindowClick(Sender);
 }

@@ -27,6 +27,8 @@
 #include "ui/VListShowEx.h"
 #include "ui/listdlg_y.h"
 #include "ui/voMsgBox.h"
+#include "support/file_helpers.h"
+#include "support/message_boxes.h"
 
 #include <algorithm>
 #include <string>
@@ -51,12 +53,6 @@ Names Lines(const TStrings& list) {
     for (int i = 0; i < list.Count(); ++i)
         names.push_back(list[i]);
     return names;
-}
-
-std::string ReadBytes(const std::string& name) {
-    QFile file(QString::fromStdString(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll().toStdString();
 }
 
 }  // namespace
@@ -188,7 +184,7 @@ TEST(BookmarkFiles, AListRoundTripsWithCrLf) {
     const std::string name = ProgramFolder() + "round trip.vop";
     const Names names = {"/pictures/My Holiday/beach 01.jpg", "/pictures/café/menu.png", "/p/a.jpg"};
     ListOf(names).SaveToFile(name);
-    EXPECT_EQ(ReadBytes(name), "/pictures/My Holiday/beach 01.jpg\r\n/pictures/café/menu.png\r\n/p/a.jpg\r\n");
+    EXPECT_EQ(test::ReadFileText(name), "/pictures/My Holiday/beach 01.jpg\r\n/pictures/café/menu.png\r\n/p/a.jpg\r\n");
     TStringList loaded = ListOf({"old"});
     LoadBookmarkFile(name, loaded);
     EXPECT_EQ(Lines(loaded), names);
@@ -213,22 +209,8 @@ TEST(BookmarkFiles, AnUnreadableFileLeavesTheListAlone) {
 
 namespace {
 
-// A message box the test answered: its title and text.
-struct Box {
-    std::string title;
-    std::string text;
-};
-
-void Answer(std::vector<Box>& boxes, int result) {
-    QueueModalAction([&boxes, result](QDialog& dialog) {
-        Box box;
-        box.title = dialog.windowTitle().toStdString();
-        if (auto* message = dialog.findChild<QLabel*>("Message"))
-            box.text = message->text().toStdString();
-        boxes.push_back(box);
-        dialog.done(result);
-    });
-}
+using test::Answer;
+using test::Box;
 
 class BookmarkWindow : public ::testing::Test {
 protected:
@@ -451,7 +433,7 @@ TEST_F(BookmarkWindow, SaveWritesTheListAndOffersTheRecentFolder) {
     EXPECT_EQ(RecentPath, ProgramFolder() + "recent");
     EXPECT_TRUE(DirectoryExists(RecentPath));
     EXPECT_EQ(recentDir, RecentPath);
-    EXPECT_EQ(ReadBytes(target), a + "\r\n" + b + "\r\n");
+    EXPECT_EQ(test::ReadFileText(target), a + "\r\n" + b + "\r\n");
     EXPECT_NE(std::find(form->PendingCalls.begin(), form->PendingCalls.end(), "AddToAppRecent " + ProgramFolder()),
               form->PendingCalls.end());
 }

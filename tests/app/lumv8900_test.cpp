@@ -29,6 +29,7 @@
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
+#include "support/message_boxes.h"
 
 #include <algorithm>
 #include <string>
@@ -52,25 +53,8 @@ bool Contains(const std::vector<std::string>& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
 
-// A message box the test answered: its title and text.
-struct Box {
-    std::string title;
-    std::string text;
-    bool hasIgnore = false;
-};
-
-// Answers the next message box with result and records what it showed.
-void Answer(std::vector<Box>& boxes, int result) {
-    QueueModalAction([&boxes, result](QDialog& dialog) {
-        Box box;
-        box.title = dialog.windowTitle().toStdString();
-        if (auto* message = dialog.findChild<QLabel*>("Message"))
-            box.text = message->text().toStdString();
-        box.hasIgnore = dialog.findChild<QPushButton*>("Ignore") != nullptr;
-        boxes.push_back(box);
-        dialog.done(result);
-    });
-}
+using test::Answer;
+using test::Box;
 
 void WriteRecords(const TViewerControls& viewer, const std::string& exploreDir = "/tmp/") {
     TRegistry registry;
