@@ -221,6 +221,45 @@ inline int32_t InterlaceField = 1;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
+// --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
+
+// Size of the picture when the open began (the header's size); a reduced JPEG
+// keeps its file size here for the status bar.
+inline int32_t PrevImageWidth = 0, PrevImageHeight = 0;
+// The 0-based page shown of a multi-page file.
+inline int32_t PageIndex = 0;
+inline int32_t PreparedHeight = 0;
+// The JPEG file was decoded reduced; its first decode failed and was retried.
+inline bool JPEGReduced = false;
+inline bool JPEGRetry = false;
+// The reduction of the last JPEG decode: the divisor chosen for the view, and
+// once decoded the one the decoder applied (1, 2, 4 or 8).
+inline int32_t JPEGScaleDivisor = 1;
+inline uint32_t TickStart = 0;
+// Scratch stream of the open command (the dialog's conversion buffer, the PNG
+// hand-over to the imaging library).
+inline TMemoryStream WorkStream;
+// Destination of ImgPrintImage: (0, 0, width - 1, height - 1).
+inline TRect ImgRect;
+// The progress bar on the status bar: its rectangle (set by the status bar),
+// the last percentage drawn and the width drawn for it.
+inline TRect ProgressRect;
+inline int32_t LastProgress = 0;
+inline int32_t ProgressWidth = 0;
+// Set by the header reader after a JPEG header was read through JPEGImage.
+inline bool JPEGHeaderRead = false;
+// The embedded-preview reload asks the header reader for the EXIF preview.
+inline bool EmbeddedJPEGRequested = false;
+// The Photo CD resolution used for the current file, its description text and
+// the disc's copyright file ("" when none).
+inline int32_t PhotoCDCurrentResolution = 3;
+inline std::string PhotoCDInfoText;
+inline std::string PhotoCDRightsFile;
+// The media file shown in media mode.
+inline std::string MediaFileName;
+// The last picture shown (the picture a file that cannot be shown leaves in place).
+inline std::string ShownFileName;
+
 }  // namespace lumv8900
 
 // ---- Start-up
@@ -338,6 +377,89 @@ public:
     void ApplyChrome();
     void ToolbarResize();
     void LeaveFullScreen();
+
+    // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
+    // Page items; the chrome creates and wires them (null until then).
+    QToolButton* btnPageNext = nullptr;
+    TMenuItem* mnuPage = nullptr;
+    TMenuItem* mnuPage1 = nullptr;
+    TMenuItem* mnuPageNext = nullptr;      // Tag 1
+    TMenuItem* mnuPagePrevious = nullptr;  // Tag -1
+    TMenuItem* mnuPageFirst = nullptr;     // Tag 0
+    TMenuItem* mnuPageLast = nullptr;      // Tag 999
+    TMenuItem* mnuReload = nullptr;
+    TMenuItem* mnuReload3 = nullptr;
+    // Decodes FileName by FileExt into the display bitmap and shows it; the
+    // colour is the scroll box's background during a slide show (-1 = keep).
+    void OpenImage(int Color);
+    // The open while a display aspect is chosen: drawn to the view's size.
+    void OpenImageResized(int Color);
+    // Decodes the own codecs' formats, or any file through the imaging
+    // library at the given page; false when no picture came out.
+    bool LoadPicture(bool UseImagingLibrary, int Page);
+    // Renders ImgHandle into the display bitmap.
+    bool ImportImgToBitmap(bool ReadInfo, bool KeepHandle);
+    // Size, depth and page count of ImgHandle (opened from FileName when asked).
+    bool ImagemanInfo(bool OpenFromFile);
+    void CloseImgHandle();
+    void ShowImgError();
+    void ImageErr();
+    // Caption "name - Lumvor 8.9" and the picture description.
+    void UpdateCaption();
+    void SetBitmap24();
+    void SetBitmap8();
+    void SetBitmap4();
+    // Next (Tag 1), previous (-1), first (0) or last (999) page.
+    void mnuPageChange(QObject* Sender);
+    void PageChange(int Move);
+    // Scaled JPEG decoding.
+    int ComputeJPEGScale();
+    int GetJPEGScale();
+    void LoadJPEGScaled();
+    void LoadJPEGFull();
+    void ShowLoadTime();
+    void ProgressReset();
+    void ProgressUpdate(int Percent);
+    // Opens the Photo CD file FileName into ImgHandle; true on failure.
+    bool ImportPCD(TBitmap* Bitmap, bool Show);
+    // The display bitmap.
+    TBitmap& DisplayBitmap();
+    // A file that cannot be shown: says so and leaves the current picture.
+    void KeepCurrentPicture(const std::string& Message);
+    bool PageMenusShown = false;
+    // Routines of the view, the chrome and the bookmarks this road calls
+    // (stubs until those commands land).
+    void ResetSkyScrollPos();
+    void SetBoundsEx();
+    bool NeedSetBounds();
+    void ApplyZoom();
+    void ChangeView();
+    void FitWindowToPicture();
+    void SetScrollRanges();
+    void LayoutScrollBox();
+    TRect GetViewRect();
+    int ViewWidth();
+    int ViewHeight();
+    void EnsureStretch();
+    void ProcessDone();
+    void chkHandToolClick(QObject* Sender);
+    void btnZoomToolClick(QObject* Sender);
+    void EnableControls();
+    // The size text of the status bar: "640x480(24)", a reduced JPEG with
+    // its file size and " [1:divisor]".
+    std::string SizeText() const;
+    void ShowSizeText();
+    void UpdateHistory(bool Add);
+    // Routines of later commands (stubs until they land).
+    bool StartMedia(QObject* Sender);
+    void UI_Audio();
+    void DecodeMemo();
+    void DecodeVector();
+    void DoGamma();
+    bool SlideImage(int Width, int Height);
+    void AddToAppRecent(const std::string& Path);
+    static bool MemoryRunningLow();
+    void mnuOptimizeWindowClick(QObject* Sender);
 
 protected:
     void changeEvent(QEvent* event) override;

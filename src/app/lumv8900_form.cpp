@@ -154,23 +154,6 @@ void TWebForm::BuildMenus() {
 
 void TWebForm::PendingCall(const std::string& Call) { PendingCalls.push_back(Call); }
 
-int TWebForm::ReadImageHeader(bool) {
-    // PENDING: header reading of every picture kind; only JPEG headers are read so far.
-    if (!ExtInList(FileExt, ".JPEG.JPG", ""))
-        return -1;
-    try {
-        JPEGImage->LoadFromFile(FileName);
-    } catch (const Exception&) {
-        return -1;
-    }
-    ImageWidth = JPEGImage->Width();
-    ImageHeight = JPEGImage->Height();
-    ImageBitCount = OriginalBitCount = JPEGImage->BitCount();
-    PageCount = 1;
-    ImgLibDecode = false;
-    return 1;
-}
-
 void TWebForm::NewBlankImage(bool Named) {
     // PENDING: the view's controls, caption and layout updates come with the view commands.
     PendingCall(Named ? "NewBlankImage named" : "NewBlankImage");
@@ -213,21 +196,6 @@ void TWebForm::btnExploreClick(QObject*) {
         xplr8900::FileForm->Show();
 }
 
-void TWebForm::BtnOpenClick(QObject*) {
-    // PENDING: opening a picture comes with the open command.
-    PendingCall("BtnOpenClick " + FileName);
-}
-
-void TWebForm::BtnOpenEx(QObject*) {
-    // PENDING: opening without the dialog comes with media playback and the open command.
-    PendingCall("BtnOpenEx " + FileName);
-}
-
-void TWebForm::DragOpen(const std::string& Name) {
-    // PENDING: dropped and handed-over files come with the open command.
-    PendingCall("DragOpen " + Name);
-}
-
 void TWebForm::HistoryChangeUpdate() {
     // PENDING: the bookmark list display comes with the bookmark commands.
     PendingCall("HistoryChangeUpdate");
@@ -249,6 +217,179 @@ void TWebForm::LeaveFullScreen() {
     // PENDING: full screen comes with the view commands.
     PendingCall("LeaveFullScreen");
     FullScreen = false;
+}
+
+// stubs for the view (zoom, fit, window size, tools)
+
+void TWebForm::ResetSkyScrollPos() {
+    // PENDING: the view's scroll positions come with the view commands.
+    PendingCall("ResetSkyScrollPos");
+}
+
+void TWebForm::SetBoundsEx() {
+    // PENDING: the display control's bounds come with the view commands; it takes the picture's size.
+    PendingCall("SetBoundsEx");
+    if (!FitWindow)
+        Daz95->resize(std::max(ImageWidth, 1), std::max(ImageHeight, 1));
+}
+
+bool TWebForm::NeedSetBounds() {
+    // PENDING: the view's bounds test comes with the view commands.
+    PendingCall("NeedSetBounds");
+    return false;
+}
+
+void TWebForm::ApplyZoom() {
+    // PENDING: zooming comes with the view commands; the picture shows at its size.
+    PendingCall("ApplyZoom");
+    Daz95->Stretch = false;
+    Daz95->resize(std::max(ImageWidth, 1), std::max(ImageHeight, 1));
+    Daz95->update();
+}
+
+void TWebForm::ChangeView() {
+    // PENDING: fitting comes with the view commands; the picture is fitted into the scroll box.
+    PendingCall("ChangeView");
+    TSize size{};
+    const QSize area = ScrollBox->viewport()->size();
+    if (ImageWidth <= area.width() && ImageHeight <= area.height())
+        size = TSize{ImageWidth, ImageHeight};
+    else
+        FitSizeInBox(ImageWidth, ImageHeight, area.width(), area.height(), size);
+    Daz95->Stretch = true;
+    Daz95->resize(std::max<int>(size.cx, 1), std::max<int>(size.cy, 1));
+    Daz95->update();
+}
+
+void TWebForm::FitWindowToPicture() {
+    // PENDING: sizing the window to the picture comes with the view commands.
+    PendingCall("FitWindowToPicture");
+}
+
+void TWebForm::SetScrollRanges() {
+    // PENDING: the scroll ranges come with the view commands.
+    PendingCall("SetScrollRanges");
+}
+
+void TWebForm::LayoutScrollBox() {
+    // PENDING: the scroll box layout comes with the view commands.
+    PendingCall("LayoutScrollBox");
+}
+
+TRect TWebForm::GetViewRect() {
+    // PENDING: the view rectangle comes with the view commands; the scroll box's client area stands in.
+    return Rect(0, 0, ScrollBox->viewport()->width(), ScrollBox->viewport()->height());
+}
+
+int TWebForm::ViewWidth() {
+    // PENDING: the view area comes with the view commands; the scroll box's client width stands in.
+    return ScrollBox->viewport()->width();
+}
+
+int TWebForm::ViewHeight() {
+    // PENDING: the view area comes with the view commands; the scroll box's client height stands in.
+    return ScrollBox->viewport()->height();
+}
+
+void TWebForm::EnsureStretch() {
+    // PENDING: stretching the display control comes with the view commands.
+    PendingCall("EnsureStretch");
+}
+
+void TWebForm::ProcessDone() {
+    // PENDING: the end of a command's view update comes with the view commands.
+    PendingCall("ProcessDone");
+    ChangeView();
+}
+
+void TWebForm::chkHandToolClick(QObject*) {
+    // PENDING: the hand tool comes with the view tools.
+    PendingCall("chkHandToolClick");
+}
+
+void TWebForm::btnZoomToolClick(QObject*) {
+    // PENDING: the zoom tool comes with the view tools.
+    PendingCall("btnZoomToolClick");
+}
+
+// stubs for the chrome (bars, menus, keys, status bar)
+
+void TWebForm::EnableControls() {
+    // PENDING: enabling the commands for a shown picture comes with the chrome.
+    PendingCall("EnableControls");
+}
+
+std::string TWebForm::SizeText() const {
+    // PENDING: the status panels come with the chrome; this is the size text they show.
+    std::string text;
+    if (JPEGReduced && !AspectChanged)
+        text = IntToStr(PrevImageWidth) + "x" + IntToStr(PrevImageHeight) + "(" + IntToStr(ImageBitCount) + ")" +
+               " [1:" + IntToStr(JPEGScaleDivisor) + "]";
+    else
+        text = IntToStr(ImageWidth) + "x" + IntToStr(ImageHeight) + "(" + IntToStr(ImageBitCount) + ")";
+    return text;
+}
+
+void TWebForm::ShowSizeText() {
+    // PENDING: status panel 2 comes with the chrome; the size text shows as the status bar's tip.
+    StatusBar->setToolTip(QString::fromStdString(SizeText()));
+}
+
+// stubs for the bookmarks
+
+void TWebForm::UpdateHistory(bool) {
+    // PENDING: the bookmark list comes with the bookmark commands.
+    PendingCall("UpdateHistory " + FileName);
+}
+
+// stubs for later commands of the window (media, text and metafile display,
+// gamma view, aspect view, recent folders, memory check)
+
+bool TWebForm::StartMedia(QObject*) {
+    // PENDING: media playback; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(MediaFileName) + " cannot be shown yet: media playback is not available.");
+    return false;
+}
+
+void TWebForm::UI_Audio() {
+    // PENDING: the audio controls come with media playback.
+    PendingCall("UI_Audio");
+}
+
+void TWebForm::DecodeMemo() {
+    // PENDING: the text display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: text display is not available.");
+}
+
+void TWebForm::DecodeVector() {
+    // PENDING: the metafile display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
+}
+
+void TWebForm::DoGamma() {
+    // PENDING: the view gamma comes with the tone curves; the picture shows uncorrected.
+    PendingCall("DoGamma");
+}
+
+bool TWebForm::SlideImage(int, int) {
+    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
+    PendingCall("SlideImage");
+    return false;
+}
+
+void TWebForm::AddToAppRecent(const std::string& Path) {
+    // PENDING: the visited-folder log comes with the shell integration.
+    PendingCall("AddToAppRecent " + Path);
+}
+
+bool TWebForm::MemoryRunningLow() {
+    // PENDING: the memory check comes later; memory is taken to suffice.
+    return false;
+}
+
+void TWebForm::mnuOptimizeWindowClick(QObject*) {
+    // PENDING: sizing the window to the media player comes with the view modes.
+    PendingCall("mnuOptimizeWindowClick");
 }
 
 }  // namespace lumvor
