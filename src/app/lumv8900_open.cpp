@@ -184,7 +184,13 @@ int TWebForm::ReadImageHeader(bool) {
                 ImageBitCount = bmp.InfoBitCount;
             } catch (const Exception&) {
                 DibImage = std::make_unique<TBmpGraphic>();
-                result = -1;
+                // Rows stored top down: the codec leaves those to the class
+                // library's reader, and the header's size stands.
+                if (!failed && ImageHeight < -1 && ImageWidth >= 1) {
+                    ImageHeight = -ImageHeight;
+                } else {
+                    result = -1;
+                }
             }
         }
         ImageBitCount = HeaderBitCount(ImageBitCount);
@@ -243,7 +249,11 @@ int TWebForm::ReadImageHeader(bool) {
             ImageBitCount = HeaderBitCount(tiff.InfoBitCount);
             compression = tiff.InfoCompressionTag;
             const bool deflate = compression == 32946 || compression == 8;
-            if (!deflate) {
+            // LZW and JPEG pages are beyond our own codec: the library reads them.
+            const bool foreign = compression == 5 || compression == 6 || compression == 7;
+            if (foreign) {
+                ImgLibDecode = true;
+            } else if (!deflate) {
                 if (ImageWidth == 0 || ImageHeight == 0 || ImageBitCount == 0)
                     ImgLibDecode = true;
                 else if (ImageBitCount < 2)
@@ -1282,7 +1292,7 @@ void TWebForm::DragOpen(const std::string& Name) {
     }
     if (FileExt == ".AVL") {
         // PENDING: the slide show over an AVL script; the script is read and the show is not played yet.
-        PendingCalls.push_back("DragOpen slide show " + FileName);
+        PendingCalls.push_back("DragOpen " + FileName);
         return;
     }
     show();
