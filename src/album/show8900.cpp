@@ -1,6 +1,10 @@
 #include "album/show8900.h"
 
+#include "app/lumv8900.h"
+#include "imaging/AvlScript.h"
+#include "imaging/Helpers.h"
 #include "platform/Classes.h"
+#include "platform/Streams.h"
 
 namespace lumvor {
 
@@ -19,13 +23,36 @@ void TShowForm::ShutdownSlides() {
     show8900::AlbumChanged = false;
 }
 
+// PENDING: the album's storage (clearing it, pre-sizing it, loading the finished catalog); only the catalog files and the record stream are handled.
 bool TShowForm::PopulateSlides_Begin(int) {
     Calls.push_back("PopulateSlides_Begin");
-    return false;
+    std::string stem;
+    GetDataFolder(stem);
+    stem += lumv8900::TempNameStem;
+    CatalogDFile = stem + "._d_";
+    CatalogVFile = stem + "._v_";
+    CatalogNFile = stem + "._n_";
+    CatalogRFile = stem + "._r_";
+    CatalogCFile = stem + "._c_";
+    show8900::SlideStream = std::make_unique<TFileStream>(CatalogDFile, fmCreate);
+    show8900::SlideCount = 0;
+    return true;
 }
 
-void TShowForm::PopulateSlides_End() { Calls.push_back("PopulateSlides_End"); }
-void TShowForm::PopulateSlides_Clear() { Calls.push_back("PopulateSlides_Clear"); }
+void TShowForm::PopulateSlides_End() {
+    Calls.push_back("PopulateSlides_End");
+    if (show8900::SlideStream) {
+        show8900::SlideCount = int32_t(show8900::SlideStream->Size() / show8900::SlideRecSize);
+        show8900::SlideStream.reset();
+    }
+    show8900::AlbumChanged = true;
+}
+
+void TShowForm::PopulateSlides_Clear() {
+    Calls.push_back("PopulateSlides_Clear");
+    show8900::SlideStream.reset();
+    show8900::SlideCount = 0;
+}
 
 void TShowForm::InstantSlideshow(TStringList* Files) {
     Calls.push_back("InstantSlideshow");
