@@ -99,15 +99,6 @@ int64_t ImageDataSize() {
     return rowBytes * std::max(ImageHeight, 0);
 }
 
-TPixelFormat FormatForBits(int bits) {
-    switch (bits) {
-        case 1: return pf1bit;
-        case 4: return pf4bit;
-        case 8: return pf8bit;
-        default: return pf24bit;
-    }
-}
-
 }  // namespace
 
 TBitmap& TWebForm::DisplayBitmap() { return *Daz95->Bitmap(); }
@@ -988,7 +979,7 @@ bool TWebForm::ImportImgToBitmap(bool ReadInfo, bool KeepHandle) {
     TBitmap& display = DisplayBitmap();
     try {
         display.SetSize(0, 0);
-        display.SetPixelFormat(FormatForBits(ImageBitCount));
+        display.SetPixelFormat(DepthPixelFormat(ImageBitCount));
         display.SetSize(ImageWidth, ImageHeight);
     } catch (const Exception&) {
         display.SetSize(0, 0);
@@ -1057,7 +1048,7 @@ void TWebForm::UpdateCaption() {
 
 static void SetDisplayDepth(TWebForm& form, int bits, bool updateCaption) {
     TBitmap& display = form.DisplayBitmap();
-    const TPixelFormat format = FormatForBits(bits);
+    const TPixelFormat format = DepthPixelFormat(bits);
     if (display.PixelFormat() != format)
         display.SetPixelFormat(format);
     ImageBitCount = bits;
@@ -1177,6 +1168,29 @@ void LoadJpegWithRetry(int scaleCode) {
 
 }  // namespace
 
+// Decodes the loaded JPEG into the display bitmap. With progress the bar on
+// the status bar grows and the load time is shown; a decode that fails part
+// way leaves the rows decoded so far.
+static void DecodeJpegIntoDisplay(TWebForm& form, bool progress) {
+    TBitmap& display = form.DisplayBitmap();
+    if (progress) {
+        Application.ProcessMessages();
+        form.ProgressReset();
+        form.ProgressUpdate(5);
+        JPEGImage->OnProgress = [&form](int percent) { form.ProgressUpdate(percent); };
+    }
+    try {
+        JPEGImage->DecodeInto(display);
+    } catch (const Exception&) {
+    }
+    JPEGImage->OnProgress = nullptr;
+    if (progress) {
+        JPEGImage->SetRetryRead(false);
+        form.ShowLoadTime();
+        Application.ProcessMessages();
+    }
+}
+
 void TWebForm::LoadJPEGScaled() {
     JPEGRetry = false;
     JPEGReduced = true;
@@ -1185,33 +1199,12 @@ void TWebForm::LoadJPEGScaled() {
         JPEGReduced = false;
     LoadJpegWithRetry(JPEGScaleCode(divisor));
     JPEGScaleDivisor = JPEGReduced ? AppliedJPEGDivisor(JPEGImage->Scale()) : 1;
-    TBitmap& display = DisplayBitmap();
-    PrepareJpegTarget(display, false);
+    PrepareJpegTarget(DisplayBitmap(), false);
     JPEGImage->SetPixelFormat(ImageBitCount == 8 ? jf8Bit : jf24Bit);
     JPEGImage->SetPerformance(jpBestSpeed);
-    if (SlideshowRunning) {
-        JPEGImage->OnProgress = nullptr;
-        try {
-            JPEGImage->DecodeInto(display);
-        } catch (const Exception&) {
-            // The rows decoded so far are shown.
-        }
-    } else {
-        Application.ProcessMessages();
-        ProgressReset();
-        ProgressUpdate(5);
-        JPEGImage->OnProgress = [this](int percent) { ProgressUpdate(percent); };
-        try {
-            JPEGImage->DecodeInto(display);
-        } catch (const Exception&) {
-        }
-        JPEGImage->OnProgress = nullptr;
-        JPEGImage->SetRetryRead(false);
-        ShowLoadTime();
-        Application.ProcessMessages();
-    }
-    ImageWidth = display.GetWidth();
-    ImageHeight = display.GetHeight();
+    DecodeJpegIntoDisplay(*this, !SlideshowRunning);
+    ImageWidth = DisplayBitmap().GetWidth();
+    ImageHeight = DisplayBitmap().GetHeight();
 }
 
 void TWebForm::LoadJPEGFull() {
@@ -1223,20 +1216,8 @@ void TWebForm::LoadJPEGFull() {
     JPEGImage->SetPerformance(jpBestSpeed);
     LoadJpegWithRetry(jsFullSize);
     JPEGImage->SetPixelFormat(ImageBitCount == 8 ? jf8Bit : jf24Bit);
-    TBitmap& display = DisplayBitmap();
-    PrepareJpegTarget(display, true);
-    Application.ProcessMessages();
-    ProgressReset();
-    ProgressUpdate(5);
-    JPEGImage->OnProgress = [this](int percent) { ProgressUpdate(percent); };
-    try {
-        JPEGImage->DecodeInto(display);
-    } catch (const Exception&) {
-    }
-    JPEGImage->OnProgress = nullptr;
-    JPEGImage->SetRetryRead(false);
-    ShowLoadTime();
-    Application.ProcessMessages();
+    PrepareJpegTarget(DisplayBitmap(), true);
+    DecodeJpegIntoDisplay(*this, true);
 }
 
 void TWebForm::ShowLoadTime() {

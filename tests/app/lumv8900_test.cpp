@@ -16,6 +16,7 @@
 #include "album/show8900.h"
 #include "app/about_8900.h"
 #include "app/lumv8900.h"
+#include "app/app_test_tools.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
@@ -36,17 +37,10 @@
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
+using lumvor::test::CopyToHome;
+using lumvor::test::Fixture;
 
 namespace {
-
-std::string Fixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/" + name; }
-
-// Copies a fixture into the test's home folder under a new name.
-std::string CopyToHome(const std::string& fixture, const std::string& name) {
-    const std::string target = ProgramFolder() + name;
-    QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
-    return target;
-}
 
 bool Contains(const std::vector<std::string>& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();

@@ -6,6 +6,7 @@
 
 #include "app/OpenPicture.h"
 #include "app/lumv8900.h"
+#include "app/app_test_tools.h"
 #include "platform/Folders.h"
 #include "platform/imgman/imgman.h"
 
@@ -13,17 +14,9 @@
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
+using lumvor::test::CopyToHome;
 
 namespace {
-
-std::string Fixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/" + name; }
-
-std::string CopyToHome(const std::string& fixture, const std::string& name) {
-    const std::string target = ProgramFolder() + name;
-    QDir().mkpath(QString::fromStdString(ExtractFilePath(target)));
-    QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
-    return target;
-}
 
 int ReadHeaderOf(const std::string& path) {
     FileName = path;

@@ -13,6 +13,7 @@
 #include "album/show8900.h"
 #include "app/OpenPicture.h"
 #include "app/lumv8900.h"
+#include "app/app_test_tools.h"
 #include "explorer/xplr8900.h"
 #include "imaging/codec_test_tools.h"
 #include "platform/Folders.h"
@@ -32,18 +33,11 @@ using namespace lumvor;
 using namespace lumvor::lumv8900;
 using lumvor::test::RgbRaster;
 using lumvor::test::SamePixels;
+using lumvor::test::CopyToHome;
+using lumvor::test::Fixture;
+using lumvor::test::ReadPnm;
 
 namespace {
-
-std::string Fixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/" + name; }
-
-std::string CopyToHome(const std::string& fixture, const std::string& name) {
-    const std::string target = ProgramFolder() + name;
-    QDir().mkpath(QString::fromStdString(ExtractFilePath(target)));
-    QFile::remove(QString::fromStdString(target));
-    QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
-    return target;
-}
 
 // Writes the first `length` bytes of a fixture (or its bytes with a prefix).
 std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -54,28 +48,6 @@ std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& byte
 }
 
 std::vector<uint8_t> FixtureBytes(const std::string& fixture) { return lumvor::test::FileBytes(Fixture(fixture)); }
-
-// A binary PGM (P5) as an RGB raster.
-RgbRaster ReadPgm(const std::string& path) {
-    RgbRaster r;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxval = 0;
-    in >> magic >> r.Width >> r.Height >> maxval;
-    in.get();
-    if (magic != "P5" || maxval != 255)
-        return {};
-    std::vector<unsigned char> bytes(size_t(r.Width) * size_t(r.Height));
-    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-    for (unsigned char g : bytes)
-        r.Pixels.push_back(uint32_t(g) << 16 | uint32_t(g) << 8 | g);
-    return r;
-}
-
-RgbRaster ReadPnm(const std::string& path) {
-    RgbRaster r = lumvor::test::ReadPpm(path);
-    return r.Width > 0 ? r : ReadPgm(path);
-}
 
 TBitmap& Shown() { return *WebForm->Daz95->Bitmap(); }
 

@@ -41,6 +41,31 @@ inline RgbRaster ReadPpm(const std::string& path) {
     return r;
 }
 
+// Reads a binary PGM (P5, maxval 255) as grey RGB; empty raster when unreadable.
+inline RgbRaster ReadPgm(const std::string& path) {
+    RgbRaster r;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> r.Width >> r.Height >> maxval;
+    in.get();
+    if (magic != "P5" || maxval != 255 || r.Width <= 0 || r.Height <= 0)
+        return {};
+    std::vector<unsigned char> bytes(size_t(r.Width) * size_t(r.Height));
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!in)
+        return {};
+    for (unsigned char g : bytes)
+        r.Pixels.push_back(uint32_t(g) << 16 | uint32_t(g) << 8 | g);
+    return r;
+}
+
+// A PPM, or else a PGM.
+inline RgbRaster ReadPnm(const std::string& path) {
+    RgbRaster r = ReadPpm(path);
+    return r.Width > 0 ? r : ReadPgm(path);
+}
+
 // Compares actual(x, y) (0x00RRGGBB) with the raster, each channel within tolerance.
 inline ::testing::AssertionResult SamePixels(const RgbRaster& expected, int width, int height,
                                              const std::function<uint32_t(int, int)>& actual,
