@@ -550,14 +550,67 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
 
 // ---- Decoding by extension
 
-void TWebForm::OpenImage(int Color) {
+// The first steps of every open: the previous picture's handle closed,
+// "Loading..." and the header's size remembered.
+static void BeginOpen(TWebForm& form) {
     WorkStream.Clear();
-    CloseImgHandle();
-    StatusText("Loading...");
-    StatusBar->repaint();
+    form.CloseImgHandle();
+    form.StatusText("Loading...");
+    form.StatusBar->repaint();
     PrevImageWidth = ImageWidth;
     PrevImageHeight = ImageHeight;
     JPEGReduced = false;
+}
+
+// The last steps of a successful open: gamma, the view, caption and status;
+// the zoom is reset to 100 when asked (resetZoom for pictures other than
+// JPEG, zoomBack for reduced or retried pictures without fit-to-window).
+static void FinishOpen(TWebForm& form, int color, bool resetZoom, bool zoomBack) {
+    if (form.mnuViewGamma->Tag != 100 && form.mnuViewGamma->Tag != 0)
+        form.DoGamma();
+    ImageLoaded = true;
+    form.Daz95->SetPaintLock(false);
+    if (!FitWindow) {
+        form.Daz95->update();
+        if (resetZoom)
+            ZoomPercent = 100;
+    } else {
+        if (SlideshowRunning && color != -1) {
+            QPalette palette = form.ScrollBox->palette();
+            palette.setColor(QPalette::Window, QColor(color & 0xFF, color >> 8 & 0xFF, color >> 16 & 0xFF));
+            form.ScrollBox->setPalette(palette);
+        }
+        form.ChangeView();
+    }
+    Application.ProcessMessages();
+    form.UpdateCaption();
+    form.StatusBar->repaint();
+    for (TMenuItem* item : {form.mnuReload, form.mnuReload3})
+        if (item)
+            item->setEnabled(true);
+    if (!SlideshowRunning && zoomBack && !FitWindow) {
+        ZoomPercent = 100;
+        if (form.NeedSetBounds())
+            form.ApplyZoom();
+    }
+    JPEGRetry = false;
+}
+
+// A failed decode: the bit count and the name go back to what they were.
+static void OpenFailed(TWebForm& form) {
+    LayoutPending = false;
+    ImageBitCount = OriginalBitCount;
+    FileName = PreviousFileName;
+    FileExt = UpperCase(ExtractFileExt(FileName));
+    form.Daz95->SetPaintLock(false);
+    Screen.SetCursor(crDefault);
+    if (!SlideshowRunning)
+        form.StatusBar->repaint();
+    JPEGRetry = false;
+}
+
+void TWebForm::OpenImage(int Color) {
+    BeginOpen(*this);
     const bool jpeg = IsJpeg(FileExt);
     if (LayoutPending) {
         LayoutPending = false;
@@ -591,17 +644,6 @@ void TWebForm::OpenImage(int Color) {
     }
     Daz95->SetPaintLock(true);
 
-    auto failure = [this] {
-        LayoutPending = false;
-        ImageBitCount = OriginalBitCount;
-        FileName = PreviousFileName;
-        FileExt = UpperCase(ExtractFileExt(FileName));
-        Daz95->SetPaintLock(false);
-        Screen.SetCursor(crDefault);
-        if (!SlideshowRunning)
-            StatusBar->repaint();
-        JPEGRetry = false;
-    };
 
     if (jpeg) {
         ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -618,7 +660,7 @@ void TWebForm::OpenImage(int Color) {
             }
         } catch (...) {
             // The retry failed too: the open ends here and the exception is reported.
-            failure();
+            OpenFailed(*this);
             throw;
         }
         if (!FitWindow) {
@@ -659,51 +701,16 @@ void TWebForm::OpenImage(int Color) {
         }
         // A file no decoder took produced no picture: that is a failed open.
         if (!ok) {
-            failure();
+            OpenFailed(*this);
             return;
         }
     }
 
-    if (mnuViewGamma->Tag != 100 && mnuViewGamma->Tag != 0)
-        DoGamma();
-    ImageLoaded = true;
-    if (!FitWindow) {
-        Daz95->update();
-        Daz95->SetPaintLock(false);
-        if (!jpeg)
-            ZoomPercent = 100;
-    } else {
-        Daz95->SetPaintLock(false);
-        if (SlideshowRunning && Color != -1) {
-            QPalette palette = ScrollBox->palette();
-            palette.setColor(QPalette::Window, QColor(Color & 0xFF, Color >> 8 & 0xFF, Color >> 16 & 0xFF));
-            ScrollBox->setPalette(palette);
-        }
-        ChangeView();
-    }
-    ImageLoaded = true;
-    Application.ProcessMessages();
-    UpdateCaption();
-    StatusBar->repaint();
-    for (TMenuItem* item : {mnuReload, mnuReload3})
-        if (item)
-            item->setEnabled(true);
-    if (!SlideshowRunning && (FileExt == ".FPX" || JPEGRetry || JPEGReduced) && !FitWindow) {
-        ZoomPercent = 100;
-        if (NeedSetBounds())
-            ApplyZoom();
-    }
-    JPEGRetry = false;
+    FinishOpen(*this, Color, !jpeg, FileExt == ".FPX" || JPEGRetry || JPEGReduced);
 }
 
 void TWebForm::OpenImageResized(int Color) {
-    WorkStream.Clear();
-    CloseImgHandle();
-    StatusText("Loading...");
-    StatusBar->repaint();
-    PrevImageWidth = ImageWidth;
-    PrevImageHeight = ImageHeight;
-    JPEGReduced = false;
+    BeginOpen(*this);
     Daz95->SetPaintLock(true);
     Screen.SetCursor(SlideshowRunning ? crAppStart : crHourGlass);
     int width = ViewWidth(), height = ViewHeight();
@@ -720,11 +727,7 @@ void TWebForm::OpenImageResized(int Color) {
     if (!opened) {
         // Nothing to draw: a failed open, not an empty success.
         CloseImgHandle();
-        ImageBitCount = OriginalBitCount;
-        FileName = PreviousFileName;
-        FileExt = UpperCase(ExtractFileExt(FileName));
-        Daz95->SetPaintLock(false);
-        Screen.SetCursor(crDefault);
+        OpenFailed(*this);
         return;
     }
     if (PreparedWidth != ImageWidth || PreparedHeight != ImageHeight || PreparedWidth == 0) {
@@ -738,32 +741,7 @@ void TWebForm::OpenImageResized(int Color) {
     if (ImgPrintImage(ImgHandle, DisplayBitmap().Canvas(), ImgRect, 0) != 1)
         ShowImgError();
     StatusText("Ready.");
-    if (mnuViewGamma->Tag != 100 && mnuViewGamma->Tag != 0)
-        DoGamma();
-    ImageLoaded = true;
-    Daz95->SetPaintLock(false);
-    if (FitWindow) {
-        if (SlideshowRunning && Color != -1) {
-            QPalette palette = ScrollBox->palette();
-            palette.setColor(QPalette::Window, QColor(Color & 0xFF, Color >> 8 & 0xFF, Color >> 16 & 0xFF));
-            ScrollBox->setPalette(palette);
-        }
-        ChangeView();
-    } else {
-        Daz95->update();
-    }
-    Application.ProcessMessages();
-    UpdateCaption();
-    StatusBar->repaint();
-    for (TMenuItem* item : {mnuReload, mnuReload3})
-        if (item)
-            item->setEnabled(true);
-    if (!SlideshowRunning && (FileExt == ".FPX" || (IsJpeg(FileExt) && JPEGScaleOn)) && !FitWindow) {
-        ZoomPercent = 100;
-        if (NeedSetBounds())
-            ApplyZoom();
-    }
-    JPEGRetry = false;
+    FinishOpen(*this, Color, false, FileExt == ".FPX" || (IsJpeg(FileExt) && JPEGScaleOn));
 }
 
 // Shows a decoded codec picture: deeper than 8 bits as it is, palette
