@@ -189,18 +189,6 @@ void TWebForm::StatusText(const std::string& Text) {
     StatusBar->showMessage(QString::fromStdString(Text));
 }
 
-void TWebForm::btnExploreClick(QObject*) {
-    // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
-    PendingCall("btnExploreClick");
-    if (xplr8900::FileForm)
-        xplr8900::FileForm->Show();
-}
-
-void TWebForm::HistoryChangeUpdate() {
-    // PENDING: the bookmark list display comes with the bookmark commands.
-    PendingCall("HistoryChangeUpdate");
-}
-
 void TWebForm::AV_UI(bool On) {
     // PENDING: media playback; switching media mode off only clears the flag.
     PendingCall(On ? "AV_UI on" : "AV_UI off");
@@ -331,15 +319,7 @@ std::string TWebForm::SizeText() const {
 }
 
 void TWebForm::ShowSizeText() {
-    // PENDING: status panel 2 comes with the chrome; the size text shows as the status bar's tip.
-    StatusBar->setToolTip(QString::fromStdString(SizeText()));
-}
-
-// stubs for the bookmarks
-
-void TWebForm::UpdateHistory(bool) {
-    // PENDING: the bookmark list comes with the bookmark commands.
-    PendingCall("UpdateHistory " + FileName);
+    SetStatusPanel(2, SizeText());
 }
 
 // stubs for later commands of the window (media, text and metafile display,
@@ -377,11 +357,6 @@ bool TWebForm::SlideImage(int, int) {
     return false;
 }
 
-void TWebForm::AddToAppRecent(const std::string& Path) {
-    // PENDING: the visited-folder log comes with the shell integration.
-    PendingCall("AddToAppRecent " + Path);
-}
-
 bool TWebForm::MemoryRunningLow() {
     // PENDING: the memory check comes later; memory is taken to suffice.
     return false;
@@ -390,6 +365,20 @@ bool TWebForm::MemoryRunningLow() {
 void TWebForm::mnuOptimizeWindowClick(QObject*) {
     // PENDING: sizing the window to the media player comes with the view modes.
     PendingCall("mnuOptimizeWindowClick");
+}
+
+// stubs for the chrome (bars, menus, keys)
+
+void TWebForm::SetStatusPanel(int Panel, const std::string& Text) {
+    // PENDING: the status bar's panels come with the bars.
+    PendingCall("SetStatusPanel " + std::to_string(Panel) + " " + Text);
+}
+
+// stubs for the recent documents
+
+void TWebForm::AddToAppRecent(const std::string& Path) {
+    // PENDING: links to visited folders in the recent folder.
+    PendingCall("AddToAppRecent " + Path);
 }
 
 }  // namespace lumvor
