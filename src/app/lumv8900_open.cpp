@@ -1250,7 +1250,7 @@ void TWebForm::DragOpen(const std::string& Name) {
         return;
     }
     if (FileExt == ".AVL") {
-        // PENDING: the slide show over an AVL script; the script is read and the show is not played yet.
+        // PENDING: the slide show over an AVL script; the hand-over is only recorded.
         PendingCalls.push_back("DragOpen " + FileName);
         return;
     }
