@@ -595,6 +595,15 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { mnuBookmarksViewClick(s); });
     if (QMenu* marks = findChild<QMenu*>("mnuBookmarksMenu"))
         ConnectGuarded(marks, &QMenu::aboutToShow, this, [this, marks] { mnuBookmarksClick(marks); });
+    // Pages, picture information and printing.
+    for (QAction* item : {mnuPageFirst, mnuPagePrevious, mnuPageNext, mnuPageLast})
+        Wire(this, item, [this](QObject* s) { mnuPageChange(s); });
+    Wire(this, btnPageNext, [this](QObject* s) { mnuPageChange(s); });
+    for (QAction* item : {static_cast<QAction*>(mnuInfo), static_cast<QAction*>(_mnufname)})
+        Wire(this, item, [this](QObject* s) { mnuImageInfoClick(s); });
+    Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
+    Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
+    Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);

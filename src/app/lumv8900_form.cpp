@@ -80,50 +80,11 @@ void TWebForm::BuildComponents() {
 
 void TWebForm::PendingCall(const std::string& Call) { PendingCalls.push_back(Call); }
 
-int TWebForm::ReadImageHeader(bool) {
-    // PENDING: header reading of every picture kind; only JPEG headers are read so far.
-    if (!ExtInList(FileExt, ".JPEG.JPG", ""))
-        return -1;
-    try {
-        JPEGImage->LoadFromFile(FileName);
-    } catch (const Exception&) {
-        return -1;
-    }
-    ImageWidth = JPEGImage->Width();
-    ImageHeight = JPEGImage->Height();
-    ImageBitCount = OriginalBitCount = JPEGImage->BitCount();
-    PageCount = 1;
-    ImgLibDecode = false;
-    return 1;
-}
-
-void TWebForm::BtnOpenClick(QObject*) {
-    // PENDING: opening a picture comes with the open command.
-    PendingCall("BtnOpenClick " + FileName);
-}
-
-void TWebForm::BtnOpenEx(QObject*) {
-    // PENDING: opening without the dialog comes with media playback and the open command.
-    PendingCall("BtnOpenEx " + FileName);
-}
-
-void TWebForm::DragOpen(const std::string& Name) {
-    // PENDING: dropped and handed-over files come with the open command.
-    PendingCall("DragOpen " + Name);
-}
-
 void TWebForm::AV_UI(bool On) {
     // PENDING: media playback; switching media mode off only clears the flag.
     PendingCall(On ? "AV_UI on" : "AV_UI off");
     if (!On)
         MediaMode = false;
-}
-
-// stubs for opening a picture
-
-void TWebForm::UpdateCaption() {
-    // PENDING: the window caption for the picture comes with the open command.
-    PendingCall("UpdateCaption");
 }
 
 // stubs for the colour maps of the editing commands
@@ -138,47 +99,53 @@ void TWebForm::ColorFilterBitmap(TBitmap&) {
     PendingCall("ColorFilterBitmap");
 }
 
-// stubs for the opening (picture state, size text) and the view and chrome
-// routines the information, print and scan commands call
-
-bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
-    // PENDING: the open command's rendering (palettes, gamma, view); the picture is copied at its depth.
-    IMGINFO info{};
-    if (ImgHandle == 0 || ImgGetInfoStruct(ImgHandle, &info) != 1)
-        return false;
-    TBitmap rendered;
-    rendered.SetPixelFormat(DepthPixelFormat(info.Header.biBitCount));
-    if (HPALETTE palette = ImgGetPalette(ImgHandle))
-        rendered.SetPalette(palette);
-    rendered.SetSize(info.Header.biWidth, info.Header.biHeight);
-    if (ImgPrintImage(ImgHandle, rendered.Canvas(), Rect(0, 0, info.Header.biWidth - 1, info.Header.biHeight - 1),
-                      0) != 1)
-        return false;
-    Daz95->SetBitmap(&rendered);
-    Daz95->resize(rendered.Width(), rendered.Height());
-    ImageWidth = rendered.Width();
-    ImageHeight = rendered.Height();
-    ImageBitCount = OriginalBitCount = info.Header.biBitCount;
-    if (!KeepHandle) {
-        ImgClose(ImgHandle);
-        ImgHandle = 0;
-    }
-    return true;
+void TWebForm::ShowSizeText() {
+    SetStatusPanel(2, SizeText());
 }
 
-void TWebForm::SetBitmap24() {
-    // PENDING: depth changes of the display bitmap come with the open command.
-    PendingCall("SetBitmap24");
+// stubs for later commands of the window (media, text and metafile display,
+// gamma view, aspect view, recent folders, memory check)
+
+bool TWebForm::StartMedia(QObject*) {
+    // PENDING: media playback; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(MediaFileName) + " cannot be shown yet: media playback is not available.");
+    return false;
 }
 
-void TWebForm::SetBitmap8() {
-    // PENDING: depth changes of the display bitmap come with the open command.
-    PendingCall("SetBitmap8");
+void TWebForm::UI_Audio() {
+    // PENDING: the audio controls come with media playback.
+    PendingCall("UI_Audio");
 }
 
-void TWebForm::SetBitmap4() {
-    // PENDING: depth changes of the display bitmap come with the open command.
-    PendingCall("SetBitmap4");
+void TWebForm::DecodeMemo() {
+    // PENDING: the text display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: text display is not available.");
+}
+
+void TWebForm::DecodeVector() {
+    // PENDING: the metafile display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
+}
+
+void TWebForm::DoGamma() {
+    // PENDING: the view gamma comes with the tone curves; the picture shows uncorrected.
+    PendingCall("DoGamma");
+}
+
+bool TWebForm::SlideImage(int, int) {
+    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
+    PendingCall("SlideImage");
+    return false;
+}
+
+bool TWebForm::MemoryRunningLow() {
+    // PENDING: the memory check comes later; memory is taken to suffice.
+    return false;
+}
+
+void TWebForm::mnuOptimizeWindowClick(QObject*) {
+    // PENDING: sizing the window to the media player comes with the view modes.
+    PendingCall("mnuOptimizeWindowClick");
 }
 
 // stubs for the recent documents
