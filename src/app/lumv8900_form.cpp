@@ -2,15 +2,19 @@
 // are still to come.
 #include "app/lumv8900.h"
 
+#include "app/SavePicture.h"
+
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
+#include "processing/script/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/ScrollBoxEx.h"
+#include "ui/Status_y.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -105,6 +109,7 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
+    CreateDropTarget();
     ConnectGuarded(btnExplore, &QToolButton::clicked, this, [this] { btnExploreClick(btnExplore); });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
@@ -223,11 +228,6 @@ void TWebForm::BtnOpenEx(QObject*) {
     PendingCall("BtnOpenEx " + FileName);
 }
 
-void TWebForm::DragOpen(const std::string& Name) {
-    // PENDING: dropped and handed-over files come with the open command.
-    PendingCall("DragOpen " + Name);
-}
-
 void TWebForm::HistoryChangeUpdate() {
     // PENDING: the bookmark list display comes with the bookmark commands.
     PendingCall("HistoryChangeUpdate");
@@ -249,6 +249,117 @@ void TWebForm::LeaveFullScreen() {
     // PENDING: full screen comes with the view commands.
     PendingCall("LeaveFullScreen");
     FullScreen = false;
+}
+
+
+// ---- Stubs of routines the undo, save and drop commands call.
+
+// stubs for the chrome (bars, menus, keys)
+void TWebForm::StatusReady() {
+    // PENDING: the status bar's size panel comes with the bars; only the text and the cursor are set.
+    StatusText(batch_8900::BatchRunning && !CancelPressed ? "Busy ..." : "Ready.");
+    Screen.SetCursor(crDefault);
+}
+
+// stubs for the view (zoom, fit, tools)
+void TWebForm::EnsureStretch() {
+    // PENDING: fitting the display control comes with the view commands.
+    PendingCall("EnsureStretch");
+}
+
+void TWebForm::ProcessDone() {
+    // PENDING: re-reading the size and re-fitting the view come with the view commands.
+    PendingCall("ProcessDone");
+    MultiPageDisable();
+    StatusReady();
+    ImageChanged = true;
+}
+
+void TWebForm::MultiPageDisable() {
+    // PENDING: the page menus and button come with the view commands.
+    PageCount = 0;
+}
+
+void TWebForm::chkHandToolClick(QObject*) {
+    // PENDING: the view tools come with the view commands.
+    PendingCall("chkHandToolClick");
+}
+
+void TWebForm::mnuFitWindowClick(QObject*) {
+    // PENDING: fit to window comes with the view commands; it only switches the flag.
+    PendingCall("mnuFitWindowClick");
+    FitWindow = !FitWindow;
+}
+
+// stubs for the open command
+void TWebForm::SetBitmap24() {
+    // PENDING: the caption update comes with the open command.
+    Daz95->Bitmap()->SetPixelFormat(pf24bit);
+    ImageBitCount = 24;
+}
+
+void TWebForm::SetBitmap8() {
+    // PENDING: the caption update comes with the open command.
+    Daz95->Bitmap()->SetPixelFormat(pf8bit);
+    ImageBitCount = 8;
+}
+
+void TWebForm::SetBitmap4() {
+    // PENDING: the caption update comes with the open command.
+    Daz95->Bitmap()->SetPixelFormat(pf4bit);
+    ImageBitCount = 4;
+}
+
+// stubs for the bookmarks
+void TWebForm::UpdateHistory(bool Add) {
+    // PENDING: the bookmark list comes with the bookmark commands.
+    PendingCall(std::string(Add ? "UpdateHistory add " : "UpdateHistory ") + FileName);
+}
+
+// stubs for the information command
+int64_t TWebForm::ImageDataSize() { return PictureDataSize(ImageWidth, ImageHeight, ImageBitCount); }
+
+// stubs for the image processing, the JPEG dialog, the memory check and the slide show
+void TWebForm::ImageReduce(QObject* Sender) {
+    // PENDING: colour reduction; only the 8-bit grey reduction is served, by plain luminance.
+    if (Sender != mnu8gray || !mnu8gray)
+        return;
+    TBitmap& bitmap = *Daz95->Bitmap();
+    if (bitmap.GetEmpty())
+        return;
+    TBitmap grey;
+    grey.SetPixelFormat(pf8bit);
+    grey.SetSize(bitmap.Width(), bitmap.Height());
+    std::vector<uint32_t> ramp(256);
+    for (uint32_t i = 0; i < 256; ++i)
+        ramp[i] = i | i << 8 | i << 16;
+    grey.SetPalette(PaletteFromColorTable(ramp));
+    const TPixelBuffer& source = *bitmap.Handle();
+    for (int y = 0; y < grey.Height(); ++y) {
+        uint8_t* row = grey.ScanLine(y);
+        for (int x = 0; x < grey.Width(); ++x) {
+            const uint32_t c = source.GetColor(x, y);  // blue in the low byte
+            const uint32_t b = c & 0xFF, g = (c >> 8) & 0xFF, r = (c >> 16) & 0xFF;
+            row[x] = uint8_t((r * 299 + g * 587 + b * 114 + 500) / 1000);
+        }
+    }
+    bitmap.Assign(&grey);
+    ImageBitCount = 8;
+}
+
+void TWebForm::mnuCompressClick(QObject*) {
+    // PENDING: the advanced JPEG compression dialog does not exist yet.
+    PendingCall("mnuCompressClick");
+}
+
+bool TWebForm::MemoryRunningLow() {
+    // PENDING: the memory check; memory is taken to be sufficient.
+    return false;
+}
+
+void TWebForm::mnuHistorySlideshowClick(QObject*) {
+    // PENDING: the slide show does not exist yet.
+    PendingCall("mnuHistorySlideshowClick");
 }
 
 }  // namespace lumvor
