@@ -212,6 +212,15 @@ void BitmapFromCodec(TBitmap& Bitmap, const TDibGraphic& Codec) {
     Bitmap.SetHandle(std::make_shared<TPixelBuffer>(dib.ToPixels()));
 }
 
+void WidenToEightBits(TBitmap& Bitmap) {
+    if (Bitmap.GetEmpty() || PixelFormatDepth(Bitmap.PixelFormat()) >= 8) {
+        Bitmap.SetPixelFormat(pf8bit);
+        return;
+    }
+    const TPixelBuffer& source = *Bitmap.Handle();
+    Bitmap.SetHandle(std::make_shared<TPixelBuffer>(ConvertPixels(source, 8, source.ColorTable)));
+}
+
 void EncodePicture(TBitmap& Bitmap, const TSaveOptions& Options, TMemoryStream& Out) {
     Out.Clear();
     if (Bitmap.GetEmpty())
@@ -241,7 +250,7 @@ void EncodePicture(TBitmap& Bitmap, const TSaveOptions& Options, TMemoryStream& 
             // Targa files hold 8 or more bits per pixel.
             TBitmap eight;
             eight.Assign(&Bitmap);
-            eight.SetPixelFormat(pf8bit);
+            WidenToEightBits(eight);
             EncodeWithCodec(tga, eight, Out);
         } else {
             EncodeWithCodec(tga, Bitmap, Out);

@@ -80,6 +80,10 @@ void CodecFromBitmap(TDibGraphic& Codec, TBitmap& Bitmap);
 // table. Raises EInvalidGraphic when the codec is empty.
 void BitmapFromCodec(TBitmap& Bitmap, const TDibGraphic& Codec);
 
+// Makes the bitmap 8 bits per pixel; a 1- or 4-bit picture keeps its colours
+// and palette exactly.
+void WidenToEightBits(TBitmap& Bitmap);
+
 // How one save is written.
 struct TSaveOptions {
     int FilterIndex = SavePicture::stBmp;

@@ -300,7 +300,7 @@ void TWebForm::SetBitmap24() {
 
 void TWebForm::SetBitmap8() {
     // PENDING: the caption update comes with the open command.
-    Daz95->Bitmap()->SetPixelFormat(pf8bit);
+    WidenToEightBits(*Daz95->Bitmap());
     ImageBitCount = 8;
 }
 
@@ -322,7 +322,7 @@ int64_t TWebForm::ImageDataSize() { return PictureDataSize(ImageWidth, ImageHeig
 // stubs for the image processing, the JPEG dialog, the memory check and the slide show
 void TWebForm::ImageReduce(QObject* Sender) {
     // PENDING: colour reduction; only the 8-bit grey reduction is served, by plain luminance.
-    if (Sender != mnu8gray || !mnu8gray)
+    if (Sender != mnu8gray)
         return;
     TBitmap& bitmap = *Daz95->Bitmap();
     if (bitmap.GetEmpty())
