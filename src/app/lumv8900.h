@@ -44,6 +44,8 @@ namespace lumvor {
 
 class Exception;
 class TMenuItem;
+class TMeOpenDialogEx;
+class TMeSaveDialogEx;
 class TOpenDialogPlus;
 class TSaveDialogEx;
 class TPix;
@@ -380,9 +382,6 @@ public:
     // Writes the graphic as the run's "vo_process.bmp" temporary file; its
     // name, "" when it could not be written.
     std::string SaveTempBitmap(TGraphic& Graphic);
-    // Adds a shortcut to the folder or file to the recent folder when the
-    // option "&Log visited folders" is on.
-    void AddToAppRecent(const std::string& Path);
     // Files dropped on the window, in the order the drop lists them.
     void WMDropFiles(const std::vector<std::string>& Files);
     void mnuFirstImageClick(QObject* Sender);
@@ -415,7 +414,6 @@ public:
     void SetBitmap4();
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
-    void UpdateHistory(bool Add);
     static bool MemoryRunningLow();
     void mnuHistorySlideshowClick(QObject* Sender);
     void mnuFitWindowClick(QObject* Sender);
@@ -451,6 +449,79 @@ private:
     bool helpMissingShown_ = false;
     bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
+
+public:
+    // --- bookmarks: the list of bookmarked files and its commands ---
+    // The dialogs of list files: OpenDialogAny is shared with the other windows
+    // (they set its file name before calling mnuHistoryLoadClick).
+    TMeOpenDialogEx* OpenDialogAny = NewOpenDialogAny(this);
+    TMeSaveDialogEx* SaveDialogVOP = NewSaveDialogVOP(this);
+    // Components the bookmark commands update. The bars and menus make them;
+    // an update is skipped while one is missing. The Tag of mnuBookmarkUnmark
+    // is 1 once "Yes to All" was chosen in the "Remove bookmark" question.
+    TMenuItem* mnuBookmarkUnmark = nullptr;
+    TMenuItem* mnuHistorySortReverse = nullptr;
+    TMenuItem* mnuHistorySortReverse3 = nullptr;
+    TMenuItem* _mnufname = nullptr;
+    QObject* HomeImage = nullptr;
+    QObject* HomeImage1 = nullptr;
+    QObject* btnNextImage = nullptr;
+    QObject* btnPrevImage = nullptr;
+    QObject* btn2_Run = nullptr;
+    QObject* mnuDeleteV = nullptr;
+    QObject* mnuDeleteVP = nullptr;
+    QObject* mnuFCopyV = nullptr;
+    QObject* mnuFMoveV = nullptr;
+    QObject* btnCopy = nullptr;
+    QObject* btnTrash = nullptr;
+    QObject* btnInfo = nullptr;
+    QObject* mnuHistorySort = nullptr;
+    QObject* mnuHistorySort2 = nullptr;
+    QObject* mnuHistoryAlbum = nullptr;
+    QObject* mnuHistoryAlbum2 = nullptr;
+    QObject* mnuBookmarksRun = nullptr;
+    QObject* mnuBookmarksRun2 = nullptr;
+
+    // Adds FileName to the bookmarks after an open (Add: the open of a picture
+    // or a media file, not a save).
+    void UpdateHistory(bool Add);
+    void btnNextImageClick(QObject* Sender);
+    void btnPrevImageClick(QObject* Sender);
+    // Opens the current bookmark unless it is the picture shown.
+    void HistoryClick();
+    void mnuBookmarkUnmarkClick(QObject* Sender);
+    void mnuHistoryClearClick(QObject* Sender);
+    // Sorts the bookmarks; the reverse items sort them in reverse order.
+    void mnuHistorySortClick(QObject* Sender);
+    void mnuHistorySaveClick(QObject* Sender);
+    // Loads a list file; with the explorer as Sender the file named in
+    // OpenDialogAny is loaded without showing the dialog.
+    void mnuHistoryLoadClick(QObject* Sender);
+    // The list dialog over the bookmarks; the chosen one is opened.
+    void mnuBookmarksViewClick(QObject* Sender);
+    void UpdateHistoryEdit();
+    void HistoryControls();
+    // The bookmark menu is about to show.
+    void mnuBookmarksClick(QObject* Sender);
+    void ShowBookmarkCount();
+    // Width of one character of the menu font; also measures the top menu's
+    // captions into TopMenuTextWidth.
+    int GetMenuFontCharWidth();
+    int TopMenuTextWidth = 0;
+    // Of the bars and of the recent documents (stubs until they are built).
+    void SetStatusPanel(int Panel, const std::string& Text);
+    std::string SizeText() const;
+    void AddToAppRecent(const std::string& Path);
+
+private:
+    static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);
+    static TMeSaveDialogEx* NewSaveDialogVOP(QObject* owner);
+    // Opens the bookmark at ImageHistoryIndex, or removes it when its file is gone.
+    void OpenCurrentBookmark();
+    // Runs a list-file dialog, offering the recent folder when asked; false when cancelled.
+    template <class Dialog>
+    bool ExecuteWithRecent(Dialog& dialog);
+    // --- end of bookmarks ---
 };
 
 }  // namespace lumvor

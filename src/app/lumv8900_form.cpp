@@ -211,13 +211,6 @@ void TWebForm::StatusText(const std::string& Text) {
     StatusBar->showMessage(QString::fromStdString(Text));
 }
 
-void TWebForm::btnExploreClick(QObject*) {
-    // PENDING: the explorer button's checks come with the bookmark commands; it shows the explorer.
-    PendingCall("btnExploreClick");
-    if (xplr8900::FileForm)
-        xplr8900::FileForm->Show();
-}
-
 void TWebForm::BtnOpenClick(QObject*) {
     // PENDING: opening a picture comes with the open command.
     PendingCall("BtnOpenClick " + FileName);
@@ -226,11 +219,6 @@ void TWebForm::BtnOpenClick(QObject*) {
 void TWebForm::BtnOpenEx(QObject*) {
     // PENDING: opening without the dialog comes with media playback and the open command.
     PendingCall("BtnOpenEx " + FileName);
-}
-
-void TWebForm::HistoryChangeUpdate() {
-    // PENDING: the bookmark list display comes with the bookmark commands.
-    PendingCall("HistoryChangeUpdate");
 }
 
 void TWebForm::AV_UI(bool On) {
@@ -310,12 +298,6 @@ void TWebForm::SetBitmap4() {
     ImageBitCount = 4;
 }
 
-// stubs for the bookmarks
-void TWebForm::UpdateHistory(bool Add) {
-    // PENDING: the bookmark list comes with the bookmark commands.
-    PendingCall(std::string(Add ? "UpdateHistory add " : "UpdateHistory ") + FileName);
-}
-
 // stubs for the information command
 int64_t TWebForm::ImageDataSize() { return PictureDataSize(ImageWidth, ImageHeight, ImageBitCount); }
 
@@ -360,6 +342,18 @@ bool TWebForm::MemoryRunningLow() {
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
     // PENDING: the slide show does not exist yet.
     PendingCall("mnuHistorySlideshowClick");
+}
+
+// stubs for the chrome (bars, menus, keys)
+
+void TWebForm::SetStatusPanel(int Panel, const std::string& Text) {
+    // PENDING: the status bar's panels come with the bars.
+    PendingCall("SetStatusPanel " + std::to_string(Panel) + " " + Text);
+}
+
+std::string TWebForm::SizeText() const {
+    // PENDING: the size text of the status bar (reduced JPEG decoding) comes with the bars.
+    return std::to_string(ImageWidth) + "x" + std::to_string(ImageHeight) + "(" + std::to_string(ImageBitCount) + ")";
 }
 
 }  // namespace lumvor

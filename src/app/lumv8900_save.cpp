@@ -42,12 +42,14 @@ const std::string& EnsureRecentPath() {
 }  // namespace
 
 void TWebForm::StatusBusy(const std::string& Text) {
-    // PENDING: the status bar's size panel comes with the bars; the text shows after "Busy ...".
-    StatusText("Busy ... " + Text);
+    StatusText("Busy ...");
+    SetStatusPanel(2, Text);
     Application.ProcessMessages();
     Screen.SetCursor(crHourGlass);
 }
 
+// Adds a shortcut to the folder or file to the recent folder when the option
+// "&Log visited folders" is on.
 void TWebForm::AddToAppRecent(const std::string& Path) {
     if (!ViewerControls.Flag(vc::LogVisited) || Path.empty())
         return;

@@ -29,6 +29,7 @@
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
+#include "support/message_boxes.h"
 
 #include <algorithm>
 #include <string>
@@ -52,25 +53,8 @@ bool Contains(const std::vector<std::string>& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
 
-// A message box the test answered: its title and text.
-struct Box {
-    std::string title;
-    std::string text;
-    bool hasIgnore = false;
-};
-
-// Answers the next message box with result and records what it showed.
-void Answer(std::vector<Box>& boxes, int result) {
-    QueueModalAction([&boxes, result](QDialog& dialog) {
-        Box box;
-        box.title = dialog.windowTitle().toStdString();
-        if (auto* message = dialog.findChild<QLabel*>("Message"))
-            box.text = message->text().toStdString();
-        box.hasIgnore = dialog.findChild<QPushButton*>("Ignore") != nullptr;
-        boxes.push_back(box);
-        dialog.done(result);
-    });
-}
+using test::Answer;
+using test::Box;
 
 void WriteRecords(const TViewerControls& viewer, const std::string& exploreDir = "/tmp/") {
     TRegistry registry;
@@ -178,8 +162,9 @@ TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
     EXPECT_NE(boxes[0].text.find("This is the default setup with TWO main windows."), std::string::npos);
     EXPECT_NE(boxes[0].text.find(RemoveBackslash(AppDir)), std::string::npos);
 
-    const std::vector<std::string> expected = {"Show", "mnuTile1Click", "mnuFolderTreeClick", "mnuRefreshClick",
-                                               "mnuViewThumbsClick", "mnuViewThumbsClick"};
+    // The image window is not shown in this test: the explorer button refreshes the explorer.
+    const std::vector<std::string> expected = {"Show", "mnuRefreshClick", "mnuTile1Click", "mnuFolderTreeClick",
+                                               "mnuRefreshClick", "mnuViewThumbsClick", "mnuViewThumbsClick"};
     EXPECT_EQ(ExplorerCalls(), expected);
     EXPECT_TRUE(xplr8900::FileForm->isVisible());
     const int width = Screen.Width();
@@ -231,7 +216,8 @@ TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
 
     WebForm->FormActivate();
     EXPECT_EQ(UnansweredModalRuns(), 0);
-    EXPECT_EQ(ExplorerCalls(), std::vector<std::string>{"Show"});
+    // The image window is not shown yet: the explorer button refreshes the explorer.
+    EXPECT_EQ(ExplorerCalls(), (std::vector<std::string>{"Show", "mnuRefreshClick"}));
     // With settings and no file the image window hides once the loop is idle.
     ASSERT_TRUE(Application.OnIdle);
     bool done = false;
@@ -513,7 +499,9 @@ TEST_F(WebFormTest, AvlScriptRunWritesNoSettings) {
     EXPECT_TRUE(AvlStartMode);
     EXPECT_EQ(SlideFileName, script);
     WebForm->Timer2Timer();
-    EXPECT_TRUE(Contains(WebForm->PendingCalls, "DragOpen " + script));
+    // The script is handed over to the slide show.
+    EXPECT_FALSE(CmdLinePending);
+    EXPECT_TRUE(Contains(WebForm->PendingCalls, "mnuHistorySlideshowClick"));
     WebForm->show();
     EXPECT_TRUE(WebForm->close());  // no close menu while a script plays
     EXPECT_TRUE(StoredValue(ViewerRecordName).empty());
