@@ -32,6 +32,10 @@ std::string RunTempFile(const std::string& suffix) {
     return TempFolder() + TempPrefix + IntToHex(static_cast<int32_t>(QCoreApplication::applicationPid()), 8) + suffix;
 }
 
+// Pictures of these depths are kept as BMP file images; smaller ones as PCX
+// images with the palette kept apart.
+bool KeptAsBitmapFile(int bits) { return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32; }
+
 void EmptyBitmap(std::unique_ptr<TBitmap>& bitmap) {
     if (bitmap)
         bitmap->Assign(nullptr);
@@ -107,25 +111,18 @@ bool TWebForm::AutoBackUp() {
     } else {
         TBitmap& bitmap = *Daz95->Bitmap();
         try {
-            switch (OriginalBitCount) {
-            case 8:
-            case 15:
-            case 16:
-            case 24:
-            case 32:
+            if (KeptAsBitmapFile(OriginalBitCount)) {
                 ImageBitCount = ConvertBitmapDepth(bitmap, ImageWidth, ImageHeight, ImageBitCount);
                 bitmap.SaveToStream(WorkStream);
                 FixBitmapStream(WorkStream);
                 if (OriginalBitCount == 8)
                     UndoPalette = bitmap.GetPalette();
-                break;
-            default:
+            } else {
                 UndoPalette = bitmap.GetPalette();
                 PcxGraphic->FreeImage();
                 CodecFromBitmap(*PcxGraphic, bitmap);
                 PcxGraphic->SaveToStream(WorkStream);
                 PcxGraphic->FreeImage();
-                break;
             }
             ImageUndoSaved = WorkStream.Size() > 0;
             failed = !ImageUndoSaved;
@@ -182,27 +179,18 @@ void TWebForm::mnuUndoClick(QObject*) {
     bool failed = false;
     try {
         WorkStream.SetPosition(0);
-        switch (OriginalBitCount) {
-        case 8:
-        case 15:
-        case 16:
-        case 24:
-        case 32:
-            if (ImageUndoSaved) {
-                restored.LoadFromStream(WorkStream);
-                Application.ProcessMessages();
-                if (OriginalBitCount == 8)
-                    UndoPalette = restored.GetPalette();
-            } else {
-                failed = RestoreUndoCopy(*this, restored);
-            }
-            break;
-        default:
+        if (!KeptAsBitmapFile(OriginalBitCount)) {
             PcxGraphic->LoadFromStream(WorkStream);
             BitmapFromCodec(restored, *PcxGraphic);
             if (UndoPalette && PixelFormatDepth(restored.PixelFormat()) <= 8)
                 restored.SetPalette(UndoPalette);
-            break;
+        } else if (ImageUndoSaved) {
+            restored.LoadFromStream(WorkStream);
+            Application.ProcessMessages();
+            if (OriginalBitCount == 8)
+                UndoPalette = restored.GetPalette();
+        } else {
+            failed = RestoreUndoCopy(*this, restored);
         }
     } catch (const std::exception&) {
         failed = true;

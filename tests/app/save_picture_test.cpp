@@ -222,6 +222,17 @@ TEST(SavePicture, DataSizeRoundsDownToPages) {
 
 // ---- The save command
 
+// Answers the next save dialog: the type by filter index, and the typed name.
+void QueueSaveDialog(int index, const std::string& typed, bool* shown = nullptr) {
+    WebForm->SaveDialog->SetFilterIndex(index);
+    QueueModalAction([typed, shown](QDialog& d) {
+        if (shown)
+            *shown = true;
+        d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(typed));
+        d.accept();
+    });
+}
+
 class SaveCommandTest : public ImageWindowTest {
 protected:
     void SetUp() override {
@@ -230,11 +241,7 @@ protected:
     }
     // Runs the save command; the dialog gets the type and the typed name.
     void SaveAs(int index, const std::string& typed, QObject* sender = nullptr) {
-        WebForm->SaveDialog->SetFilterIndex(index);
-        QueueModalAction([typed](QDialog& d) {
-            d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(typed));
-            d.accept();
-        });
+        QueueSaveDialog(index, typed);
         WebForm->mnuSaveClick(sender);
     }
     QTemporaryDir dir;
@@ -267,11 +274,7 @@ TEST_F(SaveCommandTest, TheOverwriteQuestionAsksAgainOrStops) {
     WriteFileText(target, "old contents");
     // Cancel: nothing written.
     std::vector<ShownBox> boxes;
-    WebForm->SaveDialog->SetFilterIndex(SavePicture::stPng);
-    QueueModalAction([&](QDialog& d) {
-        d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(target));
-        d.accept();
-    });
+    QueueSaveDialog(SavePicture::stPng, target);
     AnswerBox(boxes, mrCancel);
     WebForm->mnuSaveClick(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
@@ -282,16 +285,9 @@ TEST_F(SaveCommandTest, TheOverwriteQuestionAsksAgainOrStops) {
 
     // No shows the dialog again; a new name there is written.
     bool shownAgain = false;
-    QueueModalAction([&](QDialog& d) {
-        d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(target));
-        d.accept();
-    });
+    QueueSaveDialog(SavePicture::stPng, target);
     AnswerBox(boxes, mrNo);
-    QueueModalAction([&](QDialog& d) {
-        shownAgain = true;
-        d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(folder + "/new"));
-        d.accept();
-    });
+    QueueSaveDialog(SavePicture::stPng, folder + "/new", &shownAgain);
     WebForm->mnuSaveClick(nullptr);
     EXPECT_TRUE(shownAgain);
     EXPECT_EQ(ReadFileText(target), "old contents");
@@ -396,11 +392,7 @@ TEST_F(SaveCommandTest, ASaveIntoAReadOnlyFolderLeavesTheOldFile) {
             GTEST_SKIP() << "this user can write into read-only folders";
         }
         std::vector<ShownBox> boxes;
-        WebForm->SaveDialog->SetFilterIndex(SavePicture::stBmp);
-        QueueModalAction([&](QDialog& d) {
-            d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(target));
-            d.accept();
-        });
+        QueueSaveDialog(SavePicture::stBmp, target);
         AnswerBox(boxes, mrYes);
         AnswerBox(boxes, mrOk);
         WebForm->mnuSaveClick(nullptr);
@@ -420,11 +412,7 @@ TEST_F(SaveCommandTest, AWriteThatFailsHalfWayLeavesTheOldFile) {
 
     // Files of this process may not grow beyond 64 KiB: the write stops part-way.
     std::vector<ShownBox> boxes;
-    WebForm->SaveDialog->SetFilterIndex(SavePicture::stBmp);
-    QueueModalAction([&](QDialog& d) {
-        d.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(target));
-        d.accept();
-    });
+    QueueSaveDialog(SavePicture::stBmp, target);
     AnswerBox(boxes, mrYes);
     QueueModalAction([&](QDialog& d) {
         // The failure is reported with the limit still on; lift it before anything else writes.
