@@ -180,22 +180,6 @@ bool FixBitmapStream(TMemoryStream& Stream) {
     return true;
 }
 
-int64_t PictureDataSize(int Width, int Height, int BitCount) {
-    const int64_t pixels = int64_t(std::max(Width, 0)) * std::max(Height, 0);
-    int64_t bytes = 0;
-    switch (BitCount) {
-    case 24:
-    case 32: bytes = pixels * 3; break;
-    case 15:
-    case 16: bytes = pixels * 2; break;
-    case 8: bytes = pixels; break;
-    case 4: bytes = pixels / 2; break;
-    case 1: bytes = pixels / 8; break;
-    default: bytes = 0; break;
-    }
-    return bytes / 4096 * 4096;
-}
-
 void CodecFromBitmap(TDibGraphic& Codec, TBitmap& Bitmap) {
     if (HPALETTE palette = Bitmap.GetPalette()) {
         Codec.Assign(&Bitmap);

@@ -68,11 +68,6 @@ void InsertJpegComment(const TMemoryStream& Jpeg, const std::string& Comment, TM
 // it is.
 bool FixBitmapStream(TMemoryStream& Stream);
 
-// Bytes of a picture in memory: width x height x 3 (24 and 32 bits), x 2 (15
-// and 16), x 1 (8), / 2 (4), / 8 (1), 0 for other depths, rounded down to a
-// multiple of 4096.
-int64_t PictureDataSize(int Width, int Height, int BitCount);
-
 // Fills an image-library codec from a bitmap: with a palette the codec takes the
 // bitmap at its depth and its palette, without one it imports the pixels.
 void CodecFromBitmap(TDibGraphic& Codec, TBitmap& Bitmap);

@@ -241,6 +241,18 @@ inline std::string JpegCommentText;
 // The argument of the Lab script's SAVE command (a suffix of the file name).
 inline std::string TempStr;
 
+// --- information, printing, scanning ---
+
+// Destination of ImgPrintImage (right and bottom inclusive).
+inline TRect ImgRect;
+// Pictures of this many bytes or more go to the imaging library through a
+// temporary PCX file rather than a packed DIB in memory.
+inline constexpr int64_t LargeExportBytes = 16384000;
+// The Photo CD description of the last Photo CD import, and the disc's rights
+// file ("" when it has none).
+inline std::string PhotoCDInfoText;
+inline std::string PhotoCDRightsFile;
+
 }  // namespace lumv8900
 
 // ---- Start-up
@@ -255,6 +267,33 @@ bool ProgramStart();
 // The whole program: start-up, the event loop, the end. Needs the application
 // object to exist.
 int ProgramMain();
+
+// --- information, printing, scanning ---
+
+// Bytes of a picture in memory as the load, save and export decisions count
+// them: width x height x 3 (24 bits), x 2 (15, 16), x 1 (8), div 2 (4), div 8
+// (1), 0 for other bit counts; rounded down to a multiple of 4096.
+int64_t ImageDataSize(int32_t Width, int32_t Height, int32_t BitCount);
+// Memory of a displayed bitmap of the given format: 4, 3, 2 or 1 bytes per
+// pixel, or a half or an eighth; a device format counts at the screen's
+// colour bits; -1 for any other depth.
+int64_t BitmapMemorySize(TPixelFormat Format, int32_t Width, int32_t Height, int32_t ScreenBits);
+
+// What the information box says about a picture file.
+struct TPictureInfo {
+    std::string Description;  // the status bar's size text
+    std::string FileName;     // full name
+    bool Jpeg = false;        // JPEG files leave out name and folder
+    std::string DateText;
+    int64_t FileSize = 0;
+    std::string CrcText;
+    int32_t PageCount = 1;
+    int64_t BitmapMemory = 0;
+    int32_t ScreenBits = 0;
+    std::string LineBreak = "\n";
+};
+// The lines of the information box, LineBreak after each but the last.
+std::string PictureInfoText(const TPictureInfo& Info);
 
 // ---- The image window
 
@@ -404,20 +443,49 @@ public:
     TMenuItem* mnuReload3 = nullptr;
     TMenuItem* mnu8gray = nullptr;
     // Routines of other commands these call.
-    void StatusReady();
     void EnsureStretch();
-    void ProcessDone();
     void MultiPageDisable();
     void chkHandToolClick(QObject* Sender);
-    void SetBitmap24();
-    void SetBitmap8();
-    void SetBitmap4();
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
     static bool MemoryRunningLow();
     void mnuHistorySlideshowClick(QObject* Sender);
     void mnuFitWindowClick(QObject* Sender);
-    static int64_t ImageDataSize();
+
+    // --- information, printing, scanning ---
+    // Shows size, date, CRC and memory of the current picture file.
+    void mnuImageInfoClick(QObject* Sender);
+    // Prints the picture where the print setup places it; the picture and its
+    // modified state stay as they are.
+    void mnuPrintClick(QObject* Sender);
+    // Puts the display bitmap into the imaging library as ImgHandle; 0 on failure.
+    int ExportBitmapToImg();
+    // Bytes of the current picture (ImageDataSize of ImageWidth, ImageHeight, ImageBitCount).
+    int64_t ImageDataSize() const;
+    // Scanning: choosing the scanner, then one page becomes the picture.
+    void mnuTWAIN_Select1Click(QObject* Sender);
+    void mnuTWAIN_Acquire1Click(QObject* Sender);
+    void TwainDllError();
+    void TwainAborted();
+    // Asks for a number 0..Maximum; -999 when cancelled.
+    int SetColorQuality(const std::string& Caption, int Value, int Maximum);
+    // The desktop's default action on a file: 33 when it started, 2 when not.
+    int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
+    // Prepares the picture for the desktop wallpaper.
+    void MakeScreenBitmap();
+    // The CRC-32 register of the file's bytes (no final inversion) as 8
+    // upper-case hexadecimal digits.
+    void CRCFile(const std::string& Name, std::string& Text);
+    // Name of the temporary file of large exports.
+    static std::string ExportFileName();
+    // Routines of other commands these call (stubs until those land).
+    void StatusReady();
+    bool ImportImgToBitmap(bool ReadInfo, bool KeepHandle);
+    void ProcessDone();
+    void UpdateCaption();
+    void SetBitmap24();
+    void SetBitmap8();
+    void SetBitmap4();
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -10,6 +10,7 @@
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
 #include "processing/script/batch_8900.h"
+#include "platform/imgman/imgman.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
@@ -255,8 +256,38 @@ void TWebForm::EnsureStretch() {
     PendingCall("EnsureStretch");
 }
 
+// stubs for the opening (picture state, size text) and the view and chrome
+// routines the information, print and scan commands call
+
+bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
+    // PENDING: the open command's rendering (palettes, gamma, view); the picture is copied at its depth.
+    IMGINFO info{};
+    if (ImgHandle == 0 || ImgGetInfoStruct(ImgHandle, &info) != 1)
+        return false;
+    TBitmap rendered;
+    rendered.SetPixelFormat(DepthPixelFormat(info.Header.biBitCount));
+    if (HPALETTE palette = ImgGetPalette(ImgHandle))
+        rendered.SetPalette(palette);
+    rendered.SetSize(info.Header.biWidth, info.Header.biHeight);
+    if (ImgPrintImage(ImgHandle, rendered.Canvas(), Rect(0, 0, info.Header.biWidth - 1, info.Header.biHeight - 1),
+                      0) != 1)
+        return false;
+    Daz95->SetBitmap(&rendered);
+    Daz95->resize(rendered.Width(), rendered.Height());
+    ImageWidth = rendered.Width();
+    ImageHeight = rendered.Height();
+    ImageBitCount = OriginalBitCount = info.Header.biBitCount;
+    if (!KeepHandle) {
+        ImgClose(ImgHandle);
+        ImgHandle = 0;
+    }
+    return true;
+}
+
 void TWebForm::ProcessDone() {
-    // PENDING: re-reading the size and re-fitting the view come with the view commands.
+    // PENDING: the view's zoom, fit and page-menu updates come with the view commands.
+    ImageWidth = Daz95->Bitmap()->Width();
+    ImageHeight = Daz95->Bitmap()->Height();
     PendingCall("ProcessDone");
     MultiPageDisable();
     StatusReady();
@@ -297,9 +328,6 @@ void TWebForm::SetBitmap4() {
     Daz95->Bitmap()->SetPixelFormat(pf4bit);
     ImageBitCount = 4;
 }
-
-// stubs for the information command
-int64_t TWebForm::ImageDataSize() { return PictureDataSize(ImageWidth, ImageHeight, ImageBitCount); }
 
 // stubs for the image processing, the JPEG dialog, the memory check and the slide show
 void TWebForm::ImageReduce(QObject* Sender) {
@@ -342,6 +370,11 @@ bool TWebForm::MemoryRunningLow() {
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
     // PENDING: the slide show does not exist yet.
     PendingCall("mnuHistorySlideshowClick");
+}
+
+void TWebForm::UpdateCaption() {
+    // PENDING: the caption comes with the open command.
+    PendingCall("UpdateCaption");
 }
 
 // stubs for the chrome (bars, menus, keys)

@@ -212,14 +212,6 @@ TEST(SavePicture, BitmapStreamPixelsAreMovedToTheirOffset) {
     EXPECT_EQ(tiny.Size(), 40);
 }
 
-TEST(SavePicture, DataSizeRoundsDownToPages) {
-    EXPECT_EQ(PictureDataSize(640, 480, 24), 921600);
-    EXPECT_EQ(PictureDataSize(100, 100, 8), 8192);
-    EXPECT_EQ(PictureDataSize(100, 100, 1), 0);
-    EXPECT_EQ(PictureDataSize(1000, 1000, 4), 499712);
-    EXPECT_EQ(PictureDataSize(10, 10, 7), 0);
-}
-
 // ---- The save command
 
 // Answers the next save dialog: the type by filter index, and the typed name.
