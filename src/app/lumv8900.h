@@ -28,6 +28,7 @@
 #include "platform/Atoms.h"
 #include "platform/Classes.h"
 #include "platform/Colors.h"
+#include "platform/Controls.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
@@ -252,6 +253,37 @@ inline constexpr int64_t LargeExportBytes = 16384000;
 // file ("" when it has none).
 inline std::string PhotoCDInfoText;
 inline std::string PhotoCDRightsFile;
+// --- view: zoom, fit, full screen, window size, tools, selection ---
+// The window is neither in full screen nor showing media.
+inline bool WindowFrameFree = true;
+// The window is being sized to the picture (its resize reaction waits).
+inline bool SizingToPicture = false;
+// The picture is larger than the view: a drag with the hand scrolls it.
+inline bool HandAvailable = false;
+// The select or the zoom tool is active.
+inline bool SelectMode = false;
+inline bool MouseIsDown = false;
+// The selection's focus rectangle is drawn on the display control.
+inline bool SelectionDrawn = false;
+// The mouse-down point, on the zoom grid.
+inline TPoint DragOrigin;
+// The selection in display-control pixels; Bottom = -1: no anchor yet.
+inline TRect ScreenSelection{0, 0, 0, -1};
+// The selection in picture pixels after adjustment, and the one the editing
+// commands use.
+inline TRect LastSelection;
+inline TRect Selection;
+// The screen and picture rectangles kept at mouse-down for a Ctrl move.
+struct TPreviousSelection {
+    TRect Screen;
+    TRect Picture;
+};
+inline TPreviousSelection PreviousSelection;
+// A JPEG was decoded at a reduced scale; its first decode failed and was retried.
+inline bool JPEGReduced = false;
+inline bool JPEGRetry = false;
+// The slide show's per-slide adjustment flag (gamma of the current slide).
+inline bool SlideAdjust = false;
 
 }  // namespace lumv8900
 
@@ -439,18 +471,12 @@ public:
     TMenuItem* mnuFirstImage1 = nullptr;
     TMenuItem* mnuLastImage = nullptr;
     TMenuItem* mnuLastImage1 = nullptr;
-    TMenuItem* mnuReload = nullptr;
-    TMenuItem* mnuReload3 = nullptr;
     TMenuItem* mnu8gray = nullptr;
     // Routines of other commands these call.
-    void EnsureStretch();
-    void MultiPageDisable();
-    void chkHandToolClick(QObject* Sender);
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
     static bool MemoryRunningLow();
     void mnuHistorySlideshowClick(QObject* Sender);
-    void mnuFitWindowClick(QObject* Sender);
 
     // --- information, printing, scanning ---
     // Shows size, date, CRC and memory of the current picture file.
@@ -479,13 +505,115 @@ public:
     // Name of the temporary file of large exports.
     static std::string ExportFileName();
     // Routines of other commands these call (stubs until those land).
-    void StatusReady();
     bool ImportImgToBitmap(bool ReadInfo, bool KeepHandle);
-    void ProcessDone();
-    void UpdateCaption();
     void SetBitmap24();
     void SetBitmap8();
     void SetBitmap4();
+    // --- view: zoom, fit, full screen, window size, tools, selection ---
+    // Items and buttons of the view that the bars and menus build (none until
+    // they exist; every update checks).
+    TMenuItem* mnuFitWindow = nullptr;
+    TMenuItem* mnuFitWindow1 = nullptr;
+    TMenuItem* mnuZoom = nullptr;
+    TMenuItem* mnuZoom1 = nullptr;
+    TMenuItem* mnuFullscrn = nullptr;
+    TMenuItem* mnuFullscrn1 = nullptr;
+    TMenuItem* mnuOptimizeWindow = nullptr;
+    TMenuItem* mnuAdjustViewport = nullptr;
+    TMenuItem* mnuReload = nullptr;
+    TMenuItem* mnuReload3 = nullptr;
+    TMenuItem* chkExtendedDesktop = nullptr;
+    TMenuItem* mnuAspect = nullptr;
+    TMenuItem* chkHandTool = nullptr;
+    TMenuItem* chkHandTool2 = nullptr;
+    TMenuItem* chkSelectTool = nullptr;
+    TMenuItem* chkSelectTool2 = nullptr;
+    TMenuItem* chkZoomTool = nullptr;
+    TMenuItem* chkZoomTool2 = nullptr;
+    TMenuItem* mnuTrim1 = nullptr;
+    TMenuItem* mnuTrim2 = nullptr;
+    TMenuItem* mnuCrop = nullptr;
+    TMenuItem* mnuCrop1 = nullptr;
+    TMenuItem* mnuCopyMask = nullptr;
+    TMenuItem* mnuCopyMask1 = nullptr;
+    TMenuItem* mnuPasteMask1 = nullptr;
+    TMenuItem* mnuPasteMask2 = nullptr;
+    TMenuItem* mnuRedEye1 = nullptr;
+    QToolButton* btnFitWindow = nullptr;
+    QToolButton* BtnFullScrn = nullptr;
+    QToolButton* btnOptimizeWindow = nullptr;
+    QToolButton* btnHandTool = nullptr;
+    QToolButton* btnSelectTool = nullptr;
+    QToolButton* btnZoomTool = nullptr;
+    int ZoomToolTag = 0;  // btnZoomTool's Tag: 1 while the zoom tool has zoomed in
+    // The tool the view's checks show (the items above mirror it).
+    enum class TViewTool { Hand, Select, Zoom };
+    TViewTool ViewTool = TViewTool::Hand;
+    // The text of status panel 1 (the zoom: "Fit" or the per cent).
+    std::string ZoomPanelText;
+
+    // The view area: the client area less the shown bars, in client coordinates.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    int ViewWidth() const;
+    int ViewHeight() const;
+    TRect ViewRect() const;
+    // The window's bounds (Left, Top, Right, Bottom) and setting them in one call.
+    TRect WindowBounds() const;
+    void SetWindowBounds(const TRect& Bounds);
+
+    void mnuFitWindowClick(QObject* Sender);
+    void ShowFitState();
+    void btnZoomUpClick(QObject* Sender);
+    void btnZoomDnClick(QObject* Sender);
+    // The zoom keys "1", "2", "5", "7": 100, 25, 50 and 75 per cent.
+    void SetZoomKey(int Percent);
+    void mnuZoomClick(QObject* Sender);
+    void ApplyZoom();
+    void AutoZoom();
+    void ResizeImage();
+    void PlaceImage(int Width, int Height);
+    void SetBoundsEx();
+    bool NeedSetBounds() const;
+    void EnsureStretch();
+    void ResetSkyScrollPos();
+    void SetScrollRanges();
+    void LayoutScrollBox();
+    void ReadImageSize();
+    void ProcessDone();
+    void ChangeView();
+    void RefreshView();
+    void RefreshImage();
+    void FitWindowToPicture();
+    int GetWinMin() const;
+    void SizeWindowTo(int Width, int Height);
+    void FormResize();
+    void mnuFullScrnClick(QObject* Sender);
+    void AV_FullScrnClick(QObject* Sender);
+    // The interruptible pause of slide shows: -1 at once when interrupted, else 0.
+    int Wait(int Milliseconds);
+    // The pause of the transition effects: the interrupt flag.
+    static bool EffectWait(int, int, int Milliseconds);
+    void LoadSlideJPEG();
+
+    void chkHandToolClick(QObject* Sender);
+    void chkSelectToolClick(QObject* Sender);
+    void btnZoomToolClick(QObject* Sender);
+    void chkZoomToolClick(QObject* Sender);
+    void Daz95MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Daz95MouseMove(QObject* Sender, TShiftState Shift, int X, int Y);
+    void Daz95MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void GetAdjustedSelection();
+    void DisplaySelection();
+    void ShowSelection();
+
+    // Routines of later commands the view calls.
+    void StatusReady();
+    void EnableControls();
+    void MultiPageDisable();
+    void UpdateCaption();
+    void SetGammaLUT(int Gamma, int Channel, int Flag);
+    void ColorFilterBitmap(TBitmap& Bitmap);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -517,6 +645,18 @@ private:
     bool helpMissingShown_ = false;
     bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
+
+    // --- view: zoom, fit, full screen, window size, tools, selection ---
+    void BuildView();
+    void SetSelectionItems(bool Enabled, bool WithRedEye);
+    void CheckTool(TViewTool Tool);
+    void SelectRectangleTool(TViewTool Tool, TCursor ToolCursor);
+    void DrawSelection(bool Inverted);
+    void EraseSelection();
+    void SetFullScreenBars(bool Full);
+    void SetStatusZoom(const std::string& Text);
+    void StepZoom(QObject* Sender, bool Up);
+    QWidget* selectionFrame_ = nullptr;
 
 public:
     // --- bookmarks: the list of bookmarked files and its commands ---

@@ -116,6 +116,7 @@ void TWebForm::BuildComponents() {
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
+    BuildView();
 }
 
 void TWebForm::BuildMenus() {
@@ -177,31 +178,6 @@ int TWebForm::ReadImageHeader(bool) {
     return 1;
 }
 
-void TWebForm::NewBlankImage(bool Named) {
-    // PENDING: the view's controls, caption and layout updates come with the view commands.
-    PendingCall(Named ? "NewBlankImage named" : "NewBlankImage");
-    TBitmap blank;
-    blank.SetPixelFormat(pf24bit);
-    blank.SetSize(32, 32);
-    blank.Canvas().Brush.Color = BackgroundColor;
-    blank.Canvas().FillRect(Rect(0, 0, 32, 32));
-    Daz95->SetBitmap(&blank);
-    Daz95->resize(32, 32);
-    if (Named) {
-        FileName = "Untitled";
-        ImageWidth = ImageHeight = 32;
-        ImageBitCount = 24;
-    }
-    ImageLoaded = true;
-    ImageChanged = false;
-    PreparedWidth = 0;
-}
-
-void TWebForm::FitSavedBounds() {
-    // PENDING: fitting the saved bounds to the screen comes with the window-size commands.
-    PendingCall("FitSavedBounds");
-}
-
 void TWebForm::ShortCuts_Enable() {
     // PENDING: the window's keyboard shortcuts come with the bars, menus and keys.
     PendingCall("ShortCuts_Enable");
@@ -234,27 +210,47 @@ void TWebForm::ToolbarResize() {
     PendingCall("ToolbarResize");
 }
 
-void TWebForm::LeaveFullScreen() {
-    // PENDING: full screen comes with the view commands.
-    PendingCall("LeaveFullScreen");
-    FullScreen = false;
+// stubs for the chrome (bars, menus, keys)
+
+void TWebForm::StatusReady() {
+    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
+    PendingCall("StatusReady");
+    StatusText("Ready.");
+}
+
+void TWebForm::EnableControls() {
+    // PENDING: enabling the commands for the shown picture comes with the bars and menus.
+    PendingCall("EnableControls");
+    WindowFrameFree = !MediaMode;
+}
+
+void TWebForm::MultiPageDisable() {
+    // PENDING: the page menus and the next-page button come with the bars and menus.
+    PendingCall("MultiPageDisable");
+    PageCount = 0;
+}
+
+// stubs for opening a picture
+
+void TWebForm::UpdateCaption() {
+    // PENDING: the window caption for the picture comes with the open command.
+    PendingCall("UpdateCaption");
+}
+
+// stubs for the colour maps of the editing commands
+
+void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
+    // PENDING: the channel look-up tables come with the colour-map commands; the slide shows unchanged.
+    PendingCall("SetGammaLUT " + IntToStr(Gamma) + " " + IntToStr(Channel));
+}
+
+void TWebForm::ColorFilterBitmap(TBitmap&) {
+    // PENDING: applying the look-up tables comes with the colour-map commands.
+    PendingCall("ColorFilterBitmap");
 }
 
 
 // ---- Stubs of routines the undo, save and drop commands call.
-
-// stubs for the chrome (bars, menus, keys)
-void TWebForm::StatusReady() {
-    // PENDING: the status bar's size panel comes with the bars; only the text and the cursor are set.
-    StatusText(batch_8900::BatchRunning && !CancelPressed ? "Busy ..." : "Ready.");
-    Screen.SetCursor(crDefault);
-}
-
-// stubs for the view (zoom, fit, tools)
-void TWebForm::EnsureStretch() {
-    // PENDING: fitting the display control comes with the view commands.
-    PendingCall("EnsureStretch");
-}
 
 // stubs for the opening (picture state, size text) and the view and chrome
 // routines the information, print and scan commands call
@@ -282,32 +278,6 @@ bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
         ImgHandle = 0;
     }
     return true;
-}
-
-void TWebForm::ProcessDone() {
-    // PENDING: the view's zoom, fit and page-menu updates come with the view commands.
-    ImageWidth = Daz95->Bitmap()->Width();
-    ImageHeight = Daz95->Bitmap()->Height();
-    PendingCall("ProcessDone");
-    MultiPageDisable();
-    StatusReady();
-    ImageChanged = true;
-}
-
-void TWebForm::MultiPageDisable() {
-    // PENDING: the page menus and button come with the view commands.
-    PageCount = 0;
-}
-
-void TWebForm::chkHandToolClick(QObject*) {
-    // PENDING: the view tools come with the view commands.
-    PendingCall("chkHandToolClick");
-}
-
-void TWebForm::mnuFitWindowClick(QObject*) {
-    // PENDING: fit to window comes with the view commands; it only switches the flag.
-    PendingCall("mnuFitWindowClick");
-    FitWindow = !FitWindow;
 }
 
 // stubs for the open command
@@ -370,11 +340,6 @@ bool TWebForm::MemoryRunningLow() {
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
     // PENDING: the slide show does not exist yet.
     PendingCall("mnuHistorySlideshowClick");
-}
-
-void TWebForm::UpdateCaption() {
-    // PENDING: the caption comes with the open command.
-    PendingCall("UpdateCaption");
 }
 
 // stubs for the chrome (bars, menus, keys)

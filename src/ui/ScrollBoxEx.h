@@ -51,6 +51,12 @@ public:
     TNotifyEvent OnMouseWheelClick;
     TNotifyEvent OnScroll;
 
+    // Room left free around the visible part (the view trims it to whole
+    // picture pixels).
+    void SetViewportMargins(int left, int top, int right, int bottom) {
+        setViewportMargins(left, top, right, bottom);
+    }
+
 protected:
     bool viewportEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
