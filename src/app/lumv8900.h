@@ -226,10 +226,9 @@ inline int32_t JpegTestValue = 0;
 
 // --- undo and automatic backup, saving, dropped and handed-over files ---
 
-// The window's scratch stream; between an editing command's backup and the
-// next backup, Undo or picture load it holds the automatic backup (a BMP file
-// image, or a PCX file image for pictures of fewer than 8 bits).
-inline TMemoryStream WorkStream;
+// Between an editing command's backup and the next backup, Undo or picture
+// load, WorkStream holds the automatic backup (a BMP file image, or a PCX file
+// image for pictures of fewer than 8 bits).
 // WorkStream holds the automatic backup.
 inline bool ImageUndoSaved = false;
 // The picture's palette at the backup (pictures of 8 bits or fewer).
@@ -284,6 +283,36 @@ inline bool JPEGReduced = false;
 inline bool JPEGRetry = false;
 // The slide show's per-slide adjustment flag (gamma of the current slide).
 inline bool SlideAdjust = false;
+// --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
+
+// Size of the picture when the open began (the header's size); a reduced JPEG
+// keeps its file size here for the status bar.
+inline int32_t PrevImageWidth = 0, PrevImageHeight = 0;
+// The 0-based page shown of a multi-page file.
+inline int32_t PageIndex = 0;
+inline int32_t PreparedHeight = 0;
+// The reduction of the last JPEG decode: the divisor chosen for the view, and
+// once decoded the one the decoder applied (1, 2, 4 or 8).
+inline int32_t JPEGScaleDivisor = 1;
+inline uint32_t TickStart = 0;
+// Scratch stream of the open command (the dialog's conversion buffer, the PNG
+// hand-over to the imaging library).
+inline TMemoryStream WorkStream;
+// The progress bar on the status bar: its rectangle (set by the status bar),
+// the last percentage drawn and the width drawn for it.
+inline TRect ProgressRect;
+inline int32_t LastProgress = 0;
+inline int32_t ProgressWidth = 0;
+// Set by the header reader after a JPEG header was read through JPEGImage.
+inline bool JPEGHeaderRead = false;
+// The embedded-preview reload asks the header reader for the EXIF preview.
+inline bool EmbeddedJPEGRequested = false;
+// The Photo CD resolution used for the current file.
+inline int32_t PhotoCDCurrentResolution = 3;
+// The media file shown in media mode.
+inline std::string MediaFileName;
+// The last picture shown (the picture a file that cannot be shown leaves in place).
+inline std::string ShownFileName;
 
 }  // namespace lumv8900
 
@@ -475,7 +504,6 @@ public:
     // Routines of other commands these call.
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
-    static bool MemoryRunningLow();
     void mnuHistorySlideshowClick(QObject* Sender);
 
     // --- information, printing, scanning ---
@@ -614,6 +642,62 @@ public:
     void UpdateCaption();
     void SetGammaLUT(int Gamma, int Channel, int Flag);
     void ColorFilterBitmap(TBitmap& Bitmap);
+    // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
+    // Page items; the chrome creates and wires them (null until then).
+    QToolButton* btnPageNext = nullptr;
+    TMenuItem* mnuPage = nullptr;
+    TMenuItem* mnuPage1 = nullptr;
+    TMenuItem* mnuPageNext = nullptr;      // Tag 1
+    TMenuItem* mnuPagePrevious = nullptr;  // Tag -1
+    TMenuItem* mnuPageFirst = nullptr;     // Tag 0
+    TMenuItem* mnuPageLast = nullptr;      // Tag 999
+    // Decodes FileName by FileExt into the display bitmap and shows it; the
+    // colour is the scroll box's background during a slide show (-1 = keep).
+    void OpenImage(int Color);
+    // The open while a display aspect is chosen: drawn to the view's size.
+    void OpenImageResized(int Color);
+    // Decodes the own codecs' formats, or any file through the imaging
+    // library at the given page; false when no picture came out.
+    bool LoadPicture(bool UseImagingLibrary, int Page);
+    // Renders ImgHandle into the display bitmap.
+    // Size, depth and page count of ImgHandle (opened from FileName when asked).
+    bool ImagemanInfo(bool OpenFromFile);
+    void CloseImgHandle();
+    void ShowImgError();
+    void ImageErr();
+    // Caption "name - Lumvor 8.9" and the picture description.
+    // Next (Tag 1), previous (-1), first (0) or last (999) page.
+    void mnuPageChange(QObject* Sender);
+    void PageChange(int Move);
+    // Scaled JPEG decoding.
+    int ComputeJPEGScale();
+    int GetJPEGScale();
+    void LoadJPEGScaled();
+    void LoadJPEGFull();
+    void ShowLoadTime();
+    void ProgressReset();
+    void ProgressUpdate(int Percent);
+    // Opens the Photo CD file FileName into ImgHandle; true on failure.
+    bool ImportPCD(TBitmap* Bitmap, bool Show);
+    // The display bitmap.
+    TBitmap& DisplayBitmap();
+    // A file that cannot be shown: says so and leaves the current picture.
+    void KeepCurrentPicture(const std::string& Message);
+    bool PageMenusShown = false;
+    // Routines of the view, the chrome and the bookmarks this road calls
+    // (stubs until those commands land).
+    // The size text of the status bar: "640x480(24)", a reduced JPEG with
+    // its file size and " [1:divisor]".
+    void ShowSizeText();
+    // Routines of later commands (stubs until they land).
+    bool StartMedia(QObject* Sender);
+    void UI_Audio();
+    void DecodeMemo();
+    void DecodeVector();
+    void DoGamma();
+    bool SlideImage(int Width, int Height);
+    static bool MemoryRunningLow();
+    void mnuOptimizeWindowClick(QObject* Sender);
 
 protected:
     void changeEvent(QEvent* event) override;

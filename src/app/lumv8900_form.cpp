@@ -161,23 +161,6 @@ void TWebForm::BuildMenus() {
 
 void TWebForm::PendingCall(const std::string& Call) { PendingCalls.push_back(Call); }
 
-int TWebForm::ReadImageHeader(bool) {
-    // PENDING: header reading of every picture kind; only JPEG headers are read so far.
-    if (!ExtInList(FileExt, ".JPEG.JPG", ""))
-        return -1;
-    try {
-        JPEGImage->LoadFromFile(FileName);
-    } catch (const Exception&) {
-        return -1;
-    }
-    ImageWidth = JPEGImage->Width();
-    ImageHeight = JPEGImage->Height();
-    ImageBitCount = OriginalBitCount = JPEGImage->BitCount();
-    PageCount = 1;
-    ImgLibDecode = false;
-    return 1;
-}
-
 void TWebForm::ShortCuts_Enable() {
     // PENDING: the window's keyboard shortcuts come with the bars, menus and keys.
     PendingCall("ShortCuts_Enable");
@@ -186,16 +169,6 @@ void TWebForm::ShortCuts_Enable() {
 void TWebForm::StatusText(const std::string& Text) {
     // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
     StatusBar->showMessage(QString::fromStdString(Text));
-}
-
-void TWebForm::BtnOpenClick(QObject*) {
-    // PENDING: opening a picture comes with the open command.
-    PendingCall("BtnOpenClick " + FileName);
-}
-
-void TWebForm::BtnOpenEx(QObject*) {
-    // PENDING: opening without the dialog comes with media playback and the open command.
-    PendingCall("BtnOpenEx " + FileName);
 }
 
 void TWebForm::AV_UI(bool On) {
@@ -230,13 +203,6 @@ void TWebForm::MultiPageDisable() {
     PageCount = 0;
 }
 
-// stubs for opening a picture
-
-void TWebForm::UpdateCaption() {
-    // PENDING: the window caption for the picture comes with the open command.
-    PendingCall("UpdateCaption");
-}
-
 // stubs for the colour maps of the editing commands
 
 void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
@@ -252,54 +218,7 @@ void TWebForm::ColorFilterBitmap(TBitmap&) {
 
 // ---- Stubs of routines the undo, save and drop commands call.
 
-// stubs for the opening (picture state, size text) and the view and chrome
-// routines the information, print and scan commands call
-
-bool TWebForm::ImportImgToBitmap(bool, bool KeepHandle) {
-    // PENDING: the open command's rendering (palettes, gamma, view); the picture is copied at its depth.
-    IMGINFO info{};
-    if (ImgHandle == 0 || ImgGetInfoStruct(ImgHandle, &info) != 1)
-        return false;
-    TBitmap rendered;
-    rendered.SetPixelFormat(DepthPixelFormat(info.Header.biBitCount));
-    if (HPALETTE palette = ImgGetPalette(ImgHandle))
-        rendered.SetPalette(palette);
-    rendered.SetSize(info.Header.biWidth, info.Header.biHeight);
-    if (ImgPrintImage(ImgHandle, rendered.Canvas(), Rect(0, 0, info.Header.biWidth - 1, info.Header.biHeight - 1),
-                      0) != 1)
-        return false;
-    Daz95->SetBitmap(&rendered);
-    Daz95->resize(rendered.Width(), rendered.Height());
-    ImageWidth = rendered.Width();
-    ImageHeight = rendered.Height();
-    ImageBitCount = OriginalBitCount = info.Header.biBitCount;
-    if (!KeepHandle) {
-        ImgClose(ImgHandle);
-        ImgHandle = 0;
-    }
-    return true;
-}
-
-// stubs for the open command
-void TWebForm::SetBitmap24() {
-    // PENDING: the caption update comes with the open command.
-    Daz95->Bitmap()->SetPixelFormat(pf24bit);
-    ImageBitCount = 24;
-}
-
-void TWebForm::SetBitmap8() {
-    // PENDING: the caption update comes with the open command.
-    WidenToEightBits(*Daz95->Bitmap());
-    ImageBitCount = 8;
-}
-
-void TWebForm::SetBitmap4() {
-    // PENDING: the caption update comes with the open command.
-    Daz95->Bitmap()->SetPixelFormat(pf4bit);
-    ImageBitCount = 4;
-}
-
-// stubs for the image processing, the JPEG dialog, the memory check and the slide show
+// stubs for the image processing, the JPEG dialog and the slide show
 void TWebForm::ImageReduce(QObject* Sender) {
     // PENDING: colour reduction; only the 8-bit grey reduction is served, by plain luminance.
     if (Sender != mnu8gray)
@@ -332,14 +251,71 @@ void TWebForm::mnuCompressClick(QObject*) {
     PendingCall("mnuCompressClick");
 }
 
-bool TWebForm::MemoryRunningLow() {
-    // PENDING: the memory check; memory is taken to be sufficient.
-    return false;
-}
-
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
     // PENDING: the slide show does not exist yet.
     PendingCall("mnuHistorySlideshowClick");
+}
+
+// stubs for the chrome (bars, menus, keys, status bar)
+
+std::string TWebForm::SizeText() const {
+    // PENDING: the status panels come with the chrome; this is the size text they show.
+    std::string text;
+    if (JPEGReduced && !AspectChanged)
+        text = IntToStr(PrevImageWidth) + "x" + IntToStr(PrevImageHeight) + "(" + IntToStr(ImageBitCount) + ")" +
+               " [1:" + IntToStr(JPEGScaleDivisor) + "]";
+    else
+        text = IntToStr(ImageWidth) + "x" + IntToStr(ImageHeight) + "(" + IntToStr(ImageBitCount) + ")";
+    return text;
+}
+
+void TWebForm::ShowSizeText() {
+    SetStatusPanel(2, SizeText());
+}
+
+// stubs for later commands of the window (media, text and metafile display,
+// gamma view, aspect view, recent folders, memory check)
+
+bool TWebForm::StartMedia(QObject*) {
+    // PENDING: media playback; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(MediaFileName) + " cannot be shown yet: media playback is not available.");
+    return false;
+}
+
+void TWebForm::UI_Audio() {
+    // PENDING: the audio controls come with media playback.
+    PendingCall("UI_Audio");
+}
+
+void TWebForm::DecodeMemo() {
+    // PENDING: the text display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: text display is not available.");
+}
+
+void TWebForm::DecodeVector() {
+    // PENDING: the metafile display; the file is refused and the picture shown stays.
+    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
+}
+
+void TWebForm::DoGamma() {
+    // PENDING: the view gamma comes with the tone curves; the picture shows uncorrected.
+    PendingCall("DoGamma");
+}
+
+bool TWebForm::SlideImage(int, int) {
+    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
+    PendingCall("SlideImage");
+    return false;
+}
+
+bool TWebForm::MemoryRunningLow() {
+    // PENDING: the memory check comes later; memory is taken to suffice.
+    return false;
+}
+
+void TWebForm::mnuOptimizeWindowClick(QObject*) {
+    // PENDING: sizing the window to the media player comes with the view modes.
+    PendingCall("mnuOptimizeWindowClick");
 }
 
 // stubs for the chrome (bars, menus, keys)
@@ -349,9 +325,5 @@ void TWebForm::SetStatusPanel(int Panel, const std::string& Text) {
     PendingCall("SetStatusPanel " + std::to_string(Panel) + " " + Text);
 }
 
-std::string TWebForm::SizeText() const {
-    // PENDING: the size text of the status bar (reduced JPEG decoding) comes with the bars.
-    return std::to_string(ImageWidth) + "x" + std::to_string(ImageHeight) + "(" + std::to_string(ImageBitCount) + ")";
-}
 
 }  // namespace lumvor

@@ -16,6 +16,7 @@
 #include "album/show8900.h"
 #include "app/about_8900.h"
 #include "app/lumv8900.h"
+#include "app/app_test_tools.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
@@ -37,17 +38,10 @@
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
+using lumvor::test::CopyToHome;
+using lumvor::test::Fixture;
 
 namespace {
-
-std::string Fixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/" + name; }
-
-// Copies a fixture into the test's home folder under a new name.
-std::string CopyToHome(const std::string& fixture, const std::string& name) {
-    const std::string target = ProgramFolder() + name;
-    QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
-    return target;
-}
 
 bool Contains(const std::vector<std::string>& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
@@ -277,7 +271,8 @@ TEST_F(WebFormTest, CommandLineJpegOpensAtFirstActivation) {
     Start({jpeg});
     ASSERT_TRUE(ImageLoaded);
     WebForm->FormActivate();
-    EXPECT_TRUE(Contains(WebForm->PendingCalls, "BtnOpenClick " + jpeg));
+    EXPECT_EQ(FileName, jpeg);
+    EXPECT_EQ(WebForm->windowTitle().toStdString(), "a.jpg - Lumvor 8.9");
     EXPECT_TRUE(Contains(ExplorerCalls(), "GoToFolder " + ProgramFolder()));
     EXPECT_FALSE(Contains(ExplorerCalls(), "Show"));  // the picture is shown, not the explorer
     EXPECT_FALSE(WebForm->Timer2->Enabled());
@@ -291,11 +286,13 @@ TEST_F(WebFormTest, CommandLinePngOpensAfter333Milliseconds) {
     QElapsedTimer clock;
     clock.start();
     WebForm->FormActivate();
-    EXPECT_FALSE(Contains(WebForm->PendingCalls, "BtnOpenEx " + png));
+    const auto opened = [] { return WebForm->windowTitle().toStdString() == "b.png - Lumvor 8.9"; };
+    EXPECT_FALSE(opened());
     EXPECT_TRUE(WebForm->Timer2->Enabled());
-    while (!Contains(WebForm->PendingCalls, "BtnOpenEx " + png) && clock.elapsed() < 5000)
+    while (!opened() && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_TRUE(Contains(WebForm->PendingCalls, "BtnOpenEx " + png));
+    EXPECT_TRUE(opened());
+    EXPECT_EQ(FileName, png);
     EXPECT_GE(clock.elapsed(), 300);
     EXPECT_FALSE(CmdLinePending);
     EXPECT_FALSE(WebForm->Timer2->Enabled());

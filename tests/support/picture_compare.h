@@ -22,23 +22,37 @@ struct RgbRaster {
     uint32_t At(int x, int y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 
-// Reads a binary PPM (P6, maxval 255); empty raster when unreadable.
-inline RgbRaster ReadPpm(const std::string& path) {
+// Reads a binary PPM (P6) or PGM (P5, grey as RGB) of maxval 255; empty
+// raster when unreadable or of the other kind.
+inline RgbRaster ReadNetpbm(const std::string& path, const std::string& wanted) {
     RgbRaster r;
     std::ifstream in(path, std::ios::binary);
     std::string magic;
     int maxval = 0;
     in >> magic >> r.Width >> r.Height >> maxval;
     in.get();
-    if (magic != "P6" || maxval != 255 || r.Width <= 0 || r.Height <= 0)
+    if (magic != wanted || maxval != 255 || r.Width <= 0 || r.Height <= 0)
         return {};
-    std::vector<unsigned char> bytes(size_t(r.Width) * size_t(r.Height) * 3);
+    const size_t channels = magic == "P6" ? 3 : 1;
+    std::vector<unsigned char> bytes(size_t(r.Width) * size_t(r.Height) * channels);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!in)
         return {};
-    for (size_t i = 0; i < bytes.size(); i += 3)
-        r.Pixels.push_back(uint32_t(bytes[i]) << 16 | uint32_t(bytes[i + 1]) << 8 | bytes[i + 2]);
+    for (size_t i = 0; i < bytes.size(); i += channels) {
+        const unsigned char* p = &bytes[i];
+        r.Pixels.push_back(channels == 3 ? uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]
+                                         : uint32_t(p[0]) << 16 | uint32_t(p[0]) << 8 | p[0]);
+    }
     return r;
+}
+
+inline RgbRaster ReadPpm(const std::string& path) { return ReadNetpbm(path, "P6"); }
+inline RgbRaster ReadPgm(const std::string& path) { return ReadNetpbm(path, "P5"); }
+
+// A PPM, or else a PGM.
+inline RgbRaster ReadPnm(const std::string& path) {
+    RgbRaster r = ReadPpm(path);
+    return r.Width > 0 ? r : ReadPgm(path);
 }
 
 // Compares actual(x, y) (0x00RRGGBB) with the raster, each channel within tolerance.
