@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDialog>
-#include <QLabel>
 
 #include "album/show8900.h"
 #include "app/lumv8900.h"
@@ -14,6 +12,8 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "processing/script/batch_8900.h"
+#include "support/message_boxes.h"
+#include "support/window_hooks.h"
 #include "ui/Pix.h"
 #include "zip/Unzip_8900.h"
 
@@ -65,23 +65,6 @@ inline void MakePicture(TBitmap& b, int bits, int width = 37, int height = 23) {
 // Colour (0x00RRGGBB) of a bitmap's pixel.
 inline uint32_t ColorAt(const TBitmap& b, int x, int y) { return b.Handle()->GetColor(x, y) & 0xFFFFFF; }
 
-// A message box the test answered: its title and text.
-struct ShownBox {
-    std::string title;
-    std::string text;
-};
-
-// Answers the next modal run with result, recording the box.
-inline void AnswerBox(std::vector<ShownBox>& boxes, int result) {
-    QueueModalAction([&boxes, result](QDialog& dialog) {
-        ShownBox box{dialog.windowTitle().toStdString(), ""};
-        if (auto* message = dialog.findChild<QLabel*>("Message"))
-            box.text = message->text().toStdString();
-        boxes.push_back(box);
-        dialog.done(result);
-    });
-}
-
 class ImageWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -115,16 +98,8 @@ protected:
         xplr8900::FileForm = nullptr;
         delete WebForm;
         WebForm = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnIdle = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
-        ClearModalAnswers();
+        ResetApplicationHooks();
         SetStrictModalRuns(false);
-        Screen.SetCursor(crDefault);
     }
     // Shows the picture in the window as the current, loaded picture.
     void Show(const TBitmap& b, const std::string& name = "/pictures/shown.bmp") {

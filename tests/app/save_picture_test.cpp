@@ -12,6 +12,7 @@
 #include "ui/SaveDialogEx.h"
 #include "ui/voMsgBox.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -265,9 +266,9 @@ TEST_F(SaveCommandTest, TheOverwriteQuestionAsksAgainOrStops) {
     const std::string target = folder + "/old.png";
     WriteFileText(target, "old contents");
     // Cancel: nothing written.
-    std::vector<ShownBox> boxes;
+    std::vector<Box> boxes;
     QueueSaveDialog(SavePicture::stPng, target);
-    AnswerBox(boxes, mrCancel);
+    Answer(boxes, mrCancel);
     WebForm->mnuSaveClick(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Overwrite existing file");
@@ -278,7 +279,7 @@ TEST_F(SaveCommandTest, TheOverwriteQuestionAsksAgainOrStops) {
     // No shows the dialog again; a new name there is written.
     bool shownAgain = false;
     QueueSaveDialog(SavePicture::stPng, target);
-    AnswerBox(boxes, mrNo);
+    Answer(boxes, mrNo);
     QueueSaveDialog(SavePicture::stPng, folder + "/new", &shownAgain);
     WebForm->mnuSaveClick(nullptr);
     EXPECT_TRUE(shownAgain);
@@ -312,9 +313,9 @@ TEST_F(SaveCommandTest, AGreyJpegConvertsThePictureAndCarriesTheLabScript) {
 }
 
 TEST_F(SaveCommandTest, TheAdobeDeflateNoteShowsUntilTicked) {
-    std::vector<ShownBox> boxes;
+    std::vector<Box> boxes;
     WebForm->SaveDialog->SetFilterIndex(SavePicture::stTifAdobe);
-    AnswerBox(boxes, mrOk);
+    Answer(boxes, mrOk);
     WebForm->SaveDialogTypeChange(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "This TIFF deflate format should be used to export\nimages to Adobe PhotoShop and "
@@ -356,7 +357,7 @@ private:
 
 // Saves over old.bmp; the write must fail and leave the old file and the mark.
 void ExpectFailedSaveKeepsOldFile(const std::string& target, const std::string& oldContents,
-                                  std::vector<ShownBox>& boxes) {
+                                  std::vector<Box>& boxes) {
     EXPECT_EQ(ReadFileText(target), oldContents);
     EXPECT_TRUE(ImageChanged);
     ASSERT_EQ(boxes.size(), 2u);  // the overwrite question, then the failure
@@ -383,10 +384,10 @@ TEST_F(SaveCommandTest, ASaveIntoAReadOnlyFolderLeavesTheOldFile) {
             ::chmod(folder.c_str(), 0755);
             GTEST_SKIP() << "this user can write into read-only folders";
         }
-        std::vector<ShownBox> boxes;
+        std::vector<Box> boxes;
         QueueSaveDialog(SavePicture::stBmp, target);
-        AnswerBox(boxes, mrYes);
-        AnswerBox(boxes, mrOk);
+        Answer(boxes, mrYes);
+        Answer(boxes, mrOk);
         WebForm->mnuSaveClick(nullptr);
         ExpectFailedSaveKeepsOldFile(target, oldContents, boxes);
     }
@@ -403,14 +404,14 @@ TEST_F(SaveCommandTest, AWriteThatFailsHalfWayLeavesTheOldFile) {
     WriteFileText(target, oldContents);
 
     // Files of this process may not grow beyond 64 KiB: the write stops part-way.
-    std::vector<ShownBox> boxes;
+    std::vector<Box> boxes;
     QueueSaveDialog(SavePicture::stBmp, target);
-    AnswerBox(boxes, mrYes);
+    Answer(boxes, mrYes);
     QueueModalAction([&](QDialog& d) {
         // The failure is reported with the limit still on; lift it before anything else writes.
         rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
-        ShownBox box{d.windowTitle().toStdString(), ""};
+        Box box{d.windowTitle().toStdString(), "", false};
         if (auto* message = d.findChild<QLabel*>("Message"))
             box.text = message->text().toStdString();
         boxes.push_back(box);

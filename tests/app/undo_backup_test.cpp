@@ -62,8 +62,8 @@ TEST_P(UndoTest, BackupThenUndoRestoresPixelsPaletteSizeAndDepthOnce) {
     EXPECT_FALSE(ImageUndoSaved);
 
     // One shot: a second undo has nothing left, says so and keeps the picture.
-    std::vector<ShownBox> boxes;
-    AnswerBox(boxes, mrOk);
+    std::vector<Box> boxes;
+    Answer(boxes, mrOk);
     WebForm->mnuUndoClick(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Undo failed.");
@@ -92,8 +92,8 @@ TEST_F(ImageWindowTest, AFailedUndoKeepsThePictureAndItsMark) {
     Edit(Display());
     // The backup is damaged.
     WorkStream.SetSize(30);
-    std::vector<ShownBox> boxes;
-    AnswerBox(boxes, mrOk);
+    std::vector<Box> boxes;
+    Answer(boxes, mrOk);
     WebForm->mnuUndoClick(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Undo failed.");
