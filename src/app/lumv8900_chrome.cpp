@@ -247,7 +247,7 @@ void TWebForm::BuildMenus() {
     Item(this, reduce, "mnu8poster", "256 colors (&posterize)");
     Item(this, reduce, "mnu4bpp1", "&16 colors");
     Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
-    Item(this, reduce, "mnu8gray", "&Gray");
+    mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
 
@@ -604,6 +604,16 @@ void TWebForm::ConnectChrome() {
     Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
     Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
+    // First and last bookmark, reload, save and undo.
+    for (QAction* item : {mnuFirstImage, mnuFirstImage1, mnuLastImage, mnuLastImage1})
+        Wire(this, item, [this](QObject* s) { mnuFirstImageClick(s); });
+    for (QAction* item : {mnuReload, mnuReload3})
+        Wire(this, item, [this](QObject* s) { mnuReloadClick(s); });
+    Wire(this, mnuSaveV, [this](QObject* s) { mnuSaveClick(s); });
+    Wire(this, btnSave, [this](QObject* s) { mnuSaveClick(s); });
+    for (QAction* item : {mnuUndo, mnuUndo1})
+        Wire(this, item, [this](QObject* s) { mnuUndoClick(s); });
+    Wire(this, btnUndo, [this](QObject* s) { mnuUndoClick(s); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);
@@ -1023,13 +1033,6 @@ void TWebForm::StatusText(const std::string& Text) {
         StatusPanels[0]->repaint();
 }
 
-void TWebForm::StatusBusy(const std::string& Text) {
-    StatusText("Busy ...");
-    SetStatusPanel(2, Text);
-    Application.ProcessMessages();
-    Screen.SetCursor(crHourGlass);
-}
-
 void TWebForm::StatusReady() {
     std::string text = batch_8900::BatchRunning ? "Busy ..." : "Ready.";
     if (CancelPressed)
@@ -1046,6 +1049,8 @@ std::string TWebForm::SizeText() const {
         return chrome::SizeText(PrevImageWidth, PrevImageHeight, ImageBitCount, JPEGScaleDivisor);
     return chrome::SizeText(ImageWidth, ImageHeight, ImageBitCount, 1);
 }
+
+void TWebForm::ShowSizeText() { SetStatusPanel(2, SizeText()); }
 
 void TWebForm::SetStatusPanel(int Index, const std::string& Text) {
     if (Index == 0) {
