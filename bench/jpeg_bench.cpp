@@ -6,15 +6,13 @@
 // temporary folder by our encoder from a textured synthetic pattern.
 #include "platform/Jpeg.h"
 
+#include "bench_pictures.h"
+
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,36 +27,14 @@ namespace {
 const std::string& TestFile() {
     static const std::string path = [] {
         std::string p = (std::filesystem::temp_directory_path() / "lumvor_bench_24mp.jpg").string();
-        if (!std::filesystem::exists(p)) {
-            TJPEGImage jpeg;
-            TBitmap& bmp = jpeg.Bitmap();
-            bmp.SetPixelFormat(pf24bit);
-            bmp.SetSize(6000, 4000);
-            uint32_t noise = 12345;
-            for (int y = 0; y < 4000; ++y) {
-                uint8_t* row = bmp.ScanLine(y);
-                for (int x = 0; x < 6000; ++x) {
-                    noise = noise * 1103515245u + 12345u;
-                    const int n = static_cast<int>((noise >> 16) & 31) - 16;
-                    const double v = 96 * std::sin(x * 0.013) * std::cos(y * 0.017);
-                    row[x * 3] = static_cast<uint8_t>(std::clamp(128 + static_cast<int>(v) + n, 0, 255));
-                    row[x * 3 + 1] = static_cast<uint8_t>((x ^ y) & 255);
-                    row[x * 3 + 2] = static_cast<uint8_t>(std::clamp(128 - static_cast<int>(v) + n, 0, 255));
-                }
-            }
-            jpeg.SetCompressionQuality(90);
-            jpeg.Compress();
-            jpeg.SaveToFile(p);
-        }
+        if (!std::filesystem::exists(p))
+            bench::WriteSyntheticJpeg(p, 6000, 4000, 90);
         return p;
     }();
     return path;
 }
 
-std::vector<uint8_t> FileBytes() {
-    std::ifstream in(TestFile(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<uint8_t> FileBytes() { return bench::FileBytes(TestFile()); }
 
 // Our object: load from a memory stream, decode into a bitmap.
 void Ours(benchmark::State& state, TJPEGScale scale) {
