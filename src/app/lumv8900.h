@@ -224,6 +224,23 @@ inline int32_t InterlaceField = 1;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
+// --- undo and automatic backup, saving, dropped and handed-over files ---
+
+// Between an editing command's backup and the next backup, Undo or picture
+// load, WorkStream holds the automatic backup (a BMP file image, or a PCX file
+// image for pictures of fewer than 8 bits).
+// WorkStream holds the automatic backup.
+inline bool ImageUndoSaved = false;
+// The picture's palette at the backup (pictures of 8 bits or fewer).
+inline HPALETTE UndoPalette;
+// ImageChanged as it was when the backup was made: Undo gives it back.
+inline bool ChangedAtBackup = false;
+// A saved JPEG gets the Lab script as its comment; the composed comment.
+inline bool AddLabComments = false;
+inline std::string JpegCommentText;
+// The argument of the Lab script's SAVE command (a suffix of the file name).
+inline std::string TempStr;
+
 // --- information, printing, scanning ---
 
 // Destination of ImgPrintImage (right and bottom inclusive).
@@ -442,6 +459,53 @@ public:
     void ToolbarResize();
     void LeaveFullScreen();
 
+    // --- undo and automatic backup, saving, dropped and handed-over files ---
+    // Keeps the picture as the automatic backup before an editing command;
+    // false after a failed backup (the command must not go on).
+    bool AutoBackUp();
+    // Puts the automatic backup (or the undo copy) back; one level, one shot.
+    void mnuUndoClick(QObject* Sender);
+    // The undo copy in memory, or in the undo file when asked or when memory
+    // fails; true means failure.
+    bool CopyToUndoBitmap(bool ForceFile);
+    // Puts the undo copy back into the display bitmap; true means failure.
+    bool CopyFromUndoBitmap();
+    // After a failed backup: parks the picture in the undo file, restarts the
+    // imaging library and brings the picture back.
+    void RecoverBitmap();
+    void SetUndoControls(bool Enabled);
+    // The save command (Sender mnuPerformBatch1: the Lab script's SAVE).
+    void mnuSaveClick(QObject* Sender);
+    void SaveDialogTypeChange(QObject* Sender);
+    // "Busy ..." with text in the size panel, hourglass.
+    void StatusBusy(const std::string& Text);
+    // Writes the graphic as the run's "vo_process.bmp" temporary file; its
+    // name, "" when it could not be written.
+    std::string SaveTempBitmap(TGraphic& Graphic);
+    // Files dropped on the window, in the order the drop lists them.
+    void WMDropFiles(const std::vector<std::string>& Files);
+    void mnuFirstImageClick(QObject* Sender);
+    void mnuReloadClick(QObject* Sender);
+    void CreateDropTarget();
+    class TDropTargetEx* DropTarget = nullptr;
+    // mnuSaveV's Tag: 1 once the Adobe Deflate note was ticked away.
+    int mnuSaveVTag = 0;
+    // Items of the bars and menus these commands enable or are called from
+    // (null until the chrome builds them).
+    QToolButton* btnUndo = nullptr;
+    TMenuItem* mnuUndo = nullptr;
+    TMenuItem* mnuUndo1 = nullptr;
+    TMenuItem* mnuSaveV = nullptr;
+    TMenuItem* mnuFirstImage = nullptr;
+    TMenuItem* mnuFirstImage1 = nullptr;
+    TMenuItem* mnuLastImage = nullptr;
+    TMenuItem* mnuLastImage1 = nullptr;
+    TMenuItem* mnu8gray = nullptr;
+    // Routines of other commands these call.
+    void ImageReduce(QObject* Sender);
+    void mnuCompressClick(QObject* Sender);
+    void mnuHistorySlideshowClick(QObject* Sender);
+
     // --- information, printing, scanning ---
     // Shows size, date, CRC and memory of the current picture file.
     void mnuImageInfoClick(QObject* Sender);
@@ -469,7 +533,6 @@ public:
     // Name of the temporary file of large exports.
     static std::string ExportFileName();
     // Routines of other commands these call (stubs until those land).
-    void StatusBusy(const std::string& Text);
     bool ImportImgToBitmap(bool ReadInfo, bool KeepHandle);
     void SetBitmap24();
     void SetBitmap8();

@@ -2,16 +2,20 @@
 // are still to come.
 #include "app/lumv8900.h"
 
+#include "app/SavePicture.h"
+
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
+#include "processing/script/batch_8900.h"
 #include "platform/imgman/imgman.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/ScrollBoxEx.h"
+#include "ui/Status_y.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -108,6 +112,7 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
+    CreateDropTarget();
     ConnectGuarded(btnExplore, &QToolButton::clicked, this, [this] { btnExploreClick(btnExplore); });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
@@ -212,10 +217,45 @@ void TWebForm::ColorFilterBitmap(TBitmap&) {
     PendingCall("ColorFilterBitmap");
 }
 
-// stubs for the status bar's busy text
-void TWebForm::StatusBusy(const std::string& Text) {
-    // PENDING: the status bar's panels come with the bars; the text shows as a plain message.
-    StatusText(Text);
+
+// ---- Stubs of routines the undo, save and drop commands call.
+
+// stubs for the image processing, the JPEG dialog and the slide show
+void TWebForm::ImageReduce(QObject* Sender) {
+    // PENDING: colour reduction; only the 8-bit grey reduction is served, by plain luminance.
+    if (Sender != mnu8gray)
+        return;
+    TBitmap& bitmap = *Daz95->Bitmap();
+    if (bitmap.GetEmpty())
+        return;
+    TBitmap grey;
+    grey.SetPixelFormat(pf8bit);
+    grey.SetSize(bitmap.Width(), bitmap.Height());
+    std::vector<uint32_t> ramp(256);
+    for (uint32_t i = 0; i < 256; ++i)
+        ramp[i] = i | i << 8 | i << 16;
+    grey.SetPalette(PaletteFromColorTable(ramp));
+    const TPixelBuffer& source = *bitmap.Handle();
+    for (int y = 0; y < grey.Height(); ++y) {
+        uint8_t* row = grey.ScanLine(y);
+        for (int x = 0; x < grey.Width(); ++x) {
+            const uint32_t c = source.GetColor(x, y);  // blue in the low byte
+            const uint32_t b = c & 0xFF, g = (c >> 8) & 0xFF, r = (c >> 16) & 0xFF;
+            row[x] = uint8_t((r * 299 + g * 587 + b * 114 + 500) / 1000);
+        }
+    }
+    bitmap.Assign(&grey);
+    ImageBitCount = 8;
+}
+
+void TWebForm::mnuCompressClick(QObject*) {
+    // PENDING: the advanced JPEG compression dialog does not exist yet.
+    PendingCall("mnuCompressClick");
+}
+
+void TWebForm::mnuHistorySlideshowClick(QObject*) {
+    // PENDING: the slide show does not exist yet.
+    PendingCall("mnuHistorySlideshowClick");
 }
 
 // stubs for the chrome (bars, menus, keys, status bar)
@@ -287,11 +327,5 @@ void TWebForm::SetStatusPanel(int Panel, const std::string& Text) {
     PendingCall("SetStatusPanel " + std::to_string(Panel) + " " + Text);
 }
 
-// stubs for the recent documents
-
-void TWebForm::AddToAppRecent(const std::string& Path) {
-    // PENDING: links to visited folders in the recent folder.
-    PendingCall("AddToAppRecent " + Path);
-}
 
 }  // namespace lumvor

@@ -1218,47 +1218,4 @@ void TWebForm::ProgressUpdate(int Percent) {
     StatusBar->repaint();
 }
 
-// ---- Files handed over by name
-
-void TWebForm::DragOpen(const std::string& Name) {
-    PreparedWidth = 0;
-    if (Name.empty()) {
-        if (FullScreen) {
-            show();
-            activateWindow();
-            setEnabled(true);
-            if (isMinimized())
-                showNormal();
-        }
-        return;
-    }
-    FileName = Name;
-    if (isMinimized())
-        showNormal();
-    if (FullScreen && PreviousFileName == "*")
-        FitSavedBounds();
-    FileExt = UpperCase(ExtractFileExt(FileName));
-    if (ExtInString(FileExt, ".ZIP")) {
-        if (isHidden())
-            show();
-        Application.ProcessMessages();
-        if (!Unzip_8900::UnZipForm)
-            Unzip_8900::UnZipForm = new TUnZipForm();
-        Unzip_8900::UnZipForm->show();
-        Unzip_8900::UnZipForm->Populate(FileName);
-        Application.ProcessMessages();
-        return;
-    }
-    if (FileExt == ".AVL") {
-        // PENDING: the slide show over an AVL script; the hand-over is only recorded.
-        PendingCalls.push_back("DragOpen " + FileName);
-        return;
-    }
-    show();
-    activateWindow();
-    setEnabled(true);
-    BtnOpenEx(this);
-    PreviousFileName.clear();
-}
-
 }  // namespace lumvor

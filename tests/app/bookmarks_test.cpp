@@ -32,6 +32,7 @@
 #include "support/message_boxes.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -436,8 +437,13 @@ TEST_F(BookmarkWindow, SaveWritesTheListAndOffersTheRecentFolder) {
     EXPECT_TRUE(DirectoryExists(RecentPath));
     EXPECT_EQ(recentDir, RecentPath);
     EXPECT_EQ(test::ReadFileText(target), a + "\r\n" + b + "\r\n");
-    EXPECT_NE(std::find(form->PendingCalls.begin(), form->PendingCalls.end(), "AddToAppRecent " + ProgramFolder()),
-              form->PendingCalls.end());
+    // The folder is logged ("&Log visited folders" is on by default).
+    ASSERT_TRUE(ViewerControls.Flag(vc::LogVisited));
+    int links = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(RecentPath))
+        links += entry.is_symlink() &&
+                 std::filesystem::read_symlink(entry.path()) == ExcludeTrailingPathDelimiter(ProgramFolder());
+    EXPECT_EQ(links, 1);
 }
 
 TEST_F(BookmarkWindow, CancellingTheSaveDialogWritesNothing) {

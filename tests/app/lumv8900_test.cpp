@@ -496,7 +496,9 @@ TEST_F(WebFormTest, AvlScriptRunWritesNoSettings) {
     EXPECT_TRUE(AvlStartMode);
     EXPECT_EQ(SlideFileName, script);
     WebForm->Timer2Timer();
-    EXPECT_TRUE(Contains(WebForm->PendingCalls, "DragOpen " + script));
+    // The script is handed over to the slide show.
+    EXPECT_FALSE(CmdLinePending);
+    EXPECT_TRUE(Contains(WebForm->PendingCalls, "mnuHistorySlideshowClick"));
     WebForm->show();
     EXPECT_TRUE(WebForm->close());  // no close menu while a script plays
     EXPECT_TRUE(StoredValue(ViewerRecordName).empty());
