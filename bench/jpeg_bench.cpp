@@ -16,10 +16,6 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-}
-
 using namespace lumvor;
 
 namespace {
@@ -58,26 +54,7 @@ void Library(benchmark::State& state, unsigned denominator) {
     const std::vector<uint8_t> bytes = FileBytes();
     std::vector<uint8_t> pixels;
     for (auto _ : state) {
-        jpeg_decompress_struct info;
-        jpeg_error_mgr err;
-        info.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = 1;
-        info.scale_denom = denominator;
-        info.dct_method = JDCT_IFAST;
-        info.do_fancy_upsampling = FALSE;
-        info.out_color_space = JCS_EXT_BGR;
-        jpeg_start_decompress(&info);
-        const size_t stride = (info.output_width * 3 + 3) & ~size_t(3);
-        pixels.resize(stride * info.output_height);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = pixels.data() + stride * info.output_scanline;
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        bench::LibjpegDecode(bytes, denominator, true, pixels);
         benchmark::DoNotOptimize(pixels.data());
     }
 }

@@ -2,8 +2,11 @@
 //
 //   BM_WindowOpen       the window's own open road (header, divisor, scaled
 //                       decode into the display bitmap, layout, status bar and
-//                       the repaint of the viewing area), offscreen, with a
+//                       the paint of the fitted picture), offscreen, with a
 //                       viewing area of 1280 x 800: the picture is shown at 1:4
+//                       (1500 x 1000); "paints" counts the paint events of the
+//                       picture control per open (the one inside the view's
+//                       relayout is a locked, empty one)
 //   BM_DjpegQuarter     `djpeg -scale 1/4` of the same file as a process
 //                       (start-up, decode, PPM written to /dev/null)
 //   BM_LibjpegQuarter   libjpeg-turbo's own 1/4 decode in this process with
@@ -19,10 +22,10 @@
 #include "app/ViewerSettings.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"
-#include "platform/Registry.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 
+#include "../tests/support/settings_records.h"
 #include "bench_pictures.h"
 
 #include <QApplication>
@@ -36,10 +39,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
@@ -59,14 +58,7 @@ std::vector<uint8_t> PictureBytes() { return bench::FileBytes(PictureFile); }
 bool StartWindow() {
     ViewerControls = TViewerControls{};
     SetViewerDefaults(ViewerControls, 3);
-    {
-        TRegistry registry;
-        registry.OpenKey(SettingsKey, true);
-        registry.WriteBinaryData(ViewerRecordName, ViewerControls.Bytes.data(), TViewerControls::Size);
-        TByteRecord<140> explorer;
-        registry.WriteBinaryData(ExplorerRecordName, explorer.Bytes.data(), 140);
-        registry.WriteString("ExploreDir", TempFolder);
-    }
+    test::WriteSettingsRecords(ViewerControls, TempFolder);
     MainUnitInit({});
     if (!ProgramStart())
         return false;
@@ -138,28 +130,7 @@ void Library(benchmark::State& state, bool fast) {
     const std::vector<uint8_t> bytes = PictureBytes();
     std::vector<uint8_t> pixels;
     for (auto _ : state) {
-        jpeg_decompress_struct info;
-        jpeg_error_mgr err;
-        info.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = 1;
-        info.scale_denom = 4;
-        if (fast) {
-            info.dct_method = JDCT_IFAST;
-            info.do_fancy_upsampling = FALSE;
-            info.out_color_space = JCS_EXT_BGR;
-        }
-        jpeg_start_decompress(&info);
-        const size_t stride = (info.output_width * 3 + 3) & ~size_t(3);
-        pixels.resize(stride * info.output_height);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = pixels.data() + stride * info.output_scanline;
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        bench::LibjpegDecode(bytes, 4, fast, pixels);
         benchmark::DoNotOptimize(pixels.data());
     }
 }

@@ -24,6 +24,7 @@
 #include "platform/Registry.h"
 #include "processing/script/batch_8900.h"
 #include "support/picture_compare.h"
+#include "support/settings_records.h"
 #include "ui/Pix.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/ScrollBoxEx.h"
@@ -106,14 +107,7 @@ protected:
         ClearModalAnswers();
         ViewerControls = TViewerControls{};
         SetViewerDefaults(ViewerControls, 3);
-        {
-            TRegistry registry;
-            registry.OpenKey(SettingsKey, true);
-            registry.WriteBinaryData(ViewerRecordName, ViewerControls.Bytes.data(), TViewerControls::Size);
-            TByteRecord<140> explorer;
-            registry.WriteBinaryData(ExplorerRecordName, explorer.Bytes.data(), 140);
-            registry.WriteString("ExploreDir", "/tmp/");
-        }
+        lumvor::test::WriteSettingsRecords(ViewerControls);
         FirstActivationDone = 0;
         SlideshowRunning = UserInterrupt = ImageChanged = FullScreen = MediaMode = false;
         ImageHistoryList.Clear();
