@@ -6,21 +6,15 @@
 // temporary folder by our encoder from a textured synthetic pattern.
 #include "platform/Jpeg.h"
 
+#include "bench_pictures.h"
+
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
-
-extern "C" {
-#include <jpeglib.h>
-}
 
 using namespace lumvor;
 
@@ -29,36 +23,14 @@ namespace {
 const std::string& TestFile() {
     static const std::string path = [] {
         std::string p = (std::filesystem::temp_directory_path() / "lumvor_bench_24mp.jpg").string();
-        if (!std::filesystem::exists(p)) {
-            TJPEGImage jpeg;
-            TBitmap& bmp = jpeg.Bitmap();
-            bmp.SetPixelFormat(pf24bit);
-            bmp.SetSize(6000, 4000);
-            uint32_t noise = 12345;
-            for (int y = 0; y < 4000; ++y) {
-                uint8_t* row = bmp.ScanLine(y);
-                for (int x = 0; x < 6000; ++x) {
-                    noise = noise * 1103515245u + 12345u;
-                    const int n = static_cast<int>((noise >> 16) & 31) - 16;
-                    const double v = 96 * std::sin(x * 0.013) * std::cos(y * 0.017);
-                    row[x * 3] = static_cast<uint8_t>(std::clamp(128 + static_cast<int>(v) + n, 0, 255));
-                    row[x * 3 + 1] = static_cast<uint8_t>((x ^ y) & 255);
-                    row[x * 3 + 2] = static_cast<uint8_t>(std::clamp(128 - static_cast<int>(v) + n, 0, 255));
-                }
-            }
-            jpeg.SetCompressionQuality(90);
-            jpeg.Compress();
-            jpeg.SaveToFile(p);
-        }
+        if (!std::filesystem::exists(p))
+            bench::WriteSyntheticJpeg(p, 6000, 4000, 90);
         return p;
     }();
     return path;
 }
 
-std::vector<uint8_t> FileBytes() {
-    std::ifstream in(TestFile(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<uint8_t> FileBytes() { return bench::FileBytes(TestFile()); }
 
 // Our object: load from a memory stream, decode into a bitmap.
 void Ours(benchmark::State& state, TJPEGScale scale) {
@@ -82,26 +54,7 @@ void Library(benchmark::State& state, unsigned denominator) {
     const std::vector<uint8_t> bytes = FileBytes();
     std::vector<uint8_t> pixels;
     for (auto _ : state) {
-        jpeg_decompress_struct info;
-        jpeg_error_mgr err;
-        info.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = 1;
-        info.scale_denom = denominator;
-        info.dct_method = JDCT_IFAST;
-        info.do_fancy_upsampling = FALSE;
-        info.out_color_space = JCS_EXT_BGR;
-        jpeg_start_decompress(&info);
-        const size_t stride = (info.output_width * 3 + 3) & ~size_t(3);
-        pixels.resize(stride * info.output_height);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = pixels.data() + stride * info.output_scanline;
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        bench::LibjpegDecode(bytes, denominator, true, pixels);
         benchmark::DoNotOptimize(pixels.data());
     }
 }

@@ -64,6 +64,8 @@ void TWebForm::BuildComponents() {
     RichEdit->hide();
 
     OpenDialog = new TOpenDialogPlus(this);
+    // Several pictures may be chosen at once: the first opens, the rest become bookmarks.
+    OpenDialog->Options |= ofAllowMultiSelect;
     SaveDialog = new TSaveDialogEx(this);
     Timer2 = new TTimer(this);
     Timer2->SetInterval(333);

@@ -31,6 +31,7 @@
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 #include "support/message_boxes.h"
+#include "support/settings_records.h"
 
 #include <algorithm>
 #include <string>
@@ -51,12 +52,7 @@ using test::Answer;
 using test::Box;
 
 void WriteRecords(const TViewerControls& viewer, const std::string& exploreDir = "/tmp/") {
-    TRegistry registry;
-    registry.OpenKey(SettingsKey, true);
-    registry.WriteBinaryData(ViewerRecordName, viewer.Bytes.data(), TViewerControls::Size);
-    TByteRecord<140> explorer;
-    registry.WriteBinaryData(ExplorerRecordName, explorer.Bytes.data(), 140);
-    registry.WriteString("ExploreDir", exploreDir);
+    test::WriteSettingsRecords(viewer, exploreDir);
 }
 
 void WriteStrings(std::initializer_list<std::pair<std::string, std::string>> values) {

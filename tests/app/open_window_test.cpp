@@ -2,11 +2,14 @@
 // Photo CD, scaled JPEG decoding and the fallbacks after bad files.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -21,11 +24,14 @@
 #include "platform/Registry.h"
 #include "processing/script/batch_8900.h"
 #include "support/picture_compare.h"
+#include "support/settings_records.h"
 #include "ui/Pix.h"
+#include "ui/OpenDialogPlus.h"
 #include "ui/ScrollBoxEx.h"
 #include "ui/voMsgBox.h"
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,20 +79,35 @@ struct Boxes {
     }
 };
 
+// Runs the open command with the open dialog, in which `choose` selects files
+// (paths in the order the user picks them); the dialog is then accepted.
+void OpenThroughDialog(const std::vector<std::string>& choose, const std::function<void()>& beforeAccept = {}) {
+    QueueModalAction([choose, beforeAccept](QDialog& dialog) {
+        auto* view = dialog.findChild<QAbstractItemView*>("listView");
+        ASSERT_NE(view, nullptr);
+        auto* model = qobject_cast<QFileSystemModel*>(view->model());
+        ASSERT_NE(model, nullptr);
+        for (const std::string& path : choose) {
+            const QModelIndex index = model->index(QString::fromStdString(path));
+            ASSERT_TRUE(index.isValid()) << path;
+            // The current item drives the preview; the selection is what the dialog returns.
+            view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        if (beforeAccept)
+            beforeAccept();
+        dialog.accept();
+    });
+    WebForm->BtnOpenClick(nullptr);  // the open button or menu
+    EXPECT_EQ(QueuedModalAnswers(), 0);
+}
+
 class OpenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearModalAnswers();
         ViewerControls = TViewerControls{};
         SetViewerDefaults(ViewerControls, 3);
-        {
-            TRegistry registry;
-            registry.OpenKey(SettingsKey, true);
-            registry.WriteBinaryData(ViewerRecordName, ViewerControls.Bytes.data(), TViewerControls::Size);
-            TByteRecord<140> explorer;
-            registry.WriteBinaryData(ExplorerRecordName, explorer.Bytes.data(), 140);
-            registry.WriteString("ExploreDir", "/tmp/");
-        }
+        lumvor::test::WriteSettingsRecords(ViewerControls);
         FirstActivationDone = 0;
         SlideshowRunning = UserInterrupt = ImageChanged = FullScreen = MediaMode = false;
         ImageHistoryList.Clear();
@@ -418,4 +439,60 @@ TEST_F(OpenTest, FilesThatCannotBeShownKeepThePicture) {
         EXPECT_NE(boxes.texts[0].find(name), std::string::npos);
         EXPECT_NE(boxes.texts[0].find("cannot be shown"), std::string::npos);
     }
+}
+
+// Several files chosen in the open dialog: the third and then the second are
+// appended to the bookmarks and the first is opened, its name as on disk.
+TEST_F(OpenTest, DialogMultiSelectionAppendsTheRestAndOpensTheFirst) {
+    const std::string kept = CopyToHome("bmp/pal8.bmp", "kept.bmp");
+    Open(kept);
+    ASSERT_EQ(ImageHistoryList.Count(), 1);
+    const std::string first = CopyToHome("png/rgb8.png", "pick/First.png");
+    const std::string second = CopyToHome("bmp/rgb24.bmp", "pick/second.bmp");
+    const std::string third = CopyToHome("tiff/pal8.tif", "pick/third.tif");
+    WebForm->OpenDialog->SetInitialDir(ExtractFilePath(first));
+    OpenThroughDialog({first, second, third});
+
+    ASSERT_TRUE(ImageLoaded);
+    EXPECT_EQ(FileName, first);
+    EXPECT_EQ(Caption(), "First.png - Lumvor 8.9");
+    EXPECT_TRUE(ShownMatches(ReadPnm(Fixture("png/rgb8.ref.ppm"))));
+    // The others are appended from the last chosen down to the second.
+    ASSERT_EQ(ImageHistoryList.Count(), 4);
+    EXPECT_GE(ImageHistoryList.IndexOf(kept), 0);
+    EXPECT_EQ(ImageHistoryList[2], third);
+    EXPECT_EQ(ImageHistoryList[3], second);
+    EXPECT_EQ(ImageHistoryList[ImageHistoryIndex], first);
+    // The dialog starts in the opened file's folder next time.
+    EXPECT_EQ(WebForm->OpenDialog->InitialDir() + "/", ExtractFilePath(first));
+}
+
+// One file chosen whose preview the dialog decoded: the window shows the
+// preview's picture and does not read the file again (here it is replaced on
+// disk after the preview, before the dialog closes).
+TEST_F(OpenTest, DialogPreviewPictureIsTakenOver) {
+    const std::string path = CopyToHome("png/rgb8.png", "pick/photo.png");
+    WebForm->OpenDialog->SetInitialDir(ExtractFilePath(path));
+    bool previewed = false;
+    OpenThroughDialog({path}, [&] {
+        previewed = WebForm->OpenDialog->ImagePreload() && WebForm->OpenDialog->ImageManHandle() != 0;
+        CopyToHome("png/grey8.png", "pick/photo.png");
+    });
+    ASSERT_TRUE(previewed);
+    ASSERT_TRUE(ImageLoaded);
+    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(ImageWidth, 13);
+    EXPECT_EQ(ImageHeight, 7);
+    EXPECT_EQ(ImageBitCount, 24);
+    EXPECT_TRUE(ShownMatches(ReadPnm(Fixture("png/rgb8.ref.ppm"))));
+    EXPECT_EQ(Caption(), "photo.png - Lumvor 8.9");
+    EXPECT_EQ(ImgHandle, 0);  // rendered and released
+    EXPECT_EQ(ImageHistoryList[ImageHistoryIndex], path);
+
+    // Without a preview of that file the file itself is decoded: now the grey one.
+    WebForm->OpenDialog->ImageClear();
+    OpenThroughDialog({path}, [&] { WebForm->OpenDialog->ImageClear(); });
+    ASSERT_TRUE(ImageLoaded);
+    EXPECT_EQ(ImageBitCount, 8);
+    EXPECT_TRUE(ShownMatches(ReadPnm(Fixture("png/grey8.ref.ppm"))));
 }
