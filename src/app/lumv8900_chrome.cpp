@@ -651,6 +651,10 @@ void TWebForm::ConnectChrome() {
     ConnectGuarded(History, &QComboBox::editTextChanged, this, [this](const QString&) { HistoryEditChange(History); });
     // Keys reach the window before the focused control does.
     qApp->installEventFilter(this);
+    // The information items come on with the first picture shown, which also
+    // shows the fit state and the rest of the picture commands.
+    SetChromeEnabled("mnuInfo", false);
+    SetChromeEnabled("btnInfo", false);
 }
 
 // ---- Finding items

@@ -48,6 +48,9 @@ void TWebForm::BuildComponents() {
     auto* middle = new QHBoxLayout();
     ScrollBox = new TScrollBoxEx(central);
     Daz95 = new TPix();
+    // The view sizes the control; the picture is stretched to its bounds from
+    // the start, so selecting a tool never puts a fitted picture back at full size.
+    Daz95->Stretch = true;
     ScrollBox->setWidget(Daz95);
     ScrollBox->setAlignment(Qt::AlignCenter);
     middle->addWidget(PanelSide);
