@@ -1,6 +1,8 @@
-// Fixture paths and copies shared by the image window's tests.
+// Fixture paths, copies and window clean-up shared by the image window's tests.
 #pragma once
 
+#include "app/lumv8900.h"
+#include "explorer/xplr8900.h"
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
 
@@ -8,6 +10,8 @@
 #include <QFile>
 
 #include <string>
+
+#include "support/window_hooks.h"
 
 namespace lumvor::test {
 
@@ -21,6 +25,14 @@ inline std::string CopyToHome(const std::string& fixture, const std::string& nam
     QFile::remove(QString::fromStdString(target));
     QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
     return target;
+}
+
+// Frees the explorer and the image window a test made, then undoes what they
+// left on the application object.
+inline void FreeWindows() {
+    delete xplr8900::FileForm;
+    delete lumv8900::WebForm;
+    ResetApplicationHooks();
 }
 
 }  // namespace lumvor::test

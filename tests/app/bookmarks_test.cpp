@@ -237,15 +237,7 @@ protected:
         });
     }
     void TearDown() override {
-        delete xplr8900::FileForm;
-        delete WebForm;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
-        ClearModalAnswers();
-        Screen.SetCursor(crDefault);
+        test::FreeWindows();
     }
 
     // A picture in the test's home folder.

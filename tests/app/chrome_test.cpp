@@ -1,6 +1,8 @@
 // The image window's chrome: key and shortcut tables, bar toggles kept in the
 // settings record, the merged tool bar, the pop-up and colour-depth enabling,
 // the status panels, the path box and the help items.
+#include "app/app_test_tools.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -87,17 +89,8 @@ protected:
     void TearDown() override {
         if (WebForm)
             WebForm->mnuQuit->Tag = 1;
-        delete xplr8900::FileForm;
-        delete WebForm;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnIdle = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
+        test::FreeWindows();
         ShellOpenDocument = nullptr;
-        ClearModalAnswers();
-        Screen.SetCursor(crDefault);
     }
     // A start with stored settings, the window shown and activated.
     void Start(const TViewerControls& record = StoredDefaults()) {

@@ -120,17 +120,7 @@ protected:
         QCoreApplication::processEvents();
     }
     void TearDown() override {
-        delete xplr8900::FileForm;
-        delete WebForm;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnIdle = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
-        ClearModalAnswers();
-        Screen.SetCursor(crDefault);
+        test::FreeWindows();
     }
     // Opens the file as the bookmarks and the reload do.
     void Open(const std::string& path) {

@@ -39,17 +39,7 @@ protected:
         ImageHistoryList.Clear();
     }
     void TearDown() override {
-        delete xplr8900::FileForm;
-        delete WebForm;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnIdle = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
-        ClearModalAnswers();
-        Screen.SetCursor(crDefault);
+        test::FreeWindows();
     }
     // Starts as the program does with `file` on the command line, every bar
     // shown and the window at (30, 40) with the given size; runs the event

@@ -1,6 +1,8 @@
 // The image window's view driven offscreen: zoom buttons and the zoom dialog,
 // whole pixels at 300 %, fitting, full screen and back, the selection drawn
 // with the mouse, and the slide-show pauses.
+#include "app/app_test_tools.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -62,18 +64,8 @@ protected:
         ASSERT_TRUE(FitWindow);
     }
     void TearDown() override {
-        delete xplr8900::FileForm;
-        delete WebForm;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-        Application.OnException = nullptr;
-        Application.OnHelp = nullptr;
-        Application.OnIdle = nullptr;
-        Application.OnRestore = nullptr;
-        Application.OnMinimize = nullptr;
+        test::FreeWindows();
         SetStrictModalRuns(false);
-        ClearModalAnswers();
-        Screen.SetCursor(crDefault);
         UserInterrupt = false;
         CancelPressed = 0;
     }
