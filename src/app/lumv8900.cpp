@@ -148,10 +148,11 @@ void MainUnitInit(const std::vector<std::string>& Params) {
     FileName = QFileInfo(QString::fromStdString(name)).absoluteFilePath().toStdString();
     PreviousFileName = FileName;
     FileExt = UpperCase(ExtractFileExt(FileName));
-    if (!IsJpegExt(FileExt))
-        CmdLinePending = true;
-    else
+    if (IsJpegExt(FileExt))
         ImageLoaded = TWebForm::ReadImageHeader(true) > 0;
+    // Anything not opened at the first activation opens (or is reported) later.
+    if (!ImageLoaded)
+        CmdLinePending = true;
 }
 
 bool ProgramStart() {
@@ -771,7 +772,7 @@ void TWebForm::DisplayChange(int Bits, int Width, int Height) {
 bool TWebForm::AppHelp(long Context) {
     if (!ShowHelp(HelpFileName, Context) && !helpMissingShown_) {
         helpMissingShown_ = true;
-        StatusBar->showMessage("Help is not installed.");
+        StatusText("Help is not installed.");
     }
     return true;
 }

@@ -7,6 +7,8 @@
 // pop-up rules record what they want for them but never enable them.
 #include "app/lumv8900.h"
 
+#include "app/OpenPicture.h"
+
 #include "app/ChromeTables.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
@@ -837,6 +839,7 @@ void TWebForm::PanelHistoryResize() {
 // ---- Shortcuts and keys
 
 void TWebForm::ApplyShortCuts(bool Enable) {
+    shortCutsOn_ = Enable;
     for (const chrome::TShortCut& shortcut : chrome::ShortCutTable()) {
         auto* item = qobject_cast<QAction*>(FindChrome(shortcut.Item));
         if (!item)
@@ -859,6 +862,7 @@ void TWebForm::FormKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift) {
     context.MenuBarVisible = TopMenuShown();
     context.BookmarkCount = ImageHistoryList.Count();
     context.FitWindow = FitWindow;
+    context.ShortCutsOn = shortCutsOn_;
     const TKeyAction action = chrome::KeyAction(Key, Shift, context);
     if (action == TKeyAction::None)
         return;
@@ -933,6 +937,9 @@ void TWebForm::RunKeyAction(int Action) {
         break;
     case TKeyAction::BookmarkPanel:
         mnuBookmarksViewClick(this);
+        break;
+    case TKeyAction::Open:
+        BtnOpenClick(mnuOpenV);
         break;
     default:
         // PENDING: the analysis, gamma, scaled JPEG, slide show and file move/copy commands the other keys start.
@@ -1051,6 +1058,9 @@ void TWebForm::StatusReady() {
 std::string TWebForm::SizeText() const {
     if (JPEGReduced && !AspectChanged)
         return chrome::SizeText(PrevImageWidth, PrevImageHeight, ImageBitCount, JPEGScaleDivisor);
+    // A bilevel page shown with grey levels is described as the page it is.
+    if (FaxReduced)
+        return chrome::SizeText(PrevImageWidth, PrevImageHeight, 1, FaxDivisor(FaxQuality));
     return chrome::SizeText(ImageWidth, ImageHeight, ImageBitCount, 1);
 }
 
