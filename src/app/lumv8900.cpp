@@ -2,6 +2,7 @@
 #include "app/lumv8900.h"
 
 #include "album/show8900.h"
+#include "app/AppIcons.h"
 #include "app/about_8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
@@ -221,6 +222,7 @@ void TWebForm::FormCreate() {
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
+    QGuiApplication::setWindowIcon(ProgramIcon("lumvor"));
     setWindowIcon(QGuiApplication::windowIcon());
     CreateSharedObjects();
     QFont formFont = font();

@@ -21,7 +21,10 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QMenu>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <tiffio.h>
 
@@ -855,4 +858,76 @@ TEST_F(WindowInUseTest, ShortCutsDisableTakesTheZoomAndOpenKeysToo) {
     WebForm->FormKeyDown(WebForm, plus, Qt::NoModifier);
     EXPECT_EQ(plus, 0);
     EXPECT_FALSE(FitWindow);
+}
+
+// ---- Icons and layout
+
+TEST_F(WindowInUseTest, EveryBarButtonAndTheWindowHaveAPicture) {
+    auto drawn = [](const QIcon& icon) {
+        const QImage image = icon.pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                opaque += qAlpha(image.pixel(x, y)) > 128;
+        return opaque;
+    };
+    int buttons = 0;
+    for (QToolBar* bar : {WebForm->Toolbar1, WebForm->ToolBar2, WebForm->ToolBar3})
+        for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+            if (button->objectName().isEmpty() || button->objectName().startsWith("qt_"))
+                continue;  // the bar's own overflow button
+            SCOPED_TRACE(button->objectName().toStdString());
+            ++buttons;
+            EXPECT_GT(drawn(button->icon()), 24);
+            EXPECT_FALSE(button->toolTip().isEmpty());
+        }
+    EXPECT_EQ(buttons, 14 + 3 + 18);
+    EXPECT_GT(drawn(WebForm->windowIcon()), 100);
+}
+
+TEST_F(WindowInUseTest, At640By480TheBarsFitOrOfferTheirHiddenButtons) {
+    WebForm->resize(640, 480);
+    QCoreApplication::processEvents();
+    for (QToolBar* bar : {WebForm->Toolbar1, WebForm->ToolBar3}) {
+        SCOPED_TRACE(bar->objectName().toStdString());
+        const QRect area = bar->rect();
+        bool allShown = true;
+        for (QToolButton* button : bar->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (button->objectName().startsWith("qt_") || button->objectName().isEmpty())
+                continue;
+            if (!button->isVisible() || !area.contains(button->geometry()))
+                allShown = false;
+        }
+        auto* overflow = bar->findChild<QToolButton*>("qt_toolbar_ext_button");
+        EXPECT_TRUE(allShown || (overflow && overflow->isVisible()))
+            << "hidden buttons without the overflow button";
+    }
+}
+
+TEST_F(WindowInUseTest, TheOverflowButtonPopsUpTheHiddenButtonsAndTheyWork) {
+    Open(CopyToHome("bmp/rgb24.bmp", "overflow.bmp"));
+    WebForm->resize(480, 360);
+    QCoreApplication::processEvents();
+    auto* overflow = WebForm->Toolbar1->findChild<QToolButton*>("qt_toolbar_ext_button");
+    ASSERT_NE(overflow, nullptr);
+    ASSERT_TRUE(overflow->isVisible());
+    QTest::mouseClick(overflow, Qt::LeftButton);
+    auto* menu = WebForm->Toolbar1->findChild<QMenu*>("Toolbar1Overflow");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    QAction* zoomIn = nullptr;
+    for (QAction* entry : menu->actions())
+        if (entry->objectName() == "btnZoomUp")
+            zoomIn = entry;
+    std::string names;
+    for (QAction* entry : menu->actions())
+        names += entry->objectName().toStdString() + " ";
+    ASSERT_NE(zoomIn, nullptr) << names;
+    EXPECT_TRUE(zoomIn->isEnabled());
+    EXPECT_FALSE(zoomIn->icon().isNull());
+    ASSERT_TRUE(FitWindow);
+    zoomIn->trigger();
+    EXPECT_FALSE(FitWindow);
+    EXPECT_EQ(ZoomPercent, 125);
+    menu->hide();
 }
