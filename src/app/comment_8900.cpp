@@ -60,6 +60,16 @@ void ShowInformation(const std::string& text) {
     voMessageDlg("", "", text, mtInformation, mbOKOnly, AutoDefaultButton, 0);
 }
 
+// Writes bytes to target through a temporary file and gives it the permission
+// bits source had, so that a private photo's backup and rewrite stay private.
+void SaveWithPermissionsOf(TMemoryStream& bytes, const std::string& source, const std::string& target) {
+    std::error_code error;
+    const auto permissions = std::filesystem::status(source, error).permissions();
+    bytes.SaveToFile(target);
+    if (!error)
+        std::filesystem::permissions(target, permissions, error);
+}
+
 TJpegBytes BufferBytes() {
     return TJpegBytes(CommentFileBuffer.Memory(), size_t(CommentFileBuffer.Size()));
 }
@@ -97,6 +107,22 @@ std::string GetJPEGTakenDate(const std::string& FileName) {
 
 // ---- The window
 
+TLabelData::TLabelData(QWidget* parent) : QLabel(parent) {
+    setWordWrap(true);
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void TLabelData::SetCaption(const std::string& Caption) {
+    caption_ = Caption;
+    QString shown = QString::fromStdString(Caption);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    shown.replace('\r', '\n');
+    if (shown.endsWith('\n'))
+        shown.chop(1);
+    setText(shown);
+}
+
 TCommentForm::TCommentForm(QWidget* owner) : QMainWindow(owner, Qt::Window) {
     setObjectName("CommentForm");
     setWindowTitle("JPEG Text");
@@ -104,11 +130,8 @@ TCommentForm::TCommentForm(QWidget* owner) : QMainWindow(owner, Qt::Window) {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(4, 4, 4, 4);
     column->setSpacing(4);
-    LabelData = new QLabel(central);
+    LabelData = new TLabelData(central);
     LabelData->setObjectName("LabelData");
-    LabelData->setWordWrap(true);
-    LabelData->setTextFormat(Qt::PlainText);
-    LabelData->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Memo1 = new QPlainTextEdit(central);
     Memo1->setObjectName("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -275,7 +298,7 @@ void TCommentForm::LoadJpegText(const std::string& FileName) {
     const std::string view = FileName.empty() ? PreviewViewText(CommentFileName) : lumv8900::ImageViewInfo;
     const std::string text = "Size: " + FileSizeText(CommentFileName) + " bytes" + LabelBreak + "Date: " +
                              FileDateText(CommentFileName) + LabelBreak + "View: " + view + LabelBreak;
-    LabelData->setText(QString::fromStdString(text));
+    LabelData->SetCaption(text);
 }
 
 void TCommentForm::mnuReadClick() { LoadJpegText(""); }
@@ -311,7 +334,7 @@ bool TCommentForm::MakeBackupCopy() {
     try {
         TMemoryStream original;
         original.LoadFromFile(CommentFileName);
-        original.SaveToFile(backup);
+        SaveWithPermissionsOf(original, CommentFileName, backup);
     } catch (const Exception&) {
         ShowError("Could not create backup.  Aborting.");
         return false;
@@ -348,7 +371,7 @@ bool TCommentForm::LoadCommentFile() {
 void TCommentForm::WriteCommentFile(const std::vector<uint8_t>& Bytes) {
     CommentFileBuffer.Clear();
     CommentFileBuffer.WriteBuffer(Bytes.data(), int64_t(Bytes.size()));
-    CommentFileBuffer.SaveToFile(CommentFileName);
+    SaveWithPermissionsOf(CommentFileBuffer, CommentFileName, CommentFileName);
 }
 
 void TCommentForm::StripCommand(TJpegStrip Kind, const std::string& Title, const std::string& NoneText,

@@ -13,11 +13,11 @@
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
 
+#include <QLabel>
 #include <QMainWindow>
 
 #include <string>
 
-class QLabel;
 class QMenu;
 class QPlainTextEdit;
 
@@ -50,13 +50,26 @@ TRect CommentFormBounds(const TRect& Stored, int ScreenWidth, int ScreenHeight);
 // cannot be read.
 std::string GetJPEGTakenDate(const std::string& FileName);
 
+// The window's information label: its caption keeps the line breaks it was
+// given (LF CR between the parts, CR LF from the information box) and shows
+// each pair as one line break.
+class TLabelData : public QLabel {
+public:
+    explicit TLabelData(QWidget* parent);
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& Caption);
+
+private:
+    std::string caption_;
+};
+
 class TCommentForm : public QMainWindow {
 public:
     explicit TCommentForm(QWidget* owner);
     ~TCommentForm() override;
 
     QPlainTextEdit* Memo1 = nullptr;
-    QLabel* LabelData = nullptr;
+    TLabelData* LabelData = nullptr;
     TMenuItem* mnuRead = nullptr;
     TMenuItem* mnuAddComments = nullptr;
     QMenu* Strip1 = nullptr;

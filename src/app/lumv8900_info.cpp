@@ -18,7 +18,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -161,7 +160,7 @@ void TWebForm::mnuImageInfoClick(QObject*) {
         }
     }
     if (info.Jpeg) {
-        comment_8900::CommentForm->LabelData->setText(QString::fromStdString("View: " + text));
+        comment_8900::CommentForm->LabelData->SetCaption("View: " + text);
         comment_8900::CommentForm->show();
         return;
     }

@@ -193,8 +193,9 @@ TEST_F(CommentWindowTest, ReadFillsMemoAndLabel) {
               (QStringList{"Before the EXIF block", "After the EXIF block", ""}));
     EXPECT_EQ(form.windowTitle().toStdString(), LowerCase(name));
     const std::string size = test::CommandOutput("stat -c %s " + Quoted(name));
-    EXPECT_EQ(form.LabelData->text().toStdString(), "Size: " + size.substr(0, size.size() - 1) +
+    EXPECT_EQ(form.LabelData->Caption(), "Size: " + size.substr(0, size.size() - 1) +
                                                          " bytes\n\rDate: 7/4/21 1:05 PM\n\rView: 160x120(24)\n\r");
+    EXPECT_EQ(form.LabelData->text().count('\n'), 2);  // each LF CR shows as one line break
     EXPECT_EQ(CommentTextList.Count(), 17);
 
     // The list file holds the same lines; other extensions are not read.
@@ -214,7 +215,7 @@ TEST_F(CommentWindowTest, InformationBoxHandsJpegsToTheWindow) {
     WebForm->mnuImageInfoClick(nullptr);
     ASSERT_NE(CommentForm, nullptr);
     EXPECT_TRUE(CommentForm->isVisible());
-    const std::string label = CommentForm->LabelData->text().toStdString();
+    const std::string label = CommentForm->LabelData->Caption();
     EXPECT_EQ(label.substr(0, 6), "View: ");
     EXPECT_NE(label.find("\r\nDate: "), std::string::npos);
     EXPECT_EQ(CommentForm->Memo1->toPlainText().split('\n').first(), "Make = ABC");
@@ -292,6 +293,7 @@ TEST_F(CommentWindowTest, ExistingBackupAsksFirst) {
 // after the EXIF block; too long a text is refused before anything is asked.
 TEST_F(CommentWindowTest, AddTextInsertsTheMemo) {
     const std::string photo = CopyToHome("exif/exif_motorola.jpg", "Add/photo.jpg");
+    QFile::setPermissions(QString::fromStdString(photo), QFile::ReadOwner | QFile::WriteOwner);
     TCommentForm& form = Form();
     form.Memo1->setPlainText("First line\nSecond line");
     ChooseFile(photo);
@@ -302,6 +304,12 @@ TEST_F(CommentWindowTest, AddTextInsertsTheMemo) {
     EXPECT_EQ(test::CommandOutput("exiftool -s3 -Make -Orientation -n " + Quoted(photo)), "ABC\n6\n");
     EXPECT_EQ(Djpeg(photo), Djpeg(Fixture("exif/exif_motorola.jpg")));
     EXPECT_EQ(form.windowTitle().toStdString(), photo);
+    // The rewritten file and its backup stay private, as the photo was.
+    for (const std::string& name : {photo, ProgramFolder() + "Add/photo.bak"})
+        EXPECT_EQ(QFile::permissions(QString::fromStdString(name)) &
+                      (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                  QFileDevice::Permissions())
+            << name;
 
     form.Memo1->setPlainText(QString(32001, 'x'));
     std::vector<Box> boxes;

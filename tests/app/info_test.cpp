@@ -149,7 +149,7 @@ TEST_F(InfoTest, TextOfBmpMultiPageTiffAndJpeg) {
             WebForm->mnuImageInfoClick(nullptr);
             ASSERT_NE(comment_8900::CommentForm, nullptr);
             EXPECT_TRUE(comment_8900::CommentForm->isVisible());
-            EXPECT_EQ(comment_8900::CommentForm->LabelData->text().toStdString(),
+            EXPECT_EQ(comment_8900::CommentForm->LabelData->Caption(),
                       "View: " + QString::fromStdString(expected).replace("\n", "\r\n").toStdString());
             continue;
         }
