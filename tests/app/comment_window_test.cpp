@@ -150,6 +150,10 @@ TEST_F(CommentWindowTest, ActivationAndTheImageWindowsClose) {
     form.FormActivate();
     EXPECT_FALSE(WebForm->mnuFileV->isEnabled());
     EXPECT_FALSE(WebForm->mnuViewV->isEnabled());
+    EXPECT_TRUE(WebForm->mnuRecycle->shortcut().isEmpty());
+    WebForm->FormActivate();  // the image window's activation gives them back
+    EXPECT_TRUE(WebForm->mnuFileV->isEnabled());
+    EXPECT_EQ(WebForm->mnuRecycle->shortcut(), QKeySequence(Qt::Key_Delete));
 
     form.move(80, 90);
     EXPECT_TRUE(WebForm->close());
