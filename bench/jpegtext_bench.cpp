@@ -4,8 +4,8 @@
 // written through a temporary file) against `jpegtran -copy none`, which
 // re-writes the file without its extra segments.
 //
-// The photo (6000 x 4000, quality 98, EXIF block and two comments) is made on
-// first use in the temporary folder and kept there.
+// The photo (8000 x 4500, quality 98, about 20 MB, EXIF block and two
+// comments) is made on first use in the temporary folder and kept there.
 #include "app/JpegText.h"
 #include "platform/Streams.h"
 
@@ -27,12 +27,12 @@ namespace {
 const std::string& Photo() {
     static const std::string path = [] {
         const fs::path folder = fs::temp_directory_path() / "lumvor_bench_jpegtext";
-        const fs::path photo = folder / "photo.jpg";
+        const fs::path photo = folder / "photo_8000x4500.jpg";
         if (fs::exists(photo))
             return photo.string();
         fs::create_directories(folder);
         const std::string plain = (folder / "plain.jpg").string();
-        bench::WriteSyntheticJpeg(plain, 6000, 4000, 98);
+        bench::WriteSyntheticJpeg(plain, 8000, 4500, 98);
         const std::string command = "exiftool -q -Make=ABC -Model=Bench -DateTimeOriginal='2021:07:04 12:00:00' "
                                     "-Orientation#=6 -o - '" + plain + "' | wrjpgcom -comment 'First' | "
                                     "wrjpgcom -comment 'Second' > '" + photo.string() + "'";
