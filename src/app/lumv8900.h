@@ -202,6 +202,8 @@ inline TMemoryStream ScriptStream;
 // The slide transition effects table; byte 4 of a record (Reserved[0]) is 1 when
 // the effect belongs to the user's random set.
 inline std::array<TTransitionRecord, 256> EffectsList{};
+// The effects' names, line i naming EffectsList entry i.
+inline TStringList EffectNames;
 
 // ---- Editing state
 
@@ -517,6 +519,10 @@ public:
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
     void mnuHistorySlideshowClick(QObject* Sender);
+    // Lets the user choose the slide effects of bookmark shows; with
+    // mnuHistorySlideshow as Sender only makes sure the catalogue exists, with
+    // the album window it also loads the stored selection, without a dialog.
+    void mnuSlideEffectsClick(QObject* Sender);
 
     // --- information, printing, scanning ---
     // Shows size, date, CRC and memory of the current picture file.
