@@ -19,6 +19,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace lumvor {
@@ -528,6 +529,36 @@ const Family Families[] = {
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, EffectFamilies, ::testing::ValuesIn(Families),
                          [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.Name); });
+
+// The window's effect pause is the step callback the show passes.
+static_assert(std::is_constructible_v<TImgFxCallback, decltype(&TWebForm::EffectWait)>);
+
+TEST_F(EffectDrawing, SlidesWithoutEffectAreDrawnAtOnceAndOthersWaitWhenAsked) {
+    TBitmap surface;
+    NewSurface(surface);
+    int shown = 0, waits = 0;
+    const TImgSurface s{&surface, [&](const TRect&) { ++shown; }};
+    const TImgFxCallback wait = [&](int, int, int) { return ++waits, false; };
+    int32_t previous = -1;
+    const TSelectedEffects none{};
+    TSlideTransition t = ChooseSlideTransition(true, 0, 0, none, previous, 200, 150, 1);  // "No transition"
+    ASSERT_EQ(t.Record.Effect, 0);
+    EXPECT_EQ(DrawSlideTransition(handle, s, dest, source, t, wait), 1);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(surface.Canvas().Pixels()->GetColor(60, 45), NewColour(0, 0));
+
+    t = ChooseSlideTransition(true, 64, 0, none, previous, 200, 150, 2);  // "Mosaic, Tiny": pauses 0 ms
+    ASSERT_TRUE(t.Callback);
+    shown = 0;
+    EXPECT_EQ(DrawSlideTransition(handle, s, dest, source, t, wait), 1);
+    EXPECT_GT(shown, 8);
+    EXPECT_EQ(waits, shown - 1);
+    t.Callback = false;
+    waits = 0;
+    EXPECT_EQ(DrawSlideTransition(handle, s, dest, source, t, wait), 1);
+    EXPECT_EQ(waits, 0);
+}
 
 TEST_F(EffectDrawing, ThirtyTwoBitSurfacesAndStopsGetTheWholeNewPicture) {
     auto oldPicture = [this](TBitmap& b) { NewSurface(b, pf32bit); };
