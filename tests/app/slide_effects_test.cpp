@@ -530,6 +530,36 @@ const Family Families[] = {
 INSTANTIATE_TEST_SUITE_P(Catalogue, EffectFamilies, ::testing::ValuesIn(Families),
                          [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.Name); });
 
+TEST_F(EffectDrawing, ADestinationPartlyOffTheSurfaceEndsAsTheSlideDrawnAtOnce) {
+    struct Case {
+        const char* Name;
+        TPixelFormat Format;
+        TRect Dest;
+    };
+    const Case cases[] = {
+        {"24 bits, corner off the surface", pf24bit, Rect(250, 200, 450, 350)},
+        {"24 bits, wholly off the surface", pf24bit, Rect(400, 300, 600, 450)},
+        {"8 bits: no effect", pf8bit, Rect(60, 45, 260, 195)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TBitmap surface, expected;
+        NewSurface(surface);
+        NewSurface(expected);
+        surface.SetPixelFormat(c.Format);
+        expected.SetPixelFormat(c.Format);
+        int steps = 0;
+        EXPECT_EQ(ImgDrawImageFX(handle, TImgSurface{&surface, [&](const TRect&) { ++steps; }}, c.Dest, source, 17, 6,
+                                 0x10001, nullptr, 255, 20, 0),
+                  1);
+        ImgDrawImage(handle, expected.Canvas(), c.Dest, source);
+        const TPixelBuffer &a = *surface.Canvas().Pixels(), &b = *expected.Canvas().Pixels();
+        for (int y = 0; y < 240; ++y)
+            ASSERT_EQ(std::memcmp(a.ScanLine(y), b.ScanLine(y), size_t(a.RowBytes())), 0) << "row " << y;
+        EXPECT_EQ(steps > 1, c.Format == pf24bit && c.Dest.Left < 320);
+    }
+}
+
 // The window's effect pause is the step callback the show passes.
 static_assert(std::is_constructible_v<TImgFxCallback, decltype(&TWebForm::EffectWait)>);
 
