@@ -19,7 +19,6 @@
 #include <random>
 #include <set>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace lumvor {
@@ -479,6 +478,8 @@ struct Family {
     bool InPlace;     // uncovers the new picture in place
 };
 
+void PrintTo(const Family& family, std::ostream* os) { *os << family.Name; }
+
 // Entries whose motion mode uncovers in place: "Reveal, Over background".
 bool RevealsInPlace(int entry) {
     const TTransitionRecord& r = EffectsList[size_t(entry)];
@@ -560,9 +561,6 @@ TEST_F(EffectDrawing, ADestinationPartlyOffTheSurfaceEndsAsTheSlideDrawnAtOnce) 
     }
 }
 
-// The window's effect pause is the step callback the show passes.
-static_assert(std::is_constructible_v<TImgFxCallback, decltype(&TWebForm::EffectWait)>);
-
 TEST_F(EffectDrawing, SlidesWithoutEffectAreDrawnAtOnceAndOthersWaitWhenAsked) {
     TBitmap surface;
     NewSurface(surface);
@@ -588,6 +586,15 @@ TEST_F(EffectDrawing, SlidesWithoutEffectAreDrawnAtOnceAndOthersWaitWhenAsked) {
     waits = 0;
     EXPECT_EQ(DrawSlideTransition(handle, s, dest, source, t, wait), 1);
     EXPECT_EQ(waits, 0);
+
+    // A key pressed during the show ends the effect after the step on screen:
+    // the rest of the slide comes at once.
+    t.Callback = true;
+    shown = 0;
+    UserInterrupt = true;
+    EXPECT_EQ(DrawSlideTransition(handle, s, dest, source, t, &TWebForm::EffectWait), 1);
+    UserInterrupt = false;
+    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(EffectDrawing, ThirtyTwoBitSurfacesAndStopsGetTheWholeNewPicture) {
