@@ -266,6 +266,17 @@ TEST_F(LabFrameTest, TheColourFiltersMapTheViewerPictureAndEnd) {
     EXPECT_EQ(Display().ScanLine(3)[7], mirrored.ScanLine(3)[7]);
 }
 
+TEST_F(LabFrameTest, TheViewerPicturesPartnerIsTheDuplicateAnyOtherControlsIsTheWorkPicture) {
+    DuplicateBitmap = std::make_unique<TBitmap>();
+    WorkBitmap = std::make_unique<TBitmap>();
+    TPix preview;
+    EXPECT_EQ(LabPartner(*WebForm, WebForm->Daz95), DuplicateBitmap.get());
+    EXPECT_EQ(LabPartner(*WebForm, &preview), WorkBitmap.get());
+    DuplicateBitmap.reset();
+    EXPECT_EQ(LabPartner(*WebForm, WebForm->Daz95), nullptr);
+    WorkBitmap.reset();
+}
+
 // ---- The view gamma on opening
 
 class ViewGammaTest : public ImageWindowTest {

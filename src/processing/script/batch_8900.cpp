@@ -21,6 +21,7 @@ TBatchForm::~TBatchForm() {
     if (batch_8900::BatchForm == this) {
         batch_8900::BatchForm = nullptr;
         batch_8900::BatchFormActive = false;
+        batch_8900::BatchFormOpen = false;
     }
 }
 
