@@ -264,6 +264,11 @@ TEST_F(LabFrameTest, TheColourFiltersMapTheViewerPictureAndEnd) {
     // Pixel 2 of row 3: red through RedMap, green and blue unchanged.
     EXPECT_EQ(Display().ScanLine(3)[8], RedMap[mirrored.ScanLine(3)[8]]);
     EXPECT_EQ(Display().ScanLine(3)[7], mirrored.ScanLine(3)[7]);
+
+    // A picture that is not 24-bit is refused, and the locks are released.
+    Display().SetPixelFormat(pf8bit);
+    EXPECT_THROW(WebForm->ColorFilter(WebForm->Daz95), EInvalidGraphic);
+    EXPECT_FALSE(WebForm->Daz95->PaintLock());
 }
 
 TEST_F(LabFrameTest, TheViewerPicturesPartnerIsTheDuplicateAnyOtherControlsIsTheWorkPicture) {
