@@ -656,8 +656,20 @@ public:
     // Routines of later commands the view calls.
     void MultiPageDisable();
     void UpdateCaption();
+
+    // --- editing commands: the common ending and the colour maps (LabFrame.h) ---
+    // The common ending of the filters: clears Pix's paint lock; unless an
+    // automatic fix chains its steps (AutoFixBusy), marks the viewer picture
+    // changed, shows "Ready.", repaints Pix and restores the cursor.
+    void ExitFilter(TPix* Pix);
+    // The byte map of a channel from a gamma in hundredths (Flag: the faded form).
     void SetGammaLUT(int Gamma, int Channel, int Flag);
+    // The colour maps over a 24-bit bitmap; no lock, status or undo.
     void ColorFilterBitmap(TBitmap& Bitmap);
+    // The colour maps (or their point-mirrored curves) over Pix's 24-bit bitmap
+    // inside its paint lock, then ExitFilter(Pix).
+    void ColorFilter(TPix* Pix);
+    void NegColorFilter(TPix* Pix);
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;
