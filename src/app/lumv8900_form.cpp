@@ -179,12 +179,6 @@ void TWebForm::DoGamma() {
     PendingCall("DoGamma");
 }
 
-bool TWebForm::SlideImage(int, int) {
-    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
-    PendingCall("SlideImage");
-    return false;
-}
-
 bool TWebForm::MemoryRunningLow() {
     // PENDING: the memory check comes later; memory is taken to suffice.
     return false;
