@@ -180,6 +180,12 @@ TEST_F(SlideImageTest, EveryFormatGivesItsSizeDepthAndColours) {
         }
     }
 
+    // Multi-page files report their pages; PCX goes through the imaging library.
+    ASSERT_TRUE(Prepare("imgman/three.dcx", "a.dcx"));
+    EXPECT_EQ(PageCount, 3);
+    ASSERT_TRUE(Prepare("bitmaps/pcx8.pcx", "a.pcx"));
+    EXPECT_TRUE(ImgLibDecode);
+
     // The 4-bit BMP keeps its own 16 colours, in the file's order.
     ASSERT_TRUE(Prepare("bmp/pal4.bmp", "a.bmp"));
     const HPALETTE palette = ImgGetPalette(ImgHandle);
@@ -290,6 +296,11 @@ TEST_F(SlideImageTest, ScriptSlidePanelAndZoom) {
         EXPECT_EQ(picture.Width, c.width);
         EXPECT_EQ(picture.Height, c.height);
     }
+    // A zoom beyond any picture the program makes gives no slide.
+    SlideZoom = 100000;
+    EXPECT_FALSE(Prepare("slides/plain_400x270.png", "panel.png"));
+    EXPECT_EQ(ImgHandle, 0);
+
     // Outside a show the last script's slide values do not apply.
     SlideshowRunning = false;
     SlideZoom = 50;
