@@ -10,10 +10,9 @@
 #include "imaging/vo_GraphicX.h"
 #include "platform/Menus.h"
 #include "platform/imgman/imgman.h"
-#include "ui/Pix.h"
 
+#include <exception>
 #include <memory>
-#include <new>
 
 namespace lumvor {
 
@@ -205,9 +204,8 @@ bool TWebForm::SlideImage(int Width, int Height) {
     bool prepared = false;
     try {
         prepared = PrepareSlide(*this, Width, Height);
-    } catch (const Exception&) {
-        prepared = false;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // Codec, decoder and memory failures alike: the slide cannot be shown.
         prepared = false;
     }
     if (!prepared)
