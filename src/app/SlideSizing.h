@@ -21,7 +21,7 @@ inline constexpr int AspectNatural = 1;     // the picture as it is
 inline constexpr int AspectFitWidth = 100;  // never wider than the window
 inline constexpr int AspectCustom = 8;      // width x the custom factor
 inline constexpr int AspectFourThree = 4;   // width = height x 4 / 3
-// Every other value: sixteen to nine (width = height x 16 / 9).
+inline constexpr int AspectSixteenNine = 9;  // width = height x 16 / 9, as every other value
 
 // What the first size change depends on.
 struct TSlideSizing {

@@ -32,9 +32,6 @@ using lumvor::test::SamePixels;
 
 namespace {
 
-// The 16:9 mode: any Tag the other modes do not use.
-constexpr int AspectSixteenNine = 0;
-
 // The library's picture as the show would draw it.
 struct TLibraryPicture {
     int Width = 0, Height = 0, Bits = 0;
@@ -92,6 +89,8 @@ protected:
         WebForm->show();
         QCoreApplication::processEvents();
         ResetSlide();
+        // A new window keeps the pictures' own proportions.
+        EXPECT_EQ(WebForm->mnuAspect->Tag, slidesize::AspectNatural);
         SetAspect(slidesize::AspectNatural);
     }
     void TearDown() override {
@@ -243,13 +242,13 @@ TEST_F(SlideImageTest, AspectModesSizeThePicture) {
         {"slides/plain_1600x1200.png", slidesize::AspectFitWidth, 1000, false, false, 800, 600},
         {"slides/plain_400x270.png", slidesize::AspectCustom, 1500, false, false, 600, 270},
         {"slides/plain_400x270.png", slidesize::AspectFourThree, 1000, false, false, 360, 270},
-        {"slides/plain_400x270.png", AspectSixteenNine, 1000, false, false, 480, 270},
-        {"slides/plain_400x270.png", AspectSixteenNine, 1000, true, true, 480, 270},
+        {"slides/plain_400x270.png", slidesize::AspectSixteenNine, 1000, false, false, 480, 270},
+        {"slides/plain_400x270.png", slidesize::AspectSixteenNine, 1000, true, true, 480, 270},
         // Larger than the window: fitted in every case.
-        {"slides/plain_400x540.png", AspectSixteenNine, 1000, true, false, 800, 450},
-        {"slides/plain_400x540.png", AspectSixteenNine, 1000, false, false, 800, 450},
-        {"slides/plain_400x540.png", AspectSixteenNine, 1000, false, true, 800, 450},
-        {"slides/plain_400x540.png", AspectSixteenNine, 1000, true, true, 800, 450},
+        {"slides/plain_400x540.png", slidesize::AspectSixteenNine, 1000, true, false, 800, 450},
+        {"slides/plain_400x540.png", slidesize::AspectSixteenNine, 1000, false, false, 800, 450},
+        {"slides/plain_400x540.png", slidesize::AspectSixteenNine, 1000, false, true, 800, 450},
+        {"slides/plain_400x540.png", slidesize::AspectSixteenNine, 1000, true, true, 800, 450},
         {"slides/plain_1600x1200.png", slidesize::AspectCustom, 1500, false, true, 800, 400},
         {"slides/plain_1600x1200.png", slidesize::AspectFourThree, 1000, true, false, 800, 600},
         {"slides/plain_1600x1200.png", slidesize::AspectNatural, 1000, false, false, 800, 600},
@@ -390,7 +389,7 @@ TEST_F(SlideImageTest, LargeJpegEndsInsideTheWindow) {
     } cases[] = {{slidesize::AspectNatural, false},
                  {slidesize::AspectNatural, true},
                  {slidesize::AspectFitWidth, true},
-                 {AspectSixteenNine, false}};
+                 {slidesize::AspectSixteenNine, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.mode) + (c.show ? " in a show" : ""));
         SetAspect(c.mode);
@@ -407,7 +406,7 @@ TEST_F(SlideImageTest, LargeJpegEndsInsideTheWindow) {
 // The open with a display aspect goes this road: 16:9 shows a 400 x 270
 // picture at 480 x 270.
 TEST_F(SlideImageTest, AspectAdjustedOpenShowsTheSizedPicture) {
-    SetAspect(AspectSixteenNine);
+    SetAspect(slidesize::AspectSixteenNine);
     AspectChanged = true;
     FileName = CopyToHome("slides/plain_400x270.png", "slides/wide.png");
     FileExt = ".PNG";
