@@ -63,7 +63,7 @@ void ReadLibraryPicture(TLibraryPicture& out) {
 std::array<uint32_t, 256> GammaMap(int gamma) {
     std::array<uint32_t, 256> map{};
     for (int i = 1; i < 256; ++i)
-        map[size_t(i)] = uint32_t(std::min(255.0, std::nearbyint(255 * std::exp(std::log(i / 255.0) * 100 / gamma))));
+        map[size_t(i)] = uint32_t(std::min(255.0, std::nearbyint(255 * std::exp(std::log(i / 255.0) / (gamma / 100.0)))));
     return map;
 }
 
@@ -359,6 +359,10 @@ TEST_F(SlideImageTest, SlideGamma) {
         {"script PNG with G 150", "png/rgb8.png", "a.png", true, 150, 100, "png/rgb8.ref.ppm", 150},
         {"script 4-bit PNG with G 150", "png/pal4.png", "b.png", true, 150, 100, "png/pal4.ref.ppm", 150},
     };
+    // The reference map gives the tone curves' worked values for gamma 200.
+    const std::array<uint32_t, 256> worked = GammaMap(200);
+    ASSERT_EQ((std::array{worked[0], worked[1], worked[64], worked[128], worked[200], worked[255]}),
+              (std::array<uint32_t, 6>{0, 16, 128, 181, 226, 255}));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WebForm->PendingCalls.clear();
