@@ -95,7 +95,8 @@ bool ThumbFilePresent(const TThumbFile& File, const FileRec& Row, FileRec* Trail
 void StampThumbIdentity(FileRec& Trailer, TThumbFileKind Kind, const FileRec& Row);
 
 // Saves Graphic as File: for a stock file the picture alone, else the picture
-// and Trailer with the identity of Row stamped in (StampThumbIdentity). The old
+// and Trailer with the identity of Row stamped in (StampThumbIdentity). Row is
+// the list entry the thumbnail shows (a worker passes its slot's copy). The old
 // file is replaced only after a complete write; false on any failure, the old
 // file then left as it was (nothing is raised).
 template <class TGraphicType>
