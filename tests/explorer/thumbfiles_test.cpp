@@ -315,6 +315,22 @@ TEST_F(ThumbFolder, PrepareChangesNothingWhileListingBusy) {
     EXPECT_EQ(decoded.Width(), jpeg.Width());
 }
 
+// A root that cannot be made (a file stands where the data folder goes): the
+// folder is still settled, the offset still measured, and writes fail quietly.
+TEST_F(ThumbFolder, AnUnusableRootLeavesWritesFailingQuietly) {
+    test::WriteFileText(Home() + "data", "not a folder");
+    PrepareThumbFolder(nullptr);
+    EXPECT_EQ(xplr8900::ThumbRoot, Home() + "data/");
+    EXPECT_EQ(ThumbRecOffset, 63558);
+    EXPECT_EQ(xplr8900::ThumbFolderName.size(), 8u);
+    const FileRec row = Listed("a.jpg");
+    TBitmap cell;
+    test::FillThumbCell(cell, 1);
+    EXPECT_FALSE(WriteThumbFile(row, cell, ThumbRecFile(row), row));
+    EXPECT_FALSE(ThumbFilePresent(ThumbRecFile(row), row));
+    EXPECT_EQ(test::ReadFileText(Home() + "data"), "not a folder");
+}
+
 TEST_F(ThumbFolder, PilReadsTheBitmapPartOfACacheFileAsTheCell) {
     if (!QFile::exists("/usr/bin/python3")) GTEST_SKIP() << "python3 with PIL is needed";
     PrepareThumbFolder(nullptr);
