@@ -545,6 +545,9 @@ public:
     int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
     // Prepares the picture for the desktop wallpaper.
     void MakeScreenBitmap();
+    // The EXIF date line of an existing JPEG file ("Taken = ..." or
+    // "Edited = ..."), "" for any other file; the current picture is untouched.
+    std::string GetJPEGDateText(const std::string& Name);
     // The CRC-32 register of the file's bytes (no final inversion) as 8
     // upper-case hexadecimal digits.
     void CRCFile(const std::string& Name, std::string& Text);
