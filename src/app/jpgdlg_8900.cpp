@@ -55,59 +55,54 @@ TPlacement PlacementFor(int screenWidth) {
     return {0, 0};
 }
 
-// The window's save dialog set up for Save As, and given back as it was.
+// The settings of the window's save dialog that Save As changes.
+struct TSaveDialogSettings {
+    std::string Title, Filter, DefaultExt, HiddenDefaultExt;
+    int FilterIndex = 1;
+    long HelpContext = 0;
+    bool CanUseWizard = false, EnableScrollbar = false, EnableProgressive = false, HTML = false;
+    TNotifyEvent OnTypeChange;
+};
+
+TSaveDialogSettings SettingsOf(const TSaveDialogEx& d) {
+    return {d.Title,        d.Filter,          d.DefaultExt,        d.HiddenDefaultExt, d.FilterIndex(), d.HelpContext,
+            d.CanUseWizard, d.EnableScrollbar, d.EnableProgressive, d.HTML,             d.OnTypeChange};
+}
+
+void ApplySettings(TSaveDialogEx& d, const TSaveDialogSettings& s) {
+    d.Title = s.Title;
+    d.Filter = s.Filter;
+    d.DefaultExt = s.DefaultExt;
+    d.HiddenDefaultExt = s.HiddenDefaultExt;
+    d.SetFilterIndex(s.FilterIndex);
+    d.HelpContext = s.HelpContext;
+    d.CanUseWizard = s.CanUseWizard;
+    d.EnableScrollbar = s.EnableScrollbar;
+    d.EnableProgressive = s.EnableProgressive;
+    d.HTML = s.HTML;
+    d.OnTypeChange = s.OnTypeChange;
+}
+
+// The window's save dialog set up for Save As, and given back as it was. The
+// tested bytes are final: the dialog's own compression controls and its
+// hand-over to this dialog stay out of the way.
 class TBorrowedSaveDialog {
 public:
-    explicit TBorrowedSaveDialog(TSaveDialogEx& dialog)
-        : dialog_(dialog),
-          title_(dialog.Title),
-          filter_(dialog.Filter),
-          defaultExt_(dialog.DefaultExt),
-          hiddenDefaultExt_(dialog.HiddenDefaultExt),
-          filterIndex_(dialog.FilterIndex()),
-          helpContext_(dialog.HelpContext),
-          canUseWizard_(dialog.CanUseWizard),
-          enableScrollbar_(dialog.EnableScrollbar),
-          enableProgressive_(dialog.EnableProgressive),
-          html_(dialog.HTML),
-          onTypeChange_(dialog.OnTypeChange) {
-        // The tested bytes are final: the dialog's own compression controls
-        // and its hand-over to this dialog stay out of the way.
-        dialog.Title = "Save As";
-        dialog.Filter = "JPG (JPEG/JFIF)  24-bit color|*.jpg";
-        dialog.DefaultExt = "jpg";
-        dialog.HiddenDefaultExt.clear();
-        dialog.SetFilterIndex(1);
-        dialog.HelpContext = kHelpContext;
-        dialog.CanUseWizard = false;
-        dialog.EnableScrollbar = false;
-        dialog.EnableProgressive = false;
-        dialog.HTML = false;
-        dialog.OnTypeChange = nullptr;
+    explicit TBorrowedSaveDialog(TSaveDialogEx& dialog) : dialog_(dialog), kept_(SettingsOf(dialog)) {
+        TSaveDialogSettings jpeg;
+        jpeg.Title = "Save As";
+        jpeg.Filter = "JPG (JPEG/JFIF)  24-bit color|*.jpg";
+        jpeg.DefaultExt = "jpg";
+        jpeg.HelpContext = kHelpContext;
+        ApplySettings(dialog, jpeg);
     }
-    ~TBorrowedSaveDialog() {
-        dialog_.Title = title_;
-        dialog_.Filter = filter_;
-        dialog_.DefaultExt = defaultExt_;
-        dialog_.HiddenDefaultExt = hiddenDefaultExt_;
-        dialog_.SetFilterIndex(filterIndex_);
-        dialog_.HelpContext = helpContext_;
-        dialog_.CanUseWizard = canUseWizard_;
-        dialog_.EnableScrollbar = enableScrollbar_;
-        dialog_.EnableProgressive = enableProgressive_;
-        dialog_.HTML = html_;
-        dialog_.OnTypeChange = onTypeChange_;
-    }
+    ~TBorrowedSaveDialog() { ApplySettings(dialog_, kept_); }
     TBorrowedSaveDialog(const TBorrowedSaveDialog&) = delete;
     TBorrowedSaveDialog& operator=(const TBorrowedSaveDialog&) = delete;
 
 private:
     TSaveDialogEx& dialog_;
-    std::string title_, filter_, defaultExt_, hiddenDefaultExt_;
-    int filterIndex_;
-    long helpContext_;
-    bool canUseWizard_, enableScrollbar_, enableProgressive_, html_;
-    TNotifyEvent onTypeChange_;
+    TSaveDialogSettings kept_;
 };
 
 // The hourglass for the life of the object.
@@ -171,6 +166,29 @@ void SmoothBeforeJpeg(TPix* Pix, int Kind, int Strength) {
         DeFocus(Pix, 255 - Strength);
     else if (Kind == skClean)
         SharpGaussianBlur5x5(Pix, CleanThreshold(Strength), Strength);
+}
+
+void EncodeJpegTest(TBitmap& Picture, const TJpegTestOptions& Options, TMemoryStream& Stream) {
+    Stream.Clear();
+    try {
+        TJPEGImage jpeg;
+        jpeg.SetGrayscale(false);
+        jpeg.SetPixelFormat(jf24Bit);
+        jpeg.Assign(Picture);
+        jpeg.SetCompressionQuality(99);
+        jpeg.SetProgressiveEncoding(Options.Progressive);
+        jpeg.CompressJPEG(Options.Subsample, true, true, Options.Scale,
+                          EncoderSmoothing(Options.Kind, Options.Strength));
+        jpeg.SaveToStream(Stream);
+        Stream.SetPosition(0);
+        TJPEGImage decoded;
+        decoded.SetPixelFormat(jf24Bit);
+        decoded.LoadFromStream(Stream);
+        decoded.DecodeInto(Picture);
+    } catch (...) {
+        Stream.Clear();
+        throw;
+    }
 }
 
 std::string ByteCountText(int64_t Count) {
@@ -445,23 +463,15 @@ void TJPEGdialog::RunTest() {
     const int kind = SmoothingIndex();
     SmoothBeforeJpeg(AfterPix, kind, strength);
 
-    TestStream->Clear();
     std::string failure;
     try {
-        TJPEGImage jpeg;
-        jpeg.SetGrayscale(false);
-        jpeg.SetPixelFormat(jf24Bit);
-        jpeg.Assign(after);
-        jpeg.SetCompressionQuality(99);
-        jpeg.SetProgressiveEncoding(chkProgressive->isChecked());
-        jpeg.CompressJPEG(chkSubSample->isChecked(), true, true, ScrollBarJPG->value(),
-                          EncoderSmoothing(kind, strength));
-        jpeg.SaveToStream(*TestStream);
-        TestStream->SetPosition(0);
-        TJPEGImage decoded;
-        decoded.SetPixelFormat(jf24Bit);
-        decoded.LoadFromStream(*TestStream);
-        decoded.DecodeInto(after);
+        TJpegTestOptions options;
+        options.Kind = kind;
+        options.Strength = strength;
+        options.Progressive = chkProgressive->isChecked();
+        options.Subsample = chkSubSample->isChecked();
+        options.Scale = ScrollBarJPG->value();
+        EncodeJpegTest(after, options, *TestStream);
     } catch (const std::exception& e) {
         failure = e.what();
         if (failure.empty())

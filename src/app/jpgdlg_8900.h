@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/Forms.h"
+#include "platform/Graphics.h"
 #include "platform/Streams.h"
 #include "processing/dialogs/filter_8900.h"
 
@@ -48,6 +49,22 @@ int EncoderSmoothing(int Kind, int Strength);
 // 255 - strength, "Clean" runs the edge-preserving blur; "Standard" and a
 // strength of 0 leave the pixels.
 void SmoothBeforeJpeg(TPix* Pix, int Kind, int Strength);
+
+// What a test encode takes besides the picture.
+struct TJpegTestOptions {
+    int Kind = skStandard;
+    int Strength = 0;
+    bool Progressive = false;
+    bool Subsample = false;
+    // The linear quality scale: percent of the standard quantisation tables.
+    int Scale = 40;
+};
+// The dialog's test encode. Picture, already smoothed by SmoothBeforeJpeg, is
+// encoded into Stream (replacing what it held) with optimised Huffman coding,
+// the floating-point DCT and the encoder smoothing of the options' kind, then
+// decoded from Stream back into Picture at 24 bits. Raises EJPEG when libjpeg
+// fails; Stream then holds nothing.
+void EncodeJpegTest(TBitmap& Picture, const TJpegTestOptions& Options, TMemoryStream& Stream);
 
 // "1,440,000 bytes": the count with thousands separators.
 std::string ByteCountText(int64_t Count);

@@ -1,6 +1,7 @@
 // The advanced JPEG compression dialog: its settings record, test encodes read
 // back by independent tools (PIL, exiftool, identify, djpeg), Save As, the
 // edits and scroll bars, and the picture left as it was.
+#include "app_test_tools.h"
 #include "save_form_fixture.h"
 
 #include "app/SavePicture.h"
@@ -111,6 +112,58 @@ TEST(JpegDialogText, BatchStyleEncodeLimitsTheSmoothingFactor) {
     EXPECT_EQ(encode(130), encode(100));
     EXPECT_NE(encode(100), encode(0));
 }
+
+// The dialog's encode writes the same file as cjpeg with the same settings on
+// the same pixels. cjpeg's standard quality q is the linear scale 200 - 2q
+// (q >= 50) or 5000 div q (q < 50); both tools limit the tables to baseline.
+struct CjpegCase {
+    const char* name;
+    TJpegTestOptions options;
+    const char* cjpegArguments;
+};
+
+class JpegDialogEncodeTest : public ::testing::TestWithParam<CjpegCase> {};
+
+TEST_P(JpegDialogEncodeTest, EqualsCjpegOnTheSamePixels) {
+    const CjpegCase& c = GetParam();
+    const std::string source = Fixture("jpgdlg/rose.ppm");
+    const RgbRaster pixels = ReadPpm(source);
+    ASSERT_EQ(pixels.Width, 96);
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(pixels.Width, pixels.Height);
+    for (int y = 0; y < pixels.Height; ++y)
+        for (int x = 0; x < pixels.Width; ++x) {
+            uint8_t* p = picture.ScanLine(y) + 3 * x;
+            const uint32_t rgb = pixels.At(x, y);
+            p[0] = uint8_t(rgb);
+            p[1] = uint8_t(rgb >> 8);
+            p[2] = uint8_t(rgb >> 16);
+        }
+    TMemoryStream ours;
+    EncodeJpegTest(picture, c.options, ours);
+    QTemporaryDir dir;
+    const std::string theirs = dir.path().toStdString() + "/cjpeg.jpg";
+    ASSERT_EQ(std::system(("cjpeg -dct float -optimize -baseline " + std::string(c.cjpegArguments) + " -outfile " +
+                           Quote(theirs) + " " + Quote(source))
+                              .c_str()),
+              0);
+    EXPECT_EQ(Bytes(ours), FileBytes(theirs));
+    // The preview holds the decoded test.
+    EXPECT_EQ(picture.Width(), 96);
+    EXPECT_EQ(picture.PixelFormat(), pf24bit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, JpegDialogEncodeTest,
+    ::testing::Values(CjpegCase{"Setting60FullColour", {skStandard, 0, false, false, 60}, "-quality 70 -sample 1x1"},
+                      CjpegCase{"Setting200ProgressiveSubsampled", {skStandard, 0, true, true, 200},
+                                "-quality 25 -progressive"},
+                      CjpegCase{"Setting500Smoothed", {skStandard, 50, false, false, 500},
+                                "-quality 10 -sample 1x1 -smooth 50"},
+                      CjpegCase{"CleanLeavesTheEncoderUnsmoothed", {skClean, 50, false, true, 40},
+                                "-quality 80"}),
+    [](const ::testing::TestParamInfo<CjpegCase>& info) { return std::string(info.param.name); });
 
 // ---- The dialog in the image window
 
@@ -567,6 +620,17 @@ TEST_F(JpegDialogTest, ThePreviewsFollowTheScreenAndTheLeftScrolling) {
         f.Timer1Timer();
         EXPECT_EQ(f.AfterPix->pos(), QPoint(-200, -150));
         EXPECT_EQ(f.AfterPix->pos(), f.BeforePix->pos());
+        // The published reload: the window's picture from its start, at the
+        // kept scroll position.
+        jpgdlg_8900::SavedScrollLeft = 30;
+        f.BeforePix->Bitmap()->Assign(nullptr);
+        f.chkScrollbarsClick();
+        jpgdlg_8900::SavedScrollLeft = 0;
+        EXPECT_EQ(f.BeforePix->Bitmap()->Width(), 900);
+        EXPECT_EQ(f.ScrollBox1->horizontalScrollBar()->value(), 30);
+        EXPECT_EQ(f.ScrollBox1->verticalScrollBar()->value(), 0);
+        f.Timer1Timer();
+        EXPECT_EQ(f.AfterPix->pos(), QPoint(-30, 0));
 
         f.WidenForScreen(800);
         EXPECT_EQ(f.width(), 760);
