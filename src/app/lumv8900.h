@@ -204,6 +204,8 @@ inline TMemoryStream ScriptStream;
 // The slide transition effects table; byte 4 of a record (Reserved[0]) is 1 when
 // the effect belongs to the user's random set.
 inline std::array<TTransitionRecord, 256> EffectsList{};
+// The effects' names, line i naming EffectsList entry i.
+inline TStringList EffectNames;
 
 // ---- Editing state
 
@@ -519,6 +521,10 @@ public:
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
     void mnuHistorySlideshowClick(QObject* Sender);
+    // Lets the user choose the slide effects of bookmark shows; with
+    // mnuHistorySlideshow as Sender only makes sure the catalogue exists, with
+    // the album window it also loads the stored selection, without a dialog.
+    void mnuSlideEffectsClick(QObject* Sender);
 
     // --- information, printing, scanning ---
     // Shows size, date, CRC and memory of the current picture file.
@@ -652,8 +658,20 @@ public:
     // Routines of later commands the view calls.
     void MultiPageDisable();
     void UpdateCaption();
+
+    // --- editing commands: the common ending and the colour maps (LabFrame.h) ---
+    // The common ending of the filters: clears Pix's paint lock; unless an
+    // automatic fix chains its steps (AutoFixBusy), marks the viewer picture
+    // changed, shows "Ready.", repaints Pix and restores the cursor.
+    void ExitFilter(TPix* Pix);
+    // The byte map of a channel from a gamma in hundredths (Flag: the faded form).
     void SetGammaLUT(int Gamma, int Channel, int Flag);
+    // The colour maps over a 24-bit bitmap; no lock, status or undo.
     void ColorFilterBitmap(TBitmap& Bitmap);
+    // The colour maps (or their point-mirrored curves) over Pix's 24-bit bitmap
+    // inside its paint lock, then ExitFilter(Pix).
+    void ColorFilter(TPix* Pix);
+    void NegColorFilter(TPix* Pix);
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;

@@ -98,19 +98,6 @@ void TWebForm::AV_UI(bool On) {
         MediaMode = false;
 }
 
-// stubs for the colour maps of the editing commands
-
-void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
-    // PENDING: the channel look-up tables come with the colour-map commands; the slide shows unchanged.
-    PendingCall("SetGammaLUT " + IntToStr(Gamma) + " " + IntToStr(Channel));
-}
-
-void TWebForm::ColorFilterBitmap(TBitmap&) {
-    // PENDING: applying the look-up tables comes with the colour-map commands.
-    PendingCall("ColorFilterBitmap");
-}
-
-
 // ---- Stubs of routines the undo, save and drop commands call.
 
 // stubs for the image processing, the JPEG dialog and the slide show
@@ -174,7 +161,7 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
 }
 
 // stubs for later commands of the window (media, text and metafile display,
-// gamma view, aspect view, recent folders, memory check)
+// aspect view, recent folders, memory check)
 
 bool TWebForm::StartMedia(QObject*) {
     // PENDING: media playback; the file is refused and the picture shown stays.
@@ -195,11 +182,6 @@ void TWebForm::DecodeMemo() {
 void TWebForm::DecodeVector() {
     // PENDING: the metafile display; the file is refused and the picture shown stays.
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
-void TWebForm::DoGamma() {
-    // PENDING: the view gamma comes with the tone curves; the picture shows uncorrected.
-    PendingCall("DoGamma");
 }
 
 bool TWebForm::SlideImage(int, int) {
