@@ -597,6 +597,9 @@ TEST_F(JpegDialogTest, APictureThatCannotBeWrittenShowsNoDialogAndIsRestored) {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(temp)));
     const int unanswered = UnansweredModalRuns();
     WebForm->mnuCompressClick(nullptr);
+    TFilterDlgParam param;
+    param.Max1 = 255;
+    EXPECT_EQ(ExecuteJPEGDialog("Advanced JPEG Compression", "", "", param), -999);
     QDir().rmdir(QString::fromStdString(temp));
     EXPECT_EQ(UnansweredModalRuns(), unanswered);
     EXPECT_EQ(ImageBitCount, 8);
