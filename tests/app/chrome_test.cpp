@@ -437,8 +437,10 @@ TEST_F(ChromeTest, PopupAndEnablingTablesFollowThePicture) {
         for (const chrome::TItemState& item : chrome::ColorDepthItems(bits)) {
             EXPECT_EQ(WebForm->ChromeEnabled(item.Name), item.On) << item.Name;
             auto* action = static_cast<QAction*>(WebForm->FindChrome(item.Name));
-            if (!action->menu())
-                EXPECT_FALSE(action->isEnabled()) << item.Name << ": no command yet";
+            const bool pending = action->property("Pending").toBool();
+            if (!action->menu()) {
+                EXPECT_EQ(action->isEnabled(), item.On && !pending) << item.Name;
+            }
         }
         // No selection: the selection items are off.
         for (const char* name : chrome::SelectionItems())
