@@ -245,13 +245,13 @@ TEST_F(HistogramTest, FixturesCountAsPgmhistAndSumAsNumpy) {
     EXPECT_EQ(stats.at("tie green").mean, 12);
 }
 
-// The table lookups of the saturation and hue bins against RGBToHLS over
-// every colour of a dense grid (all spreads, every hue sector, greys).
+// The table look-ups of the saturation and hue bins against RGBToHLS over every
+// 24-bit colour.
 TEST_F(HistogramTest, SaturationAndHueBinsEqualTheConversion) {
     std::vector<uint32_t> colours;
-    for (int r = 0; r < 256; r += 3)
-        for (int g = 0; g < 256; g += 5)
-            for (int b = 0; b < 256; b += 1)
+    for (int r = 0; r < 256; ++r)
+        for (int g = 0; g < 256; ++g)
+            for (int b = 0; b < 256; ++b)
                 colours.push_back(uint32_t(r << 16 | g << 8 | b));
     std::array<int32_t, 256> sat{};
     int64_t hueSum = 0, hueSumSq = 0;

@@ -35,34 +35,48 @@ const std::vector<uint8_t>& SaturationBins() {
     return bins;
 }
 
-// RGBToHLS's hue steps ((max - c) x 600 + d div 2) div d for the spread d =
-// max - min and k = max - c (0 <= k <= d), indexed d x 256 + k.
-const std::vector<int16_t>& HueSteps() {
-    static const std::vector<int16_t> steps = [] {
-        std::vector<int16_t> table(256 * 256);
-        for (int d = 1; d < 256; ++d)
-            for (int k = 0; k <= d; ++k)
-                table[size_t(d * 256 + k)] = int16_t((k * 600 + d / 2) / d);
+// The hue of RGBToHLS depends only on which component is the largest (the
+// first of red, green, blue that is), whether the other two are in rising or
+// falling order, the spread d = max - min and k = max - middle. One table of
+// bins for the six arrangements x 256 spreads x 256 k, each entry made by
+// converting a colour of that arrangement with max = d and min = 0.
+
+size_t HueIndex(int Arrangement, int d, int k) { return (size_t(Arrangement) * 256 + size_t(d)) * 256 + size_t(k); }
+
+const std::vector<uint8_t>& HueBins() {
+    static const std::vector<uint8_t> bins = [] {
+        std::vector<uint8_t> table(6 * 256 * 256);
+        for (int d = 0; d < 256; ++d)
+            for (int k = 0; k <= d; ++k) {
+                const int mid = d - k;
+                const int colours[6][3] = {{d, mid, 0}, {d, 0, mid}, {0, d, mid},
+                                           {mid, d, 0}, {mid, 0, d}, {0, mid, d}};
+                for (int a = 0; a < 6; ++a) {
+                    THLS hls;
+                    RGBToHLS(colours[a][0], colours[a][1], colours[a][2], hls);
+                    table[HueIndex(a, d, k)] = uint8_t(ScaleBin(hls.Hue));
+                }
+            }
         return table;
     }();
-    return steps;
+    return bins;
 }
 
-// The hue bin of a pixel, as ScaleBin(RGBToHLS(R, G, B).Hue) with the
-// divisions looked up.
-int HueBin(const int16_t* Steps, int R, int G, int B) {
+// The hue bin of a pixel, as ScaleBin(RGBToHLS(R, G, B).Hue): one table look-up,
+// the arrangement chosen by arithmetic rather than branches (the order of the
+// components is random in detailed pictures).
+inline int HueBin(const uint8_t* Bins, int R, int G, int B) {
     const int mx = std::max({R, G, B});
-    const int d = mx - std::min({R, G, B});
-    if (d == 0)
-        return ScaleBin(2400);
-    const int16_t* step = Steps + d * 256;
-    const int dR = step[mx - R], dG = step[mx - G], dB = step[mx - B];
-    int hue = R == mx ? dB - dG : G == mx ? 1200 + dR - dB : 2400 + dG - dR;
-    if (hue < 0)
-        hue = std::abs(hue + 3600);
-    else if (hue > 3600)
-        hue = std::abs(hue - 3600);
-    return ScaleBin(hue);
+    const int mn = std::min({R, G, B});
+    const int k = mx - (R + G + B - mx - mn);
+    const int redMax = R == mx;
+    const int greenMax = (G == mx) & !redMax;
+    const int blueMax = !redMax & !greenMax;
+    // Within each pair, the second arrangement when the component after the
+    // largest one is the smallest (a tie gives the first: both are the same).
+    const int second = (redMax & (G < B)) | (greenMax & (B < R)) | (blueMax & (R < G));
+    const int arrangement = 2 * (greenMax + 2 * blueMax) + second;
+    return Bins[HueIndex(arrangement, mx - mn, k)];
 }
 
 struct TPass {
@@ -73,7 +87,7 @@ struct TPass {
 template <bool CountSat, bool CountHue>
 void CountRows(const TBitmap& Bitmap, TPass& Pass) {
     const uint8_t* satBins = CountSat ? SaturationBins().data() : nullptr;
-    const int16_t* hueSteps = CountHue ? HueSteps().data() : nullptr;
+    const uint8_t* hueBins = CountHue ? HueBins().data() : nullptr;
     const int width = Bitmap.Width();
     for (int y = 0; y < Bitmap.Height(); ++y) {
         const uint8_t* pixel = Bitmap.ScanLine(y);
@@ -86,7 +100,7 @@ void CountRows(const TBitmap& Bitmap, TPass& Pass) {
             if constexpr (CountSat)
                 ++Pass.Sat[satBins[std::max({r, g, b}) * 256 + std::min({r, g, b})]];
             if constexpr (CountHue)
-                ++Pass.Hue[size_t(HueBin(hueSteps, r, g, b))];
+                ++Pass.Hue[size_t(HueBin(hueBins, r, g, b))];
         }
     }
     Pass.Pixels = uint64_t(width) * uint64_t(Bitmap.Height());
