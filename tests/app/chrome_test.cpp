@@ -64,11 +64,6 @@ bool ExplorerCalled(const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
 
-bool Called(const std::string& call) {
-    const auto& calls = WebForm->PendingCalls;
-    return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
-
 std::string Caption(QObject* object) { return static_cast<QAction*>(object)->text().toStdString(); }
 
 class ChromeTest : public ::testing::Test {
