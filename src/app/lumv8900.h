@@ -696,6 +696,22 @@ public:
     // inside its paint lock, then ExitFilter(Pix).
     void ColorFilter(TPix* Pix);
     void NegColorFilter(TPix* Pix);
+    // --- hue, lightness and saturation filters, the negative, the histogram ---
+    // (lumv8900_tonal.cpp; the pixel work is in processing/tonal). The filters
+    // work on Pix's 24-bit bitmap inside its paint lock, then ExitFilter(Pix).
+    // Hue, lightness and saturation shifts on the 0..3600 scale.
+    void ColorTuneHLS(TPix* Pix, int dH, int dL, int dS);
+    // Saturation through GreenMap then BlueMap; lightness through GreenMap.
+    void SaturationFilter(TPix* Pix);
+    void LuminanceFilter(TPix* Pix);
+    // Lab > Experiment > "&Negative": every byte of the picture inverted;
+    // records "NEGATIVE" unless a script runs.
+    void mnuNegativeClick(QObject* Sender);
+    // Fills the shared histogram (Histogram.h) from Pix's 24-bit bitmap, with
+    // the hourglass unless AutoFixBusy; never marks the picture changed.
+    void DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool DoHue);
+    // The mid-tone luminance statistics of Pix (Histogram.h, CalcMidtones).
+    void DoCalcMidtones(TPix* Pix);
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;
@@ -803,6 +819,7 @@ public:
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* mnuNegative = nullptr;
     TMenuItem* JPEG1 = nullptr;
     TMenuItem* mnuCompress = nullptr;
     TMenuItem* mnuBookmarksView = nullptr;

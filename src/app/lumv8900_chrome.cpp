@@ -270,7 +270,6 @@ void TWebForm::BuildMenus() {
 
     // Image
     m = mnuImageV;
-    Item(this, m, "mnuNegative", "&Negative");
     QMenu* promote = nullptr;
     SubMenuItem(m, this, "mnuPromote1", "&Promote", &promote);
     Item(this, promote, "mnuPromote241", "&24 bit");
@@ -295,6 +294,9 @@ void TWebForm::BuildMenus() {
     QMenu* batch = nullptr;
     SubMenuItem(m, this, "homeBatch", "&Batch", &batch);
     Item(this, batch, "mnuBatchEditor1", "Batch &editor...");
+    QMenu* experiment = nullptr;
+    SubMenuItem(m, this, "mnuExperiment", "E&xperiment", &experiment);
+    mnuNegative = Item(this, experiment, "mnuNegative", "&Negative");
 
     // Enhance
     m = mnuColorsV;
@@ -587,6 +589,7 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuStatusbarV, [this](QObject* s) { mnuStatusbarVClick(s); });
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
+    Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
     for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})
         item->setCheckable(true);
     for (const chrome::THelpItem& help : chrome::HelpItems())

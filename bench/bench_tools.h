@@ -1,0 +1,69 @@
+// What the pixel benchmarks share: a noise picture, its PPM file for the peer
+// tools, and the timing of a tool's command line against a baseline command of
+// the same tool.
+#pragma once
+
+#include "platform/Graphics.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace lumvor::bench {
+
+// Fills the bitmap with a 24-bit noise picture of the given size.
+inline void FillNoise(TBitmap& bitmap, int width, int height) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(width, height);
+    uint32_t state = 12345;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < 3 * width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            row[x] = uint8_t(state >> 24);
+        }
+    }
+}
+
+// Writes a 24-bit bitmap as a binary PPM.
+inline void WritePpm(const TBitmap& picture, const std::string& path) {
+    std::ofstream ppm(path, std::ios::binary);
+    ppm << "P6\n" << picture.Width() << " " << picture.Height() << "\n255\n";
+    for (int y = 0; y < picture.Height(); ++y) {
+        const uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+            const char rgb[3] = {char(row[3 * x + 2]), char(row[3 * x + 1]), char(row[3 * x])};
+            ppm.write(rgb, 3);
+        }
+    }
+}
+
+// Wall-clock seconds of a shell command; -1 when it failed.
+inline double Seconds(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    return status == 0 ? std::chrono::duration<double>(end - start).count() : -1;
+}
+
+// Times the work command less the baseline command of the same tool, both run
+// in the folder, as the iteration's manual time.
+inline void RunToolDifference(benchmark::State& state, const std::string& folder, const std::string& baseline,
+                              const std::string& work) {
+    for (auto _ : state) {
+        const double plain = Seconds("cd " + folder + " && " + baseline);
+        const double worked = Seconds("cd " + folder + " && " + work);
+        if (plain < 0 || worked < 0) {
+            state.SkipWithError("the tool failed");
+            return;
+        }
+        state.SetIterationTime(std::max(worked - plain, 0.0));
+    }
+}
+
+}  // namespace lumvor::bench
