@@ -640,8 +640,11 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuCopy, [this](QObject* s) { mnuCopyClick(s); });
     for (QAction* item : {mnuEmpty, mnuEmpty1})
         Wire(this, item, [this](QObject* s) { mnuEmptyClick(s); });
-    for (QAction* item : {mnuCopyMask, mnuCopyMask1, mnuCrop, mnuCrop1})
+    for (QAction* item : {mnuCopyMask, mnuCopyMask1, mnuCrop, mnuCrop1}) {
         Wire(this, item, [this](QObject* s) { mnuCopyMaskClick(s); });
+        // They wait for a selection.
+        SetItemEnabled(item, false);
+    }
     for (const char* name : {"mnuCopyMain1Menu", "mnuCopyMain2Menu"})
         if (QMenu* copy = findChild<QMenu*>(name))
             ConnectGuarded(copy, &QMenu::aboutToShow, this, [this] { mnuCopyMain1Click(mnuCopyMain1); });
