@@ -174,6 +174,8 @@ inline std::string TempNameStem;
 inline bool UserInterrupt = false;
 inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
+// The slide show plays an AVL script rather than the bookmarks.
+inline bool ScriptMode = false;
 inline bool MediaMode = false;
 inline bool FullScreen = false;
 // The state the slide show shares with the window, reset at creation.
@@ -545,6 +547,9 @@ public:
     int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
     // Prepares the picture for the desktop wallpaper.
     void MakeScreenBitmap();
+    // The EXIF date line of an existing JPEG file ("Taken = ..." or
+    // "Edited = ..."), "" for any other file; the current picture is untouched.
+    std::string GetJPEGDateText(const std::string& Name);
     // The CRC-32 register of the file's bytes (no final inversion) as 8
     // upper-case hexadecimal digits.
     void CRCFile(const std::string& Name, std::string& Text);
@@ -757,6 +762,22 @@ public:
     void DecodeMemo();
     void DecodeVector();
     void DoGamma();
+    // Prepares the picture FileName (extension FileExt, header already read
+    // into ImageWidth, ImageHeight and ImageBitCount) as the imaging
+    // library's picture ImgHandle at the size a Width x Height window shows
+    // it: loaded by extension, sized by the aspect mode (Tag of mnuAspect,
+    // see app/SlideSizing.h) and, for a slide of a script show, by the
+    // slide's panel, zoom and rotation (SlideTextSize x SlideTextHeight,
+    // SlideZoom, SlideRotate; uncovered corners in SlideColor, the window
+    // colour when it is -1), fitted into the window, and gamma-corrected:
+    // outside a script show by the view gamma (Tag of mnuViewGamma, which
+    // then becomes SlideGamma), in a script show by SlideGamma, never for
+    // the JPEG slides of a script. ImageWidth, ImageHeight and ImageBitCount
+    // describe the result (above 15 bits counts as 24); pictures below 24
+    // bits keep their depth and colour table unless they are resampled or
+    // corrected. PageCount is set for multi-page files, ImgLibDecode for PCX.
+    // False, with ImgHandle closed, when the file cannot be read or prepared;
+    // nothing is thrown. The display bitmap serves as scratch. GUI thread.
     bool SlideImage(int Width, int Height);
     static bool MemoryRunningLow();
     void mnuOptimizeWindowClick(QObject* Sender);

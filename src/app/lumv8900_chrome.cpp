@@ -229,6 +229,7 @@ void TWebForm::BuildMenus() {
     mnuScaleJPEG = Item(this, m, "mnuScaleJPEG", "Scaled &JPEG loading");
     mnuViewGamma = Item(this, m, "mnuViewGamma", "View &gamma");
     mnuAspect = Item(this, m, "mnuAspect", "&Aspect");
+    mnuAspect->Tag = 1;  // the aspect mode: pictures keep their own proportions until the user chooses
     mnuAspectCustom = Item(this, m, "mnuAspectCustom", "&Custom aspect");
     chkUpsampling = Item(this, m, "chkUpsampling", "&Upsampling");
     Separator(m, this, "sepViewOptions");

@@ -161,12 +161,6 @@ void TWebForm::DecodeVector() {
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
 }
 
-bool TWebForm::SlideImage(int, int) {
-    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
-    PendingCall("SlideImage");
-    return false;
-}
-
 bool TWebForm::MemoryRunningLow() {
     // PENDING: the memory check comes later; memory is taken to suffice.
     return false;
