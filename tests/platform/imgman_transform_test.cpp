@@ -125,6 +125,8 @@ TEST_F(ImgTransformTest, FourQuarterTurnsOrTwoHalfTurnsGiveTheOriginalBack) {
         ASSERT_EQ(ImgMirror(handle, 1, 1), 1);
         const int half = ImgRotate(ImgOpenSolo(name, 0), 18000, 0);
         EXPECT_TRUE(Matches(PixelsOf(handle), RasterOf(PixelsOf(half))));
+        const int quarter = ImgRotate(ImgOpenSolo(name, 0), 9000, 0);
+        EXPECT_TRUE(Matches(PixelsOf(ImgRotate(quarter, 9000, 0)), RasterOf(PixelsOf(half))));
         const int back = ImgRotate(half, -18000, 0);
         EXPECT_TRUE(Matches(PixelsOf(back), original));
     }
