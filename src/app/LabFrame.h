@@ -6,13 +6,17 @@
 // the steps in this order:
 //   1. AutoBackUp: the undo copy (skipped while a script runs or "No Undo" is
 //      on). A refused copy ends the command: nothing else happens.
-//   2. SetBitmap24: the viewer picture becomes 24-bit.
+//   2. SetBitmap24: the viewer picture becomes 24-bit (unless KeepDepth).
 //   3. Parameters: a dialog or the script's values; false (a dialog answering
 //      LabCancelled) ends the command without a line; the undo copy stays.
-//   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass.
+//   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass
+//      (no busy status for an empty BusyText).
 //   5. The line (before or after the work): recorded with AddLabCommand when
 //      LabRecordsNow(Recording) holds, in the final, clamped form the work uses.
-//   6. The work on the pixels.
+//      A line break in it separates two lines.
+//   6. The work on the pixels. A work that can fail (Attempt) and answers false
+//      has left the picture as it was and told the user: the command then ends
+//      with "Ready." and no line or ending (such commands record after work).
 //   7. The ending: ExitFilter(Daz95) for filters, ProcessDone for commands that
 //      change the picture's size, or StatusReady, RefreshImage and ImageChanged
 //      for the two-image commands.
@@ -59,10 +63,15 @@ struct TLabCommand {
     std::function<std::string()> Line;
     // The work on the pixels.
     std::function<void()> Work;
+    // Work that can fail, run after Work: false when it failed (see above).
+    std::function<bool()> Attempt;
+    // The picture keeps its depth (commands that handle every depth themselves).
+    bool KeepDepth = false;
 };
 
-// Runs a command in the frame (see above). False when the undo copy was refused
-// or the parameters were cancelled; true once the work and ending ran.
+// Runs a command in the frame (see above). False when the undo copy was refused,
+// the parameters were cancelled or the attempt failed; true once the work and
+// ending ran.
 bool RunLabCommand(TWebForm& Form, const TLabCommand& Command);
 
 // True when a value dialog's answer means Cancel.

@@ -248,6 +248,11 @@ void TWebForm::BuildMenus() {
     Item(this, reduce, "mnu4bpp1", "&16 colors");
     Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
     mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
+    QMenu* resize = nullptr;
+    homeResize1 = SubMenuItem(m, this, "homeResize1", "Resi&ze", &resize);
+    mnuResize = Item(this, resize, "mnuResize", "&Interpolate (fast)");
+    mnuResample = Item(this, resize, "mnuResample", "&Resample (smooth)");
+    mnuDistill = Item(this, resize, "mnuDistill", "&Distill (smooth)");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
 
@@ -614,6 +619,11 @@ void TWebForm::ConnectChrome() {
     for (QAction* item : {mnuUndo, mnuUndo1})
         Wire(this, item, [this](QObject* s) { mnuUndoClick(s); });
     Wire(this, btnUndo, [this](QObject* s) { mnuUndoClick(s); });
+    // The size changes.
+    Wire(this, mnuResize, [this](QObject* s) { mnuResizeClick(s); });
+    Wire(this, mnuResample, [this](QObject* s) { mnuResampleClick(s); });
+    Wire(this, mnuDistill, [this](QObject* s) { mnuDistillClick(s); });
+    ConnectGuarded(homeResize1->menu(), &QMenu::aboutToShow, this, [this] { homeResize1Click(homeResize1); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);
