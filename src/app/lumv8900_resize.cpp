@@ -55,8 +55,10 @@ bool AskNewSize(TWebForm& Form, QObject* Sender, int Mode, const std::string& Ca
 // a uniform scale.
 std::string SizeLines(const std::string& Keyword, const TNewSize& Size) {
     std::string lines = LabLine(Keyword, {Size.Width, Size.Height});
-    if (Size.Scale != -1)
-        lines += "\n" + LabLine(">" + Keyword + "%%", {Size.Scale});
+    if (Size.Scale != -1) {
+        lines += "\n>";
+        lines += LabLine(Keyword + "%%", {Size.Scale});
+    }
     return lines;
 }
 

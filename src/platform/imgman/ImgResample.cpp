@@ -148,11 +148,34 @@ bool GreyTable(const TPixelBuffer& pixels) {
     });
 }
 
+// The smooth copy at the rectangle's own size: every weight is 1, so each
+// pixel is taken over at the smooth copy's depth.
+TPixelBuffer SmoothSameSize(const TPixelBuffer& source, const TRect& rect, TPixelBuffer target) {
+    for (int y = 0; y < rect.Height(); ++y) {
+        uint8_t* out = target.ScanLine(y);
+        if (source.Depth() == 24) {
+            std::copy_n(source.ScanLine(rect.Top + y) + int64_t(rect.Left) * 3, size_t(rect.Width()) * 3, out);
+            continue;
+        }
+        for (int x = 0; x < rect.Width(); ++x) {
+            const uint32_t c = source.GetColor(rect.Left + x, rect.Top + y);
+            if (target.Depth() == 8) {
+                out[x] = uint8_t(c);
+            } else {
+                out[3 * x] = uint8_t(c), out[3 * x + 1] = uint8_t(c >> 8), out[3 * x + 2] = uint8_t(c >> 16);
+            }
+        }
+    }
+    return target;
+}
+
 TPixelBuffer Smooth(const TPixelBuffer& source, const TRect& rect, int width, int height, bool grey) {
     const int channels = grey ? 1 : 3;
     TPixelBuffer target = BlackWhiteOrGrey(width, height, grey ? 8 : 24);
     target.XPelsPerMeter = source.XPelsPerMeter;
     target.YPelsPerMeter = source.YPelsPerMeter;
+    if (width == rect.Width() && height == rect.Height())
+        return SmoothSameSize(source, rect, std::move(target));
 
     const std::vector<Contribution> across = Contributions(rect.Width(), width);
     const std::vector<Contribution> down = Contributions(rect.Height(), height);
