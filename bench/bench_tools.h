@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <string>
 
@@ -54,6 +56,28 @@ inline std::string ScratchFolder(const std::string& name) {
     const std::string dir = QDir::tempPath().toStdString() + "/" + name + "/";
     QDir().mkpath(QString::fromStdString(dir));
     return dir;
+}
+
+// A scratch folder holding a width x height noise picture as in.ppm and what
+// `writeFiles` adds, in which the shell command `prepare` then makes the
+// tools' own files; its path, with a trailing "/".
+inline std::string NoiseFolder(const std::string& name, int width, int height, const std::string& prepare,
+                               const std::function<void(const std::string& dir)>& writeFiles = {}) {
+    const std::string dir = ScratchFolder(name);
+    TBitmap picture;
+    FillNoise(picture, width, height);
+    WritePpm(dir + "in.ppm", picture);
+    if (writeFiles)
+        writeFiles(dir);
+    if (std::system(("cd " + dir + " && " + prepare).c_str()) != 0)
+        std::fprintf(stderr, "preparing the tools' files failed\n");
+    return dir;
+}
+
+// The rate of a benchmark in megapixels of a width x height picture per second.
+inline void CountMegapixels(benchmark::State& state, int width, int height) {
+    state.counters["MP/s"] =
+        benchmark::Counter(double(width) * height / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // Wall-clock seconds of a shell command; -1 when it failed.

@@ -11,8 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -33,25 +31,18 @@ void SetGammaMaps() {
 // The scratch folder of the tools' files, made once with the picture and the
 // look-up table in each tool's format.
 const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string dir = bench::ScratchFolder("lumvor_colormap_bench");
-        TBitmap picture;
-        FillNoise(picture);
-        bench::WritePpm(dir + "in.ppm", picture);
-        SetGammaMaps();
-        std::ofstream lut(dir + "lut.ppm", std::ios::binary);
-        lut << "P6\n256 1\n255\n";
-        for (int i = 0; i < 256; ++i) {
-            const char rgb[3] = {char(RedMap[size_t(i)]), char(GreenMap[size_t(i)]), char(BlueMap[size_t(i)])};
-            lut.write(rgb, 3);
-        }
-        lut.close();
-        const std::string prepare = "cd " + dir + " && vips copy in.ppm in.v && vips copy lut.ppm lut.v" +
-                                    " && /usr/bin/convert in.ppm in.mpc";
-        if (std::system(prepare.c_str()) != 0)
-            std::fprintf(stderr, "preparing the tools' files failed\n");
-        return dir;
-    }();
+    static const std::string folder = bench::NoiseFolder(
+        "lumvor_colormap_bench", kWidth, kHeight,
+        "vips copy in.ppm in.v && vips copy lut.ppm lut.v && /usr/bin/convert in.ppm in.mpc",
+        [](const std::string& dir) {
+            SetGammaMaps();
+            std::ofstream lut(dir + "lut.ppm", std::ios::binary);
+            lut << "P6\n256 1\n255\n";
+            for (int i = 0; i < 256; ++i) {
+                const char rgb[3] = {char(RedMap[size_t(i)]), char(GreenMap[size_t(i)]), char(BlueMap[size_t(i)])};
+                lut.write(rgb, 3);
+            }
+        });
     return folder;
 }
 
@@ -67,8 +58,7 @@ void BM_ColorFilterBitmap(benchmark::State& state) {
         ColorFilterBitmap(picture);
         benchmark::DoNotOptimize(picture.ScanLine(0));
     }
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    bench::CountMegapixels(state, kWidth, kHeight);
 }
 
 void BM_VipsMaplut(benchmark::State& state) {

@@ -17,8 +17,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace lumvor;
@@ -32,16 +30,8 @@ void FillNoise(TBitmap& bitmap) { bench::FillNoise(bitmap, kWidth, kHeight); }
 
 // The scratch folder with the picture in each tool's format, made once.
 const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string dir = bench::ScratchFolder("lumvor_resize_bench");
-        TBitmap picture;
-        FillNoise(picture);
-        bench::WritePpm(dir + "in.ppm", picture);
-        const std::string prepare = "cd " + dir + " && vips copy in.ppm in.v && /usr/bin/convert in.ppm in.mpc";
-        if (std::system(prepare.c_str()) != 0)
-            std::fprintf(stderr, "preparing the tools' files failed\n");
-        return dir;
-    }();
+    static const std::string folder = bench::NoiseFolder("lumvor_resize_bench", kWidth, kHeight,
+                                                         "vips copy in.ppm in.v && /usr/bin/convert in.ppm in.mpc");
     return folder;
 }
 
@@ -49,10 +39,7 @@ void RunToolDifference(benchmark::State& state, const std::string& copy, const s
     bench::RunToolDifference(state, Folder(), copy, work);
 }
 
-void CountMegapixels(benchmark::State& state) {
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
+void CountMegapixels(benchmark::State& state) { bench::CountMegapixels(state, kWidth, kHeight); }
 
 void BM_Interpolate(benchmark::State& state) {
     TBitmap picture, half;
