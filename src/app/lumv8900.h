@@ -120,6 +120,8 @@ inline int32_t FrameWidth = 0, FrameHeight = 0;
 inline int32_t ScrollBarWidth = 0;
 // Folder of visited-folder shortcuts ("" until first used).
 inline std::string RecentPath;
+// RecentPath, built (the program folder's "recent") and created when missing.
+const std::string& EnsureRecentPath();
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -174,6 +176,8 @@ inline std::string TempNameStem;
 inline bool UserInterrupt = false;
 inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
+// The slide show plays an AVL script rather than the bookmarks.
+inline bool ScriptMode = false;
 inline bool MediaMode = false;
 inline bool FullScreen = false;
 // The state the slide show shares with the window, reset at creation.
@@ -679,6 +683,22 @@ public:
     // inside its paint lock, then ExitFilter(Pix).
     void ColorFilter(TPix* Pix);
     void NegColorFilter(TPix* Pix);
+    // --- hue, lightness and saturation filters, the negative, the histogram ---
+    // (lumv8900_tonal.cpp; the pixel work is in processing/tonal). The filters
+    // work on Pix's 24-bit bitmap inside its paint lock, then ExitFilter(Pix).
+    // Hue, lightness and saturation shifts on the 0..3600 scale.
+    void ColorTuneHLS(TPix* Pix, int dH, int dL, int dS);
+    // Saturation through GreenMap then BlueMap; lightness through GreenMap.
+    void SaturationFilter(TPix* Pix);
+    void LuminanceFilter(TPix* Pix);
+    // Lab > Experiment > "&Negative": every byte of the picture inverted;
+    // records "NEGATIVE" unless a script runs.
+    void mnuNegativeClick(QObject* Sender);
+    // Fills the shared histogram (Histogram.h) from Pix's 24-bit bitmap, with
+    // the hourglass unless AutoFixBusy; never marks the picture changed.
+    void DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool DoHue);
+    // The mid-tone luminance statistics of Pix (Histogram.h, CalcMidtones).
+    void DoCalcMidtones(TPix* Pix);
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;
@@ -732,6 +752,22 @@ public:
     void DecodeMemo();
     void DecodeVector();
     void DoGamma();
+    // Prepares the picture FileName (extension FileExt, header already read
+    // into ImageWidth, ImageHeight and ImageBitCount) as the imaging
+    // library's picture ImgHandle at the size a Width x Height window shows
+    // it: loaded by extension, sized by the aspect mode (Tag of mnuAspect,
+    // see app/SlideSizing.h) and, for a slide of a script show, by the
+    // slide's panel, zoom and rotation (SlideTextSize x SlideTextHeight,
+    // SlideZoom, SlideRotate; uncovered corners in SlideColor, the window
+    // colour when it is -1), fitted into the window, and gamma-corrected:
+    // outside a script show by the view gamma (Tag of mnuViewGamma, which
+    // then becomes SlideGamma), in a script show by SlideGamma, never for
+    // the JPEG slides of a script. ImageWidth, ImageHeight and ImageBitCount
+    // describe the result (above 15 bits counts as 24); pictures below 24
+    // bits keep their depth and colour table unless they are resampled or
+    // corrected. PageCount is set for multi-page files, ImgLibDecode for PCX.
+    // False, with ImgHandle closed, when the file cannot be read or prepared;
+    // nothing is thrown. The display bitmap serves as scratch. GUI thread.
     bool SlideImage(int Width, int Height);
     static bool MemoryRunningLow();
     void mnuOptimizeWindowClick(QObject* Sender);
@@ -770,6 +806,9 @@ public:
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* mnuNegative = nullptr;
+    TMenuItem* JPEG1 = nullptr;
+    TMenuItem* mnuCompress = nullptr;
     TMenuItem* mnuBookmarksView = nullptr;
     TMenuItem* mnuBookmarksView2 = nullptr;
     TMenuItem* mnuBookmarkUnmark = nullptr;

@@ -228,6 +228,7 @@ void TWebForm::BuildMenus() {
     mnuScaleJPEG = Item(this, m, "mnuScaleJPEG", "Scaled &JPEG loading");
     mnuViewGamma = Item(this, m, "mnuViewGamma", "View &gamma");
     mnuAspect = Item(this, m, "mnuAspect", "&Aspect");
+    mnuAspect->Tag = 1;  // the aspect mode: pictures keep their own proportions until the user chooses
     mnuAspectCustom = Item(this, m, "mnuAspectCustom", "&Custom aspect");
     chkUpsampling = Item(this, m, "chkUpsampling", "&Upsampling");
     Separator(m, this, "sepViewOptions");
@@ -235,7 +236,6 @@ void TWebForm::BuildMenus() {
 
     // Image
     m = mnuImageV;
-    Item(this, m, "mnuNegative", "&Negative");
     QMenu* promote = nullptr;
     SubMenuItem(m, this, "mnuPromote1", "&Promote", &promote);
     Item(this, promote, "mnuPromote241", "&24 bit");
@@ -255,6 +255,9 @@ void TWebForm::BuildMenus() {
     mnuDistill = Item(this, resize, "mnuDistill", "&Distill (smooth)");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
+    QMenu* jpeg = nullptr;
+    JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
+    mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
 
     // Lab
     m = homeLab;
@@ -262,6 +265,9 @@ void TWebForm::BuildMenus() {
     QMenu* batch = nullptr;
     SubMenuItem(m, this, "homeBatch", "&Batch", &batch);
     Item(this, batch, "mnuBatchEditor1", "Batch &editor...");
+    QMenu* experiment = nullptr;
+    SubMenuItem(m, this, "mnuExperiment", "E&xperiment", &experiment);
+    mnuNegative = Item(this, experiment, "mnuNegative", "&Negative");
 
     // Enhance
     m = mnuColorsV;
@@ -549,6 +555,7 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuStatusbarV, [this](QObject* s) { mnuStatusbarVClick(s); });
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
+    Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
     for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})
         item->setCheckable(true);
     for (const chrome::THelpItem& help : chrome::HelpItems())
@@ -608,6 +615,7 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
+    Wire(this, mnuCompress, [this](QObject* s) { mnuCompressClick(s); });
     Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
     // First and last bookmark, reload, save and undo.
     for (QAction* item : {mnuFirstImage, mnuFirstImage1, mnuLastImage, mnuLastImage1})

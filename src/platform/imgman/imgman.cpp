@@ -390,10 +390,18 @@ int ImgReduceColors(int, int, int32_t) {
     return 0;
 }
 
-int ImgIncreaseColors(int, int) {
-    // PENDING: promotion of library pictures to more colours.
-    SetError("Colour promotion is not available.");
-    return 0;
+int ImgIncreaseColors(int handle, int bits) {
+    auto image = Find(handle);
+    if (!image)
+        return 0;
+    return Protect(0, [&] {
+        const TPixelBuffer& p = image->Pixels;
+        if ((bits != 4 && bits != 8 && bits != 24) || bits < p.Depth())
+            throw EImgError(Format(SInvalidPromotion, p.Depth(), bits));
+        // An indexed target keeps the source's colour table, so every pixel
+        // finds its own colour again.
+        return Register(ImageOf(ConvertPixels(p, bits, bits == 24 ? std::vector<uint32_t>{} : p.ColorTable)));
+    });
 }
 
 int ImgErrBox(QWidget*) {

@@ -76,6 +76,7 @@ inline constexpr const char* SInvalidDcx = "Invalid DCX file.";
 inline constexpr const char* SPageOutOfRange = "Page %d does not exist.";
 inline constexpr const char* SInvalidCopySize = "Invalid copy size %d x %d.";
 inline constexpr const char* SNoScanner = "No scanner found.";
+inline constexpr const char* SInvalidPromotion = "A %d-bit picture cannot be raised to %d bits.";
 inline constexpr const char* SEmptyRectangle = "The rectangle to draw is empty.";
 inline constexpr const char* SNoSurface = "The picture to draw into is empty.";
 
@@ -180,7 +181,9 @@ int ImgRotate(int handle, int angle, uint32_t fill);
 int ImgMirror(int handle, int vertical, int horizontal);
 // A paletted copy of `colours` colours by the method of `flags`.
 int ImgReduceColors(int handle, int colours, int32_t flags);
-// A copy at the higher bit count `bits`.
+// A copy at the higher (or equal) bit count `bits`: 4 or 8 bits keep the
+// colour table, 24 bits take each pixel's colour. 0 for a lower or another
+// bit count.
 int ImgIncreaseColors(int handle, int bits);
 
 // Shows the last failure's text in the program's message box.
