@@ -25,7 +25,7 @@ static void AddLabLines(const std::string& Text) {
 bool RunLabCommand(TWebForm& Form, const TLabCommand& Command) {
     if (!Form.AutoBackUp())
         return false;
-    if (!Command.KeepDepth)
+    if (Command.To24Bit)
         Form.SetBitmap24();
     if (Command.Parameters && !Command.Parameters())
         return false;

@@ -135,7 +135,7 @@ void TWebForm::mnuResizeClick(QObject* Sender) {
     if (ImageBitCount >= 24) {
         command.Work = [&] { InterpolatePicture(*this, size.Width, size.Height); };
     } else {
-        command.KeepDepth = true;
+        command.To24Bit = false;
         command.BusyText = "Resizing...";
         const bool narrowing = size.Height == ImageHeight && size.Width < ImageWidth;
         command.Attempt = [this, &size, narrowing] { return LibraryResize(*this, size, narrowing); };
@@ -155,7 +155,7 @@ void TWebForm::mnuResampleClick(QObject* Sender) {
     if (!AskNewSize(*this, Sender, 6, "Image Resample (with smoothing)", size))
         return;
     TLabCommand command = SizeCommand("RESAMPLE", size);
-    command.KeepDepth = true;
+    command.To24Bit = false;
     command.BusyText = "Resampling...";
     const bool shrinking = size.Height < ImageHeight || size.Width < ImageWidth;
     command.Attempt = [this, &size, shrinking] { return LibraryResize(*this, size, shrinking); };

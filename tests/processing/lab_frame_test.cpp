@@ -185,7 +185,7 @@ TEST_F(LabFrameTest, AFailedAttemptEndsReadyWithoutLineAndTwoLinesAreRecordedApa
     for (bool succeeds : {false, true}) {
         bool worked = false;
         TLabCommand command;
-        command.KeepDepth = true;
+        command.To24Bit = false;
         command.BusyText = "Resizing...";
         command.LineTime = TLabLineTime::AfterWork;
         command.Line = [] { return std::string("RESIZE=20,10\n>RESIZE%%=5000"); };
