@@ -19,12 +19,16 @@ namespace lumvor {
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
+    // errorCode: the errno value of the failing system call (0 when none).
+    Exception(std::string message, int errorCode) : message_(std::move(message)), errorCode_(errorCode) {}
     const std::string& Message() const { return message_; }
+    int ErrorCode() const { return errorCode_; }
     void SetMessage(std::string message) { message_ = std::move(message); }
     const char* what() const noexcept override { return message_.c_str(); }
 
 private:
     std::string message_;
+    int errorCode_ = 0;
 };
 
 // Declares an exception class that adds nothing but its type to its base.
