@@ -130,7 +130,8 @@ std::string SpecialFileProblem(const std::string& path);
 //   read-only." (EACCES); a folder or special file is refused the same way.
 // - Lack of space raises EWriteError with DiskFullText (ENOSPC).
 // Other failures raise EFCreateError or EWriteError with the system's reason.
-// Scratch files left in that folder by processes that are gone are removed first.
+// Scratch files left in that folder by processes that are gone are removed first
+// (a folder at most once in a few seconds, so a cache folder is not listed per file).
 void WriteWholeFile(const std::string& fileName, const void* data, int64_t size);
 
 // A free scratch name beside target: ".<name>.lumvor-<pid>-<n>.part" in target's

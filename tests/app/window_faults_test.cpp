@@ -67,6 +67,7 @@ TEST_F(CloseDuringCommand, ALoadFinishesBeforeTheWindowGoes) {
     MakePicture(picture, 24, 1600, 1200);
     TJPEGImage jpeg;
     jpeg.Assign(picture);
+    jpeg.Compress();
     const std::string name = ProgramFolder() + "large.jpg";
     jpeg.SaveToFile(name);
     RunThenSettle([&] {
