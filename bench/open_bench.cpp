@@ -25,13 +25,12 @@
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 
-#include "../tests/support/settings_records.h"
 #include "bench_pictures.h"
+#include "bench_window.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -56,11 +55,7 @@ std::vector<uint8_t> PictureBytes() { return bench::FileBytes(PictureFile); }
 // The image window as the program starts it, with fit-to-window and scaled
 // JPEG decoding on and a viewing area of exactly 1280 x 800.
 bool StartWindow() {
-    ViewerControls = TViewerControls{};
-    SetViewerDefaults(ViewerControls, 3);
-    test::WriteSettingsRecords(ViewerControls, TempFolder);
-    MainUnitInit({});
-    if (!ProgramStart())
+    if (!bench::StartProgram(TempFolder))
         return false;
     WebForm->resize(1600, 1100);
     WebForm->show();
@@ -108,20 +103,12 @@ void BM_WindowOpen(benchmark::State& state) {
                    std::to_string(WebForm->Daz95->Bitmap()->GetHeight()) + " " + WebForm->SizeText());
 }
 
-void RunCommand(benchmark::State& state, const std::string& command) {
-    for (auto _ : state)
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError(("failed: " + command).c_str());
-            break;
-        }
-}
-
 void BM_DjpegQuarter(benchmark::State& state) {
-    RunCommand(state, "djpeg -scale 1/4 -outfile /dev/null '" + PictureFile + "'");
+    bench::RunCommand(state, "djpeg -scale 1/4 -outfile /dev/null '" + PictureFile + "'");
 }
 
 void BM_ImageMagick(benchmark::State& state) {
-    RunCommand(state, "/usr/bin/convert -define jpeg:size=1280x800 '" + PictureFile + "' -resize 1280x800 '" +
+    bench::RunCommand(state, "/usr/bin/convert -define jpeg:size=1280x800 '" + PictureFile + "' -resize 1280x800 '" +
                           TempFolder + "/x.ppm'");
 }
 
@@ -146,27 +133,4 @@ BENCHMARK(BM_LibjpegQuarter)->Unit(benchmark::kMillisecond)->UseRealTime()->MinT
 BENCHMARK(BM_LibjpegQuarterFast)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ImageMagick)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        return 1;
-    TempFolder = folder.path().toStdString();
-    qputenv("LUMVOR_HOME", folder.path().toLocal8Bit());
-    PictureFile = TempFolder + "/photo_24mp.jpg";
-    bench::WriteSyntheticJpeg(PictureFile, 6000, 4000, 90);
-
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (WebForm) {
-        WebForm->mnuQuit->Tag = 1;
-        delete xplr8900::FileForm;
-        delete WebForm;
-    }
-    JPEGImage.reset();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv, TempFolder, PictureFile); }

@@ -3,6 +3,7 @@
 
 #include "album/show8900.h"
 #include "app/about_8900.h"
+#include "app/comment_8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
@@ -605,7 +606,9 @@ void TWebForm::FormClose(QObject*, TCloseAction& Action) {
         show8900::ShowForm->ShutdownSlides();
         show8900::ShowForm->Close();
     }
-    // PENDING: the comment window and the compare window are closed here once they exist.
+    if (CommentFormCreated && comment_8900::CommentForm)
+        comment_8900::CommentForm->close();
+    // PENDING: the compare window is closed here once it exists.
     SaveSettingsAtClose();
     Application.ProcessMessages();
     Action = caFree;

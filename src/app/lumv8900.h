@@ -120,6 +120,8 @@ inline int32_t FrameWidth = 0, FrameHeight = 0;
 inline int32_t ScrollBarWidth = 0;
 // Folder of visited-folder shortcuts ("" until first used).
 inline std::string RecentPath;
+// RecentPath, built (the program folder's "recent") and created when missing.
+const std::string& EnsureRecentPath();
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -174,6 +176,8 @@ inline std::string TempNameStem;
 inline bool UserInterrupt = false;
 inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
+// The slide show plays an AVL script rather than the bookmarks.
+inline bool ScriptMode = false;
 inline bool MediaMode = false;
 inline bool FullScreen = false;
 // The state the slide show shares with the window, reset at creation.
@@ -202,6 +206,8 @@ inline TMemoryStream ScriptStream;
 // The slide transition effects table; byte 4 of a record (Reserved[0]) is 1 when
 // the effect belongs to the user's random set.
 inline std::array<TTransitionRecord, 256> EffectsList{};
+// The effects' names, line i naming EffectsList entry i.
+inline TStringList EffectNames;
 
 // ---- Editing state
 
@@ -517,6 +523,10 @@ public:
     void ImageReduce(QObject* Sender);
     void mnuCompressClick(QObject* Sender);
     void mnuHistorySlideshowClick(QObject* Sender);
+    // Lets the user choose the slide effects of bookmark shows; with
+    // mnuHistorySlideshow as Sender only makes sure the catalogue exists, with
+    // the album window it also loads the stored selection, without a dialog.
+    void mnuSlideEffectsClick(QObject* Sender);
 
     // --- information, printing, scanning ---
     // Shows size, date, CRC and memory of the current picture file.
@@ -539,6 +549,9 @@ public:
     int ExecuteFile(const std::string& Name, const std::string& Params, const std::string& Folder, int ShowCmd);
     // Prepares the picture for the desktop wallpaper.
     void MakeScreenBitmap();
+    // The EXIF date line of an existing JPEG file ("Taken = ..." or
+    // "Edited = ..."), "" for any other file; the current picture is untouched.
+    std::string GetJPEGDateText(const std::string& Name);
     // The CRC-32 register of the file's bytes (no final inversion) as 8
     // upper-case hexadecimal digits.
     void CRCFile(const std::string& Name, std::string& Text);
@@ -650,8 +663,20 @@ public:
     // Routines of later commands the view calls.
     void MultiPageDisable();
     void UpdateCaption();
+
+    // --- editing commands: the common ending and the colour maps (LabFrame.h) ---
+    // The common ending of the filters: clears Pix's paint lock; unless an
+    // automatic fix chains its steps (AutoFixBusy), marks the viewer picture
+    // changed, shows "Ready.", repaints Pix and restores the cursor.
+    void ExitFilter(TPix* Pix);
+    // The byte map of a channel from a gamma in hundredths (Flag: the faded form).
     void SetGammaLUT(int Gamma, int Channel, int Flag);
+    // The colour maps over a 24-bit bitmap; no lock, status or undo.
     void ColorFilterBitmap(TBitmap& Bitmap);
+    // The colour maps (or their point-mirrored curves) over Pix's 24-bit bitmap
+    // inside its paint lock, then ExitFilter(Pix).
+    void ColorFilter(TPix* Pix);
+    void NegColorFilter(TPix* Pix);
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;
@@ -705,6 +730,22 @@ public:
     void DecodeMemo();
     void DecodeVector();
     void DoGamma();
+    // Prepares the picture FileName (extension FileExt, header already read
+    // into ImageWidth, ImageHeight and ImageBitCount) as the imaging
+    // library's picture ImgHandle at the size a Width x Height window shows
+    // it: loaded by extension, sized by the aspect mode (Tag of mnuAspect,
+    // see app/SlideSizing.h) and, for a slide of a script show, by the
+    // slide's panel, zoom and rotation (SlideTextSize x SlideTextHeight,
+    // SlideZoom, SlideRotate; uncovered corners in SlideColor, the window
+    // colour when it is -1), fitted into the window, and gamma-corrected:
+    // outside a script show by the view gamma (Tag of mnuViewGamma, which
+    // then becomes SlideGamma), in a script show by SlideGamma, never for
+    // the JPEG slides of a script. ImageWidth, ImageHeight and ImageBitCount
+    // describe the result (above 15 bits counts as 24); pictures below 24
+    // bits keep their depth and colour table unless they are resampled or
+    // corrected. PageCount is set for multi-page files, ImgLibDecode for PCX.
+    // False, with ImgHandle closed, when the file cannot be read or prepared;
+    // nothing is thrown. The display bitmap serves as scratch. GUI thread.
     bool SlideImage(int Width, int Height);
     static bool MemoryRunningLow();
     void mnuOptimizeWindowClick(QObject* Sender);
@@ -743,6 +784,8 @@ public:
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* JPEG1 = nullptr;
+    TMenuItem* mnuCompress = nullptr;
     TMenuItem* mnuBookmarksView = nullptr;
     TMenuItem* mnuBookmarksView2 = nullptr;
     TMenuItem* mnuBookmarkUnmark = nullptr;

@@ -228,6 +228,7 @@ void TWebForm::BuildMenus() {
     mnuScaleJPEG = Item(this, m, "mnuScaleJPEG", "Scaled &JPEG loading");
     mnuViewGamma = Item(this, m, "mnuViewGamma", "View &gamma");
     mnuAspect = Item(this, m, "mnuAspect", "&Aspect");
+    mnuAspect->Tag = 1;  // the aspect mode: pictures keep their own proportions until the user chooses
     mnuAspectCustom = Item(this, m, "mnuAspectCustom", "&Custom aspect");
     chkUpsampling = Item(this, m, "chkUpsampling", "&Upsampling");
     Separator(m, this, "sepViewOptions");
@@ -250,6 +251,9 @@ void TWebForm::BuildMenus() {
     mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
+    QMenu* jpeg = nullptr;
+    JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
+    mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
 
     // Lab
     m = homeLab;
@@ -603,6 +607,7 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
+    Wire(this, mnuCompress, [this](QObject* s) { mnuCompressClick(s); });
     Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
     // First and last bookmark, reload, save and undo.
     for (QAction* item : {mnuFirstImage, mnuFirstImage1, mnuLastImage, mnuLastImage1})

@@ -3,6 +3,7 @@
 #include "app/lumv8900.h"
 
 #include "app/SavePicture.h"
+#include "app/jpgdlg_8900.h"
 
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
@@ -97,19 +98,6 @@ void TWebForm::AV_UI(bool On) {
         MediaMode = false;
 }
 
-// stubs for the colour maps of the editing commands
-
-void TWebForm::SetGammaLUT(int Gamma, int Channel, int) {
-    // PENDING: the channel look-up tables come with the colour-map commands; the slide shows unchanged.
-    PendingCall("SetGammaLUT " + IntToStr(Gamma) + " " + IntToStr(Channel));
-}
-
-void TWebForm::ColorFilterBitmap(TBitmap&) {
-    // PENDING: applying the look-up tables comes with the colour-map commands.
-    PendingCall("ColorFilterBitmap");
-}
-
-
 // ---- Stubs of routines the undo, save and drop commands call.
 
 // stubs for the image processing, the JPEG dialog and the slide show
@@ -141,8 +129,30 @@ void TWebForm::ImageReduce(QObject* Sender) {
 }
 
 void TWebForm::mnuCompressClick(QObject*) {
-    // PENDING: the advanced JPEG compression dialog does not exist yet.
-    PendingCall("mnuCompressClick");
+    if (batch_8900::BatchRunning)
+        return;
+    const bool wasChanged = ImageChanged;
+    // The dialog leaves the picture as it was through Undo, so the copy is
+    // taken even while "No Undo" is in force.
+    const bool noUndo = batch_8900::NoLabBackup;
+    batch_8900::NoLabBackup = false;
+    const bool backedUp = AutoBackUp();
+    batch_8900::NoLabBackup = noUndo;
+    if (!backedUp)
+        return;
+    SetBitmap24();
+    InitializeJpegWizard();
+    TFilterDlgParam param;
+    param.Min1 = 0;
+    param.Max1 = 255;
+    param.Position1 = JpegWizardSettings.Int(TJpegWizardSettings::SmoothingOffset);
+    param.PageSize1 = 16;
+    param.LineSize1 = 1;
+    TempStr = ChangeFileExt(FileName, "");
+    SaveDialog->SetFileName(ExtractFileName(TempStr));
+    ExecuteJPEGDialog("Advanced JPEG Compression", "0 (none)", "255 (fuzzy)", param);
+    mnuUndoClick(this);
+    ImageChanged = wasChanged;
 }
 
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
@@ -151,7 +161,7 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
 }
 
 // stubs for later commands of the window (media, text and metafile display,
-// gamma view, aspect view, recent folders, memory check)
+// aspect view, recent folders, memory check)
 
 bool TWebForm::StartMedia(QObject*) {
     // PENDING: media playback; the file is refused and the picture shown stays.
@@ -172,17 +182,6 @@ void TWebForm::DecodeMemo() {
 void TWebForm::DecodeVector() {
     // PENDING: the metafile display; the file is refused and the picture shown stays.
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
-void TWebForm::DoGamma() {
-    // PENDING: the view gamma comes with the tone curves; the picture shows uncorrected.
-    PendingCall("DoGamma");
-}
-
-bool TWebForm::SlideImage(int, int) {
-    // PENDING: the aspect-adjusted open comes with the view modes; it fails.
-    PendingCall("SlideImage");
-    return false;
 }
 
 bool TWebForm::MemoryRunningLow() {

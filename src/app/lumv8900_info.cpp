@@ -3,6 +3,7 @@
 // on a file, and the export of the display bitmap into the imaging library.
 #include "app/lumv8900.h"
 
+#include "app/comment_8900.h"
 #include "app/print_8900.h"
 #include "imaging/Helpers.h"
 #include "imaging/ThumbCache.h"
@@ -60,6 +61,18 @@ std::string FileDateText(const std::string& name) {
         return FormatDateTime("yyyy-mm-dd hh:nn:ss", FileDateToDateTime(FileAge(name)));
     } catch (const Exception&) {
         return "";
+    }
+}
+
+// Reads a JPEG's text into the comment window; false, after the warning, when
+// the file is not a readable JPEG.
+bool ReadInfoJpegText(const std::string& name) {
+    try {
+        comment_8900::CommentForm->ReadJpegText(name, "");
+        return true;
+    } catch (const Exception&) {
+        voMessageDlg("", "", "Bad header; corrupted.\n" + name, mtWarning, mbOKOnly, AutoDefaultButton, 0);
+        return false;
     }
 }
 
@@ -123,8 +136,12 @@ void TWebForm::mnuImageInfoClick(QObject*) {
     TPictureInfo info;
     info.FileName = FileName;
     info.FileSize = ListedFileSize(FileName);
-    // PENDING: the JPEG Text window (comments and EXIF); a JPEG's text shows in the information box.
-    info.Jpeg = ExtInList(FileExt, ".JPEG.JPG", "");
+    if (!CommentFormCreated)
+        new TCommentForm(this);
+    if (ExtInList(FileExt, ".JPEG.JPG", ""))
+        info.Jpeg = ReadInfoJpegText(FileName);
+    if (info.Jpeg)
+        info.LineBreak = "\r\n";
     info.Description = SizeText();
     info.DateText = FileDateText(FileName);
     CRCFile(FileName, info.CrcText);
@@ -142,7 +159,16 @@ void TWebForm::mnuImageInfoClick(QObject*) {
             return;
         }
     }
+    if (info.Jpeg) {
+        comment_8900::CommentForm->LabelData->SetCaption("View: " + text);
+        comment_8900::CommentForm->show();
+        return;
+    }
     voMessageDlg("", "", text, mtInformation, mbOKOnly, AutoDefaultButton, 0);
+}
+
+std::string TWebForm::GetJPEGDateText(const std::string& Name) {
+    return FileExists(Name) ? GetJPEGTakenDate(Name) : std::string();
 }
 
 // ---- The picture into the imaging library

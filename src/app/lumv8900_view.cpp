@@ -665,6 +665,9 @@ void TWebForm::LoadSlideJPEG() {
     JPEGImage->SetRetryRead(false);
     JPEGRetry = false;
     if (SlideAdjust && SlideGamma != 100) {
+        // The maps work on 24-bit pixels: a grey slide is raised first.
+        bitmap.SetPixelFormat(pf24bit);
+        ImageBitCount = 24;
         for (int channel = 0; channel < 3; ++channel)
             SetGammaLUT(SlideGamma, channel, 0);
         ColorFilterBitmap(bitmap);

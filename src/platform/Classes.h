@@ -17,6 +17,10 @@ namespace lumvor {
 
 class TStream;
 
+// Bytes of a text as UTF-8: a leading byte-order mark is dropped; bytes that are
+// not valid UTF-8 are read as Windows-1252.
+std::string DecodeText(std::string_view bytes);
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStrings {

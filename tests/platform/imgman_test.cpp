@@ -400,6 +400,34 @@ TEST_F(ImgmanTest, PaletteOfIndexedPicturesOnly) {
     EXPECT_EQ(ImgFromDIB(TPackedDib(std::vector<uint8_t>(10, 0))), 0);
 }
 
+// Raising the colours keeps every pixel's colour: 8-bit DCX pages become 24
+// bits equal to ImageMagick's page, a bilevel page 8 bits with its two colours;
+// fewer bits than the picture has are refused.
+TEST_F(ImgmanTest, IncreasedColoursKeepEveryPixel) {
+    const int page = ImgOpenSolo(Fixture("three.dcx"), 0);
+    ASSERT_NE(page, 0);
+    const int deep = ImgIncreaseColors(page, 24);
+    ASSERT_NE(deep, 0) << imgman::LastErrorText();
+    IMGINFO info;
+    ImgGetInfoStruct(deep, &info);
+    EXPECT_EQ(info.Header.biBitCount, 24);
+    EXPECT_FALSE(ImgGetPalette(deep));
+    EXPECT_TRUE(PageEquals(deep, ReadPnmFile(Fixture("three_0.ppm"))));
+
+    const int fax = ImgOpenSolo(Fixture("g4_3pages.tif"), 0);
+    ASSERT_NE(fax, 0);
+    const int grey = ImgIncreaseColors(fax, 8);
+    ASSERT_NE(grey, 0) << imgman::LastErrorText();
+    ImgGetInfoStruct(grey, &info);
+    EXPECT_EQ(info.Header.biBitCount, 8);
+    EXPECT_TRUE(PageEquals(grey, ReadPnmFile(Fixture("g4_page0.ppm"))));
+
+    EXPECT_EQ(ImgIncreaseColors(deep, 8), 0);
+    EXPECT_EQ(imgman::LastErrorText(), "A 24-bit picture cannot be raised to 8 bits.");
+    EXPECT_EQ(ImgIncreaseColors(page, 16), 0);
+    EXPECT_EQ(ImgIncreaseColors(987654, 24), 0);
+}
+
 TEST_F(ImgmanTest, TruncatedFilesGiveNoHandleAndAnErrorText) {
     for (const char* name : {"three.dcx", "g4_3pages.tif", "lzw_rgb.tif", "jpeg.tif"}) {
         const std::vector<uint8_t> whole = ReadBytes(Fixture(name));

@@ -1,6 +1,7 @@
 #include "platform/imgman/imgman.h"
 
 #include "platform/Streams.h"
+#include "platform/imgman/ImgEffects.h"
 #include "platform/imgman/ImgFormats.h"
 #include "platform/imgman/ImgResample.h"
 #include "ui/voMsgBox.h"
@@ -126,7 +127,7 @@ int Draw(int handle, TCanvas& canvas, const TRect& dest, const TRect* source) {
     return Draw(handle, source, [&](const TPixelBuffer& picture, const TRect& src) {
         TPixelBuffer* target = canvas.Pixels();
         if (!target || target->Empty())
-            throw EInvalidGraphic("The picture to draw into is empty.");
+            throw EInvalidGraphic(SNoSurface);
         if (!source && target->Depth() == picture.Depth() && target->ColorTable == picture.ColorTable &&
             dest.Width() == picture.Width() && dest.Height() == picture.Height()) {
             CopyInto(picture, *target, dest.Left, dest.Top);
@@ -282,10 +283,93 @@ int ImgDrawImage(int handle, QPainter& painter, const TRect& dest, const TRect& 
     return Draw(handle, painter, dest, &source);
 }
 
-int ImgDrawImageFX(int handle, QPainter& painter, const TRect& dest, const TRect& source, int, int, int,
-                   TImgFxCallback, int, int, int) {
-    // PENDING: transition effects; the slide is drawn at once without one.
-    return ImgDrawImage(handle, painter, dest, source);
+namespace {
+
+bool EmptyRect(const TRect& r) { return r.Width() <= 0 || r.Height() <= 0; }
+
+// The surface's pixels; none (with the error text set) when it has none or a
+// rectangle is empty.
+TPixelBuffer* SurfacePixels(const TImgSurface& surface, const TRect& dest, const TRect& source) {
+    TPixelBuffer* pixels = surface.Bitmap ? surface.Bitmap->Canvas().Pixels() : nullptr;
+    if (!pixels || pixels->Empty()) {
+        SetError(SNoSurface);
+        return nullptr;
+    }
+    if (EmptyRect(dest) || EmptyRect(source)) {
+        SetError(SEmptyRectangle);
+        return nullptr;
+    }
+    return pixels;
+}
+
+// The part of dest inside the surface (may be empty).
+TRect VisiblePart(const TPixelBuffer& pixels, const TRect& dest) {
+    return Rect(std::max(dest.Left, 0), std::max(dest.Top, 0), std::min(dest.Right, pixels.Width()),
+                std::min(dest.Bottom, pixels.Height()));
+}
+
+void ShowPart(const TImgSurface& surface, const TRect& part) {
+    if (surface.Show && !EmptyRect(part))
+        surface.Show(part);
+}
+
+// What ImgDrawImage draws into `area` of a surface of this size and format,
+// as pixels of the area's size; empty when the picture could not be drawn.
+TPixelBuffer DrawnPixels(int handle, const TBitmap& like, const TRect& dest, const TRect& source, const TRect& area) {
+    TBitmap scratch;
+    scratch.SetPixelFormat(like.PixelFormat());
+    scratch.SetSize(like.Width(), like.Height());
+    if (!Draw(handle, scratch.Canvas(), dest, &source))
+        return {};
+    const TPixelBuffer& drawn = *scratch.Canvas().Pixels();
+    TPixelBuffer pixels(area.Width(), area.Height(), drawn.Depth());
+    const int64_t bytes = int64_t(area.Width()) * (drawn.BitsPerPixel() / 8);
+    for (int y = 0; y < area.Height(); ++y)
+        std::copy_n(drawn.ScanLine(area.Top + y) + int64_t(area.Left) * (drawn.BitsPerPixel() / 8), bytes,
+                    pixels.ScanLine(y));
+    return pixels;
+}
+
+}  // namespace
+
+int ImgDrawImage(int handle, const TImgSurface& surface, const TRect& dest, const TRect& source) {
+    TPixelBuffer* pixels = SurfacePixels(surface, dest, source);
+    if (!pixels)
+        return 0;
+    if (!ImgDrawImage(handle, surface.Bitmap->Canvas(), dest, source))
+        return 0;
+    ShowPart(surface, VisiblePart(*pixels, dest));
+    return 1;
+}
+
+int ImgDrawImageFX(int handle, const TImgSurface& surface, const TRect& dest, const TRect& source, int effect,
+                   int variant, int parameter, const TImgFxCallback& callback, int pause, int granularity, int) {
+    if (!Find(handle))
+        return 0;
+    TPixelBuffer* pixels = SurfacePixels(surface, dest, source);
+    if (!pixels)
+        return 0;
+    const TRect area = VisiblePart(*pixels, dest);
+    if (EmptyRect(area))
+        return 1;  // none of it shows
+    if (pixels->BitsPerPixel() < 24)
+        return ImgDrawImage(handle, surface, dest, source);
+    return Protect(0, [&] {
+        TPixelBuffer drawn = DrawnPixels(handle, *surface.Bitmap, dest, source, area);
+        if (drawn.Empty())
+            return 0;
+        auto transition = MakeTransition(*pixels, area, std::move(drawn), effect, variant, parameter, granularity);
+        const int steps = transition->StepCount();
+        const bool waits = callback && pause != 255;
+        for (int k = 1; k <= steps; ++k) {
+            ShowPart(surface, transition->Step(k));
+            if (k < steps && waits && callback(k, steps, pause)) {
+                ShowPart(surface, transition->Finish());
+                break;
+            }
+        }
+        return 1;
+    });
 }
 
 int ImgRotate(int, int, uint32_t) {
@@ -306,10 +390,18 @@ int ImgReduceColors(int, int, int32_t) {
     return 0;
 }
 
-int ImgIncreaseColors(int, int) {
-    // PENDING: promotion of library pictures to more colours.
-    SetError("Colour promotion is not available.");
-    return 0;
+int ImgIncreaseColors(int handle, int bits) {
+    auto image = Find(handle);
+    if (!image)
+        return 0;
+    return Protect(0, [&] {
+        const TPixelBuffer& p = image->Pixels;
+        if ((bits != 4 && bits != 8 && bits != 24) || bits < p.Depth())
+            throw EImgError(Format(SInvalidPromotion, p.Depth(), bits));
+        // An indexed target keeps the source's colour table, so every pixel
+        // finds its own colour again.
+        return Register(ImageOf(ConvertPixels(p, bits, bits == 24 ? std::vector<uint32_t>{} : p.ColorTable)));
+    });
 }
 
 int ImgErrBox(QWidget*) {

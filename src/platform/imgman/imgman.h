@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QPainter;
@@ -66,6 +67,9 @@ inline constexpr const char* SInvalidDcx = "Invalid DCX file.";
 inline constexpr const char* SPageOutOfRange = "Page %d does not exist.";
 inline constexpr const char* SInvalidCopySize = "Invalid copy size %d x %d.";
 inline constexpr const char* SNoScanner = "No scanner found.";
+inline constexpr const char* SInvalidPromotion = "A %d-bit picture cannot be raised to %d bits.";
+inline constexpr const char* SEmptyRectangle = "The rectangle to draw is empty.";
+inline constexpr const char* SNoSurface = "The picture to draw into is empty.";
 
 // Scan settings asked for by ScanAcquirePage (and kept for the next scan).
 // Mode "Color", "Gray" or "Lineart"; resolution in dots per inch; the area in
@@ -132,11 +136,34 @@ int ImgPrintImage(int handle, QPainter& painter, const TRect& rect, int flags);
 int ImgDrawImage(int handle, TCanvas& canvas, const TRect& dest, const TRect& source);
 int ImgDrawImage(int handle, QPainter& painter, const TRect& dest, const TRect& source);
 
-// The step callback of ImgDrawImageFX: non-zero stops the effect.
-using TImgFxCallback = int (*)();
-// Draws a slide with a transition effect.
-int ImgDrawImageFX(int handle, QPainter& painter, const TRect& dest, const TRect& source, int effect,
-                   int granularity, int parameter, TImgFxCallback callback, int pause, int speed, int flags);
+// The device context of the slide show: a picture the size of the window's
+// client area, which the window paints, and a hook that makes a changed part
+// of it visible at once (a synchronous repaint of that part; none = nothing to
+// show). Transition effects draw on 24- and 32-bit pictures; on other depths
+// ImgDrawImageFX draws the slide at once.
+struct TImgSurface {
+    TBitmap* Bitmap = nullptr;
+    std::function<void(const TRect& changed)> Show;
+};
+// Draws the source rectangle of the picture into dest of the surface and shows
+// it; 1 on success.
+int ImgDrawImage(int handle, const TImgSurface& surface, const TRect& dest, const TRect& source);
+
+// The step callback of ImgDrawImageFX, called between two steps with the
+// number of the step just drawn (1-based), the step count and the pause the
+// caller asked for (milliseconds); true stops the effect.
+using TImgFxCallback = std::function<bool(int step, int stepCount, int pause)>;
+// Draws the source rectangle of the picture over what the surface holds inside
+// dest (right and bottom exclusive), in steps, with a transition effect (see
+// ImgEffects.h for the codes and what variant, parameter and granularity mean).
+// Between steps the callback gets (step, step count, pause); with pause 255,
+// or no callback, the steps follow each other at once. When the callback
+// answers true the rest of the picture is drawn at once and the effect ends.
+// 1 on success, also when stopped; 0 for a bad handle, a surface without
+// pixels or an empty rectangle. `flags` is not used.
+int ImgDrawImageFX(int handle, const TImgSurface& surface, const TRect& dest, const TRect& source, int effect,
+                   int variant, int parameter, const TImgFxCallback& callback, int pause, int granularity,
+                   int flags);
 // A copy turned by angle (hundredths of a degree, anticlockwise), uncovered
 // parts filled with the colour value `fill`.
 int ImgRotate(int handle, int angle, uint32_t fill);
@@ -145,7 +172,9 @@ int ImgRotate(int handle, int angle, uint32_t fill);
 int ImgMirror(int handle, int vertical, int horizontal);
 // A paletted copy of `colours` colours by the method of `flags`.
 int ImgReduceColors(int handle, int colours, int32_t flags);
-// A copy at the higher bit count `bits`.
+// A copy at the higher (or equal) bit count `bits`: 4 or 8 bits keep the
+// colour table, 24 bits take each pixel's colour. 0 for a lower or another
+// bit count.
 int ImgIncreaseColors(int handle, int bits);
 
 // Shows the last failure's text in the program's message box.

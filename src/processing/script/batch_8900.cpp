@@ -1,5 +1,7 @@
 #include "processing/script/batch_8900.h"
 
+#include "app/lumv8900.h"
+
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -19,6 +21,7 @@ TBatchForm::~TBatchForm() {
     if (batch_8900::BatchForm == this) {
         batch_8900::BatchForm = nullptr;
         batch_8900::BatchFormActive = false;
+        batch_8900::BatchFormOpen = false;
     }
 }
 
@@ -35,6 +38,15 @@ void TBatchForm::Show() {
 void TBatchForm::Close() {
     Calls.push_back("Close");
     hide();
+}
+
+void AddLabCommand(const std::string& Line) {
+    using batch_8900::BatchForm;
+    if (batch_8900::BatchFormOpen && BatchForm && BatchForm->Memo1) {
+        BatchForm->Memo1->appendPlainText(QString::fromStdString(Line));
+        return;
+    }
+    lumv8900::LabScript.Add(Line);
 }
 
 }  // namespace lumvor

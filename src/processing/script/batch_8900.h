@@ -1,10 +1,13 @@
-// The Lab Script window and the flags of script runs.
+// The Lab Script window.
 //
 // The window is a stand-in until the Lab Script window is built: a memo holding
-// the recorded script, and a record of the calls made on it.
+// the recorded script, and a record of the calls made on it. The flags of script
+// runs and the window's pointer (namespace batch_8900) are in LabState.h.
 #pragma once
 
 #include <QWidget>
+
+#include "processing/script/LabState.h"
 
 #include <string>
 #include <vector>
@@ -26,19 +29,5 @@ public:
     void Show();
     void Close();
 };
-
-namespace batch_8900 {
-
-inline TBatchForm* BatchForm = nullptr;
-// The Lab Script window exists (made on first use, kept until the end).
-inline bool BatchFormActive = false;
-// The Lab Script window was activated and not yet left.
-inline bool BatchFormOpen = false;
-// A Lab script, a batch conversion or a compound editing command runs.
-inline bool BatchRunning = false;
-// "No &Undo (faster)": a running script keeps no backup.
-inline bool NoLabBackup = false;
-
-}  // namespace batch_8900
 
 }  // namespace lumvor

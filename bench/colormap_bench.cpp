@@ -1,0 +1,133 @@
+// The colour filter over a 24-megapixel picture (6000 x 4000, 24 bits) against
+// libvips `maplut` and ImageMagick `-gamma 2` on the same picture.
+//
+//   BM_ColorFilterBitmap  the three gamma maps applied in place
+//   BM_VipsMaplut         `vips maplut in.v out.v lut.v` less `vips copy in.v out.v`
+//   BM_ConvertGamma       `convert in.mpc -gamma 2 out.mpc` less `convert in.mpc out.mpc`
+//
+// The tools run single-threaded (VIPS_CONCURRENCY=1, `-limit thread 1`), as the
+// program's pixel loops run on the user-interface thread, and read and write
+// their fastest native formats (.v, .mpc). Each iteration times the plain copy
+// and the mapping with the same tool and reports the difference.
+#include "processing/tonal/ColorMaps.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+using namespace lumvor;
+
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+// A noise picture in the bitmap.
+void FillNoise(TBitmap& bitmap) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(kWidth, kHeight);
+    uint32_t state = 12345;
+    for (int y = 0; y < kHeight; ++y) {
+        uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < 3 * kWidth; ++x) {
+            state = state * 1664525u + 1013904223u;
+            row[x] = uint8_t(state >> 24);
+        }
+    }
+}
+
+void SetGammaMaps() {
+    for (int channel = 0; channel < 3; ++channel)
+        SetGammaLUT(200, channel, false);
+}
+
+// The scratch folder of the tools' files, made once with the picture and the
+// look-up table in each tool's format.
+const std::string& Folder() {
+    static const std::string folder = [] {
+        const std::string dir = QDir::tempPath().toStdString() + "/lumvor_colormap_bench/";
+        QDir().mkpath(QString::fromStdString(dir));
+        TBitmap picture;
+        FillNoise(picture);
+        std::ofstream ppm(dir + "in.ppm", std::ios::binary);
+        ppm << "P6\n" << kWidth << " " << kHeight << "\n255\n";
+        for (int y = 0; y < kHeight; ++y) {
+            const uint8_t* row = picture.ScanLine(y);
+            for (int x = 0; x < kWidth; ++x) {
+                const char rgb[3] = {char(row[3 * x + 2]), char(row[3 * x + 1]), char(row[3 * x])};
+                ppm.write(rgb, 3);
+            }
+        }
+        ppm.close();
+        SetGammaMaps();
+        std::ofstream lut(dir + "lut.ppm", std::ios::binary);
+        lut << "P6\n256 1\n255\n";
+        for (int i = 0; i < 256; ++i) {
+            const char rgb[3] = {char(RedMap[size_t(i)]), char(GreenMap[size_t(i)]), char(BlueMap[size_t(i)])};
+            lut.write(rgb, 3);
+        }
+        lut.close();
+        const std::string prepare = "cd " + dir + " && vips copy in.ppm in.v && vips copy lut.ppm lut.v" +
+                                    " && /usr/bin/convert in.ppm in.mpc";
+        if (std::system(prepare.c_str()) != 0)
+            std::fprintf(stderr, "preparing the tools' files failed\n");
+        return dir;
+    }();
+    return folder;
+}
+
+double Seconds(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    return status == 0 ? std::chrono::duration<double>(end - start).count() : -1;
+}
+
+// Times the work command less the copy command of the same tool.
+void RunToolDifference(benchmark::State& state, const std::string& copy, const std::string& work) {
+    const std::string& dir = Folder();
+    for (auto _ : state) {
+        const double plain = Seconds("cd " + dir + " && " + copy);
+        const double mapped = Seconds("cd " + dir + " && " + work);
+        if (plain < 0 || mapped < 0) {
+            state.SkipWithError("the tool failed");
+            return;
+        }
+        state.SetIterationTime(std::max(mapped - plain, 0.0));
+    }
+}
+
+void BM_ColorFilterBitmap(benchmark::State& state) {
+    TBitmap picture;
+    FillNoise(picture);
+    SetGammaMaps();
+    for (auto _ : state) {
+        ColorFilterBitmap(picture);
+        benchmark::DoNotOptimize(picture.ScanLine(0));
+    }
+    state.counters["MP/s"] =
+        benchmark::Counter(double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_VipsMaplut(benchmark::State& state) {
+    RunToolDifference(state, "VIPS_CONCURRENCY=1 vips copy in.v out.v",
+                      "VIPS_CONCURRENCY=1 vips maplut in.v out.v lut.v");
+}
+
+void BM_ConvertGamma(benchmark::State& state) {
+    RunToolDifference(state, "/usr/bin/convert -limit thread 1 in.mpc out.mpc",
+                      "/usr/bin/convert -limit thread 1 in.mpc -gamma 2 out.mpc");
+}
+
+}  // namespace
+
+BENCHMARK(BM_ColorFilterBitmap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VipsMaplut)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertGamma)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

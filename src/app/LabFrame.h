@@ -1,0 +1,89 @@
+// The frame every Edit, Image, Enhance and Lab command of the image window runs in.
+//
+// A command is a TWebForm method that stays thin: it describes itself in a
+// TLabCommand (its busy text, who may record it, when it records, how it ends,
+// and three steps: parameters, line, work) and calls RunLabCommand, which runs
+// the steps in this order:
+//   1. AutoBackUp: the undo copy (skipped while a script runs or "No Undo" is
+//      on). A refused copy ends the command: nothing else happens.
+//   2. SetBitmap24: the viewer picture becomes 24-bit.
+//   3. Parameters: a dialog or the script's values; false (a dialog answering
+//      LabCancelled) ends the command without a line; the undo copy stays.
+//   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass.
+//   5. The line (before or after the work): recorded with AddLabCommand when
+//      LabRecordsNow(Recording) holds, in the final, clamped form the work uses.
+//   6. The work on the pixels.
+//   7. The ending: ExitFilter(Daz95) for filters, ProcessDone for commands that
+//      change the picture's size, or StatusReady, RefreshImage and ImageChanged
+//      for the two-image commands.
+// An exception from a step passes on to the caller (the application's handler);
+// flags and locks held in scope guards are released on the way.
+//
+// The pixel work itself is a headless routine (src/processing) over TBitmap.
+// The TWebForm routine with a picture-control argument only picks the partner
+// picture (LabPartner), holds the locks (TPaintLock) and calls it.
+//
+// GUI thread only.
+#pragma once
+
+#include "processing/script/LabState.h"
+
+#include <functional>
+#include <string>
+
+namespace lumvor {
+
+class TBitmap;
+class TPix;
+class TWebForm;
+
+// How a command ends.
+enum class TLabEnding {
+    Filter,      // ExitFilter on the viewer picture
+    SizeChange,  // ProcessDone
+    TwoImage,    // StatusReady, RefreshImage, ImageChanged := true
+};
+
+// Where the line goes relative to the work.
+enum class TLabLineTime { BeforeWork, AfterWork };
+
+struct TLabCommand {
+    // Status panel 2 while the command works ("Applying filter ...").
+    std::string BusyText;
+    TLabRecording Recording = TLabRecording::Step;
+    TLabLineTime LineTime = TLabLineTime::BeforeWork;
+    TLabEnding Ending = TLabEnding::Filter;
+    // Obtains the parameters; false when the user cancelled. None: no parameters.
+    std::function<bool()> Parameters;
+    // The script line with the values the work uses. None: the command records nothing.
+    std::function<std::string()> Line;
+    // The work on the pixels.
+    std::function<void()> Work;
+};
+
+// Runs a command in the frame (see above). False when the undo copy was refused
+// or the parameters were cancelled; true once the work and ending ran.
+bool RunLabCommand(TWebForm& Form, const TLabCommand& Command);
+
+// True when a value dialog's answer means Cancel.
+inline bool LabDialogCancelled(int Answer) { return Answer == LabCancelled; }
+
+// The partner picture of the Lab routines: the duplicate (DuplicateBitmap) for
+// the viewer picture, WorkBitmap for any other picture control (the filter
+// dialog's preview). Null while that second picture does not exist.
+TBitmap* LabPartner(const TWebForm& Form, const TPix* Pix);
+
+// Holds a picture control's paint lock and its bitmap's canvas lock for a
+// pixel loop; both are released when the guard goes, also on an exception.
+class TPaintLock {
+public:
+    explicit TPaintLock(TPix& Pix);
+    ~TPaintLock();
+    TPaintLock(const TPaintLock&) = delete;
+    TPaintLock& operator=(const TPaintLock&) = delete;
+
+private:
+    TPix& pix_;
+};
+
+}  // namespace lumvor

@@ -1,0 +1,109 @@
+// The editing-command frame of the image window, and its colour-map routines:
+// the view gamma and the colour filters over the headless maps.
+#include "app/LabFrame.h"
+#include "app/lumv8900.h"
+
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "processing/tonal/ColorMaps.h"
+#include "ui/Pix.h"
+
+namespace lumvor {
+
+using namespace lumv8900;
+
+// ---- The frame
+
+bool RunLabCommand(TWebForm& Form, const TLabCommand& Command) {
+    if (!Form.AutoBackUp())
+        return false;
+    Form.SetBitmap24();
+    if (Command.Parameters && !Command.Parameters())
+        return false;
+    Form.StatusBusy(Command.BusyText);
+    const bool record = Command.Line && LabRecordsNow(Command.Recording);
+    if (record && Command.LineTime == TLabLineTime::BeforeWork)
+        AddLabCommand(Command.Line());
+    if (Command.Work)
+        Command.Work();
+    if (record && Command.LineTime == TLabLineTime::AfterWork)
+        AddLabCommand(Command.Line());
+    switch (Command.Ending) {
+    case TLabEnding::Filter:
+        Form.ExitFilter(Form.Daz95);
+        break;
+    case TLabEnding::SizeChange:
+        Form.ProcessDone();
+        break;
+    case TLabEnding::TwoImage:
+        Form.StatusReady();
+        Form.RefreshImage();
+        ImageChanged = true;
+        break;
+    }
+    return true;
+}
+
+TBitmap* LabPartner(const TWebForm& Form, const TPix* Pix) {
+    return Pix == Form.Daz95 ? DuplicateBitmap.get() : WorkBitmap.get();
+}
+
+TPaintLock::TPaintLock(TPix& Pix) : pix_(Pix) {
+    pix_.SetPaintLock(true);
+    pix_.Bitmap()->Canvas().Lock();
+}
+
+TPaintLock::~TPaintLock() {
+    pix_.Bitmap()->Canvas().Unlock();
+    pix_.SetPaintLock(false);
+}
+
+void TWebForm::ExitFilter(TPix* Pix) {
+    Pix->SetPaintLock(false);
+    if (AutoFixBusy)
+        return;
+    if (Pix == Daz95)
+        ImageChanged = true;
+    StatusReady();
+    if (Pix == Daz95)
+        RefreshImage();
+    else
+        Pix->update();
+    Screen.SetCursor(crDefault);
+}
+
+// ---- Colour maps
+
+void TWebForm::SetGammaLUT(int Gamma, int Channel, int Flag) { lumvor::SetGammaLUT(Gamma, Channel, Flag != 0); }
+
+void TWebForm::ColorFilterBitmap(TBitmap& Bitmap) { lumvor::ColorFilterBitmap(Bitmap); }
+
+void TWebForm::ColorFilter(TPix* Pix) {
+    {
+        TPaintLock lock(*Pix);
+        lumvor::ColorFilterBitmap(*Pix->Bitmap());
+    }
+    ExitFilter(Pix);
+}
+
+void TWebForm::NegColorFilter(TPix* Pix) {
+    {
+        TPaintLock lock(*Pix);
+        NegColorFilterBitmap(*Pix->Bitmap());
+    }
+    ExitFilter(Pix);
+}
+
+void TWebForm::DoGamma() {
+    // A 1-bit picture has no tones to correct.
+    if (ImageBitCount < 3)
+        return;
+    SetBitmap24();
+    for (int channel = 0; channel < 3; ++channel)
+        lumvor::SetGammaLUT(mnuViewGamma->Tag, channel, true);
+    lumvor::ColorFilterBitmap(*Daz95->Bitmap());
+    // The display correction is not an edit.
+    ImageChanged = false;
+}
+
+}  // namespace lumvor
