@@ -157,7 +157,8 @@ void MainUnitInit(const std::vector<std::string>& Params) {
 
 bool ProgramStart() {
     // Scratch files of earlier runs that were killed mid-write.
-    RemoveDeadScratchFiles(ExcludeTrailingPathDelimiter(ProgramFolder()));
+    for (const std::string folder : {ProgramFolder(), ProgramFolder() + "data"})
+        RemoveDeadScratchFiles(ExcludeTrailingPathDelimiter(folder));
     {
         TRegistry registry;
         registry.OpenKey(SettingsKey, true);

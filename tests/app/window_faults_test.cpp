@@ -6,8 +6,11 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -109,6 +112,33 @@ TEST_F(CloseDuringCommand, APrintFinishesBeforeTheWindowGoes) {
     });
     Printer().SetOutputFileName("");
     EXPECT_TRUE(FileExists(ProgramFolder() + "printed.pdf"));
+}
+
+// Scratch files of a run that was killed mid-write, left in the program's own
+// folders; the next start clears them.
+class StartAfterKilledRun : public lumvor::test::ImageWindowTest {
+protected:
+    void SetUp() override {
+        QProcess gone;
+        gone.start("true", {});
+        gone.waitForStarted(10000);
+        const std::string dead = std::to_string(gone.processId());
+        gone.waitForFinished(10000);
+        for (const std::string& folder : {ProgramFolder(), ProgramFolder() + "data/"}) {
+            QDir().mkpath(QString::fromStdString(folder));
+            for (const std::string& name : {".latest_bookmarks.vop.lumvor-" + dead + "-1.part", std::string("kept.vop")})
+                QFile(QString::fromStdString(folder + name)).open(QIODevice::WriteOnly);
+        }
+        ImageWindowTest::SetUp();
+    }
+};
+
+TEST_F(StartAfterKilledRun, ClearsTheScratchFilesOfTheProgramFolders) {
+    for (const std::string& folder : {ProgramFolder(), ProgramFolder() + "data/"}) {
+        const QStringList left = QDir(QString::fromStdString(folder)).entryList({"*.part"}, QDir::Files | QDir::Hidden);
+        EXPECT_TRUE(left.isEmpty()) << folder << ": " << left.join(" ").toStdString();
+        EXPECT_TRUE(FileExists(folder + "kept.vop"));
+    }
 }
 
 using SpecialFileOpen = lumvor::test::ImageWindowTest;
