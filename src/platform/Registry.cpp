@@ -13,12 +13,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
-#include <sys/statvfs.h>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 namespace lumvor {
@@ -98,6 +98,15 @@ void SyncFileToDisk(const std::string& path) {
     }
 }
 
+// No room left on the store's volume (asked while the cut file still fills it).
+bool VolumeFull(const std::string& path) {
+    struct statvfs info {};
+    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    return statvfs(folder.c_str(), &info) == 0 && uint64_t(info.f_bavail) * info.f_frsize < 64 * 1024;
+}
+
+enum class TWriteOutcome { Written, Locked, DiskFull, Failed };
+
 bool ReadsBackAs(const std::string& path, const ValueMap& values) {
     QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
     const QStringList keys = settings.allKeys();
@@ -114,7 +123,7 @@ bool ReadsBackAs(const std::string& path, const ValueMap& values) {
 // Writes values as the new content of the store file: a temporary file in the same
 // folder is written, forced to disk and renamed over the old file, so readers and
 // a crash at any moment see either the old or the new file whole.
-bool WriteStore(Store& store, const ValueMap& values) {
+TWriteOutcome WriteStore(Store& store, const ValueMap& values) {
     const std::string& path = store.path;
     QFileInfo info(QString::fromStdString(path));
     QDir folder = info.absoluteDir();
@@ -128,8 +137,9 @@ bool WriteStore(Store& store, const ValueMap& values) {
             settings.setValue(it.key(), it.value());
         settings.sync();
         if (settings.status() != QSettings::NoError) {
+            const bool full = VolumeFull(path);
             unlink(temp.c_str());
-            return false;
+            return full ? TWriteOutcome::DiskFull : TWriteOutcome::Failed;
         }
     }
     // QSettings reports no error when the disk fills up under it and leaves a
@@ -137,15 +147,16 @@ bool WriteStore(Store& store, const ValueMap& values) {
     // a fresh name, since QSettings answers a name it wrote from its memory.
     const std::string written = temp + "-written";
     if (rename(temp.c_str(), written.c_str()) != 0 || !ReadsBackAs(written, values)) {
+        const bool full = VolumeFull(path);
         unlink(temp.c_str());
         unlink(written.c_str());
-        return false;
+        return full ? TWriteOutcome::DiskFull : TWriteOutcome::Failed;
     }
     temp = written;
     SyncFileToDisk(temp);
     if (rename(temp.c_str(), path.c_str()) != 0) {
         unlink(temp.c_str());
-        return false;
+        return TWriteOutcome::Failed;
     }
     int dirFd = open(folder.absolutePath().toLocal8Bit().constData(),
                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -155,7 +166,7 @@ bool WriteStore(Store& store, const ValueMap& values) {
     }
     store.values = values;
     store.id = IdOf(path);
-    return true;
+    return TWriteOutcome::Written;
 }
 
 // Removes temporary files left by a writer that died mid-write. Only called
@@ -206,14 +217,6 @@ private:
     bool held_ = false;
 };
 
-// Too little room left on the store's volume to write it again.
-bool VolumeFull(const std::string& path) {
-    struct statvfs info {};
-    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
-    return statvfs(folder.c_str(), &info) == 0 && uint64_t(info.f_bavail) * info.f_frsize < 64 * 1024;
-}
-
-enum class TWriteOutcome { Written, Locked, DiskFull, Failed };
 
 // Applies change to the stored values under the cross-process writer lock and
 // writes the result.
@@ -232,9 +235,7 @@ TWriteOutcome Modify(Change&& change) {
     if (!change(values))
         return TWriteOutcome::Written;  // nothing to write
     RemoveStaleTemporaries(path);
-    if (WriteStore(store, values))
-        return TWriteOutcome::Written;
-    return VolumeFull(path) ? TWriteOutcome::DiskFull : TWriteOutcome::Failed;
+    return WriteStore(store, values);
 }
 
 QVariant Lookup(const QString& key) {

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <map>
-#include <mutex>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
