@@ -158,6 +158,9 @@ void MainUnitInit(const std::vector<std::string>& Params) {
 }
 
 bool ProgramStart() {
+    // Scratch files of earlier runs that were killed mid-write.
+    for (const std::string folder : {ProgramFolder(), ProgramFolder() + "data"})
+        RemoveDeadScratchFiles(ExcludeTrailingPathDelimiter(folder));
     {
         TRegistry registry;
         registry.OpenKey(SettingsKey, true);
@@ -645,6 +648,12 @@ void TWebForm::FreeAtClose() {
 }
 
 void TWebForm::closeEvent(QCloseEvent* event) {
+    // A command paused in ProcessMessages (an open, a save, a print) still uses
+    // the window: it closes once that command has returned.
+    if (Application.DeferClose(this)) {
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     Guarded([&] { FormCloseQuery(this, canClose); });
     if (!canClose) {

@@ -65,24 +65,37 @@ void EnsureJpegImage() {
         JPEGImage = std::make_unique<TJPEGImage>();
 }
 
-// The 40-byte information header after a BMP's 14-byte file header; a short
-// file leaves zeros. True when the file could not be read.
+// The information header after a BMP's 14-byte file header: the 12-byte core
+// header of OS/2 files (16-bit width and height) or the Windows header of 40
+// bytes and more; a short file leaves zeros. True when the file could not be
+// read or its fields describe no picture (a bit count above 32, a height with
+// no positive twin): the codec then measures the file.
 bool GetBMPinfo(const std::string& fileName) {
     uint8_t header[54] = {};
+    if (!SpecialFileProblem(fileName).empty())
+        return true;
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
         return true;
     file.read(reinterpret_cast<char*>(header), sizeof header);
-    auto i32 = [&](int at) {
-        return static_cast<int32_t>(header[at] | header[at + 1] << 8 | header[at + 2] << 16 |
-                                    static_cast<uint32_t>(header[at + 3]) << 24);
+    auto u32 = [&](int at) {
+        return uint32_t(header[at]) | uint32_t(header[at + 1]) << 8 | uint32_t(header[at + 2]) << 16 |
+               uint32_t(header[at + 3]) << 24;
     };
-    auto u16 = [&](int at) { return static_cast<int>(header[at] | header[at + 1] << 8); };
-    ImageWidth = i32(14 + 4);
-    ImageHeight = i32(14 + 8);
-    const int planes = u16(14 + 12);
-    const int bits = u16(14 + 14);
-    ImageBitCount = planes > 1 ? bits * planes : bits;
+    auto u16 = [&](int at) { return int64_t(header[at] | header[at + 1] << 8); };
+    const bool core = u32(14) == 12;
+    const int64_t width = core ? u16(18) : int32_t(u32(18));
+    const int64_t height = core ? u16(20) : int32_t(u32(22));
+    const int64_t planes = core ? u16(22) : u16(26);
+    const int64_t bits = core ? u16(24) : u16(28);
+    const int64_t bitCount = planes > 1 ? bits * planes : bits;
+    if (bitCount > 32 || height == INT32_MIN) {
+        ImageWidth = ImageHeight = ImageBitCount = 0;
+        return true;
+    }
+    ImageWidth = int(width);
+    ImageHeight = int(height);
+    ImageBitCount = int(bitCount);
     return false;
 }
 
@@ -106,6 +119,9 @@ TBitmap& TWebForm::DisplayBitmap() { return *Daz95->Bitmap(); }
 int TWebForm::ReadImageHeader(bool) {
     ImgLibDecode = false;
     FileExt = UpperCase(ExtractFileExt(FileName));
+    // A folder, named pipe, device or socket is never read: a read could block.
+    if (!SpecialFileProblem(FileName).empty())
+        return -1;
     const TFileKind kind = FileKindOf(FileExt);
     if (kind == TFileKind::Text)
         return -10;
@@ -524,7 +540,9 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
         if (r < 0) {
             // Nothing was replaced yet: the picture shown stays, as it was.
             ImageChanged = changedBefore;
-            KeepCurrentPicture(FailedOpenText(attempted));
+            // A folder, named pipe, device or socket is never read.
+            const std::string special = SpecialFileProblem(attempted);
+            KeepCurrentPicture(special.empty() ? FailedOpenText(attempted) : special);
             return;
         } else {
             step = Decode;

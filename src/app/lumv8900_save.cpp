@@ -197,7 +197,7 @@ void TWebForm::mnuSaveClick(QObject* Sender) {
         encoded.SaveToFile(name);
         written = true;
     } catch (const EStreamError& e) {
-        failure += "\n" + SaveFailureReason(name, e.ErrorCode);
+        failure += "\n" + SaveFailureReason(name, e.ErrorCode());
     } catch (const std::exception& e) {
         failure += std::string("\n") + e.what();
     }

@@ -1,11 +1,12 @@
 // System-wide named markers, as global atoms are used: one process adds a name,
 // any process can ask whether it exists.
 //
-// A marker is a lock file in RuntimeFolder() held by the process that added it.
-// It exists while that process lives and holds it: a marker left behind by a
-// process that crashed or was killed is stale and counts as absent (it is
-// removed by the next look-up). Deleting only releases markers this process
-// added. GUI thread only.
+// A marker is a kernel lock on a file in RuntimeFolder(), taken by the process
+// that added it in one step. It exists while that process lives and holds it:
+// the file of a process that crashed or was killed, an empty file or one with
+// any other content counts as absent. Looking a marker up only asks the kernel
+// and never takes the lock. Deleting only releases markers this process added.
+// GUI thread only.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "platform/FileOps.h"
 
+#include "platform/Streams.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
 
@@ -88,17 +89,6 @@ std::string FreeName(const std::string& target) {
     const std::string folder = p.parent_path().string();
     for (int n = 2;; ++n) {
         std::string candidate = (folder.empty() ? std::string() : folder + "/") + stem + " (" + std::to_string(n) + ")" + ext;
-        if (!Exists(candidate)) return candidate;
-    }
-}
-
-// A name beside target for a file that is written and then renamed into place.
-std::string ScratchName(const std::string& target) {
-    const fs::path p(WithoutTrailingSlash(target));
-    const std::string folder = p.parent_path().string();
-    for (int n = 0;; ++n) {
-        std::string candidate = (folder.empty() ? std::string() : folder + "/") + ".~" + p.filename().string() +
-                                "." + std::to_string(::getpid()) + "." + std::to_string(n);
         if (!Exists(candidate)) return candidate;
     }
 }
@@ -298,6 +288,8 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
     }
     const std::string parent = ParentOf(target);
     if (!IsRealFolder(parent)) Fail("The folder \"" + parent + "\" does not exist", ENOENT);
+    // Partial copies of operations that were killed are cleared away first.
+    RemoveDeadScratchFiles(parent);
 
     if (kind == Kind::Move && DeviceOf(source) == DeviceOf(parent)) {
         if (replace) {
@@ -308,8 +300,13 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
         return target;
     }
 
-    const std::string scratch = ScratchName(target);
-    CopyTree(source, scratch);
+    const std::string scratch = ScratchFileName(WithoutTrailingSlash(target));
+    try {
+        CopyTree(source, scratch);
+    } catch (const OpError& e) {
+        if (IsDiskFull(e.code)) Fail(DiskFullText(target), e.code);
+        throw;
+    }
     if (kind == Kind::Move) {
         if (FileOps::BeforeVerify) FileOps::BeforeVerify(scratch);
         if (!SameTree(source, scratch)) {

@@ -94,8 +94,39 @@ void TApplication::Run() {
 }
 
 void TApplication::ProcessMessages() {
-    if (OnGuiThread())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!OnGuiThread())
+        return;
+    TMessageWait wait;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+TApplication::TMessageWait::TMessageWait() { ++Application.processingDepth_; }
+
+TApplication::TMessageWait::~TMessageWait() { --Application.processingDepth_; }
+
+bool TApplication::DeferClose(QWidget* form) {
+    if (processingDepth_ == 0 || !form)
+        return false;
+    const bool armed = !deferredCloses_.empty();
+    if (std::find(deferredCloses_.begin(), deferredCloses_.end(), form) == deferredCloses_.end())
+        deferredCloses_.emplace_back(form);
+    if (!armed)
+        QTimer::singleShot(10, QCoreApplication::instance(), [this] { IssueDeferredCloses(); });
+    return true;
+}
+
+// Runs from the event loop; while a command still waits in ProcessMessages the
+// closes wait for the next turn.
+void TApplication::IssueDeferredCloses() {
+    if (processingDepth_ > 0) {
+        QTimer::singleShot(10, QCoreApplication::instance(), [this] { IssueDeferredCloses(); });
+        return;
+    }
+    std::vector<QPointer<QWidget>> closes;
+    closes.swap(deferredCloses_);
+    for (const QPointer<QWidget>& form : closes)
+        if (form)
+            Guarded([&] { form->close(); });
 }
 
 void TApplication::Terminate() {
@@ -389,6 +420,7 @@ int ExecModal(QDialog& dialog) {
             else
                 target->done(answer.result);
         });
+        TApplication::TMessageWait wait;
         return dialog.exec();
     }
     if (strictModalRuns) {
@@ -398,6 +430,7 @@ int ExecModal(QDialog& dialog) {
         dialog.setResult(mrCancel);
         return mrCancel;
     }
+    TApplication::TMessageWait wait;
     return dialog.exec();
 }
 

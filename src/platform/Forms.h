@@ -15,6 +15,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QPoint>
 #include <QRect>
 #include <QTimer>
@@ -25,6 +26,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QKeyEvent;
@@ -80,8 +82,27 @@ public:
     void Initialize();
     // Runs the event loop until Terminate (returns at once when already terminated).
     void Run();
-    // Handles every pending event, then returns.
+    // Handles every pending event, then returns. A command that calls it stays on
+    // the stack meanwhile, so a window closed by one of these events must not be
+    // freed under it: see DeferClose.
     void ProcessMessages();
+    // True while some command waits in ProcessMessages or a modal run.
+    bool ProcessingMessages() const { return processingDepth_ > 0; }
+    // Called first by a form's close handling: while a command waits in
+    // ProcessMessages or in a modal run (ExecModal) the close is put off (answer
+    // true: the caller ignores this close) and asked for again once every such
+    // command has returned to the event loop. Answers false when the close may
+    // go ahead now.
+    bool DeferClose(QWidget* form);
+
+    // Marks the stretch in which a command waits for messages.
+    class TMessageWait {
+    public:
+        TMessageWait();
+        ~TMessageWait();
+        TMessageWait(const TMessageWait&) = delete;
+        TMessageWait& operator=(const TMessageWait&) = delete;
+    };
     // Asks the event loop to end; Terminated() is true from now on.
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -121,11 +142,14 @@ public:
 
 private:
     void Idle();
+    void IssueDeferredCloses();
 
     bool terminated_ = false;
     bool running_ = false;
     bool initialized_ = false;
     bool inIdle_ = false;
+    int processingDepth_ = 0;
+    std::vector<QPointer<QWidget>> deferredCloses_;
     QWidget* mainForm_ = nullptr;
     QObject* mainFormWatch_ = nullptr;
 };

@@ -1,20 +1,24 @@
 #include "platform/Registry.h"
 
+#include "platform/Streams.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMap>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 namespace lumvor {
@@ -94,10 +98,32 @@ void SyncFileToDisk(const std::string& path) {
     }
 }
 
+// No room left on the store's volume (asked while the cut file still fills it).
+bool VolumeFull(const std::string& path) {
+    struct statvfs info {};
+    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    return statvfs(folder.c_str(), &info) == 0 && uint64_t(info.f_bavail) * info.f_frsize < 64 * 1024;
+}
+
+enum class TWriteOutcome { Written, Locked, DiskFull, Failed };
+
+bool ReadsBackAs(const std::string& path, const ValueMap& values) {
+    QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    const QStringList keys = settings.allKeys();
+    if (settings.status() != QSettings::NoError || keys.size() != values.size())
+        return false;
+    for (const QString& key : keys) {
+        auto it = values.find(key);
+        if (it == values.end() || settings.value(key) != it.value())
+            return false;
+    }
+    return true;
+}
+
 // Writes values as the new content of the store file: a temporary file in the same
 // folder is written, forced to disk and renamed over the old file, so readers and
 // a crash at any moment see either the old or the new file whole.
-bool WriteStore(Store& store, const ValueMap& values) {
+TWriteOutcome WriteStore(Store& store, const ValueMap& values) {
     const std::string& path = store.path;
     QFileInfo info(QString::fromStdString(path));
     QDir folder = info.absoluteDir();
@@ -111,14 +137,26 @@ bool WriteStore(Store& store, const ValueMap& values) {
             settings.setValue(it.key(), it.value());
         settings.sync();
         if (settings.status() != QSettings::NoError) {
+            const bool full = VolumeFull(path);
             unlink(temp.c_str());
-            return false;
+            return full ? TWriteOutcome::DiskFull : TWriteOutcome::Failed;
         }
     }
+    // QSettings reports no error when the disk fills up under it and leaves a
+    // cut file: only a file that reads back whole replaces the store. Read under
+    // a fresh name, since QSettings answers a name it wrote from its memory.
+    const std::string written = temp + "-written";
+    if (rename(temp.c_str(), written.c_str()) != 0 || !ReadsBackAs(written, values)) {
+        const bool full = VolumeFull(path);
+        unlink(temp.c_str());
+        unlink(written.c_str());
+        return full ? TWriteOutcome::DiskFull : TWriteOutcome::Failed;
+    }
+    temp = written;
     SyncFileToDisk(temp);
     if (rename(temp.c_str(), path.c_str()) != 0) {
         unlink(temp.c_str());
-        return false;
+        return TWriteOutcome::Failed;
     }
     int dirFd = open(folder.absolutePath().toLocal8Bit().constData(),
                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -128,7 +166,7 @@ bool WriteStore(Store& store, const ValueMap& values) {
     }
     store.values = values;
     store.id = IdOf(path);
-    return true;
+    return TWriteOutcome::Written;
 }
 
 // Removes temporary files left by a writer that died mid-write. Only called
@@ -142,23 +180,60 @@ void RemoveStaleTemporaries(const std::string& path) {
         folder.remove(name);
 }
 
+// Holds the cross-process writer lock of the store: a kernel lock on the open
+// lock file, which dies with its holder, so a killed writer never leaves the
+// store locked, whatever the lock file holds (empty, an id of another process
+// or host). A live holder is waited on for SettingsLockTimeoutMs at most.
+class TWriterLock {
+public:
+    explicit TWriterLock(const std::string& path) {
+        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0)
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SettingsLockTimeoutMs);
+        for (;;) {
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) {
+                held_ = true;
+                return;
+            }
+            if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~TWriterLock() {
+        if (fd_ >= 0)
+            close(fd_);  // releases the lock
+    }
+    TWriterLock(const TWriterLock&) = delete;
+    TWriterLock& operator=(const TWriterLock&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+
 // Applies change to the stored values under the cross-process writer lock and
-// writes the result. Answers false when the file could not be written.
+// writes the result.
 template <class Change>
-bool Modify(Change&& change) {
+TWriteOutcome Modify(Change&& change) {
     Store& store = TheStore();
     std::lock_guard guard(store.mutex);
     std::string path = RegistryFileName();
     QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
-    QLockFile lock(QString::fromStdString(path + ".writer"));
-    lock.setStaleLockTime(0);
-    if (!lock.lock())
-        return false;
+    TWriterLock lock(path + ".writer");
+    if (!lock.Held())
+        return TWriteOutcome::Locked;
     store.id = FileId();  // re-read: another process may have written
     Refresh(store);
     ValueMap values = store.values;
     if (!change(values))
-        return true;  // nothing to write
+        return TWriteOutcome::Written;  // nothing to write
     RemoveStaleTemporaries(path);
     return WriteStore(store, values);
 }
@@ -234,7 +309,11 @@ bool Decode(const QVariant& v, StoredValue& out) {
     throw ERegistryException("Invalid data type for '" + name + "'");
 }
 
-[[noreturn]] void SetDataFailed(const std::string& name) {
+[[noreturn]] void SetDataFailed(const std::string& name, TWriteOutcome outcome) {
+    if (outcome == TWriteOutcome::Locked)
+        throw ERegistryException(SettingsLockedText, EAGAIN);
+    if (outcome == TWriteOutcome::DiskFull)
+        throw ERegistryException(DiskFullText(RegistryFileName()), ENOSPC);
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
@@ -317,10 +396,10 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
         if (!canCreate)
             return false;
         QString marker = group + "/" + kKeyMarker;
-        if (!Modify([&](ValueMap& values) {
+        if (Modify([&](ValueMap& values) {
                 values.insert(marker, QString());
                 return true;
-            }))
+            }) != TWriteOutcome::Written)
             return false;
     }
     currentPath_ = full;
@@ -344,14 +423,14 @@ bool TRegistry::DeleteKey(const std::string& key) {
         return false;  // the root itself cannot be deleted
     QString prefix = GroupOf(rootKey_, full) + "/";
     bool existed = false;
-    if (!Modify([&](ValueMap& values) {
+    if (Modify([&](ValueMap& values) {
             for (auto it = values.lowerBound(prefix);
                  it != values.end() && it.key().startsWith(prefix);) {
                 it = values.erase(it);
                 existed = true;
             }
             return existed;
-        }))
+        }) != TWriteOutcome::Written)
         return false;
     return existed;
 }
@@ -365,11 +444,12 @@ bool ReadValue(HKEY root, const std::string& path, const std::string& name, Stor
 void WriteValue(HKEY root, const std::string& path, const std::string& name,
                 const QVariant& value) {
     QString key = ValueKey(GroupOf(root, path), name);
-    if (!Modify([&](ValueMap& values) {
-            values.insert(key, value);
-            return true;
-        }))
-        SetDataFailed(name);
+    const TWriteOutcome outcome = Modify([&](ValueMap& values) {
+        values.insert(key, value);
+        return true;
+    });
+    if (outcome != TWriteOutcome::Written)
+        SetDataFailed(name, outcome);
 }
 
 }  // namespace
@@ -402,10 +482,10 @@ int TRegistry::GetDataSize(const std::string& name) {
 bool TRegistry::DeleteValue(const std::string& name) {
     QString key = ValueKey(GroupOf(rootKey_, currentPath_), name);
     bool existed = false;
-    if (!Modify([&](ValueMap& values) {
+    if (Modify([&](ValueMap& values) {
             existed = values.remove(key) > 0;
             return existed;
-        }))
+        }) != TWriteOutcome::Written)
         return false;
     return existed;
 }

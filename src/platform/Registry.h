@@ -7,6 +7,8 @@
 // (temporary file, fsync, rename), so a crash never leaves a half-written file and
 // a value written by one process is read by the next.
 //
+// A write that finds no room raises ERegistryException with DiskFullText.
+//
 // Reading a missing value with ReadInteger/ReadBool, or a value of another type
 // with any Read call, raises ERegistryException; ReadString of a missing value
 // answers "" and ReadBinaryData of a missing value answers 0 bytes.
@@ -31,6 +33,12 @@ enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 
 // Full name of the file that holds the store.
 std::string RegistryFileName();
+
+// Writers take turns through a kernel lock that dies with its process; one that
+// finds the lock held by a live process waits this long at most, then its write
+// raises ERegistryException with SettingsLockedText and nothing is written.
+inline int SettingsLockTimeoutMs = 3000;
+inline constexpr const char* SettingsLockedText = "Settings could not be saved: the settings file is locked.";
 
 class TRegistry {
 public:

@@ -1,10 +1,17 @@
 #include "platform/Streams.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,9 +30,8 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
-    errno = 0;
     if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError("Stream write error", errno);
+        throw EWriteError("Stream write error");
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -124,53 +130,73 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 }
 
 void TMemoryStream::SaveToFile(const std::string& fileName) {
-    std::string temporary = fileName + ".lumvor-tmp";
-    try {
-        TFileStream file(temporary, fmCreate);
-        SaveToStream(file);
-        file.Flush();
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    if (::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
-    }
+    WriteWholeFile(fileName, data_.data(), GetSize());
 }
 
 // ---- TFileStream
 
+namespace {
+
+// The kind of a file that is not a regular one, for messages ("" when regular).
+const char* SpecialKind(mode_t mode) {
+    if (S_ISREG(mode)) return "";
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
+}
+
+std::string SpecialText(const std::string& path, mode_t mode) {
+    return "\"" + path + "\" is " + SpecialKind(mode) + ", not a file.";
+}
+
+}  // namespace
+
 TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : fileName_(fileName) {
-    if ((mode & fmCreate) == fmCreate) {
-        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno), errno);
-        return;
-    }
-    int flags = O_CLOEXEC;
-    switch (mode & 0x0003) {
-    case fmOpenWrite: flags |= O_WRONLY; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-    default: flags |= O_RDONLY; break;
-    }
-    fd_ = ::open(fileName.c_str(), flags);
-    if (fd_ >= 0) {
-        struct stat info {};
-        if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-            ::close(fd_);
-            fd_ = -1;
-            errno = EISDIR;
+    const bool create = (mode & fmCreate) == fmCreate;
+    int flags = O_CLOEXEC | O_NONBLOCK;  // a FIFO or device must not hold the open
+    if (create) {
+        flags |= O_RDWR | O_CREAT;
+    } else {
+        switch (mode & 0x0003) {
+        case fmOpenWrite: flags |= O_WRONLY; break;
+        case fmOpenReadWrite: flags |= O_RDWR; break;
+        default: flags |= O_RDONLY; break;
         }
     }
+    fd_ = ::open(fileName.c_str(), flags, 0666);
+    const std::string what = create ? "Cannot create file \"" : "Cannot open file \"";
+    auto fail = [&](const std::string& reason, int error) -> void {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        const std::string text = what + fileName + "\". " + reason;
+        if (create) throw EFCreateError(text, error);
+        throw EFOpenError(text, error);
+    };
     if (fd_ < 0)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+        fail(std::strerror(errno), errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        fail(std::strerror(errno), errno);
+    if (S_ISDIR(info.st_mode))
+        fail(std::strerror(EISDIR), EISDIR);
+    if (!S_ISREG(info.st_mode))
+        fail(std::string("It is ") + SpecialKind(info.st_mode) + ", not a file.", EINVAL);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    if (create && info.st_size > 0 && ::ftruncate(fd_, 0) != 0)
+        fail(std::strerror(errno), errno);
+    if (!create && (mode & 0x0003) == fmOpenRead)
+        readLimit_ = info.st_size;
 }
 
 void TFileStream::Flush() {
-    if (::fsync(fd_) != 0)
-        throw EWriteError("Cannot write file \"" + fileName_ + "\". " + std::strerror(errno), errno);
+    if (::fsync(fd_) != 0) {
+        const int error = errno;
+        if (IsDiskFull(error))
+            throw EWriteError(DiskFullText(fileName_), error);
+        throw EWriteError("Cannot write file \"" + fileName_ + "\". " + std::strerror(error), error);
+    }
 }
 
 TFileStream::~TFileStream() {
@@ -179,6 +205,10 @@ TFileStream::~TFileStream() {
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
+    if (readLimit_ >= 0) {
+        const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+        count = std::min<int64_t>(count, std::max<int64_t>(0, readLimit_ - position));
+    }
     int64_t total = 0;
     auto* bytes = static_cast<uint8_t*>(buffer);
     while (total < count) {
@@ -199,6 +229,8 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
         ssize_t n = ::write(fd_, bytes + total, static_cast<size_t>(count - total));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && IsDiskFull(errno))
+            throw EWriteError(DiskFullText(fileName_), errno);
         if (n <= 0)
             break;
         total += n;
@@ -219,6 +251,196 @@ void TFileStream::SetSize(int64_t newSize) {
         throw EWriteError("Cannot set the size of \"" + fileName_ + "\". " + std::strerror(errno));
     if (Position() > newSize)
         Seek(0, soEnd);
+}
+
+// ---- Whole-file writes
+
+int (*WriteFaultHook)(const std::string& fileName) = nullptr;
+
+std::string DiskFullText(const std::string& fileName) {
+    return "Not enough disk space to write " + fileName + ".";
+}
+
+bool IsDiskFull(int error) { return error == ENOSPC || error == EDQUOT; }
+
+std::string SpecialFileProblem(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return std::string();
+    return SpecialText(path, info.st_mode);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kScratchMark = ".lumvor-";
+constexpr const char* kScratchEnd = ".part";
+constexpr const char* kOldScratchEnd = ".lumvor-tmp";
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The process id in a scratch name of ours, 0 when the name is not one.
+pid_t ScratchOwner(const std::string& name) {
+    if (name.size() < 2 || name[0] != '.' || !EndsWith(name, kScratchEnd)) return 0;
+    const size_t mark = name.rfind(kScratchMark);
+    if (mark == std::string::npos || mark == 0) return 0;
+    const std::string tail = name.substr(mark + std::strlen(kScratchMark),
+                                         name.size() - mark - std::strlen(kScratchMark) - std::strlen(kScratchEnd));
+    const size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == tail.size()) return 0;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (i != dash && (tail[i] < '0' || tail[i] > '9')) return 0;
+    if (dash > 9) return 0;
+    return static_cast<pid_t>(std::stol(tail.substr(0, dash)));
+}
+
+bool ProcessAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
+// The file a path finally names: symbolic links are followed (a dangling
+// link names the file it would point to); a loop of links stops at 40.
+std::string FinalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::vector<char> link(static_cast<size_t>(std::max<off_t>(info.st_size, 255)) + 1);
+        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size() - 1);
+        if (length <= 0) return path;
+        std::string next(link.data(), static_cast<size_t>(length));
+        path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return path;
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+[[noreturn]] void RaiseWriteFailure(const std::string& fileName, int error) {
+    if (IsDiskFull(error)) throw EWriteError(DiskFullText(fileName), error);
+    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error), error);
+}
+
+// Writes the bytes to the open scratch file and forces them to disk; answers
+// the errno of the failure, 0 on success.
+int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size) {
+    if (WriteFaultHook) {
+        if (const int error = WriteFaultHook(fileName)) return error;
+    }
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    for (int64_t done = 0; done < size;) {
+        const ssize_t n = ::write(fd, bytes + done, static_cast<size_t>(std::min<int64_t>(size - done, 1 << 30)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
+        done += n;
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Clears a folder's dead scratch files before a write there, at most once in a
+// few seconds per folder: a folder written again and again (a thumbnail cache)
+// is not listed for every file.
+void RemoveDeadScratchFilesNow(const std::string& folder) {
+    static std::mutex mutex;
+    static std::map<std::string, std::chrono::steady_clock::time_point> lastCleared;
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard guard(mutex);
+        auto it = lastCleared.find(folder);
+        if (it != lastCleared.end() && now - it->second < std::chrono::seconds(5))
+            return;
+        if (lastCleared.size() > 1000)
+            lastCleared.clear();
+        lastCleared[folder] = now;
+    }
+    RemoveDeadScratchFiles(folder);
+}
+
+}  // namespace
+
+std::string ScratchFileName(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    const std::string folder = FolderOf(target);
+    for (;;) {
+        const std::string candidate = folder + "/." + NameOf(target) + kScratchMark + std::to_string(::getpid()) + "-" +
+                                      std::to_string(++counter) + kScratchEnd;
+        struct stat info {};
+        if (::lstat(candidate.c_str(), &info) != 0) return candidate;
+    }
+}
+
+void RemoveDeadScratchFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    std::vector<std::string> dead;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t owner = ScratchOwner(name);
+        if ((owner > 0 && owner != self && !ProcessAlive(owner)) ||
+            (EndsWith(name, kOldScratchEnd) && name.size() > std::strlen(kOldScratchEnd)))
+            dead.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : dead) {
+        std::error_code ignored;
+        fs::remove_all(fs::path(folder.empty() ? "." : folder) / name, ignored);
+    }
+}
+
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
+    const std::string target = FinalTarget(fileName);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
+
+    const std::string folder = FolderOf(target);
+    RemoveDeadScratchFilesNow(folder);
+    std::string scratch;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        scratch = ScratchFileName(target);
+        fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        const int error = errno;
+        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
+    }
+    if (exists) {
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)::fchown(fd, old.st_uid, old.st_gid);  // allowed only to the owner's peers and root
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+    int error = WriteAll(fd, fileName, data, size);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(scratch.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(scratch.c_str());
+        RaiseWriteFailure(fileName, error);
+    }
+    SyncFolder(folder);
 }
 
 }  // namespace lumvor

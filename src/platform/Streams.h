@@ -66,8 +66,8 @@ public:
     void SaveToStream(TStream& target);
     // Raises EFOpenError when the file cannot be opened.
     void LoadFromFile(const std::string& fileName);
-    // Writes through a temporary file and a rename, so a failed write leaves the
-    // old file intact. Raises EFCreateError or EWriteError.
+    // Writes the whole stream as the new content of fileName through
+    // WriteWholeFile: a failed write leaves the old file intact.
     void SaveToFile(const std::string& fileName);
 
     uint8_t* Memory() { return data_.data(); }
@@ -78,6 +78,10 @@ private:
     int64_t position_ = 0;
 };
 
+// Only regular files are opened: a folder, FIFO, device or socket is refused at
+// once (never waited on). A file opened for reading only reads up to the size it
+// had when it was opened. A write that fails for lack of space raises EWriteError
+// with DiskFullText. Every exception carries the errno value (ErrorCode).
 class TFileStream : public TStream {
 public:
     // mode is fmCreate or an fmOpen... constant (share bits are accepted and ignored).
@@ -99,6 +103,46 @@ public:
 private:
     std::string fileName_;
     int fd_ = -1;
+    int64_t readLimit_ = -1;  // size at opening of a read-only file, else -1
 };
+
+// ---- Whole-file writes
+
+// "Not enough disk space to write <fileName>."
+std::string DiskFullText(const std::string& fileName);
+// True for the errno values of a full disk or an exhausted quota.
+bool IsDiskFull(int error);
+// Why path cannot be opened as a file ("" when it is a regular file or does not
+// exist): "<path> is a folder, not a picture file." and the like for folders,
+// FIFOs, devices and sockets. Never blocks.
+std::string SpecialFileProblem(const std::string& path);
+
+// Writes size bytes as the whole new content of fileName. The bytes go to a
+// scratch file with a unique name (ScratchFileName) in the folder of the file
+// really written, created exclusively and never through a link, forced to disk
+// and renamed over the old file; every failure removes the scratch file and
+// leaves the old file as it was.
+// - A symbolic link is written through: the file it names gets the content, the
+//   link stays.
+// - The new file keeps the old one's permission bits and, where allowed, owner.
+// - A read-only file (no write permission bit, or not writable by this process)
+//   is refused with EFCreateError "Cannot write \"<file>\": the file is
+//   read-only." (EACCES); a folder or special file is refused the same way.
+// - Lack of space raises EWriteError with DiskFullText (ENOSPC).
+// Other failures raise EFCreateError or EWriteError with the system's reason.
+// Scratch files left in that folder by processes that are gone are removed first
+// (a folder at most once in a few seconds, so a cache folder is not listed per file).
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size);
+
+// A free scratch name beside target: ".<name>.lumvor-<pid>-<n>.part" in target's
+// folder; unique among this process's names and absent when answered.
+std::string ScratchFileName(const std::string& target);
+// Removes the scratch files and folders in folder whose writing process is gone
+// (ScratchFileName's pattern and the older "<name>.lumvor-tmp").
+void RemoveDeadScratchFiles(const std::string& folder);
+
+// Test hook: when set, WriteWholeFile asks it before writing the bytes to the
+// scratch file; a non-zero answer is taken as the errno of a failed write.
+extern int (*WriteFaultHook)(const std::string& fileName);
 
 }  // namespace lumvor

@@ -19,12 +19,16 @@ namespace lumvor {
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
+    // errorCode: the errno value of the failing system call (0 when none).
+    Exception(std::string message, int errorCode) : message_(std::move(message)), errorCode_(errorCode) {}
     const std::string& Message() const { return message_; }
+    int ErrorCode() const { return errorCode_; }
     void SetMessage(std::string message) { message_ = std::move(message); }
     const char* what() const noexcept override { return message_.c_str(); }
 
 private:
     std::string message_;
+    int errorCode_ = 0;
 };
 
 // Declares an exception class that adds nothing but its type to its base.
@@ -38,14 +42,9 @@ LUMVOR_EXCEPTION(EConvertError, Exception);
 LUMVOR_EXCEPTION(EListError, Exception);
 LUMVOR_EXCEPTION(EOutOfMemory, Exception);
 LUMVOR_EXCEPTION(EInOutError, Exception);
-// A stream failure; ErrorCode is the system's error number when a system call
+// A stream failure; ErrorCode() is the system's error number when a system call
 // failed (0 otherwise), so callers can say what went wrong in their own words.
-class EStreamError : public Exception {
-public:
-    using Exception::Exception;
-    EStreamError(const std::string& message, int errorCode) : Exception(message), ErrorCode(errorCode) {}
-    int ErrorCode = 0;
-};
+LUMVOR_EXCEPTION(EStreamError, Exception);
 LUMVOR_EXCEPTION(EReadError, EStreamError);
 LUMVOR_EXCEPTION(EWriteError, EStreamError);
 LUMVOR_EXCEPTION(EFileStreamError, EStreamError);

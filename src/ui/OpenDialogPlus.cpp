@@ -1,5 +1,7 @@
 #include "ui/OpenDialogPlus.h"
 
+#include "platform/Streams.h"
+
 #include "imaging/vo_GraphicX.h"
 #include "imaging/vo_PCD.h"
 #include "platform/Forms.h"
@@ -61,13 +63,18 @@ bool ReadBmpHeader(const std::string& name, int& width, int& height, int& bits) 
         if (headerSize < 40 || !in.read(reinterpret_cast<char*>(b + 26), 28))
             return false;
         width = i32(18);
-        // A negative height marks rows stored top down.
+        // A negative height marks rows stored top down; the most negative
+        // value has no positive twin and is no picture.
+        if (i32(22) == INT32_MIN)
+            return false;
         height = std::abs(i32(22));
         planes = u16(26);
         bits = u16(28);
     }
-    if (planes > 1)
-        bits *= planes;
+    const int64_t bitCount = planes > 1 ? int64_t(bits) * planes : bits;
+    if (bitCount > 32)
+        return false;
+    bits = int(bitCount);
     return width > 0 && height > 0 && bits > 0;
 }
 
@@ -315,9 +322,10 @@ bool TOpenDialogPlus::ReadHeaderByLibrary(const std::string& name) {
     ImgClose(handle);
     if (!good)
         return false;
-    int bits = info.Header.biBitCount;
-    if (info.Header.biPlanes > 1)
-        bits *= info.Header.biPlanes;
+    const int64_t bits = info.Header.biPlanes > 1 ? int64_t(info.Header.biBitCount) * info.Header.biPlanes
+                                                  : info.Header.biBitCount;
+    if (bits > 32 || info.Header.biHeight == INT32_MIN)
+        return false;
     OpenDialogPlus::ImageWidth = info.Header.biWidth;
     OpenDialogPlus::ImageHeight = std::abs(info.Header.biHeight);
     bitsPixel_ = int16_t(bits > 15 ? 24 : bits);
@@ -327,6 +335,9 @@ bool TOpenDialogPlus::ReadHeaderByLibrary(const std::string& name) {
 bool TOpenDialogPlus::ReadHeader() {
     tiffByLibrary_ = false;
     if (!ExtensionListed(ext_) || (ext_ == ".FPX" && !AllowFlashpix))
+        return false;
+    // Named pipes, devices and sockets are never read: a read could wait for ever.
+    if (!SpecialFileProblem(selected_).empty())
         return false;
     int& width = OpenDialogPlus::ImageWidth;
     int& height = OpenDialogPlus::ImageHeight;

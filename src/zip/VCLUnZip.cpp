@@ -47,30 +47,45 @@ bool ValidUtf8(const std::string& s) {
     return true;
 }
 
-// Turns a stored name into our form: UTF-8 text with "/" between folders.
+// The UTF-8 name of Info-ZIP's Unicode path field (0x7075) in extra; "" when
+// there is none, or when it was made for another raw name (its CRC-32 of the raw
+// name does not match: a tool renamed the entry without updating the field).
+std::string UnicodePathField(const std::string& raw, const std::string& extra) {
+    const uint32_t rawCrc = ZipCrcUpdate(0xFFFFFFFF, reinterpret_cast<const uint8_t*>(raw.data()), raw.size()) ^ 0xFFFFFFFF;
+    size_t pos = 0;
+    while (pos + 4 <= extra.size()) {
+        auto* p = reinterpret_cast<const uint8_t*>(extra.data() + pos);
+        const uint16_t id = Get16(p), size = Get16(p + 2);
+        if (pos + 4 + size > extra.size())
+            break;
+        if (id == 0x7075 && size >= 5 && p[4] == 1 && Get32(p + 5) == rawCrc) {
+            std::string unicode(reinterpret_cast<const char*>(p + 9), size - 5);
+            if (ValidUtf8(unicode))
+                return unicode;
+        }
+        pos += 4 + size;
+    }
+    return std::string();
+}
+
+bool HasHighBytes(const std::string& s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+}
+
+// Turns a stored name into our form: UTF-8 text with "/" between folders. The
+// name is UTF-8 when its flag says so; else the Unicode path field names it;
+// else raw bytes that are valid UTF-8 with some byte above 127 are UTF-8 (the
+// archives of Linux tools, which set no flag); else it is code page 437.
 std::string DecodeName(const std::string& raw, uint16_t flags, const std::string& extra) {
     std::string name;
-    if ((flags & 0x800) && ValidUtf8(raw)) {
+    if ((flags & 0x800) && ValidUtf8(raw))
         name = raw;
-    } else {
+    else if (std::string unicode = UnicodePathField(raw, extra); !unicode.empty())
+        name = unicode;
+    else if (HasHighBytes(raw) && ValidUtf8(raw))
+        name = raw;
+    else
         name = Cp437ToUtf8(raw);
-        // Info-ZIP's Unicode path field carries the UTF-8 name beside a raw one;
-        // it counts only while the raw name it was made for is unchanged.
-        size_t pos = 0;
-        while (pos + 4 <= extra.size()) {
-            auto* p = reinterpret_cast<const uint8_t*>(extra.data() + pos);
-            uint16_t id = Get16(p), size = Get16(p + 2);
-            if (pos + 4 + size > extra.size())
-                break;
-            if (id == 0x7075 && size >= 5 && p[4] == 1 &&
-                Get32(p + 5) == (ZipCrcUpdate(0xFFFFFFFF, reinterpret_cast<const uint8_t*>(raw.data()), raw.size()) ^ 0xFFFFFFFF)) {
-                std::string unicode(reinterpret_cast<const char*>(p + 9), size - 5);
-                if (ValidUtf8(unicode))
-                    name = unicode;
-            }
-            pos += 4 + size;
-        }
-    }
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }
@@ -822,6 +837,12 @@ public:
         const uint32_t expected = work.UncompressedSize;
 
         const uint16_t method = work.CompressionMethod;
+        if (!(method <= 6 || method == 8)) {
+            // Nothing is written for a method this reader cannot decode.
+            z_.Message("Unknown Compression Method", "Zip Error", zmError);
+            Skip(srUnsupported, index);
+            return;
+        }
         const uint64_t maxExpansion = ZipMaxExpansion(method);
         if (maxExpansion && uint64_t{expected} > uint64_t{compressed} * maxExpansion + 1024) {
             Skip(srCorrupt, index);
@@ -879,11 +900,8 @@ public:
                     rc = Unreduce(*this, method - 1, expected);
                 } else if (method == 6) {
                     rc = Explode(*this, work.Flags, compressed, expected);
-                } else if (method == 8) {
-                    rc = Inflate(*this);
                 } else {
-                    z_.Message("Unknown Compression Method", "Zip Error", zmError);
-                    rc = -1;
+                    rc = Inflate(*this);  // method 8: the others were skipped above
                 }
                 FlushOutput();
             } catch (const TZipOutputOverrun&) {

@@ -11,6 +11,8 @@
 #include "platform/imgman/imgman.h"
 
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
@@ -179,6 +181,75 @@ TEST(ReadImageHeader, ResultsByExtensionAndContent) {
         ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
         bad.write("this is not a picture at all, only some text");
         bad.close();
+        EXPECT_EQ(ReadHeaderOf(path), -1);
+    }
+}
+
+namespace {
+
+// A BMP file: the 14-byte file header, then info (its first four bytes are
+// the information header's size), then pixels.
+std::string WriteBmp(const std::string& name, const std::vector<uint8_t>& info, size_t pixelBytes) {
+    std::vector<uint8_t> bytes = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(14 + info.size()), 0, 0, 0};
+    bytes.insert(bytes.end(), info.begin(), info.end());
+    bytes.resize(bytes.size() + pixelBytes, 0x5A);
+    const std::string path = ProgramFolder() + name;
+    QFile file(QString::fromStdString(path));
+    file.open(QIODevice::WriteOnly);
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    return path;
+}
+
+void Put(std::vector<uint8_t>& b, size_t at, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        b[at + size_t(i)] = uint8_t(value >> (8 * i));
+}
+
+}  // namespace
+
+// Hostile header fields are read in 64 bits and refused before use; the
+// sanitizer build reports no overflow.
+TEST(ReadImageHeader, HostileBitmapHeaders) {
+    // The most negative height has no positive twin.
+    std::vector<uint8_t> windows(40, 0);
+    Put(windows, 0, 40, 4);
+    Put(windows, 4, 16, 4);
+    Put(windows, 8, 0x80000000u, 4);
+    Put(windows, 12, 1, 2);
+    Put(windows, 14, 24, 2);
+    EXPECT_EQ(ReadHeaderOf(WriteBmp("negative.bmp", windows, 64)), -1);
+
+    // An OS/2 1.x core header: 16-bit width and height, planes and bits, then
+    // a palette that the Windows layout would read as huge planes and bits.
+    std::vector<uint8_t> core(12 + 16 * 3, 0xFF);
+    Put(core, 0, 12, 4);
+    Put(core, 4, 5, 2);
+    Put(core, 6, 3, 2);
+    Put(core, 8, 1, 2);
+    Put(core, 10, 4, 2);
+    const int result = ReadHeaderOf(WriteBmp("os2.bmp", core, 12));
+    if (result > 0) {
+        EXPECT_EQ(ImageWidth, 5);
+        EXPECT_EQ(ImageHeight, 3);
+    } else {
+        EXPECT_EQ(result, -1);
+    }
+
+    // Garbage planes and bits in a Windows header.
+    std::vector<uint8_t> garbage(40, 0xFF);
+    Put(garbage, 0, 40, 4);
+    Put(garbage, 4, 16, 4);
+    Put(garbage, 8, 16, 4);
+    EXPECT_EQ(ReadHeaderOf(WriteBmp("garbage.bmp", garbage, 64)), -1);
+}
+
+TEST(ReadImageHeader, SpecialFilesAreNeverRead) {
+    const std::string fifo = ProgramFolder() + "pipe.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string device = ProgramFolder() + "zero.bmp";
+    QFile::link("/dev/zero", QString::fromStdString(device));
+    for (const std::string& path : {fifo, device, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
         EXPECT_EQ(ReadHeaderOf(path), -1);
     }
 }

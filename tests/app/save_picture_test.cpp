@@ -25,6 +25,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 
 using namespace lumvor;
 using namespace lumvor::lumv8900;
@@ -362,7 +363,8 @@ void ExpectFailedSaveKeepsOldFile(const std::string& target, const std::string& 
     EXPECT_TRUE(ImageChanged);
     ASSERT_EQ(boxes.size(), 2u);  // the overwrite question, then the failure
     EXPECT_EQ(boxes[1].text.rfind("Write failure.\nSave Format=1\n" + target, 0), 0u) << boxes[1].text;
-    EXPECT_FALSE(FileExists(target + ".lumvor-tmp"));
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find(".lumvor-"), std::string::npos) << "a scratch file stayed";
     EXPECT_NE(FileName, target);
 }
 

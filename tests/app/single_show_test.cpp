@@ -4,15 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include "app/lumv8900.h"
 #include "platform/Atoms.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <thread>
+#include <vector>
 
 using namespace lumvor;
 
@@ -87,4 +93,44 @@ TEST(SingleShow, SecondStartEndsWhileAShowPlays) {
     EXPECT_FALSE(third.waitForFinished(3000)) << "the start after the holder's death ended at once";
     third.kill();
     third.waitForFinished(10000);
+}
+
+// Starts at the same moment with no show playing: the look-up of the marker
+// must not look like a show to the other start, so both go on every time.
+TEST(SingleShow, TwoStartsAtOnceBothStart) {
+    constexpr int kPairs = 20, kAtOnce = 5;
+    int bothRan = 0;
+    for (int round = 0; round < kPairs / kAtOnce; ++round) {
+        std::vector<std::unique_ptr<QTemporaryDir>> homes;
+        std::vector<std::unique_ptr<QProcess>> starts;
+        for (int pair = 0; pair < kAtOnce; ++pair) {
+            homes.push_back(std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(qgetenv("LUMVOR_HOME")) + "/pair-XXXXXX"));
+            for (int twin = 0; twin < 2; ++twin) {
+                auto start = std::make_unique<QProcess>();
+                start->setProcessEnvironment(EnvironmentWithHome(homes.back()->path()));
+                starts.push_back(std::move(start));
+            }
+        }
+        for (auto& start : starts)
+            start->start(LUMVOR_EXE, {});
+        // Each start has read its settings (the file exists) and had a second
+        // more to pass the marker check before it is looked at.
+        QElapsedTimer clock;
+        clock.start();
+        for (auto& home : homes)
+            while (!QFile::exists(home->path() + "/registry.ini") && clock.elapsed() < 30000)
+                QThread::msleep(20);
+        QThread::msleep(1000);
+        for (int pair = 0; pair < kAtOnce; ++pair) {
+            const bool first = !starts[2 * pair]->waitForFinished(1);
+            const bool second = !starts[2 * pair + 1]->waitForFinished(1);
+            EXPECT_TRUE(first && second) << "round " << round << " pair " << pair << ": a start ended by itself";
+            bothRan += first && second;
+        }
+        for (auto& start : starts) {
+            start->kill();
+            start->waitForFinished(10000);
+        }
+    }
+    EXPECT_EQ(bothRan, kPairs);
 }

@@ -474,7 +474,8 @@ TEST_F(ThumbFolder, AWriteThatFailsHalfWayLeavesTheOldFile) {
 
     EXPECT_FALSE(written);
     EXPECT_EQ(test::ReadFileText(file.Path), before);
-    EXPECT_FALSE(fs::exists(file.Path + ".lumvor-tmp"));
+    for (const auto& entry : fs::directory_iterator(fs::path(file.Path).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find(".lumvor-"), std::string::npos) << "a scratch file stayed";
     EXPECT_TRUE(ThumbFilePresent(file, row));
 }
 

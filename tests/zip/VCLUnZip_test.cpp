@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -562,6 +563,142 @@ TEST_F(ZipTest, MutationsNeverCrash) {
     }
     for (auto& e : fs::directory_iterator(dir.Path()))
         EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "mutant.zip") << e.path();
+}
+
+// --- entry names and methods
+
+// One stored entry in a zip made byte by byte: the raw name, its flags, the
+// extra field and the method, as other tools write them.
+struct RawEntry {
+    std::string name;
+    uint16_t flags = 0;
+    std::string extra;
+    uint16_t method = 0;
+    std::string data = "x";
+};
+
+void Put16(std::string& out, uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& out, uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+uint32_t Crc(const std::string& s) {
+    return static_cast<uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
+}
+
+// Info-ZIP's Unicode path extra field (0x7075) naming utf8 for the raw name whose
+// CRC-32 is rawCrc.
+std::string UnicodePathExtra(const std::string& utf8, uint32_t rawCrc) {
+    std::string field;
+    Put16(field, 0x7075);
+    Put16(field, static_cast<uint32_t>(5 + utf8.size()));
+    field += '\x01';
+    Put32(field, rawCrc);
+    return field + utf8;
+}
+
+std::string BuildZip(const std::vector<RawEntry>& entries) {
+    std::string zip, central;
+    for (const RawEntry& e : entries) {
+        const uint32_t offset = static_cast<uint32_t>(zip.size());
+        auto common = [&](std::string& out) {
+            Put16(out, 20);
+            Put16(out, e.flags);
+            Put16(out, e.method);
+            Put16(out, 0);       // time
+            Put16(out, 0x5421);  // 2022-01-01
+            Put32(out, Crc(e.data));
+            Put32(out, static_cast<uint32_t>(e.data.size()));
+            Put32(out, static_cast<uint32_t>(e.data.size()));
+            Put16(out, static_cast<uint32_t>(e.name.size()));
+            Put16(out, static_cast<uint32_t>(e.extra.size()));
+        };
+        Put32(zip, 0x04034b50);
+        common(zip);
+        zip += e.name + e.extra + e.data;
+        Put32(central, 0x02014b50);
+        Put16(central, 0x031E);  // made on Unix
+        common(central);
+        Put16(central, 0);  // comment
+        Put16(central, 0);  // disk
+        Put16(central, 0);  // internal attributes
+        Put32(central, 0100644u << 16);
+        Put32(central, offset);
+        central += e.name + e.extra;
+    }
+    const uint32_t centralOffset = static_cast<uint32_t>(zip.size());
+    zip += central;
+    Put32(zip, 0x06054b50);
+    Put16(zip, 0);
+    Put16(zip, 0);
+    Put16(zip, static_cast<uint32_t>(entries.size()));
+    Put16(zip, static_cast<uint32_t>(entries.size()));
+    Put32(zip, static_cast<uint32_t>(central.size()));
+    Put32(zip, centralOffset);
+    Put16(zip, 0);
+    return zip;
+}
+
+struct NameCase {
+    const char* label;
+    RawEntry entry;
+    std::string expected;  // the name as UTF-8
+};
+
+std::string CaseName(const ::testing::TestParamInfo<NameCase>& info) { return info.param.label; }
+
+class ZipNames : public ZipTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(ZipNames, DecodeAsTheirMakerMeant) {
+    TempDir dir;
+    WriteAll(dir / "names.zip", BuildZip({GetParam().entry}));
+    zip.SetZipName(dir / "names.zip");
+    zip.ReadZip();
+    ASSERT_EQ(zip.Count(), 1);
+    EXPECT_EQ(zip.Filename(0), GetParam().expected);
+    EXPECT_EQ(ExtractAll(dir / "names.zip", dir / "out"), 1);
+    EXPECT_TRUE(fs::exists(dir / ("out/" + GetParam().expected)));
+}
+
+const std::string kUtf8Name = "gr\xC3\xBC\xC3\x9F" "e.txt";  // "grüße.txt"
+const std::string kCp437Name = "gr\x81\xE1" "e.txt";          // the same in code page 437
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ZipNames,
+    ::testing::Values(
+        NameCase{"FlaggedUtf8", RawEntry{kUtf8Name, 0x800, ""}, kUtf8Name},
+        NameCase{"UnflaggedUtf8FromLinux", RawEntry{kUtf8Name, 0, ""}, kUtf8Name},
+        NameCase{"UnflaggedUtf8WithUnicodeField", RawEntry{kUtf8Name, 0, UnicodePathExtra(kUtf8Name, Crc(kUtf8Name))},
+                 kUtf8Name},
+        NameCase{"Cp437WithUnicodeField", RawEntry{kCp437Name, 0, UnicodePathExtra(kUtf8Name, Crc(kCp437Name))},
+                 kUtf8Name},
+        NameCase{"Cp437NotValidUtf8", RawEntry{kCp437Name, 0, ""}, kUtf8Name},
+        NameCase{"UnicodeFieldOfAnotherName", RawEntry{kCp437Name, 0, UnicodePathExtra("other.txt", Crc("renamed"))},
+                 kUtf8Name},
+        NameCase{"PlainAscii", RawEntry{"plain.txt", 0, ""}, "plain.txt"}),
+    CaseName);
+
+TEST_F(ZipTest, UnknownMethodIsSkippedAsUnsupported) {
+    TempDir dir;
+    RawEntry unknown{"future.bin", 0, "", 99, "opaque data"};
+    RawEntry stored{"fine.txt", 0, "", 0, "fine"};
+    WriteAll(dir / "methods.zip", BuildZip({unknown, stored}));
+    std::vector<std::string> messages;
+    zip.OnMessage = [&](const std::string& text, const std::string& caption, TZipMessageKind) {
+        messages.push_back(caption + ": " + text);
+    };
+    EXPECT_EQ(ExtractAll(dir / "methods.zip", dir / "out"), 1);
+    EXPECT_EQ(ReadAll(dir / "out/fine.txt"), "fine");
+    EXPECT_FALSE(fs::exists(dir / "out/future.bin"));
+    EXPECT_TRUE(badCrc.empty());
+    ASSERT_EQ(skips.size(), 1u);
+    EXPECT_EQ(skips[0], std::make_pair(srUnsupported, std::string("future.bin")));
+    EXPECT_EQ(SkipReasonText(skips[0].first), "compression method not supported");
+    EXPECT_EQ(messages, std::vector<std::string>{"Zip Error: Unknown Compression Method"});
 }
 
 }  // namespace
