@@ -120,6 +120,8 @@ inline int32_t FrameWidth = 0, FrameHeight = 0;
 inline int32_t ScrollBarWidth = 0;
 // Folder of visited-folder shortcuts ("" until first used).
 inline std::string RecentPath;
+// RecentPath, built (the program folder's "recent") and created when missing.
+const std::string& EnsureRecentPath();
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -801,6 +803,8 @@ public:
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* JPEG1 = nullptr;
+    TMenuItem* mnuCompress = nullptr;
     TMenuItem* mnuBookmarksView = nullptr;
     TMenuItem* mnuBookmarksView2 = nullptr;
     TMenuItem* mnuBookmarkUnmark = nullptr;

@@ -258,6 +258,9 @@ void TWebForm::BuildMenus() {
         item->Tag = depth;
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
+    QMenu* jpeg = nullptr;
+    JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
+    mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
 
     // Lab
     m = homeLab;
@@ -611,6 +614,7 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
     Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
+    Wire(this, mnuCompress, [this](QObject* s) { mnuCompressClick(s); });
     Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
     // First and last bookmark, reload, save and undo.
     for (QAction* item : {mnuFirstImage, mnuFirstImage1, mnuLastImage, mnuLastImage1})

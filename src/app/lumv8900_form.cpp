@@ -3,6 +3,7 @@
 #include "app/lumv8900.h"
 
 #include "app/SavePicture.h"
+#include "app/jpgdlg_8900.h"
 
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
@@ -101,8 +102,30 @@ void TWebForm::AV_UI(bool On) {
 
 // stubs for the JPEG dialog and the slide show
 void TWebForm::mnuCompressClick(QObject*) {
-    // PENDING: the advanced JPEG compression dialog does not exist yet.
-    PendingCall("mnuCompressClick");
+    if (batch_8900::BatchRunning)
+        return;
+    const bool wasChanged = ImageChanged;
+    // The dialog leaves the picture as it was through Undo, so the copy is
+    // taken even while "No Undo" is in force.
+    const bool noUndo = batch_8900::NoLabBackup;
+    batch_8900::NoLabBackup = false;
+    const bool backedUp = AutoBackUp();
+    batch_8900::NoLabBackup = noUndo;
+    if (!backedUp)
+        return;
+    SetBitmap24();
+    InitializeJpegWizard();
+    TFilterDlgParam param;
+    param.Min1 = 0;
+    param.Max1 = 255;
+    param.Position1 = JpegWizardSettings.Int(TJpegWizardSettings::SmoothingOffset);
+    param.PageSize1 = 16;
+    param.LineSize1 = 1;
+    TempStr = ChangeFileExt(FileName, "");
+    SaveDialog->SetFileName(ExtractFileName(TempStr));
+    ExecuteJPEGDialog("Advanced JPEG Compression", "0 (none)", "255 (fuzzy)", param);
+    mnuUndoClick(this);
+    ImageChanged = wasChanged;
 }
 
 void TWebForm::mnuHistorySlideshowClick(QObject*) {

@@ -82,6 +82,12 @@ inline std::string BookmarkListFile;
 // Thumbnail cell size in pixels.
 inline int32_t ThumbWidth = 168;
 inline int32_t ThumbHeight = 126;
+// The size thumbnails are decoded for (the JPEG decoder aims at twice it).
+inline int32_t ThumbDecodeWidth = 168;
+inline int32_t ThumbDecodeHeight = 126;
+// Set while the explorer walks folders to hand a list to the slide album or the
+// bookmarks; the cache folder stays as it is meanwhile.
+inline bool ListingBusy = false;
 
 // ---- Visited folders (used by the list dialog)
 

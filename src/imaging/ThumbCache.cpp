@@ -3,22 +3,69 @@
 #include "platform/Crc32.h"
 #include "platform/SysUtils.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 
 namespace lumvor {
 
 namespace {
 
-uint16_t Word(const void* record, int offset) {
-    uint16_t value;
-    std::memcpy(&value, static_cast<const uint8_t*>(record) + offset, sizeof value);
-    return value;
+// A slide record's 16-bit words (little-endian, like the file record's).
+uint16_t SlideWord(const void* record, int offset) {
+    const auto* bytes = static_cast<const uint8_t*>(record) + offset;
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
-void SetWord(void* record, int offset, uint16_t value) {
-    std::memcpy(static_cast<uint8_t*>(record) + offset, &value, sizeof value);
+void SetSlideWord(void* record, int offset, uint16_t value) {
+    auto* bytes = static_cast<uint8_t*>(record) + offset;
+    bytes[0] = static_cast<uint8_t>(value);
+    bytes[1] = static_cast<uint8_t>(value >> 8);
+}
+
+FileRec RecordFrom(const void* record) {
+    FileRec rec;
+    std::memcpy(rec.Bytes.data(), record, FileRecSize);
+    return rec;
+}
+
+// A cache file opened for reading: one open, its length from fstat. Anything but
+// a regular file is refused; O_NONBLOCK keeps a FIFO in its place from blocking
+// the open.
+class TCacheFileReader {
+public:
+    explicit TCacheFileReader(const std::string& fileName)
+        : fd_(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
+        struct stat info {};
+        if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = info.st_size;
+    }
+    ~TCacheFileReader() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    TCacheFileReader(const TCacheFileReader&) = delete;
+    TCacheFileReader& operator=(const TCacheFileReader&) = delete;
+
+    // The length of a regular file; -1 for anything else.
+    int64_t Size() const { return size_; }
+    // True when all count bytes at offset were read.
+    bool ReadAt(void* buffer, size_t count, int64_t offset) const {
+        ssize_t got;
+        do got = ::pread(fd_, buffer, count, offset);
+        while (got < 0 && errno == EINTR);
+        return got == static_cast<ssize_t>(count);
+    }
+
+private:
+    int fd_;
+    int64_t size_ = -1;
+};
+
+bool SameIdentity(const FileRec& a, const FileRec& b) {
+    return a.Name() == b.Name() && a.SizeHigh() == b.SizeHigh() && a.SizeLow() == b.SizeLow() &&
+           a.FileDate() == b.FileDate() && a.TimeMs() == b.TimeMs();
 }
 
 }  // namespace
@@ -55,33 +102,72 @@ bool FileHasData(const std::string& FileName) {
     return ::stat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 256;
 }
 
+bool ThumbFilePresent(const TThumbFile& File, const FileRec& Row, FileRec* Trailer) {
+    if (ThumbRecOffset <= 0) return false;
+    const TCacheFileReader file(File.Path);
+    const bool stock = File.Kind == TThumbFileKind::Stock;
+    const int64_t expected = static_cast<int64_t>(ThumbRecOffset) + (stock ? 0 : FileRecSize);
+    if (file.Size() <= 256 || file.Size() != expected) return false;
+    char signature[2];
+    if (!file.ReadAt(signature, 2, 0) || signature[0] != 'B' || signature[1] != 'M') return false;
+    if (stock) return true;
+    FileRec trailer;
+    if (!file.ReadAt(trailer.Bytes.data(), FileRecSize, ThumbRecOffset)) return false;
+    if (File.Kind == TThumbFileKind::PerFile && !trailer.Name().empty() && !SameIdentity(trailer, Row))
+        return false;
+    if (Trailer) *Trailer = trailer;
+    return true;
+}
+
+void StampThumbIdentity(FileRec& Trailer, TThumbFileKind Kind, const FileRec& Row) {
+    if (Kind == TThumbFileKind::PerFile) {
+        // memmove: Row may be Trailer itself.
+        std::memmove(Trailer.Bytes.data() + FileRec::NameOffset, Row.Bytes.data() + FileRec::NameOffset,
+                     FileRec::NameCapacity + 1);
+        Trailer.SetSizeHigh(Row.SizeHigh());
+        Trailer.SetSizeLow(Row.SizeLow());
+        Trailer.SetFileDate(Row.FileDate());
+        Trailer.SetTimeMs(Row.TimeMs());
+    } else {
+        Trailer.SetName("");
+        Trailer.SetSizeHigh(0);
+        Trailer.SetSizeLow(0);
+        Trailer.SetFileDate(0);
+        Trailer.SetTimeMs(0);
+    }
+}
+
+bool DeleteThumbFile(const std::string& Path) {
+    struct stat info {};
+    if (::lstat(Path.c_str(), &info) != 0) return errno == ENOENT;
+    if (S_ISDIR(info.st_mode)) return false;
+    return ::unlink(Path.c_str()) == 0 || errno == ENOENT;
+}
+
 bool ThumbCache::SaveStream(TMemoryStream& stream, const void* record, const std::string& fileName) {
-    stream.WriteBuffer(record, ThumbRecordSize);
+    if (record) stream.WriteBuffer(record, ThumbRecordSize);
     stream.SaveToFile(fileName);
     return true;
 }
 
 bool ReadThumbInfo(void* Record, const std::string& FileName) {
-    try {
-        TMemoryStream stream;
-        stream.LoadFromFile(FileName);
-        if (ThumbRecOffset < 0 || stream.Size() != static_cast<int64_t>(ThumbRecOffset) + ThumbRecordSize) return false;
-        stream.SetPosition(ThumbRecOffset);
-        stream.ReadBuffer(Record, ThumbRecordSize);
-        return true;
-    } catch (...) {
-        return false;
-    }
+    if (ThumbRecOffset < 0) return false;
+    const TCacheFileReader file(FileName);
+    if (file.Size() != static_cast<int64_t>(ThumbRecOffset) + ThumbRecordSize) return false;
+    return file.ReadAt(Record, ThumbRecordSize, ThumbRecOffset);
 }
 
 void CopyThumbDimensions(const void* Record, void* SlideRecord) {
-    SetWord(SlideRecord, SlideWidthOffset, Word(Record, ThumbWidthOffset));
-    SetWord(SlideRecord, SlideHeightOffset, Word(Record, ThumbHeightOffset));
+    const FileRec rec = RecordFrom(Record);
+    SetSlideWord(SlideRecord, SlideWidthOffset, rec.Width());
+    SetSlideWord(SlideRecord, SlideHeightOffset, rec.Height());
 }
 
 void StoreThumbDimensions(void* Record, const void* SlideRecord) {
-    SetWord(Record, ThumbWidthOffset, Word(SlideRecord, SlideWidthOffset));
-    SetWord(Record, ThumbHeightOffset, Word(SlideRecord, SlideHeightOffset));
+    FileRec rec = RecordFrom(Record);
+    rec.SetWidth(SlideWord(SlideRecord, SlideWidthOffset));
+    rec.SetHeight(SlideWord(SlideRecord, SlideHeightOffset));
+    std::memcpy(Record, rec.Bytes.data(), FileRecSize);
 }
 
 }  // namespace lumvor

@@ -1,4 +1,4 @@
-// A fixed-size settings record kept as raw bytes, with little-endian accessors.
+// A fixed-size record kept as raw bytes, with little-endian accessors.
 //
 // The program stores several option sets as binary values of a fixed length
 // (the viewer's 168-byte record, the explorer's 140-byte record, the JPEG
@@ -25,6 +25,17 @@ struct TByteRecord {
     // A one-byte flag: any nonzero byte reads as true; true is stored as 1.
     bool Flag(std::size_t offset) const { return Bytes.at(offset) != 0; }
     void SetFlag(std::size_t offset, bool value) { Bytes.at(offset) = value ? 1 : 0; }
+
+    // Unsigned 16-bit word, little-endian.
+    uint16_t Word(std::size_t offset) const {
+        Check(offset, 2);
+        return static_cast<uint16_t>(Bytes[offset] | Bytes[offset + 1] << 8);
+    }
+    void SetWord(std::size_t offset, uint16_t value) {
+        Check(offset, 2);
+        Bytes[offset] = uint8_t(value);
+        Bytes[offset + 1] = uint8_t(value >> 8);
+    }
 
     // Signed 32-bit integer, little-endian.
     int32_t Int(std::size_t offset) const {

@@ -5,6 +5,9 @@
 #include "platform/Streams.h"
 #include "platform/SysUtils.h"
 
+#include "support/file_helpers.h"
+#include "support/thumb_cells.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -57,6 +60,87 @@ TEST(Crc32, IntToBase32) {
     for (const Case& c : cases) EXPECT_EQ(IntToBase32(c.n), c.text) << c.n;
 }
 
+TEST(FileRec, FieldsSitAtTheirOffsetsLittleEndian) {
+    FileRec rec;
+    EXPECT_EQ(rec.Bytes, (std::array<uint8_t, 440>{}));  // starts as zeros
+    rec.SetName("IMG_0001.JPG");
+    rec.SetCacheName("800B5F8402A.rec");
+    rec.SetExt(".JPG");
+    rec.SetCaption(".JPG 1024x768(24)");
+    rec.SetFlags(FileRecFolderFlags);
+    rec.SetState(fsPresent);
+    rec.SetImageIndex(0x1234);
+    rec.SetSizeHigh(1);
+    rec.SetSizeLow(0xC0000000u);
+    rec.SetFileDate(1488020572);
+    rec.SetTimeMs(45296789);
+    rec.SetMark(FileRecMarkRetry);
+    rec.SetWasSelected(1);
+    rec.SetWidth(1024);
+    rec.SetHeight(768);
+    rec.SetBitsPerPixel(24);
+    rec.SetKind(FileRecJpegKind);
+    rec.SetListPosition(-7);
+    const auto word = [&](int at) { return rec.Bytes[at] | rec.Bytes[at + 1] << 8; };
+    const auto dword = [&](int at) { return uint32_t(word(at)) | uint32_t(word(at + 2)) << 16; };
+    EXPECT_EQ(rec.Bytes[0], 12);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&rec.Bytes[1]), 12), "IMG_0001.JPG");
+    EXPECT_EQ(rec.Bytes[273], 15);
+    EXPECT_EQ(rec.Bytes[274], '8');
+    EXPECT_EQ(rec.Bytes[298], 4);
+    EXPECT_EQ(rec.Bytes[299], '.');
+    EXPECT_EQ(rec.Bytes[311], 17);
+    EXPECT_EQ(word(336), 0x2001);
+    EXPECT_EQ(word(338), 100);
+    EXPECT_EQ(word(340), 0x1234);
+    EXPECT_EQ(dword(344), 1u);
+    EXPECT_EQ(dword(348), 0xC0000000u);
+    EXPECT_EQ(dword(352), 1488020572u);
+    EXPECT_EQ(dword(356), 45296789u);
+    EXPECT_EQ(word(360), 8);
+    EXPECT_EQ(word(362), 1);
+    EXPECT_EQ(word(364), 1024);
+    EXPECT_EQ(word(366), 768);
+    EXPECT_EQ(word(368), 24);
+    EXPECT_EQ(word(370), 128);
+    EXPECT_EQ(dword(388), 0xFFFFFFF9u);
+    EXPECT_EQ(rec.Name(), "IMG_0001.JPG");
+    EXPECT_EQ(rec.Caption(), ".JPG 1024x768(24)");
+    for (int at : {256, 342, 343, 372, 387, 392, 439}) EXPECT_EQ(rec.Bytes[at], 0) << at;
+}
+
+TEST(FileRec, StringsKeepToTheirFields) {
+    FileRec rec;
+    // A Linux file name of 255 bytes fits whole; longer text is cut.
+    const std::string longest(255, 'n');
+    rec.SetName(longest);
+    EXPECT_EQ(rec.Name(), longest);
+    rec.SetName(std::string(300, 'm'));
+    EXPECT_EQ(rec.Name(), std::string(255, 'm'));
+    EXPECT_EQ(rec.Bytes[256], 0);  // the next field is untouched
+    // A cut never splits a UTF-8 character; a shorter text clears the old tail.
+    rec.SetCaption(std::string(23, 'x') + "\xC3\xBC");
+    EXPECT_EQ(rec.Caption(), std::string(23, 'x'));
+    rec.SetCaption("ab");
+    EXPECT_EQ(rec.Bytes[311 + 3], 0);
+    // A length byte beyond the field reads as the field's capacity.
+    rec.Bytes[298] = 200;
+    EXPECT_EQ(rec.Ext().size(), 12u);
+}
+
+TEST(FileRec, FileStampIsTheListingsSizeAndLocalTime) {
+    FileRec rec;
+    rec.SetFileStamp((int64_t(5) << 32) + 7, test::LocalTime(2024, 5, 17, 12, 34, 56), 789000000);
+    EXPECT_EQ(rec.SizeHigh(), 5u);
+    EXPECT_EQ(rec.SizeLow(), 7u);
+    EXPECT_EQ(rec.FileDate(), 1488020572);  // 2024-05-17 12:34:56
+    EXPECT_EQ(rec.TimeMs(), 45296789);
+    // DOS dates end in 2107; before 1980 there is none.
+    rec.SetFileStamp(0, test::LocalTime(1979, 12, 31, 23, 59, 59), 0);
+    EXPECT_EQ(rec.FileDate(), 0);
+    EXPECT_FALSE(rec.SetFileStamp((Home() + "missing").c_str()));
+}
+
 TEST(ThumbCache, FileHasDataNeedsMoreThan256Bytes) {
     WriteBytes(Home() + "256.rec", 256);
     WriteBytes(Home() + "257.rec", 257);
@@ -72,15 +156,6 @@ std::array<uint8_t, 440> MakeRecord(uint16_t width, uint16_t height, uint8_t fil
     std::memcpy(record.data() + 364, &width, 2);
     std::memcpy(record.data() + 366, &height, 2);
     return record;
-}
-
-void FillThumb(TBitmap& bitmap, int seed) {
-    bitmap.SetPixelFormat(pf24bit);
-    bitmap.SetSize(168, 126);
-    for (int y = 0; y < 126; ++y) {
-        uint8_t* row = bitmap.ScanLine(y);
-        for (int x = 0; x < 168 * 3; ++x) row[x] = static_cast<uint8_t>(x * 3 + y * 7 + seed);
-    }
 }
 
 // Measures the record offset as the explorer does: a blank thumbnail saved to
@@ -107,7 +182,7 @@ TEST(ThumbCache, SaveLoadAndReadInfo) {
     EXPECT_EQ(ThumbRecOffset, 54 + 126 * 504);
 
     TBitmap thumb;
-    FillThumb(thumb, 5);
+    test::FillThumbCell(thumb, 5);
     const auto record = MakeRecord(160, 120, 9);
     const std::string name = Home() + "0000VV.rec";
     ASSERT_TRUE(SaveThumbFile(record.data(), thumb, name));

@@ -1,8 +1,10 @@
-// File helpers of the tests: whole-file reads and writes, and the output of a
-// shell command (for comparing with what ls and find list).
+// File helpers of the tests: whole-file reads and writes, local times for file
+// dates, and the output of a shell command (for comparing with what ls and find
+// list).
 #pragma once
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,6 +25,19 @@ inline std::string ReadFileText(const std::string& name) {
 inline void WriteFileText(const std::string& name, const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(name).parent_path());
     std::ofstream(name, std::ios::binary) << text;
+}
+
+// The moment of a local date and time (daylight saving as the zone has it).
+inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
 }
 
 // Everything command writes to its standard output.
