@@ -36,12 +36,10 @@ int TagOf(QObject* Sender) {
     return item ? item->Tag : 0;
 }
 
-}  // namespace
-
 // The picture into the library, reduced there, and back with the reduced
 // palette. False (the library's text shown, ImgHandle 0, the picture as it
 // was) when the export or the reduction failed.
-static bool ReduceThroughLibrary(TWebForm& Form, int Colours, int32_t Flags) {
+bool ReduceThroughLibrary(TWebForm& Form, int Colours, int32_t Flags) {
     if (Form.ExportBitmapToImg() == 0) {
         Form.ShowImgError();
         return false;
@@ -61,6 +59,8 @@ static bool ReduceThroughLibrary(TWebForm& Form, int Colours, int32_t Flags) {
     // A device-dependent bitmap is the same pixel memory here: nothing to convert.
     return true;
 }
+
+}  // namespace
 
 void TWebForm::ImageReduce(QObject* Sender) {
     const int depth = TagOf(Sender);
