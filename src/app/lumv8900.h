@@ -532,8 +532,27 @@ public:
     TMenuItem* mnuLastImage = nullptr;
     TMenuItem* mnuLastImage1 = nullptr;
     TMenuItem* mnu8gray = nullptr;
-    // Routines of other commands these call.
+    // --- colour depth: Image > Reduce to and Image > Promote to ---
+    // Reduces the picture through the imaging library. The dither items
+    // (mnu8bpp1, mnu8gray, mnu4bpp1, mnu1bpp1) ask for the method and record
+    // nothing; the poster items (mnu8poster, mnu4poster) record "QUANTIZE256"
+    // or "QUANTIZE16" and posterize. The item's Tag is the depth.
     void ImageReduce(QObject* Sender);
+    // The picture as 24 bits reduced to the fixed palette of 16 (Bits 4) or
+    // 256 colours; no undo copy, no line (the script's QUANTIZE16/QUANTIZE256).
+    void DoPosterize(int Bits);
+    // Changes the picture's pixel format to the Sender's Tag (4, 8, else 24
+    // bits, which records "TRUECOLOR").
+    void ImagePromote(QObject* Sender);
+    TMenuItem* mnu8bpp1 = nullptr;
+    TMenuItem* mnu8poster = nullptr;
+    TMenuItem* mnu4bpp1 = nullptr;
+    TMenuItem* mnu4poster = nullptr;
+    TMenuItem* mnu1bpp1 = nullptr;
+    TMenuItem* mnuPromote241 = nullptr;
+    TMenuItem* mnuPromote81 = nullptr;
+    TMenuItem* mnuPromote41 = nullptr;
+    // Routines of other commands these call.
     void mnuCompressClick(QObject* Sender);
     void mnuHistorySlideshowClick(QObject* Sender);
     // Lets the user choose the slide effects of bookmark shows; with

@@ -284,17 +284,24 @@ void TWebForm::BuildMenus() {
     mnuRotate90->Tag = 9000;
     mnuRotate270->Tag = 27000;
     QMenu* promote = nullptr;
-    SubMenuItem(m, this, "mnuPromote1", "&Promote", &promote);
-    Item(this, promote, "mnuPromote241", "&24 bit");
-    Item(this, promote, "mnuPromote81", "&8 bit");
-    Item(this, promote, "mnuPromote41", "&4 bit");
+    SubMenuItem(m, this, "mnuPromote1", "&Promote to", &promote);
+    mnuPromote241 = Item(this, promote, "mnuPromote241", "16&M colors");
+    mnuPromote81 = Item(this, promote, "mnuPromote81", "&256 colors");
+    mnuPromote41 = Item(this, promote, "mnuPromote41", "&16 colors");
     QMenu* reduce = nullptr;
-    SubMenuItem(m, this, "mnuReduce1", "&Reduce", &reduce);
-    Item(this, reduce, "mnu8bpp1", "&256 colors");
-    Item(this, reduce, "mnu8poster", "256 colors (&posterize)");
-    Item(this, reduce, "mnu4bpp1", "&16 colors");
-    Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
-    mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
+    SubMenuItem(m, this, "mnuReduce1", "&Reduce to", &reduce);
+    mnu8bpp1 = Item(this, reduce, "mnu8bpp1", "&256 colors (dither)");
+    mnu8gray = Item(this, reduce, "mnu8gray", "256 grays (dither)");
+    mnu8poster = Item(this, reduce, "mnu8poster", "2&56 colors (poster)");
+    mnu4bpp1 = Item(this, reduce, "mnu4bpp1", "&16 colors (dither)");
+    mnu4poster = Item(this, reduce, "mnu4poster", "1&6 colors (poster)");
+    mnu1bpp1 = Item(this, reduce, "mnu1bpp1", "&B/W");
+    // The depth each item gives.
+    const std::pair<TMenuItem*, int> depths[] = {{mnuPromote241, 24}, {mnuPromote81, 8}, {mnuPromote41, 4},
+                                                 {mnu8bpp1, 8},       {mnu8gray, 8},     {mnu8poster, 8},
+                                                 {mnu4bpp1, 4},       {mnu4poster, 4},   {mnu1bpp1, 1}};
+    for (auto [item, depth] : depths)
+        item->Tag = depth;
     QMenu* resize = nullptr;
     homeResize1 = SubMenuItem(m, this, "homeResize1", "Resi&ze", &resize);
     mnuResize = Item(this, resize, "mnuResize", "&Interpolate (fast)");
@@ -716,6 +723,11 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuResample, [this](QObject* s) { mnuResampleClick(s); });
     Wire(this, mnuDistill, [this](QObject* s) { mnuDistillClick(s); });
     ConnectGuarded(homeResize1->menu(), &QMenu::aboutToShow, this, [this] { homeResize1Click(homeResize1); });
+    // Colour depth.
+    for (QAction* item : {mnu8bpp1, mnu8gray, mnu8poster, mnu4bpp1, mnu4poster, mnu1bpp1})
+        Wire(this, item, [this](QObject* s) { ImageReduce(s); });
+    for (QAction* item : {mnuPromote241, mnuPromote81, mnuPromote41})
+        Wire(this, item, [this](QObject* s) { ImagePromote(s); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);

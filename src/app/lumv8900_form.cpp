@@ -102,34 +102,7 @@ void TWebForm::AV_UI(bool On) {
 
 // ---- Stubs of routines the undo, save and drop commands call.
 
-// stubs for the image processing, the JPEG dialog and the slide show
-void TWebForm::ImageReduce(QObject* Sender) {
-    // PENDING: colour reduction; only the 8-bit grey reduction is served, by plain luminance.
-    if (Sender != mnu8gray)
-        return;
-    TBitmap& bitmap = *Daz95->Bitmap();
-    if (bitmap.GetEmpty())
-        return;
-    TBitmap grey;
-    grey.SetPixelFormat(pf8bit);
-    grey.SetSize(bitmap.Width(), bitmap.Height());
-    std::vector<uint32_t> ramp(256);
-    for (uint32_t i = 0; i < 256; ++i)
-        ramp[i] = i | i << 8 | i << 16;
-    grey.SetPalette(PaletteFromColorTable(ramp));
-    const TPixelBuffer& source = *bitmap.Handle();
-    for (int y = 0; y < grey.Height(); ++y) {
-        uint8_t* row = grey.ScanLine(y);
-        for (int x = 0; x < grey.Width(); ++x) {
-            const uint32_t c = source.GetColor(x, y);  // blue in the low byte
-            const uint32_t b = c & 0xFF, g = (c >> 8) & 0xFF, r = (c >> 16) & 0xFF;
-            row[x] = uint8_t((r * 299 + g * 587 + b * 114 + 500) / 1000);
-        }
-    }
-    bitmap.Assign(&grey);
-    ImageBitCount = 8;
-}
-
+// stubs for the JPEG dialog and the slide show
 void TWebForm::mnuCompressClick(QObject*) {
     if (batch_8900::BatchRunning)
         return;

@@ -297,7 +297,9 @@ TEST_F(SaveCommandTest, AGreyJpegConvertsThePictureAndCarriesTheLabScript) {
     batch_8900::BatchFormActive = true;
     ViewerControls.SetByte(vc::LabComments, 1);
     batch_8900::BatchForm->Memo1->setPlainText("RESIZE 50\nSHARPEN 2\nSAVE _web");
-    SaveAs(SavePicture::stJpegGray, folder + "/grey");
+    QueueSaveDialog(SavePicture::stJpegGray, folder + "/grey");
+    QueueModalResult(mrOk);  // the colour reduction method: Optimal
+    WebForm->mnuSaveClick(nullptr);
     const std::string saved = folder + "/grey.jpg";
     ASSERT_TRUE(FileExists(saved));
     EXPECT_EQ(ImageBitCount, 8);

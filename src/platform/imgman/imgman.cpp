@@ -3,6 +3,7 @@
 #include "platform/Streams.h"
 #include "platform/imgman/ImgEffects.h"
 #include "platform/imgman/ImgFormats.h"
+#include "platform/imgman/ImgReduce.h"
 #include "platform/imgman/ImgResample.h"
 #include "platform/imgman/ImgTransform.h"
 #include "ui/voMsgBox.h"
@@ -390,10 +391,13 @@ int ImgMirror(int handle, int vertical, int horizontal) {
     });
 }
 
-int ImgReduceColors(int, int, int32_t) {
-    // PENDING: colour reduction of library pictures.
-    SetError("Colour reduction is not available.");
-    return 0;
+int ImgReduceColors(int handle, int colours, int32_t flags) {
+    if (ReduceObserver)
+        ReduceObserver(colours, flags);
+    auto image = Find(handle);
+    if (!image)
+        return 0;
+    return Protect(0, [&] { return Register(ImageOf(ReducePixels(image->Pixels, colours, flags))); });
 }
 
 int ImgIncreaseColors(int handle, int bits) {
@@ -404,9 +408,7 @@ int ImgIncreaseColors(int handle, int bits) {
         const TPixelBuffer& p = image->Pixels;
         if ((bits != 4 && bits != 8 && bits != 24) || bits < p.Depth())
             throw EImgError(Format(SInvalidPromotion, p.Depth(), bits));
-        // An indexed target keeps the source's colour table, so every pixel
-        // finds its own colour again.
-        return Register(ImageOf(ConvertPixels(p, bits, bits == 24 ? std::vector<uint32_t>{} : p.ColorTable)));
+        return Register(ImageOf(ChangeDepth(p, bits)));
     });
 }
 

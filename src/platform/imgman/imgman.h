@@ -67,6 +67,19 @@ constexpr int32_t IMG_COPY_PRESERVE_WHITE = 2;
 constexpr int32_t IMG_COPY_SMOOTH = 4;
 constexpr int32_t IMG_COPY_GRAY = 32;
 
+// ImgReduceColors flags.
+// Black and white (2 colours): threshold, ordered dithering, error diffusion.
+constexpr int32_t IMG_REDUCE_BW_THRESHOLD = 1;
+constexpr int32_t IMG_REDUCE_BW_ORDERED = 2;
+constexpr int32_t IMG_REDUCE_BW_DIFFUSED = 4;
+// 16 or 256 colours: no dithering onto the fixed default palette; adaptive
+// palettes dithered from Standard to Optimal; greys (added to any of them).
+constexpr int32_t IMG_REDUCE_FIXED = 0x20;
+constexpr int32_t IMG_REDUCE_STANDARD = 0x14;
+constexpr int32_t IMG_REDUCE_BETTER = 0x24;
+constexpr int32_t IMG_REDUCE_OPTIMAL = 0x44;
+constexpr int32_t IMG_REDUCE_GRAY = 8;
+
 namespace imgman {
 // The message of a FlashPix file.
 inline constexpr const char* SFlashPixNotSupported = "FlashPix pictures are not supported.";
@@ -95,6 +108,10 @@ struct TScanSettings {
 inline TScanSettings ScanSettings;
 // The SANE device name chosen by ScanSelectSource; empty = the first device found.
 inline std::string ScanSource;
+
+// Told the colour count and flags of every ImgReduceColors call before it
+// works (lets tests see what the commands ask for); none by default.
+inline std::function<void(int colours, int32_t flags)> ReduceObserver;
 
 // The text ImgErrBox shows (empty when nothing failed since ImgInit).
 std::string LastErrorText();
@@ -184,7 +201,9 @@ int ImgRotate(int handle, int angle, uint32_t fill);
 // horizontal non-zero left to right. Exact at every depth; 1, or 0 for an
 // unknown handle.
 int ImgMirror(int handle, int vertical, int horizontal);
-// A paletted copy of `colours` colours by the method of `flags`.
+// A paletted copy of 2, 16 or 256 colours (1, 4 or 8 bits per pixel) by the
+// method of `flags` (the values below; ImgReduce.h says what each bit does);
+// ImgGetPalette gives its colours. 0 for another colour count.
 int ImgReduceColors(int handle, int colours, int32_t flags);
 // A copy at the higher (or equal) bit count `bits`: 4 or 8 bits keep the
 // colour table, 24 bits take each pixel's colour. 0 for a lower or another
