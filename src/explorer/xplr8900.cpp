@@ -1,8 +1,10 @@
 #include "explorer/xplr8900.h"
 
+#include "explorer/ThumbMakers.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
+#include "ui/Pix.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -32,6 +34,10 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
         menuBar()->addAction(item);
     resize(640, 480);
+    ThumbMaker = std::make_unique<TThumbMaker>();
+    ThumbMaker->OwnIcon = windowIcon();
+    ThumbPix = new TPix(this);
+    ThumbPix->hide();
     xplr8900::FileFormCreated = true;
 }
 

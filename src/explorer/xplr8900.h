@@ -12,6 +12,7 @@
 #include "platform/Classes.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ class QLabel;
 namespace lumvor {
 
 class TMenuItem;
+class TPix;
 class TTrackBar;
+struct TThumbMaker;
 
 class TFileForm : public QMainWindow {
 public:
@@ -39,6 +42,11 @@ public:
     TMenuItem* mnuViewX = nullptr;
     TMenuItem* mnuToolsX = nullptr;
     TMenuItem* mnuNetworkSupport = nullptr;
+
+    // Thumbnail making (ThumbMakers.h): the codec objects, bitmaps and facts of
+    // the file in hand, and the hidden control whose bitmap receives each cell.
+    std::unique_ptr<TThumbMaker> ThumbMaker;
+    TPix* ThumbPix = nullptr;
 
     void Show();
     void Close();
