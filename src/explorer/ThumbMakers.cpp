@@ -409,6 +409,17 @@ int DecodeJpeg(TThumbMaker& m) {
     return code;
 }
 
+// The icon at `size`: drawn from its largest image, so that a theme without a
+// large size still fills the square.
+QImage IconImage(const QIcon& icon, const QSize& size) {
+    QSize largest = size;
+    for (const QSize& available : icon.availableSizes())
+        if (available.width() > largest.width()) largest = available;
+    QImage image = icon.pixmap(largest).toImage();
+    if (image.size() != size) image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
 }  // namespace
 
 // ---- TThumbMaker
@@ -527,6 +538,7 @@ bool MakeIconThumbnail(TThumbMaker& Maker, TBitmap& ThumbPix, int Index) {
     } else {
         icon = SystemIcon(Index);
     }
+    if (icon.isNull()) icon = QIcon::fromTheme("image-x-generic");
     if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
     TFitSize size;
     FitSizeInBoxEx(256, 256, ThumbCellWidth / 2, ThumbCellHeight / 2, size);
@@ -535,9 +547,7 @@ bool MakeIconThumbnail(TThumbMaker& Maker, TBitmap& ThumbPix, int Index) {
     EmptyBitmap(ThumbPix);
     const QRect place((ThumbCellWidth - size.Width) / 2, (ThumbCellHeight - size.Height) / 2, size.Width,
                       size.Height);
-    QImage image = icon.pixmap(place.size()).toImage();
-    if (image.size() != place.size())
-        image = image.scaled(place.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage image = IconImage(icon, place.size());
     {
         QImage view = m.ThumbCell.Handle()->View();
         QPainter painter(&view);
