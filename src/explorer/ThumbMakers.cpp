@@ -581,7 +581,7 @@ bool GetBmpDimensions(const std::string& Path, TPictureSize& Size) {
     return false;
 }
 
-int ReadPictureInfo(const std::string& Path, TPictureInfo& Info) {
+int ReadPictureInfo(const std::string& Path, TPictureHeaderInfo& Info) {
     Info = {};
     const std::string ext = UpperCase(ExtractFileExt(Path));
     if (!ExtIn(ext, ThumbPictureExtensions) || !IsRegularFile(Path)) return -1;

@@ -125,7 +125,7 @@ struct TPictureSize {
 };
 
 // What ReadPictureInfo tells of a picture.
-struct TPictureInfo {
+struct TPictureHeaderInfo {
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t Bits = 0;
@@ -167,7 +167,7 @@ bool GetBmpDimensions(const std::string& Path, TPictureSize& Size);
 // ReadPictureHeader reports it) and, for TIFF files, the compression's name.
 // No pixels are decoded (the imaging library's formats open their first page).
 // 1 on success, -1 when the file is not a picture the makers read.
-int ReadPictureInfo(const std::string& Path, TPictureInfo& Info);
+int ReadPictureInfo(const std::string& Path, TPictureHeaderInfo& Info);
 
 // The dot-pattern cell: Brush becomes a 1-bit 168 x 126 bitmap, white with a
 // black pixel wherever both coordinates are odd (an 8 x 8 pattern tiled).

@@ -240,7 +240,7 @@ TEST_F(ThumbMakers, PhotoCDNeedsImgInItsName) {
     EXPECT_EQ(Make(Place("pcd/img0001.pcd", "IMG0001.PCD"), drawn), 1);
     EXPECT_TRUE(drawn);
     EXPECT_EQ(Make(Place("pcd/img0001.pcd", "photo.pcd"), drawn), -1);
-    TPictureInfo info;
+    TPictureHeaderInfo info;
     EXPECT_EQ(ReadPictureInfo(Temp("photo.pcd"), info), -1);
 }
 
@@ -255,7 +255,7 @@ TEST_F(ThumbMakers, FilesTheMakersDoNotReadGiveMinusOne) {
     for (const char* name : {"pipe.png", "pipe.bmp", "pipe.jpg", "pipe.tif"}) {
         ASSERT_EQ(::mkfifo(Temp(name).c_str(), 0600), 0);
         EXPECT_EQ(Make(Temp(name), drawn), -1) << name;
-        TPictureInfo info;
+        TPictureHeaderInfo info;
         EXPECT_EQ(ReadPictureInfo(Temp(name), info), -1) << name;
     }
     TPictureSize size;
@@ -330,7 +330,7 @@ class PictureInfo : public ThumbMakers, public ::testing::WithParamInterface<Inf
 TEST_P(PictureInfo, HeaderOnlyFacts) {
     const InfoCase& c = GetParam();
     const std::string path = Place(c.fixture, c.fileName);
-    TPictureInfo info;
+    TPictureHeaderInfo info;
     ASSERT_EQ(ReadPictureInfo(path, info), 1);
     if (c.width) {
         EXPECT_EQ(info.Width, c.width);
@@ -523,7 +523,7 @@ TEST_F(ThumbMakers, MutatedFilesEndInFailureOrACellAndTheNextFileIsRight) {
                 const int header = Make(path, drawn);
                 EXPECT_TRUE(header == 1 || header == -1);
             }
-            TPictureInfo info;
+            TPictureHeaderInfo info;
             const int result = ReadPictureInfo(path, info);
             EXPECT_TRUE(result == 1 || result == -1);
         }
