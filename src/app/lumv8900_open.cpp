@@ -221,16 +221,7 @@ int TWebForm::ReadImageHeader(bool) {
     if (FileExt == ".PCX")
         return readCodec(PcxGraphic, [](TPcxGraphic& c) { c.ReadFileInfo(FileName); });
     if (FileExt == ".PSD" || FileExt == ".GIF") {
-        std::unique_ptr<TGraphicX> reader;
-        if (FileExt == ".GIF") {
-            auto gif = std::make_unique<TGIFGraphic>();
-            gif->HeaderOnly = true;
-            reader = std::move(gif);
-        } else {
-            auto psd = std::make_unique<TPSDGraphic>();
-            psd->HeaderOnly = true;
-            reader = std::move(psd);
-        }
+        std::unique_ptr<TGraphicX> reader = NewHeaderReader(FileExt == ".GIF");
         try {
             if (!reader->IsValidFile(FileName))
                 return -1;

@@ -102,6 +102,10 @@ void MeasureRecordOffset() {
 
 }  // namespace
 
+void SetThumbDecodeLimits(TJPEGImage& Jpeg) {
+    Jpeg.SetDecodeLimits(32000, 32000, 2 * ThumbDecodeWidth, 2 * ThumbDecodeHeight, 2);
+}
+
 void PrepareThumbFolder(TJPEGImage* Jpeg) {
     if (ListingBusy) return;
     std::string& cacheDir = lumv8900::ThumbCacheDir;
@@ -116,7 +120,7 @@ void PrepareThumbFolder(TJPEGImage* Jpeg) {
     ThumbFolderName = ThumbFolderKeyName(VolumeTag, ThumbKeyFolder);
     CreateFolder(ThumbRoot + ThumbFolderName);
 
-    if (Jpeg) Jpeg->SetDecodeLimits(32000, 32000, 2 * ThumbDecodeWidth, 2 * ThumbDecodeHeight, 2);
+    if (Jpeg) SetThumbDecodeLimits(*Jpeg);
     if (ThumbRecOffset == 0) MeasureRecordOffset();
 }
 

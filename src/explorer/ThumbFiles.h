@@ -76,6 +76,10 @@ inline constexpr const char* ThumbBlankFileName = "_.rec";
 //   ThumbRecOffset to the length of its bitmap image.
 void PrepareThumbFolder(TJPEGImage* Jpeg);
 
+// The thumbnail decode limits of a JPEG decoder: maximum 32000 x 32000,
+// target twice ThumbDecodeWidth x ThumbDecodeHeight, error diffusion.
+void SetThumbDecodeLimits(TJPEGImage& Jpeg);
+
 // 8 upper-case hexadecimal digits of the folder key's CRC. KeyFolder is the
 // folder relative to its mount point with a trailing "/" ("/" at the mount point).
 std::string ThumbFolderKeyName(std::string_view Tag, std::string_view KeyFolder);

@@ -2,11 +2,13 @@
 
 #include "app/ViewerSettings.h"
 #include "app/lumv8900.h"
+#include "explorer/ThumbMakers.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "ui/Pix.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -39,6 +41,10 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
         menuBar()->addAction(item);
     resize(640, 480);
+    ThumbMaker = std::make_unique<TThumbMaker>();
+    ThumbMaker->OwnIcon = windowIcon();
+    ThumbPix = new TPix(this);
+    ThumbPix->hide();
     // The explorer's settings live in this stand-in's two routines below until
     // the explorer itself applies and saves them.
     if (!lumv8900::ExplorerSettingsLoaded)

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ class QLabel;
 namespace lumvor {
 
 class TMenuItem;
+class TPix;
 class TTrackBar;
+struct TThumbMaker;
 
 class TFileForm : public QMainWindow {
 public:
@@ -40,6 +43,11 @@ public:
     TMenuItem* mnuViewX = nullptr;
     TMenuItem* mnuToolsX = nullptr;
     TMenuItem* mnuNetworkSupport = nullptr;
+
+    // Thumbnail making (ThumbMakers.h): the codec objects, bitmaps and facts of
+    // the file in hand, and the hidden control whose bitmap receives each cell.
+    std::unique_ptr<TThumbMaker> ThumbMaker;
+    TPix* ThumbPix = nullptr;
 
     void Show();
     void Close();

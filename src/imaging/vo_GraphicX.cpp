@@ -480,4 +480,15 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     }
 }
 
+std::unique_ptr<TGraphicX> NewHeaderReader(bool gif) {
+    if (gif) {
+        auto reader = std::make_unique<TGIFGraphic>();
+        reader->HeaderOnly = true;
+        return reader;
+    }
+    auto reader = std::make_unique<TPSDGraphic>();
+    reader->HeaderOnly = true;
+    return reader;
+}
+
 }  // namespace lumvor

@@ -85,4 +85,8 @@ public:
     bool HeaderOnly = false;
 };
 
+// A reader for a quick look at the size: a GIF reader for ".GIF", a Photoshop
+// reader otherwise, with HeaderOnly set.
+std::unique_ptr<TGraphicX> NewHeaderReader(bool gif);
+
 }  // namespace lumvor

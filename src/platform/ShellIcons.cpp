@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <vector>
 
 namespace lumvor {
 
@@ -21,11 +22,19 @@ std::map<std::string, int>& IconKeys() {
     return keys;
 }
 
+// The icons by index, beside the two lists of fixed sizes.
+std::vector<QIcon>& Icons() {
+    static std::vector<QIcon> icons;
+    return icons;
+}
+
 int AddIcon(const std::string& key, const QIcon& icon) {
     auto& keys = IconKeys();
     if (auto it = keys.find(key); it != keys.end()) return it->second;
     const int index = SystemSmallImages().Add(icon.pixmap(16, 16));
     SystemLargeImages().Add(icon.pixmap(32, 32));
+    Icons().resize(size_t(index) + 1);
+    Icons()[size_t(index)] = icon;
     keys[key] = index;
     return index;
 }
@@ -57,6 +66,10 @@ int SystemIconIndex(const std::string& path, bool open) {
     static const QMimeDatabase mimes;
     const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     return AddIcon(type.name().toStdString(), provider.icon(QFileInfo(name)));
+}
+
+QIcon SystemIcon(int index) {
+    return index >= 0 && size_t(index) < Icons().size() ? Icons()[size_t(index)] : QIcon();
 }
 
 }  // namespace lumvor

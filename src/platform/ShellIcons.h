@@ -8,6 +8,8 @@
 
 #include "platform/ImgList.h"
 
+#include <QIcon>
+
 #include <string>
 
 namespace lumvor {
@@ -18,5 +20,9 @@ TImageList& SystemLargeImages();
 // The system icon index of an existing file, folder or volume root; open asks
 // for the open-folder icon of a folder. -1 when path does not exist.
 int SystemIconIndex(const std::string& path, bool open = false);
+
+// The icon behind a system icon index, for drawing at any size; a null icon
+// for an index no icon has.
+QIcon SystemIcon(int index);
 
 }  // namespace lumvor
