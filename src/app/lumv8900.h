@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/ViewerSettings.h"
+#include "processing/files/BatchFiles.h"
 #include "imaging/Transitions.h"
 #include "imaging/vo_BMP.h"
 #include "imaging/vo_PCX.h"
@@ -231,6 +232,8 @@ inline bool CropFromScript = false;
 inline bool AutoFixBusy = false;
 inline bool LargeExport = false;
 inline bool RecycleYesToAll = false;
+// The folder the last batch wrote to or moved into (with a trailing "/").
+inline std::string LastBatchFolder;
 inline int32_t LastSaveFilterIndex = 999;
 inline std::string TextMarkText;
 inline TColor TextMarkOutlineColor = TColor{0x808080};
@@ -963,6 +966,32 @@ public:
     void HistoryExit();
     // The recycle key: the current file to the trash after the question.
     void RecycleCurrentFile();
+
+    // --- batch file operations and trim (lumv8900_batchfiles.cpp) ---
+    // The "Batch &files" sub-menu of the File menu and its items; the six
+    // conversion items are told apart by their Tag (0 JPG .. 5 PCX).
+    TMenuItem* HomeCompress1 = nullptr;
+    TMenuItem* mnuBatchJPG1 = nullptr;
+    TMenuItem* mnuBatchBMP1 = nullptr;
+    TMenuItem* mnuBatchPNG1 = nullptr;
+    TMenuItem* mnuBatchTIF1 = nullptr;
+    TMenuItem* mnuBatchTGA1 = nullptr;
+    TMenuItem* mnuBatchPCX1 = nullptr;
+    TMenuItem* mnuDateName = nullptr;
+    TMenuItem* mnuBatchRename1 = nullptr;
+    TMenuItem* mnuBatchMove = nullptr;
+    // The ten items of the sub-menu, in menu order.
+    std::vector<QObject*> BatchFileItems() const;
+    // The sub-menu opens: its items need at least two bookmarks.
+    void HomeCompress1Click(QObject* Sender);
+    // Keys are the modifiers held when the command was given.
+    void mnuFMoveClick(QObject* Sender, Qt::KeyboardModifiers Keys);
+    void mnuDeleteClick(QObject* Sender, Qt::KeyboardModifiers Keys);
+    // Called by the explorer (as Sender, or one of its items) with AvlLines filled.
+    void mnuDateNameClick(QObject* Sender, Qt::KeyboardModifiers Keys);
+    void mnuBatchRename1Click(QObject* Sender, Qt::KeyboardModifiers Keys);
+    batchfiles::TRenameMode RenameModeOf(QObject* Sender, Qt::KeyboardModifiers Keys) const;
+    void mnuTrim1Click(QObject* Sender);
     // Status panel 0's painting, from the panel.
     void StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect);
     // The bookmark buttons and items for the list's length, and status panel 3.
@@ -1002,6 +1031,14 @@ private:
     void ApplyShortCuts(bool Enable);
     void LayoutMergedToolbar();
     void RunKeyAction(int Action);
+    // --- batch file operations
+    void StopExplorerWork(bool OnlyWhenVisible);
+    void ExplorerAfterFileWork(bool Batch);
+    // Bookmarks (or the explorer's files) into AvlLines and the list dialog;
+    // false when cancelled or fewer than two files remain.
+    bool ChooseBatchFiles(QObject* Sender, const std::string& Caption);
+    bool RecycleConfirmed(const std::string& Caption, const std::string& Text);
+    void ForgetGoneBookmarks();
     bool TopMenuShown() const;
 
     bool helpMissingShown_ = false;

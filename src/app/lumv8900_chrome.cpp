@@ -51,7 +51,6 @@ constexpr const char* PendingProperty = "Pending";
 constexpr const char* WantedProperty = "Wanted";
 // A tool bar button that never shows its caption (the zoom steps beside the track bar).
 constexpr const char* IconOnlyProperty = "IconOnly";
-constexpr const char* YesToAllNote = "[Yes to All] avoids this dialog (for experts).";
 
 // Status panel 0: its text is drawn by the window (the progress bar of the
 // JPEG decoder draws into the same rectangle).
@@ -218,7 +217,22 @@ void TWebForm::BuildMenus() {
     mnuFMoveV = Item(this, m, "mnuFMoveV", "&Move to...");
     mnuRecycle = Item(this, m, "mnuRecycle", "&Recycle");
     mnuDeleteV = Item(this, m, "mnuDeleteV", "&Delete");
-    mnuBatchDelete = Item(this, m, "mnuBatchDelete", "&Batch delete...");
+    QMenu* batchFiles = nullptr;
+    HomeCompress1 = SubMenuItem(m, this, "HomeCompress1", "Batch &files", &batchFiles);
+    mnuBatchJPG1 = Item(this, batchFiles, "mnuBatchJPG1", "to &JPG");
+    mnuBatchBMP1 = Item(this, batchFiles, "mnuBatchBMP1", "to &BMP");
+    mnuBatchPNG1 = Item(this, batchFiles, "mnuBatchPNG1", "to PN&G");
+    mnuBatchTIF1 = Item(this, batchFiles, "mnuBatchTIF1", "to &TIF");
+    mnuBatchTGA1 = Item(this, batchFiles, "mnuBatchTGA1", "to TG&A");
+    mnuBatchPCX1 = Item(this, batchFiles, "mnuBatchPCX1", "to PC&X");
+    int conversion = 0;
+    for (TMenuItem* item : {mnuBatchJPG1, mnuBatchBMP1, mnuBatchPNG1, mnuBatchTIF1, mnuBatchTGA1, mnuBatchPCX1})
+        item->Tag = conversion++;
+    Separator(batchFiles, this, "sepBatchFiles");
+    mnuDateName = Item(this, batchFiles, "mnuDateName", "Date&Name");
+    mnuBatchRename1 = Item(this, batchFiles, "mnuBatchRename1", "&Rename");
+    mnuBatchMove = Item(this, batchFiles, "mnuBatchMove", "&Move...");
+    mnuBatchDelete = Item(this, batchFiles, "mnuBatchDelete", "R&ecycle...");
     Separator(m, this, "sepFile3");
     mnuExit = Item(this, m, "mnuExit", "E&xit");
 
@@ -728,6 +742,23 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { ImageReduce(s); });
     for (QAction* item : {mnuPromote241, mnuPromote81, mnuPromote41})
         Wire(this, item, [this](QObject* s) { ImagePromote(s); });
+    // File operations, the "Batch files" menu and Trim.
+    const auto keys = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    for (QAction* item : {mnuFCopyV, mnuFMoveV, mnuBatchMove})
+        Wire(this, item, [this, keys](QObject* s) { mnuFMoveClick(s, keys()); });
+    Wire(this, btnCopy, [this, keys](QObject* s) { mnuFMoveClick(s, keys()); });
+    for (QAction* item : {mnuRecycle, mnuDeleteV, mnuDeleteVP, mnuBatchDelete})
+        Wire(this, item, [this, keys](QObject* s) { mnuDeleteClick(s, keys()); });
+    Wire(this, btnTrash, [this, keys](QObject* s) { mnuDeleteClick(s, keys()); });
+    Wire(this, mnuDateName, [this, keys](QObject* s) { mnuDateNameClick(s, keys()); });
+    Wire(this, mnuBatchRename1, [this, keys](QObject* s) { mnuBatchRename1Click(s, keys()); });
+    for (QAction* item : {mnuTrim1, mnuTrim2}) {
+        Wire(this, item, [this](QObject* s) { mnuTrim1Click(s); });
+        // They wait for a selection.
+        SetItemEnabled(item, false);
+    }
+    if (QMenu* batchFiles = findChild<QMenu*>("HomeCompress1Menu"))
+        ConnectGuarded(batchFiles, &QMenu::aboutToShow, this, [this] { HomeCompress1Click(HomeCompress1); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);
@@ -1050,11 +1081,17 @@ void TWebForm::RunKeyAction(int Action) {
     case TKeyAction::BookmarkPanel:
         mnuBookmarksViewClick(this);
         break;
+    case TKeyAction::MoveFile:
+        mnuFMoveClick(mnuFMoveV, Qt::NoModifier);
+        break;
+    case TKeyAction::CopyFile:
+        mnuFMoveClick(mnuFCopyV, Qt::NoModifier);
+        break;
     case TKeyAction::Open:
         BtnOpenClick(mnuOpenV);
         break;
     default:
-        // PENDING: the analysis, gamma, scaled JPEG, slide show and file move/copy commands the other keys start.
+        // PENDING: the analysis, gamma, scaled JPEG and slide show commands the other keys start.
         PendingCall("key " + std::to_string(Action));
         break;
     }
@@ -1266,18 +1303,11 @@ void TWebForm::HistoryExit() {
 // ---- The recycle key
 
 void TWebForm::RecycleCurrentFile() {
-    // The explorer's "confirm deletions" setting, and an earlier "Yes to All".
-    const bool confirm = xplr8900::EControls.Byte(69) != 0 && !RecycleYesToAll;
-    if (confirm) {
-        const int answer = voMessageDlg("", "Recycle", FileName + "\n\n" + YesToAllNote, mtConfirmation,
-                                        mbYesNoYesToAll, AutoDefaultButton, 0);
-        if (answer == mrNo || answer == mrCancel)
-            return;
-        if (answer == mrYesToAll)
-            RecycleYesToAll = true;
-    }
-    RecycleFile(FileName);
-    HistoryChangeUpdate();
+    if (!RecycleConfirmed("Recycle", FileName + "\n\n"))
+        return;
+    // A file that could not be recycled keeps its bookmark.
+    if (RecycleFile(FileName))
+        HistoryChangeUpdate();
     xplr8900::ExplorerDirty = true;
 }
 
