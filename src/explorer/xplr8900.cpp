@@ -1,5 +1,6 @@
 #include "explorer/xplr8900.h"
 
+#include "explorer/FolderListing.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
@@ -32,6 +33,8 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
         menuBar()->addAction(item);
     resize(640, 480);
+    Listing = std::make_unique<TFolderListing>();
+    // PENDING: the list view XL binds Listing->View (row count, its data and change events, selection, cursors, status texts, comments, thumbnail run, folder monitor, tree); until then the listing runs headless.
     xplr8900::FileFormCreated = true;
 }
 

@@ -11,7 +11,9 @@
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ class QLabel;
 
 namespace lumvor {
 
+class TFolderListing;
 class TMenuItem;
 class TTrackBar;
 
@@ -39,6 +42,9 @@ public:
     TMenuItem* mnuViewX = nullptr;
     TMenuItem* mnuToolsX = nullptr;
     TMenuItem* mnuNetworkSupport = nullptr;
+
+    // The records and rows of the list (explorer/FolderListing.h).
+    std::unique_ptr<TFolderListing> Listing;
 
     void Show();
     void Close();
@@ -88,6 +94,16 @@ inline int32_t ThumbDecodeHeight = 126;
 // Set while the explorer walks folders to hand a list to the slide album or the
 // bookmarks; the cache folder stays as it is meanwhile.
 inline bool ListingBusy = false;
+
+// Stops the running batch of thumbnail worker threads; their results are then
+// dropped. Set before every listing, refresh and navigation.
+inline std::atomic<bool> CoreCancel{false};
+
+// ---- Folder comments
+
+// The explored folder's commented names and their comments, index by index.
+inline TStringList CommentNames;
+inline TStringList CommentTexts;
 
 // ---- Visited folders (used by the list dialog)
 
