@@ -23,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
