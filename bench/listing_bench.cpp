@@ -12,6 +12,7 @@
 // The folders are made on first use in a temporary folder (the 10,000 cache
 // files take 640 MB) and removed at the end; the page cache is warm.
 #include "app/lumv8900.h"
+#include "bench_window.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"
 #include "imaging/Helpers.h"
@@ -112,22 +113,14 @@ void Refresh(benchmark::State& state) {
     state.counters["records"] = listing.FileRecCount;
 }
 
-void RunCommand(benchmark::State& state, const std::string& command) {
-    for (auto _ : state)
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError(("failed: " + command).c_str());
-            break;
-        }
-}
-
 void LsLong(benchmark::State& state) {
     const std::string folder = PictureFolder(static_cast<int>(state.range(0)), state.range(0) <= 10000);
-    RunCommand(state, "ls -l '" + folder + "' > /dev/null");
+    bench::RunCommand(state, "ls -l '" + folder + "' > /dev/null");
 }
 
 void FindPrintf(benchmark::State& state) {
     const std::string folder = PictureFolder(static_cast<int>(state.range(0)), state.range(0) <= 10000);
-    RunCommand(state, "find '" + folder + "' -maxdepth 1 -printf '%f %s %T@\\n' > /dev/null");
+    bench::RunCommand(state, "find '" + folder + "' -maxdepth 1 -printf '%f %s %T@\\n' > /dev/null");
 }
 
 BENCHMARK(Listing)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
