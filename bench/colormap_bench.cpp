@@ -9,39 +9,25 @@
 // program's pixel loops run on the user-interface thread, and read and write
 // their fastest native formats (.v, .mpc). Each iteration times the plain copy
 // and the mapping with the same tool and reports the difference.
+#include "bench_tools.h"
 #include "processing/tonal/ColorMaps.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 using namespace lumvor;
+using namespace lumvor::bench;
 
 namespace {
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
-
-// A noise picture in the bitmap.
-void FillNoise(TBitmap& bitmap) {
-    bitmap.SetPixelFormat(pf24bit);
-    bitmap.SetSize(kWidth, kHeight);
-    uint32_t state = 12345;
-    for (int y = 0; y < kHeight; ++y) {
-        uint8_t* row = bitmap.ScanLine(y);
-        for (int x = 0; x < 3 * kWidth; ++x) {
-            state = state * 1664525u + 1013904223u;
-            row[x] = uint8_t(state >> 24);
-        }
-    }
-}
 
 void SetGammaMaps() {
     for (int channel = 0; channel < 3; ++channel)
@@ -55,17 +41,8 @@ const std::string& Folder() {
         const std::string dir = QDir::tempPath().toStdString() + "/lumvor_colormap_bench/";
         QDir().mkpath(QString::fromStdString(dir));
         TBitmap picture;
-        FillNoise(picture);
-        std::ofstream ppm(dir + "in.ppm", std::ios::binary);
-        ppm << "P6\n" << kWidth << " " << kHeight << "\n255\n";
-        for (int y = 0; y < kHeight; ++y) {
-            const uint8_t* row = picture.ScanLine(y);
-            for (int x = 0; x < kWidth; ++x) {
-                const char rgb[3] = {char(row[3 * x + 2]), char(row[3 * x + 1]), char(row[3 * x])};
-                ppm.write(rgb, 3);
-            }
-        }
-        ppm.close();
+        FillNoise(picture, kWidth, kHeight);
+        WritePpm(dir + "in.ppm", picture);
         SetGammaMaps();
         std::ofstream lut(dir + "lut.ppm", std::ios::binary);
         lut << "P6\n256 1\n255\n";
@@ -83,30 +60,9 @@ const std::string& Folder() {
     return folder;
 }
 
-double Seconds(const std::string& command) {
-    const auto start = std::chrono::steady_clock::now();
-    const int status = std::system(command.c_str());
-    const auto end = std::chrono::steady_clock::now();
-    return status == 0 ? std::chrono::duration<double>(end - start).count() : -1;
-}
-
-// Times the work command less the copy command of the same tool.
-void RunToolDifference(benchmark::State& state, const std::string& copy, const std::string& work) {
-    const std::string& dir = Folder();
-    for (auto _ : state) {
-        const double plain = Seconds("cd " + dir + " && " + copy);
-        const double mapped = Seconds("cd " + dir + " && " + work);
-        if (plain < 0 || mapped < 0) {
-            state.SkipWithError("the tool failed");
-            return;
-        }
-        state.SetIterationTime(std::max(mapped - plain, 0.0));
-    }
-}
-
 void BM_ColorFilterBitmap(benchmark::State& state) {
     TBitmap picture;
-    FillNoise(picture);
+    FillNoise(picture, kWidth, kHeight);
     SetGammaMaps();
     for (auto _ : state) {
         ColorFilterBitmap(picture);
@@ -117,12 +73,12 @@ void BM_ColorFilterBitmap(benchmark::State& state) {
 }
 
 void BM_VipsMaplut(benchmark::State& state) {
-    RunToolDifference(state, "VIPS_CONCURRENCY=1 vips copy in.v out.v",
+    RunToolDifference(state, Folder(), "VIPS_CONCURRENCY=1 vips copy in.v out.v",
                       "VIPS_CONCURRENCY=1 vips maplut in.v out.v lut.v");
 }
 
 void BM_ConvertGamma(benchmark::State& state) {
-    RunToolDifference(state, "/usr/bin/convert -limit thread 1 in.mpc out.mpc",
+    RunToolDifference(state, Folder(), "/usr/bin/convert -limit thread 1 in.mpc out.mpc",
                       "/usr/bin/convert -limit thread 1 in.mpc -gamma 2 out.mpc");
 }
 

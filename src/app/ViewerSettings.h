@@ -75,6 +75,7 @@ constexpr std::size_t AspectCustom = 156;   // 300..3000
 // this run (and is then not written back).
 struct TJpegWizardSettings : TByteRecord<16> {
     static constexpr std::size_t ProgressiveOffset = 0;
+    static constexpr std::size_t SubsampleOffset = 1;
     static constexpr std::size_t SmoothingKindOffset = 4;
     static constexpr std::size_t SmoothingOffset = 8;
     static constexpr std::size_t QualityOffset = 12;

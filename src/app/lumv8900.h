@@ -120,6 +120,8 @@ inline int32_t FrameWidth = 0, FrameHeight = 0;
 inline int32_t ScrollBarWidth = 0;
 // Folder of visited-folder shortcuts ("" until first used).
 inline std::string RecentPath;
+// RecentPath, built (the program folder's "recent") and created when missing.
+const std::string& EnsureRecentPath();
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -675,6 +677,56 @@ public:
     // inside its paint lock, then ExitFilter(Pix).
     void ColorFilter(TPix* Pix);
     void NegColorFilter(TPix* Pix);
+    // --- hue, lightness and saturation filters, the negative, the histogram ---
+    // (lumv8900_tonal.cpp; the pixel work is in processing/tonal). The filters
+    // work on Pix's 24-bit bitmap inside its paint lock, then ExitFilter(Pix).
+    // Hue, lightness and saturation shifts on the 0..3600 scale.
+    void ColorTuneHLS(TPix* Pix, int dH, int dL, int dS);
+    // Saturation through GreenMap then BlueMap; lightness through GreenMap.
+    void SaturationFilter(TPix* Pix);
+    void LuminanceFilter(TPix* Pix);
+    // Lab > Experiment > "&Negative": every byte of the picture inverted;
+    // records "NEGATIVE" unless a script runs.
+    void mnuNegativeClick(QObject* Sender);
+    // Fills the shared histogram (Histogram.h) from Pix's 24-bit bitmap, with
+    // the hourglass unless AutoFixBusy; never marks the picture changed.
+    void DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool DoHue);
+    // The mid-tone luminance statistics of Pix (Histogram.h, CalcMidtones).
+    void DoCalcMidtones(TPix* Pix);
+    // --- editing commands: copy, crop, flips and rotation ---
+    // Empties the clipboard.
+    void mnuEmptyClick(QObject* Sender);
+    // The whole picture to the clipboard; no undo copy, no line.
+    void mnuCopyClick(QObject* Sender);
+    // The selected block to the clipboard (Copy Selection), or the picture cut
+    // to it (mnuCrop, mnuCrop1, and the window itself as the script's Sender,
+    // with LastSelection set and CropFromScript raised by the interpreter).
+    void mnuCopyMaskClick(QObject* Sender);
+    // Flips top to bottom (mnuMirrorVert, btnMirrorVert) or left to right.
+    void mnuMirrorVertClick(QObject* Sender);
+    // Turns by the Sender's Tag (9000 a quarter clockwise, 27000 a quarter
+    // anticlockwise) or by a value dialog's angle; ShiftDown (read by the
+    // event handler) asks for the fine rotation dialog.
+    void mnuRotateClick(QObject* Sender, bool ShiftDown);
+    // The Edit > Copy sub-menu opens: "&Viewport" only outside fit-to-window.
+    void mnuCopyMain1Click(QObject* Sender);
+    // The region selection commands these call (stubs until they land).
+    void mnuRegion1Click(QObject* Sender);
+    void RestoreSelection();
+    TMenuItem* mnuCopyMain1 = nullptr;
+    TMenuItem* mnuEmpty = nullptr;
+    TMenuItem* mnuEmpty1 = nullptr;
+    TMenuItem* mnuMirrorVert = nullptr;
+    TMenuItem* mnuMirrorHorz = nullptr;
+    TMenuItem* mnuRotate90 = nullptr;   // Tag 9000
+    TMenuItem* mnuRotate270 = nullptr;  // Tag 27000
+    TMenuItem* mnuRotate = nullptr;     // "&Normal", Tag 0
+    TMenuItem* mnuRotateFine = nullptr; // Tag 0
+    QToolButton* btnMirrorVert = nullptr;
+    QToolButton* btnMirrorHorz = nullptr;
+    QToolButton* btnRotate = nullptr;         // Tag 9000
+    QToolButton* btnRotateCounter = nullptr;  // Tag 27000
+
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;
@@ -782,6 +834,9 @@ public:
     TMenuItem* mnuOptionsVP = nullptr;
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
+    TMenuItem* mnuNegative = nullptr;
+    TMenuItem* JPEG1 = nullptr;
+    TMenuItem* mnuCompress = nullptr;
     TMenuItem* mnuBookmarksView = nullptr;
     TMenuItem* mnuBookmarksView2 = nullptr;
     TMenuItem* mnuBookmarkUnmark = nullptr;

@@ -3,6 +3,7 @@
 #include "app/lumv8900.h"
 
 #include "app/SavePicture.h"
+#include "app/jpgdlg_8900.h"
 
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
@@ -128,8 +129,30 @@ void TWebForm::ImageReduce(QObject* Sender) {
 }
 
 void TWebForm::mnuCompressClick(QObject*) {
-    // PENDING: the advanced JPEG compression dialog does not exist yet.
-    PendingCall("mnuCompressClick");
+    if (batch_8900::BatchRunning)
+        return;
+    const bool wasChanged = ImageChanged;
+    // The dialog leaves the picture as it was through Undo, so the copy is
+    // taken even while "No Undo" is in force.
+    const bool noUndo = batch_8900::NoLabBackup;
+    batch_8900::NoLabBackup = false;
+    const bool backedUp = AutoBackUp();
+    batch_8900::NoLabBackup = noUndo;
+    if (!backedUp)
+        return;
+    SetBitmap24();
+    InitializeJpegWizard();
+    TFilterDlgParam param;
+    param.Min1 = 0;
+    param.Max1 = 255;
+    param.Position1 = JpegWizardSettings.Int(TJpegWizardSettings::SmoothingOffset);
+    param.PageSize1 = 16;
+    param.LineSize1 = 1;
+    TempStr = ChangeFileExt(FileName, "");
+    SaveDialog->SetFileName(ExtractFileName(TempStr));
+    ExecuteJPEGDialog("Advanced JPEG Compression", "0 (none)", "255 (fuzzy)", param);
+    mnuUndoClick(this);
+    ImageChanged = wasChanged;
 }
 
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
@@ -164,6 +187,18 @@ void TWebForm::DecodeVector() {
 bool TWebForm::MemoryRunningLow() {
     // PENDING: the memory check comes later; memory is taken to suffice.
     return false;
+}
+
+void TWebForm::mnuRegion1Click(QObject* Sender) {
+    // PENDING: the region dialog; called by Copy Selection and Crop it only shows the selection at the new scale.
+    PendingCall("mnuRegion1Click");
+    if (Sender == mnuCopyMask)
+        DisplaySelection();
+}
+
+void TWebForm::RestoreSelection() {
+    // PENDING: the saved selection is not brought back after a copy yet.
+    PendingCall("RestoreSelection");
 }
 
 void TWebForm::mnuOptimizeWindowClick(QObject*) {

@@ -31,15 +31,14 @@ constexpr const char* AdobeDeflateNote =
     "This TIFF deflate format should be used to export\nimages to Adobe PhotoShop and ImageReady.\n"
     "Many apps will NOT read this TIFF variant.";
 
-// The program folder's "recent" folder, created when missing.
-const std::string& EnsureRecentPath() {
+}  // namespace
+
+const std::string& lumv8900::EnsureRecentPath() {
     if (RecentPath.empty())
         RecentPath = IncludeTrailingPathDelimiter(AppDir.empty() ? ProgramFolder() : AppDir) + "recent";
     QDir().mkpath(QString::fromStdString(RecentPath));
     return RecentPath;
 }
-
-}  // namespace
 
 void TWebForm::StatusBusy(const std::string& Text) {
     StatusText("Busy ...");

@@ -147,6 +147,8 @@ void TWebForm::WriteViewerSettings(TRegistry& Registry) {
 }
 
 void TWebForm::InitializeJpegWizard() {
+    if (JpegWizardSettings.Quality() != -1)
+        return;
     TRegistry registry;
     registry.OpenKey(SettingsKey, true);
     TJpegWizardSettings stored;

@@ -1,0 +1,77 @@
+// What the pixel benchmarks share: a noise picture, its PPM file for the peer
+// tools, and the timing of a tool's command line against a baseline command of
+// the same tool.
+#pragma once
+
+#include "platform/Graphics.h"
+#include "platform/PixelBuffer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace lumvor::bench {
+
+// A 24-bit picture of noise (the same for every run).
+inline TPixelBuffer NoisePixels(int width, int height) {
+    TPixelBuffer p(width, height, 24);
+    uint32_t state = 12345;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = p.ScanLine(y);
+        for (int x = 0; x < 3 * width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            row[x] = uint8_t(state >> 24);
+        }
+    }
+    return p;
+}
+
+// Fills the bitmap with the 24-bit noise picture of the given size.
+inline void FillNoise(TBitmap& bitmap, int width, int height) {
+    bitmap.SetHandle(std::make_shared<TPixelBuffer>(NoisePixels(width, height)));
+}
+
+// Writes a 24-bit picture (anything with Width, Height and ScanLine) as a binary PPM.
+template <typename Picture>
+inline void WritePpm(const std::string& path, const Picture& picture) {
+    std::ofstream ppm(path, std::ios::binary);
+    ppm << "P6\n" << picture.Width() << " " << picture.Height() << "\n255\n";
+    for (int y = 0; y < picture.Height(); ++y) {
+        const uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+            const char rgb[3] = {char(row[3 * x + 2]), char(row[3 * x + 1]), char(row[3 * x])};
+            ppm.write(rgb, 3);
+        }
+    }
+}
+
+// Wall-clock seconds of a shell command; -1 when it failed.
+inline double Seconds(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    return status == 0 ? std::chrono::duration<double>(end - start).count() : -1;
+}
+
+// Times the work command less the baseline command of the same tool, both run
+// in the folder, as the iteration's manual time.
+inline void RunToolDifference(benchmark::State& state, const std::string& folder, const std::string& baseline,
+                              const std::string& work) {
+    for (auto _ : state) {
+        const double plain = Seconds("cd " + folder + " && " + baseline);
+        const double worked = Seconds("cd " + folder + " && " + work);
+        if (plain < 0 || worked < 0) {
+            state.SkipWithError("the tool failed");
+            return;
+        }
+        state.SetIterationTime(std::max(worked - plain, 0.0));
+    }
+}
+
+}  // namespace lumvor::bench
