@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <set>
 #include <string>
@@ -100,14 +101,6 @@ protected:
 
 TEST_F(Listing, ListsWhatTheFolderHoldsAndLeavesOutEmptyAndYoungFiles) {
     OldFile("empty.jpg", "");
-    test::WriteFileText(folder_ + "ago1.jpg", "x");
-    Sh("touch -d \"@$(($(date +%s) - 1))\" ago1.jpg");
-    test::WriteFileText(folder_ + "ago5.jpg", "x");
-    Sh("touch -d \"@$(($(date +%s) - 5))\" ago5.jpg");
-    test::WriteFileText(folder_ + "ahead1.jpg", "x");
-    Sh("touch -d \"@$(($(date +%s) + 1))\" ahead1.jpg");
-    test::WriteFileText(folder_ + "ahead10.jpg", "x");
-    Sh("touch -d \"@$(($(date +%s) + 10))\" ahead10.jpg");
     OldFile(".hidden.txt");
     Sh("mkfifo pipe.jpg && touch -d '1 hour ago' pipe.jpg");
     Sh("mkdir Album && touch -d '1 hour ago' Album");
@@ -117,6 +110,16 @@ TEST_F(Listing, ListsWhatTheFolderHoldsAndLeavesOutEmptyAndYoungFiles) {
         return name + "a";                                  // 255 bytes
     }();
     OldFile(longName);
+    // Written relative to this moment, to the nanosecond, just before the listing.
+    for (const auto& [name, seconds] : {std::pair<const char*, int>{"ago1.jpg", -1}, {"ago5.jpg", -5},
+                                        {"ahead1.jpg", 1}, {"ahead10.jpg", 10}}) {
+        test::WriteFileText(folder_ + name, "x");
+        timespec moment{};
+        clock_gettime(CLOCK_REALTIME, &moment);
+        moment.tv_sec += seconds;
+        const timespec times[2] = {moment, moment};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder_ + name).c_str(), times, 0), 0);
+    }
 
     ASSERT_TRUE(list_.UpdateFiles(true));
     const struct {
@@ -450,8 +453,8 @@ TEST_F(Listing, RefreshAddsNoSystemEntriesAndHoldsBackYoungFiles) {
     OldFile("a.jpg");
     ASSERT_TRUE(list_.UpdateFiles(true));
     Sh("mkfifo pipe && touch -d '1 hour ago' pipe && mkdir New && touch -d '1 hour ago' New");
-    test::WriteFileText(folder_ + "young.jpg", "x");
     OldFile("empty.jpg", "");
+    test::WriteFileText(folder_ + "young.jpg", "x");  // last, just before the refresh
     list_.ValidateFiles_Changed(true);
     EXPECT_FALSE(Listed("pipe"));
     EXPECT_FALSE(Listed("young.jpg"));
@@ -486,10 +489,14 @@ TEST_F(Listing, RefreshAfterOneNewFileWritesOnlyItsRecord) {
 // ---- The stream's size
 
 TEST_F(Listing, TheStreamGrowsToTwiceTheEntriesAndNeverShrinks) {
-    for (int i = 0; i < 3000; ++i) test::WriteFileText(folder_ + "f" + std::to_string(i), "x");
+    for (int i = 0; i < 3000; ++i) test::WriteFileText(folder_ + "f" + std::to_string(i) + ".jpg", "x");
     Sh("touch -d '1 hour ago' f*");
     ASSERT_TRUE(list_.UpdateFiles(true));
     EXPECT_EQ(list_.FileRecStream.GetSize(), 2 * 3000 * FileRecSize);
+    // So many cache files are looked for on several threads; the rows stay in order.
+    EXPECT_EQ(list_.ThumbsNeeded, 3000);
+    EXPECT_EQ(RowNames()[2], "f2.jpg");
+    EXPECT_EQ(RowNames()[2999], "f2999.jpg");
     ExploreDir = folder_ + "small/";
     Sh("mkdir small");
     ASSERT_TRUE(list_.UpdateFiles(true));
