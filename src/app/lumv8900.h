@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -44,6 +45,7 @@ class QStatusBar;
 class QTextEdit;
 class QToolBar;
 class QToolButton;
+class QTimer;
 
 namespace lumvor {
 
@@ -160,6 +162,8 @@ inline ATOM AvlAtom = 0;
 inline bool ShutDown = false;
 inline bool AppQuitting = false;
 inline bool LayoutPending = false;
+// The first open is laying the window out: its resizes pass the resize reaction.
+inline bool OpenLayoutRunning = false;
 inline bool ViewSwitching = false;
 inline bool ControlsEnabled = true;
 inline int32_t MenuMinWidth = 360;
@@ -291,6 +295,9 @@ inline TPreviousSelection PreviousSelection;
 // A JPEG was decoded at a reduced scale; its first decode failed and was retried.
 inline bool JPEGReduced = false;
 inline bool JPEGRetry = false;
+// A bilevel page is shown reduced with grey levels (by the fax quality); its
+// own size is then kept in PrevImageWidth/PrevImageHeight.
+inline bool FaxReduced = false;
 // The slide show's per-slide adjustment flag (gamma of the current slide).
 inline bool SlideAdjust = false;
 // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
@@ -617,6 +624,8 @@ public:
 
     void mnuFitWindowClick(QObject* Sender);
     void ShowFitState();
+    // Status panel 1: "Fit" or the zoom in per cent.
+    void SetStatusZoom(const std::string& Text);
     void btnZoomUpClick(QObject* Sender);
     void btnZoomDnClick(QObject* Sender);
     // The zoom keys "1", "2", "5", "7": 100, 25, 50 and 75 per cent.
@@ -625,6 +634,16 @@ public:
     void ApplyZoom();
     void AutoZoom();
     void ResizeImage();
+    // A reduced JPEG or bilevel page is shown (the decode stands for the file).
+    bool ShownReduced() const;
+    // The size of the file a reduced decode stands for.
+    TSize ReducedPictureFileSize() const;
+    // Once resizing has settled in fit mode: decodes a reduced JPEG again when
+    // the view now asks for a smaller divisor (once per view size).
+    void RedecodeForView();
+    QTimer* RefitTimer = nullptr;
+    static constexpr int RefitSettleMilliseconds = 300;
+    QSize RefitViewSize;
     void PlaceImage(int Width, int Height);
     void SetBoundsEx();
     bool NeedSetBounds() const;
@@ -961,6 +980,7 @@ private:
     bool TopMenuShown() const;
 
     bool helpMissingShown_ = false;
+    bool shortCutsOn_ = true;
     bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
 
@@ -972,7 +992,6 @@ private:
     void DrawSelection(bool Inverted);
     void EraseSelection();
     void SetFullScreenBars(bool Full);
-    void SetStatusZoom(const std::string& Text);
     void StepZoom(QObject* Sender, bool Up);
     QWidget* selectionFrame_ = nullptr;
 

@@ -375,7 +375,7 @@ bool TFolderListing::NetworkPathAllowed(const std::string& Path) const {
     const std::string resolved = ResolvedPath(Path);
     const bool network = Path.rfind("//", 0) == 0 || Path.rfind(places, 0) == 0 || resolved.rfind(places, 0) == 0 ||
                          resolved.rfind(ResolvedPath(places), 0) == 0;
-    return !network || EControls.Byte(70) != 0;
+    return !network || EControls.Flag(ec::NetworkSupport);
 }
 
 bool TFolderListing::UpdateFiles(bool SortByShell) {

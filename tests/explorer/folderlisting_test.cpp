@@ -39,7 +39,7 @@ protected:
         lumv8900::ThumbCacheDir = dir_.path().toStdString() + "/cache/";
         ::mkdir(lumv8900::ThumbCacheDir.c_str(), 0777);
         ExploreDir = folder_;
-        xplr8900::EControls.SetByte(70, 0);
+        xplr8900::EControls.SetByte(xplr8900::ec::NetworkSupport, 0);
         xplr8900::CommentNames.Clear();
         xplr8900::CommentTexts.Clear();
         list_.View.SelectedCount = [this] { return static_cast<int>(selected_.size()); };
@@ -186,7 +186,7 @@ TEST_F(Listing, MissingFoldersAndNetworkPlaces) {
     ExploreDir = share;
     EXPECT_TRUE(list_.UpdateFiles(true));
     EXPECT_TRUE(list_.FileOrder.empty());
-    xplr8900::EControls.SetByte(70, 1);
+    xplr8900::EControls.SetByte(xplr8900::ec::NetworkSupport, 1);
     EXPECT_TRUE(list_.UpdateFiles(true));
     EXPECT_EQ(RowNames(), std::vector<std::string>{"shot.jpg"});
     Sh("rm -rf '" + gvfs + "'");
