@@ -3,6 +3,7 @@
 #include "app/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "explorer/ThumbMakers.h"
+#include "explorer/FolderListing.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Folders.h"
@@ -45,6 +46,8 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     ThumbMaker->OwnIcon = windowIcon();
     ThumbPix = new TPix(this);
     ThumbPix->hide();
+    Listing = std::make_unique<TFolderListing>();
+    // PENDING: the list view XL binds Listing->View (row count, its data and change events, selection, cursors, status texts, comments, thumbnail run, folder monitor, tree); until then the listing runs headless.
     // The explorer's settings live in this stand-in's two routines below until
     // the explorer itself applies and saves them.
     if (!lumv8900::ExplorerSettingsLoaded)

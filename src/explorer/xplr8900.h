@@ -11,6 +11,7 @@
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,7 @@ class QLabel;
 
 namespace lumvor {
 
+class TFolderListing;
 class TMenuItem;
 class TPix;
 class TTrackBar;
@@ -48,6 +50,8 @@ public:
     // the file in hand, and the hidden control whose bitmap receives each cell.
     std::unique_ptr<TThumbMaker> ThumbMaker;
     TPix* ThumbPix = nullptr;
+    // The records and rows of the list (explorer/FolderListing.h).
+    std::unique_ptr<TFolderListing> Listing;
 
     void Show();
     void Close();
@@ -129,6 +133,16 @@ inline int32_t ThumbDecodeHeight = 126;
 // Set while the explorer walks folders to hand a list to the slide album or the
 // bookmarks; the cache folder stays as it is meanwhile.
 inline bool ListingBusy = false;
+
+// Stops the running batch of thumbnail worker threads; their results are then
+// dropped. Set before every listing, refresh and navigation.
+inline std::atomic<bool> CoreCancel{false};
+
+// ---- Folder comments
+
+// The explored folder's commented names and their comments, index by index.
+inline TStringList CommentNames;
+inline TStringList CommentTexts;
 
 // ---- Visited folders (used by the list dialog)
 

@@ -1,10 +1,11 @@
 #include "imaging/FileRec.h"
 
+#include "imaging/Helpers.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 
 namespace lumvor {
 
@@ -27,19 +28,10 @@ void FileRec::SetText(int offset, int capacity, std::string_view text) {
 void FileRec::SetFileStamp(int64_t size, int64_t seconds, int64_t nanoseconds) {
     SetSizeHigh(static_cast<uint32_t>(static_cast<uint64_t>(size) >> 32));
     SetSizeLow(static_cast<uint32_t>(size));
-    const time_t moment = static_cast<time_t>(seconds);
-    struct tm local {};
-    if (localtime_r(&moment, &local) == nullptr) local = tm{};
-    const int year = local.tm_year + 1900;
-    uint32_t dosDate = 0;
-    if (year >= 1980 && year <= 2107) {
-        dosDate = static_cast<uint32_t>(year - 1980) << 25 | static_cast<uint32_t>(local.tm_mon + 1) << 21 |
-                  static_cast<uint32_t>(local.tm_mday) << 16 | static_cast<uint32_t>(local.tm_hour) << 11 |
-                  static_cast<uint32_t>(local.tm_min) << 5 | static_cast<uint32_t>(local.tm_sec / 2);
-    }
-    SetFileDate(static_cast<int32_t>(dosDate));
-    const int64_t secondOfDay = (local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59);
-    SetTimeMs(static_cast<int32_t>(secondOfDay * 1000 + nanoseconds / 1000000));
+    int32_t fileDate = 0, timeMs = 0;
+    PackFileStamp(seconds, nanoseconds, fileDate, timeMs);
+    SetFileDate(fileDate);
+    SetTimeMs(timeMs);
 }
 
 bool FileRec::SetFileStamp(const char* path) {

@@ -110,9 +110,14 @@ struct FileRec : TByteRecord<FileRecSize> {
     int32_t ListPosition() const { return Int(ListPositionOffset); }
     void SetListPosition(int32_t value) { SetInt(ListPositionOffset, value); }
 
+    // The file size in bytes, from its two 32-bit halves: the one conversion
+    // every size text, size comparison and total uses.
+    uint64_t FileSize() const { return static_cast<uint64_t>(SizeHigh()) << 32 | SizeLow(); }
+
     // Fills SizeHigh, SizeLow, FileDate and TimeMs from a file's size and its
-    // last write (seconds and nanoseconds since the epoch, read as local time).
-    // FileDate is 0 for a moment outside the DOS years 1980 to 2107.
+    // last write (seconds and nanoseconds since the epoch, read as local time;
+    // PackFileStamp in imaging/Helpers.h, which clamps the date to the DOS
+    // years 1980 to 2107).
     void SetFileStamp(int64_t size, int64_t seconds, int64_t nanoseconds);
     // The same from the file itself (symbolic links followed); false, and the
     // record untouched, when it cannot be read.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace lumvor {
@@ -69,6 +70,30 @@ void SplitSize64(TSizePair& Pair, int64_t Size) {
 }
 
 int64_t JoinSize64(int32_t High, int32_t Low) { return static_cast<int64_t>(High) * SizeUnit + Low; }
+
+// ---- File dates
+
+void PackFileStamp(int64_t Seconds, int64_t Nanoseconds, int32_t& FileDate, int32_t& TimeMs) {
+    constexpr uint32_t earliest = 0x00210000u;  // 1980-01-01 00:00:00
+    constexpr uint32_t latest = 127u << 25 | 12u << 21 | 31u << 16 | 23u << 11 | 59u << 5 | 29u;  // 2107-12-31 23:59:58
+    const time_t moment = static_cast<time_t>(Seconds);
+    struct tm local {};
+    const bool known = localtime_r(&moment, &local) != nullptr;
+    const int64_t year = known ? local.tm_year + 1900LL : (Seconds < 0 ? 0 : 9999);
+    uint32_t dosDate;
+    if (year < 1980)
+        dosDate = earliest;
+    else if (year > 2107)
+        dosDate = latest;
+    else
+        dosDate = static_cast<uint32_t>(year - 1980) << 25 | static_cast<uint32_t>(local.tm_mon + 1) << 21 |
+                  static_cast<uint32_t>(local.tm_mday) << 16 | static_cast<uint32_t>(local.tm_hour) << 11 |
+                  static_cast<uint32_t>(local.tm_min) << 5 | static_cast<uint32_t>(std::min(local.tm_sec, 59) / 2);
+    FileDate = static_cast<int32_t>(dosDate);
+    const int64_t secondOfDay = known ? (local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59) : 0;
+    const int64_t milliseconds = Nanoseconds >= 0 && Nanoseconds < 1000000000 ? Nanoseconds / 1000000 : 0;
+    TimeMs = static_cast<int32_t>(secondOfDay * 1000 + milliseconds);
+}
 
 void ColorToHexRGB(TColor Color, std::string& Text) {
     Text = IntToHex(static_cast<uint32_t>(GetRValue(Color)), 2) + IntToHex(static_cast<uint32_t>(GetGValue(Color)), 2) +

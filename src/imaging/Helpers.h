@@ -41,6 +41,16 @@ std::string FormatFileSizeText(int64_t size);
 void SplitSize64(TSizePair& Pair, int64_t Size);
 int64_t JoinSize64(int32_t High, int32_t Low);
 
+// ---- File dates
+
+// The stamp that file records keep of a last write given as seconds and
+// nanoseconds since the epoch: FileDate the DOS date-time of the local time
+// (two-second steps), clamped to 1980-01-01 00:00:00 .. 2107-12-31 23:59:58 so
+// that every file gets a usable date; TimeMs the milliseconds since local
+// midnight of the moment itself. The explorer's records and the slide album's
+// both pack through this one function, because cache names hash the two fields.
+void PackFileStamp(int64_t Seconds, int64_t Nanoseconds, int32_t& FileDate, int32_t& TimeMs);
+
 // Six hexadecimal digits RRGGBB of a control colour (red in the low byte).
 void ColorToHexRGB(TColor Color, std::string& Text);
 // Text read as hexadecimal; raises EConvertError for text that is not.

@@ -135,9 +135,14 @@ TEST(FileRec, FileStampIsTheListingsSizeAndLocalTime) {
     EXPECT_EQ(rec.SizeLow(), 7u);
     EXPECT_EQ(rec.FileDate(), 1488020572);  // 2024-05-17 12:34:56
     EXPECT_EQ(rec.TimeMs(), 45296789);
-    // DOS dates end in 2107; before 1980 there is none.
+    // DOS dates run from 1980 to 2107; moments outside are clamped to the ends.
     rec.SetFileStamp(0, test::LocalTime(1979, 12, 31, 23, 59, 59), 0);
-    EXPECT_EQ(rec.FileDate(), 0);
+    EXPECT_EQ(rec.FileDate(), 0x00210000);  // 1980-01-01 00:00:00
+    rec.SetFileStamp(0, 0, 0);
+    EXPECT_EQ(rec.FileDate(), 0x00210000);
+    rec.SetFileStamp(0, test::LocalTime(2110, 6, 1, 8, 0, 0), 0);
+    EXPECT_EQ(static_cast<uint32_t>(rec.FileDate()), 0xFF9FBF7Du);  // 2107-12-31 23:59:58
+    EXPECT_EQ(rec.TimeMs(), 8 * 3600 * 1000);
     EXPECT_FALSE(rec.SetFileStamp((Home() + "missing").c_str()));
 }
 
