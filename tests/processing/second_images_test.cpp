@@ -214,6 +214,17 @@ TEST_F(SecondImagesTest, BackupCommandsInsideAScriptRecordNothingAndTakeNoUndoCo
     EXPECT_FALSE(ImageUndoSaved);
 }
 
+TEST_F(SecondImagesTest, InsideAScriptNoCommandRecordsALine) {
+    ShowFixture("a.ppm");
+    TScopedFlag running(batch_8900::BatchRunning, true);
+    for (TMenuItem* item : {WebForm->mnuDuplicate, WebForm->mnuSwap, WebForm->mnuCopyToBackup,
+                            WebForm->mnuCopyFromBackup, WebForm->mnuInitialize1, WebForm->mnuMultiply1}) {
+        item->trigger();
+        EXPECT_TRUE(Script().empty()) << item->Caption();
+    }
+    EXPECT_EQ(UnansweredModalRuns(), 0);
+}
+
 // ---- Swap
 
 TEST_F(SecondImagesTest, SwapExchangesBothPicturesExactly) {
