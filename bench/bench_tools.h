@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Graphics.h"
+#include "platform/PixelBuffer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,26 +13,33 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace lumvor::bench {
 
-// Fills the bitmap with a 24-bit noise picture of the given size.
-inline void FillNoise(TBitmap& bitmap, int width, int height) {
-    bitmap.SetPixelFormat(pf24bit);
-    bitmap.SetSize(width, height);
+// A 24-bit picture of noise (the same for every run).
+inline TPixelBuffer NoisePixels(int width, int height) {
+    TPixelBuffer p(width, height, 24);
     uint32_t state = 12345;
     for (int y = 0; y < height; ++y) {
-        uint8_t* row = bitmap.ScanLine(y);
+        uint8_t* row = p.ScanLine(y);
         for (int x = 0; x < 3 * width; ++x) {
             state = state * 1664525u + 1013904223u;
             row[x] = uint8_t(state >> 24);
         }
     }
+    return p;
 }
 
-// Writes a 24-bit bitmap as a binary PPM.
-inline void WritePpm(const TBitmap& picture, const std::string& path) {
+// Fills the bitmap with the 24-bit noise picture of the given size.
+inline void FillNoise(TBitmap& bitmap, int width, int height) {
+    bitmap.SetHandle(std::make_shared<TPixelBuffer>(NoisePixels(width, height)));
+}
+
+// Writes a 24-bit picture (anything with Width, Height and ScanLine) as a binary PPM.
+template <typename Picture>
+inline void WritePpm(const std::string& path, const Picture& picture) {
     std::ofstream ppm(path, std::ios::binary);
     ppm << "P6\n" << picture.Width() << " " << picture.Height() << "\n255\n";
     for (int y = 0; y < picture.Height(); ++y) {

@@ -42,7 +42,7 @@ const std::string& Folder() {
         QDir().mkpath(QString::fromStdString(dir));
         TBitmap picture;
         FillNoise(picture, kWidth, kHeight);
-        WritePpm(picture, dir + "in.ppm");
+        WritePpm(dir + "in.ppm", picture);
         SetGammaMaps();
         std::ofstream lut(dir + "lut.ppm", std::ios::binary);
         lut << "P6\n256 1\n255\n";

@@ -40,7 +40,7 @@ const std::string& Folder() {
         QDir().mkpath(QString::fromStdString(dir));
         TBitmap picture;
         FillNoise(picture, kWidth, kHeight);
-        WritePpm(picture, dir + "in.ppm");
+        WritePpm(dir + "in.ppm", picture);
         const std::string prepare = "cd " + dir + " && vips copy in.ppm in.v && /usr/bin/convert in.ppm in.mpc";
         if (std::system(prepare.c_str()) != 0)
             std::fprintf(stderr, "preparing the tools' files failed\n");

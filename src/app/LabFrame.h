@@ -6,7 +6,8 @@
 // the steps in this order:
 //   1. AutoBackUp: the undo copy (skipped while a script runs or "No Undo" is
 //      on). A refused copy ends the command: nothing else happens.
-//   2. SetBitmap24: the viewer picture becomes 24-bit.
+//   2. SetBitmap24: the viewer picture becomes 24-bit (unless the command
+//      handles every depth itself: To24Bit clear).
 //   3. Parameters: a dialog or the script's values; false (a dialog answering
 //      LabCancelled) ends the command without a line; the undo copy stays.
 //   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass.
@@ -53,6 +54,8 @@ struct TLabCommand {
     TLabRecording Recording = TLabRecording::Step;
     TLabLineTime LineTime = TLabLineTime::BeforeWork;
     TLabEnding Ending = TLabEnding::Filter;
+    // False for commands that keep the picture's depth (flips, rotation).
+    bool To24Bit = true;
     // Obtains the parameters; false when the user cancelled. None: no parameters.
     std::function<bool()> Parameters;
     // The script line with the values the work uses. None: the command records nothing.

@@ -774,6 +774,40 @@ public:
     void MultiplyRGB(TPix* Pix);
     void DoUnCook(TPix* Pix);
     void LowRes(TPix* Pix, int Level);
+    // --- editing commands: copy, crop, flips and rotation ---
+    // Empties the clipboard.
+    void mnuEmptyClick(QObject* Sender);
+    // The whole picture to the clipboard; no undo copy, no line.
+    void mnuCopyClick(QObject* Sender);
+    // The selected block to the clipboard (Copy Selection), or the picture cut
+    // to it (mnuCrop, mnuCrop1, and the window itself as the script's Sender,
+    // with LastSelection set and CropFromScript raised by the interpreter).
+    void mnuCopyMaskClick(QObject* Sender);
+    // Flips top to bottom (mnuMirrorVert, btnMirrorVert) or left to right.
+    void mnuMirrorVertClick(QObject* Sender);
+    // Turns by the Sender's Tag (9000 a quarter clockwise, 27000 a quarter
+    // anticlockwise) or by a value dialog's angle; ShiftDown (read by the
+    // event handler) asks for the fine rotation dialog.
+    void mnuRotateClick(QObject* Sender, bool ShiftDown);
+    // The Edit > Copy sub-menu opens: "&Viewport" only outside fit-to-window.
+    void mnuCopyMain1Click(QObject* Sender);
+    // The region selection commands these call (stubs until they land).
+    void mnuRegion1Click(QObject* Sender);
+    void RestoreSelection();
+    TMenuItem* mnuCopyMain1 = nullptr;
+    TMenuItem* mnuEmpty = nullptr;
+    TMenuItem* mnuEmpty1 = nullptr;
+    TMenuItem* mnuMirrorVert = nullptr;
+    TMenuItem* mnuMirrorHorz = nullptr;
+    TMenuItem* mnuRotate90 = nullptr;   // Tag 9000
+    TMenuItem* mnuRotate270 = nullptr;  // Tag 27000
+    TMenuItem* mnuRotate = nullptr;     // "&Normal", Tag 0
+    TMenuItem* mnuRotateFine = nullptr; // Tag 0
+    QToolButton* btnMirrorVert = nullptr;
+    QToolButton* btnMirrorHorz = nullptr;
+    QToolButton* btnRotate = nullptr;         // Tag 9000
+    QToolButton* btnRotateCounter = nullptr;  // Tag 27000
+
     // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
     // Page items; the chrome creates and wires them (null until then).
     QToolButton* btnPageNext = nullptr;

@@ -192,16 +192,17 @@ void TWebForm::BuildMenus() {
     m = mnuEditV;
     mnuUndo = Item(this, m, "mnuUndo", "&Undo");
     Separator(m, this, "sepEdit1");
-    mnuCopy = Item(this, m, "mnuCopy", "&Copy");
-    mnuCopyViewport = Item(this, m, "mnuCopyViewport", "&Viewport");
-    Item(this, m, "mnuCopyMain1", "Copy &all");
+    QMenu* copy = nullptr;
+    mnuCopyMain1 = SubMenuItem(m, this, "mnuCopyMain1", "&Copy", &copy);
+    mnuCopy = Item(this, copy, "mnuCopy", "&Image");
+    mnuCopyMask = Item(this, copy, "mnuCopyMask", "&Selection");
+    mnuCopyViewport = Item(this, copy, "mnuCopyViewport", "&Viewport");
     mnuPaste = Item(this, m, "mnuPaste", "&Paste");
-    Item(this, m, "mnuEmpty", "Paste as &new");
+    mnuEmpty = Item(this, m, "mnuEmpty", "&Empty");
     Separator(m, this, "sepEdit2");
     Item(this, m, "mnuRegion1", "&Select region...");
     mnuCrop = Item(this, m, "mnuCrop", "C&rop");
     mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
-    mnuCopyMask = Item(this, m, "mnuCopyMask", "Copy &mask");
     mnuPasteMask1 = Item(this, m, "mnuPasteMask1", "Paste m&ask");
     mnuRedEye1 = Item(this, m, "mnuRedEye1", "Red &eye");
 
@@ -236,6 +237,18 @@ void TWebForm::BuildMenus() {
 
     // Image
     m = mnuImageV;
+    QMenu* flip = nullptr;
+    SubMenuItem(m, this, "mnuFlip1", "&Flip", &flip);
+    mnuMirrorVert = Item(this, flip, "mnuMirrorVert", "&Vertical");
+    mnuMirrorHorz = Item(this, flip, "mnuMirrorHorz", "&Horizontal");
+    QMenu* rotate = nullptr;
+    SubMenuItem(m, this, "mnuRotate1", "&Rotate", &rotate);
+    mnuRotate90 = Item(this, rotate, "mnuRotate90", "&90 deg.");
+    mnuRotate270 = Item(this, rotate, "mnuRotate270", "&270 deg.");
+    mnuRotate = Item(this, rotate, "mnuRotate", "&Normal");
+    mnuRotateFine = Item(this, rotate, "mnuRotateFine", "&Fine");
+    mnuRotate90->Tag = 9000;
+    mnuRotate270->Tag = 27000;
     QMenu* promote = nullptr;
     SubMenuItem(m, this, "mnuPromote1", "&Promote", &promote);
     Item(this, promote, "mnuPromote241", "&24 bit");
@@ -336,14 +349,17 @@ void TWebForm::BuildMenus() {
     Separator(m, this, "_mnuSep");
     QMenu* edit = nullptr;
     SubMenuItem(m, this, "HomeEditV", "&Edit", &edit);
-    Item(this, edit, "mnuCopyMain2", "&Copy");
+    QMenu* copyPopup = nullptr;
+    SubMenuItem(edit, this, "mnuCopyMain2", "&Copy", &copyPopup);
+    copyPopup->addAction(mnuCopy);
+    mnuCopyMask1 = Item(this, copyPopup, "mnuCopyMask1", "&Selection");
+    copyPopup->addAction(mnuCopyViewport);
     QMenu* paste = nullptr;
     SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
     Item(this, paste, "mnuPaste1", "&Paste");
-    Item(this, paste, "mnuEmpty1", "Paste as &new");
+    mnuEmpty1 = Item(this, paste, "mnuEmpty1", "&Empty");
     mnuCrop1 = Item(this, edit, "mnuCrop1", "C&rop");
     mnuTrim2 = Item(this, edit, "mnuTrim2", "&Trim");
-    mnuCopyMask1 = Item(this, edit, "mnuCopyMask1", "Copy &mask");
     mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
     QMenu* image = nullptr;
     HomeImage = SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
@@ -501,10 +517,10 @@ void TWebForm::BuildBars(QWidget* Central) {
         {"btnSharpen", "Improve sharpness", "Sh", 33},
         {"btnRedEye", "Red eye", "RE", 42},
         {"btnFilmNoir", "Make digital camera pictures more natural", "N", 38},
-        {"btnRotate", "Rotate", "R", 35},
+        {"btnRotate", "Rotate clockwise", "R", 35},
         {"btnRotateCounter", "Rotate counter-clockwise", "RC", 36},
-        {"btnMirrorVert", "Mirror vertically", "MV", 40},
-        {"btnMirrorHorz", "Mirror horizontally", "MH", 39},
+        {"btnMirrorVert", "Flip image vertically", "MV", 40},
+        {"btnMirrorHorz", "Flip image horizontally", "MH", 39},
         {"btnHistogram", "Histogram", "Hi", 41},
     };
     for (const TSideButton& side : sideButtons) {
@@ -516,6 +532,12 @@ void TWebForm::BuildBars(QWidget* Central) {
     btnSelectTool = PanelSide->findChild<QToolButton*>("btnSelectTool");
     btnZoomTool = PanelSide->findChild<QToolButton*>("btnZoomTool");
     btnUndo = PanelSide->findChild<QToolButton*>("btnUndo");
+    btnRotate = PanelSide->findChild<QToolButton*>("btnRotate");
+    btnRotateCounter = PanelSide->findChild<QToolButton*>("btnRotateCounter");
+    btnMirrorVert = PanelSide->findChild<QToolButton*>("btnMirrorVert");
+    btnMirrorHorz = PanelSide->findChild<QToolButton*>("btnMirrorHorz");
+    btnRotate->setProperty("Tag", 9000);
+    btnRotateCounter->setProperty("Tag", 27000);
     for (QToolButton* tool : {btnHandTool, btnSelectTool, btnZoomTool})
         tool->setCheckable(true);
     sideColumn->addWidget(ToolBar3);
@@ -644,6 +666,29 @@ void TWebForm::ConnectChrome() {
     for (QAction* item : {mnuUndo, mnuUndo1})
         Wire(this, item, [this](QObject* s) { mnuUndoClick(s); });
     Wire(this, btnUndo, [this](QObject* s) { mnuUndoClick(s); });
+    // Copy, crop, flips and rotation.
+    Wire(this, mnuCopy, [this](QObject* s) { mnuCopyClick(s); });
+    for (QAction* item : {mnuEmpty, mnuEmpty1})
+        Wire(this, item, [this](QObject* s) { mnuEmptyClick(s); });
+    for (QAction* item : {mnuCopyMask, mnuCopyMask1, mnuCrop, mnuCrop1}) {
+        Wire(this, item, [this](QObject* s) { mnuCopyMaskClick(s); });
+        // They wait for a selection.
+        SetItemEnabled(item, false);
+    }
+    for (const char* name : {"mnuCopyMain1Menu", "mnuCopyMain2Menu"})
+        if (QMenu* copy = findChild<QMenu*>(name))
+            ConnectGuarded(copy, &QMenu::aboutToShow, this, [this] { mnuCopyMain1Click(mnuCopyMain1); });
+    for (QAction* item : {mnuMirrorVert, mnuMirrorHorz})
+        Wire(this, item, [this](QObject* s) { mnuMirrorVertClick(s); });
+    for (QToolButton* button : {btnMirrorVert, btnMirrorHorz})
+        Wire(this, button, [this](QObject* s) { mnuMirrorVertClick(s); });
+    const auto rotate = [this](QObject* s) {
+        mnuRotateClick(s, QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+    };
+    for (QAction* item : {mnuRotate90, mnuRotate270, mnuRotate, mnuRotateFine})
+        Wire(this, item, rotate);
+    for (QToolButton* button : {btnRotate, btnRotateCounter})
+        Wire(this, button, rotate);
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);

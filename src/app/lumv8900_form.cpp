@@ -189,6 +189,18 @@ bool TWebForm::MemoryRunningLow() {
     return false;
 }
 
+void TWebForm::mnuRegion1Click(QObject* Sender) {
+    // PENDING: the region dialog; called by Copy Selection and Crop it only shows the selection at the new scale.
+    PendingCall("mnuRegion1Click");
+    if (Sender == mnuCopyMask)
+        DisplaySelection();
+}
+
+void TWebForm::RestoreSelection() {
+    // PENDING: the saved selection is not brought back after a copy yet.
+    PendingCall("RestoreSelection");
+}
+
 void TWebForm::mnuOptimizeWindowClick(QObject*) {
     // PENDING: sizing the window to the media player comes with the view modes.
     PendingCall("mnuOptimizeWindowClick");

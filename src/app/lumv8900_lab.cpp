@@ -17,7 +17,8 @@ using namespace lumv8900;
 bool RunLabCommand(TWebForm& Form, const TLabCommand& Command) {
     if (!Form.AutoBackUp())
         return false;
-    Form.SetBitmap24();
+    if (Command.To24Bit)
+        Form.SetBitmap24();
     if (Command.Parameters && !Command.Parameters())
         return false;
     Form.StatusBusy(Command.BusyText);

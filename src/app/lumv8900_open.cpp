@@ -93,12 +93,6 @@ void ReadLibraryInfo(int handle) {
     ImageBitCount = planes > 1 ? bits * planes : bits;
 }
 
-// Bytes of pixels of the picture the header describes.
-int64_t ImageDataSize() {
-    const int64_t rowBytes = (int64_t(ImageWidth) * std::max(ImageBitCount, 1) + 31) / 32 * 4;
-    return rowBytes * std::max(ImageHeight, 0);
-}
-
 }  // namespace
 
 TBitmap& TWebForm::DisplayBitmap() { return *Daz95->Bitmap(); }

@@ -1,5 +1,7 @@
 #include "platform/Clipbrd.h"
 
+#include "platform/SysUtils.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -51,7 +53,14 @@ void TClipboard::SetAsHandle(uint16_t format, const HBITMAP& bitmap) {
     QClipboard* board = Board();
     if (!board || format != CF_BITMAP || !bitmap || bitmap->Empty())
         return;
-    board->setImage(bitmap->ToRgbImage());
+    // Qt answers a null image when it cannot allocate one.
+    const QImage image = bitmap->ToRgbImage();
+    if (image.isNull())
+        throw EOutOfMemory("Not enough memory for the clipboard image.");
+    if (ClipboardImageWriter)
+        ClipboardImageWriter(image);
+    else
+        board->setImage(image);
 }
 
 void TClipboard::Clear() {

@@ -6,6 +6,8 @@
 
 #include "platform/Graphics.h"
 
+#include <functional>
+
 namespace lumvor {
 
 class TClipboard : public TPersistent {
@@ -24,13 +26,18 @@ public:
     HPALETTE GetPalette() const;
     // Puts a graphic on the clipboard through its SaveToClipboardFormat.
     void Assign(const TPersistent* source) override;
-    // Puts a bitmap object on the clipboard as an image.
+    // Puts a bitmap object on the clipboard as an image; raises EOutOfMemory
+    // when the image cannot be made (too large for the memory at hand).
     void SetAsHandle(uint16_t format, const HBITMAP& bitmap);
     void Clear();
 
 private:
     int openCount_ = 0;
 };
+
+// When set, the images the clipboard is given go here instead of the system
+// clipboard; an exception raised here is a failed write. For tests.
+inline std::function<void(const QImage&)> ClipboardImageWriter;
 
 // The application's clipboard object.
 TClipboard& Clipboard();

@@ -166,8 +166,9 @@ TEST_F(ColorMapsTest, EqualiserBumpAndItsEdges) {
     SetEqLUT(128, 32, 20, 0);
     EXPECT_EQ(At(RedMap, {96, 112, 128, 144, 160}), (std::vector<int>{96, 117, 138, 149, 160}));
     for (int i = 0; i < 256; ++i) {
-        if (i < 96 || i > 160)
+        if (i < 96 || i > 160) {
             EXPECT_EQ(RedMap[size_t(i)], i) << i;
+        }
     }
 
     // Gain 0 puts all three maps back to identity.

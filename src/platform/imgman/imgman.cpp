@@ -4,6 +4,7 @@
 #include "platform/imgman/ImgEffects.h"
 #include "platform/imgman/ImgFormats.h"
 #include "platform/imgman/ImgResample.h"
+#include "platform/imgman/ImgTransform.h"
 #include "ui/voMsgBox.h"
 
 #include <QPainter>
@@ -372,16 +373,21 @@ int ImgDrawImageFX(int handle, const TImgSurface& surface, const TRect& dest, co
     });
 }
 
-int ImgRotate(int, int, uint32_t) {
-    // PENDING: rotation of library pictures.
-    SetError("Rotation is not available.");
-    return 0;
+int ImgRotate(int handle, int angle, uint32_t fill) {
+    auto image = Find(handle);
+    if (!image)
+        return 0;
+    return Protect(0, [&] { return Register(ImageOf(RotatePixels(image->Pixels, angle, fill))); });
 }
 
-int ImgMirror(int, int, int) {
-    // PENDING: mirroring of library pictures.
-    SetError("Mirroring is not available.");
-    return 0;
+int ImgMirror(int handle, int vertical, int horizontal) {
+    auto image = Find(handle);
+    if (!image)
+        return 0;
+    return Protect(0, [&] {
+        MirrorPixels(image->Pixels, vertical != 0, horizontal != 0);
+        return 1;
+    });
 }
 
 int ImgReduceColors(int, int, int32_t) {

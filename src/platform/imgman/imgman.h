@@ -164,11 +164,16 @@ using TImgFxCallback = std::function<bool(int step, int stepCount, int pause)>;
 int ImgDrawImageFX(int handle, const TImgSurface& surface, const TRect& dest, const TRect& source, int effect,
                    int variant, int parameter, const TImgFxCallback& callback, int pause, int granularity,
                    int flags);
-// A copy turned by angle (hundredths of a degree, anticlockwise), uncovered
-// parts filled with the colour value `fill`.
+// A new picture turned by angle (hundredths of a degree, anticlockwise; any
+// value, taken modulo 36000), uncovered parts filled with the colour value
+// `fill`; 0 on failure. Multiples of 9000 turn exactly and keep the depth and
+// colour table; other angles sample bilinearly into the turned picture's
+// bounding box, and a 1-, 4- or 8-bit picture comes back at 24 bits (see
+// ImgTransform.h for the box's size).
 int ImgRotate(int handle, int angle, uint32_t fill);
 // Mirrors the picture in place: vertical non-zero turns it top to bottom,
-// horizontal non-zero left to right.
+// horizontal non-zero left to right. Exact at every depth; 1, or 0 for an
+// unknown handle.
 int ImgMirror(int handle, int vertical, int horizontal);
 // A paletted copy of `colours` colours by the method of `flags`.
 int ImgReduceColors(int handle, int colours, int32_t flags);
