@@ -48,8 +48,8 @@ const std::string& Folder() {
         TBitmap a, b;
         FillNoise(a, kWidth, kHeight);
         FillPartner(b);
-        WritePpm(a, dir + "a.ppm");
-        WritePpm(b, dir + "b.ppm");
+        WritePpm(dir + "a.ppm", a);
+        WritePpm(dir + "b.ppm", b);
         const std::string prepare = "cd " + dir + " && vips copy a.ppm a.v && vips copy b.ppm b.v";
         if (std::system(prepare.c_str()) != 0)
             std::fprintf(stderr, "preparing the tool's files failed\n");
