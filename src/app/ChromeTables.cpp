@@ -55,9 +55,18 @@ TKeyAction KeyAction(int Key, Qt::KeyboardModifiers Shift, const TKeyContext& c)
         return Key == Qt::Key_Up ? A::PrevBookmark : A::NextBookmark;
     case Qt::Key_Plus:
     case Qt::Key_Minus:
-        if (!keypad || c.FitWindow)
+    case Qt::Key_Equal:
+        if (keypad) {
+            // The keypad's keys zoom only in zoom mode.
+            if (c.FitWindow || Key == Qt::Key_Equal)
+                return A::None;
+            return Key == Qt::Key_Plus ? A::ZoomUp : A::ZoomDown;
+        }
+        // The main row's keys (and with Ctrl, Ctrl+= too) act as the zoom
+        // buttons; they belong to the path box while it has the focus.
+        if (!c.ShortCutsOn || !free || (Key == Qt::Key_Equal && !ctrl))
             return A::None;
-        return Key == Qt::Key_Plus ? A::ZoomUp : A::ZoomDown;
+        return Key == Qt::Key_Minus ? A::ZoomDown : A::ZoomUp;
     case Qt::Key_Asterisk:
         return keypad && marks ? A::Unmark : A::None;
     default:
@@ -66,6 +75,8 @@ TKeyAction KeyAction(int Key, Qt::KeyboardModifiers Shift, const TKeyContext& c)
     if (ctrl) {
         if (Key == Qt::Key_W)
             return A::FullScreen;
+        if (Key == Qt::Key_O && !shift && c.ShortCutsOn && !c.SlideshowRunning)
+            return A::Open;
         if (Key == Qt::Key_A && free)
             return A::ExplorerSelectAll;
         return A::None;

@@ -57,6 +57,7 @@ enum class TKeyAction {
     ScaleJPEG,          // H
     MoveFile,           // M
     BookmarkSlideshow,  // R
+    Open,               // Ctrl+O
     Unmark,             // U, keypad *
     CopyFile,           // Y
     ZoomUp,             // keypad +
@@ -73,6 +74,8 @@ struct TKeyContext {
     bool MenuBarVisible = true;
     int BookmarkCount = 0;
     bool FitWindow = false;
+    // The window's keyboard shortcuts are on (another window may have taken them).
+    bool ShortCutsOn = true;
 };
 
 // The action of a key (a Qt key code) with its modifiers; None when the key does

@@ -25,6 +25,39 @@ TFileKind FileKindOf(const std::string& upperExt) {
     return TFileKind::Unsupported;
 }
 
+namespace {
+
+// The picture kind a user knows the extension by.
+std::string PictureKindName(const std::string& upperExt) {
+    static const struct {
+        const char* Ext;
+        const char* Name;
+    } kinds[] = {{".JPG", "JPEG"}, {".JPEG", "JPEG"}, {".PNG", "PNG"},      {".BMP", "BMP"},
+                 {".DIB", "BMP"},  {".TIF", "TIFF"},  {".TGA", "TGA"},      {".PCX", "PCX"},
+                 {".DCX", "DCX"},  {".GIF", "GIF"},   {".PSD", "Photoshop"}, {".PCD", "Photo CD"},
+                 {".FPX", "FlashPix"}};
+    for (const auto& kind : kinds)
+        if (upperExt == kind.Ext)
+            return kind.Name;
+    return "";
+}
+
+}  // namespace
+
+std::string OpenFailureText(const std::string& fileName, TOpenFailure reason) {
+    const std::string name = ExtractFileName(fileName);
+    const std::string asKind = " could not be read as a " + PictureKindName(UpperCase(ExtractFileExt(fileName))) +
+                               " picture: ";
+    switch (reason) {
+    case TOpenFailure::Missing: return name + " could not be opened: the file does not exist.";
+    case TOpenFailure::NoPermission: return name + " could not be opened: you have no permission to read it.";
+    case TOpenFailure::Empty: return name + asKind + "the file is empty.";
+    case TOpenFailure::NotReadable: return name + asKind + "the file is damaged or is not what its name says.";
+    case TOpenFailure::Unsupported: break;
+    }
+    return name + ": this type of file cannot be shown.";
+}
+
 int ComputeJPEGScaleDivisor(int width, int height, int areaWidth, int areaHeight, int threshold) {
     if (areaWidth <= 0 || areaHeight <= 0)
         return 1;
@@ -86,6 +119,8 @@ TFaxReduction FaxReduction(int width, int height, int quality) {
     }
     return r;
 }
+
+int FaxDivisor(int quality) { return quality >= 1 && quality <= 3 ? quality + 1 : 1; }
 
 int HeaderBitCount(int bits) { return bits > 15 ? 24 : bits; }
 

@@ -37,6 +37,13 @@ TFileKind FileKindOf(const std::string& upperExt);
 // (".DCX.FPX" also holds ".DC"); empty never matches.
 bool ExtInString(const std::string& upperExt, const std::string& list);
 
+// Why a file could not be opened as a picture.
+enum class TOpenFailure { Missing, NoPermission, Empty, NotReadable, Unsupported };
+// The warning of a failed open: the file's name (without its folder) and the
+// reason in plain words, for example "b.jpg could not be read as a JPEG
+// picture: the file is damaged or is not what its name says."
+std::string OpenFailureText(const std::string& fileName, TOpenFailure reason);
+
 // The JPEG reduction for a w x h picture in an areaWidth x areaHeight view:
 // 1, 2, 4, 8, 16 or 32. Halves while the picture exceeds the area in either
 // side and the half still fills more than threshold per cent of the area in
@@ -64,6 +71,8 @@ struct TFaxReduction {
     int Height = 0;
 };
 TFaxReduction FaxReduction(int width, int height, int quality);
+// The divisor the fax quality reduces a page by: 2, 3 or 4 (1 for none).
+int FaxDivisor(int quality);
 
 // Bit counts as the header reader reports them: above 15 becomes 24; GIF
 // 2 or 3 becomes 4 and above 4 becomes 8.

@@ -11,6 +11,7 @@
 #include "platform/SysUtils.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -256,6 +257,25 @@ void EncodePicture(TBitmap& Bitmap, const TSaveOptions& Options, TMemoryStream& 
     if (Out.Size() == 0)
         throw EWriteError("Nothing was written");
     Out.SetPosition(0);
+}
+
+std::string SaveFailureReason(const std::string& FileName, int ErrorCode) {
+    const std::string name = ExtractFileName(FileName);
+    const std::string folder = ExcludeTrailingPathDelimiter(ExtractFilePath(FileName));
+    switch (ErrorCode) {
+    case ENOENT:
+    case ENOTDIR: return "The folder " + folder + " does not exist.";
+    case EACCES:
+    case EPERM: return "You have no permission to write into the folder " + folder + ".";
+    case EROFS: return "The folder " + folder + " is on a disk that cannot be written to.";
+    case ENOSPC:
+    case EDQUOT: return "The disk that holds " + folder + " is full.";
+    case EFBIG: return name + " is too large for the disk that holds " + folder + ".";
+    case EISDIR: return name + " is a folder.";
+    case ENAMETOOLONG: return "The name " + name + " is too long.";
+    case 0: return name + " could not be written.";
+    default: return name + " could not be written: " + std::strerror(ErrorCode) + ".";
+    }
 }
 
 }  // namespace lumvor

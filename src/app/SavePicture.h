@@ -92,4 +92,8 @@ struct TSaveOptions {
 // on any failure, including an encoder failure and an unknown filter index.
 void EncodePicture(TBitmap& Bitmap, const TSaveOptions& Options, TMemoryStream& Out);
 
+// Why a picture could not be written to FileName, in plain words about the
+// chosen file or its folder, from the system's error number (0: unknown).
+std::string SaveFailureReason(const std::string& FileName, int ErrorCode);
+
 }  // namespace lumvor

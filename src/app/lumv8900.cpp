@@ -2,6 +2,7 @@
 #include "app/lumv8900.h"
 
 #include "album/show8900.h"
+#include "app/AppIcons.h"
 #include "app/about_8900.h"
 #include "app/comment_8900.h"
 #include "explorer/xplr8900.h"
@@ -149,10 +150,11 @@ void MainUnitInit(const std::vector<std::string>& Params) {
     FileName = QFileInfo(QString::fromStdString(name)).absoluteFilePath().toStdString();
     PreviousFileName = FileName;
     FileExt = UpperCase(ExtractFileExt(FileName));
-    if (!IsJpegExt(FileExt))
-        CmdLinePending = true;
-    else
+    if (IsJpegExt(FileExt))
         ImageLoaded = TWebForm::ReadImageHeader(true) > 0;
+    // Anything not opened at the first activation opens (or is reported) later.
+    if (!ImageLoaded)
+        CmdLinePending = true;
 }
 
 bool ProgramStart() {
@@ -221,6 +223,7 @@ void TWebForm::FormCreate() {
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
+    QGuiApplication::setWindowIcon(ProgramIcon("lumvor"));
     setWindowIcon(QGuiApplication::windowIcon());
     CreateSharedObjects();
     QFont formFont = font();
@@ -774,7 +777,7 @@ void TWebForm::DisplayChange(int Bits, int Width, int Height) {
 bool TWebForm::AppHelp(long Context) {
     if (!ShowHelp(HelpFileName, Context) && !helpMissingShown_) {
         helpMissingShown_ = true;
-        StatusBar->showMessage("Help is not installed.");
+        StatusText("Help is not installed.");
     }
     return true;
 }

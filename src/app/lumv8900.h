@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -44,6 +45,7 @@ class QStatusBar;
 class QTextEdit;
 class QToolBar;
 class QToolButton;
+class QTimer;
 
 namespace lumvor {
 
@@ -160,6 +162,8 @@ inline ATOM AvlAtom = 0;
 inline bool ShutDown = false;
 inline bool AppQuitting = false;
 inline bool LayoutPending = false;
+// The first open is laying the window out: its resizes pass the resize reaction.
+inline bool OpenLayoutRunning = false;
 inline bool ViewSwitching = false;
 inline bool ControlsEnabled = true;
 inline int32_t MenuMinWidth = 360;
@@ -297,6 +301,9 @@ inline TPreviousSelection PreviousSelection;
 // A JPEG was decoded at a reduced scale; its first decode failed and was retried.
 inline bool JPEGReduced = false;
 inline bool JPEGRetry = false;
+// A bilevel page is shown reduced with grey levels (by the fax quality); its
+// own size is then kept in PrevImageWidth/PrevImageHeight.
+inline bool FaxReduced = false;
 // The slide show's per-slide adjustment flag (gamma of the current slide).
 inline bool SlideAdjust = false;
 // --- opening a picture: formats, pages, headers, scaled JPEG, Photo CD ---
@@ -337,6 +344,12 @@ inline std::string ShownFileName;
 inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
+
+// --- size changes ---
+
+// The imaging library's scaled copy of a whole picture as the size changes
+// make it (none: ImgCopy); tests put a recorder here.
+inline std::function<int(int Handle, int Width, int Height, int32_t Flags)> ResizeCopy;
 
 }  // namespace lumv8900
 
@@ -623,6 +636,8 @@ public:
 
     void mnuFitWindowClick(QObject* Sender);
     void ShowFitState();
+    // Status panel 1: "Fit" or the zoom in per cent.
+    void SetStatusZoom(const std::string& Text);
     void btnZoomUpClick(QObject* Sender);
     void btnZoomDnClick(QObject* Sender);
     // The zoom keys "1", "2", "5", "7": 100, 25, 50 and 75 per cent.
@@ -631,6 +646,16 @@ public:
     void ApplyZoom();
     void AutoZoom();
     void ResizeImage();
+    // A reduced JPEG or bilevel page is shown (the decode stands for the file).
+    bool ShownReduced() const;
+    // The size of the file a reduced decode stands for.
+    TSize ReducedPictureFileSize() const;
+    // Once resizing has settled in fit mode: decodes a reduced JPEG again when
+    // the view now asks for a smaller divisor (once per view size).
+    void RedecodeForView();
+    QTimer* RefitTimer = nullptr;
+    static constexpr int RefitSettleMilliseconds = 300;
+    QSize RefitViewSize;
     void PlaceImage(int Width, int Height);
     void SetBoundsEx();
     bool NeedSetBounds() const;
@@ -1042,6 +1067,7 @@ private:
     bool TopMenuShown() const;
 
     bool helpMissingShown_ = false;
+    bool shortCutsOn_ = true;
     bool firstActivationRunning_ = false;
     bool quitAfterClose_ = false;
 
@@ -1053,7 +1079,6 @@ private:
     void DrawSelection(bool Inverted);
     void EraseSelection();
     void SetFullScreenBars(bool Full);
-    void SetStatusZoom(const std::string& Text);
     void StepZoom(QObject* Sender, bool Up);
     QWidget* selectionFrame_ = nullptr;
 
@@ -1110,6 +1135,36 @@ private:
     template <class Dialog>
     bool ExecuteWithRecent(Dialog& dialog);
     // --- end of bookmarks ---
+
+public:
+    // --- size changes: interpolate, resample, distill ---
+    // The Image > Resize sub-menu and its items.
+    TMenuItem* homeResize1 = nullptr;
+    TMenuItem* mnuResize = nullptr;
+    TMenuItem* mnuResample = nullptr;
+    TMenuItem* mnuDistill = nullptr;
+    // The three size changes. Each asks for the new size in the resize dialog,
+    // or takes it from FilterCustom2 (width) and FilterCustom1 (height) when the
+    // script runs it (Sender mnuPerformBatch1); a cancel, the same size or a
+    // side below 16 pixels does nothing. Interpolate samples 24-bit pictures
+    // itself and hands other depths to the imaging library; Resample always
+    // uses the library's smooth copy (pictures below 8 bits go to Interpolate's
+    // dialog); Distill averages 2 x 2 blocks of a doubled copy (24 bits; other
+    // depths are made 24-bit first). Each records "RESIZE=w,h", "RESAMPLE=w,h"
+    // or "DISTILL=w,h", followed by the uniform scale the dialog gave.
+    void mnuResizeClick(QObject* Sender);
+    void mnuResampleClick(QObject* Sender);
+    void mnuDistillClick(QObject* Sender);
+    // The Resize sub-menu opens: Distill is offered for 24-bit pictures only.
+    void homeResize1Click(QObject* Sender);
+    // The viewer picture becomes a Width x Height nearest-neighbour copy of
+    // itself at 24 bits; ExitFilter and ProcessDone end it.
+    void Interpolate(int Width, int Height);
+    // The viewer picture distilled through a DoubleWidth x DoubleHeight copy;
+    // the caller ends the command.
+    void Distill2x2(int DoubleWidth, int DoubleHeight, int Width, int Height);
+    // The viewer picture copied to Width x Height and block averaged.
+    void Interpolate2x2(int Width, int Height);
 };
 
 }  // namespace lumvor

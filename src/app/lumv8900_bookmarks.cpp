@@ -132,6 +132,9 @@ void TWebForm::mnuBookmarkUnmarkClick(QObject*) {
 }
 
 void TWebForm::mnuHistoryClearClick(QObject*) {
+    // Clearing blanks the picture: a modified one is not thrown away unasked.
+    if (ImageChanged && CloseNow(this) == mrNo)
+        return;
     NewBlankImage(true);
     ImageHistoryList.Clear();
     ImageHistoryIndex = 0;

@@ -7,6 +7,9 @@
 // pop-up rules record what they want for them but never enable them.
 #include "app/lumv8900.h"
 
+#include "app/OpenPicture.h"
+
+#include "app/AppIcons.h"
 #include "app/ChromeTables.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
@@ -46,6 +49,8 @@ namespace {
 
 constexpr const char* PendingProperty = "Pending";
 constexpr const char* WantedProperty = "Wanted";
+// A tool bar button that never shows its caption (the zoom steps beside the track bar).
+constexpr const char* IconOnlyProperty = "IconOnly";
 constexpr const char* YesToAllNote = "[Yes to All] avoids this dialog (for experts).";
 
 // Status panel 0: its text is drawn by the window (the progress bar of the
@@ -64,25 +69,54 @@ private:
     TWebForm* form_;
 };
 
-// A small picture for a tool button: the style's icon when there is a fitting
-// one, else the button's letters on a plain face.
-QIcon ButtonIcon(QStyle* style, QStyle::StandardPixmap pixmap, const QString& letters) {
-    if (pixmap != QStyle::SP_CustomBase)
-        return style->standardIcon(pixmap);
-    QPixmap picture(24, 24);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(0x40, 0x40, 0x60));
-    painter.setBrush(QColor(0xE8, 0xEC, 0xF4));
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
-    QFont font = painter.font();
-    font.setPixelSize(letters.size() > 1 ? 9 : 13);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, letters);
-    return QIcon(picture);
-}
+// The overflow button of a bar that has no room for all its buttons: it pops
+// up a menu of the hidden buttons, each entry pressing its button. (A bar
+// outside the main window's tool bar areas cannot unfold itself.)
+class TBarOverflow : public QObject {
+public:
+    explicit TBarOverflow(QToolBar* bar) : QObject(bar), bar_(bar) {
+        button_ = bar->findChild<QToolButton*>("qt_toolbar_ext_button");
+        if (button_)
+            button_->installEventFilter(this);
+        menu_ = new QMenu(bar);
+        menu_->setObjectName(bar->objectName() + "Overflow");
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            Guarded([this] { PopUp(); });
+            return true;
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    void PopUp() {
+        menu_->clear();
+        for (QAction* action : bar_->actions()) {
+            auto* button = qobject_cast<QToolButton*>(bar_->widgetForAction(action));
+            if (!button || (button->isVisible() && bar_->rect().contains(button->geometry())))
+                continue;
+            QAction* entry = menu_->addAction(button->icon(), button->toolTip());
+            entry->setObjectName(button->objectName());
+            entry->setEnabled(button->isEnabled());
+            entry->setCheckable(button->isCheckable());
+            entry->setChecked(button->isChecked());
+            QObject::connect(entry, &QAction::triggered, button, [button] { button->click(); });
+        }
+        const bool vertical = bar_->orientation() == Qt::Vertical;
+        menu_->popup(button_->mapToGlobal(vertical ? QPoint(button_->width(), 0) : QPoint(0, button_->height())));
+    }
+    QToolBar* bar_;
+    QToolButton* button_ = nullptr;
+    QMenu* menu_ = nullptr;
+};
 
 TMenuItem* SubMenuItem(QMenu* parent, QWidget* owner, const char* name, const char* caption, QMenu** menuOut) {
     auto* menu = new QMenu(QString::fromUtf8(caption), owner);
@@ -261,6 +295,11 @@ void TWebForm::BuildMenus() {
     Item(this, reduce, "mnu4bpp1", "&16 colors");
     Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
     mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
+    QMenu* resize = nullptr;
+    homeResize1 = SubMenuItem(m, this, "homeResize1", "Resi&ze", &resize);
+    mnuResize = Item(this, resize, "mnuResize", "&Interpolate (fast)");
+    mnuResample = Item(this, resize, "mnuResample", "&Resample (smooth)");
+    mnuDistill = Item(this, resize, "mnuDistill", "&Distill (smooth)");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
     QMenu* jpeg = nullptr;
@@ -417,24 +456,23 @@ void TWebForm::BuildMenus() {
 }
 
 void TWebForm::BuildBars(QWidget* Central) {
-    QStyle* look = style();
-    auto button = [this, look](QToolBar* bar, const char* name, const char* caption, QStyle::StandardPixmap icon,
-                               const char* letters) {
+    auto button = [this](QToolBar* bar, const char* name, const char* caption, const char* icon) {
         auto* b = new QToolButton(bar);
         b->setObjectName(name);
         b->setText(QString::fromUtf8(caption));
         b->setToolTip(QString::fromUtf8(caption));
-        b->setIcon(ButtonIcon(look, icon, QString::fromUtf8(letters)));
+        b->setIcon(ProgramIcon(icon));
         b->setProperty(PendingProperty, true);
         b->setEnabled(false);
         // Buttons placed as widgets follow the bar's caption style themselves.
         b->setToolButtonStyle(bar->toolButtonStyle());
-        ConnectGuarded(bar, &QToolBar::toolButtonStyleChanged, b,
-                       [b](Qt::ToolButtonStyle style) { b->setToolButtonStyle(style); });
+        ConnectGuarded(bar, &QToolBar::toolButtonStyleChanged, b, [b](Qt::ToolButtonStyle style) {
+            if (!b->property(IconOnlyProperty).toBool())
+                b->setToolButtonStyle(style);
+        });
         bar->addWidget(b);
         return b;
     };
-    constexpr auto none = QStyle::SP_CustomBase;
 
     PanelTool = new QWidget(Central);
     PanelTool->setObjectName("PanelTool");
@@ -443,30 +481,34 @@ void TWebForm::BuildBars(QWidget* Central) {
     Toolbar1 = new QToolBar(PanelTool);
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    btnOpen = button(Toolbar1, "btnOpen", "Open", QStyle::SP_DialogOpenButton, "");
-    btnSave = button(Toolbar1, "btnSave", "Save", QStyle::SP_DialogSaveButton, "");
-    btnCopy = button(Toolbar1, "btnCopy", "Copy", none, "Cp");
-    btnTrash = button(Toolbar1, "btnTrash", "Recycle", QStyle::SP_TrashIcon, "");
-    btnInfo = button(Toolbar1, "btnInfo", "Info", QStyle::SP_MessageBoxInformation, "");
-    btnPrint = button(Toolbar1, "btnPrint", "Print", none, "Pr");
+    btnOpen = button(Toolbar1, "btnOpen", "Open", "open");
+    btnSave = button(Toolbar1, "btnSave", "Save", "save");
+    btnCopy = button(Toolbar1, "btnCopy", "Copy", "copy");
+    btnTrash = button(Toolbar1, "btnTrash", "Recycle", "trash");
+    btnInfo = button(Toolbar1, "btnInfo", "Info", "info");
+    btnPrint = button(Toolbar1, "btnPrint", "Print", "print");
     Toolbar1->addSeparator();
-    btnExplore = button(Toolbar1, "btnExplore", "Explore", QStyle::SP_DirOpenIcon, "");
-    btnFitWindow = button(Toolbar1, "btnFitWindow", "Fit", none, "Fit");
+    btnExplore = button(Toolbar1, "btnExplore", "Explore", "explore");
+    btnFitWindow = button(Toolbar1, "btnFitWindow", "Fit", "fit");
     btnFitWindow->setCheckable(true);
-    BtnFullScrn = button(Toolbar1, "BtnFullScrn", "Full", QStyle::SP_TitleBarMaxButton, "");
+    BtnFullScrn = button(Toolbar1, "BtnFullScrn", "Full", "fullscreen");
     BtnFullScrn->setCheckable(true);
-    btnOptimizeWindow = button(Toolbar1, "btnOptimizeWindow", "Optimize", none, "Op");
-    btnPageNext = button(Toolbar1, "btnPageNext", "Page", none, "Pg");
-    btn2_Run = button(Toolbar1, "btn2_Run", "Run", QStyle::SP_MediaPlay, "");
+    btnOptimizeWindow = button(Toolbar1, "btnOptimizeWindow", "Optimize", "optimize");
+    btnPageNext = button(Toolbar1, "btnPageNext", "Page", "page");
+    btn2_Run = button(Toolbar1, "btn2_Run", "Run", "run");
     Toolbar1->addSeparator();
-    btnZoomDn = button(Toolbar1, "btnZoomDn", "-", none, "-");
+    btnZoomDn = button(Toolbar1, "btnZoomDn", "Zoom out", "zoomout");
     ZoomBar = new TTrackBar(Toolbar1);
     ZoomBar->setObjectName("ZoomBar");
     ZoomBar->SetMin(1);
     ZoomBar->SetMax(30);
     ZoomBar->setMaximumWidth(140);
     Toolbar1->addWidget(ZoomBar);
-    btnZoomUp = button(Toolbar1, "btnZoomUp", "+", none, "+");
+    btnZoomUp = button(Toolbar1, "btnZoomUp", "Zoom in", "zoomin");
+    for (QToolButton* step : {btnZoomDn, btnZoomUp}) {
+        step->setProperty(IconOnlyProperty, true);
+        step->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     toolRow->addWidget(Toolbar1, 1);
 
     PanelHistory = new QWidget(Central);
@@ -477,10 +519,10 @@ void TWebForm::BuildBars(QWidget* Central) {
     ToolBar2 = new QToolBar(PanelHistory);
     ToolBar2->setObjectName("ToolBar2");
     ToolBar2->setIconSize(QSize(16, 16));
-    btnBookmarks = button(ToolBar2, "btnBookmarks", "Bookmarks", QStyle::SP_FileDialogListView, "");
+    btnBookmarks = button(ToolBar2, "btnBookmarks", "Bookmarks", "bookmarks");
     btnBookmarks->setPopupMode(QToolButton::InstantPopup);
-    btnPrevImage = button(ToolBar2, "btnPrevImage", "Previous", QStyle::SP_ArrowLeft, "");
-    btnNextImage = button(ToolBar2, "btnNextImage", "Next", QStyle::SP_ArrowRight, "");
+    btnPrevImage = button(ToolBar2, "btnPrevImage", "Previous", "previous");
+    btnNextImage = button(ToolBar2, "btnNextImage", "Next", "next");
     History = new QComboBox(PanelHistory);
     History->setObjectName("History");
     History->setEditable(true);
@@ -500,31 +542,31 @@ void TWebForm::BuildBars(QWidget* Central) {
     struct TSideButton {
         const char* Name;
         const char* Hint;
-        const char* Letters;
+        const char* Icon;
         int ImageIndex;
     };
     static const TSideButton sideButtons[] = {
-        {"btnHandTool", "Hand tool", "H", 7},
-        {"btnSelectTool", "Select tool", "S", 8},
-        {"btnZoomTool", "Zoom tool", "Z", 45},
-        {"btnUndo", "Undo", "U", 43},
-        {"btnColorBalance", "Equalize and improve color balance", "CB", 6},
-        {"btnGammaColor", "Boost color saturation", "Sa", 32},
-        {"btnAutoGamma", "Improve midtones (gamma)", "G", 37},
-        {"btnAutoFlash", "Improve exposure with simulated flash", "Fl", 16},
-        {"btnAutoContrast", "Auto contrast", "C", 17},
-        {"btnAutoClean", "Clean and minimize blemishes", "Cl", 34},
-        {"btnSharpen", "Improve sharpness", "Sh", 33},
-        {"btnRedEye", "Red eye", "RE", 42},
-        {"btnFilmNoir", "Make digital camera pictures more natural", "N", 38},
-        {"btnRotate", "Rotate clockwise", "R", 35},
-        {"btnRotateCounter", "Rotate counter-clockwise", "RC", 36},
-        {"btnMirrorVert", "Flip image vertically", "MV", 40},
-        {"btnMirrorHorz", "Flip image horizontally", "MH", 39},
-        {"btnHistogram", "Histogram", "Hi", 41},
+        {"btnHandTool", "Hand tool", "hand", 7},
+        {"btnSelectTool", "Select tool", "select", 8},
+        {"btnZoomTool", "Zoom tool", "zoomtool", 45},
+        {"btnUndo", "Undo", "undo", 43},
+        {"btnColorBalance", "Equalize and improve color balance", "colorbalance", 6},
+        {"btnGammaColor", "Boost color saturation", "saturation", 32},
+        {"btnAutoGamma", "Improve midtones (gamma)", "gamma", 37},
+        {"btnAutoFlash", "Improve exposure with simulated flash", "flash", 16},
+        {"btnAutoContrast", "Auto contrast", "contrast", 17},
+        {"btnAutoClean", "Clean and minimize blemishes", "clean", 34},
+        {"btnSharpen", "Improve sharpness", "sharpen", 33},
+        {"btnRedEye", "Red eye", "redeye", 42},
+        {"btnFilmNoir", "Make digital camera pictures more natural", "filmnoir", 38},
+        {"btnRotate", "Rotate clockwise", "rotate", 35},
+        {"btnRotateCounter", "Rotate counter-clockwise", "rotateccw", 36},
+        {"btnMirrorVert", "Flip image vertically", "mirrorvert", 40},
+        {"btnMirrorHorz", "Flip image horizontally", "mirrorhorz", 39},
+        {"btnHistogram", "Histogram", "histogram", 41},
     };
     for (const TSideButton& side : sideButtons) {
-        QToolButton* b = button(ToolBar3, side.Name, side.Hint, none, side.Letters);
+        QToolButton* b = button(ToolBar3, side.Name, side.Hint, side.Icon);
         b->setProperty("ImageIndex", side.ImageIndex);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }
@@ -542,6 +584,8 @@ void TWebForm::BuildBars(QWidget* Central) {
         tool->setCheckable(true);
     sideColumn->addWidget(ToolBar3);
     sideColumn->addStretch(1);
+    for (QToolBar* bar : {Toolbar1, ToolBar2, ToolBar3})
+        new TBarOverflow(bar);
 }
 
 void TWebForm::BuildStatusPanels() {
@@ -689,6 +733,11 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, rotate);
     for (QToolButton* button : {btnRotate, btnRotateCounter})
         Wire(this, button, rotate);
+    // The size changes.
+    Wire(this, mnuResize, [this](QObject* s) { mnuResizeClick(s); });
+    Wire(this, mnuResample, [this](QObject* s) { mnuResampleClick(s); });
+    Wire(this, mnuDistill, [this](QObject* s) { mnuDistillClick(s); });
+    ConnectGuarded(homeResize1->menu(), &QMenu::aboutToShow, this, [this] { homeResize1Click(homeResize1); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);
@@ -912,6 +961,7 @@ void TWebForm::PanelHistoryResize() {
 // ---- Shortcuts and keys
 
 void TWebForm::ApplyShortCuts(bool Enable) {
+    shortCutsOn_ = Enable;
     for (const chrome::TShortCut& shortcut : chrome::ShortCutTable()) {
         auto* item = qobject_cast<QAction*>(FindChrome(shortcut.Item));
         if (!item)
@@ -934,6 +984,7 @@ void TWebForm::FormKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift) {
     context.MenuBarVisible = TopMenuShown();
     context.BookmarkCount = ImageHistoryList.Count();
     context.FitWindow = FitWindow;
+    context.ShortCutsOn = shortCutsOn_;
     const TKeyAction action = chrome::KeyAction(Key, Shift, context);
     if (action == TKeyAction::None)
         return;
@@ -1008,6 +1059,9 @@ void TWebForm::RunKeyAction(int Action) {
         break;
     case TKeyAction::BookmarkPanel:
         mnuBookmarksViewClick(this);
+        break;
+    case TKeyAction::Open:
+        BtnOpenClick(mnuOpenV);
         break;
     default:
         // PENDING: the analysis, gamma, scaled JPEG, slide show and file move/copy commands the other keys start.
@@ -1126,6 +1180,9 @@ void TWebForm::StatusReady() {
 std::string TWebForm::SizeText() const {
     if (JPEGReduced && !AspectChanged)
         return chrome::SizeText(PrevImageWidth, PrevImageHeight, ImageBitCount, JPEGScaleDivisor);
+    // A bilevel page shown with grey levels is described as the page it is.
+    if (FaxReduced)
+        return chrome::SizeText(PrevImageWidth, PrevImageHeight, 1, FaxDivisor(FaxQuality));
     return chrome::SizeText(ImageWidth, ImageHeight, ImageBitCount, 1);
 }
 

@@ -77,6 +77,8 @@ void TWebForm::BuildComponents() {
     Timer2->SetOnTimer([this] { Timer2Timer(); });
     CreateDropTarget();
     ConnectChrome();
+    // Nothing can be undone before the first backup.
+    SetUndoControls(false);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         ConnectGuarded(screen, &QScreen::geometryChanged, this, [this, screen](const QRect& area) {
             DisplayChange(screen->depth(), area.width(), area.height());

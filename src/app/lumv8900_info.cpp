@@ -8,6 +8,8 @@
 #include "imaging/Helpers.h"
 #include "imaging/ThumbCache.h"
 #include "platform/Folders.h"
+#include "platform/Jpeg.h"
+#include "platform/PackedDib.h"
 #include "platform/Printers.h"
 #include "platform/SysUtils.h"
 #include "platform/imgman/imgman.h"
@@ -17,6 +19,8 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -222,23 +226,98 @@ int TWebForm::ExportBitmapToImg() {
 
 // ---- Printing
 
+namespace {
+
+// Asks for a PDF file to print into when the system has no printer; "" when
+// the user cancels.
+std::string AskPrintFile(const std::string& PictureName) {
+    QFileDialog dialog(nullptr, "Print to PDF File");
+    dialog.setObjectName("PrintFileDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter("PDF files (*.pdf)");
+    dialog.setDefaultSuffix("pdf");
+    const std::string folder = FolderExists(SaveDir) ? SaveDir : QDir::homePath().toStdString();
+    dialog.setDirectory(QString::fromStdString(folder));
+    dialog.selectFile(QString::fromStdString(ChangeFileExt(ExtractFileName(PictureName), ".pdf")));
+    if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return "";
+    return dialog.selectedFiles().first().toStdString();
+}
+
+// The page of a bilevel file at its own resolution, or a reduced JPEG decoded
+// at full size, as an imaging-library picture; 0 when the shown picture is to
+// be printed as it is (it was edited, or it is shown at its own size).
+int FullSizePrintPicture() {
+    if (ImageChanged || AspectChanged)
+        return 0;
+    if (FaxReduced) {
+        const int handle = ImgOpenSolo(FileName, 0);
+        if (handle != 0)
+            ImgSetPage(handle, PageIndex);
+        return handle;
+    }
+    if (!JPEGReduced)
+        return 0;
+    try {
+        TJPEGImage decoder;
+        decoder.LoadFromFile(FileName);
+        decoder.SetScale(jsFullSize);
+        decoder.SetPixelFormat(decoder.BitCount() == 8 ? jf8Bit : jf24Bit);
+        TBitmap full;
+        decoder.DecodeInto(full);
+        return ImgFromDIB(TPackedDib::FromPixels(*full.Handle()));
+    } catch (const Exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
 void TWebForm::mnuPrintClick(QObject*) {
     TPrinter& printer = Printer();
-    // Every Qt printer takes device-independent pictures, so only its presence is asked.
-    if (!printer.Available()) {
-        voMessageDlg("", "", "No printer detected.", mtWarning, mbOKOnly, AutoDefaultButton, 0);
-        return;
+    // The system's default printer of this moment; without one, a PDF file.
+    std::string printFile;
+    if (!printer.SelectDefaultPrinter()) {
+        printFile = AskPrintFile(FileName);
+        if (printFile.empty())
+            return;
+        printer.SetOutputFileName(printFile);
     }
+    struct TPrintFileReset {
+        TPrinter& Printer;
+        bool Active;
+        ~TPrintFileReset() {
+            if (Active)
+                Printer.SetOutputFileName("");
+        }
+    } printFileReset{printer, !printFile.empty()};
+
+    // The print setup places the picture at the file's resolution.
+    const TSize size = ShownReduced() ? ReducedPictureFileSize() : TSize{ImageWidth, ImageHeight};
     TPrintFormResult placement;
-    ExecutePrintForm(ExtractFileName(FileName), ImageWidth, ImageHeight, placement);
+    ExecutePrintForm(ExtractFileName(FileName), size.cx, size.cy, placement);
     if (placement.Top == -1)
         return;
     Screen.SetCursor(crHourGlass);
-    if (ExportBitmapToImg() == 0) {
+    int handle = FullSizePrintPicture();
+    const bool ownHandle = handle != 0;
+    if (!ownHandle)
+        handle = ExportBitmapToImg();
+    if (handle == 0) {
         Screen.SetCursor(crDefault);
         ImgErrBox(this);
         return;
     }
+    auto release = [&] {
+        if (ownHandle) {
+            ImgClose(handle);
+        } else {
+            ImgClose(ImgHandle);
+            ImgHandle = 0;
+        }
+    };
     printer.Title = "Lumvor Graphic";
     StatusBusy("Sending to printer...");
     int result = 0;
@@ -246,21 +325,19 @@ void TWebForm::mnuPrintClick(QObject*) {
         printer.BeginDoc();
         ImgRect = Rect(placement.Left, placement.Top, placement.Left + placement.Width,
                        placement.Top + placement.Height);
-        result = ImgPrintImage(ImgHandle, printer.Canvas(), ImgRect, 0);
+        result = ImgPrintImage(handle, printer.Canvas(), ImgRect, 0);
         printer.EndDoc();
     } catch (const Exception&) {
         printer.Abort();
         Screen.SetCursor(crDefault);
         voMessageDlg("", "", "Check printer.", mtError, mbOKOnly, AutoDefaultButton, 0);
         StatusReady();
-        ImgClose(ImgHandle);
-        ImgHandle = 0;
+        release();
         return;
     }
-    // The display bitmap was handed over as it is, so the picture (and any
-    // unsaved edit of it) stays; it is not read again from its file.
-    ImgClose(ImgHandle);
-    ImgHandle = 0;
+    // The shown picture (and any unsaved edit of it) stays; it is not read
+    // again from its file.
+    release();
     Application.ProcessMessages();
     if ((result & 0xFF) != 0)
         voMessageDlg("", "", "Image sent to printer.", mtInformation, mbOKOnly, AutoDefaultButton, 0);

@@ -27,8 +27,12 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace lumvor {
 
@@ -346,7 +350,24 @@ bool TWebForm::ImportPCD(TBitmap*, bool) {
 
 // ---- The open command
 
+// The warning for a file that did not open, by what is wrong with it.
+static std::string FailedOpenText(const std::string& name) {
+    TOpenFailure reason = TOpenFailure::NotReadable;
+    std::error_code error;
+    const std::filesystem::path path(name);
+    if (FileKindOf(UpperCase(ExtractFileExt(name))) != TFileKind::Picture)
+        reason = TOpenFailure::Unsupported;
+    else if (!std::filesystem::is_regular_file(path, error))
+        reason = TOpenFailure::Missing;
+    else if (::access(name.c_str(), R_OK) != 0)
+        reason = TOpenFailure::NoPermission;
+    else if (std::filesystem::file_size(path, error) == 0 && !error)
+        reason = TOpenFailure::Empty;
+    return OpenFailureText(name, reason);
+}
+
 void TWebForm::BtnOpenEx(QObject* Sender) {
+    const std::string attempted = FileName;
     const int r = ReadImageHeader(true);
     if (r == -10) {
         DecodeMemo();
@@ -367,11 +388,17 @@ void TWebForm::BtnOpenEx(QObject* Sender) {
         }
         return;
     }
+    // A file whose header cannot be read replaces nothing: it is reported,
+    // and the open dialog is not offered in its place.
+    if (r < 0) {
+        KeepCurrentPicture(FailedOpenText(attempted));
+        return;
+    }
     if (MediaMode) {
         AV_UI(false);
         Application.ProcessMessages();
     }
-    BtnOpenClick(r > 0 ? static_cast<QObject*>(OpenDialog) : Sender);
+    BtnOpenClick(OpenDialog);
 }
 
 void TWebForm::KeepCurrentPicture(const std::string& Message) {
@@ -383,6 +410,12 @@ void TWebForm::KeepCurrentPicture(const std::string& Message) {
     Screen.SetCursor(crDefault);
     StatusText(Message);
     voMessageDlg("", "", Message, mtWarning, mbOKOnly, AutoDefaultButton, 0);
+    if (!ImageLoaded) {
+        // Nothing was shown yet (a file named on the command line).
+        NewBlankImage(true);
+        return;
+    }
+    UpdateHistoryEdit();
 }
 
 void TWebForm::BtnOpenClick(QObject* Sender) {
@@ -393,12 +426,14 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
         Application.ProcessMessages();
     }
     chkHandToolClick(this);
+    const bool changedBefore = ImageChanged;
     if (ImageChanged && CloseNow(Sender) == mrNo)
         return;
     WorkStream.Clear();
     UndoValid = false;
     if (UndoBitmap)
         UndoBitmap->SetSize(0, 0);
+    SetUndoControls(false);
 
     // The application (or the window itself) opens FileName reading its
     // header; the dialog hands over a file whose header was read.
@@ -470,6 +505,7 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
             ImgClose(previewHandle);
     }
 
+    const std::string attempted = FileName;
     if (step == ReadHeader) {
         const int r = ReadImageHeader(true);
         if (r == 2) {
@@ -486,13 +522,10 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
             return;
         }
         if (r < 0) {
-            const TFileKind kind = FileKindOf(UpperCase(ExtractFileExt(FileName)));
-            if (kind == TFileKind::Text || kind == TFileKind::Vector || FileKindOf(FileExt) == TFileKind::Unsupported) {
-                // Not a picture at all: the picture shown stays.
-                KeepCurrentPicture(ExtractFileName(FileName) + ": this type of file cannot be shown.");
-                return;
-            }
-            ImageLoaded = false;
+            // Nothing was replaced yet: the picture shown stays, as it was.
+            ImageChanged = changedBefore;
+            KeepCurrentPicture(FailedOpenText(attempted));
+            return;
         } else {
             step = Decode;
         }
@@ -518,6 +551,9 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
     Screen.SetCursor(crDefault);
     Application.ProcessMessages();
     if (!ImageLoaded) {
+        // The decode failed after the picture was emptied: said so, then a blank.
+        if (step == Decode && !SlideshowRunning)
+            voMessageDlg("", "", FailedOpenText(attempted), mtWarning, mbOKOnly, AutoDefaultButton, 0);
         NewBlankImage(true);
         ScrollBox->setFocus();
         return;
@@ -554,6 +590,8 @@ static void BeginOpen(TWebForm& form) {
     PrevImageWidth = ImageWidth;
     PrevImageHeight = ImageHeight;
     JPEGReduced = false;
+    FaxReduced = false;
+    form.RefitViewSize = QSize();
 }
 
 // The last steps of a successful open: gamma, the view, caption and status;
@@ -587,6 +625,8 @@ static void FinishOpen(TWebForm& form, int color, bool resetZoom, bool zoomBack)
         if (form.NeedSetBounds())
             form.ApplyZoom();
     }
+    if (!FitWindow)
+        form.SetStatusZoom(IntToStr(ZoomPercent) + "%");
     JPEGRetry = false;
 }
 
@@ -607,7 +647,10 @@ void TWebForm::OpenImage(int Color) {
     BeginOpen(*this);
     const bool jpeg = IsJpeg(FileExt);
     if (LayoutPending) {
+        // The first open lays the window out for the picture; the resize
+        // reaction lets the resizes of this layout pass, and only those.
         LayoutPending = false;
+        OpenLayoutRunning = true;
         FitSavedBounds();
         if (WindowedView) {
             FitWindowToPicture();
@@ -616,8 +659,8 @@ void TWebForm::OpenImage(int Color) {
             ZoomPercent = 100;
             SetScrollRanges();
         }
-        LayoutPending = true;
         Application.ProcessMessages();
+        OpenLayoutRunning = false;
         LayoutScrollBox();
     } else {
         Screen.SetCursor(SlideshowRunning ? crAppStart : crHourGlass);
@@ -758,6 +801,7 @@ static bool ShowCodecPicture(TWebForm& form, TDibGraphic& picture) {
 }
 
 bool TWebForm::LoadPicture(bool UseImagingLibrary, int Page) {
+    FaxReduced = false;
     if (!UseImagingLibrary && !ImgLibDecode)
         CloseImgHandle();
     TBitmap& display = DisplayBitmap();
@@ -926,6 +970,9 @@ bool TWebForm::LoadPicture(bool UseImagingLibrary, int Page) {
         if (copy == 0) {
             ShowImgError();
         } else {
+            PrevImageWidth = ImageWidth;
+            PrevImageHeight = ImageHeight;
+            FaxReduced = true;
             ImageBitCount = 8;
             ImageWidth = fax.Width;
             ImageHeight = fax.Height;

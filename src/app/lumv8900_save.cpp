@@ -196,6 +196,8 @@ void TWebForm::mnuSaveClick(QObject* Sender) {
         EncodePicture(display, options, encoded);
         encoded.SaveToFile(name);
         written = true;
+    } catch (const EStreamError& e) {
+        failure += "\n" + SaveFailureReason(name, e.ErrorCode);
     } catch (const std::exception& e) {
         failure += std::string("\n") + e.what();
     }
@@ -213,6 +215,9 @@ void TWebForm::mnuSaveClick(QObject* Sender) {
         FileExt = UpperCase(ExtractFileExt(FileName));
         if (!History || History->currentText().isEmpty() || History->currentText().toStdString() != FileName)
             UpdateHistory(false);
+        // The window now shows the written file.
+        ShownFileName = FileName;
+        UpdateCaption();
     }
     ImageChanged = false;
     StatusReady();

@@ -4,6 +4,7 @@
 // handlers here read the controls, call it and show the result.
 #include "app/lumv8900.h"
 
+#include "app/OpenPicture.h"
 #include "app/ViewGeometry.h"
 #include "imaging/AvlScript.h"
 #include "platform/ComCtrls.h"
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -134,6 +136,10 @@ void TWebForm::BuildView() {
     ConnectGuarded(btnZoomUp, &QToolButton::clicked, this, [this] { btnZoomUpClick(btnZoomUp); });
     ConnectGuarded(btnZoomDn, &QToolButton::clicked, this, [this] { btnZoomDnClick(btnZoomDn); });
     new TResizeWatch(this);
+    RefitTimer = new QTimer(this);
+    RefitTimer->setSingleShot(true);
+    RefitTimer->setInterval(RefitSettleMilliseconds);
+    ConnectGuarded(RefitTimer, &QTimer::timeout, this, [this] { RedecodeForView(); });
 }
 
 int TWebForm::ClientWidth() const { return width(); }
@@ -286,8 +292,11 @@ void TWebForm::ResizeImage() {
         return;
     // The picture keeps its proportions inside the view (the side bar's room
     // excluded), and is enlarged only with upsampling outside slide shows.
+    // A reduced decode stands for the file: the file's size decides whether
+    // the picture would be enlarged, and the decode is stretched to it.
     const bool enlarge = !SlideshowRunning && chkUpsampling->Checked();
-    const TSize size = FittedPictureSize(ImageWidth, ImageHeight, ViewWidth(), ViewHeight(), enlarge);
+    const TSize own = ShownReduced() ? ReducedPictureFileSize() : TSize{ImageWidth, ImageHeight};
+    const TSize size = FittedPictureSize(own.cx, own.cy, ViewWidth(), ViewHeight(), enlarge);
     PlaceImage(size.cx, size.cy);
     Application.ProcessMessages();
 }
@@ -480,10 +489,8 @@ void TWebForm::FormResize() {
         LayoutScrollBox();
         return;
     }
-    if (LayoutPending) {
-        LayoutPending = false;
+    if (OpenLayoutRunning)
         return;
-    }
     chkHandToolClick(this);
     Daz95->SetPaintLock(true);
     if (isVisible() && normal && !(chkExtendedDesktop && chkExtendedDesktop->Checked())) {
@@ -498,6 +505,51 @@ void TWebForm::FormResize() {
         if (ImageLoaded && !SizingToPicture)
             RefreshView();
     }
+    // A reduced JPEG is decoded again for a larger view once resizing settles.
+    if (FitWindow && JPEGReduced && RefitTimer)
+        RefitTimer->start();
+}
+
+TSize TWebForm::ReducedPictureFileSize() const {
+    if (!ImageChanged)
+        return TSize{PrevImageWidth, PrevImageHeight};
+    // An edited picture keeps its own proportions at the file's scale.
+    const int factor = FaxReduced ? FaxDivisor(FaxQuality) : JPEGScaleDivisor;
+    return TSize{ImageWidth * factor, ImageHeight * factor};
+}
+
+bool TWebForm::ShownReduced() const { return (JPEGReduced && !AspectChanged) || FaxReduced; }
+
+void TWebForm::RedecodeForView() {
+    if (!FitWindow || !JPEGReduced || AspectChanged || ImageChanged || MediaMode || SlideshowRunning || IsBusy ||
+        !ImageLoaded || FileName != ShownFileName || !mnuScaleJPEG->isChecked())
+        return;
+    const QSize view = ScrollBox->viewport()->size();
+    if (view == RefitViewSize)
+        return;
+    RefitViewSize = view;
+    const int threshold = JPEGScaleOn ? ViewerControls.Int(vc::JpegScale) : 67;
+    const int wanted = ComputeJPEGScaleDivisor(PrevImageWidth, PrevImageHeight, view.width(), view.height(), threshold);
+    if (AppliedJPEGDivisor(JPEGScaleCode(wanted)) >= JPEGScaleDivisor)
+        return;
+    const int shownDivisor = JPEGScaleDivisor;
+    ImageWidth = PrevImageWidth;
+    ImageHeight = PrevImageHeight;
+    TickStart = GetTickCount();
+    Daz95->SetPaintLock(true);
+    try {
+        LoadJPEGScaled();
+    } catch (const Exception&) {
+        // The file changed under the picture: the shown decode stays.
+        ImageWidth = DisplayBitmap().GetWidth();
+        ImageHeight = DisplayBitmap().GetHeight();
+        JPEGReduced = true;
+        JPEGScaleDivisor = shownDivisor;
+    }
+    Daz95->SetPaintLock(false);
+    ResizeImage();
+    RefreshImage();
+    ShowSizeText();
 }
 
 // ---- Full screen
@@ -684,8 +736,12 @@ void TWebForm::NewBlankImage(bool Named) {
     Daz95->SetBitmap(&blank);
     SetEnabled(mnuReload, false);
     SetEnabled(mnuReload3, false);
+    // A new picture: nothing of the last one can be undone, and it is not reduced.
+    SetUndoControls(false);
+    JPEGReduced = FaxReduced = false;
     if (Named) {
         FileName = "Untitled";
+        ShownFileName = FileName;
         ImageWidth = ImageHeight = 32;
         ImageBitCount = 24;
     }

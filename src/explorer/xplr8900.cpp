@@ -1,12 +1,19 @@
 #include "explorer/xplr8900.h"
 
+#include "app/ViewerSettings.h"
+#include "app/lumv8900.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
+#include "platform/Folders.h"
 #include "platform/Menus.h"
+#include "platform/Registry.h"
 
 #include <QLabel>
 #include <QMenuBar>
+#include <QApplication>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace lumvor {
 
@@ -32,6 +39,10 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
         menuBar()->addAction(item);
     resize(640, 480);
+    // The explorer's settings live in this stand-in's two routines below until
+    // the explorer itself applies and saves them.
+    if (!lumv8900::ExplorerSettingsLoaded)
+        xplr8900::SetExplorerDefaults(lumv8900::ScreenWidth);
     xplr8900::FileFormCreated = true;
 }
 
@@ -51,7 +62,22 @@ void TFileForm::Show() {
 }
 void TFileForm::Close() {
     Record("Close");
+    bool canClose = true;
+    FormCloseQuery(this, canClose);
     hide();
+}
+void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
+    if (Sender == this && lumv8900::SaveProfile) {
+        const QRect frame = frameGeometry();
+        const int left = std::max(0, frame.left()), top = std::max(0, frame.top());
+        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds, left);
+        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 4, top);
+        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 8, left + frame.width());
+        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 12, top + frame.height());
+        xplr8900::EControls.SetInt(xplr8900::ec::TreeWidth, PanelSide->width());
+        xplr8900::WriteExplorerSettings();
+    }
+    CanClose = true;
 }
 void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
 void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
@@ -64,5 +90,39 @@ void TFileForm::mnuViewThumbsClick(QObject*) { Record("mnuViewThumbsClick"); }
 void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
 void TFileForm::mnuNetworkSupportClick(QObject*) { Record("mnuNetworkSupportClick"); }
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }
+
+namespace xplr8900 {
+
+void SetExplorerDefaults(int ScreenWidth) {
+    TByteRecord<140>& r = EControls;
+    r = TByteRecord<140>{};
+    r.SetInt(ec::ZipBounds, -1);
+    for (std::size_t flag : {ec::ToolBar, ec::StatusBar, ec::ButtonText, ec::ThumbJpegDecode, ec::AutoRefresh,
+                             ec::ConfirmDeletions, ec::ListToolTips})
+        r.SetFlag(flag, true);
+    if (ScreenWidth == 800)
+        r.SetFlag(ec::ButtonText, false);
+    r.SetFlag(ec::FolderTree, false);
+    r.SetInt(ec::TreeWidth, 96);
+    r.SetInt(ec::ListView, 3);
+    r.SetInt(ec::ThumbSize, 8);
+    r.SetInt(ec::ClickMode, 1);
+    r.SetInt(ec::ListFontSize, std::clamp(QApplication::font().pointSize(), 1, 24));
+    const std::string fontName = "MS Sans Serif";
+    r.SetByte(ec::ListFontName, uint8_t(fontName.size()));
+    for (std::size_t i = 0; i < fontName.size(); ++i)
+        r.SetByte(ec::ListFontName + 1 + i, uint8_t(fontName[i]));
+}
+
+void WriteExplorerSettings() {
+    TRegistry registry;
+    registry.OpenKey(SettingsKey, true);
+    registry.WriteBinaryData(ExplorerRecordName, EControls.Bytes.data(), TByteRecord<140>::Size);
+    if (ExploreDir.empty())
+        GetPathRoot(ProgramFolder(), ExploreDir);
+    registry.WriteString("ExploreDir", ExploreDir);
+}
+
+}  // namespace xplr8900
 
 }  // namespace lumvor

@@ -11,6 +11,7 @@
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ public:
     void mnuSelectAllClick(QObject* Sender);
     void mnuNetworkSupportClick(QObject* Sender);
     void mnuSlideEditorXClick(QObject* Sender);
+    // A close request: the settings are written when the program keeps its
+    // profile; the window only hides.
+    void FormCloseQuery(QObject* Sender, bool& CanClose);
 
 private:
     void Record(const std::string& call);
@@ -72,6 +76,35 @@ inline bool ExplorerActive = false;
 
 // The explorer settings record, stored as "EControls8900".
 inline TByteRecord<140> EControls;
+// Offsets in EControls that other windows read.
+namespace ec {
+constexpr std::size_t ExplorerBounds = 0;
+constexpr std::size_t ZipBounds = 16;
+constexpr std::size_t ToolBar = 32;
+constexpr std::size_t StatusBar = 33;
+constexpr std::size_t ButtonText = 34;
+constexpr std::size_t ThumbJpegDecode = 35;
+constexpr std::size_t AutoRefresh = 36;
+constexpr std::size_t FolderTree = 37;
+constexpr std::size_t TreeWidth = 40;
+constexpr std::size_t ListView = 44;
+constexpr std::size_t ThumbSize = 48;
+constexpr std::size_t ViewerPlaysMedia = 52;
+constexpr std::size_t AlbumCopy = 56;
+constexpr std::size_t ClickMode = 64;
+constexpr std::size_t ConfirmDeletions = 69;
+constexpr std::size_t NetworkSupport = 70;
+constexpr std::size_t ListToolTips = 80;
+constexpr std::size_t ListFontSize = 88;
+constexpr std::size_t ListFontName = 104;  // length byte, then up to 32 characters
+}  // namespace ec
+
+// Fills EControls with the values of a first run (no stored record). The
+// screen width decides the button captions.
+void SetExplorerDefaults(int ScreenWidth);
+// Writes EControls whole as "EControls8900" and the explored folder as
+// "ExploreDir" (the root of the program's volume when none).
+void WriteExplorerSettings();
 
 // ---- Shared state
 

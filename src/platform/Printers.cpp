@@ -20,10 +20,21 @@ bool TPrinter::Available() const {
     return !printer_->outputFileName().isEmpty() || !QPrinterInfo::defaultPrinter().isNull();
 }
 
+bool TPrinter::SelectDefaultPrinter() {
+    if (!printer_->outputFileName().isEmpty())
+        return true;
+    const QPrinterInfo system = QPrinterInfo::defaultPrinter();
+    if (system.isNull())
+        return false;
+    printer_->setOutputFormat(QPrinter::NativeFormat);
+    printer_->setPrinterName(system.printerName());
+    printer_->setColorMode(QPrinter::Color);
+    return true;
+}
+
 void TPrinter::SetOutputFileName(const std::string& Name) {
     printer_->setOutputFileName(QString::fromStdString(Name));
-    if (!Name.empty())
-        printer_->setOutputFormat(QPrinter::PdfFormat);
+    printer_->setOutputFormat(Name.empty() ? QPrinter::NativeFormat : QPrinter::PdfFormat);
     printer_->setColorMode(QPrinter::Color);
 }
 

@@ -32,6 +32,10 @@ public:
     // True when a raster device is there: an output file is named or the
     // system has a default printer.
     bool Available() const;
+    // Makes the system's default printer of this moment the printer (a printer
+    // added while the program runs is found); a named output file stays. False
+    // when there is neither.
+    bool SelectDefaultPrinter();
     // Names a PDF file to print into ("" = the system's default printer).
     void SetOutputFileName(const std::string& Name);
     std::string OutputFileName() const;

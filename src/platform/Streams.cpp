@@ -23,8 +23,9 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    errno = 0;
     if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError("Stream write error");
+        throw EWriteError("Stream write error", errno);
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -135,7 +136,7 @@ void TMemoryStream::SaveToFile(const std::string& fileName) {
     if (::rename(temporary.c_str(), fileName.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
-        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error));
+        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
     }
 }
 
@@ -145,7 +146,7 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : fileName_
     if ((mode & fmCreate) == fmCreate) {
         fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno), errno);
         return;
     }
     int flags = O_CLOEXEC;
@@ -169,7 +170,7 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : fileName_
 
 void TFileStream::Flush() {
     if (::fsync(fd_) != 0)
-        throw EWriteError("Cannot write file \"" + fileName_ + "\". " + std::strerror(errno));
+        throw EWriteError("Cannot write file \"" + fileName_ + "\". " + std::strerror(errno), errno);
 }
 
 TFileStream::~TFileStream() {

@@ -38,7 +38,14 @@ LUMVOR_EXCEPTION(EConvertError, Exception);
 LUMVOR_EXCEPTION(EListError, Exception);
 LUMVOR_EXCEPTION(EOutOfMemory, Exception);
 LUMVOR_EXCEPTION(EInOutError, Exception);
-LUMVOR_EXCEPTION(EStreamError, Exception);
+// A stream failure; ErrorCode is the system's error number when a system call
+// failed (0 otherwise), so callers can say what went wrong in their own words.
+class EStreamError : public Exception {
+public:
+    using Exception::Exception;
+    EStreamError(const std::string& message, int errorCode) : Exception(message), ErrorCode(errorCode) {}
+    int ErrorCode = 0;
+};
 LUMVOR_EXCEPTION(EReadError, EStreamError);
 LUMVOR_EXCEPTION(EWriteError, EStreamError);
 LUMVOR_EXCEPTION(EFileStreamError, EStreamError);

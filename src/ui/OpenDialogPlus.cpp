@@ -215,7 +215,9 @@ void TOpenDialogPlus::DialogResized() {
 void TOpenDialogPlus::DoShow() {
     if (Handle())
         buttons_.Place(*Handle(), *NavPanel);
+    // The size of the last run's preview goes with its picture.
     EmptyPreview("");
+    PictureLabel->clear();
     OpenDialogPlus::BoxWidth = PaintBox->width();
     OpenDialogPlus::BoxHeight = PaintBox->height();
     lastPreviewed_ = NoFileYet;

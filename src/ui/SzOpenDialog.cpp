@@ -10,12 +10,20 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QScreen>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace lumvor {
 
@@ -160,7 +168,10 @@ QStringList TSzOpenDialog::NameFilters(const std::string& filter) {
                 if (!form.isEmpty() && !patterns.contains(form))
                     patterns << form;
         }
-        result << parts[i] + " (" + patterns.join(' ') + ")";
+        // The description's own pattern list is shown in Qt's form ("*.jpg *.jpeg").
+        QString description = parts[i];
+        description.replace(';', ' ');
+        result << description + " (" + patterns.join(' ') + ")";
     }
     return result;
 }
@@ -236,6 +247,40 @@ void TSzOpenDialog::SetupDialog(THookedFileDialog& dialog, bool save) {
     });
 
     CustomizeDialog(dialog);
+    FitDialogToItsTexts(dialog);
+}
+
+// Widens what the dialog's texts need: the "Look in" box, the file type box's
+// list and the columns of the detail view (names, sizes, types and dates).
+void TSzOpenDialog::FitDialogToItsTexts(THookedFileDialog& dialog) {
+    const QFontMetrics metrics = dialog.fontMetrics();
+    const int pad = 3 * metrics.horizontalAdvance('M');
+    if (auto* lookIn = dialog.findChild<QComboBox*>("lookInCombo"))
+        lookIn->setMinimumWidth(22 * metrics.horizontalAdvance('M'));
+    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo")) {
+        int widest = 0;
+        for (int i = 0; i < types->count(); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(types->itemText(i)));
+        types->view()->setMinimumWidth(widest + pad);
+    }
+    int width = dialog.sizeHint().width();
+    if (auto* details = dialog.findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = details->header();
+        const QDateTime sample(QDate(2026, 12, 31), QTime(23, 59));
+        const QString date = QLocale().toString(sample, QLocale::ShortFormat);
+        header->setMinimumSectionSize(metrics.horizontalAdvance("Size") + pad);
+        header->resizeSection(0, 24 * metrics.horizontalAdvance('n'));
+        header->resizeSection(1, metrics.horizontalAdvance("999.9 KiB") + pad);
+        header->resizeSection(2, metrics.horizontalAdvance("JPEG image") + pad);
+        header->resizeSection(3, metrics.horizontalAdvance(date) + pad);
+        // The list, beside whatever else the dialog shows, takes every column.
+        width = std::max(width, header->length() + 2 * pad + (dialog.sizeHint().width() - details->sizeHint().width()));
+    }
+    QRect screen(0, 0, 1024, 768);
+    if (const QScreen* where = dialog.screen())
+        screen = where->availableGeometry();
+    dialog.resize(std::min(std::max(dialog.width(), width), screen.width() - 16),
+                  std::min(std::max(dialog.height(), 30 * metrics.height()), screen.height() - 48));
 }
 
 void TSzOpenDialog::ReadFileNames(const QStringList& names) {

@@ -172,6 +172,7 @@ protected:
 
     // Builds the dialog for a run (open or save).
     void SetupDialog(THookedFileDialog& dialog, bool save);
+    void FitDialogToItsTexts(THookedFileDialog& dialog);
     // Extra controls of a template: put into the dialog before it is shown.
     virtual void CustomizeDialog(THookedFileDialog&) {}
     // Takes the extra controls back before the dialog is freed.

@@ -144,6 +144,31 @@ QImage MakeColorPicture() {
     return picture;
 }
 
+// The presets are as wide as their texts in the dialog's font; what they add
+// widens the group, moves the tip panel right and widens the dialog.
+void TVariableDlg::FitPresetsToTheirTexts() {
+    if (GroupItems.empty())
+        return;
+    int widest = 0;
+    for (QRadioButton* item : GroupItems)
+        widest = std::max(widest, item->sizeHint().width());
+    const int extra = widest - GroupItems.front()->width();
+    if (extra <= 0)
+        return;
+    for (QRadioButton* item : GroupItems)
+        item->resize(widest, item->height());
+    GroupOptions->resize(GroupOptions->width() + extra, GroupOptions->height());
+    PanelTip->move(PanelTip->x() + extra, PanelTip->y());
+    PanelFilter1->resize(PanelFilter1->width() + extra, PanelFilter1->height());
+    for (QWidget* moved : std::initializer_list<QWidget*>{EditCustom, UpDown1})
+        moved->move(moved->x() + extra, moved->y());
+    UserTrackBar->resize(UserTrackBar->width() + extra, UserTrackBar->height());
+    lblMax->move(lblMax->x() + extra, lblMax->y());
+    for (QWidget* button : std::initializer_list<QWidget*>{btnOK, btnCancel, btnHelp, btnAuto, btnCustom})
+        button->move(button->x() + extra / 2, button->y());
+    setFixedSize(width() + extra, height());
+}
+
 TVariableDlg::TVariableDlg(QWidget* owner) : TModalForm(owner) {
     setObjectName("VariableDlg");
     SetDialogFont(*this);
@@ -285,6 +310,7 @@ TVariableDlg::TVariableDlg(QWidget* owner) : TModalForm(owner) {
     lblMin->setText(QString::number(UserTrackBar->Min()));
     lblMax->setText(QString::number(UserTrackBar->Max()));
     GroupOptions->setFixedHeight((int(GroupItems.size()) + 1) * 22 + 1);
+    FitPresetsToTheirTexts();
     lblTip->setText(Q(TipText));
 
     UserTrackBar->OnChange = [this](QObject*) { Guarded([this] { UserTrackBarChange(); }); };

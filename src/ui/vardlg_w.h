@@ -102,6 +102,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FitPresetsToTheirTexts();
     void SetSelectedColor(TColor color);
     void ShowColorTip(TColor color);
 

@@ -138,6 +138,8 @@ TEST(ChromeKeys, EachKeyActsUnderItsCondition) {
     fullWithMenu.FullScreen = true;
     chrome::TKeyContext fit = free;
     fit.FitWindow = true;
+    chrome::TKeyContext shortCutsOff = free;
+    shortCutsOff.ShortCutsOn = false;
     const auto none = Qt::NoModifier;
     const auto ctrl = Qt::ControlModifier;
     const auto alt = Qt::AltModifier;
@@ -196,7 +198,20 @@ TEST(ChromeKeys, EachKeyActsUnderItsCondition) {
         {Qt::Key_Plus, pad, free, A::ZoomUp},
         {Qt::Key_Minus, pad, free, A::ZoomDown},
         {Qt::Key_Plus, pad, fit, A::None},
-        {Qt::Key_Plus, none, free, A::None},
+        {Qt::Key_Plus, none, free, A::ZoomUp},
+        {Qt::Key_Plus, Qt::ShiftModifier, fit, A::ZoomUp},
+        {Qt::Key_Minus, none, fit, A::ZoomDown},
+        {Qt::Key_Equal, none, free, A::None},
+        {Qt::Key_Equal, ctrl, fit, A::ZoomUp},
+        {Qt::Key_Plus, ctrl, free, A::ZoomUp},
+        {Qt::Key_Minus, ctrl, fit, A::ZoomDown},
+        {Qt::Key_Minus, ctrl, pathBox, A::None},
+        {Qt::Key_Plus, none, pathBox, A::None},
+        {Qt::Key_Plus, none, shortCutsOff, A::None},
+        {Qt::Key_O, ctrl, free, A::Open},
+        {Qt::Key_O, ctrl, pathBox, A::Open},
+        {Qt::Key_O, ctrl, shortCutsOff, A::None},
+        {Qt::Key_O, none, free, A::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QKeySequence(c.key | c.mods.toInt()).toString().toStdString() + " key " + std::to_string(c.key));

@@ -250,14 +250,18 @@ TEST_F(InfoTest, PrintPlacesTheEditedPictureAndKeepsIt) {
     EXPECT_TRUE(near(44, 34, 0xFFFFFF));
 }
 
-TEST_F(InfoTest, PrintWithoutPrinterSaysSo) {
+TEST_F(InfoTest, PrintWithoutPrinterAsksForAPdfFileInstead) {
     if (Printer().Available())
         GTEST_SKIP() << "this machine has a printer";
-    std::vector<Box> boxes;
-    Answer(boxes, mrOk);
+    std::string title;
+    QueueModalAction([&title](QDialog& dialog) {
+        title = dialog.windowTitle().toStdString();
+        dialog.reject();
+    });
+    const int unanswered = UnansweredModalRuns();
     WebForm->mnuPrintClick(nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "No printer detected.");
+    EXPECT_EQ(title, "Print to PDF File");
+    EXPECT_EQ(UnansweredModalRuns(), unanswered);  // a cancelled choice ends the command quietly
 }
 
 TEST_F(InfoTest, LargePicturesAreExportedThroughATemporaryPcxFile) {

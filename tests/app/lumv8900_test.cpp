@@ -242,7 +242,7 @@ TEST_F(WebFormTest, CommandLineNamesOneFile) {
     EXPECT_EQ(PreviousFileName, "*");
     EXPECT_FALSE(ImageLoaded);
 
-    // A JPEG whose header cannot be read is left for later.
+    // A JPEG whose header cannot be read is left to the deferred open, which reports it.
     const std::string bad = ProgramFolder() + "bad.jpeg";
     QFile file(QString::fromStdString(bad));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -251,7 +251,7 @@ TEST_F(WebFormTest, CommandLineNamesOneFile) {
     MainUnitInit({bad});
     EXPECT_EQ(FileName, bad);
     EXPECT_FALSE(ImageLoaded);
-    EXPECT_FALSE(CmdLinePending);
+    EXPECT_TRUE(CmdLinePending);
 
     MainUnitInit({});
     EXPECT_EQ(PreviousFileName, "*");
@@ -561,10 +561,14 @@ TEST_F(WebFormTest, DisplayChangeWarnsOnlyWhenSomethingChanged) {
 TEST_F(WebFormTest, HelpWithoutHelpFilesSaysSoOnceInTheStatusBar) {
     Start();
     EXPECT_TRUE(Application.HelpContext(103));
-    EXPECT_EQ(WebForm->StatusBar->currentMessage().toStdString(), "Help is not installed.");
-    WebForm->StatusBar->clearMessage();
-    EXPECT_TRUE(Application.HelpContext(103));
+    // The note goes to panel 0: the four panels stay on the status bar.
+    EXPECT_EQ(WebForm->StatusPanelText(0), "Help is not installed.");
     EXPECT_EQ(WebForm->StatusBar->currentMessage().toStdString(), "");
+    for (QWidget* panel : WebForm->StatusPanels)
+        EXPECT_TRUE(panel->isVisibleTo(WebForm));
+    WebForm->StatusText("Ready.");
+    EXPECT_TRUE(Application.HelpContext(103));
+    EXPECT_EQ(WebForm->StatusPanelText(0), "Ready.");
     EXPECT_EQ(UnansweredModalRuns(), 0);
 
     // Installed help: a folder of pages, one per context number.

@@ -426,7 +426,9 @@ TEST_F(SaveCommandTest, AWriteThatFailsHalfWayLeavesTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
     ExpectFailedSaveKeepsOldFile(target, oldContents, boxes);
-    EXPECT_NE(boxes[1].text.find("Stream write error"), std::string::npos);
+    EXPECT_NE(boxes[1].text.find("old.bmp is too large for the disk that holds " + folder + "."), std::string::npos)
+        << boxes[1].text;
+    EXPECT_EQ(boxes[1].text.find(".lumvor-tmp"), std::string::npos);
 }
 
 }  // namespace
