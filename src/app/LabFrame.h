@@ -96,4 +96,23 @@ private:
     TPix& pix_;
 };
 
+// Runs Work on Pix's (24-bit) bitmap inside TPaintLock, then the filters'
+// ending ExitFilter(Pix). An exception from Work passes on, locks released.
+void FilterPix(TWebForm& Form, TPix* Pix, const std::function<void(TBitmap&)>& Work);
+
+// Lends the duplicate to a command that fills it with pictures of its own: the
+// user's duplicate is parked when the loan starts (SaveDuplicateToTemp, before
+// the command's first Duplicate) and given back when it ends, on every way out
+// (RestoreDuplicateFromTemp). Loans do not nest.
+class TDuplicateLoan {
+public:
+    explicit TDuplicateLoan(TWebForm& Form);
+    ~TDuplicateLoan();
+    TDuplicateLoan(const TDuplicateLoan&) = delete;
+    TDuplicateLoan& operator=(const TDuplicateLoan&) = delete;
+
+private:
+    TWebForm& form_;
+};
+
 }  // namespace lumvor

@@ -238,6 +238,12 @@ inline int32_t LastSaveFilterIndex = 999;
 inline std::string TextMarkText;
 inline TColor TextMarkOutlineColor = TColor{0x808080};
 inline int32_t InterlaceField = 1;
+// The sum of squared byte differences the measuring Difference leaves (for the
+// picture analysis).
+inline double DifferenceSumSq = 0;
+// The user's duplicate while a command borrows DuplicateBitmap (null when none
+// is parked): SaveDuplicateToTemp parks it, RestoreDuplicateFromTemp gives it back.
+inline std::unique_ptr<TBitmap> ParkedDuplicate;
 inline int32_t GridPresetIndex = 2;
 inline int32_t JpegTestValue = 0;
 
@@ -740,6 +746,81 @@ public:
     void DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool DoHue);
     // The mid-tone luminance statistics of Pix (Histogram.h, CalcMidtones).
     void DoCalcMidtones(TPix* Pix);
+    // --- second images and two-image arithmetic (lumv8900_second.cpp,
+    // lumv8900_compute.cpp; pixel work in processing/lab/PixelArithmetic.h and
+    // processing/tonal/HLSFilters.h) ---
+    // Besides the viewer picture the Lab keeps DuplicateBitmap (the second
+    // operand of the two-image commands and masks), BackupBitmap (a slot the
+    // user parks pictures in) and WorkBitmap (scratch, empty between commands).
+    // Copies between them are independent deep copies; a copy that runs out of
+    // memory sets CancelPressed (which stops a running script) and shows nothing.
+    TMenuItem* mnuDuplicate = nullptr;
+    TMenuItem* mnuSwap = nullptr;
+    TMenuItem* HomeCompute1 = nullptr;  // Lab > "&Compute" (its menu: menu())
+    TMenuItem* mnuMultiply1 = nullptr;
+    TMenuItem* mnuMinimum1 = nullptr;
+    TMenuItem* mnuMaximum1 = nullptr;
+    TMenuItem* mnuDifference1 = nullptr;
+    TMenuItem* HomeReMap1 = nullptr;  // Lab > "&Advanced" (its menu: menu())
+    TMenuItem* mnuCopyToBackup = nullptr;
+    TMenuItem* mnuCopyFromBackup = nullptr;
+    TMenuItem* mnuInitialize1 = nullptr;
+    // Image > "&Analyze": Difference with it as Sender only measures. Made by
+    // the analysis command; null until then.
+    TMenuItem* mnuAnalyze = nullptr;
+    // May a two-image command run? True when the duplicate is a 24-bit picture
+    // of the viewer picture's width and height and ImageBitCount is 24; then
+    // the viewer picture is made 24-bit (SetBitmap24). Shows nothing; false
+    // also when the test raises.
+    bool Ok2ComputeFull();
+    // The refusal the two-image commands show when Ok2ComputeFull is false.
+    void ShowTwoImageRefusal();
+    // Lab > "&Duplicate": the picture (4-bit kept, 8 bits and more made 24-bit
+    // with OriginalBitCount 24, 1-bit as it is) copied into DuplicateBitmap;
+    // records "DUPLICATE" unless a script runs; "Duplicated.".
+    void mnuDuplicateClick(QObject* Sender);
+    // The same depth step, the picture copied into BackupBitmap; no line, no status.
+    void CopyToBackUp();
+    // BackupBitmap copied into the viewer picture when it holds one; no undo
+    // copy, no line (mnuCopyFromBackupClick takes both).
+    void CopyFromBackUp();
+    // Lab > "S&wap image": the picture and the duplicate exchanged when
+    // Ok2ComputeFull holds (nothing and no message otherwise); records "SWAP".
+    void mnuSwapClick(QObject* Sender);
+    // Lab > Advanced > "&Zero map": the levels each channel uses renumbered 0,
+    // 1, 2, ... in order; records "ZEROMAP".
+    void mnuInitialize1Click(QObject* Sender);
+    // A command that fills the duplicate with its own pictures parks the
+    // user's duplicate first and gives it back on every way out (TDuplicateLoan
+    // in LabFrame.h pairs the two). An empty duplicate parks nothing, so the
+    // command's last picture stays in it.
+    void SaveDuplicateToTemp();
+    void RestoreDuplicateFromTemp();
+    // Lab > Advanced > "Copy &To Backup" / "Copy &From Backup"; they record
+    // "CopyToBackup" and "CopyFromBackup" unless a script runs. Copy from
+    // Backup takes the undo copy first and does nothing while the slot is empty.
+    void mnuCopyToBackupClick(QObject* Sender);
+    void mnuCopyFromBackupClick(QObject* Sender);
+    // Lab > Compute: the picture combined byte by byte with the duplicate
+    // (refusal box when Ok2ComputeFull fails, undo copy, "MULTIPLY", "MINIMUM",
+    // "MAXIMUM", "DIFFERENCE" unless a script runs). Difference with
+    // mnuAnalyze as Sender changes nothing and takes no undo copy: it stores
+    // the sum of squared differences in DifferenceSumSq (unless a script runs).
+    void mnuMultiply1Click(QObject* Sender);
+    void mnuMinimum1Click(QObject* Sender);
+    void mnuMaximum1Click(QObject* Sender);
+    void mnuDifference1Click(QObject* Sender);
+    // The Lab's routines on a picture control: its bitmap (24-bit) is changed
+    // inside its locks, then ExitFilter(Pix). The two averages take their
+    // weight in per cent from FilterCustom2 and their partner from LabPartner;
+    // on the viewer picture they do nothing unless Ok2ComputeFull holds.
+    void DoAverageBitmap(TPix* Pix);
+    // Blends only every second row: Field 0 the rows 1, 3, ..., else 0, 2, ...
+    void DoAverageField(TPix* Pix, int Field);
+    void MultiplyLuminance(TPix* Pix);
+    void MultiplyRGB(TPix* Pix);
+    void DoUnCook(TPix* Pix);
+    void LowRes(TPix* Pix, int Level);
     // --- editing commands: copy, crop, flips and rotation ---
     // Empties the clipboard.
     void mnuEmptyClick(QObject* Sender);

@@ -333,6 +333,19 @@ void TWebForm::BuildMenus() {
     QMenu* batch = nullptr;
     SubMenuItem(m, this, "homeBatch", "&Batch", &batch);
     Item(this, batch, "mnuBatchEditor1", "Batch &editor...");
+    mnuDuplicate = Item(this, m, "mnuDuplicate", "&Duplicate", Qt::CTRL | Qt::Key_D);
+    mnuSwap = Item(this, m, "mnuSwap", "S&wap image");
+    QMenu* compute = nullptr;
+    HomeCompute1 = SubMenuItem(m, this, "HomeCompute1", "&Compute", &compute);
+    mnuMultiply1 = Item(this, compute, "mnuMultiply1", "Multipl&y");
+    mnuMinimum1 = Item(this, compute, "mnuMinimum1", "Mi&nimum");
+    mnuMaximum1 = Item(this, compute, "mnuMaximum1", "Ma&ximum");
+    mnuDifference1 = Item(this, compute, "mnuDifference1", "Diffe&rence");
+    QMenu* advanced = nullptr;
+    HomeReMap1 = SubMenuItem(m, this, "HomeReMap1", "&Advanced", &advanced);
+    mnuCopyToBackup = Item(this, advanced, "mnuCopyToBackup", "Copy &To Backup");
+    mnuCopyFromBackup = Item(this, advanced, "mnuCopyFromBackup", "Copy &From Backup");
+    mnuInitialize1 = Item(this, advanced, "mnuInitialize1", "&Zero map");
     QMenu* experiment = nullptr;
     SubMenuItem(m, this, "mnuExperiment", "E&xperiment", &experiment);
     mnuNegative = Item(this, experiment, "mnuNegative", "&Negative");
@@ -638,6 +651,15 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
+    Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
+    Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });
+    Wire(this, mnuMinimum1, [this](QObject* s) { mnuMinimum1Click(s); });
+    Wire(this, mnuMaximum1, [this](QObject* s) { mnuMaximum1Click(s); });
+    Wire(this, mnuDifference1, [this](QObject* s) { mnuDifference1Click(s); });
+    Wire(this, mnuCopyToBackup, [this](QObject* s) { mnuCopyToBackupClick(s); });
+    Wire(this, mnuCopyFromBackup, [this](QObject* s) { mnuCopyFromBackupClick(s); });
+    Wire(this, mnuInitialize1, [this](QObject* s) { mnuInitialize1Click(s); });
     for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})
         item->setCheckable(true);
     for (const chrome::THelpItem& help : chrome::HelpItems())

@@ -72,6 +72,14 @@ TPaintLock::~TPaintLock() {
     pix_.SetPaintLock(false);
 }
 
+void FilterPix(TWebForm& Form, TPix* Pix, const std::function<void(TBitmap&)>& Work) {
+    {
+        TPaintLock lock(*Pix);
+        Work(*Pix->Bitmap());
+    }
+    Form.ExitFilter(Pix);
+}
+
 void TWebForm::ExitFilter(TPix* Pix) {
     Pix->SetPaintLock(false);
     if (AutoFixBusy)
@@ -92,21 +100,9 @@ void TWebForm::SetGammaLUT(int Gamma, int Channel, int Flag) { lumvor::SetGammaL
 
 void TWebForm::ColorFilterBitmap(TBitmap& Bitmap) { lumvor::ColorFilterBitmap(Bitmap); }
 
-void TWebForm::ColorFilter(TPix* Pix) {
-    {
-        TPaintLock lock(*Pix);
-        lumvor::ColorFilterBitmap(*Pix->Bitmap());
-    }
-    ExitFilter(Pix);
-}
+void TWebForm::ColorFilter(TPix* Pix) { FilterPix(*this, Pix, [](TBitmap& bitmap) { lumvor::ColorFilterBitmap(bitmap); }); }
 
-void TWebForm::NegColorFilter(TPix* Pix) {
-    {
-        TPaintLock lock(*Pix);
-        NegColorFilterBitmap(*Pix->Bitmap());
-    }
-    ExitFilter(Pix);
-}
+void TWebForm::NegColorFilter(TPix* Pix) { FilterPix(*this, Pix, NegColorFilterBitmap); }
 
 void TWebForm::DoGamma() {
     // A 1-bit picture has no tones to correct.

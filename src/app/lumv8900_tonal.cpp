@@ -13,21 +13,6 @@ namespace lumvor {
 
 using namespace lumv8900;
 
-namespace {
-
-// The common frame of the per-pixel filters: the work inside Pix's paint and
-// canvas locks, then the filters' ending.
-template <class Work>
-void FilterPix(TWebForm& Form, TPix* Pix, Work&& work) {
-    {
-        TPaintLock lock(*Pix);
-        work(*Pix->Bitmap());
-    }
-    Form.ExitFilter(Pix);
-}
-
-}  // namespace
-
 void TWebForm::ColorTuneHLS(TPix* Pix, int dH, int dL, int dS) {
     FilterPix(*this, Pix, [&](TBitmap& bitmap) { ColorTuneHLSBitmap(bitmap, dH, dL, dS); });
 }

@@ -11,7 +11,9 @@
 #include "explorer/xplr8900.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
+#include "processing/script/LabState.h"
 #include "processing/script/batch_8900.h"
+#include "processing/tonal/Histogram.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
 #include "ui/Pix.h"
@@ -112,6 +114,13 @@ protected:
         FileExt = ".BMP";
     }
     TBitmap& Display() { return *lumv8900::WebForm->Daz95->Bitmap(); }
+    // The recorded Lab script, line by line.
+    std::vector<std::string> Script() const {
+        std::vector<std::string> lines;
+        for (int i = 0; i < lumv8900::LabScript.Count(); ++i)
+            lines.push_back(lumv8900::LabScript[i]);
+        return lines;
+    }
     // The recorded calls of routines still to come, without the bar refreshes
     // every activation makes.
     std::vector<std::string> Calls() const {
@@ -124,6 +133,25 @@ protected:
     bool Called(const std::string& call) const {
         const auto& calls = lumv8900::WebForm->PendingCalls;
         return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+};
+
+// The image window with the editing commands' state (flags, filter
+// parameters, maps, histogram, recorded script) reset around each test.
+class LabWindowTest : public ImageWindowTest {
+protected:
+    void SetUp() override {
+        ImageWindowTest::SetUp();
+        ResetLabState();
+        ClearHistogram();
+        lumv8900::AutoFixBusy = false;
+        lumv8900::LabScript.Clear();
+    }
+    void TearDown() override {
+        ImageWindowTest::TearDown();
+        lumv8900::LabScript.Clear();
+        ResetLabState();
+        ClearHistogram();
     }
 };
 

@@ -8,7 +8,7 @@
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
 #include "platform/SysUtils.h"
-#include "support/picture_compare.h"
+#include "support/bitmap_raster.h"
 
 #include <cstring>
 #include <functional>
@@ -20,27 +20,6 @@ using namespace lumvor::test;
 namespace {
 
 std::string HlsFixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/hls/" + name; }
-
-uint32_t PixelAt(const TBitmap& bitmap, int x, int y) {
-    const uint8_t* p = bitmap.ScanLine(y) + 3 * x;
-    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-}
-
-void LoadRaster(TBitmap& bitmap, const RgbRaster& raster) {
-    bitmap.SetPixelFormat(pf24bit);
-    bitmap.SetSize(raster.Width, raster.Height);
-    for (int y = 0; y < raster.Height; ++y)
-        for (int x = 0; x < raster.Width; ++x) {
-            const uint32_t c = raster.At(x, y);
-            uint8_t* p = bitmap.ScanLine(y) + 3 * x;
-            p[0] = uint8_t(c), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c >> 16);
-        }
-}
-
-// A one-row picture of the given colours (0x00RRGGBB).
-void LoadColours(TBitmap& bitmap, const std::vector<uint32_t>& colours) {
-    LoadRaster(bitmap, RgbRaster{int(colours.size()), 1, colours});
-}
 
 uint32_t Pack(const TRGBTriple& rgb) {
     auto cap = [](int v) { return uint32_t(std::clamp(v, 0, 255)); };
@@ -111,8 +90,7 @@ TEST_F(HlsFiltersTest, FiltersEqualThePortOnEveryHueSectorGreysBlackAndWhite) {
         TBitmap picture;
         LoadRaster(picture, input);
         c.run(picture);
-        EXPECT_TRUE(SamePixels(ReadPpm(HlsFixture(c.expected)), picture.Width(), picture.Height(),
-                               [&](int x, int y) { return PixelAt(picture, x, y); }));
+        EXPECT_TRUE(SameBitmap(ReadPpm(HlsFixture(c.expected)), picture));
     }
 }
 

@@ -83,12 +83,6 @@ protected:
         };
         return RunLabCommand(*WebForm, command);
     }
-    std::vector<std::string> Script() const {
-        std::vector<std::string> lines;
-        for (int i = 0; i < LabScript.Count(); ++i)
-            lines.push_back(LabScript[i]);
-        return lines;
-    }
     // Opens the Lab Script window as its first activation would, and hides it.
     void OpenScriptWindow() {
         batch_8900::BatchForm = new TBatchForm();

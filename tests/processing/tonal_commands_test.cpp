@@ -17,27 +17,8 @@ using namespace lumvor::test;
 
 namespace {
 
-class TonalCommandsTest : public ImageWindowTest {
+class TonalCommandsTest : public LabWindowTest {
 protected:
-    void SetUp() override {
-        ImageWindowTest::SetUp();
-        ResetLabState();
-        ClearHistogram();
-        AutoFixBusy = false;
-        LabScript.Clear();
-    }
-    void TearDown() override {
-        ImageWindowTest::TearDown();
-        LabScript.Clear();
-        ResetLabState();
-        ClearHistogram();
-    }
-    std::vector<std::string> Script() const {
-        std::vector<std::string> lines;
-        for (int i = 0; i < LabScript.Count(); ++i)
-            lines.push_back(LabScript[i]);
-        return lines;
-    }
     // True when both pictures have the same size and every pixel byte of b is
     // Expected(byte of a).
     static bool BytesMap(const TBitmap& a, const TBitmap& b, const std::function<uint8_t(uint8_t)>& expected) {

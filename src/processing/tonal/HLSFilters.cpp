@@ -3,6 +3,7 @@
 #include "imaging/Helpers.h"
 #include "processing/lab/Pixels24.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Luminance.h"
 
 #include <algorithm>
 #include <array>
@@ -81,6 +82,26 @@ void LuminanceFilterBitmap(TBitmap& Bitmap) {
     ForEachPixel24(Bitmap, [&](uint8_t* pixel) {
         const THLS hls = PixelHLS(pixel);
         StorePixel(pixel, hls.Hue, curve[size_t(LimitScale(hls.Lightness))], hls.Saturation);
+    });
+}
+
+void MultiplyLuminanceBitmap(TBitmap& Bitmap) {
+    ForEachPixel24(Bitmap, [](uint8_t* pixel) {
+        const THLS hls = PixelHLS(pixel);
+        StorePixel(pixel, hls.Hue, LimitScale(int64_t(hls.Lightness) * hls.Lightness / FullScale), hls.Saturation);
+    });
+}
+
+void UnCookBitmap(TBitmap& Bitmap) {
+    ForEachPixel24(Bitmap, [](uint8_t* pixel) {
+        const THLS hls = PixelHLS(pixel);
+        const int darkest = std::min({pixel[0], pixel[1], pixel[2]});
+        const int grey = HLSLightness(darkest, darkest, darkest);
+        TRGBTriple rgb;
+        HLSToRGB(hls.Hue, LimitScale(int64_t(grey) * grey / FullScale), hls.Saturation, rgb);
+        pixel[0] = uint8_t((pixel[0] + CapByte(rgb.Blue)) >> 1);
+        pixel[1] = uint8_t((pixel[1] + CapByte(rgb.Green)) >> 1);
+        pixel[2] = uint8_t((pixel[2] + CapByte(rgb.Red)) >> 1);
     });
 }
 

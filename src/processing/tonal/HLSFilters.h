@@ -35,4 +35,14 @@ void LuminanceFilterBitmap(TBitmap& Bitmap);
 // Every byte b of the picture's pixels becomes 255 - b (row padding untouched).
 void InvertBitmap(TBitmap& Bitmap);
 
+// Lightness squared: L := L x L div 3600; hue and saturation kept. Darkens the
+// mid-tones, keeps black and white.
+void MultiplyLuminanceBitmap(TBitmap& Bitmap);
+
+// The darkest channel's lightness, squared, blended into every pixel: with m
+// the smallest of R, G, B and L2 the lightness of the grey (m, m, m), the
+// colour (R', G', B') of (hue, L2 x L2 div 3600, saturation) is averaged with
+// the pixel: R := (R + R') shr 1, and so for G and B.
+void UnCookBitmap(TBitmap& Bitmap);
+
 }  // namespace lumvor

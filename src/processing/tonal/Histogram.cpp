@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace lumvor {
@@ -220,6 +221,17 @@ void LUT2Histogram() {
         HistG[i] = GreenMap[i];
         HistR[i] = RedMap[i];
         HistB[i] = BlueMap[i];
+    }
+}
+
+void ZeroMapsFromHistogram() {
+    for (auto [hist, map] : {std::pair{&HistR, &RedMap}, std::pair{&HistG, &GreenMap}, std::pair{&HistB, &BlueMap}}) {
+        int used = 0;
+        for (size_t i = 0; i < 256; ++i) {
+            (*map)[i] = uint8_t(used);
+            if ((*hist)[i] > 0)
+                ++used;
+        }
     }
 }
 

@@ -72,6 +72,11 @@ void CalcMidtones(const TBitmap& Bitmap);
 // HistPeak := 255. The sums are left alone.
 void LUT2Histogram();
 
+// The reverse of a curve: RedMap, GreenMap, BlueMap from HistR, HistG, HistB,
+// entry i := the number of levels below i whose count is above 0. The levels a
+// picture uses are renumbered 0, 1, 2, ... in order (the "zero map").
+void ZeroMapsFromHistogram();
+
 // ---- Statistics of one channel from its sums (Count below 1 counts as 1)
 
 // Sum / Count.

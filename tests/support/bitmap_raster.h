@@ -1,0 +1,40 @@
+// 24-bit bitmaps from and against the RGB rasters the fixtures are read into.
+#pragma once
+
+#include "platform/Graphics.h"
+#include "support/picture_compare.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace lumvor::test {
+
+// Colour (0x00RRGGBB) of a 24-bit bitmap's pixel, read from its bytes.
+inline uint32_t PixelAt(const TBitmap& bitmap, int x, int y) {
+    const uint8_t* p = bitmap.ScanLine(y) + 3 * x;
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// Makes the bitmap a 24-bit picture of the raster.
+inline void LoadRaster(TBitmap& bitmap, const RgbRaster& raster) {
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(raster.Width, raster.Height);
+    for (int y = 0; y < raster.Height; ++y)
+        for (int x = 0; x < raster.Width; ++x) {
+            const uint32_t c = raster.At(x, y);
+            uint8_t* p = bitmap.ScanLine(y) + 3 * x;
+            p[0] = uint8_t(c), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c >> 16);
+        }
+}
+
+// A one-row picture of the given colours (0x00RRGGBB).
+inline void LoadColours(TBitmap& bitmap, const std::vector<uint32_t>& colours) {
+    LoadRaster(bitmap, RgbRaster{int(colours.size()), 1, colours});
+}
+
+// SamePixels of a 24-bit bitmap against the raster.
+inline ::testing::AssertionResult SameBitmap(const RgbRaster& expected, const TBitmap& bitmap) {
+    return SamePixels(expected, bitmap.Width(), bitmap.Height(), [&](int x, int y) { return PixelAt(bitmap, x, y); });
+}
+
+}  // namespace lumvor::test
