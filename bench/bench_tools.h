@@ -8,9 +8,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QDir>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -49,6 +52,20 @@ inline void WritePpm(const std::string& path, const Picture& picture) {
             ppm.write(rgb, 3);
         }
     }
+}
+
+// The temporary folder `name` holding a width x height noise picture as
+// in.ppm, in which the shell command `prepare` then makes the tools' own
+// files; its path, with a trailing "/".
+inline std::string NoiseFolder(const std::string& name, int width, int height, const std::string& prepare) {
+    const std::string dir = QDir::tempPath().toStdString() + "/" + name + "/";
+    QDir().mkpath(QString::fromStdString(dir));
+    TBitmap picture;
+    FillNoise(picture, width, height);
+    WritePpm(dir + "in.ppm", picture);
+    if (std::system(("cd " + dir + " && " + prepare).c_str()) != 0)
+        std::fprintf(stderr, "preparing the tools' files failed\n");
+    return dir;
 }
 
 // Wall-clock seconds of a shell command; -1 when it failed.

@@ -35,17 +35,8 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
 const std::string& Folder() {
-    static const std::string folder = [] {
-        const std::string dir = QDir::tempPath().toStdString() + "/lumvor_tonal_bench/";
-        QDir().mkpath(QString::fromStdString(dir));
-        TBitmap picture;
-        FillNoise(picture, kWidth, kHeight);
-        WritePpm(dir + "in.ppm", picture);
-        const std::string prepare = "cd " + dir + " && vips copy in.ppm in.v && /usr/bin/convert in.ppm in.mpc";
-        if (std::system(prepare.c_str()) != 0)
-            std::fprintf(stderr, "preparing the tools' files failed\n");
-        return dir;
-    }();
+    static const std::string folder = NoiseFolder("lumvor_tonal_bench", kWidth, kHeight,
+                                                  "vips copy in.ppm in.v && /usr/bin/convert in.ppm in.mpc");
     return folder;
 }
 

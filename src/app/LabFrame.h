@@ -10,10 +10,14 @@
 //      handles every depth itself: To24Bit clear).
 //   3. Parameters: a dialog or the script's values; false (a dialog answering
 //      LabCancelled) ends the command without a line; the undo copy stays.
-//   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass.
+//   4. StatusBusy(BusyText): "Busy ...", the text in status panel 2, hourglass
+//      (no busy status for an empty BusyText).
 //   5. The line (before or after the work): recorded with AddLabCommand when
 //      LabRecordsNow(Recording) holds, in the final, clamped form the work uses.
-//   6. The work on the pixels.
+//      A line break in it separates two lines.
+//   6. The work on the pixels. A work that can fail (Attempt) and answers false
+//      has left the picture as it was and told the user: the command then ends
+//      with "Ready." and no line or ending (such commands record after work).
 //   7. The ending: ExitFilter(Daz95) for filters, ProcessDone for commands that
 //      change the picture's size, or StatusReady, RefreshImage and ImageChanged
 //      for the two-image commands.
@@ -54,7 +58,7 @@ struct TLabCommand {
     TLabRecording Recording = TLabRecording::Step;
     TLabLineTime LineTime = TLabLineTime::BeforeWork;
     TLabEnding Ending = TLabEnding::Filter;
-    // False for commands that keep the picture's depth (flips, rotation).
+    // False for commands that keep the picture's depth (flips, rotation, size changes).
     bool To24Bit = true;
     // Obtains the parameters; false when the user cancelled. None: no parameters.
     std::function<bool()> Parameters;
@@ -62,10 +66,13 @@ struct TLabCommand {
     std::function<std::string()> Line;
     // The work on the pixels.
     std::function<void()> Work;
+    // Work that can fail, run after Work: false when it failed (see above).
+    std::function<bool()> Attempt;
 };
 
-// Runs a command in the frame (see above). False when the undo copy was refused
-// or the parameters were cancelled; true once the work and ending ran.
+// Runs a command in the frame (see above). False when the undo copy was refused,
+// the parameters were cancelled or the attempt failed; true once the work and
+// ending ran.
 bool RunLabCommand(TWebForm& Form, const TLabCommand& Command);
 
 // True when a value dialog's answer means Cancel.

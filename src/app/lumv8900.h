@@ -341,6 +341,12 @@ inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
 
+// --- size changes ---
+
+// The imaging library's scaled copy of a whole picture as the size changes
+// make it (none: ImgCopy); tests put a recorder here.
+inline std::function<int(int Handle, int Width, int Height, int32_t Flags)> ResizeCopy;
+
 }  // namespace lumv8900
 
 // ---- Start-up
@@ -1102,6 +1108,36 @@ private:
     template <class Dialog>
     bool ExecuteWithRecent(Dialog& dialog);
     // --- end of bookmarks ---
+
+public:
+    // --- size changes: interpolate, resample, distill ---
+    // The Image > Resize sub-menu and its items.
+    TMenuItem* homeResize1 = nullptr;
+    TMenuItem* mnuResize = nullptr;
+    TMenuItem* mnuResample = nullptr;
+    TMenuItem* mnuDistill = nullptr;
+    // The three size changes. Each asks for the new size in the resize dialog,
+    // or takes it from FilterCustom2 (width) and FilterCustom1 (height) when the
+    // script runs it (Sender mnuPerformBatch1); a cancel, the same size or a
+    // side below 16 pixels does nothing. Interpolate samples 24-bit pictures
+    // itself and hands other depths to the imaging library; Resample always
+    // uses the library's smooth copy (pictures below 8 bits go to Interpolate's
+    // dialog); Distill averages 2 x 2 blocks of a doubled copy (24 bits; other
+    // depths are made 24-bit first). Each records "RESIZE=w,h", "RESAMPLE=w,h"
+    // or "DISTILL=w,h", followed by the uniform scale the dialog gave.
+    void mnuResizeClick(QObject* Sender);
+    void mnuResampleClick(QObject* Sender);
+    void mnuDistillClick(QObject* Sender);
+    // The Resize sub-menu opens: Distill is offered for 24-bit pictures only.
+    void homeResize1Click(QObject* Sender);
+    // The viewer picture becomes a Width x Height nearest-neighbour copy of
+    // itself at 24 bits; ExitFilter and ProcessDone end it.
+    void Interpolate(int Width, int Height);
+    // The viewer picture distilled through a DoubleWidth x DoubleHeight copy;
+    // the caller ends the command.
+    void Distill2x2(int DoubleWidth, int DoubleHeight, int Width, int Height);
+    // The viewer picture copied to Width x Height and block averaged.
+    void Interpolate2x2(int Width, int Height);
 };
 
 }  // namespace lumvor

@@ -301,6 +301,11 @@ void TWebForm::BuildMenus() {
     Item(this, reduce, "mnu4bpp1", "&16 colors");
     Item(this, reduce, "mnu4poster", "16 colors (p&osterize)");
     mnu8gray = Item(this, reduce, "mnu8gray", "&Gray");
+    QMenu* resize = nullptr;
+    homeResize1 = SubMenuItem(m, this, "homeResize1", "Resi&ze", &resize);
+    mnuResize = Item(this, resize, "mnuResize", "&Interpolate (fast)");
+    mnuResample = Item(this, resize, "mnuResample", "&Resample (smooth)");
+    mnuDistill = Item(this, resize, "mnuDistill", "&Distill (smooth)");
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
     QMenu* jpeg = nullptr;
@@ -730,6 +735,11 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, rotate);
     for (QToolButton* button : {btnRotate, btnRotateCounter})
         Wire(this, button, rotate);
+    // The size changes.
+    Wire(this, mnuResize, [this](QObject* s) { mnuResizeClick(s); });
+    Wire(this, mnuResample, [this](QObject* s) { mnuResampleClick(s); });
+    Wire(this, mnuDistill, [this](QObject* s) { mnuDistillClick(s); });
+    ConnectGuarded(homeResize1->menu(), &QMenu::aboutToShow, this, [this] { homeResize1Click(homeResize1); });
     // The zoom buttons are connected by the view.
     for (QToolButton* zoom : {btnZoomUp, btnZoomDn}) {
         zoom->setProperty(PendingProperty, false);

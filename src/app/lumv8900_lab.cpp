@@ -14,6 +14,14 @@ using namespace lumv8900;
 
 // ---- The frame
 
+// Records each line of a command's text.
+static void AddLabLines(const std::string& Text) {
+    size_t start = 0;
+    for (size_t end; (end = Text.find('\n', start)) != std::string::npos; start = end + 1)
+        AddLabCommand(Text.substr(start, end - start));
+    AddLabCommand(Text.substr(start));
+}
+
 bool RunLabCommand(TWebForm& Form, const TLabCommand& Command) {
     if (!Form.AutoBackUp())
         return false;
@@ -21,14 +29,19 @@ bool RunLabCommand(TWebForm& Form, const TLabCommand& Command) {
         Form.SetBitmap24();
     if (Command.Parameters && !Command.Parameters())
         return false;
-    Form.StatusBusy(Command.BusyText);
+    if (!Command.BusyText.empty())
+        Form.StatusBusy(Command.BusyText);
     const bool record = Command.Line && LabRecordsNow(Command.Recording);
     if (record && Command.LineTime == TLabLineTime::BeforeWork)
-        AddLabCommand(Command.Line());
+        AddLabLines(Command.Line());
     if (Command.Work)
         Command.Work();
+    if (Command.Attempt && !Command.Attempt()) {
+        Form.StatusReady();
+        return false;
+    }
     if (record && Command.LineTime == TLabLineTime::AfterWork)
-        AddLabCommand(Command.Line());
+        AddLabLines(Command.Line());
     switch (Command.Ending) {
     case TLabEnding::Filter:
         Form.ExitFilter(Form.Daz95);

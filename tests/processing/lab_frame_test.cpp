@@ -177,6 +177,32 @@ TEST_F(LabFrameTest, LinesGoToTheScriptWindowOnceItWasOpenedEvenWhileHidden) {
     EXPECT_EQ(batch_8900::BatchForm->Memo1->toPlainText().toStdString(), "DUPLICATE");
 }
 
+// Size changes keep the depth, record two lines, and may fail after the undo copy.
+TEST_F(LabFrameTest, AFailedAttemptEndsReadyWithoutLineAndTwoLinesAreRecordedApart) {
+    TBitmap indexed;
+    MakePicture(indexed, 8);
+    Show(indexed);
+    for (bool succeeds : {false, true}) {
+        bool worked = false;
+        TLabCommand command;
+        command.To24Bit = false;
+        command.BusyText = "Resizing...";
+        command.LineTime = TLabLineTime::AfterWork;
+        command.Line = [] { return std::string("RESIZE=20,10\n>RESIZE%%=5000"); };
+        command.Attempt = [&] {
+            worked = true;
+            return succeeds;
+        };
+        EXPECT_EQ(RunLabCommand(*WebForm, command), succeeds);
+        EXPECT_TRUE(worked);
+        EXPECT_EQ(PixelFormatDepth(Display().PixelFormat()), 8);
+        EXPECT_EQ(StatusTextValue, "Ready.");
+        EXPECT_TRUE(ImageUndoSaved);
+        EXPECT_EQ(Script(), succeeds ? (std::vector<std::string>{"RESIZE=20,10", ">RESIZE%%=5000"})
+                                     : std::vector<std::string>{});
+    }
+}
+
 TEST_F(LabFrameTest, ScriptLinesAreKeywordsWithUpToFourNumbersOrAText) {
     EXPECT_EQ(LabLine("NEGATIVE"), "NEGATIVE");
     EXPECT_EQ(LabLine("GAMMA", {120, 100, 80}), "GAMMA=120,100,80");

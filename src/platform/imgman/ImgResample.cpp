@@ -45,6 +45,68 @@ TPixelBuffer Nearest(const TPixelBuffer& source, const TRect& rect, int width, i
     return target;
 }
 
+// The source pixels [First, Last] one target pixel looks at along one axis:
+// the area it covers when shrinking, the pixel under its centre otherwise.
+struct Span {
+    int First = 0;
+    int Last = 0;
+};
+
+std::vector<Span> SpanTable(int origin, int sourceLength, int targetLength) {
+    std::vector<Span> table(static_cast<size_t>(targetLength));
+    if (targetLength >= sourceLength) {
+        const std::vector<int> nearest = NearestTable(origin, sourceLength, targetLength);
+        for (size_t t = 0; t < table.size(); ++t)
+            table[t] = {nearest[t], nearest[t]};
+        return table;
+    }
+    for (int t = 0; t < targetLength; ++t) {
+        const int64_t first = int64_t(t) * sourceLength / targetLength;
+        const int64_t end = (int64_t(t + 1) * sourceLength + targetLength - 1) / targetLength;
+        table[size_t(t)] = {origin + int(first), origin + int(end) - 1};
+    }
+    return table;
+}
+
+// The colour-table index of the darker (or the lighter) of a black-and-white
+// picture's two colours.
+uint32_t KeptIndex(const TPixelBuffer& source, bool keepDark) {
+    auto luminance = [&](size_t i) {
+        const uint32_t c = i < source.ColorTable.size() ? source.ColorTable[i] : (i ? 0xFFFFFFu : 0u);
+        return 11 * (c & 0xFF) + 59 * ((c >> 8) & 0xFF) + 30 * ((c >> 16) & 0xFF);
+    };
+    const bool firstDarker = luminance(0) <= luminance(1);
+    return firstDarker == keepDark ? 0 : 1;
+}
+
+// A black-and-white copy in which a target pixel takes the kept colour when
+// any pixel of its source block holds it.
+TPixelBuffer Preserve(const TPixelBuffer& source, const TRect& rect, int width, int height, bool keepDark) {
+    TPixelBuffer target(width, height, 1);
+    target.ColorTable = source.ColorTable;
+    target.XPelsPerMeter = source.XPelsPerMeter;
+    target.YPelsPerMeter = source.YPelsPerMeter;
+    const uint32_t kept = KeptIndex(source, keepDark);
+    const std::vector<Span> across = SpanTable(rect.Left, rect.Width(), width);
+    const std::vector<Span> down = SpanTable(rect.Top, rect.Height(), height);
+    // Per source column: whether a row of the current block holds the kept colour.
+    std::vector<uint8_t> holds(size_t(rect.Width()));
+    for (int y = 0; y < height; ++y) {
+        std::fill(holds.begin(), holds.end(), uint8_t(0));
+        for (int sy = down[size_t(y)].First; sy <= down[size_t(y)].Last; ++sy)
+            for (int x = 0; x < rect.Width(); ++x)
+                holds[size_t(x)] |= source.GetIndex(rect.Left + x, sy) == kept;
+        for (int x = 0; x < width; ++x) {
+            const Span& span = across[size_t(x)];
+            bool found = false;
+            for (int sx = span.First; sx <= span.Last && !found; ++sx)
+                found = holds[size_t(sx - rect.Left)] != 0;
+            target.SetIndex(x, y, found ? kept : 1 - kept);
+        }
+    }
+    return target;
+}
+
 // The source pixels that make one target pixel, with their weights (sum 1).
 struct Contribution {
     int First = 0;
@@ -86,11 +148,34 @@ bool GreyTable(const TPixelBuffer& pixels) {
     });
 }
 
+// The smooth copy at the rectangle's own size: every weight is 1, so each
+// pixel is taken over at the smooth copy's depth.
+TPixelBuffer SmoothSameSize(const TPixelBuffer& source, const TRect& rect, TPixelBuffer target) {
+    for (int y = 0; y < rect.Height(); ++y) {
+        uint8_t* out = target.ScanLine(y);
+        if (source.Depth() == 24) {
+            std::copy_n(source.ScanLine(rect.Top + y) + int64_t(rect.Left) * 3, size_t(rect.Width()) * 3, out);
+            continue;
+        }
+        for (int x = 0; x < rect.Width(); ++x) {
+            const uint32_t c = source.GetColor(rect.Left + x, rect.Top + y);
+            if (target.Depth() == 8) {
+                out[x] = uint8_t(c);
+            } else {
+                out[3 * x] = uint8_t(c), out[3 * x + 1] = uint8_t(c >> 8), out[3 * x + 2] = uint8_t(c >> 16);
+            }
+        }
+    }
+    return target;
+}
+
 TPixelBuffer Smooth(const TPixelBuffer& source, const TRect& rect, int width, int height, bool grey) {
     const int channels = grey ? 1 : 3;
     TPixelBuffer target = BlackWhiteOrGrey(width, height, grey ? 8 : 24);
     target.XPelsPerMeter = source.XPelsPerMeter;
     target.YPelsPerMeter = source.YPelsPerMeter;
+    if (width == rect.Width() && height == rect.Height())
+        return SmoothSameSize(source, rect, std::move(target));
 
     const std::vector<Contribution> across = Contributions(rect.Width(), width);
     const std::vector<Contribution> down = Contributions(rect.Height(), height);
@@ -159,6 +244,8 @@ TPixelBuffer ResamplePixels(const TPixelBuffer& source, const TRect& rect, int w
     const bool grey = GreyTable(source);
     if (flags & (IMG_COPY_GRAY | IMG_COPY_SMOOTH))
         return Smooth(source, rect, width, height, grey);
+    if (source.Depth() == 1 && (flags & (IMG_COPY_PRESERVE_BLACK | IMG_COPY_PRESERVE_WHITE)))
+        return Preserve(source, rect, width, height, (flags & IMG_COPY_PRESERVE_BLACK) != 0);
     return Nearest(source, rect, width, height);
 }
 

@@ -17,7 +17,9 @@ namespace lumvor::imgman {
 //   interpolation between pixel centres when enlarging, rounded to the
 //   nearest value; 8-bit grey for sources whose colour table is all grey,
 //   24 bits otherwise;
-// - grey reduction: smooth into 8-bit grey for grey sources.
+// - grey reduction: smooth into 8-bit grey for grey sources;
+// - preserve black or white: black-and-white sources keep the detail of the
+//   kept colour (deeper sources are sampled as by nearest).
 // Raises EInvalidGraphic for a size beyond the picture limits.
 TPixelBuffer ResamplePixels(const TPixelBuffer& source, const TRect& rect, int width, int height, int32_t flags);
 

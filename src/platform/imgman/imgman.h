@@ -54,7 +54,16 @@ static_assert(offsetof(BITMAPINFOHEADER, biWidth) == 4 && offsetof(BITMAPINFOHEA
 // 32: grey reduction of bilevel and grey pictures: the area average as an
 //    8-bit grey picture, so a reduced fax page keeps its strokes as grey
 //    levels; on colour pictures the same as 4.
+// 1, 2: black-and-white pictures keep their black (1) or white (2) detail: a
+//    target pixel takes the kept colour (the darker, or the lighter, of the
+//    two colour-table entries) when any source pixel of its block holds it,
+//    else the other colour. The block is the source area the target pixel
+//    covers when shrinking, the source pixel under its centre when
+//    enlarging. The copy stays 1-bit with the same colour table. On deeper
+//    pictures the same as 0.
 constexpr int32_t IMG_COPY_NEAREST = 0;
+constexpr int32_t IMG_COPY_PRESERVE_BLACK = 1;
+constexpr int32_t IMG_COPY_PRESERVE_WHITE = 2;
 constexpr int32_t IMG_COPY_SMOOTH = 4;
 constexpr int32_t IMG_COPY_GRAY = 32;
 
