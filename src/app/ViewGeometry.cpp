@@ -4,6 +4,7 @@
 #include "ui/Pix.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace lumvor::viewgeo {
@@ -108,6 +109,90 @@ TRect FittedSavedBounds(const TRect& saved, int screenWidth, int screenHeight, b
     if (top + height > screenHeight)
         top = std::max(0, screenHeight - height);
     return Rect(left, top, left + width, top + height);
+}
+
+TRect PlacedWindow(const TRect& window, int width, int height, int screenWidth, int screenHeight, bool keepOnScreen,
+                   bool centre, bool minimisedOrHidden) {
+    if (minimisedOrHidden)
+        return window;
+    const TPoint at =
+        WindowPlacement(window.Left, window.Top, width, height, screenWidth, screenHeight, keepOnScreen, centre);
+    return Rect(at.X, at.Y, at.X + width, at.Y + height);
+}
+
+int MediaBarsHeight(bool controls, bool tracker, bool statusLine, int controlsHeight, int trackerHeight,
+                    int statusHeight) {
+    int height = controls ? controlsHeight : 0;
+    if (tracker)
+        height += trackerHeight;
+    height += statusLine ? statusHeight : -2;
+    return height;
+}
+
+TMediaWindowSize MediaWindowSize(const TMediaSizing& m) {
+    TMediaWindowSize result;
+    TSize video{m.VideoWidth, m.VideoHeight};
+    int width = 0;
+    int height = 0;
+    if (m.AudioOnly) {
+        width = m.FrameWidth;
+        height = m.NonClientHeight + m.BarsHeight;
+        video = TSize{0, 0};
+    } else {
+        if (m.Fit) {
+            if (video.cx > 0 && video.cy > 0) {
+                const int boxWidth = std::max(m.ClientWidth, m.MinWidth);
+                const int boxHeight = std::max(1, m.PlayerHeight - m.BarsHeight);
+                video = FittedPictureSize(video.cx, video.cy, boxWidth, boxHeight, true);
+                width = video.cx + m.FrameWidth;
+            } else {
+                width = m.ClientWidth;
+            }
+        } else {
+            if (m.DisplaySize == 1)
+                video = TSize{video.cx / 2, video.cy / 2};
+            else if (m.DisplaySize == 2)
+                video = TSize{video.cx * 2, video.cy * 2};
+            width = video.cx + m.FrameWidth;
+        }
+        height = video.cy + m.NonClientHeight + m.BarsHeight;
+    }
+    if (!m.FullScreenDown)
+        width = std::max(width, m.MinWidth);
+    height += m.PanelsHeight;
+    result.Window = TSize{std::min(width, m.ScreenWidth), std::min(height, m.ScreenHeight)};
+    result.Video = video;
+    return result;
+}
+
+int RegionZoom(int areaWidth, int areaHeight, int regionWidth, int regionHeight) {
+    int best = 100;
+    for (int zoom = 100; zoom <= MaxZoom; zoom += ZoomStep) {
+        const int64_t width = int64_t{regionWidth} * zoom / 100;
+        const int64_t height = int64_t{regionHeight} * zoom / 100;
+        if (width <= areaWidth && height <= areaHeight)
+            best = zoom;
+        else
+            break;
+    }
+    return best;
+}
+
+int RegionScrollPosition(int edge, int zoom, int bitCount) {
+    const int position = static_cast<int>(int64_t{edge} * zoom / 100);
+    const int grid = bitCount < 8 ? 8 : zoom / 100;
+    return std::max(0, Snap(position, grid, 1));
+}
+
+TRect ShownPictureRect(int scrollLeft, int scrollTop, int clientWidth, int clientHeight, int zoom, int imageWidth,
+                       int imageHeight) {
+    if (zoom <= 0)
+        zoom = 100;
+    const int left = std::clamp(static_cast<int>(int64_t{std::max(0, scrollLeft)} * 100 / zoom), 0, imageWidth);
+    const int top = std::clamp(static_cast<int>(int64_t{std::max(0, scrollTop)} * 100 / zoom), 0, imageHeight);
+    const int right = std::min(imageWidth, left + static_cast<int>(int64_t{clientWidth} * 100 / zoom));
+    const int bottom = std::min(imageHeight, top + static_cast<int>(int64_t{clientHeight} * 100 / zoom));
+    return Rect(left, top, std::max(left, right), std::max(top, bottom));
 }
 
 TSize WindowSizeForPicture(int frameWidth, int nonClientHeight, int imageWidth, int imageHeight, int barsHeight,

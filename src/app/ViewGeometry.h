@@ -61,6 +61,10 @@ TRect PlacedImageBounds(int width, int height, bool fit, int viewWidth, int view
 // ends on the screen when keepOnScreen, centred when centre; never negative.
 TPoint WindowPlacement(int left, int top, int width, int height, int screenWidth, int screenHeight,
                        bool keepOnScreen, bool centre);
+// The window's bounds after it is placed with a width x height size: unchanged
+// when it is minimised or hidden, else at WindowPlacement's position.
+TRect PlacedWindow(const TRect& window, int width, int height, int screenWidth, int screenHeight, bool keepOnScreen,
+                   bool centre, bool minimisedOrHidden);
 // The window's bounds at start from its stored bounds: Left and Top at least 0,
 // the size capped at the screen; a side below 64 pixels gives half the screen
 // (placed as WindowPlacement places it), otherwise the window is moved so that
@@ -69,6 +73,49 @@ TRect FittedSavedBounds(const TRect& saved, int screenWidth, int screenHeight, b
 // The window's outer size for a picture shown at its own size.
 TSize WindowSizeForPicture(int frameWidth, int nonClientHeight, int imageWidth, int imageHeight, int barsHeight,
                            int screenWidth, int screenHeight, int minWidth);
+
+// The media player's bars under the video: the controls' height when they show,
+// plus the track bar's, plus the status line's, or -2 in place of the last when
+// the status line is hidden.
+int MediaBarsHeight(bool controls, bool tracker, bool statusLine, int controlsHeight, int trackerHeight,
+                    int statusHeight);
+
+// What the window knows when it sizes itself to the media player.
+struct TMediaSizing {
+    bool Fit = false;          // fit mode
+    bool AudioOnly = false;    // the file's extension names a sound
+    bool FullScreenDown = false;
+    int VideoWidth = 0;        // 0 when the player knows no video size
+    int VideoHeight = 0;
+    int DisplaySize = 0;       // 1 halves the video, 2 doubles it
+    int ClientWidth = 0;
+    int PlayerHeight = 0;
+    int MinWidth = 0;          // the window's minimum width
+    int FrameWidth = 0;
+    int NonClientHeight = 0;
+    int BarsHeight = 0;        // MediaBarsHeight
+    int PanelsHeight = 0;      // the visible tool, bookmark and status panels
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+};
+struct TMediaWindowSize {
+    TSize Window;
+    TSize Video;  // the video size kept by the player afterwards (cleared for sound)
+};
+TMediaWindowSize MediaWindowSize(const TMediaSizing& m);
+
+// The zoom that shows a w x h region of the picture as large as the picture
+// area allows: the largest step of 25 from 100 to 800 at which the zoomed region
+// fits the area in both directions, or 100 when none does.
+int RegionZoom(int areaWidth, int areaHeight, int regionWidth, int regionHeight);
+// The scroll position that brings a region's left (or top) edge to the view's
+// edge at a zoom: edge x zoom / 100 rounded down to a multiple of zoom / 100, or
+// of 8 for pictures below 8 bits per pixel; never negative.
+int RegionScrollPosition(int edge, int zoom, int bitCount);
+// The part of the picture on screen, in picture pixels: the scroll positions and
+// the client size divided by the zoom ratio, clipped to the picture.
+TRect ShownPictureRect(int scrollLeft, int scrollTop, int clientWidth, int clientHeight, int zoom, int imageWidth,
+                       int imageHeight);
 
 // The grid a mouse-down point snaps to: zoom div 100, or 8 for 1-bit pictures.
 int MouseDownGrid(int zoom, int bitCount);

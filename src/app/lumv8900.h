@@ -295,6 +295,8 @@ inline TRect ScreenSelection{0, 0, 0, -1};
 // commands use.
 inline TRect LastSelection;
 inline TRect Selection;
+// The last region the view zoomed into, in picture pixels.
+inline TRect ZoomRegion;
 // The screen and picture rectangles kept at mouse-down for a Ctrl move.
 struct TPreviousSelection {
     TRect Screen;
@@ -368,6 +370,9 @@ bool ProgramStart();
 // The whole program: start-up, the event loop, the end. Needs the application
 // object to exist.
 int ProgramMain();
+// Spreads a window over the whole screen: (0, 0) to (screen width - 1, screen
+// height - 1).
+void MaximizeWindow(QWidget& Form);
 
 // --- information, printing, scanning ---
 
@@ -692,6 +697,8 @@ public:
     void RefreshImage();
     void FitWindowToPicture();
     int GetWinMin() const;
+    // Places the window with a Width x Height size by WindowedView and
+    // OptimizeWindow; nothing while it is minimised, maximised or hidden.
     void SizeWindowTo(int Width, int Height);
     void FormResize();
     void mnuFullScrnClick(QObject* Sender);
@@ -927,6 +934,53 @@ public:
     bool SlideImage(int Width, int Height);
     static bool MemoryRunningLow();
     void mnuOptimizeWindowClick(QObject* Sender);
+
+    // --- view modes (lumv8900_viewmodes.cpp): sizing the window to the picture
+    // or a viewport, zoom to region, copy of what is shown, aspect modes, JPEG
+    // scale, view gamma, the zoom bar and the mouse wheel ---
+    TMenuItem* mnuAspectMonitor = nullptr;  // " &1:1 Monitor"
+    TMenuItem* mnuAspectWidth = nullptr;    // " 1:1 Fit &width"
+    TMenuItem* mnuAspectBest = nullptr;     // " 1:1 &Best fit"
+    TMenuItem* mnuAspectTV = nullptr;       // " &4:3 TV"
+    TMenuItem* mnuAspectWide = nullptr;     // "16:&9 Wide"
+    TMenuItem* mnuEmbedded = nullptr;
+    // What the last aspect command did to the view, as its question names it.
+    std::string AspectNote;
+    // The picture area: the client area less the side panel and the visible
+    // status, tool and bookmark panels.
+    int PanelsHeight() const;
+    int SidePanelWidth() const;
+    // The least width of a window sized to the picture: the window's minimum
+    // outside fit mode while it is set for a picture, and MenuMinWidth while
+    // the menu bar shows.
+    int PictureWindowMinWidth();
+    void mnuAdjustViewportClick(QObject* Sender);
+    void mnuCopyViewportClick(QObject* Sender);
+    void mnuZoomRegionClick(QObject* Sender);
+    // Zooms so that LastSelection fills the picture area and scrolls its
+    // top-left corner to the view's; the zoom tool uses it too.
+    void ZoomToRegion();
+    void mnuAspectClick(QObject* Sender);
+    void mnuScaleJPEGClick(QObject* Sender);
+    void mnuViewGammaClick(QObject* Sender);
+    void chkUpsamplingClick(QObject* Sender);
+    void chkExtendedDesktopClick(QObject* Sender);
+    void ResetAutoViewOptions();
+    void ZoomBarKeyUp(QObject* Sender);
+    void ZoomBarMouseUp(QObject* Sender, TMouseButton Button);
+    void ScrollBoxMouseWheelDown(QObject* Sender);
+    void ScrollBoxMouseWheelUp(QObject* Sender);
+    void ScrollBoxMouseWheelClick(QObject* Sender);
+    void mnuEmbeddedClick(QObject* Sender);
+    void JPEG1Click(QObject* Sender);
+    // The media player's display size (0 default, 1 half, 2 double) and the
+    // size of its video (0 x 0 when it knows none).
+    int MediaDisplaySize() const;
+    TSize MediaVideoSize() const;
+    void SetMediaVideoSize(const TSize& Size);
+    // Refuses a picture with no file behind it; true when refused.
+    bool RefuseUntitled();
+    void ConnectViewModes();
 
 
     // --- chrome: menus, tool bars, side bar, keys, pop-up menu, status bar, path box ---

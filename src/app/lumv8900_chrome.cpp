@@ -276,9 +276,15 @@ void TWebForm::BuildMenus() {
     Separator(m, this, "sepViewModes");
     mnuScaleJPEG = Item(this, m, "mnuScaleJPEG", "Scaled &JPEG loading");
     mnuViewGamma = Item(this, m, "mnuViewGamma", "View &gamma");
-    mnuAspect = Item(this, m, "mnuAspect", "&Aspect");
+    QMenu* aspect = nullptr;
+    mnuAspect = SubMenuItem(m, this, "mnuAspect", "&Aspect", &aspect);
     mnuAspect->Tag = 1;  // the aspect mode: pictures keep their own proportions until the user chooses
-    mnuAspectCustom = Item(this, m, "mnuAspectCustom", "&Custom aspect");
+    mnuAspectMonitor = Item(this, aspect, "mnuAspectMonitor", " &1:1 Monitor");
+    mnuAspectWidth = Item(this, aspect, "mnuAspectWidth", " 1:1 Fit &width");
+    mnuAspectBest = Item(this, aspect, "mnuAspectBest", " 1:1 &Best fit");
+    mnuAspectTV = Item(this, aspect, "mnuAspectTV", " &4:3 TV");
+    mnuAspectWide = Item(this, aspect, "mnuAspectWide", "16:&9 Wide");
+    mnuAspectCustom = Item(this, aspect, "mnuAspectCustom", " n:1 &Custom");
     chkUpsampling = Item(this, m, "chkUpsampling", "&Upsampling");
     Separator(m, this, "sepViewOptions");
     mnuOptionsV = Item(this, m, "mnuOptionsV", "&Options...");
@@ -325,6 +331,7 @@ void TWebForm::BuildMenus() {
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
     QMenu* jpeg = nullptr;
     JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
+    mnuEmbedded = Item(this, jpeg, "mnuEmbedded", "Load &Embedded");
     mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
 
     // Lab
@@ -689,6 +696,23 @@ void TWebForm::ConnectChrome() {
     for (QAction* item : {chkZoomTool, chkZoomTool2})
         Wire(this, item, [this](QObject* s) { btnZoomToolClick(s); });
     Wire(this, btnZoomTool, [this](QObject* s) { btnZoomToolClick(s); });
+    // The view modes.
+    Wire(this, mnuOptimizeWindow, [this](QObject* s) { mnuOptimizeWindowClick(s); });
+    Wire(this, btnOptimizeWindow, [this](QObject* s) { mnuOptimizeWindowClick(s); });
+    Wire(this, mnuAdjustViewport, [this](QObject* s) { mnuAdjustViewportClick(s); });
+    Wire(this, mnuCopyViewport, [this](QObject* s) { mnuCopyViewportClick(s); });
+    Wire(this, mnuZoomRegion, [this](QObject* s) { mnuZoomRegionClick(s); });
+    for (QAction* item :
+         {mnuAspectMonitor, mnuAspectWidth, mnuAspectBest, mnuAspectTV, mnuAspectWide, mnuAspectCustom})
+        Wire(this, item, [this](QObject* s) { mnuAspectClick(s); });
+    Wire(this, mnuScaleJPEG, [this](QObject* s) { mnuScaleJPEGClick(s); });
+    Wire(this, mnuViewGamma, [this](QObject* s) { mnuViewGammaClick(s); });
+    Wire(this, chkUpsampling, [this](QObject* s) { chkUpsamplingClick(s); });
+    Wire(this, chkExtendedDesktop, [this](QObject* s) { chkExtendedDesktopClick(s); });
+    Wire(this, mnuEmbedded, [this](QObject* s) { mnuEmbeddedClick(s); });
+    if (QMenu* jpeg = findChild<QMenu*>("JPEG1Menu"))
+        ConnectGuarded(jpeg, &QMenu::aboutToShow, this, [this] { JPEG1Click(JPEG1); });
+    ConnectViewModes();
     // The bookmark commands.
     for (QAction* item : {mnuNextImage, mnuNextImage1})
         Wire(this, item, [this](QObject* s) { btnNextImageClick(s); });
@@ -1112,8 +1136,14 @@ void TWebForm::RunKeyAction(int Action) {
     case TKeyAction::Open:
         BtnOpenClick(mnuOpenV);
         break;
+    case TKeyAction::ViewGamma:
+        mnuViewGammaClick(mnuViewGamma);
+        break;
+    case TKeyAction::ScaleJPEG:
+        mnuScaleJPEGClick(mnuScaleJPEG);
+        break;
     default:
-        // PENDING: the analysis, gamma, scaled JPEG and slide show commands the other keys start.
+        // PENDING: the analysis and slide show commands the other keys start.
         PendingCall("key " + std::to_string(Action));
         break;
     }
@@ -1126,6 +1156,12 @@ bool TWebForm::eventFilter(QObject* watched, QEvent* event) {
         Guarded([this] { HistoryEnter(); });
     else if (historyControl && type == QEvent::FocusOut)
         Guarded([this] { HistoryExit(); });
+    if (watched == ZoomBar && type == QEvent::KeyRelease)
+        Guarded([this] { ZoomBarKeyUp(ZoomBar); });
+    if (watched == ZoomBar && type == QEvent::MouseButtonRelease) {
+        const bool right = static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+        Guarded([this, right] { ZoomBarMouseUp(ZoomBar, right ? mbRight : mbLeft); });
+    }
     if (type != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -176,9 +176,19 @@ void TWebForm::RestoreSelection() {
     PendingCall("RestoreSelection");
 }
 
-void TWebForm::mnuOptimizeWindowClick(QObject*) {
-    // PENDING: sizing the window to the media player comes with the view modes.
-    PendingCall("mnuOptimizeWindowClick");
+int TWebForm::MediaDisplaySize() const {
+    // PENDING: the media player's display size comes with media playback; no media is shown until then.
+    return 0;
+}
+
+TSize TWebForm::MediaVideoSize() const {
+    // PENDING: the media player's video size comes with media playback; it knows none until then.
+    return TSize{0, 0};
+}
+
+void TWebForm::SetMediaVideoSize(const TSize&) {
+    // PENDING: the media player takes its video size with media playback.
+    PendingCall("SetMediaVideoSize");
 }
 
 

@@ -12,9 +12,11 @@
 #include "platform/imgman/imgman.h"
 #include "processing/geometry/Crop.h"
 #include "ui/Pix.h"
+#include "ui/ScrollBoxEx.h"
 #include "ui/vardlg_w.h"
 #include "ui/voMsgBox.h"
 
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace lumvor {
@@ -22,6 +24,7 @@ namespace lumvor {
 using namespace lumv8900;
 using batch_8900::BatchRunning;
 using viewgeo::Normalized;
+using viewgeo::ShownPictureRect;
 
 namespace {
 
@@ -84,6 +87,24 @@ void TWebForm::mnuCopyClick(QObject*) {
 }
 
 void TWebForm::mnuCopyMain1Click(QObject*) { SetItemEnabled(mnuCopyViewport, !FitWindow); }
+
+// The part of the picture on screen, at the picture's depth with its palette.
+void TWebForm::mnuCopyViewportClick(QObject*) {
+    chkHandToolClick(this);
+    const int zoom = FitWindow ? 100 : ZoomPercent;
+    const TRect shown = ShownPictureRect(ScrollBox->horizontalScrollBar()->value(),
+                                         ScrollBox->verticalScrollBar()->value(), ScrollBox->viewport()->width(),
+                                         ScrollBox->viewport()->height(), zoom, ImageWidth, ImageHeight);
+    LastSelection = Selection = shown;
+    if (shown.Width() <= 0 || shown.Height() <= 0)
+        return;
+    if (ImageBitCount != 1 && ImageBitCount != 4 && ImageBitCount != 8)
+        ImageBitCount = 24;
+    Clipboard().Clear();
+    TBitmap block;
+    block.SetHandle(std::make_shared<TPixelBuffer>(CropPixels(*Daz95->Bitmap()->Handle(), shown, ImageBitCount)));
+    CopyToClipboard(block);
+}
 
 // ---- Copy selection and crop
 

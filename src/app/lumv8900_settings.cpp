@@ -92,7 +92,8 @@ void TWebForm::SetViewerSettingsDefaults() {
 void TWebForm::ApplyViewerSettings() {
     TViewerControls& r = ViewerControls;
     ClampViewerOnApplying(r);
-    mnuScaleJPEG->SetChecked(r.Flag(vc::ScaleJPEG));
+    JPEGScaleOn = r.Flag(vc::ScaleJPEG);
+    mnuScaleJPEG->SetChecked(JPEGScaleOn);
     mnuAspectCustom->Tag = r.Int(vc::AspectCustom);
     SlideGamma = r.Int(vc::ViewGamma);
     mnuViewGamma->Tag = SlideGamma;
@@ -129,6 +130,7 @@ void TWebForm::WriteViewerSettings(TRegistry& Registry) {
     r.SetFlag(vc::MP3Jukebox, MP3Jukebox);
     r.SetInt(vc::TextPosition, SlideTextPosition);
     r.SetFlag(vc::Upsampling, chkUpsampling->Checked());
+    r.SetFlag(vc::ScaleJPEG, JPEGScaleOn);
     r.SetInt(vc::SlideDelay, SlideDelayToStore(SlideDelay));
     r.SetFlag(vc::WindowedView, WindowedView);
     r.SetFlag(vc::OptimizeWindow, OptimizeWindow);

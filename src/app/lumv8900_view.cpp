@@ -429,10 +429,26 @@ void TWebForm::FitWindowToPicture() {
     if (FullScreen)
         return;
     SizingToPicture = true;
-    int bars = 0;
+    const TSize size = WindowSizeForPicture(FrameWidth, height() - ClientHeight(), ImageWidth, ImageHeight,
+                                            PanelsHeight(), ScreenWidth, ScreenHeight, PictureWindowMinWidth());
+    SetBoundsEx();
+    SizeWindowTo(size.cx, size.cy);
+    SizingToPicture = false;
+    ZoomPercent = 100;
+    SetScrollRanges();
+}
+
+int TWebForm::PanelsHeight() const {
+    int height = 0;
     for (QWidget* bar : {PanelTool, PanelHistory, static_cast<QWidget*>(StatusBar)})
-        if (bar->isVisibleTo(this))
-            bars += bar->height();
+        if (bar && bar->isVisibleTo(this))
+            height += bar->height();
+    return height;
+}
+
+int TWebForm::SidePanelWidth() const { return PanelSide && PanelSide->isVisibleTo(this) ? PanelSide->width() : 0; }
+
+int TWebForm::PictureWindowMinWidth() {
     int minWidth = 0;
     if (!FitWindow && WindowFrameFree)
         minWidth = GetWinMin();
@@ -441,13 +457,7 @@ void TWebForm::FitWindowToPicture() {
             MenuMinWidth = std::max(361, 54 * GetMenuFontCharWidth());
         minWidth = std::max(minWidth, MenuMinWidth);
     }
-    const TSize size = WindowSizeForPicture(FrameWidth, height() - ClientHeight(), ImageWidth, ImageHeight, bars,
-                                            ScreenWidth, ScreenHeight, minWidth);
-    SetBoundsEx();
-    SizeWindowTo(size.cx, size.cy);
-    SizingToPicture = false;
-    ZoomPercent = 100;
-    SetScrollRanges();
+    return minWidth;
 }
 
 int TWebForm::GetWinMin() const {
@@ -462,10 +472,8 @@ int TWebForm::GetWinMin() const {
 }
 
 void TWebForm::SizeWindowTo(int Width, int Height) {
-    if (!isVisible() || !IsNormalState(*this))
-        return;
-    const TPoint at = WindowPlacement(x(), y(), Width, Height, ScreenWidth, ScreenHeight, WindowedView, OptimizeWindow);
-    SetWindowBounds(Rect(at.X, at.Y, at.X + Width, at.Y + Height));
+    SetWindowBounds(PlacedWindow(WindowBounds(), Width, Height, ScreenWidth, ScreenHeight, WindowedView,
+                                 OptimizeWindow, !isVisible() || !IsNormalState(*this)));
 }
 
 // The stored bounds when the start applied them, else the window's own.
