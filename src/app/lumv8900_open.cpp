@@ -359,6 +359,10 @@ bool TWebForm::ImportPCD(TBitmap*, bool) {
 
 // The warning for a file that did not open, by what is wrong with it.
 static std::string FailedOpenText(const std::string& name) {
+    // A folder, named pipe, device or socket is named for what it is.
+    const std::string special = SpecialFileProblem(name);
+    if (!special.empty())
+        return special;
     TOpenFailure reason = TOpenFailure::NotReadable;
     std::error_code error;
     const std::filesystem::path path(name);
@@ -531,9 +535,7 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
         if (r < 0) {
             // Nothing was replaced yet: the picture shown stays, as it was.
             ImageChanged = changedBefore;
-            // A folder, named pipe, device or socket is never read.
-            const std::string special = SpecialFileProblem(attempted);
-            KeepCurrentPicture(special.empty() ? FailedOpenText(attempted) : special);
+            KeepCurrentPicture(FailedOpenText(attempted));
             return;
         } else {
             step = Decode;
