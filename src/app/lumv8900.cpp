@@ -159,7 +159,7 @@ void MainUnitInit(const std::vector<std::string>& Params) {
 
 bool ProgramStart() {
     // Scratch files of earlier runs that were killed mid-write.
-    for (const std::string folder : {ProgramFolder(), ProgramFolder() + "data"})
+    for (const std::string& folder : {ProgramFolder(), ProgramFolder() + "data"})
         RemoveDeadScratchFiles(ExcludeTrailingPathDelimiter(folder));
     {
         TRegistry registry;

@@ -217,8 +217,9 @@ TEST(JpegTextRead, MutatedFilesNeverCrash) {
             (void)JpegLeadingJunk(bytes);
             for (TJpegStrip kind : {TJpegStrip::Comments, TJpegStrip::AllExtra})
                 EXPECT_LE(StripJpegSegments(bytes, kind).size(), bytes.size());
-            if (StartsWithSoi(bytes))
+            if (StartsWithSoi(bytes)) {
                 EXPECT_EQ(InsertJpegComment(bytes, "note").size(), bytes.size() + 8);
+            }
         }
     }
 }

@@ -2,6 +2,7 @@
 // sizing the window, zoom to region and the shown part as plain functions, and
 // the commands driven through the window offscreen.
 #include "app/app_test_tools.h"
+#include "app/view_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -171,33 +172,8 @@ TEST(ShownPart, ScrollAndClientDividedByTheZoomAndClipped) {
 
 // ---- The window
 
-class ViewModes : public ::testing::Test {
+class ViewModes : public lumvor::test::ShownWindowTest {
 protected:
-    void SetUp() override {
-        ClearModalAnswers();
-        SetStrictModalRuns(true);
-        ViewerControls = TViewerControls{};
-        FirstActivationDone = 0;
-        UserInterrupt = SlideshowRunning = FullScreen = false;
-        ImageLoaded = false;
-        Selection = LastSelection = ZoomRegion = TRect{};
-        MainUnitInit({});
-        ASSERT_TRUE(ProgramStart());
-        form = WebForm;
-        form->mnuQuit->Tag = 1;
-        FirstActivationDone = 1;
-        LayoutPending = false;
-        form->move(20, 30);
-        form->resize(640, 480);
-        form->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        test::FreeWindows();
-        SetStrictModalRuns(false);
-        UserInterrupt = false;
-        CancelPressed = 0;
-    }
     void ShowPicture(int width, int height, TPixelFormat format = pf24bit) {
         TBitmap picture;
         picture.SetPixelFormat(format);
@@ -226,7 +202,6 @@ protected:
             d.done(result);
         });
     }
-    TWebForm* form = nullptr;
 };
 
 }  // namespace

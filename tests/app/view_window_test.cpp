@@ -2,6 +2,7 @@
 // whole pixels at 300 %, fitting, full screen and back, the selection drawn
 // with the mouse, and the slide-show pauses.
 #include "app/app_test_tools.h"
+#include "app/view_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -36,40 +37,8 @@ using namespace lumvor::lumv8900;
 
 namespace {
 
-class ViewWindow : public ::testing::Test {
+class ViewWindow : public lumvor::test::ShownWindowTest {
 protected:
-    void SetUp() override {
-        ClearModalAnswers();
-        SetStrictModalRuns(true);
-        ViewerControls = TViewerControls{};
-        FirstActivationDone = 0;
-        UserInterrupt = DisplayChanged = SlideshowRunning = FullScreen = false;
-        MaxFullScreen = false;
-        FullScreenMenus = true;
-        MergeToolbar = false;
-        ImageLoaded = false;
-        Selection = LastSelection = TRect{};
-        ScreenSelection = Rect(0, 0, 0, -1);
-        MainUnitInit({});
-        ASSERT_TRUE(ProgramStart());
-        form = WebForm;
-        form->mnuQuit->Tag = 1;
-        // The first activation's start-up work is not what these tests look at.
-        FirstActivationDone = 1;
-        LayoutPending = false;
-        form->move(20, 30);
-        form->resize(640, 480);
-        form->show();
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(FitWindow);
-    }
-    void TearDown() override {
-        test::FreeWindows();
-        SetStrictModalRuns(false);
-        UserInterrupt = false;
-        CancelPressed = 0;
-    }
-
     // Shows a width x height picture of the given depth as the editing commands
     // leave one.
     void ShowPicture(int width, int height, TPixelFormat format = pf24bit) {
@@ -95,7 +64,6 @@ protected:
     }
     QWidget* SelectionFrame() { return form->Daz95->findChild<QWidget*>("SelectionFrame"); }
 
-    TWebForm* form = nullptr;
 };
 
 bool SameRect(const TRect& a, const TRect& b) {

@@ -814,8 +814,9 @@ TEST_P(WindowKeyTest, KeysOfTheZoomButtonsAndTheOpenCommand) {
     EXPECT_EQ(UnansweredModalRuns(), unanswered);
     if (c.Zoom == 0) {
         EXPECT_EQ(FitWindow, c.Fit);
-        if (!c.Fit)
+        if (!c.Fit) {
             EXPECT_EQ(ZoomPercent, 100);
+        }
     } else {
         EXPECT_FALSE(FitWindow);
         EXPECT_EQ(ZoomPercent, c.Zoom);
