@@ -181,6 +181,8 @@ inline std::string TempNameStem;
 inline bool UserInterrupt = false;
 inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
+// Files the running batch handles per minute (at least 1 once read).
+inline int32_t SlidesPerMinute = 1;
 // The slide show plays an AVL script rather than the bookmarks.
 inline bool ScriptMode = false;
 inline bool MediaMode = false;
@@ -487,6 +489,19 @@ public:
     void mnuHideViewerClick(QObject* Sender);
     void chkPromptOnCloseClick(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
+
+    // --- timers and progress texts (lumv8900_windows.cpp) ---
+    // 333 ms, disabled at start: the explore command after a double click.
+    TTimer* ExplorerTimer = nullptr;
+    // 600 ms one shot telling the status bar what ended: Tag 1 a batch ("Batch
+    // done."), Tag 2 a Lab script run ("Lab done."); any other Tag only
+    // restores the cursor.
+    TTimer* AnyTimer = nullptr;
+    void ExplorerTimerTimer();
+    void AnyTimerTimer();
+    // The remaining-time text of a batch run with Remaining files left, at
+    // SlidesPerMinute (made at least 1), with the rate in front when ShowRate.
+    void TimeToFinish(bool ShowRate, int Remaining, std::string& Text);
 
     // ---- Routines of other commands of the window
     static int ReadImageHeader(bool Read);

@@ -75,6 +75,14 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
+    ExplorerTimer = new TTimer(this);
+    ExplorerTimer->SetInterval(333);
+    ExplorerTimer->SetEnabled(false);
+    ExplorerTimer->SetOnTimer([this] { ExplorerTimerTimer(); });
+    AnyTimer = new TTimer(this);
+    AnyTimer->SetInterval(600);
+    AnyTimer->SetEnabled(false);
+    AnyTimer->SetOnTimer([this] { AnyTimerTimer(); });
     CreateDropTarget();
     ConnectChrome();
     // Nothing can be undone before the first backup.
