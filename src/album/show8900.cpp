@@ -16,7 +16,8 @@ TShowForm::~TShowForm() {
 }
 
 // PENDING: the slide album (slide records, list view, thumbnails); the stand-in holds no slides and records the calls.
-int TShowForm::SlideItemCount() const { return 0; }
+// PENDING: the album's list view; its item count is the album's slide count.
+int TShowForm::SlideItemCount() const { return show8900::SlideCount; }
 
 void TShowForm::ShutdownSlides() {
     Calls.push_back("ShutdownSlides");

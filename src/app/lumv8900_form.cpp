@@ -144,7 +144,7 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
 }
 
 // stubs for later commands of the window (media, text and metafile display,
-// aspect view, recent folders, memory check)
+// aspect view, recent folders)
 
 bool TWebForm::StartMedia(QObject*) {
     // PENDING: media playback; the file is refused and the picture shown stays.
@@ -165,11 +165,6 @@ void TWebForm::DecodeMemo() {
 void TWebForm::DecodeVector() {
     // PENDING: the metafile display; the file is refused and the picture shown stays.
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
-bool TWebForm::MemoryRunningLow() {
-    // PENDING: the memory check comes later; memory is taken to suffice.
-    return false;
 }
 
 void TWebForm::mnuRegion1Click(QObject* Sender) {
