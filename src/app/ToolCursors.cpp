@@ -33,7 +33,7 @@ QCursor DrawHand() {
         qreal Left, Top, Bottom;
     } fingers[] = {{9, 8, 18}, {12.5, 5, 17}, {16, 5, 17}, {19.5, 8, 18}};
     for (const auto& f : fingers)
-        hand.addRoundedRect(QRectF(f.Left, f.Top, 3.5, f.Bottom - f.Top), 1.75, 1.75);
+        hand.addRoundedRect(QRectF(f.Left, f.Top, 3, f.Bottom - f.Top), 1.5, 1.5);
     hand.addRoundedRect(QRectF(9, 14, 14, 13), 4, 4);
     QPainterPath thumb;
     thumb.addRoundedRect(QRectF(-1.75, -6, 3.5, 9), 1.75, 1.75);
