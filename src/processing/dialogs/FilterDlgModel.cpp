@@ -358,6 +358,7 @@ void TFilterDlgModel::Reset() {
 
 void TFilterDlgModel::Pick(uint8_t Red, uint8_t Green, uint8_t Blue) {
     SelectedColor = RGB(Red, Green, Blue);
+    SelectedTextColor = RGB(255 - Red, 255 - Green, 255 - Blue);
     SetFilterCustoms(Red, Green, Blue);
     THLS hls;
     RGBToHLS(Red, Green, Blue, hls);
@@ -391,6 +392,7 @@ void TFilterDlgModel::Pick(uint8_t Red, uint8_t Green, uint8_t Blue) {
 
 void TFilterDlgModel::MaskColorChosen(uint8_t Red, uint8_t Green, uint8_t Blue) {
     MaskColor = RGB(Red, Green, Blue);
+    MaskTextColor = RGB(255 - Red, 255 - Green, 255 - Blue);
     SetFilterCustoms(Red, Green, Blue);
     Reset();
 }

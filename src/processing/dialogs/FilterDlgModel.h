@@ -150,6 +150,10 @@ public:
     bool SaturationHistogram = false;
     TColor SelectedColor = RGB(192, 192, 192);
     TColor MaskColor = RGB(255, 0, 255);
+    // The panels' captions: black until a colour is picked or chosen, then
+    // the inverse of the colour.
+    TColor SelectedTextColor = RGB(0, 0, 0);
+    TColor MaskTextColor = RGB(0, 0, 0);
     int HelpContext = 400;
     std::string Tip;
 

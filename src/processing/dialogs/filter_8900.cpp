@@ -40,6 +40,8 @@ constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 34;
 // Top of the controls below the panes.
 constexpr int kLowerTop = 324;
+// Height of a slider row: name, bar with its ticks, end texts.
+constexpr int kRowHeight = 54;
 
 // An answer a test queued for the running dialog.
 std::optional<TFilterDlgResult> CannedAnswer;
@@ -55,12 +57,12 @@ QLabel* NewColorPanel(QWidget* parent, const char* name, const char* caption, co
     return panel;
 }
 
-void PaintPanel(QLabel* panel, TColor color) {
+QColor QColorOf(TColor color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+
+void PaintPanel(QLabel* panel, TColor face, TColor text) {
     QPalette palette = panel->palette();
-    const QColor face(GetRValue(color), GetGValue(color), GetBValue(color));
-    palette.setColor(QPalette::Window, face);
-    // The caption in the inverse colour stays readable on any face.
-    palette.setColor(QPalette::WindowText, QColor(255 - face.red(), 255 - face.green(), 255 - face.blue()));
+    palette.setColor(QPalette::Window, QColorOf(face));
+    palette.setColor(QPalette::WindowText, QColorOf(text));
     panel->setPalette(palette);
 }
 
@@ -128,11 +130,11 @@ void TFilterDlg::BuildControls() {
     for (size_t i = 0; i < 3; ++i) {
         const QString suffix = rowNames[i];
         QFrame* panel = Placed(new QFrame(this), "PanelFilter" + QString::number(i + 1),
-                               QRect(182, kLowerTop + 50 * int(i), 338, 48));
+                               QRect(182, kLowerTop + kRowHeight * int(i), 338, kRowHeight));
         PanelFilter[i] = panel;
-        lblFilter[i] = Placed(new QLabel("&Filter", panel), "lblFilter" + suffix, QRect(2, 0, 160, 16));
+        lblFilter[i] = Placed(new QLabel("&Filter", panel), "lblFilter" + suffix, QRect(2, 0, 160, 15));
         ScrollBarCustom[i] =
-            Placed(new TExTrackBar(panel), "ScrollBarCustom" + QString::number(i + 1), QRect(0, 16, 268, 22));
+            Placed(new TExTrackBar(panel), "ScrollBarCustom" + QString::number(i + 1), QRect(0, 15, 268, 24));
         ScrollBarCustom[i]->SetLabels(false);
         ScrollBarCustom[i]->SetMin(2);
         ScrollBarCustom[i]->SetMax(255);
@@ -141,20 +143,21 @@ void TFilterDlg::BuildControls() {
         lblFilter[i]->setBuddy(EditCustom[i]);
         UpDown[i] = Placed(new TUpDown(panel), "UpDown" + QString::number(i + 1), QRect(318, 16, 17, 22));
         UpDown[i]->SetAssociate(EditCustom[i]);
-        LabelMin[i] = Placed(new QLabel("2", panel), "LabelMin" + suffix, QRect(2, 34, 132, 14));
-        LabelMax[i] = Placed(new QLabel("255", panel), "LabelMax" + suffix, QRect(136, 34, 130, 14));
+        // The end texts sit below the bar's ticks.
+        LabelMin[i] = Placed(new QLabel("2", panel), "LabelMin" + suffix, QRect(2, 39, 132, 15));
+        LabelMax[i] = Placed(new QLabel("255", panel), "LabelMax" + suffix, QRect(136, 39, 130, 15));
         LabelMax[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    ComboMaskType = Placed(new QComboBox(this), "ComboMaskType", QRect(182, kLowerTop + 174, 120, 22));
+    ComboMaskType = Placed(new QComboBox(this), "ComboMaskType", QRect(182, kLowerTop + 3 * kRowHeight + 26, 120, 22));
     ComboMaskType->addItems({"Highlights", "Midtones", "Shadows"});
     ComboMaskType->hide();
     chkSyncRGB =
-        Placed(new QCheckBox("Synchronize RGB sliders", this), "chkSyncRGB", QRect(184, kLowerTop + 152, 240, 20));
+        Placed(new QCheckBox("Synchronize RGB sliders", this), "chkSyncRGB", QRect(184, kLowerTop + 3 * kRowHeight + 4, 240, 20));
     chkSyncRGB->setEnabled(false);
     chkAlternate = Placed(new QCheckBox("Inverse map", this), "chkAlternate", chkSyncRGB->geometry());
     chkAlternate->hide();
-    btnReset = NewButton(this, "btnReset", "Reset", QRect(440, kLowerTop + 150, 80, 25));
+    btnReset = NewButton(this, "btnReset", "Reset", QRect(440, kLowerTop + 3 * kRowHeight + 2, 80, 25));
 
     PanelTip = Placed(new QFrame(this), "PanelTip", QRect(528, kLowerTop, 224, 132));
     PanelTip->setFrameShape(QFrame::Panel);
@@ -308,8 +311,8 @@ void TFilterDlg::ShowModel() {
     btnReset->setVisible(m.ResetVisible);
     PanelColor->setVisible(m.ColorPanelsVisible);
     PanelColorMask->setVisible(m.ColorPanelsVisible);
-    PaintPanel(PanelColor, m.SelectedColor);
-    PaintPanel(PanelColorMask, m.MaskColor);
+    PaintPanel(PanelColor, m.SelectedColor, m.SelectedTextColor);
+    PaintPanel(PanelColorMask, m.MaskColor, m.MaskTextColor);
     btnCurve->setVisible(m.CurveVisible);
     if (lblTip->text().toStdString() != m.Tip)
         lblTip->setText(Q(m.Tip));
