@@ -10,6 +10,7 @@
 #include "processing/dialogs/filter_8900.h"
 #include "processing/script/LabState.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
 #include "ui/ExTrackBar.h"
 #include "ui/Pix.h"
 
@@ -278,6 +279,36 @@ TEST_F(FilterModelTest, PickingAColourSetsTheCustomsAndByMethodTheSliders) {
     Open(OwnSliders(400, {10, 128, 240}));
     model.Pick(200, 100, 50);
     EXPECT_EQ(model.Sliders[1].Position, 125);
+}
+
+TEST_F(FilterModelTest, CurveButtonShowsTheEqCurveOrThePicturesHistogram) {
+    std::vector<std::pair<std::string, bool>> shown;
+    model.OnShowHistogram = [&](const std::string& caption, bool saturation) { shown.emplace_back(caption, saturation); };
+    Open(OwnSliders(141, {128, 40, 200}));
+    model.CurveClicked();
+    EXPECT_EQ(FilterCustom2, 40);
+    EXPECT_EQ(HistPeak, 255);
+    Open(OwnSliders(130, {10, 200, 100}));
+    model.SaturationHistogram = true;
+    model.CurveClicked();
+    // The colour-selection methods only preview again.
+    Open(OwnSliders(152, {10, 20, 30}, 0, 1800));
+    const int before = previews;
+    model.CurveClicked();
+    EXPECT_EQ(previews, before + 1);
+    EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{"Parametric EQ Curve", false},
+                                                                  {"Histogram [Original image]", true}}));
+}
+
+TEST_F(FilterModelTest, ChosenMaskColourGoesToTheCustomsAndResets) {
+    Open(OwnSliders(140, {10, 20, 30}));
+    model.SliderChanged(0, 99);
+    const int before = previews;
+    model.MaskColorChosen(255, 128, 0);
+    EXPECT_EQ(model.MaskColor, RGB(255, 128, 0));
+    EXPECT_EQ(model.MaskTextColor, RGB(0, 127, 255));
+    EXPECT_EQ(model.Positions(), (std::array<int, 3>{10, 20, 30}));
+    EXPECT_EQ(previews, before + 1);
 }
 
 // ---- The form
