@@ -4,6 +4,7 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
+#include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
 #include "processing/dialogs/FilterPreview.h"
@@ -15,11 +16,14 @@
 #include "ui/Pix.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QToolButton>
 #include <QTest>
 
 #include <stdexcept>
@@ -422,6 +426,53 @@ TEST_F(FilterDialogTest, ThreeQuickSliderMovesGiveOnePreview) {
         form.btnCancel->click();
     });
     EXPECT_EQ(extra, 1);
+}
+
+// A press and a release of the left button on an up-down's upper arrow.
+void ClickUp(TUpDown& upDown) {
+    QWidget* arrow = upDown.UpButton();
+    const QPointF at(arrow->width() / 2.0, arrow->height() / 2.0);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, arrow->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(arrow, &event);
+    }
+}
+
+TEST_F(FilterDialogTest, SyncMovesAllThreeRowsOnScreen) {
+    struct Rows {
+        std::array<int, 3> bars{};
+        std::array<QString, 3> edits;
+    };
+    auto rowsOf = [](TFilterDlg& form) {
+        Rows rows;
+        for (size_t i = 0; i < 3; ++i) {
+            rows.bars[i] = form.ScrollBarCustom[i]->Position();
+            rows.edits[i] = form.EditCustom[i]->text();
+        }
+        return rows;
+    };
+    Rows afterBar, afterSyncedUp, afterSingleUp;
+    Run(OwnSliders(110, {0, 0, 0}, -255, 255), [&](TFilterDlg& form) {
+        ASSERT_TRUE(WaitForApply(form));
+        form.Model.SyncEnabled = true;
+        form.ShowModel();
+        form.chkSyncRGB->click();
+        form.ScrollBarCustom[1]->SetPosition(40);
+        afterBar = rowsOf(form);
+        ClickUp(*form.UpDown[2]);
+        afterSyncedUp = rowsOf(form);
+        form.chkSyncRGB->click();
+        ClickUp(*form.UpDown[0]);
+        afterSingleUp = rowsOf(form);
+        form.btnCancel->click();
+    });
+    EXPECT_EQ(afterBar.bars, (std::array<int, 3>{40, 40, 40}));
+    EXPECT_EQ(afterBar.edits, (std::array<QString, 3>{"40", "40", "40"}));
+    EXPECT_EQ(afterSyncedUp.bars, (std::array<int, 3>{41, 41, 41}));
+    EXPECT_EQ(afterSyncedUp.edits, (std::array<QString, 3>{"41", "41", "41"}));
+    EXPECT_EQ(afterSingleUp.bars, (std::array<int, 3>{42, 41, 41}));
+    EXPECT_EQ(afterSingleUp.edits, (std::array<QString, 3>{"42", "41", "41"}));
 }
 
 TEST_F(FilterDialogTest, ReopensWhereItWasClosed) {

@@ -239,6 +239,8 @@ void TFilterDlgModel::ShowPositionsInEdits(bool OnlyDiffering) {
         const std::string text = std::to_string(s.Position);
         if (!OnlyDiffering || s.EditText != text)
             s.EditText = text;
+        // An up-down steps from the number its edit shows.
+        s.UpDownPosition = s.Position;
     }
 }
 
@@ -253,6 +255,7 @@ void TFilterDlgModel::SliderChanged(int Row, int Position) {
         if (changed.EditText == std::to_string(changed.Position))
             return;
         changed.EditText = std::to_string(changed.Position);
+        changed.UpDownPosition = changed.Position;
         // Lets the bar's pending moves through before the timer starts.
         for (int i = 0; i < 3 && OnProcessMessages; ++i)
             OnProcessMessages();
@@ -276,16 +279,14 @@ void TFilterDlgModel::SliderEnter() { Editing = false; }
 void TFilterDlgModel::UpDownClicked(int Row, int Position) {
     if (Closing)
         return;
-    Sliders[size_t(Row)].UpDownPosition = Position;
     if (SyncOn()) {
-        for (int row = 0; row < 3; ++row) {
-            Sliders[size_t(row)].UpDownPosition = Position;
+        for (int row = 0; row < 3; ++row)
             SetSlider(row, Position);
-        }
         ShowPositionsInEdits(true);
     } else {
         SetSlider(Row, Position);
         Sliders[size_t(Row)].EditText = std::to_string(Sliders[size_t(Row)].Position);
+        Sliders[size_t(Row)].UpDownPosition = Sliders[size_t(Row)].Position;
     }
     StartTimer();
 }
@@ -304,10 +305,15 @@ void TFilterDlgModel::EditChanged(int Row, const std::string& Text) {
         return;
     TFilterSlider& s = Sliders[size_t(Row)];
     int value = 0;
-    if (Text.empty() || ParseInt(Text, value))
+    if (Text.empty()) {
         s.EditText = Text;
-    else
+    } else if (ParseInt(Text, value)) {
+        s.EditText = Text;
+        // The up-down steps from the number its edit shows.
+        s.UpDownPosition = std::clamp(value, s.UpDownMin, std::max(s.UpDownMin, s.UpDownMax));
+    } else {
         s.EditText = std::to_string(s.Position);
+    }
     Editing = false;
 }
 
@@ -325,10 +331,8 @@ void TFilterDlgModel::EditEnter(int Row) {
     SetSlider(Row, value);
     s.UpDownPosition = s.Position;
     if (SyncOn()) {
-        for (int row = 0; row < 3; ++row) {
+        for (int row = 0; row < 3; ++row)
             SetSlider(row, value);
-            Sliders[size_t(row)].UpDownPosition = Sliders[size_t(row)].Position;
-        }
         ShowPositionsInEdits(true);
     }
     StartTimer();
@@ -350,8 +354,6 @@ void TFilterDlgModel::Reset() {
         for (int row = 0; row < 3; ++row)
             SetSlider(row, ResetPositions[size_t(row)]);
     }
-    for (TFilterSlider& s : Sliders)
-        s.UpDownPosition = s.Position;
     ShowPositionsInEdits(false);
     RunPreview();
 }

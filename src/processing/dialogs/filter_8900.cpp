@@ -291,11 +291,12 @@ void TFilterDlg::ShowModel() {
         bar->setSingleStep(std::max(1, s.LineSize));
         bar->SetFrequency(s.Frequency);
         bar->SetPosition(s.Position);
-        if (EditCustom[i]->text().toStdString() != s.EditText)
-            EditCustom[i]->setText(Q(s.EditText));
+        // The up-down writes its edit: the edit's own text comes after it.
         UpDown[i]->SetMin(s.UpDownMin);
         UpDown[i]->SetMax(s.UpDownMax);
         UpDown[i]->SetPosition(s.UpDownPosition);
+        if (EditCustom[i]->text().toStdString() != s.EditText)
+            EditCustom[i]->setText(Q(s.EditText));
         LabelMin[i]->setText(Q(s.MinLabel));
         LabelMax[i]->setText(Q(s.MaxLabel));
     }
