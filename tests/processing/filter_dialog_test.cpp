@@ -546,23 +546,33 @@ TEST_F(FilterDialogTest, ActualViewStartsAtTheSelectionAndPreviewsTheVisiblePart
     WebForm->chkSelectTool->SetChecked(true);
     LastSelection = TRect{150, 20, 300, 200};
     QPoint scrolled, beforeAt;
-    bool sameAsPicture = false;
+    bool sameAsPicture = false, sameAfterScroll = false;
     Run(OwnSliders(100, {100, 100, 100}, 1, 300), [&](TFilterDlg& form) {
         ASSERT_TRUE(WaitForApply(form));
         scrolled = {form.ScrollBox1->horizontalScrollBar()->value(), form.ScrollBox1->verticalScrollBar()->value()};
         beforeAt = form.BeforePix->pos();
         // Gamma 100 on every channel leaves the pixels: the pane shows the
         // picture's area at the scroll position.
-        const TBitmap& after = *form.AfterPix->Bitmap();
-        sameAsPicture = after.Width() > 0;
-        for (int y = 0; y < after.Height() && sameAsPicture; y += 7)
-            for (int x = 0; x < after.Width() && sameAsPicture; x += 5)
-                sameAsPicture = ColorAt(after, x, y) == ColorAt(Display(), x + 150, y + 20);
+        auto showsAreaAt = [&](int left, int top) {
+            const TBitmap& after = *form.AfterPix->Bitmap();
+            bool same = after.Width() > 0;
+            for (int y = 0; y < after.Height() && same; y += 7)
+                for (int x = 0; x < after.Width() && same; x += 5)
+                    same = ColorAt(after, x, y) == ColorAt(Display(), x + left, y + top);
+            return same;
+        };
+        sameAsPicture = showsAreaAt(150, 20);
+        // Scrolling previews the newly visible area.
+        const int before = form.Model.PreviewCount;
+        form.ScrollBox1->horizontalScrollBar()->setValue(400);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Model.PreviewCount > before; }, 2000));
+        sameAfterScroll = showsAreaAt(400, 20);
         form.btnCancel->click();
     });
     EXPECT_EQ(scrolled, QPoint(150, 20));
     EXPECT_EQ(beforeAt, QPoint(-150, -20));
     EXPECT_TRUE(sameAsPicture);
+    EXPECT_TRUE(sameAfterScroll);
 }
 
 TEST_F(FilterDialogTest, PreviewRunsTheMethodsRoutineOnTheCopy) {
