@@ -95,7 +95,7 @@ void TWebForm::mnuRegion1Click(QObject* Sender) { mnuRegion1Click(Sender, ShiftH
 void TWebForm::mnuSelectallClick(QObject*) { mnuRegion1Click(mnuSelectall, false); }
 
 void TWebForm::mnuRegion1Click(QObject* Sender, bool ShiftDown) {
-    if (!ImageLoaded || MediaMode || ImageWidth <= 0 || ImageHeight <= 0)
+    if (ImageWidth <= 0 || ImageHeight <= 0)
         return;
     const bool selecting = ViewTool == TViewTool::Select;
     const bool frameShown = SelectionDrawn;
@@ -150,8 +150,6 @@ void TWebForm::RestoreSelection() {
 // ---- Grid presets
 
 void TWebForm::mnuPreset_Region(QObject* Sender) {
-    if (!ImageLoaded || MediaMode)
-        return;
     EraseSelection();
     if (!GridPresetsAllowed(ImageWidth, ImageHeight)) {
         voMessageDlg("", "", GridRefusalText, mtInformation, mbOKOnly, AutoDefaultButton, 0);
