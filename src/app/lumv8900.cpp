@@ -222,7 +222,7 @@ TWebForm::~TWebForm() {
 void TWebForm::FormCreate() {
     HelpFileName = AddBackslash(AppDir) + "lumvor.chm";
     if (!ViewerSettingsLoaded)
-        ExploreDir = AppDir;
+        ExploreDir = HomeFolder();
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
@@ -798,8 +798,8 @@ void TWebForm::AppRestore() {
     TFileForm* explorer = xplr8900::FileForm;
     if (explorer && xplr8900::ExplorerActive) {
         if (!FolderExists(ExploreDir)) {
-            ExploreDir = AppDir;
-            explorer->GoToFolder(AppDir);
+            ExploreDir = HomeFolder();
+            explorer->GoToFolder(HomeFolder());
         }
         explorer->Show();
         explorer->showNormal();
