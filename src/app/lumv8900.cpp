@@ -36,6 +36,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QStyle>
@@ -43,6 +44,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <thread>
 
 namespace lumvor {
@@ -399,7 +401,8 @@ void TWebForm::FirstRunSetup() {
     SavedBounds = Rect(x(), y(), x() + width(), y() + height());
     if (explorer) {
         explorer->mnuFolderTreeClick(this);
-        explorer->PanelSide->setFixedWidth(ScreenWidth == 800 ? 140 : 200);
+        const int treeWidth = ScreenWidth == 800 ? 140 : 200;
+        explorer->HSplitter->setSizes({treeWidth, std::max(1, explorer->width() - treeWidth)});
         explorer->mnuRefreshClick(this);
         explorer->mnuViewThumbsClick(this);
         explorer->ThumbsBar->SetPosition(ScreenWidth == 800 ? 1 : ScreenWidth == 1024 ? 2 : 3);

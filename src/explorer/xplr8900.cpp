@@ -191,7 +191,10 @@ bool TFileForm::FirstListing() {
     voMessageDlg("", "", "Cannot access drive/folder.\nCheck device or security settings.\n\n" + ExploreDir,
                  mtWarning, mbOKOnly, AutoDefaultButton, 0);
     ExploreDir = HomeFolder();
+    // The path box takes the folder without listing it a second time.
+    Listing->ActivationPending = true;
     LookBox->SetFolder(ExploreDir);
+    Listing->ActivationPending = false;
     return Listing->UpdateFiles(true);
 }
 

@@ -108,7 +108,8 @@ std::string SpecialFolder(const std::string& Name) {
         return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     if (Name == "mnuWinFavorites") {
         // The desktop's folder bookmarks: the first local one.
-        const QString file = QDir::homePath() + "/.config/gtk-3.0/bookmarks";
+        const QString file =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/gtk-3.0/bookmarks";
         TStringList lines;
         try {
             lines.LoadFromFile(file.toStdString());
@@ -182,6 +183,7 @@ void TFileForm::BuildComponents() {
     ToolBar2->SetWrapable(false);
     LookBox = new TLookBoxEx(PanelTools);
     LookBox->setObjectName("LookBox");
+    LookBox->OnChange = [this](QObject* sender) { LookBoxChange(sender); };
     LabelCurrDir = new QLabel(PanelTools);
     LabelCurrDir->setObjectName("LabelCurrDir");
     LabelCurrDir->hide();

@@ -648,6 +648,19 @@ TEST_F(WebFormTest, ClosingTheExplorerHidesItOrEndsTheProgram) {
     EXPECT_TRUE(FileExists(xplr8900::HistoryListFile()));
 }
 
+// "&Close" of the explorer's File menu hides the image window and ends the program.
+TEST_F(WebFormTest, ExplorersCloseItemEndsTheProgram) {
+    WriteRecords(StoredDefaults());
+    Start();
+    SkipPromptOnClose();
+    TFileForm* explorer = xplr8900::FileForm;
+    WebForm->show();
+    explorer->show();
+    explorer->mnuExit1->trigger();
+    EXPECT_FALSE(explorer->isVisible());
+    EXPECT_TRUE(ShutDown);
+}
+
 TEST_F(WebFormTest, MinimisingTheExplorerMinimisesTheProgram) {
     WriteRecords(StoredDefaults());
     Start();

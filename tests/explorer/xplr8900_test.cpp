@@ -704,6 +704,35 @@ TEST_F(ExplorerWindowTest, PrivateMessageRunsTheOddCodeAfterTheEvenOne) {
     EXPECT_EQ(ran, std::vector<int>{21});
 }
 
+TEST_F(ExplorerWindowTest, HelpItemsAskForTheirContexts) {
+    TFileForm* form = Create();
+    std::vector<long> asked;
+    Application.OnHelp = [&asked](long context) {
+        asked.push_back(context);
+        return true;
+    };
+    for (const char* name : {"mnuIndex1", "mnuHelpMenus1", "mnuHelpWebPage1", "mnuHelpSlideAlbum"})
+        static_cast<QAction*>(form->FindItem(name))->trigger();
+    EXPECT_EQ(asked, (std::vector<long>{0, 101, 120, 512}));
+}
+
+TEST_F(ExplorerWindowTest, RecentGoesToTheProgramsRecentFolder) {
+    TFileForm* form = Create();
+    form->show();
+    form->FormActivate();
+    const QPointF centre(form->btnRecent->rect().center());
+    QMouseEvent press(QEvent::MouseButtonPress, centre, form->btnRecent->mapToGlobal(centre), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, form->btnRecent->mapToGlobal(centre), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form->btnRecent, &press);
+    QApplication::sendEvent(form->btnRecent, &release);
+    const std::string recent = ProgramFolder() + "recent/";
+    EXPECT_TRUE(DirectoryExists(recent));
+    EXPECT_EQ(ExploreDir, recent);
+    EXPECT_EQ(form->LookBox->Folder(), recent);
+}
+
 // ---- Single click
 
 TEST_F(ExplorerWindowTest, SingleClickModesUnderline) {
