@@ -624,16 +624,24 @@ TEST_F(WebFormTest, AboutBoxAcknowledgesItsLibraries) {
 
 namespace {
 
+class ExplorerCloseTest : public WebFormTest {
+protected:
+    // A second start with the image window and the explorer on the screen.
+    TFileForm* StartWithBothWindowsShown() {
+        WriteRecords(StoredDefaults());
+        Start();
+        SkipPromptOnClose();
+        WebForm->show();
+        xplr8900::FileForm->show();
+        return xplr8900::FileForm;
+    }
+};
+
 // The explorer's close hides it while the image window shows; with the image
 // window hidden it ends the program, and the explorer's own close then saves
 // the visited folders.
-TEST_F(WebFormTest, ClosingTheExplorerHidesItOrEndsTheProgram) {
-    WriteRecords(StoredDefaults());
-    Start();
-    SkipPromptOnClose();
-    TFileForm* explorer = xplr8900::FileForm;
-    WebForm->show();
-    explorer->show();
+TEST_F(ExplorerCloseTest, ClosingTheExplorerHidesItOrEndsTheProgram) {
+    TFileForm* explorer = StartWithBothWindowsShown();
     explorer->close();
     EXPECT_FALSE(explorer->isVisible());
     EXPECT_TRUE(WebForm->isVisible());
@@ -649,13 +657,8 @@ TEST_F(WebFormTest, ClosingTheExplorerHidesItOrEndsTheProgram) {
 }
 
 // "&Close" of the explorer's File menu hides the image window and ends the program.
-TEST_F(WebFormTest, ExplorersCloseItemEndsTheProgram) {
-    WriteRecords(StoredDefaults());
-    Start();
-    SkipPromptOnClose();
-    TFileForm* explorer = xplr8900::FileForm;
-    WebForm->show();
-    explorer->show();
+TEST_F(ExplorerCloseTest, ExplorersCloseItemEndsTheProgram) {
+    TFileForm* explorer = StartWithBothWindowsShown();
     explorer->mnuExit1->trigger();
     EXPECT_FALSE(explorer->isVisible());
     EXPECT_TRUE(ShutDown);
