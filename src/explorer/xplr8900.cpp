@@ -21,6 +21,7 @@
 #include "ui/TreeViewEx.h"
 #include "ui/VListShowEx.h"
 #include "ui/voMsgBox.h"
+#include "zip/Unzip_8900.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -344,7 +345,8 @@ void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
     }
     if (lumv8900::SaveProfile) {
         TExplorerControls c(EControls);
-        // PENDING: the zip window's bounds go to bytes 16 to 31 once the zip window exists.
+        if (Unzip_8900::UnZipFormCreated && Unzip_8900::UnZipForm)
+            c.SetZipBounds(Unzip_8900::UnZipForm->frameGeometry());
         c.SetBounds(frameGeometry());
         c.SetButtonText(mnuButtonText->isChecked());
         if (PanelSide->isVisible())

@@ -18,6 +18,7 @@
 #include "ui/LookBoxEx.h"
 #include "ui/ToolBarEx.h"
 #include "ui/VListShowEx.h"
+#include "zip/Unzip_8900.h"
 
 #include <gtest/gtest.h>
 
@@ -282,6 +283,26 @@ TEST_F(ExplorerWindowTest, CloseWritesTheRecordAndKeepsReservedBytes) {
     TRegistry registry;
     registry.OpenKey(SettingsKey, true);
     EXPECT_EQ(registry.ReadString("ExploreDir"), ProgramFolder());
+}
+
+TEST_F(ExplorerWindowTest, CloseWritesTheZipWindowsBoundsWhenItExists) {
+    Create();
+    ShutDownClose();
+    EXPECT_EQ(StoredRecord().Int(16), -1);
+
+    delete FileForm;
+    lumv8900::ShutDown = false;
+    Unzip_8900::UnZipForm = new TUnZipForm();
+    Unzip_8900::UnZipForm->setGeometry(20, 30, 300, 200);
+    const QRect zip = Unzip_8900::UnZipForm->frameGeometry();
+    Create();
+    ShutDownClose();
+    delete Unzip_8900::UnZipForm;
+    const TByteRecord<140> stored = StoredRecord();
+    EXPECT_EQ(stored.Int(16), zip.left());
+    EXPECT_EQ(stored.Int(20), zip.top());
+    EXPECT_EQ(stored.Int(24), zip.left() + zip.width());
+    EXPECT_EQ(stored.Int(28), zip.top() + zip.height());
 }
 
 TEST_F(ExplorerWindowTest, WithSaveProfileOffOnlyTheHistoryIsWritten) {
