@@ -309,6 +309,10 @@ void TFileForm::BindListing() {
         item->SetImageIndex(rec.ImageIndex());
     };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
+    // PENDING: the details view's size, date, type and comment columns come with the list view's commands; the name column stands alone until then.
+    TVListColumn* nameColumn = XL->Columns()->Add();
+    nameColumn->SetCaption("Name");
+    nameColumn->SetWidth(240);
     // PENDING: thumbnails, the folder monitor, comments, the tree and the file menu's states bind their calls with their commands.
 }
 
@@ -809,8 +813,11 @@ void TFileForm::StatusMessageSolo(const std::string& Text) {
     StatusPanels[2]->setText("");
 }
 
-// PENDING: the status bar's counts and sizes come with the list view's commands.
-void TFileForm::UpdateStatusBar() {}
+// PENDING: the status bar's counts and sizes come with the list view's commands; until then a listing's message is only cleared.
+void TFileForm::UpdateStatusBar() {
+    StatusPanels[0]->setText("");
+    StatusPanels[0]->setFixedWidth(statusPanelWidth_);
+}
 
 // ---- "Arrange by"
 

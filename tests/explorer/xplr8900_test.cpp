@@ -754,6 +754,15 @@ TEST_F(ExplorerWindowTest, RecentGoesToTheProgramsRecentFolder) {
     EXPECT_EQ(form->LookBox->Folder(), recent);
 }
 
+TEST_F(ExplorerWindowTest, ParkedWindowsComeBack) {
+    TFileForm* form = Create();
+    form->show();
+    form->ParkWindows();
+    EXPECT_FALSE(form->isVisible());
+    form->RestoreParkedWindows();
+    EXPECT_TRUE(form->isVisible());
+}
+
 // ---- Single click
 
 TEST_F(ExplorerWindowTest, SingleClickModesUnderline) {
