@@ -199,7 +199,8 @@ public:
     void mnuToolbarXClick(QObject* Sender);
     void mnuStatusbarXClick(QObject* Sender);
     void mnuButtonTextClick(QObject* Sender);
-    void mnuSingleClick();
+    // Applies the click style of the settings record to the list.
+    void mnuSingleClick(QObject* Sender);
 
     // ---- Menus, tool bars and status bar
 

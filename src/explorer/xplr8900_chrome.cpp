@@ -593,6 +593,7 @@ bool TFileForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TFileForm::mnuToolbarXClick(QObject*) {
+    Record("mnuToolbarXClick");
     TExplorerControls c(EControls);
     const bool shown = !c.ToolBar();
     c.SetToolBar(shown);
@@ -603,6 +604,7 @@ void TFileForm::mnuToolbarXClick(QObject*) {
 }
 
 void TFileForm::mnuStatusbarXClick(QObject*) {
+    Record("mnuStatusbarXClick");
     TExplorerControls c(EControls);
     const bool shown = !c.StatusBar();
     c.SetStatusBar(shown);
@@ -612,6 +614,7 @@ void TFileForm::mnuStatusbarXClick(QObject*) {
 }
 
 void TFileForm::mnuButtonTextClick(QObject*) {
+    Record("mnuButtonTextClick");
     const bool captions = !captionsShown_;
     mnuButtonText->setChecked(captions);
     mnuButtonTextP->setChecked(captions);
@@ -703,7 +706,7 @@ void TFileForm::ApplyExplorerSettings() {
     c.SetThumbSize(std::clamp(c.ThumbSize(), 1, 8));
     // PENDING: the thumbnail size command sizes the cells for the step; the slider shows it meanwhile.
     ThumbsBar->SetPosition(c.ThumbSize());
-    mnuSingleClick();
+    mnuSingleClick(this);
 
     const bool captions = c.ButtonText();
     for (TMenuItem* item : {mnuButtonText, mnuButtonTextP})
@@ -734,7 +737,8 @@ void TFileForm::ApplyFont() {
     XL->setFont(font);
 }
 
-void TFileForm::mnuSingleClick() {
+void TFileForm::mnuSingleClick(QObject*) {
+    Record("mnuSingleClick");
     const int mode = TExplorerControls(EControls).ClickMode();
     XL->SetHotTrack(mode > 0);
     XL->SetGridLines(true);

@@ -789,12 +789,12 @@ TEST_F(ExplorerWindowTest, SingleClickModesUnderline) {
     EXPECT_FALSE(list->RowUnderlined(2));
 
     EControls.SetInt(64, 2);
-    form->mnuSingleClick();
+    form->mnuSingleClick(form);
     for (int row = 0; row < 3; ++row)
         EXPECT_TRUE(list->RowUnderlined(row)) << row;
 
     EControls.SetInt(64, 0);
-    form->mnuSingleClick();
+    form->mnuSingleClick(form);
     EXPECT_FALSE(list->HotTrack());
     EXPECT_FALSE(list->OneClickActivate());
     for (int row = 0; row < 3; ++row)
