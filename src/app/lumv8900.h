@@ -964,6 +964,12 @@ public:
     void mnuScaleJPEGClick(QObject* Sender);
     void mnuViewGammaClick(QObject* Sender);
     void chkUpsamplingClick(QObject* Sender);
+    // Resamples the picture to fit the client width and the picture area's
+    // height, for display only (the picture is not marked changed).
+    void mnuAutoDownsampleClick(QObject* Sender);
+    // The options window's "screen bar": the tool bar merged into the path
+    // box's panel, or back in its own.
+    void mnuScreenBarClick(QObject* Sender);
     void chkExtendedDesktopClick(QObject* Sender);
     void ResetAutoViewOptions();
     void ZoomBarKeyUp(QObject* Sender);
@@ -1129,6 +1135,9 @@ public:
     void mnuTrim1Click(QObject* Sender);
     // Status panel 0's painting, from the panel.
     void StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect);
+    // Status panel 0 is drawn by the window (with the decoder's progress
+    // rectangle); in full screen it is a plain text panel.
+    bool StatusPanelOwnerDrawn = true;
     // The bookmark buttons and items for the list's length, and status panel 3.
     void HistoryControls();
 
@@ -1165,6 +1174,7 @@ private:
     void ConnectChrome();
     void ApplyShortCuts(bool Enable);
     void LayoutMergedToolbar();
+    void LayoutToolPanel();
     void RunKeyAction(int Action);
     // --- batch file operations
     void StopExplorerWork(bool OnlyWhenVisible);

@@ -576,7 +576,8 @@ void TWebForm::SetFullScreenBars(bool Full) {
         PanelSide->setVisible(!Full);
         ToolBar3->setVisible(!Full);
     }
-    // PENDING: the status bar's panel 0 turns plain text in full screen and owner-drawn again after it.
+    StatusPanelOwnerDrawn = !Full;
+    StatusPanels[0]->update();
     if (mnuStatusbarV->Checked())
         StatusBar->setVisible(!Full);
 }

@@ -11,6 +11,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
+#include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/Resize_w.h"
 #include "ui/ScrollBoxEx.h"
@@ -331,6 +332,22 @@ void TWebForm::mnuViewGammaClick(QObject*) {
 void TWebForm::chkUpsamplingClick(QObject*) {
     if (FitWindow && !MediaMode)
         ResizeImage();
+}
+
+// Shrinks the picture for display to the client width and the picture area's
+// height; the copy made is not an edit of the picture.
+void TWebForm::mnuAutoDownsampleClick(QObject*) {
+    if (!MediaMode) {
+        PreparedWidth = 0;
+        TSize fitted{};
+        FitSizeInBox(ImageWidth, ImageHeight, ClientWidth(), ViewHeight(), fitted);
+        FilterCustom2 = fitted.cx;
+        FilterCustom1 = fitted.cy;
+        mnuResampleClick(mnuPerformBatch1);
+        Application.ProcessMessages();
+        ImageChanged = false;
+    }
+    UpdateHistoryEdit();
 }
 
 // ---- The zoom bar and the mouse wheel
