@@ -51,6 +51,7 @@ class QTimer;
 namespace lumvor {
 
 class Exception;
+class TMediaPlayer;
 class TMenuItem;
 class TMeOpenDialogEx;
 class TMeSaveDialogEx;
@@ -339,6 +340,25 @@ inline bool EmbeddedJPEGRequested = false;
 inline int32_t PhotoCDCurrentResolution = 3;
 // The media file shown in media mode.
 inline std::string MediaFileName;
+// The natural size of the media last opened (height 0: sound only) and its
+// length in seconds; the slide-show player's length apart.
+inline int32_t VideoWidth = 0;
+inline int32_t VideoHeight = 0;
+inline double MediaDuration = 0;
+inline double SlideMediaDuration = 0;
+// The last play and open states the viewer's and the slide show's players
+// reported (play: 0 stopped, 2 playing; open: 6 open).
+inline int32_t ViewerPlayState = 0;
+inline int32_t PlayerState = 0;
+inline int32_t ViewerOpenState = 0;
+inline int32_t SlideshowOpenState = 0;
+// The player's height without bars, measured when the viewer's player is made.
+inline int32_t PlayerBaseHeight = 0;
+// The display size the media full-screen switch keeps.
+inline int32_t SavedDisplaySize = 0;
+inline bool SlideshowPlayerCreated = false;
+// How long an open waits for the player to know the file (milliseconds).
+inline int MediaOpenWait = 2000;
 // The last picture shown (the picture a file that cannot be shown leaves in place).
 inline std::string ShownFileName;
 
@@ -909,9 +929,29 @@ public:
     // The size text of the status bar: "640x480(24)", a reduced JPEG with
     // its file size and " [1:divisor]".
     void ShowSizeText();
-    // Routines of later commands (stubs until they land).
-    bool StartMedia(QObject* Sender);
+    // Media: the viewer's player made and given MediaFileName (false when
+    // it cannot play), the slide show's player, leaving media mode.
+    bool StartMedia(bool KeepDisplaySize);
+    void CreateSlideshowPlayer();
+    void CloseMediaView(bool KeepHidden);
     void UI_Audio();
+    // The media road of the open commands: false when the file cannot play.
+    bool OpenMediaKind();
+    // Waits, at most MediaOpenWait, until the player knows the file or fails.
+    void WaitForMediaOpen();
+    void AV_OpenStateChange(int OldState, int NewState);
+    void AV_PlayStateChange(int OldState, int NewState);
+    void AV_MouseDown(Qt::MouseButton Button, const QPoint& Pos);
+    void AV_Failed();
+    void Show_AV_OpenStateChange(int OldState, int NewState);
+    void Show_AV_PlayStateChange(int OldState, int NewState);
+    void MediaStepSize(bool Up);
+    TMediaPlayer* ViewerPlayer = nullptr;
+    TMediaPlayer* SlideshowPlayer = nullptr;
+    // The open waits for the player; the optimising and enabling follow when
+    // the player knows the file only after the wait.
+    bool MediaOpenPending = false;
+    bool MediaOpenFailed = false;
     void DecodeMemo();
     void DecodeVector();
     void DoGamma();

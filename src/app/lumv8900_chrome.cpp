@@ -6,6 +6,7 @@
 // and shortcuts and stay disabled (marked "Pending"): EnableControls and the
 // pop-up rules record what they want for them but never enable them.
 #include "app/lumv8900.h"
+#include "platform/MediaPlayer.h"
 
 #include "app/OpenPicture.h"
 
@@ -1264,8 +1265,7 @@ void TWebForm::MainMenuPopup() {
     context.MaxFullScreen = MaxFullScreen;
     context.MergeToolbar = MergeToolbar;
     context.Media = MediaMode;
-    // PENDING: the media player's play state comes with media playback.
-    context.MediaPlaying = false;
+    context.MediaPlaying = MediaMode && ViewerPlayState == MediaPlaying;
     context.BookmarkCount = ImageHistoryList.Count();
     context.PageVisible = mnuPage1->isVisible();
     context.ClipboardHasBitmap = Clipboard().HasFormat(CF_BITMAP);

@@ -9,6 +9,7 @@
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Forms.h"
+#include "platform/MediaPlayer.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "processing/script/LabState.h"
@@ -68,8 +69,11 @@ void TWebForm::mnuOptimizeWindowClick(QObject* Sender) {
         m.MinWidth = GetWinMin();
         m.FrameWidth = FrameWidth;
         m.NonClientHeight = height() - ClientHeight();
-        m.BarsHeight = MediaBarsHeight(MediaShowControls, MediaShowPositionBar, MediaShowStatusBar,
-                                       MediaControlBarHeight, MediaPositionBarHeight, MediaStatusBarHeight);
+        const bool controls = ViewerPlayer ? ViewerPlayer->ShowControls() : MediaShowControls;
+        const bool tracker = ViewerPlayer ? ViewerPlayer->ShowTracker() : MediaShowPositionBar;
+        const bool statusLine = ViewerPlayer ? ViewerPlayer->ShowStatusBar() : MediaShowStatusBar;
+        m.BarsHeight = MediaBarsHeight(controls, tracker, statusLine, MediaControlBarHeight, MediaPositionBarHeight,
+                                       MediaStatusBarHeight);
         m.PanelsHeight = PanelsHeight();
         m.ScreenWidth = ScreenWidth;
         m.ScreenHeight = ScreenHeight;
