@@ -20,6 +20,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/script/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
@@ -36,6 +37,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QStyle>
@@ -43,6 +45,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cstdio>
 #include <thread>
 
 namespace lumvor {
@@ -63,19 +67,25 @@ int MeasureScreenColorBits() {
     return screen ? screen->depth() : 24;
 }
 
-// Kernel version as major x 10 + minor, the minor reduced to one digit.
-int32_t MeasureWinVersion() {
-    const QStringList parts = QSysInfo::kernelVersion().split('.');
-    int major = parts.size() > 0 ? parts[0].toInt() : 0;
-    int minor = parts.size() > 1 ? parts[1].toInt() : 0;
+int32_t MeasureWinVersion() { return KernelVersionNumber(QSysInfo::kernelVersion().toStdString()); }
+
+bool IsJpegExt(const std::string& ext) { return ExtInList(ext, ".JPEG.JPG", ""); }
+
+}  // namespace
+
+namespace lumv8900 {
+
+// Major x 10 + minor, the minor reduced to its first digit; each number is
+// read up to its first non-digit ("6.8-rc3" is 68).
+int32_t KernelVersionNumber(const std::string& Release) {
+    int major = 0, minor = 0;
+    std::sscanf(Release.c_str(), "%d.%d", &major, &minor);
     while (minor > 9)
         minor /= 10;
     return major * 10 + minor;
 }
 
-bool IsJpegExt(const std::string& ext) { return ExtInList(ext, ".JPEG.JPG", ""); }
-
-}  // namespace
+}  // namespace lumv8900
 
 // ---- Start-up
 
@@ -134,6 +144,7 @@ void MainUnitInit(const std::vector<std::string>& Params) {
     ZoomToolBusy = false;
     listdlg_y::ListDlgBounds.Left = -1;
     batch_8900::NoLabBackup = false;
+    filter_8900::FilterDlgPos.Left = -1;
 
     // The command line names one file; a name with blanks may arrive split.
     FileName.clear();
@@ -222,7 +233,7 @@ TWebForm::~TWebForm() {
 void TWebForm::FormCreate() {
     HelpFileName = AddBackslash(AppDir) + "lumvor.chm";
     if (!ViewerSettingsLoaded)
-        ExploreDir = AppDir;
+        ExploreDir = HomeFolder();
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
@@ -399,7 +410,8 @@ void TWebForm::FirstRunSetup() {
     SavedBounds = Rect(x(), y(), x() + width(), y() + height());
     if (explorer) {
         explorer->mnuFolderTreeClick(this);
-        explorer->PanelSide->setFixedWidth(ScreenWidth == 800 ? 140 : 200);
+        const int treeWidth = ScreenWidth == 800 ? 140 : 200;
+        explorer->HSplitter->setSizes({treeWidth, std::max(1, explorer->width() - treeWidth)});
         explorer->mnuRefreshClick(this);
         explorer->mnuViewThumbsClick(this);
         explorer->ThumbsBar->SetPosition(ScreenWidth == 800 ? 1 : ScreenWidth == 1024 ? 2 : 3);
@@ -686,8 +698,6 @@ void TWebForm::mnuQuitClick(QObject*) {
     close();
 }
 
-void TWebForm::mnuHideViewerClick(QObject*) { hide(); }
-
 void TWebForm::chkPromptOnCloseClick(QObject* Sender) {
     ViewerControls.SetFlag(vc::PromptOnClose, false);
     ShowPromptDisabledInfo();
@@ -798,8 +808,8 @@ void TWebForm::AppRestore() {
     TFileForm* explorer = xplr8900::FileForm;
     if (explorer && xplr8900::ExplorerActive) {
         if (!FolderExists(ExploreDir)) {
-            ExploreDir = AppDir;
-            explorer->GoToFolder(AppDir);
+            ExploreDir = HomeFolder();
+            explorer->GoToFolder(HomeFolder());
         }
         explorer->Show();
         explorer->showNormal();

@@ -21,6 +21,7 @@
 #include "processing/script/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
+#include "ui/MenuItems.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
@@ -48,7 +49,6 @@ using chrome::TKeyAction;
 
 namespace {
 
-constexpr const char* PendingProperty = "Pending";
 constexpr const char* WantedProperty = "Wanted";
 // A tool bar button that never shows its caption (the zoom steps beside the track bar).
 constexpr const char* IconOnlyProperty = "IconOnly";
@@ -125,19 +125,6 @@ private:
     QMenu* menu_ = nullptr;
 };
 
-TMenuItem* SubMenuItem(QMenu* parent, QWidget* owner, const char* name, const char* caption, QMenu** menuOut) {
-    auto* menu = new QMenu(QString::fromUtf8(caption), owner);
-    menu->setObjectName(QString(name) + "Menu");
-    auto* item = new TMenuItem(caption, owner);
-    item->setObjectName(name);
-    item->setMenu(menu);
-    if (parent)
-        parent->addAction(item);
-    if (menuOut)
-        *menuOut = menu;
-    return item;
-}
-
 bool IsPending(const QObject* object) { return object && object->property(PendingProperty).toBool(); }
 
 }  // namespace
@@ -148,15 +135,7 @@ bool IsPending(const QObject* object) { return object && object->property(Pendin
 // it its command.
 static TMenuItem* Item(TWebForm* form, QMenu* menu, const char* name, const char* caption,
                        QKeyCombination shortcut = QKeyCombination()) {
-    auto* item = new TMenuItem(caption, form);
-    item->setObjectName(name);
-    if (shortcut != QKeyCombination())
-        item->setShortcut(QKeySequence(shortcut));
-    item->setProperty(PendingProperty, true);
-    item->setEnabled(false);
-    if (menu)
-        menu->addAction(item);
-    return item;
+    return PendingMenuItem(form, menu, name, caption, shortcut);
 }
 
 static void Separator(QMenu* menu, QObject* owner, const char* name) {
@@ -168,9 +147,7 @@ static void Separator(QMenu* menu, QObject* owner, const char* name) {
 
 template <typename Handler>
 static void Wire(TWebForm* form, QAction* item, Handler handler) {
-    item->setProperty(PendingProperty, false);
-    item->setEnabled(true);
-    ConnectGuarded(item, &QAction::triggered, form, [item, handler] { handler(item); });
+    WireMenuItem(form, item, handler);
 }
 
 template <typename Handler>
@@ -204,7 +181,7 @@ void TWebForm::BuildMenus() {
     QMenu* m = mnuFileV;
     mnuOpenV = Item(this, m, "mnuOpenV", "&Open...");
     mnuReload = Item(this, m, "mnuReload", "&Reload");
-    Item(this, m, "mnuNew", "&New...");
+    mnuNew = Item(this, m, "mnuNew", "&New...");
     mnuSaveV = Item(this, m, "mnuSaveV", "&Save as...");
     Separator(m, this, "sepFile1");
     QMenu* pages = nullptr;
@@ -242,6 +219,7 @@ void TWebForm::BuildMenus() {
     mnuBatchMove = Item(this, batchFiles, "mnuBatchMove", "&Move...");
     mnuBatchDelete = Item(this, batchFiles, "mnuBatchDelete", "R&ecycle...");
     Separator(m, this, "sepFile3");
+    mnuHide = Item(this, m, "mnuHide", "&Hide viewer");
     mnuExit = Item(this, m, "mnuExit", "E&xit");
 
     // Edit
@@ -397,6 +375,17 @@ void TWebForm::BuildMenus() {
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
     mnuHistoryAlbum = Item(this, marks, "mnuHistoryAlbum", "Albu&m");
     mnuBookmarksRun = Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+    mnuUnZipper = Item(this, m, "mnuUnZipper", "&UnZipper");
+    QMenu* tile = nullptr;
+    SubMenuItem(m, this, "mnuTileV", "&Tile", &tile);
+    mnuTile1V = Item(this, tile, "mnuTile1V", "Viewer left - &Explorer right");
+    mnuTile2V = Item(this, tile, "mnuTile2V", "Explorer left - &Viewer right");
+    mnuTile3V = Item(this, tile, "mnuTile3V", "Overlapped &right");
+    mnuTile4V = Item(this, tile, "mnuTile4V", "Overlapped &left");
+    Separator(m, this, "sepToolsMemory");
+    mnuMemory = Item(this, m, "mnuMemory", "&Memory");
+    test = Item(this, m, "test", "test");
+    test->setVisible(false);
 
     // Help
     m = mnuHelpV;
@@ -659,6 +648,13 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuAbout, [this](QObject* s) { mnuAboutClick(s); });
     Wire(this, mnuQuit, [this](QObject* s) { mnuQuitClick(s); });
     Wire(this, mnuHideViewer, [this](QObject* s) { mnuHideViewerClick(s); });
+    Wire(this, mnuHide, [this](QObject* s) { mnuHideClick(s); });
+    Wire(this, mnuNew, [this](QObject* s) { mnuNewClick(s); });
+    Wire(this, mnuMemory, [this](QObject* s) { mnuMemoryClick(s); });
+    Wire(this, mnuUnZipper, [this](QObject* s) { mnuUnZipperClick(s); });
+    for (QAction* item : {mnuTile1V, mnuTile2V, mnuTile3V, mnuTile4V})
+        Wire(this, item, [this](QObject* s) { mnuTile1VClick(s); });
+    Wire(this, test, [this](QObject* s) { testClick(s); });
     Wire(this, chkPromptOnClose, [this](QObject* s) { chkPromptOnCloseClick(s); });
     Wire(this, mnuMenubar, [this](QObject* s) { mnuMenubarClick(s); });
     Wire(this, mnuToolbarV, [this](QObject* s) { mnuToolbarVClick(s); });
@@ -666,6 +662,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
+    if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
+        Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });
     Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
     Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
     Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });
