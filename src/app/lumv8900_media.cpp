@@ -66,6 +66,10 @@ bool TWebForm::OpenMediaKind() {
             return false;
     } else if (!StartMedia(false)) {
         return false;
+    } else {
+        // The picture is let go only once the media file plays.
+        NewBlankImage(false);
+        Daz95->hide();
     }
     UpdateHistory(true);
     if (ViewerOpenState == MediaOpenOpen) {
@@ -103,7 +107,7 @@ bool TWebForm::StartMedia(bool KeepDisplaySize) {
         Screen.SetCursor(crDefault);
         AV_UI(false);
         Daz95->show();
-        ShowMediaMessage(NoBackendText);
+        KeepCurrentPicture(NoBackendText);
         return false;
     }
     TMediaPlayer& player = *ViewerPlayer;
@@ -170,7 +174,7 @@ void TWebForm::AV_Failed() {
     if (MediaMode)
         AV_UI(false);
     Daz95->show();
-    ShowMediaMessage(CorruptMediaText);
+    KeepCurrentPicture(CorruptMediaText);
 }
 
 void TWebForm::CreateSlideshowPlayer() {
@@ -208,9 +212,10 @@ void TWebForm::CreateSlideshowPlayer() {
 
 void TWebForm::AV_UI(bool On) {
     if (On) {
+        // The picture shown is blanked once the file plays (OpenMediaKind),
+        // so a file that cannot play leaves it in place.
         StatusBar->hide();
         MediaMode = true;
-        NewBlankImage(false);
         Daz95->hide();
     } else {
         CloseMediaView(false);
