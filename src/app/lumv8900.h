@@ -52,6 +52,7 @@ class QTimer;
 namespace lumvor {
 
 class Exception;
+class TMediaPlayer;
 class TMenuItem;
 class TMeOpenDialogEx;
 class TMeSaveDialogEx;
@@ -356,6 +357,25 @@ inline bool EmbeddedJPEGRequested = false;
 inline int32_t PhotoCDCurrentResolution = 3;
 // The media file shown in media mode.
 inline std::string MediaFileName;
+// The natural size of the media last opened (height 0: sound only) and its
+// length in seconds; the slide-show player's length apart.
+inline int32_t VideoWidth = 0;
+inline int32_t VideoHeight = 0;
+inline double MediaDuration = 0;
+inline double SlideMediaDuration = 0;
+// The last play and open states the viewer's and the slide show's players
+// reported (play: 0 stopped, 2 playing; open: 6 open).
+inline int32_t ViewerPlayState = 0;
+inline int32_t PlayerState = 0;
+inline int32_t ViewerOpenState = 0;
+inline int32_t SlideshowOpenState = 0;
+// The player's height without bars, measured when the viewer's player is made.
+inline int32_t PlayerBaseHeight = 0;
+// The display size the media full-screen switch keeps.
+inline int32_t SavedDisplaySize = 0;
+inline bool SlideshowPlayerCreated = false;
+// How long an open waits for the player to know the file (milliseconds).
+inline int MediaOpenWait = 2000;
 // The last picture shown (the picture a file that cannot be shown leaves in place).
 inline std::string ShownFileName;
 
@@ -1041,9 +1061,29 @@ public:
     // The size text of the status bar: "640x480(24)", a reduced JPEG with
     // its file size and " [1:divisor]".
     void ShowSizeText();
-    // Routines of later commands (stubs until they land).
-    bool StartMedia(QObject* Sender);
+    // Media: the viewer's player made and given MediaFileName (false when
+    // it cannot play), the slide show's player, leaving media mode.
+    bool StartMedia(bool KeepDisplaySize);
+    void CreateSlideshowPlayer();
+    void CloseMediaView(bool KeepHidden);
     void UI_Audio();
+    // The media road of the open commands: false when the file cannot play.
+    bool OpenMediaKind();
+    // Waits, at most MediaOpenWait, until the player knows the file or fails.
+    void WaitForMediaOpen();
+    void AV_OpenStateChange(int OldState, int NewState);
+    void AV_PlayStateChange(int OldState, int NewState);
+    void AV_MouseDown(Qt::MouseButton Button, const QPoint& Pos);
+    void AV_Failed();
+    void Show_AV_OpenStateChange(int OldState, int NewState);
+    void Show_AV_PlayStateChange(int OldState, int NewState);
+    void MediaStepSize(bool Up);
+    TMediaPlayer* ViewerPlayer = nullptr;
+    TMediaPlayer* SlideshowPlayer = nullptr;
+    // The open waits for the player; the optimising and enabling follow when
+    // the player knows the file only after the wait.
+    bool MediaOpenPending = false;
+    bool MediaOpenFailed = false;
     void DecodeMemo();
     void DecodeVector();
     void DoGamma();
@@ -1095,6 +1135,12 @@ public:
     void mnuScaleJPEGClick(QObject* Sender);
     void mnuViewGammaClick(QObject* Sender);
     void chkUpsamplingClick(QObject* Sender);
+    // Resamples the picture to fit the client width and the picture area's
+    // height, for display only (the picture is not marked changed).
+    void mnuAutoDownsampleClick(QObject* Sender);
+    // The options window's "screen bar": the tool bar merged into the path
+    // box's panel, or back in its own.
+    void mnuScreenBarClick(QObject* Sender);
     void chkExtendedDesktopClick(QObject* Sender);
     void ResetAutoViewOptions();
     void ZoomBarKeyUp(QObject* Sender);
@@ -1260,6 +1306,9 @@ public:
     void mnuTrim1Click(QObject* Sender);
     // Status panel 0's painting, from the panel.
     void StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect);
+    // Status panel 0 is drawn by the window (with the decoder's progress
+    // rectangle); in full screen it is a plain text panel.
+    bool StatusPanelOwnerDrawn = true;
     // The bookmark buttons and items for the list's length, and status panel 3.
     void HistoryControls();
 
@@ -1300,6 +1349,7 @@ private:
     void ConnectChrome();
     void ApplyShortCuts(bool Enable);
     void LayoutMergedToolbar();
+    void LayoutToolPanel();
     void RunKeyAction(int Action);
     // --- batch file operations
     void StopExplorerWork(bool OnlyWhenVisible);

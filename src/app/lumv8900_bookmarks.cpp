@@ -2,6 +2,7 @@
 // through the list, removing, sorting, clearing, the list files and the
 // displays of the list (path box, status bar, menus), and the explorer button.
 #include "app/lumv8900.h"
+#include "platform/MediaPlayer.h"
 
 #include "app/Bookmarks.h"
 #include "explorer/xplr8900.h"
@@ -53,11 +54,12 @@ TMeSaveDialogEx* TWebForm::NewSaveDialogVOP(QObject* owner) { return new TMeSave
 // ---- Adding and stepping
 
 void TWebForm::UpdateHistory(bool Add) {
-    // PENDING: the media player's file name; while media play FileName names the media file.
     (void)Add;
     if (batch_8900::BatchRunning)
         return;
-    InsertBookmark(ImageHistoryList, ImageHistoryIndex, FileName);
+    // While media play the player names the file.
+    InsertBookmark(ImageHistoryList, ImageHistoryIndex,
+                   MediaMode && ViewerPlayer ? ViewerPlayer->FileName() : FileName);
     UpdateHistoryEdit();
     HistoryControls();
 }

@@ -6,6 +6,7 @@
 // and shortcuts and stay disabled (marked "Pending"): EnableControls and the
 // pop-up rules record what they want for them but never enable them.
 #include "app/lumv8900.h"
+#include "platform/MediaPlayer.h"
 
 #include "app/OpenPicture.h"
 
@@ -61,7 +62,14 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter canvas(this);
-        Guarded([&] { form_->StatusBarDrawPanel(canvas, rect()); });
+        if (form_->StatusPanelOwnerDrawn) {
+            Guarded([&] { form_->StatusBarDrawPanel(canvas, rect()); });
+            return;
+        }
+        // A plain text panel: the status text, nothing drawn by the window.
+        canvas.setPen(palette().color(QPalette::WindowText));
+        canvas.drawText(rect().adjusted(3, 0, -3, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                        QString::fromStdString(form_->StatusPanelText(0)));
     }
 
 private:
@@ -965,14 +973,49 @@ void TWebForm::ApplyChrome() {
     mnuMenubar->SetChecked(flags.MenuBar);
 }
 
-// The tool bar without captions at the left of the path box's panel.
+// The tool bar without captions at the left of the path box's panel; the path
+// box takes the rest of the panel.
 void TWebForm::LayoutMergedToolbar() {
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setMinimumHeight(0);
+    Toolbar1->setMaximumHeight(QWIDGETSIZE_MAX);
     auto* row = static_cast<QHBoxLayout*>(PanelHistory->layout());
     row->insertWidget(0, Toolbar1, 0);
     ZoomBar->SetTickStyle(tsNone);
     ZoomBar->setFixedHeight(Toolbar1->sizeHint().height() + 6);
+    PanelHistoryResize();
+}
+
+// The tool bar back in its own panel at the top, with captions.
+void TWebForm::LayoutToolPanel() {
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar1->setIconSize(QSize());
+    static_cast<QHBoxLayout*>(PanelTool->layout())->addWidget(Toolbar1, 1);
+    ZoomBar->SetTickStyle(tsAuto);
+    ZoomBar->setMinimumHeight(0);
+    ZoomBar->setMaximumHeight(QWIDGETSIZE_MAX);
+    Toolbar1->show();
+}
+
+void TWebForm::mnuScreenBarClick(QObject*) {
+    MergeToolbar = !MergeToolbar;
+    ViewerControls.SetFlag(vc::MergeToolbar, MergeToolbar);
+    if (MergeToolbar) {
+        ViewerControls.SetFlag(vc::ToolBar, false);
+        mnuToolbarV->SetChecked(false);
+        PanelTool->setVisible(false);
+        LayoutMergedToolbar();
+    } else {
+        LayoutToolPanel();
+        ViewerControls.SetFlag(vc::ToolBar, true);
+        mnuToolbarV->SetChecked(true);
+        PanelTool->setVisible(!(FullScreen && MaxFullScreen));
+        SetToolbarHeight();
+        ToolbarResize();
+        PanelHistoryResize();
+    }
+    Application.ProcessMessages();
 }
 
 void TWebForm::mnuMenubarClick(QObject* Sender) {
@@ -1246,8 +1289,7 @@ void TWebForm::MainMenuPopup() {
     context.MaxFullScreen = MaxFullScreen;
     context.MergeToolbar = MergeToolbar;
     context.Media = MediaMode;
-    // PENDING: the media player's play state comes with media playback.
-    context.MediaPlaying = false;
+    context.MediaPlaying = MediaMode && ViewerPlayState == MediaPlaying;
     context.BookmarkCount = ImageHistoryList.Count();
     context.PageVisible = mnuPage1->isVisible();
     context.ClipboardHasBitmap = Clipboard().HasFormat(CF_BITMAP);

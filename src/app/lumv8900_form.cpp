@@ -102,13 +102,6 @@ void TWebForm::BuildComponents() {
 
 void TWebForm::PendingCall(const std::string& Call) { PendingCalls.push_back(Call); }
 
-void TWebForm::AV_UI(bool On) {
-    // PENDING: media playback; switching media mode off only clears the flag.
-    PendingCall(On ? "AV_UI on" : "AV_UI off");
-    if (!On)
-        MediaMode = false;
-}
-
 // ---- Stubs of routines the undo, save and drop commands call.
 
 // stubs for the JPEG dialog and the slide show
@@ -144,19 +137,8 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
     PendingCall("mnuHistorySlideshowClick");
 }
 
-// stubs for later commands of the window (media, text and metafile display,
+// stubs for later commands of the window (text and metafile display,
 // aspect view, recent folders)
-
-bool TWebForm::StartMedia(QObject*) {
-    // PENDING: media playback; the file is refused and the picture shown stays.
-    KeepCurrentPicture(ExtractFileName(MediaFileName) + " cannot be shown yet: media playback is not available.");
-    return false;
-}
-
-void TWebForm::UI_Audio() {
-    // PENDING: the audio controls come with media playback.
-    PendingCall("UI_Audio");
-}
 
 void TWebForm::DecodeMemo() {
     // PENDING: the text display; the file is refused and the picture shown stays.
@@ -172,21 +154,5 @@ void TWebForm::mnuPasteMask1Click(QObject*) {
     // PENDING: pasting the clipboard into the selection comes with the compare window; nothing is pasted yet.
     PendingCall("mnuPasteMask1Click");
 }
-
-int TWebForm::MediaDisplaySize() const {
-    // PENDING: the media player's display size comes with media playback; no media is shown until then.
-    return 0;
-}
-
-TSize TWebForm::MediaVideoSize() const {
-    // PENDING: the media player's video size comes with media playback; it knows none until then.
-    return TSize{0, 0};
-}
-
-void TWebForm::SetMediaVideoSize(const TSize&) {
-    // PENDING: the media player takes its video size with media playback.
-    PendingCall("SetMediaVideoSize");
-}
-
 
 }  // namespace lumvor

@@ -377,7 +377,7 @@ static std::string FailedOpenText(const std::string& name) {
     return OpenFailureText(name, reason);
 }
 
-void TWebForm::BtnOpenEx(QObject* Sender) {
+void TWebForm::BtnOpenEx(QObject*) {
     const std::string attempted = FileName;
     const int r = ReadImageHeader(true);
     if (r == -10) {
@@ -389,14 +389,7 @@ void TWebForm::BtnOpenEx(QObject* Sender) {
         return;
     }
     if (r == 2) {
-        MediaFileName = FileName;
-        if (StartMedia(Sender)) {
-            UpdateHistory(true);
-            if (FullScreen && WindowedView)
-                mnuOptimizeWindowClick(this);
-            UpdateCaption();
-            UI_Audio();
-        }
+        OpenMediaKind();
         return;
     }
     // A file whose header cannot be read replaces nothing: it is reported,
@@ -520,15 +513,7 @@ void TWebForm::BtnOpenClick(QObject* Sender) {
     if (step == ReadHeader) {
         const int r = ReadImageHeader(true);
         if (r == 2) {
-            MediaFileName = FileName;
-            // A media file that cannot be played leaves the picture shown.
-            if (!StartMedia(Sender))
-                return;
-            UpdateHistory(true);
-            if (FullScreen && WindowedView)
-                mnuOptimizeWindowClick(this);
-            UpdateCaption();
-            UI_Audio();
+            OpenMediaKind();
             Screen.SetCursor(crDefault);
             return;
         }

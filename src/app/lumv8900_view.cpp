@@ -3,6 +3,7 @@
 // tools and the selection rectangle. The arithmetic lives in ViewGeometry; the
 // handlers here read the controls, call it and show the result.
 #include "app/lumv8900.h"
+#include "platform/MediaPlayer.h"
 
 #include "app/OpenPicture.h"
 #include "app/ViewGeometry.h"
@@ -193,8 +194,8 @@ void TWebForm::mnuFitWindowClick(QObject* Sender) {
     FitWindow = !FitWindow;
     ShowFitState();
     if (MediaMode) {
-        // PENDING: the media player's display sizes (fit to size / default size).
-        PendingCall(FitWindow ? "MediaDisplaySize 4" : "MediaDisplaySize 0");
+        if (ViewerPlayer)
+            ViewerPlayer->SetDisplaySize(FitWindow ? MediaSizeFit : MediaSizeDefault);
         return;
     }
     if (!FitWindow) {
@@ -233,8 +234,7 @@ void TWebForm::btnZoomDnClick(QObject* Sender) { StepZoom(Sender, false); }
 // One step of the zoom buttons; a fitted picture leaves fit mode first.
 void TWebForm::StepZoom(QObject* Sender, bool Up) {
     if (MediaMode) {
-        // PENDING: the media player's display sizes (half, default, double).
-        PendingCall(Up ? "MediaZoomUp" : "MediaZoomDn");
+        MediaStepSize(Up);
         return;
     }
     if (FitWindow)
@@ -581,7 +581,8 @@ void TWebForm::SetFullScreenBars(bool Full) {
         PanelSide->setVisible(!Full);
         ToolBar3->setVisible(!Full);
     }
-    // PENDING: the status bar's panel 0 turns plain text in full screen and owner-drawn again after it.
+    StatusPanelOwnerDrawn = !Full;
+    StatusPanels[0]->update();
     if (mnuStatusbarV->Checked())
         StatusBar->setVisible(!Full);
 }
@@ -659,11 +660,6 @@ void TWebForm::mnuFullScrnClick(QObject* Sender) {
         btnZoomToolClick(Sender);
         ZoomToolTag = 0;
     }
-}
-
-void TWebForm::AV_FullScrnClick(QObject*) {
-    // PENDING: full screen for media comes with the media player (its position and display size kept).
-    PendingCall("AV_FullScrnClick");
 }
 
 void TWebForm::LeaveFullScreen() {

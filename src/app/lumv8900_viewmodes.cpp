@@ -9,8 +9,10 @@
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"
 #include "platform/Forms.h"
+#include "platform/MediaPlayer.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
+#include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/Resize_w.h"
 #include "ui/ScrollBoxEx.h"
@@ -67,8 +69,11 @@ void TWebForm::mnuOptimizeWindowClick(QObject* Sender) {
         m.MinWidth = GetWinMin();
         m.FrameWidth = FrameWidth;
         m.NonClientHeight = height() - ClientHeight();
-        m.BarsHeight = MediaBarsHeight(MediaShowControls, MediaShowPositionBar, MediaShowStatusBar,
-                                       MediaControlBarHeight, MediaPositionBarHeight, MediaStatusBarHeight);
+        const bool controls = ViewerPlayer ? ViewerPlayer->ShowControls() : MediaShowControls;
+        const bool tracker = ViewerPlayer ? ViewerPlayer->ShowTracker() : MediaShowPositionBar;
+        const bool statusLine = ViewerPlayer ? ViewerPlayer->ShowStatusBar() : MediaShowStatusBar;
+        m.BarsHeight = MediaBarsHeight(controls, tracker, statusLine, MediaControlBarHeight, MediaPositionBarHeight,
+                                       MediaStatusBarHeight);
         m.PanelsHeight = PanelsHeight();
         m.ScreenWidth = ScreenWidth;
         m.ScreenHeight = ScreenHeight;
@@ -331,6 +336,22 @@ void TWebForm::mnuViewGammaClick(QObject*) {
 void TWebForm::chkUpsamplingClick(QObject*) {
     if (FitWindow && !MediaMode)
         ResizeImage();
+}
+
+// Shrinks the picture for display to the client width and the picture area's
+// height; the copy made is not an edit of the picture.
+void TWebForm::mnuAutoDownsampleClick(QObject*) {
+    if (!MediaMode) {
+        PreparedWidth = 0;
+        TSize fitted{};
+        FitSizeInBox(ImageWidth, ImageHeight, ClientWidth(), ViewHeight(), fitted);
+        FilterCustom2 = fitted.cx;
+        FilterCustom1 = fitted.cy;
+        mnuResampleClick(mnuPerformBatch1);
+        Application.ProcessMessages();
+        ImageChanged = false;
+    }
+    UpdateHistoryEdit();
 }
 
 // ---- The zoom bar and the mouse wheel

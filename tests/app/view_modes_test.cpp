@@ -15,6 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QCheckBox>
+#include <QTest>
+#include <QToolBar>
+#include <QComboBox>
 
 #include "app/ViewGeometry.h"
 #include "app/ViewerSettings.h"
@@ -27,6 +31,9 @@
 #include "ui/ExTrackBar.h"
 #include "ui/vardlg_w.h"
 #include "ui/voMsgBox.h"
+#include "platform/Clipbrd.h"
+#include "platform/PixelBuffer.h"
+#include "processing/tonal/ColorMaps.h"
 
 #include <string>
 
@@ -193,6 +200,39 @@ protected:
             dlg.UserTrackBar->SetPosition(value);
             dlg.btnOK->click();
         });
+    }
+    // A picture of the given depth: indexed depths carry a palette of
+    // distinct colours (no grey ramp), so a lost palette shows.
+    static std::shared_ptr<TPixelBuffer> Pattern(int depth, int width, int height) {
+        auto pixels = std::make_shared<TPixelBuffer>(width, height, depth);
+        if (depth <= 8) {
+            const int colours = 1 << depth;
+            pixels->ColorTable.resize(colours);
+            for (int i = 0; i < colours; ++i)
+                pixels->ColorTable[i] = (uint32_t((i * 37 + 11) % 256) << 16 | uint32_t(255 - i) << 8 |
+                                             uint32_t((i * 91 + 200) % 256));
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    pixels->SetIndex(x, y, uint32_t(x * 7 + y * 3 + x / 5) % colours);
+        } else {
+            for (int y = 0; y < height; ++y) {
+                uint8_t* row = pixels->ScanLine(y);
+                for (int x = 0; x < width; ++x) {
+                    row[3 * x] = uint8_t((x + y) % 256);
+                    row[3 * x + 1] = uint8_t(y % 256);
+                    row[3 * x + 2] = uint8_t(x % 256);
+                }
+            }
+        }
+        return pixels;
+    }
+    void ShowPattern(int depth, int width, int height) {
+        TBitmap picture;
+        picture.SetHandle(Pattern(depth, width, height));
+        form->Daz95->SetBitmap(&picture);
+        ImageLoaded = true;
+        form->ProcessDone();
+        QCoreApplication::processEvents();
     }
     void QueueMessage(int result, std::string* text = nullptr) {
         QueueModalAction([result, text](QDialog& d) {
@@ -390,4 +430,241 @@ TEST_F(ViewModes, WheelClickActions) {
     EXPECT_FALSE(FileExists(ProgramFolder() + "wheel/gone.jpg"));
     const std::string info = std::string(getenv("XDG_DATA_HOME")) + "/Trash/info/";
     EXPECT_TRUE(QDir(QString::fromStdString(info)).entryList({"gone*.trashinfo"}).size() >= 1);
+}
+
+// At each depth and at 100 % and 200 %, scrolled: the clipboard holds the
+// part on screen, in the picture's own colours (its palette carried along).
+TEST_F(ViewModes, CopyViewportAtEachDepthAndZoom) {
+    QImage copied;
+    ClipboardImageWriter = [&copied](const QImage& image) { copied = image; };
+    for (const int depth : {1, 4, 8, 24}) {
+        for (const int zoom : {100, 200}) {
+            SCOPED_TRACE(testing::Message() << depth << " bits at " << zoom << " %");
+            ShowPattern(depth, 1000, 800);
+            if (FitWindow)
+                form->mnuFitWindowClick(form);
+            ZoomPercent = zoom;
+            form->ApplyZoom();
+            QCoreApplication::processEvents();
+            form->ScrollBox->horizontalScrollBar()->setValue(zoom == 100 ? 333 : 250);
+            form->ScrollBox->verticalScrollBar()->setValue(zoom == 100 ? 517 : 90);
+            const int sx = form->ScrollBox->horizontalScrollBar()->value();
+            const int sy = form->ScrollBox->verticalScrollBar()->value();
+            ASSERT_GT(sx, 0);
+            ASSERT_GT(sy, 0);
+            copied = QImage();
+            form->mnuCopyViewportClick(form->mnuCopyViewport);
+            const TRect shown = ShownPictureRect(sx, sy, form->ScrollBox->viewport()->width(),
+                                                 form->ScrollBox->viewport()->height(), zoom, 1000, 800);
+            EXPECT_EQ(ImageBitCount, depth);
+            EXPECT_EQ(LastSelection.Left, shown.Left);
+            EXPECT_EQ(LastSelection.Top, shown.Top);
+            EXPECT_EQ(LastSelection.Right, shown.Right);
+            EXPECT_EQ(LastSelection.Bottom, shown.Bottom);
+            EXPECT_EQ(Selection.Right, shown.Right);
+            EXPECT_LE(shown.Bottom, 800);
+            ASSERT_EQ(copied.width(), shown.Width());
+            ASSERT_EQ(copied.height(), shown.Height());
+            const TPixelBuffer& picture = *form->Daz95->Bitmap()->Handle();
+            int wrong = 0;
+            for (int y = 0; y < copied.height(); ++y)
+                for (int x = 0; x < copied.width(); ++x)
+                    wrong += (copied.pixel(x, y) & 0xFFFFFF) != picture.GetColor(shown.Left + x, shown.Top + y);
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+    ClipboardImageWriter = nullptr;
+}
+
+// The status bar's first panel is plain text in full screen and drawn by the
+// window (which notes the progress rectangle) again after it.
+TEST_F(ViewModes, FullScreenMakesTheFirstStatusPanelPlainText) {
+    ShowPicture(64, 48);
+    form->mnuFullScrnClick(form->mnuFullscrn);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(FullScreen);
+    EXPECT_FALSE(form->StatusPanelOwnerDrawn);
+    ProgressRect = Rect(-1, -1, -1, -1);
+    form->StatusText("Busy");
+    (void)form->StatusPanels[0]->grab();
+    EXPECT_EQ(ProgressRect.Left, -1);
+    form->mnuFullScrnClick(form->mnuFullscrn);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(FullScreen);
+    EXPECT_TRUE(form->StatusPanelOwnerDrawn);
+    (void)form->StatusPanels[0]->grab();
+    EXPECT_EQ(ProgressRect.Left, 0);
+    EXPECT_GT(ProgressRect.Right, 0);
+}
+
+// With the side panel shown the client width and the picture area differ;
+// the picture is fitted into the client width and the area's height.
+TEST_F(ViewModes, AutoDownsampleFitsTheClientWidthAndIsNoEdit) {
+    if (!form->PanelSide->isVisible())
+        form->mnuSideBarVClick(form);
+    form->resize(1000, 760);
+    QCoreApplication::processEvents();
+    ShowPattern(24, 3000, 1000);
+    ASSERT_TRUE(ImageChanged);
+    ASSERT_EQ(form->ClientWidth(), 1000);
+    ASSERT_LT(form->ViewWidth(), 1000);
+    ASSERT_GE(form->ViewHeight(), 334);
+    form->mnuAutoDownsampleClick(form);
+    EXPECT_EQ(ImageWidth, 1000);
+    EXPECT_EQ(ImageHeight, 333);
+    EXPECT_EQ(form->Daz95->Bitmap()->GetWidth(), 1000);
+    EXPECT_FALSE(ImageChanged);
+    // Media shown: nothing is resampled.
+    MediaMode = true;
+    form->resize(700, 760);
+    form->mnuAutoDownsampleClick(form);
+    MediaMode = false;
+    EXPECT_EQ(ImageWidth, 1000);
+}
+
+// The screen bar puts the tool bar, without captions, into the path box's
+// panel; the path box keeps at least 64 pixels. Off, the bar goes back.
+TEST_F(ViewModes, ScreenBarMergesTheToolBarIntoThePathBoxPanel) {
+    if (!form->PanelHistory->isVisible())
+        form->mnuPathboxClick(form);
+    form->mnuScreenBarClick(form);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(MergeToolbar);
+    EXPECT_TRUE(ViewerControls.Flag(vc::MergeToolbar));
+    EXPECT_EQ(form->Toolbar1->parentWidget(), form->PanelHistory);
+    EXPECT_EQ(form->Toolbar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_FALSE(form->PanelTool->isVisible());
+    EXPECT_GE(form->History->geometry().left(), form->Toolbar1->geometry().right());
+    form->resize(400, 480);
+    QCoreApplication::processEvents();
+    EXPECT_GE(form->History->width(), 64);
+    form->mnuScreenBarClick(form);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(MergeToolbar);
+    EXPECT_FALSE(ViewerControls.Flag(vc::MergeToolbar));
+    EXPECT_EQ(form->Toolbar1->parentWidget(), form->PanelTool);
+    EXPECT_EQ(form->Toolbar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_TRUE(form->PanelTool->isVisible());
+    EXPECT_TRUE(ViewerControls.Flag(vc::ToolBar));
+}
+
+// Without Shift the sized window is only pulled back on screen; with Shift
+// it is centred.
+TEST_F(ViewModes, OptimizeWindowCentresWithShift) {
+    ScreenWidth = 1280;
+    ScreenHeight = 1024;
+    ShowPicture(500, 300);
+    if (FitWindow)
+        form->mnuFitWindowClick(form);
+    form->move(900, 100);
+    QCoreApplication::processEvents();
+    form->mnuOptimizeWindowClick(form->mnuOptimizeWindow);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->x() + form->width(), 1280);
+    EXPECT_EQ(form->y(), 100);
+    form->move(0, 0);
+    QTest::keyPress(form->windowHandle(), Qt::Key_Shift, Qt::ShiftModifier);
+    ASSERT_TRUE(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+    form->mnuOptimizeWindowClick(form->mnuOptimizeWindow);
+    QTest::keyRelease(form->windowHandle(), Qt::Key_Shift, Qt::NoModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->x(), (1280 - form->width()) / 2);
+    EXPECT_EQ(form->y(), (1024 - form->height()) / 2);
+}
+
+// The view gamma on a 4-bit picture: 24-bit afterwards with the gamma's
+// table on every pixel, and Undo brings the 4-bit picture back.
+TEST_F(ViewModes, ViewGammaPixelsAndUndo) {
+    ShowPattern(4, 40, 30);
+    FileName = "/no/such/g.bmp";
+    ImageChanged = false;
+    const TPixelBuffer before = *form->Daz95->Bitmap()->Handle();
+    AnswerValue(150);
+    form->mnuViewGammaClick(form->mnuViewGamma);
+    ASSERT_EQ(ImageBitCount, 24);
+    ClearMaps();
+    SetGammaLUT(150, 1, true);
+    const TColorMap curve = GreenMap;
+    const TPixelBuffer& after = *form->Daz95->Bitmap()->Handle();
+    ASSERT_EQ(after.Depth(), 24);
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const uint32_t c = before.GetColor(x, y);
+            const uint32_t want = uint32_t(curve[c >> 16 & 0xFF]) << 16 | uint32_t(curve[c >> 8 & 0xFF]) << 8 |
+                                  curve[c & 0xFF];
+            wrong += after.GetColor(x, y) != want;
+        }
+    EXPECT_EQ(wrong, 0);
+    form->mnuUndoClick(form->mnuUndo);
+    ASSERT_EQ(ImageBitCount, 4);
+    const TPixelBuffer& undone = *form->Daz95->Bitmap()->Handle();
+    EXPECT_EQ(undone.Depth(), 4);
+    EXPECT_EQ(undone.ColorTable, before.ColorTable);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            wrong += undone.GetIndex(x, y) != before.GetIndex(x, y);
+    EXPECT_EQ(wrong, 0);
+}
+
+// The wheel steps through the bookmarks; while a step runs a turn starts
+// none of its own.
+TEST_F(ViewModes, WheelStepsThroughTheBookmarks) {
+    const std::string a = test::CopyToHome("jpeg/baseline_444.jpg", "wheel/a.jpg");
+    const std::string b = test::CopyToHome("png/rgb8.png", "wheel/b.png");
+    const std::string c = test::CopyToHome("jpeg/baseline_444.jpg", "wheel/c.jpg");
+    ImageHistoryList.Clear();
+    for (const std::string& name : {a, b, c})
+        ImageHistoryList.Add(name);
+    ImageHistoryIndex = 0;
+    form->ScrollBoxMouseWheelDown(form->ScrollBox);
+    EXPECT_EQ(ImageHistoryIndex, 1);
+    EXPECT_EQ(FileName, b);
+    form->ScrollBoxMouseWheelDown(form->ScrollBox);
+    EXPECT_EQ(FileName, c);
+    form->ScrollBoxMouseWheelUp(form->ScrollBox);
+    EXPECT_EQ(FileName, b);
+    form->ScrollBoxMouseWheelUp(form->ScrollBox);
+    EXPECT_EQ(FileName, a);
+    EXPECT_FALSE(WheelBusy);
+    WheelBusy = true;
+    form->ScrollBoxMouseWheelDown(form->ScrollBox);
+    EXPECT_EQ(FileName, a);
+    WheelBusy = false;
+    // Wheel click 1 takes the shown picture off the list.
+    ViewerControls.SetInt(vc::MiddleButton, 1);
+    form->mnuBookmarkUnmark->Tag = 1;
+    form->ScrollBoxMouseWheelClick(form->ScrollBox);
+    EXPECT_EQ(ImageHistoryList.Count(), 2);
+    EXPECT_EQ(ImageHistoryList.IndexOf(a), -1);
+}
+
+// Load Embedded shows the EXIF thumbnail; a JPEG without one says so, until
+// the check box is ticked.
+TEST_F(ViewModes, EmbeddedJpegReloadsAsItsThumbnail) {
+    FileName = test::CopyToHome("jpeg/with_preview.jpg", "embedded/p.jpg");
+    FileExt = ".JPG";
+    form->BtnOpenEx(form);
+    ASSERT_EQ(ImageWidth, 480);
+    form->mnuEmbeddedClick(form->mnuEmbedded);
+    EXPECT_EQ(ImageWidth, 160);
+    EXPECT_EQ(ImageHeight, 120);
+    EXPECT_FALSE(EmbeddedJPEGRequested);
+
+    FileName = test::CopyToHome("jpeg/baseline_444.jpg", "embedded/plain.jpg");
+    form->BtnOpenEx(form);
+    std::string text;
+    QueueModalAction([&text](QDialog& d) {
+        if (auto* label = d.findChild<QLabel*>("Message"))
+            text = label->text().toStdString();
+        if (auto* check = d.findChild<QCheckBox*>("Checkbox"))
+            check->setChecked(true);
+        d.done(mrOk);
+    });
+    form->mnuEmbeddedClick(form->mnuEmbedded);
+    EXPECT_EQ(text, "Embedded JPEG image not found.");
+    EXPECT_EQ(form->mnuEmbedded->Tag, 1);
+    // No message any more (a modal run would fail the strict check).
+    form->mnuEmbeddedClick(form->mnuEmbedded);
+    EXPECT_EQ(UnansweredModalRuns(), 0);
 }
