@@ -350,6 +350,10 @@ inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
 
+// Called as each way of reading the clipboard's picture starts (1: through
+// DibImage, 2: as a plain bitmap); a test makes that way fail by throwing.
+inline std::function<void(int Way)> ClipboardReadFault;
+
 // --- size changes ---
 
 // The imaging library's scaled copy of a whole picture as the size changes
@@ -848,6 +852,36 @@ public:
     // The region selection commands these call (stubs until they land).
     void mnuRegion1Click(QObject* Sender);
     void RestoreSelection();
+    // --- clipboard paste and the compare panes (lumv8900_paste.cpp) ---
+    // Edit > Paste > "&Image" (Ctrl+V): the clipboard's picture becomes the
+    // picture "Untitled" at 24 bits, after the undo copy; without a picture
+    // on the clipboard nothing changes. Records no line.
+    void mnuPasteClick(QObject* Sender);
+    // Edit > Paste > "&Selection": the clipboard picture's top-left block is
+    // copied, unscaled, into the part of LastSelection inside the picture,
+    // after the undo copy; an empty selection or clipboard changes nothing.
+    // Records no line.
+    void mnuPasteMask1Click(QObject* Sender);
+    // Reads the clipboard's picture into Target: through DibImage (24 bits),
+    // else as a plain bitmap at the clipboard's depth (after the memory
+    // clean-up when CleanFirst). While that fails the user may clean up
+    // memory and try again; false when he gives up (Target unchanged).
+    bool LoadClipboardBitmap(TBitmap& Target, QObject* Sender, bool CleanFirst);
+    // Lab > Comparisons > "&Activate" (Ctrl+Q): shows the compare window.
+    void mnuCloneSpaceClick(QObject* Sender);
+    // "Send to &Right Pane (B)" (mnuCopytoRightPane) and "Send to &Left Pane
+    // (A)": the picture goes into that pane of the compare window, titled
+    // with the file's name.
+    void mnuCopytoRightPaneClick(QObject* Sender);
+    // Tools > Memory: frees the memory buffers and reports the memory.
+    void mnuMemoryClick(QObject* Sender);
+    TMenuItem* homePaste = nullptr;
+    TMenuItem* homePaste1 = nullptr;
+    TMenuItem* mnuPaste1 = nullptr;
+    TMenuItem* homeComparisons = nullptr;
+    TMenuItem* mnuCloneSpace = nullptr;
+    TMenuItem* mnuCopytoRightPane = nullptr;
+    TMenuItem* mnuCopytoLeftPane = nullptr;
     TMenuItem* mnuCopyMain1 = nullptr;
     TMenuItem* mnuEmpty = nullptr;
     TMenuItem* mnuEmpty1 = nullptr;
