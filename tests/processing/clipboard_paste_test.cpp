@@ -25,30 +25,7 @@ using namespace lumvor::test;
 
 namespace {
 
-// A picture of distinct colours: red from x, green from y, blue fixed.
-QImage ClipboardPicture(int width, int height, int blue = 0x55) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 19) & 0xFF, (y * 23 + 7) & 0xFF, blue));
-    return image;
-}
 
-RgbRaster RasterOf(const QImage& image) {
-    RgbRaster raster{image.width(), image.height(), {}};
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            raster.Pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
-    return raster;
-}
-
-RgbRaster RasterOf(const TBitmap& bitmap) {
-    RgbRaster raster{bitmap.Width(), bitmap.Height(), {}};
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            raster.Pixels.push_back(ColorAt(bitmap, x, y));
-    return raster;
-}
 
 // Fails every read of the clipboard by the ways listed.
 void FailReads(std::vector<int> ways) {
@@ -83,7 +60,7 @@ protected:
 TEST_F(ClipboardPasteTest, PasteImageWithoutAPictureOnTheClipboardChangesNothing) {
     WebForm->SetUndoControls(false);
     WebForm->mnuPasteClick(WebForm->mnuPaste);
-    EXPECT_TRUE(SameBitmap(RasterOf(original_), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(original_), Display()));
     EXPECT_EQ(FileName, "/pictures/shown.bmp");
     EXPECT_FALSE(ImageUndoSaved);
     EXPECT_FALSE(WebForm->mnuUndo->isEnabled());
@@ -91,10 +68,10 @@ TEST_F(ClipboardPasteTest, PasteImageWithoutAPictureOnTheClipboardChangesNothing
 }
 
 TEST_F(ClipboardPasteTest, PasteImageMakesAnUntitledPictureThatUndoTakesBack) {
-    const QImage clip = ClipboardPicture(41, 17);
+    const QImage clip = PatternImage(41, 17);
     PutOnClipboard(clip);
     WebForm->mnuPasteClick(WebForm->mnuPaste);
-    EXPECT_TRUE(SameBitmap(RasterOf(clip), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(clip), Display()));
     EXPECT_EQ(FileName, "Untitled");
     EXPECT_EQ(ImageWidth, 41);
     EXPECT_EQ(ImageHeight, 17);
@@ -106,17 +83,17 @@ TEST_F(ClipboardPasteTest, PasteImageMakesAnUntitledPictureThatUndoTakesBack) {
 
     ASSERT_TRUE(WebForm->mnuUndo->isEnabled());
     WebForm->mnuUndoClick(WebForm->mnuUndo);
-    EXPECT_TRUE(SameBitmap(RasterOf(original_), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(original_), Display()));
     EXPECT_FALSE(ImageChanged);
 }
 
 TEST_F(ClipboardPasteTest, AnIndexedClipboardPictureBecomesTwentyFourBits) {
-    QImage clip = ClipboardPicture(9, 5).convertToFormat(QImage::Format_Indexed8);
+    QImage clip = PatternImage(9, 5).convertToFormat(QImage::Format_Indexed8);
     PutOnClipboard(clip);
     WebForm->mnuPasteClick(WebForm->mnuPaste);
     EXPECT_EQ(ImageBitCount, 24);
     EXPECT_EQ(Display().PixelFormat(), pf24bit);
-    EXPECT_TRUE(SameBitmap(RasterOf(clip), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(clip), Display()));
 }
 
 // ---- The retry box
@@ -134,7 +111,7 @@ class PasteRetry : public ClipboardPasteTest, public ::testing::WithParamInterfa
 
 TEST_P(PasteRetry, AskAgainUntilTheReadWorksOrTheUserGivesUp) {
     const RetryCase& c = GetParam();
-    const QImage clip = ClipboardPicture(12, 8);
+    const QImage clip = PatternImage(12, 8);
     PutOnClipboard(clip);
     FailReads(c.failingWays);
     std::vector<Box> boxes;
@@ -155,10 +132,10 @@ TEST_P(PasteRetry, AskAgainUntilTheReadWorksOrTheUserGivesUp) {
         EXPECT_EQ(box.text, "Clear memory buffers and try again?");
     }
     if (c.pasted) {
-        EXPECT_TRUE(SameBitmap(RasterOf(clip), Display()));
+        EXPECT_TRUE(SameBitmap(RasterOfImage(clip), Display()));
         EXPECT_EQ(FileName, "Untitled");
     } else {
-        EXPECT_TRUE(SameBitmap(RasterOf(original_), Display()));
+        EXPECT_TRUE(SameBitmap(RasterOfBitmap(original_), Display()));
         EXPECT_EQ(FileName, "/pictures/shown.bmp");
     }
     if (!c.answers.empty() && c.answers[0] == mrYes) {
@@ -186,12 +163,12 @@ class PasteSelection : public ClipboardPasteTest, public ::testing::WithParamInt
 
 TEST_P(PasteSelection, TheClipboardsTopLeftBlockLandsInThePartInsideThePicture) {
     const SelectionCase& c = GetParam();
-    const QImage clip = ClipboardPicture(12, 9, 0xEE);
+    const QImage clip = PatternImage(12, 9, 0xEE);
     PutOnClipboard(clip);
     LastSelection = c.selection;
     WebForm->SetUndoControls(false);
     WebForm->mnuPasteMask1Click(WebForm->mnuPasteMask1);
-    RgbRaster expected = RasterOf(original_);
+    RgbRaster expected = RasterOfBitmap(original_);
     for (int y = c.pasted.Top; y < c.pasted.Bottom; ++y)
         for (int x = c.pasted.Left; x < c.pasted.Right; ++x)
             expected.Pixels[size_t(y * expected.Width + x)] = clip.pixel(x - c.pasted.Left, y - c.pasted.Top) & 0xFFFFFF;
@@ -203,7 +180,7 @@ TEST_P(PasteSelection, TheClipboardsTopLeftBlockLandsInThePartInsideThePicture) 
     if (pasted) {
         EXPECT_TRUE(Called("RestoreSelection"));
         WebForm->mnuUndoClick(WebForm->mnuUndo);
-        EXPECT_TRUE(SameBitmap(RasterOf(original_), Display()));
+        EXPECT_TRUE(SameBitmap(RasterOfBitmap(original_), Display()));
     }
 }
 
@@ -223,7 +200,7 @@ TEST_F(ClipboardPasteTest, PasteSelectionWithoutAPictureOnTheClipboardChangesNot
     LastSelection = Rect(1, 1, 9, 9);
     WebForm->SetUndoControls(false);
     WebForm->mnuPasteMask1Click(WebForm->mnuPasteMask1);
-    EXPECT_TRUE(SameBitmap(RasterOf(original_), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(original_), Display()));
     EXPECT_FALSE(WebForm->mnuUndo->isEnabled());
 }
 
@@ -255,7 +232,7 @@ TEST_F(ClipboardPasteTest, EditPasteOpensImageAndSelectionInTheMenuAndThePopUp) 
     // The clipboard enables the paste items as it changes.
     for (bool picture : {true, false, true}) {
         if (picture)
-            PutOnClipboard(ClipboardPicture(3, 3));
+            PutOnClipboard(PatternImage(3, 3));
         else
             QGuiApplication::clipboard()->clear();
         for (QAction* item : {WebForm->homePaste, WebForm->homePaste1, WebForm->mnuPaste, WebForm->mnuPaste1})
@@ -271,7 +248,7 @@ TEST_F(ClipboardPasteTest, EditPasteOpensImageAndSelectionInTheMenuAndThePopUp) 
 }
 
 TEST_F(ClipboardPasteTest, CtrlVPastesUnlessThePathBoxHasTheFocus) {
-    const QImage clip = ClipboardPicture(6, 4);
+    const QImage clip = PatternImage(6, 4);
     PutOnClipboard(clip);
     WebForm->show();
     WebForm->activateWindow();
@@ -282,7 +259,7 @@ TEST_F(ClipboardPasteTest, CtrlVPastesUnlessThePathBoxHasTheFocus) {
     WebForm->HistoryExit();
     QTest::keyClick(WebForm, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(FileName, "Untitled");
-    EXPECT_TRUE(SameBitmap(RasterOf(clip), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(clip), Display()));
 }
 
 }  // namespace

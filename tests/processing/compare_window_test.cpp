@@ -87,29 +87,7 @@ TEST(CompareGeometry, StatusTextsNameThePaneItsSizeAndTitle) {
 
 // ---- The window
 
-QImage ClipboardPicture(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 13) & 0xFF, (y * 29) & 0xFF, 0x80));
-    return image;
-}
 
-RgbRaster RasterOf(const QImage& image) {
-    RgbRaster raster{image.width(), image.height(), {}};
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            raster.Pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
-    return raster;
-}
-
-RgbRaster RasterOf(const TBitmap& bitmap) {
-    RgbRaster raster{bitmap.Width(), bitmap.Height(), {}};
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            raster.Pixels.push_back(ColorAt(bitmap, x, y));
-    return raster;
-}
 
 class CompareWindowTest : public LabWindowTest {
 protected:
@@ -164,8 +142,8 @@ TEST_F(CompareWindowTest, TheSamePictureSentToBothPanesShowsTwiceWithItsFileName
     EXPECT_EQ(form.PaneTitleB, " - first.bmp");
     EXPECT_EQ(Panel(0), " Picture (A) 600x500 - first.bmp");
     EXPECT_EQ(Panel(1), " Picture (B) 600x500 - first.bmp");
-    EXPECT_TRUE(SameBitmap(RasterOf(picture_), *form.PixA->Bitmap()));
-    EXPECT_TRUE(SameBitmap(RasterOf(picture_), *form.PixB->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture_), *form.PixA->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture_), *form.PixB->Bitmap()));
     EXPECT_EQ(form.PixA->width(), 600);  // actual size, at the origin
     EXPECT_EQ(form.PixA->pos(), QPoint(0, 0));
 
@@ -283,21 +261,21 @@ TEST_F(CompareWindowTest, TheImageWindowsCloseClosesTheCompareWindow) {
 
 TEST_F(CompareWindowTest, PasteCopyAndSendMoveExactlyThePaneNamed) {
     TCompareForm& form = Form();
-    const QImage clip = ClipboardPicture(70, 45);
+    const QImage clip = PatternImage(70, 45);
     QGuiApplication::clipboard()->setImage(clip);
     form.mnuPasteRight->trigger();
     EXPECT_EQ(form.PaneTitleB, " - [from clipboard]");
     EXPECT_EQ(Panel(1), " Picture (B) 70x45 - [from clipboard]");
     EXPECT_EQ(form.PixB->size(), QSize(70, 45));
-    EXPECT_TRUE(SameBitmap(RasterOf(clip), *form.PixB->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(clip), *form.PixB->Bitmap()));
     EXPECT_TRUE(form.PixA->Bitmap()->GetEmpty());
 
     // Copy puts exactly the pane's picture on the clipboard.
     SendTo(WebForm->mnuCopytoLeftPane);
     form.mnuCopyLeft->trigger();
-    EXPECT_TRUE(SameBitmap(RasterOf(QGuiApplication::clipboard()->image()), *form.PixA->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(QGuiApplication::clipboard()->image()), *form.PixA->Bitmap()));
     form.mnuCopyRight->trigger();
-    EXPECT_TRUE(SameBitmap(RasterOf(QGuiApplication::clipboard()->image()), *form.PixB->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(QGuiApplication::clipboard()->image()), *form.PixB->Bitmap()));
 
     // Send replaces the viewer's picture after asking; Undo brings it back.
     std::vector<Box> boxes;
@@ -306,21 +284,21 @@ TEST_F(CompareWindowTest, PasteCopyAndSendMoveExactlyThePaneNamed) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Replace Viewer contents.");
     EXPECT_EQ(boxes[0].text, "Send Picture (B) image to the main viewing window?");
-    EXPECT_TRUE(SameBitmap(RasterOf(picture_), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture_), Display()));
     Answer(boxes, mrYes);
     form.mnuSendRight->trigger();
-    EXPECT_TRUE(SameBitmap(RasterOf(clip), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfImage(clip), Display()));
     EXPECT_EQ(ImageWidth, 70);
     EXPECT_EQ(ImageHeight, 45);
     ASSERT_TRUE(WebForm->mnuUndo->isEnabled());
     WebForm->mnuUndoClick(WebForm->mnuUndo);
-    EXPECT_TRUE(SameBitmap(RasterOf(picture_), Display()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture_), Display()));
 }
 
 TEST_F(CompareWindowTest, AFailedPasteAsksAndARefusalLeavesThePanesAsTheyWere) {
     TCompareForm& form = Form();
     SendTo(WebForm->mnuCopytoLeftPane);
-    QGuiApplication::clipboard()->setImage(ClipboardPicture(8, 8));
+    QGuiApplication::clipboard()->setImage(PatternImage(8, 8));
     ClipboardReadFault = [](int) { throw EOutOfMemory("no memory"); };
     std::vector<Box> boxes;
     Answer(boxes, mrNo);
@@ -330,7 +308,7 @@ TEST_F(CompareWindowTest, AFailedPasteAsksAndARefusalLeavesThePanesAsTheyWere) {
     EXPECT_EQ(boxes[0].text, "Clear memory buffers and try again?");
     // The memory clean-up ran before the second way was tried.
     EXPECT_TRUE(Called("mnuMemoryClick"));
-    EXPECT_TRUE(SameBitmap(RasterOf(picture_), *form.PixA->Bitmap()));
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture_), *form.PixA->Bitmap()));
     EXPECT_EQ(form.PaneTitleA, " - first.bmp");
 }
 
@@ -340,7 +318,7 @@ TEST_F(CompareWindowTest, EditItemsFollowTheClipboardAndThePanes) {
     open(form.mnuClipboard);
     for (QAction* item : {form.mnuPasteLeft, form.mnuPasteRight, form.mnuEmptyC})
         EXPECT_FALSE(item->isEnabled());
-    QGuiApplication::clipboard()->setImage(ClipboardPicture(4, 4));
+    QGuiApplication::clipboard()->setImage(PatternImage(4, 4));
     open(form.mnuClipboard);
     for (QAction* item : {form.mnuPasteLeft, form.mnuPasteRight, form.mnuEmptyC})
         EXPECT_TRUE(item->isEnabled());
