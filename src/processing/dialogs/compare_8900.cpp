@@ -203,6 +203,8 @@ void TCompareForm::PlacePane(TScrollBoxNotify* Box, TPix* Pix) {
     const Qt::ScrollBarPolicy bars = fitted ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
     Box->setHorizontalScrollBarPolicy(bars);
     Box->setVerticalScrollBarPolicy(bars);
+    // The box keeps the picture where it belongs when it is resized later.
+    Box->setAlignment(fitted ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
     Pix->Stretch = fitted;
     const TBitmap& picture = *Pix->Bitmap();
     // The viewport's size with the bars the policy leaves out.
