@@ -62,13 +62,16 @@ bool ReadAsBitmap(TBitmap& target) {
 
 }  // namespace
 
-bool TWebForm::LoadClipboardBitmap(TBitmap& Target, QObject* Sender, bool CleanFirst) {
+bool TWebForm::LoadClipboardBitmap(TBitmap& Target, bool CleanFirst) {
+    // The clean-up runs as for the paste command whichever paste asks for it:
+    // it then frees memory silently and keeps the clipboard it is to read.
+    const auto cleanUp = [this] { mnuMemoryClick(mnuPaste); };
     TBitmap read;
     bool done = ReadThroughDib(read);
     if (!done) {
         DibImage = std::make_unique<TBmpGraphic>();
         if (CleanFirst)
-            mnuMemoryClick(Sender);
+            cleanUp();
         done = ReadAsBitmap(read);
     }
     while (!done) {
@@ -76,7 +79,7 @@ bool TWebForm::LoadClipboardBitmap(TBitmap& Target, QObject* Sender, bool CleanF
                                         AutoDefaultButton, 0);
         if (answer != mrYes)
             return false;
-        mnuMemoryClick(Sender);
+        cleanUp();
         read.Assign(nullptr);
         done = ReadAsBitmap(read);
     }
@@ -84,13 +87,13 @@ bool TWebForm::LoadClipboardBitmap(TBitmap& Target, QObject* Sender, bool CleanF
     return true;
 }
 
-void TWebForm::mnuPasteClick(QObject* Sender) {
+void TWebForm::mnuPasteClick(QObject*) {
     if (!ClipboardHasBitmap() || !AutoBackUp())
         return;
     ResetAutoViewOptions();
     PreparedWidth = 0;
     TBitmap pasted;
-    if (!LoadClipboardBitmap(pasted, Sender, false))
+    if (!LoadClipboardBitmap(pasted, false))
         return;
     try {
         pasted.SetPixelFormat(pf24bit);
@@ -110,14 +113,14 @@ void TWebForm::mnuPasteClick(QObject* Sender) {
     SetUndoControls(true);
 }
 
-void TWebForm::mnuPasteMask1Click(QObject* Sender) {
+void TWebForm::mnuPasteMask1Click(QObject*) {
     TBitmap& picture = *Daz95->Bitmap();
     // A selection reaching past any edge pastes into the part inside the picture.
     const TRect block = CropBlock(LastSelection, picture.Width(), picture.Height());
     if (!ClipboardHasBitmap() || block.Width() <= 0 || block.Height() <= 0 || !AutoBackUp())
         return;
     TBitmap pasted;
-    if (!LoadClipboardBitmap(pasted, Sender, false))
+    if (!LoadClipboardBitmap(pasted, false))
         return;
     const int width = std::min(block.Width(), pasted.Width());
     const int height = std::min(block.Height(), pasted.Height());
@@ -151,11 +154,6 @@ void TWebForm::mnuCopytoRightPaneClick(QObject* Sender) {
     pane->update();
     (right ? form.PaneTitleB : form.PaneTitleA) = " - " + ExtractFileName(FileName);
     form.RepaintImagePanes();
-}
-
-void TWebForm::mnuMemoryClick(QObject*) {
-    // PENDING: the memory clean-up and report; a paste retried after it finds memory as it was.
-    PendingCall("mnuMemoryClick");
 }
 
 }  // namespace lumvor

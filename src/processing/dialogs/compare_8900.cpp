@@ -352,7 +352,7 @@ void TCompareForm::mnuPasteLeftClick(QObject* Sender) {
     if (!viewer || !Clipboard().HasFormat(CF_BITMAP))
         return;
     TPix* pane = PaneOf(Sender);
-    if (!viewer->LoadClipboardBitmap(*pane->Bitmap(), Sender, true))
+    if (!viewer->LoadClipboardBitmap(*pane->Bitmap(), true))
         return;
     pane->resize(pane->Bitmap()->Width(), pane->Bitmap()->Height());
     pane->update();
