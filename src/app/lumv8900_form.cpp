@@ -92,6 +92,7 @@ void TWebForm::BuildComponents() {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
     BuildView();
+    BuildViewTools();
 }
 
 // ---- Routines of the window's other commands.
@@ -165,18 +166,6 @@ void TWebForm::DecodeMemo() {
 void TWebForm::DecodeVector() {
     // PENDING: the metafile display; the file is refused and the picture shown stays.
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
-void TWebForm::mnuRegion1Click(QObject* Sender) {
-    // PENDING: the region dialog; called by Copy Selection and Crop it only shows the selection at the new scale.
-    PendingCall("mnuRegion1Click");
-    if (Sender == mnuCopyMask)
-        DisplaySelection();
-}
-
-void TWebForm::RestoreSelection() {
-    // PENDING: the saved selection is not brought back after a copy yet.
-    PendingCall("RestoreSelection");
 }
 
 int TWebForm::MediaDisplaySize() const {
