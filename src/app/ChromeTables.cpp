@@ -183,7 +183,7 @@ TPopupState PopupState(const TPopupContext& c) {
     visible("mnuAV_Stop", c.Media);
     enabled("mnuAV_Stop", c.Media && c.MediaPlaying);
 
-    for (const char* name : {"homePaste1", "mnuEmpty", "mnuEmpty1", "mnuPaste", "mnuPaste1"})
+    for (const char* name : ClipboardItems())
         enabled(name, c.ClipboardHasBitmap);
     for (const TItemState& item : ColorDepthItems(c.BitCount))
         s.Enabled.push_back(item);
@@ -197,6 +197,12 @@ TPopupState PopupState(const TPopupContext& c) {
         s.PathboxCaption = "&Path box";
     }
     return s;
+}
+
+const std::vector<const char*>& ClipboardItems() {
+    static const std::vector<const char*> items = {"homePaste", "homePaste1", "mnuEmpty",
+                                                   "mnuEmpty1", "mnuPaste",   "mnuPaste1"};
+    return items;
 }
 
 const std::vector<const char*>& SelectionItems() {

@@ -142,6 +142,9 @@ TPopupState PopupState(const TPopupContext& Context);
 // The colour-depth items enabled or disabled for a picture of Bits per pixel.
 std::vector<TItemState> ColorDepthItems(int Bits);
 
+// The items enabled exactly while the clipboard holds a picture.
+const std::vector<const char*>& ClipboardItems();
+
 // The items a drawn selection enables (the red-eye item only through
 // ShowSelection, the last of the list).
 const std::vector<const char*>& SelectionItems();

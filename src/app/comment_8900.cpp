@@ -220,14 +220,8 @@ void TCommentForm::FormClose() {
 }
 
 void TCommentForm::closeEvent(QCloseEvent* event) {
-    bool canClose = true;
-    Guarded([&] { FormCloseQuery(canClose); });
-    if (!canClose) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    Guarded([this] { FormClose(); });
+    CloseThroughQuery(
+        event, [this](bool& canClose) { FormCloseQuery(canClose); }, [this] { FormClose(); });
 }
 
 void TCommentForm::FormKeyUp(int& Key) {

@@ -21,6 +21,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "processing/dialogs/compare_8900.h"
 #include "processing/dialogs/filter_8900.h"
 #include "processing/script/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
@@ -621,7 +622,8 @@ void TWebForm::FormClose(QObject*, TCloseAction& Action) {
     }
     if (CommentFormCreated && comment_8900::CommentForm)
         comment_8900::CommentForm->close();
-    // PENDING: the compare window is closed here once it exists.
+    if (compare_8900::CompareFormActive && compare_8900::CompareForm)
+        compare_8900::CompareForm->close();
     SaveSettingsAtClose();
     Application.ProcessMessages();
     Action = caFree;

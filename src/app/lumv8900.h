@@ -387,6 +387,10 @@ inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
 
+// Called as each way of reading the clipboard's picture starts (1: through
+// DibImage, 2: as a plain bitmap); a test makes that way fail by throwing.
+inline std::function<void(int Way)> ClipboardReadFault;
+
 // --- memory check and report ---
 
 // How the memory check and report learn the memory status (none: the machine's
@@ -972,6 +976,35 @@ public:
     void mnuPreset_Region(QObject* Sender);
     // Shows LastSelection again after a command redrew the picture.
     void RestoreSelection();
+    // --- clipboard paste and the compare panes (lumv8900_paste.cpp) ---
+    // Edit > Paste > "&Image" (Ctrl+V): the clipboard's picture becomes the
+    // picture "Untitled" at 24 bits, after the undo copy; without a picture
+    // on the clipboard nothing changes. Records no line.
+    void mnuPasteClick(QObject* Sender);
+    // Edit > Paste > "&Selection": the clipboard picture's top-left block is
+    // copied, unscaled, into the part of LastSelection inside the picture,
+    // after the undo copy; an empty selection or clipboard changes nothing.
+    // Records no line.
+    void mnuPasteMask1Click(QObject* Sender);
+    // Reads the clipboard's picture into Target: through DibImage (24 bits),
+    // else as a plain bitmap at the clipboard's depth (after the memory
+    // clean-up when CleanFirst). While that fails the user may clean up
+    // memory and try again; false when he gives up (Target unchanged). The
+    // clean-up keeps the clipboard and shows no report.
+    bool LoadClipboardBitmap(TBitmap& Target, bool CleanFirst);
+    // Lab > Comparisons > "&Activate" (Ctrl+Q): shows the compare window.
+    void mnuCloneSpaceClick(QObject* Sender);
+    // "Send to &Right Pane (B)" (mnuCopytoRightPane) and "Send to &Left Pane
+    // (A)": the picture goes into that pane of the compare window, titled
+    // with the file's name.
+    void mnuCopytoRightPaneClick(QObject* Sender);
+    TMenuItem* homePaste = nullptr;
+    TMenuItem* homePaste1 = nullptr;
+    TMenuItem* mnuPaste1 = nullptr;
+    TMenuItem* homeComparisons = nullptr;
+    TMenuItem* mnuCloneSpace = nullptr;
+    TMenuItem* mnuCopytoRightPane = nullptr;
+    TMenuItem* mnuCopytoLeftPane = nullptr;
     // The side bar's tool buttons: the hand leaves fit mode; the select button
     // opens the marquee dialog when the tool was on already or Shift is held.
     void btnHandToolClick(QObject* Sender);
@@ -986,8 +1019,6 @@ public:
     void ScrollBoxMouseDown(QObject* Sender);
     // A double click on the scroll box opens the explorer (through ExplorerTimer).
     void ScrollBoxDblClick(QObject* Sender);
-    // The paste-mask command: the clipboard into the selection.
-    void mnuPasteMask1Click(QObject* Sender);
     // Hooks the zoom tool's click and the window's and scroll box's mouse.
     void BuildViewTools();
     TMenuItem* mnuRegion1 = nullptr;

@@ -26,6 +26,7 @@
 #include "ui/voMsgBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QHBoxLayout>
@@ -232,7 +233,10 @@ void TWebForm::BuildMenus() {
     mnuCopyMask = Item(this, copy, "mnuCopyMask", "&Selection");
     mnuCopyGrid1 = Item(this, copy, "mnuCopyGrid1", "&Grid");
     mnuCopyViewport = Item(this, copy, "mnuCopyViewport", "&Viewport");
-    mnuPaste = Item(this, m, "mnuPaste", "&Paste");
+    QMenu* paste = nullptr;
+    homePaste = SubMenuItem(m, this, "homePaste", "&Paste", &paste);
+    mnuPaste = Item(this, paste, "mnuPaste", "&Image");
+    mnuPasteMask1 = Item(this, paste, "mnuPasteMask1", "&Selection");
     mnuEmpty = Item(this, m, "mnuEmpty", "&Empty");
     Separator(m, this, "sepEdit2");
     QMenu* select = nullptr;
@@ -246,7 +250,6 @@ void TWebForm::BuildMenus() {
     mnuPasteGrid1 = Item(this, pasteInto, "mnuPasteGrid1", "&Grid");
     mnuCrop = Item(this, m, "mnuCrop", "C&rop");
     mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
-    mnuPasteMask1 = Item(this, m, "mnuPasteMask1", "Paste m&ask");
     mnuRedEye1 = Item(this, m, "mnuRedEye1", "Red &eye");
 
     // View
@@ -348,6 +351,11 @@ void TWebForm::BuildMenus() {
     mnuCopyToBackup = Item(this, advanced, "mnuCopyToBackup", "Copy &To Backup");
     mnuCopyFromBackup = Item(this, advanced, "mnuCopyFromBackup", "Copy &From Backup");
     mnuInitialize1 = Item(this, advanced, "mnuInitialize1", "&Zero map");
+    QMenu* comparisons = nullptr;
+    homeComparisons = SubMenuItem(m, this, "homeComparisons", "&Comparisons", &comparisons);
+    mnuCloneSpace = Item(this, comparisons, "mnuCloneSpace", "&Activate", Qt::CTRL | Qt::Key_Q);
+    mnuCopytoRightPane = Item(this, comparisons, "mnuCopytoRightPane", "Send to &Right Pane (B)");
+    mnuCopytoLeftPane = Item(this, comparisons, "mnuCopytoLeftPane", "Send to &Left Pane (A)");
     QMenu* experiment = nullptr;
     SubMenuItem(m, this, "mnuExperiment", "E&xperiment", &experiment);
     mnuNegative = Item(this, experiment, "mnuNegative", "&Negative");
@@ -428,11 +436,12 @@ void TWebForm::BuildMenus() {
     mnuCopyMask1 = Item(this, copyPopup, "mnuCopyMask1", "&Selection");
     mnuCopyGrid2 = Item(this, copyPopup, "mnuCopyGrid2", "&Grid");
     copyPopup->addAction(mnuCopyViewport);
-    QMenu* paste = nullptr;
-    SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
-    Item(this, paste, "mnuPaste1", "&Paste");
-    mnuPasteGrid2 = Item(this, paste, "mnuPasteGrid2", "&Grid");
-    mnuEmpty1 = Item(this, paste, "mnuEmpty1", "&Empty");
+    QMenu* pastePopup = nullptr;
+    homePaste1 = SubMenuItem(edit, this, "homePaste1", "&Paste", &pastePopup);
+    mnuPaste1 = Item(this, pastePopup, "mnuPaste1", "&Image");
+    mnuPasteMask2 = Item(this, pastePopup, "mnuPasteMask2", "&Selection");
+    mnuPasteGrid2 = Item(this, pastePopup, "mnuPasteGrid2", "&Grid");
+    mnuEmpty1 = Item(this, pastePopup, "mnuEmpty1", "&Empty");
     QMenu* selectPopup = nullptr;
     SubMenuItem(edit, this, "mnuSelectMain2", "Se&lect", &selectPopup);
     mnuRegion2 = Item(this, selectPopup, "mnuRegion2", "&Marquee");
@@ -440,7 +449,6 @@ void TWebForm::BuildMenus() {
     mnuPreset1 = Item(this, selectPopup, "mnuPreset1", "&Grid");
     mnuCrop1 = Item(this, edit, "mnuCrop1", "C&rop");
     mnuTrim2 = Item(this, edit, "mnuTrim2", "&Trim");
-    mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
     QMenu* image = nullptr;
     HomeImage = SubMenuItem(m, this, "HomeImage", "&Bookmarks", &image);
     mnuNextImage = Item(this, image, "mnuNextImage", "&Next");
@@ -791,6 +799,23 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuCopy, [this](QObject* s) { mnuCopyClick(s); });
     for (QAction* item : {mnuEmpty, mnuEmpty1})
         Wire(this, item, [this](QObject* s) { mnuEmptyClick(s); });
+    for (QAction* item : {mnuPaste, mnuPaste1})
+        Wire(this, item, [this](QObject* s) { mnuPasteClick(s); });
+    for (QAction* item : {mnuPasteMask1, mnuPasteMask2}) {
+        Wire(this, item, [this](QObject* s) { mnuPasteMask1Click(s); });
+        // They wait for a selection.
+        SetItemEnabled(item, false);
+    }
+    // The paste items follow the clipboard, so Ctrl+V works for a picture
+    // another program has just copied.
+    ConnectGuarded(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        const bool picture = Clipboard().HasFormat(CF_BITMAP);
+        for (const char* name : chrome::ClipboardItems())
+            SetChromeEnabled(name, picture);
+    });
+    Wire(this, mnuCloneSpace, [this](QObject* s) { mnuCloneSpaceClick(s); });
+    for (QAction* item : {mnuCopytoRightPane, mnuCopytoLeftPane})
+        Wire(this, item, [this](QObject* s) { mnuCopytoRightPaneClick(s); });
     for (QAction* item : {mnuCopyMask, mnuCopyMask1, mnuCrop, mnuCrop1}) {
         Wire(this, item, [this](QObject* s) { mnuCopyMaskClick(s); });
         // They wait for a selection.

@@ -150,9 +150,4 @@ void TWebForm::DecodeVector() {
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
 }
 
-void TWebForm::mnuPasteMask1Click(QObject*) {
-    // PENDING: pasting the clipboard into the selection comes with the compare window; nothing is pasted yet.
-    PendingCall("mnuPasteMask1Click");
-}
-
 }  // namespace lumvor

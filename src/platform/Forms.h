@@ -236,6 +236,21 @@ auto Guard(F f) {
     };
 }
 
+// A form's close event through its close query and its close handler, both
+// guarded: query(canClose) may refuse the close (the event is ignored);
+// otherwise the event is accepted and close() runs.
+template <class Query, class Close>
+void CloseThroughQuery(QEvent* event, Query&& query, Close&& close) {
+    bool canClose = true;
+    Guarded([&] { query(canClose); });
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Guarded(std::forward<Close>(close));
+}
+
 // QObject::connect through the guard.
 template <class Sender, class Signal, class F>
 QMetaObject::Connection ConnectGuarded(const Sender* sender, Signal signal,

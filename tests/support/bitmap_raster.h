@@ -4,6 +4,8 @@
 #include "platform/Graphics.h"
 #include "support/picture_compare.h"
 
+#include <QImage>
+
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +37,34 @@ inline void LoadColours(TBitmap& bitmap, const std::vector<uint32_t>& colours) {
 // SamePixels of a 24-bit bitmap against the raster.
 inline ::testing::AssertionResult SameBitmap(const RgbRaster& expected, const TBitmap& bitmap) {
     return SamePixels(expected, bitmap.Width(), bitmap.Height(), [&](int x, int y) { return PixelAt(bitmap, x, y); });
+}
+
+// The raster of a Qt image (any format).
+inline RgbRaster RasterOfImage(const QImage& image) {
+    RgbRaster raster{image.width(), image.height(), {}};
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            raster.Pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
+    return raster;
+}
+
+// The raster of a bitmap of any depth.
+inline RgbRaster RasterOfBitmap(const TBitmap& bitmap) {
+    RgbRaster raster{bitmap.Width(), bitmap.Height(), {}};
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            raster.Pixels.push_back(bitmap.Handle()->GetColor(x, y) & 0xFFFFFF);
+    return raster;
+}
+
+// A picture of distinct colours as another program puts it on the clipboard:
+// red from x, green from y, blue fixed.
+inline QImage PatternImage(int width, int height, int blue = 0x55) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 19) & 0xFF, (y * 23 + 7) & 0xFF, blue));
+    return image;
 }
 
 }  // namespace lumvor::test
