@@ -357,6 +357,28 @@ TEST_F(FileListTest, ListUpdatesDoNotNest) {
     EXPECT_EQ(form->XL->Items()->UpdateCount(), 0);
 }
 
+// ---- Big folders
+
+TEST_F(FileListTest, OnlyRowsNearTheVisibleOnesAreDescribed) {
+    for (int i = 0; i < 3000; ++i) test::WriteFileText(folder_ + "pic" + std::to_string(i) + ".jpg", "x");
+    for (const auto& entry : fs::directory_iterator(folder_)) MakeOld(entry.path().string());
+    TFileForm* form = Open();
+    ASSERT_EQ(form->XL->Items()->Count(), 3000);
+    int described = 0;
+    form->XL->OnData = [&](QObject*, TVListItem* item) {
+        ++described;
+        form->XLData(item);
+    };
+    for (auto view : {&TFileForm::mnuViewReportClick, &TFileForm::btnViewThumbsClick}) {
+        described = 0;
+        (form->*view)(form);
+        form->XL->Viewport()->repaint();
+        QCoreApplication::processEvents();
+        EXPECT_GT(described, 0);
+        EXPECT_LT(described, 300) << "rows described for one painted page";
+    }
+}
+
 // ---- Thumbnail sizes
 
 TEST(ThumbCellSteps, EachStepHasItsCell) {
