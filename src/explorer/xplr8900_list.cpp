@@ -84,6 +84,19 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+// The window's own handlers run inside one of these: the calls they make on
+// the window are not recorded in Calls.
+class TOwnScope {
+public:
+    explicit TOwnScope(int& count) : count_(count) { ++count_; }
+    ~TOwnScope() { --count_; }
+    TOwnScope(const TOwnScope&) = delete;
+    TOwnScope& operator=(const TOwnScope&) = delete;
+
+private:
+    int& count_;
+};
+
 // Paints the thumbnail view's rows: the cell from the form, the name below it.
 class TThumbCellDelegate : public QStyledItemDelegate {
 public:
@@ -359,6 +372,7 @@ void TFileForm::XLChange() {
 }
 
 void TFileForm::XLClick(QObject* Sender) {
+    TOwnScope own(ownCalls_);
     if (Listing->Risky || Listing->Closing || Listing->ListBusy || ViewBusy || Dragging || FileOpBusy) return;
     const int selected = XL->SelCount();
     if (Listing->DrivesView && selected > 1) return;
@@ -440,6 +454,7 @@ void TFileForm::FindKeyItem(uint16_t Key) {
 // ---- Sorting by column
 
 void TFileForm::XLColumnClick(int Column) {
+    TOwnScope own(ownCalls_);
     if (Column < ColumnName || Column > ColumnComment) return;
     if (Column == ColumnComment && !Listing->CommentsLoaded) return;
     Thumbnailing_Stop();
@@ -462,6 +477,7 @@ void TFileForm::XLColumnClick(int Column) {
 // ---- Renaming in place
 
 void TFileForm::XLEditing(TVListItem* Item, bool& AllowEdit) {
+    TOwnScope own(ownCalls_);
     if (!Item || Listing->DrivesView || Listing->ListBusy || ViewBusy || FileOpBusy) {
         AllowEdit = false;
         return;
@@ -483,6 +499,7 @@ void TFileForm::Edit_End() {
 }
 
 void TFileForm::XLEdited(TVListItem* Item, std::string& NewName) {
+    TOwnScope own(ownCalls_);
     FolderMonitor_Terminate();
     FileRec rec;
     int32_t recNo = -1;
@@ -540,6 +557,7 @@ void TFileForm::mnuViewReportClick(QObject*) {
 
 void TFileForm::mnuViewThumbsClick(QObject*) {
     Record("mnuViewThumbsClick");
+    TOwnScope own(ownCalls_);
     if (ThumbnailView() && ThumbsBar->Position() == ThumbStep) return;
     const int step = ThumbsBar->Position();
     TExplorerControls c(EControls);
@@ -576,6 +594,7 @@ void TFileForm::mnuViewThumbsClick(QObject*) {
 }
 
 void TFileForm::btnViewThumbsClick(QObject* Sender) {
+    TOwnScope own(ownCalls_);
     if (ThumbnailView())
         PostExplorerMessage(30);
     else
@@ -593,6 +612,7 @@ void TFileForm::SetThumbnailSize(int Step) {
 }
 
 void TFileForm::mnuThumbnailSize(QObject*) {
+    TOwnScope own(ownCalls_);
     TXScrlDlgParam params;
     params.Min = ThumbsBar->Min();
     params.Max = ThumbsBar->Max();
@@ -606,16 +626,23 @@ void TFileForm::mnuThumbnailSize(QObject*) {
 }
 
 void TFileForm::btnThumbsUpClick(QObject* Sender) {
+    TOwnScope own(ownCalls_);
     const int delta = Sender == btnThumbsDn ? -1 : 1;
     ThumbsBar->SetPosition(std::clamp(ThumbsBar->Position() + delta, ThumbsBar->Min(), ThumbsBar->Max()));
     mnuViewThumbsClick(Sender);
 }
 
-void TFileForm::ThumbsBarKeyUp() { mnuViewThumbsClick(ThumbsBar); }
+void TFileForm::ThumbsBarKeyUp() {
+    TOwnScope own(ownCalls_);
+    mnuViewThumbsClick(ThumbsBar);
+}
 
 // Any button's release applies the step: dragging the slider with the left
 // button is how its step is usually chosen.
-void TFileForm::ThumbsBarMouseUp() { mnuViewThumbsClick(ThumbsBar); }
+void TFileForm::ThumbsBarMouseUp() {
+    TOwnScope own(ownCalls_);
+    mnuViewThumbsClick(ThumbsBar);
+}
 
 void TFileForm::HSplitterMoved() {
     XL->Arrange(arDefault);
@@ -639,6 +666,7 @@ void TFileForm::DoFont() {
 }
 
 void TFileForm::mnuViewFontClick(QObject*) {
+    TOwnScope own(ownCalls_);
     XFontDialog->setCurrentFont(XL->font());
     if (ExecModal(*XFontDialog) != QDialog::Accepted) return;
     const QFont font = XFontDialog->selectedFont();
