@@ -58,6 +58,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TFileForm::~TFileForm() {
+    UnbindFileList();
     if (FileForm == this)
         FileForm = nullptr;
     FileFormCreated = false;
@@ -175,6 +176,7 @@ void TFileForm::FormActivate() {
     if (TreeWanted)
         mnuFolderTreeClick(this);
     XL->SetViewStyle(ViewCode == 2 ? vsReport : ViewCode == 3 || ViewCode == 4 ? vsIcon : vsList);
+    if (ViewCode == 4) btnViewThumbsClick(this);
     XL->Items()->BeginUpdate();
     FirstListing();
     XL->Items()->EndUpdate();
@@ -499,8 +501,6 @@ void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 void TFileForm::mnuFolderTreeClick(QObject*) { Record("mnuFolderTreeClick"); }
 // PENDING: the refresh of the file operations; this only records the call.
 void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
-// PENDING: the thumbnail view; this only records the call.
-void TFileForm::mnuViewThumbsClick(QObject*) { Record("mnuViewThumbsClick"); }
 // PENDING: the selection commands; this only records the call.
 void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
 // PENDING: network support of the navigation commands; this only records the call.

@@ -25,7 +25,10 @@
 #include <string>
 #include <vector>
 
+class QAbstractItemDelegate;
 class QFontDialog;
+class QPainter;
+class QRect;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -48,6 +51,8 @@ class TToolBarEx;
 class TToolButtonEx;
 class TTrackBar;
 class TTreeViewEx;
+class TVListItem;
+struct FileRec;
 class TVListShowEx;
 struct TThumbMaker;
 
@@ -250,6 +255,68 @@ public:
     int ShellOpen(const std::string& FileName, const std::string& Params = "", const std::string& Folder = "",
                   int ShowCmd = 1);
 
+    // ---- The file list (xplr8900_list.cpp)
+
+    // Form state of the list's handlers.
+    bool Editing = false;
+    bool ViewBusy = false;
+    bool Dragging = false;
+    bool FileOpBusy = false;
+    bool AlbumListing = false;
+    // Set while a thumbnail click or a long listing runs: changes of the
+    // selection do not refresh the status bar.
+    bool ListChangeSuppressed = false;
+    // 1 in the thumbnail view, 0 after any other view was chosen, -1 before.
+    int ListTag = -1;
+    // The thumbnail-size step and its cell.
+    int ThumbStep = 8;
+    int ListCellWidth = 168;
+    int ListCellHeight = 126;
+    // The large images of the thumbnail view: empty, sized to the cell.
+    std::unique_ptr<TImageList> ThumbImages;
+
+    void XLData(TVListItem* Item);
+    // Draws the thumbnail cell of a row into its item rectangle.
+    void XLGetImageIdx(QPainter& Painter, int Row, const QRect& ItemRect, bool Selected);
+    void XLToolTip(TVListItem* Item, std::string& ToolTipText);
+    void XLChange();
+    void XLClick(QObject* Sender);
+    void XLMouseUp();
+    void XLKeyUp(uint16_t& Key);
+    void FormKeyDown(QObject* Sender, uint16_t& Key, uint8_t Shift);
+    void FormKeyUp(uint16_t& Key);
+    void XLColumnClick(int Column);
+    void XLEditing(TVListItem* Item, bool& AllowEdit);
+    void XLEdited(TVListItem* Item, std::string& NewName);
+    void btnViewLgIconsClick(QObject* Sender);
+    void mnuViewListClick(QObject* Sender);
+    void mnuViewReportClick(QObject* Sender);
+    void btnViewThumbsClick(QObject* Sender);
+    void mnuThumbnailSize(QObject* Sender);
+    // "+" (btnThumbsUp) and "-" (btnThumbsDn).
+    void btnThumbsUpClick(QObject* Sender);
+    void ThumbsBarKeyUp();
+    void ThumbsBarMouseUp();
+    void HSplitterMoved();
+    void mnuViewFontClick(QObject* Sender);
+    void DoFont();
+    void RestoreNormal();
+    void SetThumbnailSize(int Step);
+    void FindKeyItem(uint16_t Key);
+    void Edit_Start();
+    void Edit_End();
+    // Suspend and resume the list's (the tree's) item updates, at most once:
+    // one end ends every begin.
+    void ListBeginUpdate();
+    void ListEndUpdate();
+    void TreeBeginUpdate();
+    void TreeEndUpdate();
+    // Fills an empty caption of a row's record ("folder", ".TXT",
+    // ".JPG 640x480(24)") and writes the record back.
+    void CompleteCaption(int Row, FileRec& Rec, int32_t RecNo);
+    // The thumbnail view is shown.
+    bool ThumbnailView() const { return ListTag == 1; }
+
     // ---- Catalog generation
 
     // Hides both windows (no program may place windows off-screen on
@@ -271,7 +338,10 @@ private:
     void BuildMenus();
     void BuildToolBars();
     void BindListing();
-    void ApplyFont();
+    void BindFileList();
+    // The list's handlers are dropped before the window's parts go.
+    void UnbindFileList();
+    void FitDateColumn();
     void ApplyButtonGeometry(bool Captions);
     void ArrangeClick(QObject* Sender, int Ascending, int Descending);
     void ExplorerMessage(int Code);
@@ -282,6 +352,13 @@ private:
     bool captionsShown_ = true;
     int ownCalls_ = 0;
     int statusPanelWidth_ = 0;
+    bool listUpdating_ = false;
+    bool treeUpdating_ = false;
+    bool columnDescending_[5] = {};
+    QAbstractItemDelegate* plainDelegate_ = nullptr;
+    QAbstractItemDelegate* thumbDelegate_ = nullptr;
+    QObject* sliderRelease_ = nullptr;
+    QObject* treePageKeys_ = nullptr;
     bool parked_ = false;
     bool parkedImageVisible_ = false;
 };

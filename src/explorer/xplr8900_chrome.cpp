@@ -269,6 +269,7 @@ void TFileForm::BuildComponents() {
 
     BuildMenus();
     BuildToolBars();
+    BindFileList();
     QFont formFont = font();
     if (formFont.pointSize() > 12) {
         formFont.setPointSize(12);
@@ -301,19 +302,8 @@ void TFileForm::BindListing() {
     v.StatusMessage = [this](const std::string& text) { StatusMessageSolo(text); };
     v.UpdateStatusBar = [this] { UpdateStatusBar(); };
     v.ProcessMessages = [] { Application.ProcessMessages(); };
-    XL->OnData = [this](QObject*, TVListItem* item) {
-        FileRec rec;
-        if (!item || !Listing->RowRec(item->Index(), rec))
-            return;
-        item->SetCaption(std::string(rec.Name()) + std::string(rec.Ext()));
-        item->SetImageIndex(rec.ImageIndex());
-    };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
-    // PENDING: the details view's size, date, type and comment columns come with the list view's commands; the name column stands alone until then.
-    TVListColumn* nameColumn = XL->Columns()->Add();
-    nameColumn->SetCaption("Name");
-    nameColumn->SetWidth(240);
-    // PENDING: thumbnails, the folder monitor, comments, the tree and the file menu's states bind their calls with their commands.
+    // PENDING: the thumbnail run's state, the folder monitor, comments, the tree and the file menu's states bind their calls with their commands.
 }
 
 void TFileForm::BuildMenus() {
@@ -699,12 +689,12 @@ void TFileForm::ApplyExplorerSettings() {
     for (TMenuItem* item : {mnuStatusbarX, mnuStatusbarXP})
         item->setChecked(c.StatusBar());
     StatusBarX->setVisible(c.StatusBar());
-    ApplyFont();
+    DoFont();
 
     ThumbWidth = ThumbDecodeWidth = ThumbCellWidth;
     ThumbHeight = ThumbDecodeHeight = ThumbCellHeight;
     c.SetThumbSize(std::clamp(c.ThumbSize(), 1, 8));
-    // PENDING: the thumbnail size command sizes the cells for the step; the slider shows it meanwhile.
+    SetThumbnailSize(c.ThumbSize());
     ThumbsBar->SetPosition(c.ThumbSize());
     mnuSingleClick(this);
 
@@ -725,18 +715,6 @@ void TFileForm::ApplyExplorerSettings() {
 
 // The list font from the record; a name no installed font has gives the
 // desktop's own font of that size.
-void TFileForm::ApplyFont() {
-    const TExplorerControls c(EControls);
-    QFont font = QApplication::font();
-    const std::string name = c.ListFontName();
-    if (!name.empty() && QFontDatabase::hasFamily(QString::fromStdString(name)))
-        font.setFamily(QString::fromStdString(name));
-    if (c.ListFontSize() > 0)
-        font.setPointSize(c.ListFontSize());
-    font.setBold(c.ListFontBold());
-    XL->setFont(font);
-}
-
 void TFileForm::mnuSingleClick(QObject*) {
     Record("mnuSingleClick");
     const int mode = TExplorerControls(EControls).ClickMode();
@@ -815,12 +793,6 @@ void TFileForm::StatusMessageSolo(const std::string& Text) {
     StatusPanels[0]->setFixedWidth(StatusPanels[0]->fontMetrics().horizontalAdvance(text) + 12);
     StatusPanels[1]->setFixedWidth(1);
     StatusPanels[2]->setText("");
-}
-
-// PENDING: the status bar's counts and sizes come with the list view's commands; until then a listing's message is only cleared.
-void TFileForm::UpdateStatusBar() {
-    StatusPanels[0]->setText("");
-    StatusPanels[0]->setFixedWidth(statusPanelWidth_);
 }
 
 // ---- "Arrange by"

@@ -935,6 +935,7 @@ void TVCustomListView::SetHotRow(int row) {
 
 QSize TVCustomListView::CellSize() const {
     const int text = fontMetrics().height();
+    if (viewStyle_ == vsIcon && iconSpacing_.isValid()) return iconSpacing_;
     if (viewStyle_ == vsIcon) {
         const QSize large = largeImages_ ? QSize(largeImages_->Width, largeImages_->Height) : QSize(32, 32);
         return QSize(std::max(large.width() + 32, 75), large.height() + 2 * text + 8);
@@ -944,6 +945,12 @@ QSize TVCustomListView::CellSize() const {
     if (viewStyle_ == vsList && columns_->Count() > 0 && Column(0)->Width() > 0)
         return QSize(Column(0)->Width(), height);
     return QSize(small.width() + 4 + 16 * fontMetrics().averageCharWidth(), height);
+}
+
+void TVCustomListView::SetIconSpacing(QSize value) {
+    if (value == iconSpacing_) return;
+    iconSpacing_ = value;
+    ApplyStyle();
 }
 
 void TVCustomListView::SetViewStyle(TViewStyle value) {

@@ -376,6 +376,10 @@ public:
     void AutoSizeColumns();
     // The size of one cell in the list and icon views (every row has it).
     QSize CellSize() const;
+    // The cell of the icon view; an empty size gives the default one (from the
+    // large images and the font).
+    QSize IconSpacing() const { return iconSpacing_; }
+    void SetIconSpacing(QSize value);
     // Width of the report view's client area.
     int ClientWidth() const;
     // The view that shows the rows now (a list view or the report view).
@@ -505,6 +509,7 @@ private:
     int focusedRow_ = -1;
     bool sizing_ = false;
     mutable RowInfo rowCache_;
+    QSize iconSpacing_;
 };
 
 class TVListView : public TVCustomListView {
