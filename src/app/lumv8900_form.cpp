@@ -75,6 +75,11 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
+    AnyTimer = new TTimer(this);
+    AnyTimer->SetInterval(600);
+    AnyTimer->SetEnabled(false);
+    // PENDING: the end report of batches and script runs ("Batch done.", "Lab done."); the timer only stops.
+    AnyTimer->SetOnTimer([this] { AnyTimer->SetEnabled(false); });
     CreateDropTarget();
     ConnectChrome();
     // Nothing can be undone before the first backup.
