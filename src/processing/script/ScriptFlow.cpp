@@ -230,7 +230,8 @@ void SizeByPerCent(TScriptRun& Run, const TScriptArgs& Args) {
         width -= width % Args.b;
         height -= height % Args.b;
     }
-    if (width <= 32 || height <= 32 || width > INT32_MAX || height > INT32_MAX)
+    // Too small a picture is not made: one side must come out above 32.
+    if ((width <= 32 && height <= 32) || width > INT32_MAX || height > INT32_MAX)
         return;
     if (Distills(Args) && (width >= ImageWidth || height >= ImageHeight))
         return;

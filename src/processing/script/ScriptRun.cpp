@@ -109,21 +109,26 @@ void TScriptRun::RunLine(const std::string& Text) {
     if (Text.empty())
         return;
     Line = ParseScriptLine(Text);
+    // The rows are compared in order up to the trace point even after a match:
+    // a keyword placed before PROMPT has run when the trace question comes.
+    bool matched = false;
     for (const TKeywordRow& row : KeywordTable()) {
         if (row.Keyword == TracePointKeyword) {
             TracePoint();
-            if (stopped_)
+            if (stopped_ || matched)
                 return;
         }
-        if (!row.Handler || Line.Keyword != row.Keyword)
+        if (matched || !row.Handler || Line.Keyword != row.Keyword)
             continue;
+        matched = true;
         std::array<int32_t, 4> values = Line.Values;
         if (!CheckValues(row, values))
-            return;
+            continue;
         ApplySets(row, values);
         TScriptArgs args{row.Keyword, row.Routine, row.Arity, values[0], values[1], values[2], values[3], Line.Text};
         row.Handler(*this, args);
-        return;
+        if (stopped_)
+            return;
     }
 }
 
