@@ -418,6 +418,38 @@ TEST_F(ScriptRunTest, CropsCutOnlyRectanglesInsideThePicture) {
     EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 5, 3));
 }
 
+// ---- Turns
+
+TEST_F(ScriptRunTest, AFailedTurnKeepsThePictureShowsTheLibraryErrorAndTheScriptGoesOn) {
+    // A strip whose turned box is beyond the picture limits.
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(1, 1 << 20);
+    Show(strip);
+    std::vector<Box> boxes;
+    Answer(boxes, mrOk);
+    Run({"ROTATE=45", "FLIP_VERTICAL", "NOMODIFYFLAG"});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(boxes[0].text.empty());
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(1, 1 << 20));
+    EXPECT_EQ(ImageHeight, 1 << 20);
+    EXPECT_FALSE(ImageChanged);
+}
+
+TEST_F(ScriptRunTest, TurnsAndFlipsChangeThePicture) {
+    TBitmap original;
+    original.Assign(&Display());
+    Run({"FLIP_HORIZONTAL"});
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 36, 0));
+    Run({"FLIP_HORIZONTAL", "ROTATE=90"});
+    // A quarter turn clockwise: the bottom-left corner comes to the top left.
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight), std::tuple(23, 37, 23, 37));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 0, 22));
+    Run({"ROTATE_FINE=27000"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(37, 23));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 0, 0));
+}
+
 // ---- Flow
 
 TEST_F(ScriptRunTest, TraceAsksAfterTheKeywordsBeforePromptAndBeforeTheOthers) {

@@ -277,8 +277,13 @@ void Rotate(TScriptRun& Run, const TScriptArgs& Args) {
         if (form.ExportBitmapToImg() == 0)
             return;
         const auto fill = static_cast<uint32_t>(ToColorValue(ColorToRGB(BackgroundColor)));
-        const int turned = ImgRotate(ImgHandle, angle, fill);
         // A failed turn keeps the picture; the library's error is shown.
+        int turned = 0;
+        try {
+            turned = ImgRotate(ImgHandle, angle, fill);
+        } catch (const std::exception&) {
+            turned = 0;
+        }
         if (turned == 0) {
             form.ShowImgError();
             return;
