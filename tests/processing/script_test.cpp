@@ -9,6 +9,10 @@
 #include "processing/script/ScriptParser.h"
 #include "processing/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
+#include "processing/lab/PixelArithmetic.h"
+#include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/HLSFilters.h"
+#include "support/picture_compare.h"
 #include "ui/Pix.h"
 #include "ui/ExTrackBar.h"
 #include "ui/Resize_w.h"
@@ -347,6 +351,97 @@ TEST_F(ScriptRunTest, ValuesHandedThroughTheFilterParametersStayAfterTheLine) {
     Calls({"CONFORM_GAMMA=255"});
     EXPECT_EQ(FilterCustom1, 4);
 }
+
+// ---- The built commands' lines change the picture as their routines do
+
+struct RoutineCase {
+    std::string line;
+    std::function<void(TBitmap&)> routine;
+};
+
+void PrintTo(const RoutineCase& c, std::ostream* os) { *os << c.line; }
+
+// The three maps set by one setter per channel, then applied.
+std::function<void(TBitmap&)> Maps(std::function<void(int)> set) {
+    return [set](TBitmap& b) {
+        for (int channel = 0; channel < 3; ++channel) set(channel);
+        ColorFilterBitmap(b);
+    };
+}
+
+class ToneLines : public ScriptRunTest, public ::testing::WithParamInterface<RoutineCase> {};
+
+TEST_P(ToneLines, ChangeThePictureAsTheirRoutine) {
+    const std::vector<uint32_t> source = Colours();
+    TBitmap expected;
+    expected.Assign(&Display());
+    ClearMaps();
+    GetParam().routine(expected);
+    ClearMaps();
+    Run({GetParam().line});
+    ASSERT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(37, 23));
+    EXPECT_TRUE(SamePixels(
+        [&] {
+            RgbRaster raster{37, 23, {}};
+            for (int y = 0; y < 23; ++y)
+                for (int x = 0; x < 37; ++x) raster.Pixels.push_back(ColorAt(expected, x, y));
+            return raster;
+        }(),
+        37, 23, [&](int x, int y) { return ColorAt(Display(), x, y); }));
+    EXPECT_NE(Colours(), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ToneLines,
+    ::testing::Values(
+        RoutineCase{"GAMMA=150,100,80",
+                    Maps([](int ch) { SetGammaLUT(std::array{150, 100, 80}[size_t(ch)], ch, false); })},
+        RoutineCase{"GAMMA_FILL=150,120,80",
+                    Maps([](int ch) { SetGammaLUT(std::array{150, 120, 80}[size_t(ch)], ch, true); })},
+        RoutineCase{"BRIGHTNESS=10,-20,30", Maps([](int ch) { SetBrightLUT(std::array{10, -20, 30}[size_t(ch)], ch); })},
+        RoutineCase{"SHIFT=-10,20,-30", Maps([](int ch) { SetShiftLUT(std::array{-10, 20, -30}[size_t(ch)], ch); })},
+        RoutineCase{"CONTRAST=50,-60,70", Maps([](int ch) { SetContrastLUT(std::array{50, -60, 70}[size_t(ch)], ch); })},
+        RoutineCase{"CONTRAST_CURVE=10,-20,30",
+                    Maps([](int ch) { SetGammaContrastLUT(256 + std::array{10, -20, 30}[size_t(ch)], ch); })},
+        RoutineCase{"SUPPRESS=20,200", Maps([](int ch) { SetSupressLUT(20, 200, ch); })},
+        RoutineCase{"LEVELS=10,240", Maps([](int ch) { SetStretchLUT(10, 240, ch); })},
+        RoutineCase{"SHADOWS=10,20,30", Maps([](int ch) { SetStretchLUT(std::array{10, 20, 30}[size_t(ch)], 255, ch); })},
+        RoutineCase{"HIGHLIGHTS=200,210,220",
+                    Maps([](int ch) { SetStretchLUT(0, std::array{200, 210, 220}[size_t(ch)], ch); })},
+        RoutineCase{"GAMMA_SUPPRESS=150,120,80",
+                    [](TBitmap& b) {
+                        for (int ch = 0; ch < 3; ++ch) SetGammaLUT(std::array{150, 120, 80}[size_t(ch)], ch, false);
+                        NegColorFilterBitmap(b);
+                    }},
+        RoutineCase{"PARAMETRIC_EQ_BLU=128,40,60",
+                    [](TBitmap& b) {
+                        SetEqLUT(128, 40, 0, 0);
+                        SetEqLUT(128, 40, 60, 2);
+                        ColorFilterBitmap(b);
+                    }},
+        RoutineCase{"PARAMETRIC_EQ_ALL=100,30,-50", Maps([](int ch) { SetEqLUT(100, 30, -50, ch); })},
+        RoutineCase{"HLS=100,-50,500", [](TBitmap& b) { ColorTuneHLSBitmap(b, 100, -50, 500 * 3600 / 999); }},
+        RoutineCase{"LIGHTING=10,240",
+                    [](TBitmap& b) {
+                        SetStretchLUT(10, 240, 1);
+                        LuminanceFilterBitmap(b);
+                    }},
+        RoutineCase{"SATURATION=10,240",
+                    [](TBitmap& b) {
+                        SetStretchLUT(10, 240, 1);
+                        SetGammaLUT(100, 2, false);
+                        SaturationFilterBitmap(b);
+                    }},
+        RoutineCase{"GAMMA_SATURATION=150",
+                    [](TBitmap& b) {
+                        SetStretchLUT(0, 255, 1);
+                        SetGammaLUT(150, 2, false);
+                        SaturationFilterBitmap(b);
+                    }},
+        RoutineCase{"NEGATIVE", InvertBitmap}, RoutineCase{"UNCOOK", UnCookBitmap},
+        RoutineCase{"UNWASH", MultiplyRGBBitmap}, RoutineCase{"ATTENUATE", MultiplyLuminanceBitmap},
+        RoutineCase{"POSTERIZE=3", [](TBitmap& b) { LowResBitmap(b, 3); }}),
+    [](const auto& info) { return NameOf(info.param.line); });
 
 // ---- Sizes
 
