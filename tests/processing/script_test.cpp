@@ -564,7 +564,7 @@ TEST_F(ScriptRunTest, TraceAsksAfterTheKeywordsBeforePromptAndBeforeTheOthers) {
     // Yes: the flip and the last line did not run.
     EXPECT_EQ(ColorAt(Display(), 4, 2), 0xFFFFFFu - before);
     EXPECT_EQ(WebForm->SaveDialogTag, 0);
-    EXPECT_EQ(WebForm->AnyTimerTag, 2);
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
     EXPECT_TRUE(WebForm->AnyTimer->Enabled());
     EXPECT_EQ(QueuedModalAnswers(), 0);
 }
@@ -610,7 +610,7 @@ TEST_F(ScriptRunTest, LoopStopsOnEscapeWithAborting) {
     Run({"NEGATIVE", "LOOP"});
     EXPECT_EQ(passes, 3);
     EXPECT_EQ(StatusTextValue, "Aborting.");
-    EXPECT_EQ(WebForm->AnyTimerTag, 2);
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
 }
 
 TEST_F(ScriptRunTest, AStopRequestDuringTheLastLineOfAPassIsKept) {
@@ -640,7 +640,7 @@ TEST_F(ScriptRunTest, AnEmptyMemoRunsNothingAndStillReportsTheEnd) {
     DuplicateBitmap->Assign(&Display());
     Run({});
     EXPECT_TRUE(recorder.Calls.empty());
-    EXPECT_EQ(WebForm->AnyTimerTag, 2);
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
     EXPECT_TRUE(WebForm->AnyTimer->Enabled());
     // The run starts with empty second pictures.
     EXPECT_TRUE(DuplicateBitmap->GetEmpty());

@@ -152,7 +152,7 @@ void TScriptRun::EndRun() {
     AutoFixBusy = false;
     Screen.SetCursor(crDefault);
     Form.RefreshImage();
-    Form.AnyTimerTag = 2;
+    Form.AnyTimer->Tag = 2;
     Form.AnyTimer->SetEnabled(true);
 }
 
