@@ -644,6 +644,9 @@ TEST_F(ScriptRunTest, AnEmptyMemoRunsNothingAndStillReportsTheEnd) {
     EXPECT_TRUE(WebForm->AnyTimer->Enabled());
     // The run starts with empty second pictures.
     EXPECT_TRUE(DuplicateBitmap->GetEmpty());
+    // The timer then tells the status bar.
+    for (int waited = 0; waited < 3000 && StatusTextValue != "Lab done."; waited += 50) QTest::qWait(50);
+    EXPECT_EQ(StatusTextValue, "Lab done.");
 }
 
 TEST_F(ScriptRunTest, TheDuplicateOutlivesTheRunUnlessClearBuffersEmptiesIt) {
