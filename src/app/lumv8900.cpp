@@ -20,6 +20,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/script/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
@@ -141,6 +142,7 @@ void MainUnitInit(const std::vector<std::string>& Params) {
     ZoomToolBusy = false;
     listdlg_y::ListDlgBounds.Left = -1;
     batch_8900::NoLabBackup = false;
+    filter_8900::FilterDlgPos.Left = -1;
 
     // The command line names one file; a name with blanks may arrive split.
     FileName.clear();

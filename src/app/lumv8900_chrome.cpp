@@ -677,6 +677,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
+    if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
+        Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });
     Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
     Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
     Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });
