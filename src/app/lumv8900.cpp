@@ -37,6 +37,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QStyle>
@@ -44,6 +45,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -231,7 +233,7 @@ TWebForm::~TWebForm() {
 void TWebForm::FormCreate() {
     HelpFileName = AddBackslash(AppDir) + "lumvor.chm";
     if (!ViewerSettingsLoaded)
-        ExploreDir = AppDir;
+        ExploreDir = HomeFolder();
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
@@ -408,7 +410,8 @@ void TWebForm::FirstRunSetup() {
     SavedBounds = Rect(x(), y(), x() + width(), y() + height());
     if (explorer) {
         explorer->mnuFolderTreeClick(this);
-        explorer->PanelSide->setFixedWidth(ScreenWidth == 800 ? 140 : 200);
+        const int treeWidth = ScreenWidth == 800 ? 140 : 200;
+        explorer->HSplitter->setSizes({treeWidth, std::max(1, explorer->width() - treeWidth)});
         explorer->mnuRefreshClick(this);
         explorer->mnuViewThumbsClick(this);
         explorer->ThumbsBar->SetPosition(ScreenWidth == 800 ? 1 : ScreenWidth == 1024 ? 2 : 3);
@@ -805,8 +808,8 @@ void TWebForm::AppRestore() {
     TFileForm* explorer = xplr8900::FileForm;
     if (explorer && xplr8900::ExplorerActive) {
         if (!FolderExists(ExploreDir)) {
-            ExploreDir = AppDir;
-            explorer->GoToFolder(AppDir);
+            ExploreDir = HomeFolder();
+            explorer->GoToFolder(HomeFolder());
         }
         explorer->Show();
         explorer->showNormal();
