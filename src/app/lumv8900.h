@@ -213,6 +213,8 @@ inline TStringList FolderHistory;
 inline TStringList SpareList;
 inline TStringList ReportLines;
 inline TStringList SlideFolders;
+// The tick count a script's BENCHMARK_START stored.
+inline uint32_t BenchmarkStartTick = 0;
 // Upper-case extension -> system icon index.
 inline TStringList ExtIconCache;
 inline TMemoryStream SpareStream;
@@ -1482,6 +1484,12 @@ public:
     void mnuResizeClick(QObject* Sender);
     void mnuResampleClick(QObject* Sender);
     void mnuDistillClick(QObject* Sender);
+    // --- the Lab script interpreter (processing/script/ScriptRun.cpp) ---
+    // Replays the Lab Script window's memo (the recorded LabScript while the
+    // window was never made) on the picture, line by line, until its end, a
+    // stop request or a prompt answered Yes; LOOP runs it again. The caller
+    // sets BatchRunning and takes the one undo copy of the run.
+    void DoBatchImageProcess();
     // The Resize sub-menu opens: Distill is offered for 24-bit pictures only.
     void homeResize1Click(QObject* Sender);
     // The viewer picture becomes a Width x Height nearest-neighbour copy of

@@ -1,0 +1,348 @@
+// The image handlers of the keyword table. Each hands the line's checked
+// values to the routine the interactive command uses, through TScriptRun::Call.
+#include "processing/script/ScriptHandlers.h"
+
+#include "app/lumv8900.h"
+#include "processing/script/LabState.h"
+#include "processing/script/ScriptRun.h"
+#include "processing/tonal/ColorMaps.h"
+#include "ui/Pix.h"
+
+#include <array>
+
+namespace lumvor::script {
+
+using namespace lumv8900;
+
+namespace {
+
+// The values the keyword reads, a first.
+std::vector<int32_t> ReadValues(const TScriptArgs& Args) {
+    const std::array<int32_t, 4> all{Args.a, Args.b, Args.c, Args.d};
+    const size_t count = Args.Arity > 0 ? size_t(Args.Arity) : 0;
+    return {all.begin(), all.begin() + std::min<size_t>(count, all.size())};
+}
+
+bool EndsWith(std::string_view Text, std::string_view Tail) {
+    return Text.size() >= Tail.size() && Text.substr(Text.size() - Tail.size()) == Tail;
+}
+
+// The channel a keyword ending in _RED, _GRN or _BLU names (else 3: all).
+int ChannelOf(std::string_view Keyword) {
+    if (EndsWith(Keyword, "_RED"))
+        return 0;
+    if (EndsWith(Keyword, "_GRN"))
+        return 1;
+    if (EndsWith(Keyword, "_BLU"))
+        return 2;
+    return 3;
+}
+
+// The colour maps through the viewer picture, then its repaint.
+void ApplyMaps(TWebForm& Form, bool Repaint = true) {
+    Form.ColorFilterBitmap(*Form.Daz95->Bitmap());
+    if (Repaint)
+        Form.RefreshImage();
+}
+
+}  // namespace
+
+// PENDING: the keyword's command is not built yet; the line only records its routine and values.
+void Pending(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, ReadValues(Args)); }
+
+// PENDING: text marks are not built yet; the line only records the corner and the text.
+void TextMark(TScriptRun& Run, const TScriptArgs& Args) {
+    const int corner = EndsWith(Args.Keyword, "TOPLEFT")      ? 0
+                       : EndsWith(Args.Keyword, "TOPRIGHT")   ? 1
+                       : EndsWith(Args.Keyword, "BOTTOMLEFT") ? 2
+                                                              : 3;
+    Run.Call(Args.Routine, {corner}, {}, Args.Text);
+}
+
+void ZeroMap(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuInitialize1Click(&Run.Form); });
+}
+
+void Negative(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuNegativeClick(&Run.Form); });
+}
+
+// PENDING: the blends back onto the duplicate (composite masks) are not built yet; the line only records its values.
+void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
+    const int lowTones = EndsWith(Args.Keyword, "_LOW") ? 1 : 0;
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c, lowTones});
+}
+
+// PENDING: normalising a channel is not built yet; the line only records the channel and its values.
+void ChannelFamily(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {ChannelOf(Args.Keyword), Args.a, Args.b});
+}
+
+// PENDING: the reference correction is not built yet; the line only sets its mode.
+void Reference(TScriptRun& Run, const TScriptArgs& Args) {
+    FilterCustom2 = Args.a == 1 ? 1 : 0;
+    Run.Call(Args.Routine, {FilterCustom2});
+}
+
+// PENDING: the flash correction is not built yet; the line only sets its mode.
+void AutoFlash(TScriptRun& Run, const TScriptArgs& Args) {
+    FilterCustom2 = Args.a > 2 ? 1 : std::max(Args.a, 0);
+    Run.Call(Args.Routine, {FilterCustom2});
+}
+
+// PENDING: the automatic gamma is not built yet; the line only sets its mode.
+void AutoGamma(TScriptRun& Run, const TScriptArgs& Args) {
+    FilterCustom2 = Args.a != 0 ? 1 : 0;
+    Run.Call(Args.Routine, {FilterCustom2});
+}
+
+// PENDING: the hard limits are not built yet; the line only records the method.
+void Limit(TScriptRun& Run, const TScriptArgs& Args) {
+    const int channel = ChannelOf(Args.Keyword);
+    Run.Call(Args.Routine, {channel == 3 ? 400 : 401 + channel});
+}
+
+void Duplicate(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuDuplicateClick(&Run.Form); });
+}
+
+void Swap(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuSwapClick(&Run.Form); });
+}
+
+void CopyToBackUp(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.CopyToBackUp(); });
+}
+
+void CopyFromBackUp(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] {
+        Run.Form.CopyFromBackUp();
+        // The later lines size their work by the picture brought back.
+        ImageWidth = Run.Form.Daz95->Bitmap()->Width();
+        ImageHeight = Run.Form.Daz95->Bitmap()->Height();
+    });
+}
+
+void Average(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {FilterCustom2}, [&] { Run.Form.DoAverageBitmap(Run.Form.Daz95); });
+}
+
+void TwoImage(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
+    Run.Call(Args.Routine, {}, [&] {
+        if (Args.Keyword == "MULTIPLY")
+            form.mnuMultiply1Click(&form);
+        else if (Args.Keyword == "MINIMUM")
+            form.mnuMinimum1Click(&form);
+        else if (Args.Keyword == "MAXIMUM")
+            form.mnuMaximum1Click(&form);
+        else
+            form.mnuDifference1Click(&form);
+    });
+}
+
+// PENDING: descreening is not built yet; the line only records the routine and its strength.
+void Descreen(TScriptRun& Run, const TScriptArgs& Args) {
+    if (Args.Keyword == "DESCREEN_LIGHT")
+        Run.Call(Args.Routine, {7});
+    else
+        Run.Call(Args.Routine, {Args.Keyword == "DESCREEN_MEDIUM" ? 0 : Args.Keyword == "DESCREEN_STRONG" ? 1 : 2});
+}
+
+// PENDING: the blurs are not built yet; the line only records their arguments.
+void Blur(TScriptRun& Run, const TScriptArgs& Args) {
+    if (Args.Keyword == "DEFOCUS")
+        Run.Call(Args.Routine, {255 - Args.a});
+    else if (Args.Keyword == "GAUSSIAN")
+        Run.Call(Args.Routine, {255 - Args.a, 9, 0});
+    else
+        Run.Call(Args.Routine, {255 - Args.a, 8, 1});
+}
+
+// PENDING: the median filters are not built yet; the line only records their arguments.
+void Median(TScriptRun& Run, const TScriptArgs& Args) {
+    if (Args.Keyword == "DESPECKLE")
+        Run.Call(Args.Routine, {Args.a, 0});
+    else
+        Run.Call(Args.Routine, {1, Args.a});
+}
+
+void Interlace(TScriptRun& Run, const TScriptArgs& Args) {
+    // FilterCustom2 := a is the row's; the field and the strength are checked here.
+    if (Args.b != 0 && Args.b != 1)
+        return;
+    FilterCustom3 = Args.b;
+    if (Args.a <= 0 || Args.a >= 256)
+        return;
+    Run.Call(Args.Routine, {Args.a, Args.b}, [&] { Run.Form.DoAverageField(Run.Form.Daz95, Args.b == 1 ? 1 : 0); });
+}
+
+// PENDING: the colour masks are not built yet; the line only records the routine and its arguments.
+void ColourMask(TScriptRun& Run, const TScriptArgs& Args) {
+    const std::string_view keyword = Args.Keyword;
+    if (keyword == "MASK_HLS" || keyword == "MASK_HLSINV")
+        Run.Call(Args.Routine, {keyword == "MASK_HLS" ? 1 : 0});
+    else if (keyword == "REPLACE_RGB" || keyword == "REPLACE_RGBINV")
+        Run.Call(Args.Routine, {keyword == "REPLACE_RGB" ? 1 : 0, Args.a, Args.b, Args.c});
+    else
+        Run.Call(Args.Routine, {keyword == "REPLACE_HLSINV" ? 1 : 0, 1, 0});
+}
+
+// PENDING: the tonal composites are not built yet; the line only records which one.
+void CompositeMask(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.Keyword == "MASK_SHADOWS" ? 1 : 0, 0, 0});
+}
+
+void Gamma(TScriptRun& Run, const TScriptArgs& Args) {
+    const bool faded = Args.Keyword == "GAMMA_FILL";
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c, faded ? 1 : 0}, [&] {
+        const int32_t values[] = {Args.a, Args.b, Args.c};
+        for (int channel = 0; channel < 3; ++channel) SetGammaLUT(values[channel], channel, faded);
+        ApplyMaps(Run.Form);
+    });
+}
+
+// PENDING: the multiply masks are not built yet; the line only records their arguments.
+void MultiplyMask(TScriptRun& Run, const TScriptArgs& Args) {
+    if (Args.Keyword == "UNWASH_EX") {
+        FilterCustom2 = 99;
+        Run.Call(Args.Routine, {Args.a, 1, 1});
+    } else {
+        Run.Call(Args.Routine, {Args.a, 0, Args.b != 0 ? 1 : 0});
+    }
+}
+
+void GammaSuppress(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c}, [&] {
+        const int32_t values[] = {Args.a, Args.b, Args.c};
+        for (int channel = 0; channel < 3; ++channel) SetGammaLUT(values[channel], channel, false);
+        Run.Form.NegColorFilter(Run.Form.Daz95);
+    });
+}
+
+void ToneMaps(TScriptRun& Run, const TScriptArgs& Args) {
+    const std::string_view keyword = Args.Keyword;
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        const int32_t values[] = {Args.a, Args.b, Args.c};
+        for (int channel = 0; channel < 3; ++channel) {
+            const int32_t value = values[channel];
+            if (keyword == "BRIGHTNESS")
+                SetBrightLUT(value, channel);
+            else if (keyword == "SHIFT")
+                SetShiftLUT(value, channel);
+            else if (keyword == "CONTRAST")
+                SetContrastLUT(value, channel);
+            else if (keyword == "CONTRAST_CURVE")
+                SetGammaContrastLUT(value + 256, channel);
+            else if (keyword == "SUPRESS" || keyword == "SUPPRESS")
+                SetSupressLUT(Args.a, Args.b, channel);
+            else if (keyword == "ENHANCE" || keyword == "LEVELS")
+                SetStretchLUT(Args.a, Args.b, channel);
+            else if (keyword == "SHADOWS")
+                SetStretchLUT(value, 255, channel);
+            else
+                SetStretchLUT(0, value, channel);
+        }
+        // The suppression leaves the repaint to a later line.
+        ApplyMaps(Run.Form, keyword != "SUPRESS" && keyword != "SUPPRESS");
+    });
+}
+
+void PixFilter(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
+    Run.Call(Args.Routine, {}, [&] {
+        if (Args.Keyword == "UNCOOK")
+            form.DoUnCook(form.Daz95);
+        else if (Args.Keyword == "UNWASH")
+            form.MultiplyRGB(form.Daz95);
+        else
+            form.MultiplyLuminance(form.Daz95);
+        form.RefreshImage();
+    });
+}
+
+void Lighting(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b}, [&] {
+        SetStretchLUT(Args.a, Args.b, 1);
+        Run.Form.LuminanceFilter(Run.Form.Daz95);
+        Run.Form.RefreshImage();
+    });
+}
+
+void Saturation(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b, 100}, [&] {
+        SetStretchLUT(Args.a, Args.b, 1);
+        SetGammaLUT(100, 2, false);
+        Run.Form.SaturationFilter(Run.Form.Daz95);
+        Run.Form.RefreshImage();
+    });
+}
+
+void GammaSaturation(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {0, 255, Args.a}, [&] {
+        SetStretchLUT(0, 255, 1);
+        SetGammaLUT(Args.a, 2, false);
+        Run.Form.SaturationFilter(Run.Form.Daz95);
+        Run.Form.RefreshImage();
+    });
+}
+
+// PENDING: the unsharp masks are not built yet; the line only records the kernel and its arguments.
+void UnsharpMask(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.c == 0 ? "UnSharpMask5x5" : "UnSharpMask3x3", {255 - Args.a, Args.b});
+}
+
+// PENDING: the edge mask is not built yet; the line only records threshold, weight and window area.
+void MaskEdges(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, {Args.a, Args.b, 25}); }
+
+// PENDING: the film-noir filter is not built yet; the line only records its arguments.
+void FilmNoir(TScriptRun& Run, const TScriptArgs& Args) {
+    const std::string_view keyword = Args.Keyword;
+    if (keyword == "RGBMAX")
+        Run.Call(Args.Routine, {255, 255, 0});
+    else if (keyword == "RGBMIN")
+        Run.Call(Args.Routine, {0, 255, 0});
+    else
+        Run.Call(Args.Routine, {Args.a, Args.b, keyword == "NATURALIZE_CCD" ? 1 : 0});
+}
+
+void Hls(TScriptRun& Run, const TScriptArgs& Args) {
+    // The saturation shift on the 0..3600 scale; the division truncates toward zero.
+    const int32_t saturation = Args.c * 3600 / 999;
+    Run.Call(Args.Routine, {Args.a, Args.b, saturation}, [&] {
+        Run.Form.ColorTuneHLS(Run.Form.Daz95, Args.a, Args.b, saturation);
+        Run.Form.RefreshImage();
+    });
+}
+
+void Posterize(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a}, [&] {
+        Run.Form.LowRes(Run.Form.Daz95, Args.a);
+        Run.Form.RefreshImage();
+    });
+}
+
+void Quantize(TScriptRun& Run, const TScriptArgs& Args) {
+    const int bits = Args.Keyword == "QUANTIZE16" ? 4 : 8;
+    Run.Call(Args.Routine, {bits}, [&] {
+        Run.Form.DoPosterize(bits);
+        Run.Form.RefreshImage();
+    });
+}
+
+void ParametricEq(TScriptRun& Run, const TScriptArgs& Args) {
+    const int channel = ChannelOf(Args.Keyword);
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c, channel}, [&] {
+        // A gain of 0 puts all three maps back to identity first.
+        SetEqLUT(Args.a, Args.b, 0, 0);
+        for (int ch = 0; ch < 3; ++ch)
+            if (channel == 3 || channel == ch)
+                SetEqLUT(Args.a, Args.b, Args.c, ch);
+        ApplyMaps(Run.Form);
+    });
+}
+
+// PENDING: de-pixelation is not built yet; the line only records its mode.
+void Depixelate(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, {Args.a == 0 ? 1 : 0}); }
+
+}  // namespace lumvor::script

@@ -1,0 +1,80 @@
+// The handlers of the keyword table (ScriptTable.cpp): what a keyword runs once
+// its values passed the row's checks and its FilterCustom values are set.
+//
+// Image handlers are in ScriptHandlers.cpp; the flow, file, size, crop and turn
+// keywords in ScriptFlow.cpp. Handlers of commands not built yet record their
+// call through TScriptRun::Call and do nothing else (marked where defined).
+#pragma once
+
+#include "processing/script/ScriptTable.h"
+
+namespace lumvor::script {
+
+// A command not built yet: records its routine with the values it reads.
+void Pending(TScriptRun& Run, const TScriptArgs& Args);
+
+// ---- Image commands (ScriptHandlers.cpp)
+void TextMark(TScriptRun& Run, const TScriptArgs& Args);
+void ZeroMap(TScriptRun& Run, const TScriptArgs& Args);
+void Negative(TScriptRun& Run, const TScriptArgs& Args);
+void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args);
+void ChannelFamily(TScriptRun& Run, const TScriptArgs& Args);
+void Reference(TScriptRun& Run, const TScriptArgs& Args);
+void AutoFlash(TScriptRun& Run, const TScriptArgs& Args);
+void AutoGamma(TScriptRun& Run, const TScriptArgs& Args);
+void Limit(TScriptRun& Run, const TScriptArgs& Args);
+void Duplicate(TScriptRun& Run, const TScriptArgs& Args);
+void Swap(TScriptRun& Run, const TScriptArgs& Args);
+void CopyToBackUp(TScriptRun& Run, const TScriptArgs& Args);
+void CopyFromBackUp(TScriptRun& Run, const TScriptArgs& Args);
+void Average(TScriptRun& Run, const TScriptArgs& Args);
+void TwoImage(TScriptRun& Run, const TScriptArgs& Args);
+void Descreen(TScriptRun& Run, const TScriptArgs& Args);
+void Blur(TScriptRun& Run, const TScriptArgs& Args);
+void Median(TScriptRun& Run, const TScriptArgs& Args);
+void Interlace(TScriptRun& Run, const TScriptArgs& Args);
+void ColourMask(TScriptRun& Run, const TScriptArgs& Args);
+void CompositeMask(TScriptRun& Run, const TScriptArgs& Args);
+void Gamma(TScriptRun& Run, const TScriptArgs& Args);
+void MultiplyMask(TScriptRun& Run, const TScriptArgs& Args);
+void GammaSuppress(TScriptRun& Run, const TScriptArgs& Args);
+void ToneMaps(TScriptRun& Run, const TScriptArgs& Args);
+void PixFilter(TScriptRun& Run, const TScriptArgs& Args);
+void Lighting(TScriptRun& Run, const TScriptArgs& Args);
+void Saturation(TScriptRun& Run, const TScriptArgs& Args);
+void GammaSaturation(TScriptRun& Run, const TScriptArgs& Args);
+void UnsharpMask(TScriptRun& Run, const TScriptArgs& Args);
+void MaskEdges(TScriptRun& Run, const TScriptArgs& Args);
+void FilmNoir(TScriptRun& Run, const TScriptArgs& Args);
+void Hls(TScriptRun& Run, const TScriptArgs& Args);
+void Posterize(TScriptRun& Run, const TScriptArgs& Args);
+void Quantize(TScriptRun& Run, const TScriptArgs& Args);
+void ParametricEq(TScriptRun& Run, const TScriptArgs& Args);
+void Depixelate(TScriptRun& Run, const TScriptArgs& Args);
+
+// ---- Flow, files, buffers, sizes, crops and turns (ScriptFlow.cpp)
+void BenchmarkStart(TScriptRun& Run, const TScriptArgs& Args);
+void BenchmarkEnd(TScriptRun& Run, const TScriptArgs& Args);
+void Reload(TScriptRun& Run, const TScriptArgs& Args);
+void NoModifyFlag(TScriptRun& Run, const TScriptArgs& Args);
+void NextImage(TScriptRun& Run, const TScriptArgs& Args);
+void PreviousImage(TScriptRun& Run, const TScriptArgs& Args);
+void Trace(TScriptRun& Run, const TScriptArgs& Args);
+void PromptString(TScriptRun& Run, const TScriptArgs& Args);
+void LoadFile(TScriptRun& Run, const TScriptArgs& Args);
+void PromptFileName(TScriptRun& Run, const TScriptArgs& Args);
+void DeleteFile(TScriptRun& Run, const TScriptArgs& Args);
+void Loop(TScriptRun& Run, const TScriptArgs& Args);
+void Crop(TScriptRun& Run, const TScriptArgs& Args);
+void CropEx(TScriptRun& Run, const TScriptArgs& Args);
+void Save(TScriptRun& Run, const TScriptArgs& Args);
+void ClearBuffers(TScriptRun& Run, const TScriptArgs& Args);
+void TrueColor(TScriptRun& Run, const TScriptArgs& Args);
+void Refresh(TScriptRun& Run, const TScriptArgs& Args);
+void SizeByPerCent(TScriptRun& Run, const TScriptArgs& Args);
+void SizeBySides(TScriptRun& Run, const TScriptArgs& Args);
+void Downsample(TScriptRun& Run, const TScriptArgs& Args);
+void Flip(TScriptRun& Run, const TScriptArgs& Args);
+void Rotate(TScriptRun& Run, const TScriptArgs& Args);
+
+}  // namespace lumvor::script

@@ -1,0 +1,945 @@
+// The Lab script interpreter: the line parser, the keyword table and its
+// checks (through the recording seam, without the image routines), the size
+// arithmetic, the flow keywords on real files, and recorded lines replayed.
+#include "app/save_form_fixture.h"
+#include "app/app_test_tools.h"
+
+#include "platform/Menus.h"
+#include "platform/SysUtils.h"
+#include "processing/script/ScriptParser.h"
+#include "processing/script/ScriptRun.h"
+#include "processing/script/ScriptTable.h"
+#include "processing/lab/PixelArithmetic.h"
+#include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/HLSFilters.h"
+#include "support/picture_compare.h"
+#include "ui/Pix.h"
+#include "ui/ExTrackBar.h"
+#include "ui/Resize_w.h"
+#include "ui/SaveDialogEx.h"
+#include "ui/Status_y.h"
+#include "ui/vardlg_w.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include <chrono>
+#include <functional>
+#include <set>
+
+using namespace lumvor;
+using namespace lumvor::lumv8900;
+using namespace lumvor::test;
+
+namespace lumvor {
+std::ostream& operator<<(std::ostream& os, const TScriptCallRecord& c) {
+    os << c.Routine << "(";
+    for (size_t i = 0; i < c.Args.size(); ++i) os << (i ? "," : "") << c.Args[i];
+    if (!c.Text.empty())
+        os << ", \"" << c.Text << "\"";
+    return os << ")";
+}
+}  // namespace lumvor
+
+namespace {
+
+using TCalls = std::vector<TScriptCallRecord>;
+
+// A readable test name from a script line.
+std::string NameOf(const std::string& line) {
+    std::string name;
+    for (char c : line) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += c;
+        else if (c == '-')
+            name += "minus";
+        else if (c == '%')
+            name += "pc";
+        else
+            name += '_';
+    }
+    return name.empty() ? "empty" : name;
+}
+
+// ---- The parser
+
+struct ParseCase {
+    std::string line;
+    std::string keyword;  // "" = the line does nothing
+    std::array<int32_t, 4> values;
+    std::string text;
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.line; }
+
+class ScriptParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ScriptParse, SplitsKeywordValuesAndText) {
+    const ParseCase& c = GetParam();
+    const TScriptLine parsed = ParseScriptLine(c.line);
+    EXPECT_EQ(parsed.Keyword, c.keyword);
+    EXPECT_EQ(parsed.Values, c.values);
+    EXPECT_EQ(parsed.Text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScriptParse,
+    ::testing::Values(
+        ParseCase{"negative", "NEGATIVE", {}, "negative"},
+        // Blanks around the keyword are kept, so it matches nothing.
+        ParseCase{" NEGATIVE", " NEGATIVE", {}, " NEGATIVE"},
+        ParseCase{"NEGATIVE ", "NEGATIVE ", {}, "NEGATIVE "},
+        ParseCase{"GAMMA=120, 120,120", "GAMMA", {120, 120, 120, 0}, "GAMMA=120, 120,120"},
+        ParseCase{"GAMMA=120 ,120,120", "", {}, "GAMMA=120 ,120,120"},
+        ParseCase{"GAMMA=12a", "", {}, "GAMMA=12a"},
+        ParseCase{"GAMMA =1,2,3", "GAMMA ", {1, 2, 3, 0}, "GAMMA =1,2,3"},
+        ParseCase{"CROP_EX=1,2,3,4,5", "", {}, "CROP_EX=1,2,3,4,5"},
+        ParseCase{"CROP_EX=1,2,3,4", "CROP_EX", {1, 2, 3, 4}, "CROP_EX=1,2,3,4"},
+        ParseCase{"BRIGHTNESS=,10,10", "BRIGHTNESS", {0, 10, 10, 0}, "BRIGHTNESS=,10,10"},
+        ParseCase{"SHIFT=$1F,-$10,+7", "SHIFT", {31, -16, 7, 0}, "SHIFT=$1F,-$10,+7"},
+        ParseCase{"SHIFT=$", "", {}, "SHIFT=$"},
+        ParseCase{"SHIFT=-", "", {}, "SHIFT=-"},
+        ParseCase{"SHIFT=2147483647,-2147483648", "SHIFT", {2147483647, INT32_MIN, 0, 0},
+                  "SHIFT=2147483647,-2147483648"},
+        ParseCase{"SHIFT=2147483648", "", {}, "SHIFT=2147483648"},
+        ParseCase{"SHIFT=-2147483649", "", {}, "SHIFT=-2147483649"},
+        ParseCase{"SHIFT=99999999999999999999", "", {}, "SHIFT=99999999999999999999"},
+        ParseCase{"SHIFT=$80000000", "", {}, "SHIFT=$80000000"},
+        ParseCase{"TEXTMARK_TOPLEFT=Hello, World", "TEXTMARK_TOPLEFT", {}, "Hello, World"},
+        ParseCase{"TEXTMARK_TOPLEFT", "TEXTMARK_TOPLEFT", {}, "TEXTMARK_TOPLEFT"},
+        ParseCase{"Save= _Web,1 ", "SAVE", {}, " _Web,1 "},
+        ParseCase{"loadfile=a=b.jpg", "LOADFILE", {}, "a=b.jpg"},
+        // A remark: ">" before a keyword makes it another word.
+        ParseCase{">RESIZE%%=5000", ">RESIZE%%", {5000, 0, 0, 0}, ">RESIZE%%=5000"},
+        // "=" as the first character separates nothing.
+        ParseCase{"=5", "=5", {}, "=5"}, ParseCase{"", "", {}, ""}),
+    [](const auto& info) { return "L" + std::to_string(info.index) + "_" + NameOf(info.param.line); });
+
+// ---- The table
+
+TEST(ScriptTable, HoldsTheKeywordsOnceInComparisonOrderWithTextKeywordsMarked) {
+    const auto& table = KeywordTable();
+    EXPECT_EQ(table.size(), 177u);
+    std::set<std::string_view> names;
+    for (const TKeywordRow& row : table) {
+        EXPECT_TRUE(names.insert(row.Keyword).second) << row.Keyword;
+        // A keyword is a text keyword exactly when the parser reads it in the text form.
+        const bool textForm = ParseScriptLine(std::string(row.Keyword) + "=1,2").Values[0] == 0;
+        EXPECT_EQ(row.Arity == TextArgument, textForm) << row.Keyword;
+        EXPECT_TRUE(row.Handler || row.Keyword == "PROMPT") << row.Keyword;
+    }
+    const auto position = [&](std::string_view k) { return FindKeyword(k) - table.data(); };
+    EXPECT_EQ(table.front().Keyword, "TEXTMARK_TOPLEFT");
+    EXPECT_EQ(table.back().Keyword, "ROTATE_FINE");
+    EXPECT_LT(position("NEGATIVE"), position("PROMPT"));
+    EXPECT_LT(position("PROMPT"), position("TRACE"));
+    EXPECT_LT(position("PROMPT"), position("FLIP_VERTICAL"));
+    EXPECT_EQ(FindKeyword("STRING"), nullptr);
+    EXPECT_EQ(FindKeyword("negative"), nullptr);
+}
+
+TEST(ScriptTable, TheSevenAliasPairsShareTheirChecksAndHandler) {
+    const std::pair<const char*, const char*> pairs[] = {
+        {"ZERO", "ZEROSHIFT"},  {"SUPRESS", "SUPPRESS"},       {"GAMMA_SUPRESS", "GAMMA_SUPPRESS"},
+        {"ENHANCE", "LEVELS"},  {"HIGHPASS", "HIGHPASSMEDIUM"}, {"OPTIMIZE", "OPTIMIZE_EX"},
+        {"MAP_EQ", "MAP_EQ_EX"}};
+    for (const auto& [first, second] : pairs) {
+        const TKeywordRow* a = FindKeyword(first);
+        const TKeywordRow* b = FindKeyword(second);
+        ASSERT_TRUE(a && b) << first;
+        EXPECT_EQ(a->Handler, b->Handler) << first;
+        EXPECT_EQ(a->Routine, b->Routine) << first;
+        EXPECT_EQ(a->Arity, b->Arity) << first;
+        EXPECT_EQ(b - a, 1) << first;  // side by side in the order
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(a->Rules[i].Check, b->Rules[i].Check) << first;
+            EXPECT_EQ(a->Rules[i].Low, b->Rules[i].Low) << first;
+            EXPECT_EQ(a->Rules[i].High, b->Rules[i].High) << first;
+        }
+    }
+}
+
+// ---- Running scripts on the image window
+
+class ScriptRunTest : public LabWindowTest {
+protected:
+    void SetUp() override {
+        LabWindowTest::SetUp();
+        CancelPressed = 0;
+        UserInterrupt = false;
+        CropFromScript = false;
+        FitWindow = false;
+        ZoomPercent = 100;
+        BackgroundColor = RGB(0x20, 0x40, 0x60);
+        TBitmap picture;
+        MakePicture(picture, 24);
+        Show(picture);
+    }
+    void TearDown() override {
+        ScriptRecorder = nullptr;
+        CancelPressed = 0;
+        UserInterrupt = false;
+        FitWindow = true;
+        LabWindowTest::TearDown();
+    }
+    // Runs the lines as the Lab Script window's Perform does.
+    void Run(const std::vector<std::string>& lines) {
+        if (!batch_8900::BatchForm)
+            batch_8900::BatchForm = new TBatchForm();
+        std::string text;
+        for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];
+        batch_8900::BatchForm->Memo1->setPlainText(QString::fromStdString(text));
+        TScopedFlag running(batch_8900::BatchRunning, true);
+        WebForm->DoBatchImageProcess();
+    }
+    // The routine calls the lines make, the routines themselves not run.
+    TCalls Calls(const std::vector<std::string>& lines) {
+        TScriptRecorder recorder;
+        recorder.RunRoutines = false;
+        ScriptRecorder = &recorder;
+        Run(lines);
+        ScriptRecorder = nullptr;
+        return recorder.Calls;
+    }
+    // The pixel colours of the picture shown.
+    std::vector<uint32_t> Colours() {
+        std::vector<uint32_t> colours;
+        for (int y = 0; y < Display().Height(); ++y)
+            for (int x = 0; x < Display().Width(); ++x) colours.push_back(ColorAt(Display(), x, y));
+        return colours;
+    }
+    void ShowSize(int width, int height) {
+        TBitmap picture;
+        MakePicture(picture, 24, width, height);
+        Show(picture);
+    }
+};
+
+TEST_F(ScriptRunTest, ParsedLinesReachTheirHandlerOnlyWhenTheyMatchExactly) {
+    EXPECT_EQ(Calls({"negative"}), (TCalls{{"mnuNegativeClick", {}, ""}}));
+    EXPECT_EQ(Calls({" NEGATIVE", "NEGATIVE ", ">NEGATIVE", "NEGATIVE=", "NEG ATIVE", ""}),
+              (TCalls{{"mnuNegativeClick", {}, ""}}));  // "NEGATIVE=" is NEGATIVE with no values
+    EXPECT_EQ(Calls({"GAMMA=120, 120,120", "GAMMA=120 ,120,120", "GAMMA=12a"}),
+              (TCalls{{"SetGammaLUT", {120, 120, 120, 0}, ""}}));
+    EXPECT_EQ(Calls({"CROP_EX=1,2,3,4,5"}), TCalls{});
+    EXPECT_EQ(Calls({"BRIGHTNESS=,10,10"}), (TCalls{{"SetBrightLUT", {0, 10, 10}, ""}}));
+    EXPECT_EQ(Calls({"POSTERIZE=$7", "POSTERIZE=$100000000"}), (TCalls{{"LowRes", {7}, ""}}));
+    EXPECT_EQ(Calls({"TEXTMARK_TOPLEFT=Hello, World", "textmark_bottomright"}),
+              (TCalls{{"TextMark", {0}, "Hello, World"}, {"TextMark", {3}, "textmark_bottomright"}}));
+}
+
+TEST_F(ScriptRunTest, ACommentScriptOfAThousandLinesRunsWellUnderASecond) {
+    std::vector<std::string> lines(1000, "> a remark that is no keyword, 1,2,3");
+    const auto start = std::chrono::steady_clock::now();
+    Run(lines);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// ---- Keyword families through the seam
+
+struct FamilyCase {
+    std::string line;
+    TCalls calls;
+};
+
+void PrintTo(const FamilyCase& c, std::ostream* os) { *os << c.line; }
+
+class KeywordFamilies : public ScriptRunTest, public ::testing::WithParamInterface<FamilyCase> {};
+
+TEST_P(KeywordFamilies, CheckClampAndHandTheFinalValues) {
+    EXPECT_EQ(Calls({GetParam().line}), GetParam().calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, KeywordFamilies,
+    ::testing::Values(
+        // Tone curves: only-if ranges and clamps.
+        FamilyCase{"GAMMA=0,100,100", {}}, FamilyCase{"GAMMA=500,1,100", {{"SetGammaLUT", {500, 1, 100, 0}, ""}}},
+        FamilyCase{"GAMMA_FILL=501,100,100", {}},
+        FamilyCase{"GAMMA_FILL=120,100,80", {{"SetGammaLUT", {120, 100, 80, 1}, ""}}},
+        FamilyCase{"BRIGHTNESS=-256,0,0", {}}, FamilyCase{"SHIFT=-255,255,0", {{"SetShiftLUT", {-255, 255, 0}, ""}}},
+        FamilyCase{"CONTRAST_CURVE=-300,300,5", {{"SetGammaContrastLUT", {-255, 255, 5}, ""}}},
+        FamilyCase{"SUPPRESS=-5,300", {{"SetSupressLUT", {0, 255}, ""}}},
+        FamilyCase{"GAMMA_SUPRESS=-5,300,7", {{"NegColorFilter", {0, 255, 7}, ""}}},
+        FamilyCase{"LEVELS=0,256", {}}, FamilyCase{"SHADOWS=1,2,256", {}},
+        FamilyCase{"SATURATION=0,100", {}}, FamilyCase{"SATURATION=10,255", {}},
+        FamilyCase{"SATURATION=10,254", {{"SaturationFilter", {10, 254, 100}, ""}}},
+        FamilyCase{"GAMMA_SATURATION=501", {}},
+        FamilyCase{"PARAMETRIC_EQ_GRN=10,6,0", {}},
+        FamilyCase{"PARAMETRIC_EQ_GRN=255,127,-127", {{"SetEqLUT", {255, 127, -127, 1}, ""}}},
+        // Hue, lightness and saturation: the saturation scaled to 3600.
+        FamilyCase{"HLS=0,0,999", {{"ColorTuneHLS", {0, 0, 3600}, ""}}},
+        FamilyCase{"HLS=0,0,-500", {{"ColorTuneHLS", {0, 0, -1801}, ""}}},
+        FamilyCase{"HLS=7,-999,1000", {}},
+        // Blends: c must not be 0; MAP_RGB_HIGH clamps it, BRIGHTNESS_HIGH does not.
+        FamilyCase{"BRIGHTNESS_HIGH=10,0", {}},
+        FamilyCase{"BRIGHTNESS_HIGH=10,0,1200", {{"BrightnessBlend", {10, 0, 1200, 0}, ""}}},
+        FamilyCase{"CONTRAST_LOW=-300,300,-4", {{"ContrastBlend", {-255, 255, -4, 1}, ""}}},
+        FamilyCase{"MAP_RGB_HIGH=0,0,1200", {{"MapRGBBlend", {0, 0, 999, 0}, ""}}},
+        FamilyCase{"BACK_FILL=300,600,0", {}},
+        FamilyCase{"BACK_FILL=300,600,5000", {{"BackFill", {255, 500, 999}, ""}}},
+        FamilyCase{"FLASH_FILL=0,0,-7", {{"FlashFill", {1, 100, 1}, ""}}},
+        // Spatial filters.
+        FamilyCase{"SOFTEN=50", {{"Soften", {10}, ""}}}, FamilyCase{"SOFTEN=-3", {{"Soften", {1}, ""}}},
+        FamilyCase{"POSTERIZE=8", {}}, FamilyCase{"POSTERIZE=1", {}}, FamilyCase{"MOSAIC=1", {}},
+        FamilyCase{"MOSAIC=16", {{"Tile", {16}, ""}}},
+        FamilyCase{"UNSHARPMASK=200,50", {{"UnSharpMask5x5", {55, 50}, ""}}},
+        FamilyCase{"UNSHARPMASK=200,50,1", {{"UnSharpMask3x3", {55, 50}, ""}}},
+        FamilyCase{"UNSHARPMASK=256,50", {}},
+        FamilyCase{"DEFOCUS=0", {{"DeFocus", {254}, ""}}},
+        FamilyCase{"OUTLIER=300", {{"GaussianBlur3x3", {0, 8, 1}, ""}}},
+        FamilyCase{"DESPECKLE=10", {{"Median", {9, 0}, ""}}}, FamilyCase{"UNSPOT=128", {}},
+        FamilyCase{"UNSPOT=-127", {{"Median", {1, -127}, ""}}},
+        FamilyCase{"DESCREEN_STRONG=9", {{"DeScreen5x5", {1}, ""}}},
+        FamilyCase{"BORDER=5,240,10", {}}, FamilyCase{"BORDER=5,239,1", {{"MergeBorder", {5, 239, 1}, ""}}},
+        // Modes picked from a value.
+        FamilyCase{"AUTO_FLASH=7", {{"DoAutoFlash", {1}, ""}}}, FamilyCase{"AUTO_FLASH=-3", {{"DoAutoFlash", {0}, ""}}},
+        FamilyCase{"AUTO_FLASH=2", {{"DoAutoFlash", {2}, ""}}}, FamilyCase{"AUTO_GAMMA=-9", {{"DoAutoGamma", {1}, ""}}},
+        FamilyCase{"REFERENCE=2", {{"DoReference", {0}, ""}}},
+        FamilyCase{"LIMIT_BLU=1,2,3", {{"DoHardLimitimg", {403}, ""}}},
+        FamilyCase{"LIMIT_ALL", {{"DoHardLimitimg", {400}, ""}}},
+        FamilyCase{"CONFORM_RED=255,10", {}}, FamilyCase{"CONFORM_GRN=1,254", {{"ConformChannel", {1, 1, 254}, ""}}},
+        FamilyCase{"MAP_LIT=1,2,300", {{"MapLightness", {1, 2, 99}, ""}}},
+        FamilyCase{"REPLACE_HLSINV=1,2,3", {{"MaskColors", {1, 1, 0}, ""}}},
+        FamilyCase{"MASK_CONTRAST=0,100", {{"DoCompositeContrast", {1, 99}, ""}}},
+        FamilyCase{"UNWASH_EX=0", {{"MultiplyMask", {1, 1, 1}, ""}}},
+        FamilyCase{"BOOST=1000,5", {{"BoostMultiplyMask", {999, 0, 1}, ""}}},
+        FamilyCase{"INTERLACE=50,2", {}}, FamilyCase{"INTERLACE=256,1", {}},
+        FamilyCase{"INTERLACE=255,1", {{"DoAverageField", {255, 1}, ""}}},
+        FamilyCase{"AVERAGE=300", {{"DoAverageBitmap", {255}, ""}}},
+        FamilyCase{"ROTATE=360", {}}, FamilyCase{"ROTATE=90", {{"ImgRotate", {27000}, ""}}},
+        FamilyCase{"ROTATE_FINE=1", {{"ImgRotate", {35999}, ""}}}, FamilyCase{"ROTATE_FINE=36000", {}},
+        FamilyCase{"FLIP_HORIZONTAL", {{"ImgMirror", {0, 1}, ""}}}),
+    [](const auto& info) { return NameOf(info.param.line); });
+
+TEST_F(ScriptRunTest, TheSevenAliasPairsReachOneRoutineEach) {
+    const std::pair<std::string, std::string> pairs[] = {
+        {"ZERO", "ZEROSHIFT"},       {"SUPRESS=1,2", "SUPPRESS=1,2"},     {"GAMMA_SUPRESS=1,2,3", "GAMMA_SUPPRESS=1,2,3"},
+        {"ENHANCE=1,2", "LEVELS=1,2"}, {"HIGHPASS=9", "HIGHPASSMEDIUM=9"}, {"OPTIMIZE=5", "OPTIMIZE_EX=5"},
+        {"MAP_EQ=1,2,3", "MAP_EQ_EX=1,2,3"}};
+    for (const auto& [first, second] : pairs) {
+        const TCalls calls = Calls({first});
+        ASSERT_EQ(calls.size(), 1u) << first;
+        EXPECT_EQ(Calls({second}), calls) << second;
+    }
+}
+
+TEST_F(ScriptRunTest, ValuesHandedThroughTheFilterParametersStayAfterTheLine) {
+    FilterCustom2 = FilterCustom3 = -1;
+    EXPECT_EQ(Calls({"INTERLACE=50,2"}), TCalls{});
+    EXPECT_EQ(FilterCustom2, 50);
+    EXPECT_EQ(FilterCustom3, -1);  // the field 2 stops it before the field is set
+    Calls({"INTERLACE=300,1"});
+    EXPECT_EQ(FilterCustom2, 300);
+    EXPECT_EQ(FilterCustom3, 1);
+    Calls({"LIMIT_RED=4,5,6"});
+    EXPECT_EQ(std::tuple(FilterCustom1, FilterCustom2, FilterCustom3), std::tuple(4, 5, 6));
+    Calls({"AVERAGE=0"});
+    EXPECT_EQ(FilterCustom2, 1);
+    Calls({"MASK_EDGES=10,20"});
+    EXPECT_EQ(FilterCustom2, 20);
+    Calls({"AUTO_FLASH=9"});
+    EXPECT_EQ(FilterCustom2, 1);
+    // A line that fails its checks sets nothing.
+    Calls({"CONFORM_GAMMA=255"});
+    EXPECT_EQ(FilterCustom1, 4);
+}
+
+// ---- The built commands' lines change the picture as their routines do
+
+struct RoutineCase {
+    std::string line;
+    std::function<void(TBitmap&)> routine;
+};
+
+void PrintTo(const RoutineCase& c, std::ostream* os) { *os << c.line; }
+
+// The three maps set by one setter per channel, then applied.
+std::function<void(TBitmap&)> Maps(std::function<void(int)> set) {
+    return [set](TBitmap& b) {
+        for (int channel = 0; channel < 3; ++channel) set(channel);
+        ColorFilterBitmap(b);
+    };
+}
+
+class ToneLines : public ScriptRunTest, public ::testing::WithParamInterface<RoutineCase> {};
+
+TEST_P(ToneLines, ChangeThePictureAsTheirRoutine) {
+    const std::vector<uint32_t> source = Colours();
+    TBitmap expected;
+    expected.Assign(&Display());
+    ClearMaps();
+    GetParam().routine(expected);
+    ClearMaps();
+    Run({GetParam().line});
+    ASSERT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(37, 23));
+    EXPECT_TRUE(SamePixels(
+        [&] {
+            RgbRaster raster{37, 23, {}};
+            for (int y = 0; y < 23; ++y)
+                for (int x = 0; x < 37; ++x) raster.Pixels.push_back(ColorAt(expected, x, y));
+            return raster;
+        }(),
+        37, 23, [&](int x, int y) { return ColorAt(Display(), x, y); }));
+    EXPECT_NE(Colours(), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ToneLines,
+    ::testing::Values(
+        RoutineCase{"GAMMA=150,100,80",
+                    Maps([](int ch) { SetGammaLUT(std::array{150, 100, 80}[size_t(ch)], ch, false); })},
+        RoutineCase{"GAMMA_FILL=150,120,80",
+                    Maps([](int ch) { SetGammaLUT(std::array{150, 120, 80}[size_t(ch)], ch, true); })},
+        RoutineCase{"BRIGHTNESS=10,-20,30", Maps([](int ch) { SetBrightLUT(std::array{10, -20, 30}[size_t(ch)], ch); })},
+        RoutineCase{"SHIFT=-10,20,-30", Maps([](int ch) { SetShiftLUT(std::array{-10, 20, -30}[size_t(ch)], ch); })},
+        RoutineCase{"CONTRAST=50,-60,70", Maps([](int ch) { SetContrastLUT(std::array{50, -60, 70}[size_t(ch)], ch); })},
+        RoutineCase{"CONTRAST_CURVE=10,-20,30",
+                    Maps([](int ch) { SetGammaContrastLUT(256 + std::array{10, -20, 30}[size_t(ch)], ch); })},
+        RoutineCase{"SUPPRESS=20,200", Maps([](int ch) { SetSupressLUT(20, 200, ch); })},
+        RoutineCase{"LEVELS=10,240", Maps([](int ch) { SetStretchLUT(10, 240, ch); })},
+        RoutineCase{"SHADOWS=10,20,30", Maps([](int ch) { SetStretchLUT(std::array{10, 20, 30}[size_t(ch)], 255, ch); })},
+        RoutineCase{"HIGHLIGHTS=200,210,220",
+                    Maps([](int ch) { SetStretchLUT(0, std::array{200, 210, 220}[size_t(ch)], ch); })},
+        RoutineCase{"GAMMA_SUPPRESS=150,120,80",
+                    [](TBitmap& b) {
+                        for (int ch = 0; ch < 3; ++ch) SetGammaLUT(std::array{150, 120, 80}[size_t(ch)], ch, false);
+                        NegColorFilterBitmap(b);
+                    }},
+        RoutineCase{"PARAMETRIC_EQ_BLU=128,40,60",
+                    [](TBitmap& b) {
+                        SetEqLUT(128, 40, 0, 0);
+                        SetEqLUT(128, 40, 60, 2);
+                        ColorFilterBitmap(b);
+                    }},
+        RoutineCase{"PARAMETRIC_EQ_ALL=100,30,-50", Maps([](int ch) { SetEqLUT(100, 30, -50, ch); })},
+        RoutineCase{"HLS=100,-50,500", [](TBitmap& b) { ColorTuneHLSBitmap(b, 100, -50, 500 * 3600 / 999); }},
+        RoutineCase{"LIGHTING=10,240",
+                    [](TBitmap& b) {
+                        SetStretchLUT(10, 240, 1);
+                        LuminanceFilterBitmap(b);
+                    }},
+        RoutineCase{"SATURATION=10,240",
+                    [](TBitmap& b) {
+                        SetStretchLUT(10, 240, 1);
+                        SetGammaLUT(100, 2, false);
+                        SaturationFilterBitmap(b);
+                    }},
+        RoutineCase{"GAMMA_SATURATION=150",
+                    [](TBitmap& b) {
+                        SetStretchLUT(0, 255, 1);
+                        SetGammaLUT(150, 2, false);
+                        SaturationFilterBitmap(b);
+                    }},
+        RoutineCase{"NEGATIVE", InvertBitmap}, RoutineCase{"UNCOOK", UnCookBitmap},
+        RoutineCase{"UNWASH", MultiplyRGBBitmap}, RoutineCase{"ATTENUATE", MultiplyLuminanceBitmap},
+        RoutineCase{"POSTERIZE=3", [](TBitmap& b) { LowResBitmap(b, 3); }}),
+    [](const auto& info) { return NameOf(info.param.line); });
+
+// ---- Sizes
+
+TEST_F(ScriptRunTest, SizeKeywordsComputeTheNewSizeExactly) {
+    ShowSize(100, 60);
+    EXPECT_EQ(Calls({"RESIZE%=50"}), (TCalls{{"mnuResizeClick", {50, 30}, ""}}));
+    EXPECT_EQ(FilterCustom2, 50);
+    EXPECT_EQ(FilterCustom1, 30);
+    EXPECT_EQ(Calls({"RESIZE%=30"}), TCalls{});  // 18 is not above 32
+    EXPECT_EQ(Calls({"RESAMPLE%=800", "RESAMPLE%=0"}), TCalls{});
+    EXPECT_EQ(Calls({"RESAMPLE%=799,16"}), (TCalls{{"mnuResampleClick", {784, 464}, ""}}));
+    EXPECT_EQ(Calls({"RESIZE%=60,17"}), (TCalls{{"mnuResizeClick", {60, 36}, ""}}));  // 17 is no multiple
+
+    ShowSize(1000, 800);
+    // 333.3 -> 333 -> 328 and 266.64 -> 267 -> 264.
+    EXPECT_EQ(Calls({"RESIZE%%=3333,8"}), (TCalls{{"mnuResizeClick", {328, 264}, ""}}));
+    // Ties round to even: 1000 x 0.00125 x 100 = 12.5 is too small anyway; 1000 x 0.0845 = 84.5.
+    EXPECT_EQ(Calls({"RESAMPLE%%=845"}), (TCalls{{"mnuResampleClick", {84, 68}, ""}}));
+    EXPECT_EQ(Calls({"DISTILL=2000,2000", "DISTILL=1000,700", "DISTILL%%=10000"}), TCalls{});
+    EXPECT_EQ(Calls({"DISTILL%=50"}), (TCalls{{"mnuDistillClick", {500, 400}, ""}}));
+    EXPECT_EQ(Calls({"RESIZE=2000,2000"}), (TCalls{{"mnuResizeClick", {2000, 2000}, ""}}));
+    EXPECT_EQ(Calls({"RESIZE=16385,10", "RESIZE=0,10"}), TCalls{});
+    EXPECT_EQ(Calls({"DOWNSAMPLE=500,500"}), (TCalls{{"mnuResampleClick", {500, 400}, ""}}));
+    EXPECT_EQ(Calls({"DOWNSAMPLE=5000,100"}), (TCalls{{"mnuResampleClick", {125, 100}, ""}}));
+}
+
+TEST_F(ScriptRunTest, SizeKeywordsResizeThePicture) {
+    ShowSize(100, 60);
+    Run({"RESIZE%=50"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight), std::tuple(50, 30, 50, 30));
+    Run({"RESIZE%=30"});
+    EXPECT_EQ(Display().Width(), 50);
+
+    ShowSize(1000, 800);
+    Run({"DISTILL=2000,2000"});
+    EXPECT_EQ(Display().Width(), 1000);
+    Run({"DOWNSAMPLE=500,500"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight),
+              std::tuple(500, 400, 500, 400));
+    Run({"RESIZE=2000,2000"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(2000, 2000));
+    EXPECT_FALSE(ImageUndoSaved);  // a script takes no undo copy per line
+    EXPECT_TRUE(LabScript.Count() == 0);  // nor records
+}
+
+// ---- Crops
+
+TEST_F(ScriptRunTest, CropsCutOnlyRectanglesInsideThePicture) {
+    TBitmap original;
+    original.Assign(&Display());
+    // Beyond the right edge: the rectangle is stored, nothing is cut.
+    Run({"CROP_EX=30,2,8,5"});
+    EXPECT_EQ(std::tuple(LastSelection.Left, LastSelection.Top, LastSelection.Right, LastSelection.Bottom),
+              std::tuple(30, 2, 38, 7));
+    EXPECT_EQ(Display().Width(), 37);
+    // Left of the picture or turned inside out: nothing either.
+    Run({"CROP_EX=-1,2,8,5", "CROP_EX=5,2,0,5", "CROP_EX=2147483647,0,5,5", "CROP=5,3"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(37, 23));
+
+    Run({"CROP_EX=3,2,8,5"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight), std::tuple(8, 5, 8, 5));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 3, 2));
+    EXPECT_FALSE(CropFromScript);
+    EXPECT_EQ(LabScript.Count(), 0);
+
+    // CROP packs Top and Left, Bottom and Right into two values.
+    Run({"CROP=" + std::to_string(1 * 65536 + 2) + "," + std::to_string(4 * 65536 + 7)});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(5, 3));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 5, 3));
+}
+
+// ---- Turns
+
+TEST_F(ScriptRunTest, AFailedTurnKeepsThePictureShowsTheLibraryErrorAndTheScriptGoesOn) {
+    // A strip whose turned box is beyond the picture limits.
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(1, 1 << 20);
+    Show(strip);
+    std::vector<Box> boxes;
+    Answer(boxes, mrOk);
+    Run({"ROTATE=45", "FLIP_VERTICAL", "NOMODIFYFLAG"});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(boxes[0].text.empty());
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(1, 1 << 20));
+    EXPECT_EQ(ImageHeight, 1 << 20);
+    EXPECT_FALSE(ImageChanged);
+}
+
+TEST_F(ScriptRunTest, TurnsAndFlipsChangeThePicture) {
+    TBitmap original;
+    original.Assign(&Display());
+    Run({"FLIP_HORIZONTAL"});
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 36, 0));
+    Run({"FLIP_HORIZONTAL", "ROTATE=90"});
+    // A quarter turn clockwise: the bottom-left corner comes to the top left.
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight), std::tuple(23, 37, 23, 37));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 0, 22));
+    Run({"ROTATE_FINE=27000"});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(37, 23));
+    EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 0, 0));
+}
+
+// ---- Flow
+
+TEST_F(ScriptRunTest, TraceAsksAfterTheKeywordsBeforePromptAndBeforeTheOthers) {
+    const uint32_t before = ColorAt(Display(), 4, 2);
+    std::vector<Box> boxes;
+    uint32_t atQuestion = 0;
+    QueueModalAction([&](QDialog& d) {
+        atQuestion = ColorAt(Display(), 4, 2);
+        boxes.push_back({"", d.findChild<QLabel*>("Message")->text().toStdString()});
+        d.done(mrNo);
+    });
+    Answer(boxes, mrYes);
+    Run({"TRACE", "", "GAMMA=x", "NEGATIVE", "FLIP_VERTICAL", "NEGATIVE"});
+    ASSERT_EQ(boxes.size(), 2u) << (boxes.empty() ? "" : boxes[0].text);
+    EXPECT_EQ(boxes[0].text, "NEGATIVE\n\nAbort batch processing?");
+    EXPECT_EQ(atQuestion, 0xFFFFFFu - before);  // NEGATIVE ran before its question
+    EXPECT_EQ(boxes[1].text, "FLIP_VERTICAL\n\nAbort batch processing?");
+    // Yes: the flip and the last line did not run.
+    EXPECT_EQ(ColorAt(Display(), 4, 2), 0xFFFFFFu - before);
+    EXPECT_EQ(WebForm->SaveDialogTag, 0);
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
+    EXPECT_TRUE(WebForm->AnyTimer->Enabled());
+    EXPECT_EQ(QueuedModalAnswers(), 0);
+}
+
+TEST_F(ScriptRunTest, PromptAsksOutsideTraceAndPromptStringWithItsText) {
+    std::vector<Box> boxes;
+    Answer(boxes, mrNo);
+    Answer(boxes, mrYes);
+    Run({"PROMPT", "PROMPTSTRING=Check the sky.", "NEGATIVE"});
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "\nAbort batch processing?");
+    EXPECT_EQ(boxes[1].text, "Check the sky.\nAbort batch processing?");
+    TScriptRecorder recorder;
+    ScriptRecorder = &recorder;
+    Answer(boxes, mrYes);
+    Run({"PROMPT", "NEGATIVE"});
+    EXPECT_TRUE(recorder.Calls.empty());
+}
+
+TEST_F(ScriptRunTest, FileNamePromptsTestTheNameWithoutCase) {
+    FileName = "/pictures/Holiday_Beach.jpg";
+    std::vector<Box> boxes;
+    Run({"PROMPT_NOT_FILESTRING=beach", "PROMPT_HAS_FILESTRING=mountain"});
+    EXPECT_TRUE(boxes.empty());
+    Answer(boxes, mrNo);
+    Answer(boxes, mrYes);
+    Run({"PROMPT_HAS_FILESTRING=beach", "PROMPT_NOT_FILESTRING=Snow", "NEGATIVE", "LOOP"});
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Holiday_Beach.jpg contains \"beach\"\nAbort?");
+    EXPECT_EQ(boxes[1].text, "Holiday_Beach.jpg does not contain \"Snow\"\nAbort?");
+    EXPECT_EQ(QueuedModalAnswers(), 0);
+}
+
+TEST_F(ScriptRunTest, LoopStopsOnEscapeWithAborting) {
+    TScriptRecorder recorder;
+    int passes = 0;
+    recorder.OnCall = [&](const TScriptCallRecord&) {
+        if (++passes == 3) {
+            QCoreApplication::postEvent(WebForm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    };
+    ScriptRecorder = &recorder;
+    Run({"NEGATIVE", "LOOP"});
+    EXPECT_EQ(passes, 3);
+    EXPECT_EQ(StatusTextValue, "Aborting.");
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
+}
+
+TEST_F(ScriptRunTest, AStopRequestDuringTheLastLineOfAPassIsKept) {
+    TScriptRecorder recorder;
+    int passes = 0;
+    recorder.OnCall = [&](const TScriptCallRecord&) {
+        ++passes;
+        // As the status box's Cancel does while the last line works.
+        if (passes == 2)
+            CancelPressed = 1;
+        // Should the request be lost, stop the run at the next pass anyway.
+        if (passes >= 4)
+            QCoreApplication::postEvent(WebForm, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    ScriptRecorder = &recorder;
+    WebForm->SaveDialogTag = 1;
+    Run({"LOOP", "NEGATIVE"});
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(StatusTextValue, "Aborting.");
+    EXPECT_EQ(WebForm->SaveDialogTag, 0);
+}
+
+TEST_F(ScriptRunTest, AnEmptyMemoRunsNothingAndStillReportsTheEnd) {
+    TScriptRecorder recorder;
+    ScriptRecorder = &recorder;
+    DuplicateBitmap = std::make_unique<TBitmap>();
+    DuplicateBitmap->Assign(&Display());
+    Run({});
+    EXPECT_TRUE(recorder.Calls.empty());
+    EXPECT_EQ(WebForm->AnyTimer->Tag, 2);
+    EXPECT_TRUE(WebForm->AnyTimer->Enabled());
+    // The run starts with empty second pictures.
+    EXPECT_TRUE(DuplicateBitmap->GetEmpty());
+    // The timer then tells the status bar.
+    for (int waited = 0; waited < 3000 && StatusTextValue != "Lab done."; waited += 50) QTest::qWait(50);
+    EXPECT_EQ(StatusTextValue, "Lab done.");
+}
+
+TEST_F(ScriptRunTest, TheDuplicateOutlivesTheRunUnlessClearBuffersEmptiesIt) {
+    Run({"DUPLICATE", "COPYTOBACKUP"});
+    ASSERT_TRUE(DuplicateBitmap && !DuplicateBitmap->GetEmpty());
+    EXPECT_TRUE(!BackupBitmap || BackupBitmap->GetEmpty());  // the backup slot is emptied at the end
+    Run({"DUPLICATE", "CLEARBUFFERS"});
+    EXPECT_TRUE(DuplicateBitmap->GetEmpty());
+    EXPECT_FALSE(UndoValid);
+}
+
+TEST_F(ScriptRunTest, BenchmarkEndShowsTheSecondsSinceTheStart) {
+    std::vector<Box> boxes;
+    Answer(boxes, mrOk);
+    Run({"BENCHMARK_START", "BENCHMARK_END"});
+    ASSERT_EQ(boxes.size(), 1u);
+    // "Done: 0.Ns": seconds and tenths of the short run.
+    const std::string& text = boxes[0].text;
+    EXPECT_TRUE(text.size() == 10 && text.starts_with("Done: 0.") && std::isdigit(static_cast<unsigned char>(text[8])) &&
+                text[9] == 's')
+        << text;
+}
+
+TEST_F(ScriptRunTest, NoModifyFlagClearsTheChangedMark) {
+    ImageChanged = true;
+    Run({"NOMODIFYFLAG"});
+    EXPECT_FALSE(ImageChanged);
+    Run({"NEGATIVE"});
+    EXPECT_TRUE(ImageChanged);
+}
+
+class ScriptFilesTest : public ScriptRunTest {
+protected:
+    std::string Home(const std::string& fixture, const std::string& name) { return CopyToHome(fixture, name); }
+    bool AllGrey() {
+        for (uint32_t c : Colours())
+            if ((c & 0xFF) != (c >> 8 & 0xFF) || (c & 0xFF) != (c >> 16 & 0xFF))
+                return false;
+        return true;
+    }
+};
+
+TEST_F(ScriptFilesTest, LoadFileReplacesTheExtensionOfTheCurrentName) {
+    for (const std::string current : {"script/photo.jpg", "script/photo.jpeg"}) {
+        const std::string shown = Home("jpeg/baseline_444.jpg", current);
+        const std::string other = Home("jpeg/grey.jpg", "script/photo_b.jpg");
+        FileName = shown;
+        WebForm->mnuReloadClick(nullptr);
+        ASSERT_FALSE(AllGrey());
+        ImageChanged = true;
+        Run({"LOADFILE=*_b.jpg"});
+        EXPECT_TRUE(AllGrey()) << current;
+        EXPECT_EQ(FileName, shown);  // the window still names its own file
+        EXPECT_EQ(ImageBitCount, 24);
+        EXPECT_FALSE(ImageChanged);
+        QFile::remove(QString::fromStdString(other));
+        QFile::remove(QString::fromStdString(shown));
+    }
+    // A name that does not exist loads nothing.
+    const std::string shown = Home("jpeg/baseline_444.jpg", "script/photo.jpg");
+    FileName = shown;
+    WebForm->mnuReloadClick(nullptr);
+    Run({"LOADFILE=*_missing.jpg", "LOADFILE=" + ProgramFolder() + "script/none.jpg"});
+    EXPECT_FALSE(AllGrey());
+    EXPECT_EQ(FileName, shown);
+}
+
+TEST_F(ScriptFilesTest, ReloadOpensTheFileAgainAt24Bits) {
+    const std::string grey = Home("jpeg/grey.jpg", "script/grey.jpg");
+    FileName = grey;
+    WebForm->mnuReloadClick(nullptr);
+    Run({"NEGATIVE", "RELOAD"});
+    EXPECT_EQ(ImageBitCount, 24);
+    EXPECT_EQ(OriginalBitCount, 24);
+    EXPECT_EQ(PixelFormatDepth(Display().PixelFormat()), 24);
+    EXPECT_FALSE(ImageChanged);
+}
+
+TEST_F(ScriptFilesTest, DeleteRemovesTheFileAtOnceAndKeepsThePicture) {
+    const std::string doomed = Home("jpeg/baseline_444.jpg", "script/doomed.jpg");
+    FileName = doomed;
+    WebForm->mnuReloadClick(nullptr);
+    const std::vector<uint32_t> before = Colours();
+    std::vector<Box> boxes;
+    Run({"DELETE"});
+    EXPECT_FALSE(FileExists(doomed));
+    EXPECT_TRUE(boxes.empty());
+    // Gone for good: nothing went to the trash.
+    const QString trash = QDir::homePath() + "/.local/share/Trash/files/doomed.jpg";
+    EXPECT_FALSE(QFile::exists(trash));
+    EXPECT_EQ(Colours(), before);
+    Run({"DELETE"});  // the file is gone: nothing to do
+}
+
+TEST_F(ScriptFilesTest, NextAndPreviousStepThroughTheBookmarksWithWrapAround) {
+    const std::string a = Home("jpeg/baseline_444.jpg", "script/a.jpg"), b = Home("jpeg/grey.jpg", "script/b.jpg"),
+                      c = Home("png/rgb8.png", "script/c.png");
+    ImageHistoryList.Clear();
+    for (const std::string& name : {a, b, c}) ImageHistoryList.Add(name);
+    ImageHistoryIndex = 0;
+    FileName = a;
+    std::vector<std::string> shown;
+    for (const char* step : {"NEXT", "NEXT", "NEXT", "PREVIOUS", "PREVIOUS"}) {
+        Run({step});
+        shown.push_back(FileName);
+        EXPECT_EQ(WebForm->History->currentText().toStdString(), FileName);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{b, c, a, c, b}));
+}
+
+TEST_F(ScriptFilesTest, SaveAsksOnceForANamedSuffixAndEveryTimeWithoutOne) {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    FileName = folder + "/beach.jpg";
+    std::vector<std::string> proposed;
+    const auto queueDialog = [&](const std::string& typed) {
+        WebForm->SaveDialog->SetFilterIndex(1);
+        QueueModalAction([&proposed, typed](QDialog& d) {
+            auto* edit = d.findChild<QLineEdit*>("fileNameEdit");
+            proposed.push_back(edit->text().toStdString());
+            edit->setText(QString::fromStdString(typed));
+            d.accept();
+        });
+    };
+    // "SAVE" alone: the dialog on every pass, proposing the file's own name.
+    queueDialog(folder + "/first");
+    queueDialog(folder + "/second");
+    WebForm->SaveDialogTag = 0;
+    Run({"SAVE", "NEGATIVE", "SAVE"});
+    EXPECT_EQ(proposed, (std::vector<std::string>{"beach", "beach"}));
+    EXPECT_TRUE(FileExists(folder + "/first.bmp"));
+    EXPECT_TRUE(FileExists(folder + "/second.bmp"));
+    EXPECT_EQ(WebForm->SaveDialogTag, 1);
+    EXPECT_EQ(FileName, folder + "/beach.jpg");  // a script's save does not rename the picture
+
+    // "SAVE=_new.jpg": the dialog once, then silently.
+    proposed.clear();
+    WebForm->SaveDialogTag = 0;
+    queueDialog(folder + "/beach_new.jpg");
+    Run({"SAVE=_new.jpg", "NEGATIVE", "SAVE=_new.jpg"});
+    EXPECT_EQ(proposed, std::vector<std::string>{"beach_new.jpg"});
+    EXPECT_EQ(QueuedModalAnswers(), 0);
+    ASSERT_TRUE(FileExists(folder + "/beach_new.bmp"));
+    // The later save wrote the negative again over the first.
+    TBitmap written;
+    written.LoadFromFile(folder + "/beach_new.bmp");
+    EXPECT_EQ(ColorAt(written, 3, 4), ColorAt(Display(), 3, 4));
+}
+
+// ---- Recorded lines replay to the same picture
+//
+// Scope: on a 24-bit source picture, every command built so far that records,
+// run with canned dialog answers, records its lines; Undo; the lines replayed
+// through the interpreter give the same picture, compared as pixel colours (a
+// replayed line may hold the picture in another form, for example paletted
+// after QUANTIZE16). Out of scope because the commands are specified so:
+// pictures below 24 bits (the interpreter makes the picture 24-bit before
+// every line, and Interpolate below 24 bits takes another road on replay);
+// commands that record nothing (dithered reductions, Promote to 16 or 256
+// colours, random noise, paste, the analysis); Copy Selection, whose
+// "CROP_EX=" line crops on replay; slider values outside a keyword's range,
+// which the keyword clamps.
+
+struct ReplayCase {
+    std::string name;
+    std::vector<std::string> lines;  // what the commands record
+    std::function<void(TWebForm&)> commands;
+};
+
+void PrintTo(const ReplayCase& c, std::ostream* os) { *os << c.name; }
+
+void AnswerValue(int value) {
+    QueueModalAction([value](QDialog& d) {
+        auto& dialog = static_cast<TVariableDlg&>(d);
+        dialog.UserTrackBar->SetPosition(value);
+        dialog.btnOK->click();
+    });
+}
+
+void AnswerResizeBy(const QString& percent) {
+    QueueModalAction([percent](QDialog& dialog) {
+        auto& form = static_cast<TResizeForm&>(dialog);
+        form.EditX->selectAll();
+        QTest::keyClicks(form.EditX, percent);
+        QTest::keyClick(form.EditX, Qt::Key_Return);
+        form.btnOk->click();
+    });
+}
+
+class RecordReplay : public ScriptRunTest, public ::testing::WithParamInterface<ReplayCase> {};
+
+TEST_P(RecordReplay, RecordedLinesReplayToTheSamePicture) {
+    const ReplayCase& c = GetParam();
+    ShowSize(80, 60);
+    const std::vector<uint32_t> source = Colours();
+    GetParam().commands(*WebForm);
+    EXPECT_EQ(QueuedModalAnswers(), 0);
+    EXPECT_EQ(Script(), c.lines);
+    const std::vector<uint32_t> result = Colours();
+    const int width = Display().Width(), height = Display().Height();
+
+    WebForm->mnuUndoClick(nullptr);
+    if (Colours() != source)  // a sequence is undone one command deep
+        ShowSize(80, 60);
+    ASSERT_EQ(Colours(), source);
+    DuplicateBitmap.reset();
+    BackupBitmap.reset();
+
+    Run(Script());
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height()), std::tuple(width, height));
+    EXPECT_EQ(std::tuple(ImageWidth, ImageHeight), std::tuple(width, height));
+    EXPECT_TRUE(Colours() == result);
+    EXPECT_EQ(Script(), c.lines);  // the run recorded nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, RecordReplay,
+    ::testing::Values(
+        ReplayCase{"Negative", {"NEGATIVE"}, [](TWebForm& f) { f.mnuNegativeClick(nullptr); }},
+        ReplayCase{"ZeroMap", {"ZEROMAP"}, [](TWebForm& f) { f.mnuInitialize1Click(nullptr); }},
+        ReplayCase{"Duplicate", {"DUPLICATE", "NEGATIVE", "SWAP"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       f.mnuSwapClick(nullptr);
+                   }},
+        ReplayCase{"Multiply", {"DUPLICATE", "ZEROMAP", "MULTIPLY"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuInitialize1Click(nullptr);
+                       f.mnuMultiply1Click(nullptr);
+                   }},
+        ReplayCase{"Minimum", {"DUPLICATE", "NEGATIVE", "MINIMUM"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       f.mnuMinimum1Click(nullptr);
+                   }},
+        ReplayCase{"Maximum", {"DUPLICATE", "NEGATIVE", "MAXIMUM"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       f.mnuMaximum1Click(nullptr);
+                   }},
+        ReplayCase{"Difference", {"DUPLICATE", "ZEROMAP", "DIFFERENCE"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuInitialize1Click(nullptr);
+                       f.mnuDifference1Click(nullptr);
+                   }},
+        ReplayCase{"Backup", {"CopyToBackup", "NEGATIVE", "CopyFromBackup"},
+                   [](TWebForm& f) {
+                       f.mnuCopyToBackupClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       f.mnuCopyFromBackupClick(nullptr);
+                   }},
+        ReplayCase{"Crop", {"CROP_EX=3,2,17,11"},
+                   [](TWebForm& f) {
+                       ScreenSelection = Rect(3, 2, 20, 13);
+                       f.mnuCopyMaskClick(f.mnuCrop);
+                   }},
+        ReplayCase{"FlipVertical", {"FLIP_VERTICAL"}, [](TWebForm& f) { f.mnuMirrorVertClick(f.mnuMirrorVert); }},
+        ReplayCase{"FlipHorizontal", {"FLIP_HORIZONTAL"},
+                   [](TWebForm& f) { f.mnuMirrorVertClick(f.mnuMirrorHorz); }},
+        ReplayCase{"RotateQuarter", {"ROTATE=90"}, [](TWebForm& f) { f.mnuRotateClick(f.mnuRotate90, false); }},
+        ReplayCase{"RotateBy37", {"ROTATE=37"},
+                   [](TWebForm& f) {
+                       AnswerValue(37);
+                       f.mnuRotateClick(f.mnuRotate, false);
+                   }},
+        ReplayCase{"RotateFine", {"ROTATE_FINE=1234"},
+                   [](TWebForm& f) {
+                       AnswerValue(1234);
+                       f.mnuRotateClick(f.mnuRotateFine, false);
+                   }},
+        ReplayCase{"Resize", {"RESIZE=40,30", ">RESIZE%%=5000"},
+                   [](TWebForm& f) {
+                       AnswerResizeBy("50");
+                       f.mnuResizeClick(nullptr);
+                   }},
+        ReplayCase{"Resample", {"RESAMPLE=120,90", ">RESAMPLE%%=15000"},
+                   [](TWebForm& f) {
+                       AnswerResizeBy("150");
+                       f.mnuResampleClick(nullptr);
+                   }},
+        ReplayCase{"Distill", {"DISTILL=40,30", ">DISTILL%%=5000"},
+                   [](TWebForm& f) {
+                       AnswerResizeBy("50");
+                       f.mnuDistillClick(nullptr);
+                   }},
+        ReplayCase{"Quantize256", {"QUANTIZE256"}, [](TWebForm& f) { f.ImageReduce(f.mnu8poster); }},
+        ReplayCase{"Quantize16", {"QUANTIZE16"}, [](TWebForm& f) { f.ImageReduce(f.mnu4poster); }},
+        ReplayCase{"TrueColor", {"TRUECOLOR"}, [](TWebForm& f) { f.ImagePromote(f.mnuPromote241); }}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
