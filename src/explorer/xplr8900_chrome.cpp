@@ -11,6 +11,7 @@
 #include "app/lumv8900.h"
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
+#include "explorer/ThumbWorkers.h"
 #include "explorer/ThumbMakers.h"
 #include "explorer/ThumbScale.h"
 #include "imaging/Helpers.h"
@@ -265,6 +266,7 @@ void TFileForm::BuildComponents() {
     ThumbPix = new TPix(this);
     ThumbPix->hide();
     Listing = std::make_unique<TFolderListing>();
+    ThumbWorkers = std::make_unique<TThumbWorkers>(*Listing);
     BindListing();
 
     BuildMenus();
@@ -301,6 +303,8 @@ void TFileForm::BindListing() {
     v.StatusMessage = [this](const std::string& text) { StatusMessageSolo(text); };
     v.UpdateStatusBar = [this] { UpdateStatusBar(); };
     v.ProcessMessages = [] { Application.ProcessMessages(); };
+    v.AnyCoresActive = [this] { return ThumbWorkers->AnyCoresActive(); };
+    ThumbWorkers->View.RedrawRow = [this](int row) { XL->UpdateItems(row, row); };
     XL->OnData = [this](QObject*, TVListItem* item) {
         FileRec rec;
         if (!item || !Listing->RowRec(item->Index(), rec))
