@@ -169,6 +169,8 @@ struct TGeometryCase {
     int DecodedWidth, DecodedHeight;
 };
 
+void PrintTo(const TGeometryCase& c, std::ostream* os) { *os << c.Name; }
+
 class ThumbWorkerGeometry : public ThumbWorkerTest, public ::testing::WithParamInterface<TGeometryCase> {};
 
 // The 1/8 decode lands as 165 x 124 at (1, 1) with djpeg's pixels, and the
@@ -217,6 +219,8 @@ struct TCodeCase {
     bool Taken;
     int ErrorWord;
 };
+
+void PrintTo(const TCodeCase& c, std::ostream* os) { *os << c.Name; }
 
 class ThumbWorkerCodes : public ThumbWorkerTest, public ::testing::WithParamInterface<TCodeCase> {};
 
