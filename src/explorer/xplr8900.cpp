@@ -8,6 +8,7 @@
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbMakers.h"
+#include "explorer/ThumbWorkers.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Forms.h"

@@ -55,6 +55,7 @@ class TVListItem;
 struct FileRec;
 class TVListShowEx;
 struct TThumbMaker;
+class TThumbWorkers;
 
 class TFileForm : public QMainWindow {
 public:
@@ -155,6 +156,9 @@ public:
 
     // The list view and the records behind its rows (explorer/FolderListing.h).
     std::unique_ptr<TFolderListing> Listing;
+    // The thumbnail worker threads and their dispatcher (ThumbWorkers.h); freed
+    // before the listing, their threads joined first.
+    std::unique_ptr<TThumbWorkers> ThumbWorkers;
     // Thumbnail making (ThumbMakers.h): the codec objects, bitmaps and facts of
     // the file in hand, and the hidden control whose bitmap receives each cell.
     std::unique_ptr<TThumbMaker> ThumbMaker;

@@ -11,6 +11,7 @@
 #include "app/lumv8900.h"
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
+#include "explorer/ThumbWorkers.h"
 #include "explorer/ThumbMakers.h"
 #include "explorer/ThumbScale.h"
 #include "imaging/Helpers.h"
@@ -265,6 +266,7 @@ void TFileForm::BuildComponents() {
     ThumbPix = new TPix(this);
     ThumbPix->hide();
     Listing = std::make_unique<TFolderListing>();
+    ThumbWorkers = std::make_unique<TThumbWorkers>(*Listing);
     BindListing();
 
     BuildMenus();
@@ -302,6 +304,8 @@ void TFileForm::BindListing() {
     v.StatusMessage = [this](const std::string& text) { StatusMessageSolo(text); };
     v.UpdateStatusBar = [this] { UpdateStatusBar(); };
     v.ProcessMessages = [] { Application.ProcessMessages(); };
+    v.AnyCoresActive = [this] { return ThumbWorkers->AnyCoresActive(); };
+    ThumbWorkers->View.RedrawRow = [this](int row) { XL->UpdateItems(row, row); };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
     // PENDING: the thumbnail run's state, the folder monitor, comments, the tree and the file menu's states bind their calls with their commands.
 }
