@@ -94,12 +94,15 @@ timespec ClockNow() {
     return now;
 }
 
-// The user's mount of network places: a path inside it stands for a network place.
+}  // namespace
+
 std::string NetworkMountFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string folder = runtime && *runtime ? std::string(runtime) : "/run/user/" + std::to_string(::getuid());
     return AddBackslash(folder) + "gvfs/";
 }
+
+namespace {
 
 std::string ResolvedPath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
@@ -370,12 +373,15 @@ void TFolderListing::LookUpThumb(FileRec& Rec) {
 
 // ---- Listing
 
-bool TFolderListing::NetworkPathAllowed(const std::string& Path) const {
+bool IsNetworkPlace(const std::string& Path) {
     const std::string places = NetworkMountFolder();
     const std::string resolved = ResolvedPath(Path);
-    const bool network = Path.rfind("//", 0) == 0 || Path.rfind(places, 0) == 0 || resolved.rfind(places, 0) == 0 ||
-                         resolved.rfind(ResolvedPath(places), 0) == 0;
-    return !network || EControls.Flag(ec::NetworkSupport);
+    return Path.rfind("//", 0) == 0 || Path.rfind(places, 0) == 0 || resolved.rfind(places, 0) == 0 ||
+           resolved.rfind(ResolvedPath(places), 0) == 0;
+}
+
+bool TFolderListing::NetworkPathAllowed(const std::string& Path) const {
+    return !IsNetworkPlace(Path) || EControls.Flag(ec::NetworkSupport);
 }
 
 bool TFolderListing::UpdateFiles(bool SortByShell) {

@@ -78,6 +78,13 @@ struct TDriveEntry {
 // icon, for a window that has no path box to read them from.
 std::vector<TDriveEntry> VolumeDriveEntries();
 
+// The user's mount of network places ($XDG_RUNTIME_DIR/gvfs/): a folder inside
+// it stands for a network place.
+std::string NetworkMountFolder();
+// Whether a path is a network place: a "//" path or a folder inside the network
+// places' mount (after following links).
+bool IsNetworkPlace(const std::string& Path);
+
 // The "Arrange by" keys. Comment sorts only while comments are loaded.
 enum class TListSortKey { Name, Size, Date, Type, Family, Comment };
 

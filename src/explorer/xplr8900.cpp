@@ -40,21 +40,9 @@ namespace lumvor {
 
 using namespace xplr8900;
 
-// The window's own handlers run inside one of these: the calls they make on
-// the window are not recorded in Calls.
-class TFileForm::TOwnCall {
-public:
-    explicit TOwnCall(TFileForm* form) : form_(form) { ++form_->ownCalls_; }
-    ~TOwnCall() { --form_->ownCalls_; }
-    TOwnCall(const TOwnCall&) = delete;
-    TOwnCall& operator=(const TOwnCall&) = delete;
-
-private:
-    TFileForm* form_;
-};
-
 TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BuildComponents();
+    BindNavigation();
     FormCreate();
 }
 
@@ -265,13 +253,8 @@ void TFileForm::XLDblClick(QObject*) {
         enter(folder);
         return;
     }
-    voMessageDlg("", "",
-                 "Folder cannot be accessed.  If folder is on a network, check\n\n"
-                 "a) visibility in \"Network Neighborhood\" or \"Network Places\"\n"
-                 "  (use \"Add Network Place\" to make desired folder visible);\n\n"
-                 "b) if you have a valid and authorized connection;\n\n"
-                 "c) if Network support must be enabled.",
-                 mtWarning, mbOKOnly, AutoDefaultButton, 0);
+    if (!AlbumListing)
+        NetworkFolderWarning();
     LookBoxChange(this);
 }
 
@@ -425,28 +408,6 @@ void TFileForm::mnuExit1Click(QObject*) {
     close();
 }
 
-// ---- Navigation of the path box (until the navigation commands exist)
-
-// PENDING: the navigation commands (history, drives, up button); until then the path box lists its folder.
-void TFileForm::LookBoxChange(QObject*) {
-    if (Listing->ActivationPending || Listing->Closing)
-        return;
-    ExploreDir = LookBox->Folder();
-    Listing->UpdateFiles(true);
-    BtnUp_UI();
-}
-
-// PENDING: the shell's folder test with network roots; a plain folder test until then.
-bool TFileForm::ShellFolderExists(const std::string& Folder) const { return DirectoryExists(Folder); }
-// PENDING: the visited-folder list of the navigation commands.
-void TFileForm::UpdateHistory() {}
-// PENDING: the drive list of the navigation commands.
-void TFileForm::SetupDrives() {}
-// PENDING: the system icon indices of the navigation commands.
-void TFileForm::GetImageHandles() {}
-// PENDING: Up is enabled everywhere but at "/" once the navigation commands exist.
-void TFileForm::BtnUp_UI() {}
-
 // ---- The window's private message
 
 void TFileForm::PostExplorerMessage(int Code) {
@@ -494,8 +455,6 @@ void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
 void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
 // PENDING: the thumbnail run; this only records the call.
 void TFileForm::Thumbnailing_Stop() { Record("Thumbnailing_Stop"); }
-// PENDING: the navigation commands; this only records the call.
-void TFileForm::GoToFolder(const std::string& Folder) { Record("GoToFolder " + Folder); }
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 // PENDING: the folder tree; this only records the call.
@@ -504,8 +463,6 @@ void TFileForm::mnuFolderTreeClick(QObject*) { Record("mnuFolderTreeClick"); }
 void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
 // PENDING: the selection commands; this only records the call.
 void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
-// PENDING: network support of the navigation commands; this only records the call.
-void TFileForm::mnuNetworkSupportClick(QObject*) { Record("mnuNetworkSupportClick"); }
 
 // PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }

@@ -15,6 +15,7 @@
 
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
+#include "ui/StringListEx.h"
 
 #include <atomic>
 #include <cstddef>
@@ -172,6 +173,23 @@ public:
     int ViewCode = 3;
     // The path box's folder's parent, as the window last saw it.
     std::string ParentDir;
+    // Navigation flags (explorer/xplr8900_nav.cpp): the tree is changed by
+    // code; a tree click started a navigation; the next listing is not added
+    // to the history; the next listing does not resynchronise the tree; a list
+    // for the slide album is being built; LookBoxChange lists a new folder.
+    bool TreeBuilding = false;
+    bool TreeNavigating = false;
+    bool HistoryStep = false;
+    bool NoTreeSync = false;
+    bool AlbumListing = false;
+    bool Navigating = false;
+    // The volumes and network roots of the path box, from its item 2 on: the
+    // root with a trailing "/", and as Data its kind (DriveFixed ...).
+    std::unique_ptr<TStringListEx> DriveList;
+    // The network roots GetNetDrives found (mounted shares, without a trailing "/").
+    TStringList NetRoots;
+    // The system icon indices of a closed and an open folder.
+    int FolderOpenIconIndex = -1;
 
     // A menu item or tool button of the window by its name; nullptr when none.
     QObject* FindItem(const std::string& Name) const;
@@ -241,10 +259,26 @@ public:
 
     void LookBoxChange(QObject* Sender);
     bool ShellFolderExists(const std::string& Folder) const;
+    // A symbolic link or a ".lnk" shortcut resolved to its target; else the path.
+    std::string ShellFolderResolve(const std::string& Folder);
+    // Index in DriveList of the volume that holds Path; 1 with fewer than 2
+    // entries; -1 when none (or while closing).
+    int GetDriveIndex(const std::string& Path) const;
     void UpdateHistory();
     void SetupDrives();
     void GetImageHandles();
     void BtnUp_UI();
+    void BtnUpClick(QObject* Sender);
+    // "&Back" (sender btnBack or mnuBackFolder) and "&Forward".
+    void btnNextClick(QObject* Sender);
+    // "Visited Folders".
+    void btnBookmarksClick(QObject* Sender);
+    void mnuGotoFolderClick(QObject* Sender);
+    void mnuDetectDrivesClick(QObject* Sender);
+    // A volume appeared or vanished, or its media changed.
+    void StShellComputerMediaInsert();
+    // The mounted shares of the user's network places; false when none.
+    bool GetNetDrives();
 
     // ---- The window's private message
 
@@ -336,11 +370,27 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    class TOwnCall;
+    // The window's own handlers run inside one of these: the calls they make
+    // on the window are not recorded in Calls.
+    class TOwnCall {
+    public:
+        explicit TOwnCall(TFileForm* form) : form_(form) { ++form_->ownCalls_; }
+        ~TOwnCall() { --form_->ownCalls_; }
+        TOwnCall(const TOwnCall&) = delete;
+        TOwnCall& operator=(const TOwnCall&) = delete;
+
+    private:
+        TFileForm* form_;
+    };
     void Record(const std::string& call);
     void BuildComponents();
     void BuildMenus();
     void BuildToolBars();
+    void BindNavigation();
+    // The folder a failed navigation falls back to.
+    void FallBackHome();
+    // "Folder cannot be accessed. ..." of a network folder that cannot be reached.
+    void NetworkFolderWarning();
     void BindListing();
     void BindFileList();
     // The list's handlers are dropped before the window's parts go.
@@ -437,10 +487,37 @@ inline std::atomic<bool> CoreCancel{false};
 inline TStringList CommentNames;
 inline TStringList CommentTexts;
 
+// ---- Path texts of the web page generator
+
+// The text between the (N-1)-th and the N-th "/" after the path's root (the
+// mount point of its volume): N = 2 is the first folder below it; "" when the
+// path has fewer parts.
+std::string PathComponent(const std::string& Path, int N);
+// The last folder name of the path; "Untitled" for a volume's root.
+std::string WebFolderName(const std::string& Path);
+// Blanks become "%20", "#" becomes "%23".
+std::string UrlEscape(const std::string& Text);
+// The names of the path's last N + 1 folders, outermost first, each but the
+// last followed by "/".
+std::string UpperFolderNames(const std::string& Path, int N);
+// Warns that Text holds characters older browsers do not take.
+void WarnWebName(const std::string& Text);
+
+// The drive kinds of DriveList's Data.
+constexpr int32_t DriveRemovable = 2;
+constexpr int32_t DriveFixed = 3;
+constexpr int32_t DriveRemote = 4;
+constexpr int32_t DriveOptical = 5;
+constexpr int32_t DriveMappedNetwork = 4840123;
+// The kind of a volume by its file system and mount point.
+int32_t DriveKind(const std::string& FileSystem, const std::string& MountPoint);
+
 // ---- Visited folders (used by the list dialog)
 
-// The visited folders, each with a trailing "/".
+// The visited folders, each with a trailing "/", exactly as visited.
 inline TStringList HistoryList;
+// At most this many visited folders are kept.
+constexpr int MaxHistory = 256;
 // The position in HistoryList; -1 when it is empty.
 inline int HistoryIndex = -1;
 

@@ -319,7 +319,9 @@ TEST_F(ExplorerWindowTest, WithSaveProfileOffOnlyTheHistoryIsWritten) {
     HistoryList.Add("/tmp/é/");
     ShutDownClose();
     EXPECT_EQ(FileBytes(RegistryFileName()), before);
-    EXPECT_EQ(FileBytes(HistoryListFile()), QByteArray("/home/a b/\r\n/tmp/\xC3\xA9/\r\n"));
+    // The explored folder was the first visit.
+    EXPECT_EQ(FileBytes(HistoryListFile()),
+              QByteArray::fromStdString(HomeFolder()) + "\r\n/home/a b/\r\n/tmp/\xC3\xA9/\r\n");
     (void)form;
 }
 
@@ -329,12 +331,16 @@ TEST_F(ExplorerWindowTest, HistoryIsLoadedAtCreationOnlyWithStoredSettings) {
     file.write("/one/\r\n/two/\r\n");
     file.close();
     CreateWith(SecondStartRecord());
-    EXPECT_EQ(HistoryList.Count(), 2);
+    // The loaded visits, then the explored folder.
+    ASSERT_EQ(HistoryList.Count(), 3);
     EXPECT_EQ(HistoryList[1], "/two/");
+    EXPECT_EQ(HistoryList[2], HomeFolder());
+    EXPECT_EQ(HistoryIndex, 2);
     delete FileForm;
     lumv8900::ExplorerSettingsLoaded = false;
     Create();
-    EXPECT_EQ(HistoryList.Count(), 0);
+    ASSERT_EQ(HistoryList.Count(), 1);
+    EXPECT_EQ(HistoryList[0], HomeFolder());
 }
 
 TEST_F(ExplorerWindowTest, CloseDeletesTheHandOffList) {
