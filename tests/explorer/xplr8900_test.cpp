@@ -608,8 +608,9 @@ TEST_F(ExplorerWindowTest, EveryToolButtonHasItsCaptionAndHint) {
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(button->text().toStdString(), caption) << name;
         EXPECT_EQ(button->toolTip().toStdString(), hint) << name;
-        if (std::string(name).rfind("btnThumbs", 0) != 0)
+        if (std::string(name).rfind("btnThumbs", 0) != 0) {
             EXPECT_FALSE(button->icon().isNull()) << name;
+        }
     }
     EXPECT_EQ(form->ThumbsBar->toolTip().toStdString(), "Adjust thumbnail size");
     EXPECT_EQ(form->ThumbsBar->Min(), 1);
