@@ -300,7 +300,6 @@ public:
     bool ViewBusy = false;
     bool Dragging = false;
     bool FileOpBusy = false;
-    bool AlbumListing = false;
     // Set while a thumbnail click or a long listing runs: changes of the
     // selection do not refresh the status bar.
     bool ListChangeSuppressed = false;

@@ -14,6 +14,7 @@
 
 #include <QCursor>
 #include <QDialog>
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QPoint>
