@@ -262,8 +262,8 @@ void TPrintForm::AllSpecs(int Mode) {
     const int pageHeight = printer.PageHeight();
     // The picture is enlarged by doubling until it covers the page, then fitted
     // into it, so that small and large pictures are fitted alike.
-    int64_t width = std::max<int32_t>(1, PictureWidth);
-    int64_t height = std::max<int32_t>(1, PictureHeight);
+    int64_t width = PictureWidth;
+    int64_t height = PictureHeight;
     while (width < pageWidth || height < pageHeight) {
         width *= 2;
         height *= 2;
@@ -355,8 +355,9 @@ void TPrintForm::BtnHelpClick() { Application.HelpContext(kHelpContext); }
 // ---- Entry
 
 void ExecutePrintForm(const std::string& FileName, int32_t Width, int32_t Height, TPrintFormResult& Result) {
-    PictureWidth = Width;
-    PictureHeight = Height;
+    // A picture without pixels is placed as a single pixel: the fitting divides by its sides.
+    PictureWidth = std::max<int32_t>(1, Width);
+    PictureHeight = std::max<int32_t>(1, Height);
     TPrintForm form;
     form.setWindowTitle(QString::fromStdString("Print Setup: " + FileName));
     form.PlaceAt(-1, -1);

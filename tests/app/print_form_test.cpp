@@ -176,6 +176,13 @@ TEST_F(PrintFormTest, SizesReadInEachMeasurement) {
     });
 }
 
+TEST_F(PrintFormTest, PictureWithoutPixelsIsPlacedAsASquare) {
+    const TPrintFormResult result = Run(0, 0, [](TPrintForm& form) { form.btnPrintIt->click(); });
+    EXPECT_EQ(result.Width, Printer().PageWidth());
+    EXPECT_EQ(result.Height, Printer().PageWidth());
+    EXPECT_EQ(result.Top, (Printer().PageHeight() - result.Height) / 2);
+}
+
 TEST_F(PrintFormTest, CancelMarksOnlyTheFirstField) {
     TPrintFormResult before;
     before.Top = 5, before.Left = 6, before.Width = 7, before.Height = 8, before.ColorPrinter = 1;
