@@ -71,9 +71,11 @@ QPainter& TPrinter::Canvas() {
     return *painter_;
 }
 
-int TPrinter::PageWidth() const { return printer_->pageLayout().fullRectPixels(printer_->resolution()).width(); }
-int TPrinter::PageHeight() const { return printer_->pageLayout().fullRectPixels(printer_->resolution()).height(); }
+int TPrinter::PageWidth() const { return printer_->pageLayout().paintRectPixels(printer_->resolution()).width(); }
+int TPrinter::PageHeight() const { return printer_->pageLayout().paintRectPixels(printer_->resolution()).height(); }
 int TPrinter::Resolution() const { return printer_->resolution(); }
+bool TPrinter::Landscape() const { return printer_->pageLayout().orientation() == QPageLayout::Landscape; }
+bool TPrinter::ColorPrinter() const { return printer_->colorMode() == QPrinter::Color; }
 
 TPrinter& Printer() {
     static TPrinter printer;

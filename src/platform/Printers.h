@@ -50,10 +50,15 @@ public:
 
     // The page's painter while a job runs.
     QPainter& Canvas();
-    // Page size in printer pixels and the resolution in dots per inch.
+    // The printable area of the page in printer pixels (the canvas's extent) and
+    // the resolution in dots per inch, the same both ways.
     int PageWidth() const;
     int PageHeight() const;
     int Resolution() const;
+    // The page's orientation as the page layout holds it.
+    bool Landscape() const;
+    // True when the printer prints in colour.
+    bool ColorPrinter() const;
 
     QPrinter& Device() { return *printer_; }
 

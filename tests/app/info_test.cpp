@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 
 #include "app/comment_8900.h"
 #include "app/lumv8900.h"
+#include "app/print_8900.h"
 #include "explorer/xplr8900.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
@@ -19,6 +21,7 @@
 #include "platform/imgman/imgman.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
+#include "print_test_tools.h"
 #include "ui/Pix.h"
 #include "ui/voMsgBox.h"
 
@@ -48,23 +51,6 @@ void Answer(std::vector<Box>& boxes, int result) {
         boxes.push_back(box);
         dialog.done(result);
     });
-}
-
-// A 24-bit picture of width x height in four coloured quarters.
-void PaintCorners(TBitmap& b, int width, int height) {
-    b.SetPixelFormat(pf24bit);
-    b.SetSize(width, height);
-    auto put = [&](int x, int y, uint8_t blue, uint8_t green, uint8_t red) {
-        uint8_t* p = b.ScanLine(y) + 3 * x;
-        p[0] = blue, p[1] = green, p[2] = red;
-    };
-    for (int y = 0; y < height / 2; ++y)
-        for (int x = 0; x < width / 2; ++x) {
-            put(x, y, 0, 0, 255);                                  // red, top left
-            put(width - 1 - x, y, 0, 255, 0);                      // green, top right
-            put(x, height - 1 - y, 255, 0, 0);                     // blue, bottom left
-            put(width - 1 - x, height - 1 - y, 0, 255, 255);       // yellow, bottom right
-        }
 }
 
 class InfoTest : public ::testing::Test {
@@ -207,20 +193,28 @@ TEST_F(InfoTest, PrintPlacesTheEditedPictureAndKeepsIt) {
     FileName = ProgramFolder() + "edited.bmp";
     FileExt = ".BMP";
     TBitmap picture;
-    PaintCorners(picture, 40, 30);
+    test::PaintCorners(picture, 40, 30);
     WebForm->Daz95->SetBitmap(&picture);
     ImageWidth = 40, ImageHeight = 30, ImageBitCount = 24;
     ImageChanged = true;
 
+    // The print setup places it at its smallest size, centred.
+    QueueModalAction([](QDialog& dialog) {
+        auto& form = static_cast<TPrintForm&>(dialog);
+        form.ZoomScroll->setValue(1);
+        form.btnPrintIt->click();
+    });
     std::vector<Box> boxes;
     Answer(boxes, mrOk);
     WebForm->mnuPrintClick(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Image sent to printer.");
-    EXPECT_EQ(ImgRect.Left, (Printer().PageWidth() - 40) / 2);
-    EXPECT_EQ(ImgRect.Top, (Printer().PageHeight() - 30) / 2);
-    EXPECT_EQ(ImgRect.Right, ImgRect.Left + 40);
-    EXPECT_EQ(ImgRect.Bottom, ImgRect.Top + 30);
+    const int width = ImgRect.Right - ImgRect.Left;
+    const int height = ImgRect.Bottom - ImgRect.Top;
+    EXPECT_EQ(width, print_8900::PrintWidth);
+    EXPECT_EQ(height, print_8900::PrintHeight);
+    EXPECT_EQ(ImgRect.Left, (Printer().PageWidth() - width) / 2);
+    EXPECT_EQ(ImgRect.Top, (Printer().PageHeight() - height) / 2);
     // The edit is still shown and still unsaved.
     EXPECT_TRUE(ImageChanged);
     EXPECT_EQ(WebForm->Daz95->Bitmap()->ScanLine(29)[3 * 39 + 1], 255);
@@ -230,24 +224,18 @@ TEST_F(InfoTest, PrintPlacesTheEditedPictureAndKeepsIt) {
     const int dpi = Printer().Resolution();
     const std::string base = ProgramFolder() + "page";
     test::CommandOutput("pdftoppm -r " + std::to_string(dpi) + " -x " + std::to_string(ImgRect.Left - 2) +
-                        " -y " + std::to_string(ImgRect.Top - 2) + " -W 45 -H 35 -singlefile '" + pdf + "' '" +
-                        base + "'");
+                        " -y " + std::to_string(ImgRect.Top - 2) + " -W " + std::to_string(width + 5) + " -H " +
+                        std::to_string(height + 5) + " -singlefile '" + pdf + "' '" + base + "'");
     const test::RgbRaster page = test::ReadPpm(base + ".ppm");
-    ASSERT_EQ(page.Width, 45);
-    ASSERT_EQ(page.Height, 35);
-    auto near = [&](int x, int y, uint32_t rgb) {
-        const uint32_t got = page.At(x, y);
-        for (int shift : {0, 8, 16})
-            if (std::abs(int((got >> shift) & 0xFF) - int((rgb >> shift) & 0xFF)) > 24)
-                return ::testing::AssertionFailure() << x << "," << y << " got " << std::hex << got;
-        return ::testing::AssertionSuccess();
-    };
+    ASSERT_EQ(page.Width, width + 5);
+    ASSERT_EQ(page.Height, height + 5);
+    auto near = [&](int x, int y, uint32_t rgb) { return test::NearColour(page, x, y, rgb); };
     EXPECT_TRUE(near(0, 0, 0xFFFFFF));
-    EXPECT_TRUE(near(3, 3, 0xFF0000));     // red top left
-    EXPECT_TRUE(near(40, 3, 0x00FF00));    // green top right
-    EXPECT_TRUE(near(3, 30, 0x0000FF));    // blue bottom left
-    EXPECT_TRUE(near(40, 30, 0xFFFF00));   // yellow bottom right
-    EXPECT_TRUE(near(44, 34, 0xFFFFFF));
+    EXPECT_TRUE(near(3, 3, 0xFF0000));                     // red top left
+    EXPECT_TRUE(near(width, 3, 0x00FF00));                 // green top right
+    EXPECT_TRUE(near(3, height, 0x0000FF));                // blue bottom left
+    EXPECT_TRUE(near(width, height, 0xFFFF00));            // yellow bottom right
+    EXPECT_TRUE(near(width + 4, height + 4, 0xFFFFFF));
 }
 
 TEST_F(InfoTest, PrintWithoutPrinterAsksForAPdfFileInstead) {

@@ -426,6 +426,7 @@ TEST_P(PrintTest, TheImageInThePdfHasTheFilesPixelSize) {
     const int shownWidth = WebForm->Daz95->Bitmap()->Width();
     const std::string pdf = Home(std::string(c.Name) + ".pdf");
     Printer().SetOutputFileName(pdf);
+    QueueModalResult(mrOk);  // the print setup, as it opens
     std::vector<Box> boxes;
     Answer(boxes, mrOk);
     WebForm->mnuPrintClick(WebForm->mnuPrint);
@@ -467,6 +468,7 @@ TEST_F(WindowInUseTest, WithoutAPrinterThePrintGoesIntoAChosenPdfFile) {
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(pdf));
         dialog.accept();
     });
+    QueueModalResult(mrOk);  // the print setup, as it opens
     std::vector<Box> boxes;
     Answer(boxes, mrOk);
     WebForm->mnuPrintClick(WebForm->mnuPrint);
