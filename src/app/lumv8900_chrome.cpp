@@ -389,6 +389,8 @@ void TWebForm::BuildMenus() {
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
     mnuHistoryAlbum = Item(this, marks, "mnuHistoryAlbum", "Albu&m");
     mnuBookmarksRun = Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+    Separator(m, this, "sepTools1");
+    mnuCreateTest = Item(this, m, "mnuCreateTest", "Multiple &Choice Quiz...");
 
     // Help
     m = mnuHelpV;
@@ -672,6 +674,7 @@ void TWebForm::ConnectChrome() {
     for (const chrome::THelpItem& help : chrome::HelpItems())
         Wire(this, static_cast<QAction*>(FindChrome(help.Item)), [this](QObject* s) { mnuHelpContextClick(s); });
     Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
+    Wire(this, mnuCreateTest, [this](QObject* s) { mnuCreateTestClick(s); });
     Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
     Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });
