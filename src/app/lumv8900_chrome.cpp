@@ -20,6 +20,7 @@
 #include "processing/script/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
+#include "ui/MenuItems.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
@@ -47,7 +48,6 @@ using chrome::TKeyAction;
 
 namespace {
 
-constexpr const char* PendingProperty = "Pending";
 constexpr const char* WantedProperty = "Wanted";
 // A tool bar button that never shows its caption (the zoom steps beside the track bar).
 constexpr const char* IconOnlyProperty = "IconOnly";
@@ -117,19 +117,6 @@ private:
     QMenu* menu_ = nullptr;
 };
 
-TMenuItem* SubMenuItem(QMenu* parent, QWidget* owner, const char* name, const char* caption, QMenu** menuOut) {
-    auto* menu = new QMenu(QString::fromUtf8(caption), owner);
-    menu->setObjectName(QString(name) + "Menu");
-    auto* item = new TMenuItem(caption, owner);
-    item->setObjectName(name);
-    item->setMenu(menu);
-    if (parent)
-        parent->addAction(item);
-    if (menuOut)
-        *menuOut = menu;
-    return item;
-}
-
 bool IsPending(const QObject* object) { return object && object->property(PendingProperty).toBool(); }
 
 }  // namespace
@@ -140,15 +127,7 @@ bool IsPending(const QObject* object) { return object && object->property(Pendin
 // it its command.
 static TMenuItem* Item(TWebForm* form, QMenu* menu, const char* name, const char* caption,
                        QKeyCombination shortcut = QKeyCombination()) {
-    auto* item = new TMenuItem(caption, form);
-    item->setObjectName(name);
-    if (shortcut != QKeyCombination())
-        item->setShortcut(QKeySequence(shortcut));
-    item->setProperty(PendingProperty, true);
-    item->setEnabled(false);
-    if (menu)
-        menu->addAction(item);
-    return item;
+    return PendingMenuItem(form, menu, name, caption, shortcut);
 }
 
 static void Separator(QMenu* menu, QObject* owner, const char* name) {
@@ -160,9 +139,7 @@ static void Separator(QMenu* menu, QObject* owner, const char* name) {
 
 template <typename Handler>
 static void Wire(TWebForm* form, QAction* item, Handler handler) {
-    item->setProperty(PendingProperty, false);
-    item->setEnabled(true);
-    ConnectGuarded(item, &QAction::triggered, form, [item, handler] { handler(item); });
+    WireMenuItem(form, item, handler);
 }
 
 template <typename Handler>
@@ -245,11 +222,20 @@ void TWebForm::BuildMenus() {
     mnuCopyMain1 = SubMenuItem(m, this, "mnuCopyMain1", "&Copy", &copy);
     mnuCopy = Item(this, copy, "mnuCopy", "&Image");
     mnuCopyMask = Item(this, copy, "mnuCopyMask", "&Selection");
+    mnuCopyGrid1 = Item(this, copy, "mnuCopyGrid1", "&Grid");
     mnuCopyViewport = Item(this, copy, "mnuCopyViewport", "&Viewport");
     mnuPaste = Item(this, m, "mnuPaste", "&Paste");
     mnuEmpty = Item(this, m, "mnuEmpty", "&Empty");
     Separator(m, this, "sepEdit2");
-    Item(this, m, "mnuRegion1", "&Select region...");
+    QMenu* select = nullptr;
+    SubMenuItem(m, this, "mnuSelectMain1", "Se&lect", &select);
+    mnuRegion1 = Item(this, select, "mnuRegion1", "&Marquee");
+    mnuSelectall = Item(this, select, "mnuSelectall", "Select &all");
+    mnuPreset = Item(this, select, "mnuPreset", "&Grid");
+    mnuPreset->Tag = 2;  // the grid dialog's columns until the user picks others
+    QMenu* pasteInto = nullptr;
+    SubMenuItem(m, this, "mnuPasteInto1", "Paste &into", &pasteInto);
+    mnuPasteGrid1 = Item(this, pasteInto, "mnuPasteGrid1", "&Grid");
     mnuCrop = Item(this, m, "mnuCrop", "C&rop");
     mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
     mnuPasteMask1 = Item(this, m, "mnuPasteMask1", "Paste m&ask");
@@ -434,11 +420,18 @@ void TWebForm::BuildMenus() {
     SubMenuItem(edit, this, "mnuCopyMain2", "&Copy", &copyPopup);
     copyPopup->addAction(mnuCopy);
     mnuCopyMask1 = Item(this, copyPopup, "mnuCopyMask1", "&Selection");
+    mnuCopyGrid2 = Item(this, copyPopup, "mnuCopyGrid2", "&Grid");
     copyPopup->addAction(mnuCopyViewport);
     QMenu* paste = nullptr;
     SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
     Item(this, paste, "mnuPaste1", "&Paste");
+    mnuPasteGrid2 = Item(this, paste, "mnuPasteGrid2", "&Grid");
     mnuEmpty1 = Item(this, paste, "mnuEmpty1", "&Empty");
+    QMenu* selectPopup = nullptr;
+    SubMenuItem(edit, this, "mnuSelectMain2", "Se&lect", &selectPopup);
+    mnuRegion2 = Item(this, selectPopup, "mnuRegion2", "&Marquee");
+    mnuSelectall1 = Item(this, selectPopup, "mnuSelectall1", "Select &all");
+    mnuPreset1 = Item(this, selectPopup, "mnuPreset1", "&Grid");
     mnuCrop1 = Item(this, edit, "mnuCrop1", "C&rop");
     mnuTrim2 = Item(this, edit, "mnuTrim2", "&Trim");
     mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
@@ -588,8 +581,8 @@ void TWebForm::BuildBars(QWidget* Central) {
         int ImageIndex;
     };
     static const TSideButton sideButtons[] = {
-        {"btnHandTool", "Hand tool", "hand", 7},
-        {"btnSelectTool", "Select tool", "select", 8},
+        {"btnHandTool", "Hand srolling tool", "hand", 7},
+        {"btnSelectTool", "Selection marquee tool", "select", 8},
         {"btnZoomTool", "Zoom tool", "zoomtool", 45},
         {"btnUndo", "Undo", "undo", 43},
         {"btnColorBalance", "Equalize and improve color balance", "colorbalance", 6},
@@ -679,6 +672,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
+    if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
+        Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });
     Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
     Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
     Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });
@@ -711,10 +707,19 @@ void TWebForm::ConnectChrome() {
     Wire(this, BtnFullScrn, [this](QObject* s) { mnuFullScrnClick(s); });
     for (QAction* item : {chkHandTool, chkHandTool2})
         Wire(this, item, [this](QObject* s) { chkHandToolClick(s); });
-    Wire(this, btnHandTool, [this](QObject* s) { chkHandToolClick(s); });
+    Wire(this, btnHandTool, [this](QObject* s) { btnHandToolClick(s); });
     for (QAction* item : {chkSelectTool, chkSelectTool2})
         Wire(this, item, [this](QObject* s) { chkSelectToolClick(s); });
-    Wire(this, btnSelectTool, [this](QObject* s) { chkSelectToolClick(s); });
+    Wire(this, btnSelectTool, [this](QObject* s) {
+        btnSelectToolClick(s, QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+    });
+    // Region selection.
+    for (QAction* item : {mnuRegion1, mnuRegion2})
+        Wire(this, item, [this](QObject* s) { mnuRegion1Click(s); });
+    for (QAction* item : {mnuSelectall, mnuSelectall1})
+        Wire(this, item, [this](QObject* s) { mnuSelectallClick(s); });
+    for (QAction* item : {mnuPreset, mnuPreset1, mnuCopyGrid1, mnuCopyGrid2, mnuPasteGrid1, mnuPasteGrid2})
+        Wire(this, item, [this](QObject* s) { mnuPreset_Region(s); });
     for (QAction* item : {chkZoomTool, chkZoomTool2})
         Wire(this, item, [this](QObject* s) { btnZoomToolClick(s); });
     Wire(this, btnZoomTool, [this](QObject* s) { btnZoomToolClick(s); });

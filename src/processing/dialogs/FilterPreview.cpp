@@ -1,0 +1,314 @@
+#include "processing/dialogs/FilterPreview.h"
+
+#include "app/lumv8900.h"
+#include "explorer/ThumbScale.h"
+#include "processing/dialogs/FilterDlgModel.h"
+#include "processing/script/LabState.h"
+#include "processing/spatial/Spatial.h"
+#include "processing/tonal/ColorMaps.h"
+#include "ui/Pix.h"
+
+#include <algorithm>
+#include <map>
+
+namespace lumvor {
+
+namespace {
+
+// A fresh black 24-bit picture of Width x Height in Target.
+void MakeBlank24(TBitmap& Target, int Width, int Height) {
+    Target.SetPixelFormat(pf24bit);
+    Target.SetSize(std::max(Width, 0), std::max(Height, 0));
+    for (int y = 0; y < Target.Height(); ++y)
+        std::fill_n(Target.ScanLine(y), 3 * size_t(Target.Width()), uint8_t(0));
+}
+
+// One map setter for each channel k = 0, 1, 2.
+template <class Setter>
+void PerChannel(Setter setter) {
+    for (int k = 0; k < 3; ++k)
+        setter(k);
+}
+
+void ColorFilterRow(TFilterPreviewRun& run) { run.Form.ColorFilter(run.After); }
+
+// The gamma step of the level methods when the gamma slider left 100.
+void LevelsGamma(TFilterPreviewRun& run) {
+    if (run.S[2] == 100)
+        return;
+    PerChannel([&](int k) { SetGammaLUT(run.S[2], k, false); });
+    ColorFilterRow(run);
+}
+
+// The shadow and highlight remaps of the hard-limiting methods; Channels are
+// the channels concerned.
+void RemapLimits(TFilterPreviewRun& run, int firstChannel, int lastChannel) {
+    int shadows = run.S[0];
+    const int median = run.S[1];
+    int highlights = run.S[2];
+    if (shadows > median)
+        shadows = median - 4;
+    shadows = std::max(shadows, 0);
+    if (median - shadows > 3) {
+        ResetMaps();
+        for (int k = firstChannel; k <= lastChannel; ++k)
+            SetLoRemap(shadows, median, k);
+        ColorFilterRow(run);
+    }
+    if (highlights < median)
+        highlights = median + 4;
+    highlights = std::min(highlights, 255);
+    if (highlights - median > 3) {
+        for (int k = firstChannel; k <= lastChannel; ++k)
+            SetHiRemap(highlights, median, k);
+        ColorFilterRow(run);
+    }
+}
+
+// The mask slider's blend of the original into the result.
+void MaskComposite(TFilterPreviewRun& run, int mask) {
+    // PENDING: the mask composites (DoCompositeMask, DoCompositeMidTones) are still to come; the pane shows the
+    // routine's result without the blend.
+    (void)run;
+    (void)mask;
+}
+
+// Per channel: a map setter, then ColorFilter.
+template <class Setter>
+void EachChannelFiltered(TFilterPreviewRun& run, Setter setter) {
+    PerChannel(setter);
+    ColorFilterRow(run);
+}
+
+// The parametric equaliser on the channels first..last: the curve applied,
+// or (mask view) the colours it affects.
+void ParametricEq(TFilterPreviewRun& run, int first, int last) {
+    SetEqLUT(run.S[0], run.S[1], 0, 0);
+    for (int k = first; k <= last; ++k)
+        SetEqLUT(run.S[0], run.S[1], run.S[2], k);
+    if (run.MaskEnabled && run.MaskChecked) {
+        // PENDING: the parametric mask view (ShowParametricMask) is still to come; the pane shows the unchanged copy.
+        return;
+    }
+    ColorFilterRow(run);
+}
+
+std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
+    std::map<int32_t, TFilterPreviewRoutine> r;
+    r[31] = [](TFilterPreviewRun& run) { DeFocus(run.After, 255 - run.S[0]); };
+    r[100] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
+        ColorFilterRow(run);
+    };
+    r[102] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
+        run.Form.NegColorFilter(run.After);
+    };
+    r[103] = [](TFilterPreviewRun& run) {
+        SetStretchLUT(0, 255, 1);
+        SetGammaLUT(run.S[0], 2, false);
+        run.Form.SaturationFilter(run.After);
+    };
+    r[104] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaLUT(run.S[size_t(k)], k, true); });
+        ColorFilterRow(run);
+    };
+    r[110] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetBrightLUT(run.S[size_t(k)], k); });
+        ColorFilterRow(run);
+    };
+    r[113] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetShiftLUT(run.S[size_t(k)], k); });
+        ColorFilterRow(run);
+    };
+    r[114] = r[113];
+    r[120] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetContrastLUT(run.S[size_t(k)], k); });
+        ColorFilterRow(run);
+    };
+    r[122] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaContrastLUT(run.S[size_t(k)], k); });
+        ColorFilterRow(run);
+    };
+    r[130] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetStretchLUT(run.S[0], run.S[1], k); });
+        ColorFilterRow(run);
+        LevelsGamma(run);
+    };
+    r[131] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetStretchLUT(run.S[size_t(k)], 255, k); });
+        ColorFilterRow(run);
+    };
+    r[132] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetStretchLUT(0, run.S[size_t(k)], k); });
+        ColorFilterRow(run);
+    };
+    r[133] = [](TFilterPreviewRun& run) {
+        SetStretchLUT(run.S[0], run.S[1], 1);
+        run.Form.LuminanceFilter(run.After);
+        LevelsGamma(run);
+    };
+    r[135] = [](TFilterPreviewRun& run) {
+        SetGammaLUT(100, 2, false);
+        SetStretchLUT(run.S[0], run.S[1], 1);
+        run.Form.SaturationFilter(run.After);
+        if (run.S[2] != 100) {
+            SetStretchLUT(0, 255, 1);
+            SetGammaLUT(run.S[2], 2, false);
+            run.Form.SaturationFilter(run.After);
+        }
+    };
+    r[170] = [](TFilterPreviewRun& run) { run.Form.ColorTuneHLS(run.After, run.S[0], run.S[1], run.S[2] * 3600 / 999); };
+    r[231] = [](TFilterPreviewRun& run) { SharpGaussianBlur5x5(run.After, run.S[0], run.S[1]); };
+    r[251] = [](TFilterPreviewRun& run) { run.Form.LowRes(run.After, run.S[0]); };
+    r[400] = [](TFilterPreviewRun& run) { RemapLimits(run, 0, 2); };
+    for (int channel = 0; channel < 3; ++channel)
+        r[401 + channel] = [channel](TFilterPreviewRun& run) { RemapLimits(run, channel, channel); };
+    // The RGB colour masks: band width in the high 16 bits, the component of
+    // the picked colour in the low ones; the result takes these values.
+    const TFilterPreviewRoutine rgbMask = [](TFilterPreviewRun& run) {
+        const std::array<int, 3> picked{GetRValue(run.SelectedColor), GetGValue(run.SelectedColor),
+                                         GetBValue(run.SelectedColor)};
+        std::array<int32_t, 3> packed{};
+        for (size_t i = 0; i < 3; ++i)
+            packed[i] = PackBand(run.S[i], picked[i]);
+        SetFilterCustoms(packed[0], packed[1], packed[2]);
+        if (run.MaskValues)
+            *run.MaskValues = packed;
+        // PENDING: the RGB colour mask routine (MaskRGBex) is still to come; the pane shows the unmasked copy.
+    };
+    r[156] = rgbMask;
+    r[157] = rgbMask;
+    // The exposure methods: what the command reads is put back after the mask.
+    r[40] = [](TFilterPreviewRun& run) {
+        run.Form.MultiplyRGB(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
+    r[42] = [](TFilterPreviewRun& run) {
+        run.Form.MultiplyLuminance(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
+    r[101] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[105] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaLUT(run.S[0], k, false); });
+        run.Form.NegColorFilter(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
+    };
+    r[106] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[0], k, true); });
+        if (run.S[1] != 100) {
+            SetStretchLUT(0, 255, 1);
+            SetGammaLUT(run.S[1], 2, false);
+            run.Form.SaturationFilter(run.After);
+        }
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
+    };
+    r[134] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetSupressLUT(run.S[0], run.S[1], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[140] = [](TFilterPreviewRun& run) { ParametricEq(run, 0, 2); };
+    for (int channel = 0; channel < 3; ++channel)
+        r[141 + channel] = [channel](TFilterPreviewRun& run) { ParametricEq(run, channel, channel); };
+    // White balance: the offsets that make the picked colour white at
+    // brightness s1 are what the command applies.
+    r[160] = [](TFilterPreviewRun& run) {
+        const std::array<int, 3> picked{GetRValue(run.SelectedColor), GetGValue(run.SelectedColor),
+                                         GetBValue(run.SelectedColor)};
+        std::array<int, 3> offsets{};
+        for (size_t k = 0; k < 3; ++k)
+            offsets[k] = run.S[0] + 255 - picked[k];
+        // PENDING: the per-channel normalising (DoNormalize) is still to come; the pane shows the unchanged copy.
+        SetFilterCustoms(offsets[0], offsets[1], offsets[2]);
+    };
+    // Interlace: s1 is the blend in per cent, s2 the field (0 even, else odd).
+    r[510] = [](TFilterPreviewRun& run) {
+        FilterCustom2 = run.S[0];
+        FilterCustom3 = run.S[1];
+        run.Form.DoAverageField(run.After, run.S[1] != 0 ? 1 : 0);
+    };
+    const auto linearBrightness = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
+        EachChannelFiltered(run, [&](int k) { SetContrastLUT(run.S[1], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[8110] = linearBrightness;
+    r[9110] = linearBrightness;
+    const auto curvilinearContrast = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaContrastLUT(run.S[1] + 256, k); });
+        EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[8120] = curvilinearContrast;
+    r[9120] = curvilinearContrast;
+    r[9130] = [](TFilterPreviewRun& run) {
+        if (run.S[1] != 255)
+            EachChannelFiltered(run, [&](int k) { SetStretchLUT(0, run.S[1], k); });
+        if (run.S[2] != 100)
+            EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[2], k, false); });
+        MaskComposite(run, run.S[0]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[500] = [](TFilterPreviewRun& run) {
+        FilterCustom2 = run.S[0];
+        run.Form.DoAverageBitmap(run.After);
+    };
+    return r;
+}
+
+}  // namespace
+
+// PENDING: the preview rows of the spatial filters (1, 3, 4, 30, 32..34, 36, 230, 250, 260), the masks and
+// composites (43, 115, 116, 139, 151..155, 501..503, 520, 531, 532), the saturation and gray methods (241..246)
+// and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
+const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
+    static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
+    const auto found = routines.find(Method);
+    return found == routines.end() ? nullptr : &found->second;
+}
+
+void RunMaskedPreview(TFilterPreviewRun& Run, int Mask, const std::function<void()>& Composite) {
+    FilterCustom1 = Mask;
+    if (Mask == 0)
+        return;
+    FilterCustom2 = 99;
+    Composite();
+    if (Run.ShowDuplicateBitmap)
+        Run.ShowDuplicateBitmap();
+}
+
+void CopyPictureArea(const TBitmap& Picture, int Left, int Top, int Width, int Height, TBitmap& Target) {
+    MakeBlank24(Target, Width, Height);
+    if (Picture.Empty() || Target.Empty())
+        return;
+    const TPixelBuffer& source = *Picture.Handle();
+    CopyUnscaled(source, source.Width(), source.Height(), *Target.Handle(), -Left, -Top);
+}
+
+void StretchPictureNearest(const TBitmap& Picture, int Width, int Height, TBitmap& Target) {
+    MakeBlank24(Target, Width, Height);
+    if (Picture.Empty() || Target.Empty())
+        return;
+    StretchNearest(*Picture.Handle(), *Target.Handle(), TRect{0, 0, Width, Height});
+}
+
+TRect FitViewRect(int PictureWidth, int PictureHeight, int ClientWidth, int ClientHeight) {
+    TSize size;
+    FitSizeInBox(PictureWidth, PictureHeight, ClientWidth, ClientHeight, size);
+    const int left = std::max(0, (ClientWidth - size.cx) / 2);
+    const int top = std::max(0, (ClientHeight - size.cy) / 2);
+    return TRect{left, top, left + size.cx, top + size.cy};
+}
+
+}  // namespace lumvor
