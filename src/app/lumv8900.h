@@ -1254,6 +1254,7 @@ public:
     TMenuItem* mnuHelpSlideshows1 = nullptr;
     TMenuItem* mnuHelpImageprocessing = nullptr;
     TMenuItem* mnuWebpage = nullptr;
+    TMenuItem* mnuCreateTest = nullptr;
     TMenuItem* mnuEmail = nullptr;
     TMenuItem* mnuAV_Play = nullptr;
     TMenuItem* mnuAV_Stop = nullptr;
@@ -1305,6 +1306,9 @@ public:
     std::string StatusPanelText(int Index) const;
     void mnuHelpContextClick(QObject* Sender);
     void mnuWebpageClick(QObject* Sender);
+    // Turns a multiple-choice questionnaire (a text file) into the self-grading
+    // page "vo_WBT.html" in the data folder and opens it.
+    void mnuCreateTestClick(QObject* Sender);
     void HistoryKeyPress(QObject* Sender, char& Key);
     void HistoryEditChange(QObject* Sender);
     void HistoryEnter();

@@ -160,14 +160,12 @@ bool TWebForm::ExecuteWithRecent(Dialog& dialog) {
     while (!dialog.Execute()) {
         if (!dialog.ExecuteRecent)
             return false;
-        if (RecentPath.empty())
-            RecentPath = AddBackslash(AppDir) + "recent";
-        if (!DirectoryExists(RecentPath))
-            ForceDirectories(RecentPath);
-        dialog.SetInitialDir(RecentPath);
+        dialog.SetInitialDir(EnsureRecentPath());
     }
     return true;
 }
+
+template bool TWebForm::ExecuteWithRecent<TMeOpenDialogEx>(TMeOpenDialogEx&);
 
 void TWebForm::mnuHistorySaveClick(QObject*) {
     SaveDialogVOP->Filter = ListFilter;

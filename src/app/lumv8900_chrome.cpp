@@ -399,6 +399,8 @@ void TWebForm::BuildMenus() {
     mnuTile2V = Item(this, tile, "mnuTile2V", "Explorer left - &Viewer right");
     mnuTile3V = Item(this, tile, "mnuTile3V", "Overlapped &right");
     mnuTile4V = Item(this, tile, "mnuTile4V", "Overlapped &left");
+    Separator(m, this, "sepTools1");
+    mnuCreateTest = Item(this, m, "mnuCreateTest", "Multiple &Choice Quiz...");
     Separator(m, this, "sepToolsMemory");
     mnuMemory = Item(this, m, "mnuMemory", "&Memory");
     test = Item(this, m, "test", "test");
@@ -703,6 +705,7 @@ void TWebForm::ConnectChrome() {
     for (const chrome::THelpItem& help : chrome::HelpItems())
         Wire(this, static_cast<QAction*>(FindChrome(help.Item)), [this](QObject* s) { mnuHelpContextClick(s); });
     Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
+    Wire(this, mnuCreateTest, [this](QObject* s) { mnuCreateTestClick(s); });
     Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
     Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });
