@@ -125,6 +125,15 @@ inline int32_t ScrollBarWidth = 0;
 inline std::string RecentPath;
 // RecentPath, built (the program folder's "recent") and created when missing.
 const std::string& EnsureRecentPath();
+// The name of a folder's link in RecentPath: "2001 in Photos" for a folder
+// 2001 in a folder Photos (the folder's name alone when that would pass 128
+// characters, a volume's label or mount point for its root), ":" and "/" as
+// blanks.
+std::string VisitedFolderLinkName(const std::string& Folder);
+// The wallpaper picture: "VO_Wallpaper.Bmp" in the user data folder.
+std::string WallpaperFileName();
+// True when a program of that name is found on the PATH.
+bool CheckAppPath(const std::string& Name);
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -1044,6 +1053,8 @@ public:
     TMenuItem* mnuHelpSlideshows1 = nullptr;
     TMenuItem* mnuHelpImageprocessing = nullptr;
     TMenuItem* mnuWebpage = nullptr;
+    TMenuItem* mnuWallpaperSet1 = nullptr;
+    TMenuItem* mnuWallpaperClear1 = nullptr;
     TMenuItem* mnuEmail = nullptr;
     TMenuItem* mnuAV_Play = nullptr;
     TMenuItem* mnuAV_Stop = nullptr;
@@ -1233,8 +1244,13 @@ public:
     // captions into TopMenuTextWidth.
     int GetMenuFontCharWidth();
     int TopMenuTextWidth = 0;
-    // Of the recent documents (a stub until it is built).
+    // Links the folder Path in RecentPath (under VisitedFolderLinkName, one
+    // link per name), unless "&Log visited folders" is off or a show runs.
     void AddToAppRecent(const std::string& Path);
+    // The picture, fitted into the screen, becomes the desktop's wallpaper
+    // (pictures at least 129 pixels wide); the picture shown stays as it is.
+    void mnuWallpaperSet1Click(QObject* Sender);
+    void mnuWallpaperClear1Click(QObject* Sender);
 
 private:
     static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);

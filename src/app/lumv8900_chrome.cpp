@@ -389,6 +389,10 @@ void TWebForm::BuildMenus() {
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
     mnuHistoryAlbum = Item(this, marks, "mnuHistoryAlbum", "Albu&m");
     mnuBookmarksRun = Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+    QMenu* wallpaper = nullptr;
+    SubMenuItem(m, this, "mnuWallpaper", "&Wallpaper", &wallpaper);
+    mnuWallpaperSet1 = Item(this, wallpaper, "mnuWallpaperSet1", "&Set");
+    mnuWallpaperClear1 = Item(this, wallpaper, "mnuWallpaperClear1", "&Clear");
 
     // Help
     m = mnuHelpV;
@@ -672,6 +676,8 @@ void TWebForm::ConnectChrome() {
     for (const chrome::THelpItem& help : chrome::HelpItems())
         Wire(this, static_cast<QAction*>(FindChrome(help.Item)), [this](QObject* s) { mnuHelpContextClick(s); });
     Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
+    Wire(this, mnuWallpaperSet1, [this](QObject* s) { mnuWallpaperSet1Click(s); });
+    Wire(this, mnuWallpaperClear1, [this](QObject* s) { mnuWallpaperClear1Click(s); });
     Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
     Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });
