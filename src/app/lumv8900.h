@@ -1055,6 +1055,8 @@ public:
     TMenuItem* mnuWebpage = nullptr;
     TMenuItem* mnuWallpaperSet1 = nullptr;
     TMenuItem* mnuWallpaperClear1 = nullptr;
+    TMenuItem* mnuAssociations = nullptr;
+    TMenuItem* mnuAssociationsClear = nullptr;
     TMenuItem* mnuEmail = nullptr;
     TMenuItem* mnuAV_Play = nullptr;
     TMenuItem* mnuAV_Stop = nullptr;
@@ -1251,6 +1253,13 @@ public:
     // (pictures at least 129 pixels wide); the picture shown stays as it is.
     void mnuWallpaperSet1Click(QObject* Sender);
     void mnuWallpaperClear1Click(QObject* Sender);
+    // "Set" (any sender but mnuAssociationsClear) makes the program the opener
+    // of the picture types kept in the list dialog; "Change" makes it stop
+    // being their opener and lets the user pick another program for each.
+    void mnuAssociationsClick(QObject* Sender);
+    // Lets the user pick a program (a desktop file or an executable) for
+    // TypeName ("JPG file"); false when none was picked.
+    bool FindAssociatedApp(const std::string& TypeName, std::string& AppPath);
 
 private:
     static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);

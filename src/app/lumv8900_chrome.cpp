@@ -393,6 +393,10 @@ void TWebForm::BuildMenus() {
     SubMenuItem(m, this, "mnuWallpaper", "&Wallpaper", &wallpaper);
     mnuWallpaperSet1 = Item(this, wallpaper, "mnuWallpaperSet1", "&Set");
     mnuWallpaperClear1 = Item(this, wallpaper, "mnuWallpaperClear1", "&Clear");
+    QMenu* associations = nullptr;
+    SubMenuItem(m, this, "mnuFileAssociations", "File &Associations", &associations);
+    mnuAssociations = Item(this, associations, "mnuAssociations", "&Set");
+    mnuAssociationsClear = Item(this, associations, "mnuAssociationsClear", "&Change");
 
     // Help
     m = mnuHelpV;
@@ -678,6 +682,8 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, mnuWallpaperSet1, [this](QObject* s) { mnuWallpaperSet1Click(s); });
     Wire(this, mnuWallpaperClear1, [this](QObject* s) { mnuWallpaperClear1Click(s); });
+    Wire(this, mnuAssociations, [this](QObject* s) { mnuAssociationsClick(s); });
+    Wire(this, mnuAssociationsClear, [this](QObject* s) { mnuAssociationsClick(s); });
     Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
     Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });

@@ -1,17 +1,23 @@
 // The image window and the desktop: the wallpaper, the visited-folder log,
 // the help handler and the program look-up.
 #include "app/DesktopWallpaper.h"
+#include "app/FileAssociations.h"
 #include "app/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Forms.h"
+#include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "platform/imgman/imgman.h"
+#include "shell/StBrowser.h"
 #include "shell/StFileOp.h"
+#include "ui/listdlg_y.h"
+#include "imaging/AvlScript.h"
 #include "ui/Pix.h"
 #include "ui/voMsgBox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -24,6 +30,9 @@ namespace lumvor {
 using namespace lumv8900;
 
 namespace {
+
+constexpr int kAssociationListMode = 200;
+constexpr int kAssociationHelpContext = 888;
 
 // The narrowest picture that can become the wallpaper.
 constexpr int kMinWallpaperWidth = 129;
@@ -178,6 +187,53 @@ void TWebForm::mnuWallpaperClear1Click(QObject*) {
         return;
     }
     SetDesktopWallpaper("");
+}
+
+bool TWebForm::FindAssociatedApp(const std::string& TypeName, std::string& AppPath) {
+    AppPath.clear();
+    TStBrowser browser;
+    browser.Caption = "Select Associated App for " + TypeName;
+    browser.Options = boShowFiles;
+    browser.RootFolder = "/";
+    browser.SetSelectedFolder("/usr/share/applications");
+    browser.SetStatusText(TypeName.find("JP") != std::string::npos
+                              ? "For JPG, a web browser's .desktop file in /usr/share/applications"
+                              : "For BMP, a paint program's .desktop file in /usr/share/applications");
+    browser.OnSelChanged = [&browser](QObject*) { browser.SetOKEnabled(!browser.SelectedFolder().empty()); };
+    if (!browser.Execute())
+        return false;
+    AppPath = browser.Folder();
+    return !AppPath.empty();
+}
+
+void TWebForm::mnuAssociationsClick(QObject* Sender) {
+    const bool change = Sender != nullptr && Sender == static_cast<QObject*>(mnuAssociationsClear);
+    TStringList entries;
+    for (const std::string& entry : AssociationEntries())
+        entries.Add(entry);
+    if (ExecuteListDlg(kAssociationListMode, kAssociationHelpContext,
+                       std::string(change ? "Change" : "Set") + " File Associations", entries) < 0 ||
+        AvlLines.Count() == 0)
+        return;
+    std::vector<std::string> kept;
+    for (int i = 0; i < AvlLines.Count(); ++i)
+        kept.push_back(AvlLines[i]);
+    if (!change) {
+        AssociateLumvor(kept, QCoreApplication::applicationFilePath().toStdString());
+        return;
+    }
+    // Each kept type stops opening in this program; a program picked for it
+    // becomes its default.
+    RemoveDefaultApplication(AssociationMimeTypes(kept), kLumvorDesktopId);
+    for (const std::string& entry : kept) {
+        std::string program;
+        if (!FindAssociatedApp(AssociationTypeName(entry), program))
+            continue;
+        const std::vector<std::string> types = AssociationMimeTypes({entry});
+        const std::string id = DesktopIdForChoice(program, types);
+        if (!id.empty())
+            SetDefaultApplication(types, id);
+    }
 }
 
 }  // namespace lumvor

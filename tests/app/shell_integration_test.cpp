@@ -7,12 +7,16 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QPushButton>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QUrl>
 
 #include "app/DesktopWallpaper.h"
+#include "app/FileAssociations.h"
 #include "app/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "platform/Folders.h"
@@ -20,7 +24,10 @@
 #include "platform/Menus.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
+#include "shell/StBrowser.h"
 #include "ui/MeOpenDialogEx.h"
+#include "ui/VListShowEx.h"
+#include "ui/listdlg_y.h"
 #include "ui/Pix.h"
 
 #include "app_test_tools.h"
@@ -322,6 +329,166 @@ TEST_F(ShellWindowTest, RecentButtonLandsWhereTheLinkLeads) {
     EXPECT_TRUE(listed);
     // The link is followed into the folder.
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(RecentPath + "/2001 in Photos/inside.txt")));
+}
+
+// ---- File associations
+
+class AssociationTest : public ShellWindowTest {
+protected:
+    void SetUp() override {
+        ShellWindowTest::SetUp();
+        data_ = std::make_unique<ScopedEnv>("XDG_DATA_HOME", ProgramFolder() + "data-home");
+        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", ProgramFolder() + "config-home");
+        desktop_ = std::make_unique<ScopedEnv>("XDG_CURRENT_DESKTOP", "");
+        QDir().mkpath(QString::fromStdString(ProgramFolder() + "data-home"));
+        QDir().mkpath(QString::fromStdString(ProgramFolder() + "config-home"));
+    }
+    void TearDown() override {
+        desktop_.reset();
+        config_.reset();
+        data_.reset();
+        ShellWindowTest::TearDown();
+    }
+
+    static std::string Run(const std::string& command) {
+        std::string out = test::CommandOutput(command + " 2>&1");
+        while (!out.empty() && out.back() == '\n')
+            out.pop_back();
+        return out;
+    }
+    static std::string DefaultOf(const std::string& type) { return Run("xdg-mime query default " + type); }
+    static std::string Validate(const std::string& file) {
+        return Run("desktop-file-validate '" + file + "'; echo rc=$?");
+    }
+    // Answers the list dialog keeping the rows given (all when empty).
+    void KeepRows(const std::vector<int>& rows, std::string* caption = nullptr) {
+        QueueModalAction([rows, caption](QDialog& d) {
+            auto& dialog = dynamic_cast<TListDlg&>(d);
+            if (caption)
+                *caption = d.windowTitle().toStdString();
+            if (!rows.empty()) {
+                dialog.VChoices->SelectRows(0, int(AssociationEntries().size()) - 1, false);
+                for (int row : rows)
+                    dialog.VChoices->SelectRows(row, row, true);
+            }
+            dialog.btnOK->click();
+        });
+    }
+    // Answers the program browser with path ("" cancels).
+    void Pick(const std::string& path, std::string* caption = nullptr, std::string* status = nullptr) {
+        QueueModalAction([path, caption, status](QDialog& d) {
+            if (caption)
+                *caption = d.windowTitle().toStdString();
+            if (status)
+                for (QLabel* label : d.findChildren<QLabel*>())
+                    if (label->text().startsWith("For "))
+                        *status = label->text().toStdString();
+            if (path.empty()) {
+                d.reject();
+                return;
+            }
+            auto* tree = d.findChild<QTreeView*>();
+            auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            tree->setCurrentIndex(model->index(QString::fromStdString(path)));
+            for (QPushButton* button : d.findChildren<QPushButton*>())
+                if (button->isDefault() || button->text().contains("OK"))
+                    return button->click();
+            d.accept();
+        });
+    }
+    std::string Applications() const { return ProgramFolder() + "data-home/applications/"; }
+
+private:
+    std::unique_ptr<ScopedEnv> data_, config_, desktop_;
+};
+
+TEST(Associations, EntriesExtensionsAndTypes) {
+    ASSERT_EQ(AssociationEntries().size(), 12u);
+    EXPECT_EQ(AssociationEntries().front(), ".AVL (Vo Slideshow)");
+    EXPECT_EQ(AssociationExtensions(".BMP and .DIB (Windows Bitmaps)"), (std::vector<std::string>{".bmp", ".dib"}));
+    EXPECT_EQ(AssociationExtensions(".JPG (JPEG images)"), (std::vector<std::string>{".jpg", ".jpe", ".jpeg"}));
+    EXPECT_EQ(AssociationExtensions(".TIF (Tagged Image File Format)"), (std::vector<std::string>{".tif", ".tiff"}));
+    EXPECT_EQ(AssociationExtensions(".WMF and .EMF (Windows MetaFile)"), (std::vector<std::string>{".wmf", ".emf"}));
+    EXPECT_EQ(AssociationTypeName(".JPG (JPEG images)"), "JPG file");
+    EXPECT_EQ(AssociationMimeType(".jpg"), "image/jpeg");
+    EXPECT_EQ(AssociationMimeType(".avl"), "application/x-lumvor-avl");
+    EXPECT_EQ(DesktopExecLine("/opt/lumvor/lumvor"), "/opt/lumvor/lumvor %f");
+    EXPECT_EQ(DesktopExecLine("/opt/my apps/50%/lum\"vor"), "\"/opt/my apps/50%%/lum\\\\\"vor\" %f");
+}
+
+TEST_F(AssociationTest, SetMakesTheProgramTheOpenerOfEveryKeptType) {
+    std::string caption;
+    KeepRows({}, &caption);
+    WebForm->mnuAssociations->trigger();
+    EXPECT_EQ(caption, "Set File Associations");
+    const std::string desktop = Applications() + "lumvor.desktop";
+    EXPECT_EQ(Validate(desktop), "rc=0");
+    std::vector<std::string> types{"image/jpeg", "image/png", "image/bmp", "image/tiff"};
+    for (const char* extension : {".pcx", ".tga", ".psd", ".pcd"})
+        types.push_back(AssociationMimeType(extension));
+    for (const std::string& type : types)
+        EXPECT_EQ(DefaultOf(type), "lumvor.desktop") << type;
+    // The program's own type of ".avl", compiled into the user's database.
+    const std::string globs = test::ReadFileText(ProgramFolder() + "data-home/mime/globs2");
+    EXPECT_NE(globs.find("application/x-lumvor-avl:*.avl"), std::string::npos) << globs;
+    EXPECT_EQ(DefaultOf("application/x-lumvor-avl"), "lumvor.desktop");
+}
+
+TEST_F(AssociationTest, RemovedEntriesAndCancelLeaveTypesAlone) {
+    test::WriteFileText(ProgramFolder() + "config-home/mimeapps.list",
+                        "[Added Associations]\nimage/gif=gimp.desktop;\n\n[Default Applications]\nimage/png=gimp.desktop;\n");
+    // Cancel writes nothing.
+    QueueModalResult(QDialog::Rejected);
+    WebForm->mnuAssociations->trigger();
+    EXPECT_FALSE(FileExists(Applications() + "lumvor.desktop"));
+
+    // Only JPG kept: PNG keeps its program.
+    KeepRows({4});
+    WebForm->mnuAssociations->trigger();
+    EXPECT_EQ(DefaultApplications("image/jpeg"), std::vector<std::string>{"lumvor.desktop"});
+    EXPECT_EQ(DefaultApplications("image/png"), std::vector<std::string>{"gimp.desktop"});
+    EXPECT_TRUE(DefaultApplications("image/bmp").empty());
+    const std::string list = test::ReadFileText(ProgramFolder() + "config-home/mimeapps.list");
+    EXPECT_NE(list.find("[Added Associations]\nimage/gif=gimp.desktop;\n"), std::string::npos) << list;
+}
+
+TEST_F(AssociationTest, ChangeHandsTypesToTheProgramPicked) {
+    // A desktop file for JPG.
+    QDir().mkpath(QString::fromStdString(Applications()));
+    const std::string viewer = Applications() + "viewer.desktop";
+    test::WriteFileText(viewer, "[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/cat %f\n"
+                                "MimeType=image/jpeg;\n");
+    std::string caption, status;
+    KeepRows({4});
+    Pick(viewer, &caption, &status);
+    WebForm->mnuAssociationsClear->trigger();
+    EXPECT_EQ(caption, "Select Associated App for JPG file");
+    EXPECT_EQ(status, "For JPG, a web browser's .desktop file in /usr/share/applications");
+    EXPECT_EQ(DefaultOf("image/jpeg"), "viewer.desktop") << test::ReadFileText(ProgramFolder() + "config-home/mimeapps.list");
+
+    // An executable for BMP gets a desktop file of its own.
+    const std::string program = ProgramFolder() + "my tools/paint box";
+    test::WriteFileText(program, "#!/bin/sh\n");
+    QFile::setPermissions(QString::fromStdString(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    KeepRows({1});
+    Pick(program, nullptr, &status);
+    WebForm->mnuAssociationsClear->trigger();
+    EXPECT_EQ(status, "For BMP, a paint program's .desktop file in /usr/share/applications");
+    EXPECT_EQ(DefaultOf("image/bmp"), "lumvor-open-paint_box.desktop");
+    EXPECT_EQ(Validate(Applications() + "lumvor-open-paint_box.desktop"), "rc=0");
+}
+
+TEST_F(AssociationTest, ChangeThenCancelledPickLeavesNoOpener) {
+    KeepRows({});
+    WebForm->mnuAssociations->trigger();
+    ASSERT_EQ(DefaultOf("image/jpeg"), "lumvor.desktop");
+    KeepRows({4});
+    Pick("");
+    WebForm->mnuAssociationsClear->trigger();
+    EXPECT_NE(DefaultOf("image/jpeg"), "lumvor.desktop");
+    EXPECT_TRUE(DefaultApplications("image/jpeg").empty());
+    EXPECT_EQ(DefaultOf("image/png"), "lumvor.desktop");
+    EXPECT_EQ(Validate(Applications() + "lumvor.desktop"), "rc=0");
 }
 
 // ---- Help and programs
