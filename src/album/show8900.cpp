@@ -15,8 +15,8 @@ TShowForm::~TShowForm() {
         show8900::ShowForm = nullptr;
 }
 
-// PENDING: the slide album (slide records, list view, thumbnails); the stand-in holds no slides and records the calls.
-int TShowForm::SlideItemCount() const { return 0; }
+// PENDING: the slide album (slide records, list view, thumbnails); the stand-in counts SlideCount as its list's items and records the calls.
+int TShowForm::SlideItemCount() const { return show8900::SlideCount; }
 
 void TShowForm::ShutdownSlides() {
     Calls.push_back("ShutdownSlides");

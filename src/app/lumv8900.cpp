@@ -43,6 +43,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <cstdio>
 #include <thread>
 
 namespace lumvor {
@@ -63,19 +64,25 @@ int MeasureScreenColorBits() {
     return screen ? screen->depth() : 24;
 }
 
-// Kernel version as major x 10 + minor, the minor reduced to one digit.
-int32_t MeasureWinVersion() {
-    const QStringList parts = QSysInfo::kernelVersion().split('.');
-    int major = parts.size() > 0 ? parts[0].toInt() : 0;
-    int minor = parts.size() > 1 ? parts[1].toInt() : 0;
+int32_t MeasureWinVersion() { return KernelVersionNumber(QSysInfo::kernelVersion().toStdString()); }
+
+bool IsJpegExt(const std::string& ext) { return ExtInList(ext, ".JPEG.JPG", ""); }
+
+}  // namespace
+
+namespace lumv8900 {
+
+// Major x 10 + minor, the minor reduced to its first digit; each number is
+// read up to its first non-digit ("6.8-rc3" is 68).
+int32_t KernelVersionNumber(const std::string& Release) {
+    int major = 0, minor = 0;
+    std::sscanf(Release.c_str(), "%d.%d", &major, &minor);
     while (minor > 9)
         minor /= 10;
     return major * 10 + minor;
 }
 
-bool IsJpegExt(const std::string& ext) { return ExtInList(ext, ".JPEG.JPG", ""); }
-
-}  // namespace
+}  // namespace lumv8900
 
 // ---- Start-up
 
@@ -685,8 +692,6 @@ void TWebForm::mnuQuitClick(QObject*) {
     mnuQuit->Tag = 1;
     close();
 }
-
-void TWebForm::mnuHideViewerClick(QObject*) { hide(); }
 
 void TWebForm::chkPromptOnCloseClick(QObject* Sender) {
     ViewerControls.SetFlag(vc::PromptOnClose, false);

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MemoryStatus.h"
 #include "app/ViewerSettings.h"
 #include "processing/files/BatchFiles.h"
 #include "imaging/Transitions.h"
@@ -59,7 +60,9 @@ class TSaveDialogEx;
 class TPix;
 class TRegistry;
 class TScrollBoxEx;
+class TFileForm;
 class TTrackBar;
+class TUnZipForm;
 class TWebForm;
 
 namespace lumv8900 {
@@ -116,6 +119,9 @@ inline std::string AppDir;
 inline std::string HelpFileName;
 // Kernel version, major x 10 + minor reduced to one digit.
 inline int32_t WinVersion = 0;
+// WinVersion's number for a kernel release text ("6.1.0-18-amd64" gives 61,
+// "5.10.0" 51).
+int32_t KernelVersionNumber(const std::string& Release);
 inline int32_t ScreenWidth = 0, ScreenHeight = 0;
 inline int32_t ScreenColorBits = 0;
 // Outer size minus client size of the image window.
@@ -190,6 +196,8 @@ inline std::string TempNameStem;
 inline bool UserInterrupt = false;
 inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
+// Files the running batch handles per minute (at least 1 once read).
+inline int32_t SlidesPerMinute = 1;
 // The slide show plays an AVL script rather than the bookmarks.
 inline bool ScriptMode = false;
 inline bool MediaMode = false;
@@ -359,6 +367,14 @@ inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
 
+// --- memory check and report ---
+
+// How the memory check and report learn the memory status (none: the machine's
+// own, ReadMemoryStatus), and whether a block of that many bytes can be had
+// (none: a real allocation, freed at once); tests put given answers here.
+inline std::function<TMemoryStatus()> MemoryStatusReader;
+inline std::function<bool(int64_t Bytes)> MemoryProbe;
+
 // --- size changes ---
 
 // The imaging library's scaled copy of a whole picture as the size changes
@@ -389,6 +405,11 @@ void MaximizeWindow(QWidget& Form);
 // them: width x height x 3 (24 bits), x 2 (15, 16), x 1 (8), div 2 (4), div 8
 // (1), 0 for other bit counts; rounded down to a multiple of 4096.
 int64_t ImageDataSize(int32_t Width, int32_t Height, int32_t BitCount);
+// The zip window, created on first use.
+TUnZipForm& EnsureUnZipForm();
+// The explorer window, one of its items or one of its controls: commands
+// called from there act on the explorer's files.
+bool FromExplorer(QObject* Sender);
 // Memory of a displayed bitmap of the given format: 4, 3, 2 or 1 bytes per
 // pixel, or a half or an eighth; a device format counts at the screen's
 // colour bits; -1 for any other depth.
@@ -496,6 +517,66 @@ public:
     void mnuHideViewerClick(QObject* Sender);
     void chkPromptOnCloseClick(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
+
+    // --- memory, explorer forwarding, timers and small window commands
+    // (lumv8900_memory.cpp, lumv8900_windows.cpp) ---
+    TMenuItem* mnuNew = nullptr;
+    TMenuItem* mnuHide = nullptr;
+    TMenuItem* mnuMemory = nullptr;
+    TMenuItem* mnuUnZipper = nullptr;
+    // The tile items, named as the explorer's own, which tells them apart by name.
+    TMenuItem* mnuTile1V = nullptr;  // "Viewer left - &Explorer right"
+    TMenuItem* mnuTile2V = nullptr;  // "Explorer left - &Viewer right"
+    TMenuItem* mnuTile3V = nullptr;  // "Overlapped &right"
+    TMenuItem* mnuTile4V = nullptr;  // "Overlapped &left"
+    // The hidden item "test": loads the embedded preview of a JPEG.
+    TMenuItem* test = nullptr;
+    // 333 ms, disabled at start: the explore command after a double click.
+    TTimer* ExplorerTimer = nullptr;
+    // 600 ms one shot telling the status bar what ended: Tag 1 a batch ("Batch
+    // done."), Tag 2 a Lab script run ("Lab done."); any other Tag only
+    // restores the cursor.
+    TTimer* AnyTimer = nullptr;
+    void ExplorerTimerTimer();
+    void AnyTimerTimer();
+    // The remaining-time text of a batch run with Remaining files left, at
+    // SlidesPerMinute (made at least 1), with the rate in front when ShowRate.
+    void TimeToFinish(bool ShowRate, int Remaining, std::string& Text);
+    void testClick(QObject* Sender);
+    // Is memory short for work on the current picture (ImageDataSize bytes)?
+    // Says so in a message box when it is.
+    static bool MemoryRunningLow();
+    // Frees the spare bitmaps and the clipboard, stops a running batch and
+    // reports the memory. From the paste commands (mnuPaste, mnuPaste1) it
+    // only frees, silently, and keeps the clipboard; from the explorer the
+    // report leaves out the bookmarks.
+    void mnuMemoryClick(QObject* Sender);
+    // The forwarders of the options dialog and of other windows to the
+    // explorer: each but Explorer_UpdateLater first makes the explorer ready
+    // (Explorer_Activate: its folder monitor stopped, shown when it was not
+    // active) and then runs the explorer's own command.
+    void Explorer_Activate();
+    void Explorer_FolderTree();
+    void Explorer_Win98style();
+    void Explorer_Toolbar();
+    void Explorer_Statusbar();
+    void Explorer_ClickStyle();
+    void Explorer_NetworkSupport();
+    // The tool-tip option (explorer settings byte 80) into the explorer's
+    // list, then its folder read again.
+    void Explorer_Refresh();
+    // The explorer re-reads its folder when next shown; its monitor stops now.
+    void Explorer_UpdateLater();
+    // A new blank 24-bit picture of the size and colour the user chooses.
+    void mnuNewClick(QObject* Sender);
+    // The viewer hides; the slide album (when it was ever activated and holds
+    // slides) or else the explorer comes forward.
+    void mnuHideClick(QObject* Sender);
+    void mnuTile1VClick(QObject* Sender);
+    void mnuUnZipperClick(QObject* Sender);
+    // The window was hidden or shown by the program (not minimised).
+    void FormHide();
+    void FormShow();
 
     // ---- Routines of other commands of the window
     static int ReadImageHeader(bool Read);
@@ -941,7 +1022,6 @@ public:
     // False, with ImgHandle closed, when the file cannot be read or prepared;
     // nothing is thrown. The display bitmap serves as scratch. GUI thread.
     bool SlideImage(int Width, int Height);
-    static bool MemoryRunningLow();
     void mnuOptimizeWindowClick(QObject* Sender);
 
     // --- view modes (lumv8900_viewmodes.cpp): sizing the window to the picture
@@ -1148,6 +1228,8 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -1172,6 +1254,8 @@ private:
     bool HandleJpegException(const std::string& Message, bool JpegError);
     void HandleUnexpectedException(const std::string& Message);
     void PendingCall(const std::string& Call);
+    // Explorer_Activate, then the explorer's command with this window as Sender.
+    void ForwardToExplorer(void (TFileForm::*Command)(QObject*));
     // --- chrome
     void BuildBars(QWidget* Central);
     void BuildStatusPanels();

@@ -40,16 +40,6 @@ constexpr int BatchListHelp = 650;
 
 bool Held(Qt::KeyboardModifiers Keys, Qt::KeyboardModifier Key) { return Keys.testFlag(Key); }
 
-// The explorer window or one of its items: it fills AvlLines itself.
-bool FromExplorer(QObject* Sender) {
-    if (!Sender || !xplr8900::FileForm)
-        return false;
-    if (Sender == xplr8900::FileForm)
-        return true;
-    auto* widget = qobject_cast<QWidget*>(Sender);
-    return (widget && widget->window() == xplr8900::FileForm) || Sender->parent() == xplr8900::FileForm;
-}
-
 void RenameFailed() { voMessageDlg("", "", RenameFailedText, mtError, mbOKOnly, AutoDefaultButton, 0); }
 
 bool Confirmed(const std::string& Text) {
@@ -69,6 +59,15 @@ std::vector<std::string> ListedFiles() {
 }
 
 }  // namespace
+
+bool FromExplorer(QObject* Sender) {
+    if (!Sender || !xplr8900::FileForm)
+        return false;
+    if (Sender == xplr8900::FileForm)
+        return true;
+    auto* widget = qobject_cast<QWidget*>(Sender);
+    return (widget && widget->window() == xplr8900::FileForm) || Sender->parent() == xplr8900::FileForm;
+}
 
 // ---- Shared steps
 

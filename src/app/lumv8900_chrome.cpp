@@ -196,7 +196,7 @@ void TWebForm::BuildMenus() {
     QMenu* m = mnuFileV;
     mnuOpenV = Item(this, m, "mnuOpenV", "&Open...");
     mnuReload = Item(this, m, "mnuReload", "&Reload");
-    Item(this, m, "mnuNew", "&New...");
+    mnuNew = Item(this, m, "mnuNew", "&New...");
     mnuSaveV = Item(this, m, "mnuSaveV", "&Save as...");
     Separator(m, this, "sepFile1");
     QMenu* pages = nullptr;
@@ -234,6 +234,7 @@ void TWebForm::BuildMenus() {
     mnuBatchMove = Item(this, batchFiles, "mnuBatchMove", "&Move...");
     mnuBatchDelete = Item(this, batchFiles, "mnuBatchDelete", "R&ecycle...");
     Separator(m, this, "sepFile3");
+    mnuHide = Item(this, m, "mnuHide", "&Hide viewer");
     mnuExit = Item(this, m, "mnuExit", "E&xit");
 
     // Edit
@@ -389,6 +390,13 @@ void TWebForm::BuildMenus() {
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
     mnuHistoryAlbum = Item(this, marks, "mnuHistoryAlbum", "Albu&m");
     mnuBookmarksRun = Item(this, marks, "mnuBookmarksRun", "&Run", Qt::CTRL | Qt::Key_R);
+    mnuUnZipper = Item(this, m, "mnuUnZipper", "&UnZipper");
+    QMenu* tile = nullptr;
+    SubMenuItem(m, this, "mnuTileV", "&Tile", &tile);
+    mnuTile1V = Item(this, tile, "mnuTile1V", "Viewer left - &Explorer right");
+    mnuTile2V = Item(this, tile, "mnuTile2V", "Explorer left - &Viewer right");
+    mnuTile3V = Item(this, tile, "mnuTile3V", "Overlapped &right");
+    mnuTile4V = Item(this, tile, "mnuTile4V", "Overlapped &left");
     QMenu* wallpaper = nullptr;
     SubMenuItem(m, this, "mnuWallpaper", "&Wallpaper", &wallpaper);
     mnuWallpaperSet1 = Item(this, wallpaper, "mnuWallpaperSet1", "&Set");
@@ -397,6 +405,10 @@ void TWebForm::BuildMenus() {
     SubMenuItem(m, this, "mnuFileAssociations", "File &Associations", &associations);
     mnuAssociations = Item(this, associations, "mnuAssociations", "&Set");
     mnuAssociationsClear = Item(this, associations, "mnuAssociationsClear", "&Change");
+    Separator(m, this, "sepToolsMemory");
+    mnuMemory = Item(this, m, "mnuMemory", "&Memory");
+    test = Item(this, m, "test", "test");
+    test->setVisible(false);
 
     // Help
     m = mnuHelpV;
@@ -659,6 +671,13 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuAbout, [this](QObject* s) { mnuAboutClick(s); });
     Wire(this, mnuQuit, [this](QObject* s) { mnuQuitClick(s); });
     Wire(this, mnuHideViewer, [this](QObject* s) { mnuHideViewerClick(s); });
+    Wire(this, mnuHide, [this](QObject* s) { mnuHideClick(s); });
+    Wire(this, mnuNew, [this](QObject* s) { mnuNewClick(s); });
+    Wire(this, mnuMemory, [this](QObject* s) { mnuMemoryClick(s); });
+    Wire(this, mnuUnZipper, [this](QObject* s) { mnuUnZipperClick(s); });
+    for (QAction* item : {mnuTile1V, mnuTile2V, mnuTile3V, mnuTile4V})
+        Wire(this, item, [this](QObject* s) { mnuTile1VClick(s); });
+    Wire(this, test, [this](QObject* s) { testClick(s); });
     Wire(this, chkPromptOnClose, [this](QObject* s) { chkPromptOnCloseClick(s); });
     Wire(this, mnuMenubar, [this](QObject* s) { mnuMenubarClick(s); });
     Wire(this, mnuToolbarV, [this](QObject* s) { mnuToolbarVClick(s); });

@@ -114,12 +114,9 @@ void TWebForm::DragOpen(const std::string& Name) {
         if (isHidden())
             show();
         Application.ProcessMessages();
-        if (!Unzip_8900::UnZipForm) {
-            Unzip_8900::UnZipForm = new TUnZipForm();
-            Unzip_8900::UnZipFormCreated = true;
-        }
-        Unzip_8900::UnZipForm->show();
-        Unzip_8900::UnZipForm->Populate(FileName);
+        TUnZipForm& zipWindow = EnsureUnZipForm();
+        zipWindow.show();
+        zipWindow.Populate(FileName);
         Application.ProcessMessages();
         return;
     }

@@ -75,6 +75,14 @@ void TWebForm::BuildComponents() {
     Timer2->SetInterval(333);
     Timer2->SetEnabled(false);
     Timer2->SetOnTimer([this] { Timer2Timer(); });
+    ExplorerTimer = new TTimer(this);
+    ExplorerTimer->SetInterval(333);
+    ExplorerTimer->SetEnabled(false);
+    ExplorerTimer->SetOnTimer([this] { ExplorerTimerTimer(); });
+    AnyTimer = new TTimer(this);
+    AnyTimer->SetInterval(600);
+    AnyTimer->SetEnabled(false);
+    AnyTimer->SetOnTimer([this] { AnyTimerTimer(); });
     CreateDropTarget();
     ConnectChrome();
     // Nothing can be undone before the first backup.
@@ -136,7 +144,7 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
 }
 
 // stubs for later commands of the window (media, text and metafile display,
-// aspect view, recent folders, memory check)
+// aspect view, recent folders)
 
 bool TWebForm::StartMedia(QObject*) {
     // PENDING: media playback; the file is refused and the picture shown stays.
@@ -157,11 +165,6 @@ void TWebForm::DecodeMemo() {
 void TWebForm::DecodeVector() {
     // PENDING: the metafile display; the file is refused and the picture shown stays.
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
-bool TWebForm::MemoryRunningLow() {
-    // PENDING: the memory check comes later; memory is taken to suffice.
-    return false;
 }
 
 void TWebForm::mnuRegion1Click(QObject* Sender) {

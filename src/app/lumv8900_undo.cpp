@@ -279,7 +279,11 @@ void TWebForm::RecoverBitmap() {
     NewBlankImage(true);
     Daz95->SetPaintLock(false);
     Daz95->FastPaint = true;
+    // The library forgets its pictures as it shuts down: the window's handle
+    // goes first, so that nothing later uses a handle that no longer exists.
+    CloseImgHandle();
     ImgShutdown();
+    Application.ProcessMessages();
     ImgInit();
     if (!CopyFromUndoBitmap()) {
         FileName = name;

@@ -10,6 +10,7 @@
 #include "platform/Menus.h"
 #include "platform/Registry.h"
 #include "ui/Pix.h"
+#include "ui/VListShowEx.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -47,6 +48,9 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     ThumbPix = new TPix(this);
     ThumbPix->hide();
     Listing = std::make_unique<TFolderListing>();
+    // PENDING: the file list XL is only made for its tool-tip flag; the explorer shows no list yet.
+    XL = new TVListShowEx(central);
+    XL->hide();
     // PENDING: the list view XL binds Listing->View (row count, its data and change events, selection, cursors, status texts, comments, thumbnail run, folder monitor, tree); until then the listing runs headless.
     // The explorer's settings live in this stand-in's two routines below until
     // the explorer itself applies and saves them.
@@ -98,6 +102,10 @@ void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
 void TFileForm::mnuViewThumbsClick(QObject*) { Record("mnuViewThumbsClick"); }
 void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
 void TFileForm::mnuNetworkSupportClick(QObject*) { Record("mnuNetworkSupportClick"); }
+void TFileForm::mnuButtonTextClick(QObject*) { Record("mnuButtonTextClick"); }
+void TFileForm::mnuToolbarXClick(QObject*) { Record("mnuToolbarXClick"); }
+void TFileForm::mnuStatusbarXClick(QObject*) { Record("mnuStatusbarXClick"); }
+void TFileForm::mnuSingleClick(QObject*) { Record("mnuSingleClick"); }
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }
 
 namespace xplr8900 {

@@ -26,6 +26,7 @@ class TFolderListing;
 class TMenuItem;
 class TPix;
 class TTrackBar;
+class TVListShowEx;
 struct TThumbMaker;
 
 class TFileForm : public QMainWindow {
@@ -45,6 +46,8 @@ public:
     TMenuItem* mnuViewX = nullptr;
     TMenuItem* mnuToolsX = nullptr;
     TMenuItem* mnuNetworkSupport = nullptr;
+    // The file list; the image window's refresh forwarding sets its ShowToolTips.
+    TVListShowEx* XL = nullptr;
 
     // Thumbnail making (ThumbMakers.h): the codec objects, bitmaps and facts of
     // the file in hand, and the hidden control whose bitmap receives each cell.
@@ -65,6 +68,11 @@ public:
     void mnuViewThumbsClick(QObject* Sender);
     void mnuSelectAllClick(QObject* Sender);
     void mnuNetworkSupportClick(QObject* Sender);
+    // The toggles and the click style the image window's options forward.
+    void mnuButtonTextClick(QObject* Sender);
+    void mnuToolbarXClick(QObject* Sender);
+    void mnuStatusbarXClick(QObject* Sender);
+    void mnuSingleClick(QObject* Sender);
     void mnuSlideEditorXClick(QObject* Sender);
     // A close request: the settings are written when the program keeps its
     // profile; the window only hides.

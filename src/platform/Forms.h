@@ -249,6 +249,8 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
     void SetOnTimer(std::function<void()> handler);
+    // Free for the owner: what the timer's next tick is to do.
+    int Tag = 0;
 
 private:
     void Update();

@@ -64,6 +64,26 @@ inline void MakePicture(TBitmap& b, int bits, int width = 37, int height = 23) {
     }
 }
 
+// Same size, depth, palette and bytes (row padding aside).
+inline ::testing::AssertionResult SamePicture(const TBitmap& expected, const TBitmap& actual) {
+    if (expected.Width() != actual.Width() || expected.Height() != actual.Height() ||
+        expected.PixelFormat() != actual.PixelFormat())
+        return ::testing::AssertionFailure()
+               << actual.Width() << "x" << actual.Height() << "(" << PixelFormatDepth(actual.PixelFormat())
+               << "), expected " << expected.Width() << "x" << expected.Height() << "("
+               << PixelFormatDepth(expected.PixelFormat()) << ")";
+    if (!actual.GetEmpty() && expected.Handle()->ColorTable != actual.Handle()->ColorTable)
+        return ::testing::AssertionFailure() << "the colour tables differ";
+    const int64_t used = (int64_t(actual.Width()) * DepthBits(PixelFormatDepth(actual.PixelFormat())) + 7) / 8;
+    for (int y = 0; y < actual.Height(); ++y)
+        for (int64_t i = 0; i < used; ++i)
+            if (expected.ScanLine(y)[i] != actual.ScanLine(y)[i])
+                return ::testing::AssertionFailure() << "row " << y << " byte " << i << ": "
+                                                     << int(actual.ScanLine(y)[i]) << ", expected "
+                                                     << int(expected.ScanLine(y)[i]);
+    return ::testing::AssertionSuccess();
+}
+
 // Colour (0x00RRGGBB) of a bitmap's pixel.
 inline uint32_t ColorAt(const TBitmap& b, int x, int y) { return b.Handle()->GetColor(x, y) & 0xFFFFFF; }
 

@@ -12,21 +12,6 @@ using namespace lumvor::test;
 
 namespace {
 
-// Pixels, colours, size and depth of two bitmaps agree.
-::testing::AssertionResult SamePicture(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return ::testing::AssertionFailure() << "size differs";
-    if (a.PixelFormat() != b.PixelFormat())
-        return ::testing::AssertionFailure() << "depth " << PixelFormatDepth(a.PixelFormat()) << " vs "
-                                             << PixelFormatDepth(b.PixelFormat());
-    if (a.Handle()->ColorTable != b.Handle()->ColorTable)
-        return ::testing::AssertionFailure() << "palette differs";
-    for (int y = 0; y < a.Height(); ++y)
-        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), size_t(a.RowBytes())) != 0)
-            return ::testing::AssertionFailure() << "row " << y << " differs";
-    return ::testing::AssertionSuccess();
-}
-
 // What an editing command does to the picture: another size, depth and content.
 void Edit(TBitmap& display) {
     display.SetPixelFormat(pf24bit);

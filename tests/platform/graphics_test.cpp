@@ -3,11 +3,11 @@
 #include "platform/Streams.h"
 
 #include "support/picture_compare.h"
+#include "support/pil_script.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -74,13 +74,10 @@ TEST(BitmapFile, SavedBitmapIsReadBackByPilWithTheSamePixels) {
         const std::string bmp = dir.filePath("out.bmp").toStdString();
         const std::string ppm = dir.filePath("out.ppm").toStdString();
         bitmap.SaveToFile(bmp);
-        QProcess pil;
-        pil.start("/usr/bin/python3",
-                  {"-c", "import sys; from PIL import Image; "
-                         "Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])",
-                   QString::fromStdString(bmp), QString::fromStdString(ppm)});
-        ASSERT_TRUE(pil.waitForFinished(30000));
-        ASSERT_EQ(pil.exitCode(), 0) << pil.readAllStandardError().toStdString();
+        ASSERT_EQ(test::RunPilScript("import sys; from PIL import Image; "
+                                     "Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])",
+                                     {QString::fromStdString(bmp), QString::fromStdString(ppm)}),
+                  "");
         const TPixelBuffer& px = *bitmap.Handle();
         // The stored 5- and 6-bit samples are the same; PIL widens them rounding down.
         const int tolerance = (format == pf15bit || format == pf16bit) ? 4 : 0;
