@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include "platform/ByteRecord.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -85,6 +87,10 @@ public:
 };
 
 namespace show8900 {
+
+// The album's settings record, stored as "SControls7700". A first start fills
+// it from the explorer's defaults.
+inline TByteRecord<140> ShowSettings;
 
 // Created on demand.
 inline TShowForm* ShowForm = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "processing/spatial/Spatial.h"
+#include "ui/FormParts.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 
@@ -38,8 +39,6 @@ constexpr const char* kFirstTip =
     "1) Apply a pre-processing filter and check (or uncheck) advanced options (e.g., Subsample).\n"
     "2) Adjust JPEG Compression Setting to desired level. Click Test button to preview.\n"
     "3) Click SaveAs button to write the file.";
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Geometry of the controls that the screen width moves or widens.
 struct TPlacement {
@@ -114,14 +113,6 @@ public:
     THourGlass& operator=(const THourGlass&) = delete;
 };
 
-// Names and places a new control.
-template <class Control>
-Control* Placed(Control* control, const char* name, QRect geometry) {
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     QLabel* label = Placed(new QLabel(text, parent), name, geometry);
@@ -131,12 +122,6 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, QRect g
 
 QScrollBar* NewScrollBar(QWidget* parent, const char* name, QRect geometry) {
     return Placed(new QScrollBar(Qt::Horizontal, parent), name, geometry);
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    QPushButton* button = Placed(new QPushButton(caption, parent), name, geometry);
-    button->setAutoDefault(false);
-    return button;
 }
 
 QScrollArea* NewPreviewBox(QWidget* parent, const char* name, QRect geometry) {

@@ -20,6 +20,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/script/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
@@ -36,6 +37,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QStyle>
@@ -43,6 +45,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -141,6 +144,7 @@ void MainUnitInit(const std::vector<std::string>& Params) {
     ZoomToolBusy = false;
     listdlg_y::ListDlgBounds.Left = -1;
     batch_8900::NoLabBackup = false;
+    filter_8900::FilterDlgPos.Left = -1;
 
     // The command line names one file; a name with blanks may arrive split.
     FileName.clear();
@@ -229,7 +233,7 @@ TWebForm::~TWebForm() {
 void TWebForm::FormCreate() {
     HelpFileName = AddBackslash(AppDir) + "lumvor.chm";
     if (!ViewerSettingsLoaded)
-        ExploreDir = AppDir;
+        ExploreDir = HomeFolder();
     WinVersion = MeasureWinVersion();
     ScreenWidth = Screen.Width();
     ScreenHeight = Screen.Height();
@@ -406,7 +410,8 @@ void TWebForm::FirstRunSetup() {
     SavedBounds = Rect(x(), y(), x() + width(), y() + height());
     if (explorer) {
         explorer->mnuFolderTreeClick(this);
-        explorer->PanelSide->setFixedWidth(ScreenWidth == 800 ? 140 : 200);
+        const int treeWidth = ScreenWidth == 800 ? 140 : 200;
+        explorer->HSplitter->setSizes({treeWidth, std::max(1, explorer->width() - treeWidth)});
         explorer->mnuRefreshClick(this);
         explorer->mnuViewThumbsClick(this);
         explorer->ThumbsBar->SetPosition(ScreenWidth == 800 ? 1 : ScreenWidth == 1024 ? 2 : 3);
@@ -803,8 +808,8 @@ void TWebForm::AppRestore() {
     TFileForm* explorer = xplr8900::FileForm;
     if (explorer && xplr8900::ExplorerActive) {
         if (!FolderExists(ExploreDir)) {
-            ExploreDir = AppDir;
-            explorer->GoToFolder(AppDir);
+            ExploreDir = HomeFolder();
+            explorer->GoToFolder(HomeFolder());
         }
         explorer->Show();
         explorer->showNormal();

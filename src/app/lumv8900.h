@@ -239,6 +239,8 @@ inline std::unique_ptr<TTiffGraphic> TiffGraphic;
 inline std::unique_ptr<TPngGraphic> PngGraphic;
 inline std::unique_ptr<TTgaGraphic> TgaGraphic;
 inline std::unique_ptr<TBitmap> BackupBitmap, UndoBitmap, DuplicateBitmap, WorkBitmap, ScratchBitmap;
+// The filter dialog's fitted copy of the picture (fit view); empty otherwise.
+inline std::unique_ptr<TBitmap> FilterPreviewBitmap;
 inline bool UndoValid = false;
 // The undo file ("" until the undo code names it).
 inline std::string UndoFile;
@@ -843,6 +845,10 @@ public:
     void DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool DoHue);
     // The mid-tone luminance statistics of Pix (Histogram.h, CalcMidtones).
     void DoCalcMidtones(TPix* Pix);
+    // Image > "&Histogram" (Ctrl+H, btnHistogram): the histogram of the
+    // picture with saturation, shown in the histogram window; ImageChanged is
+    // kept as it was.
+    void mnuHistogram1Click(QObject* Sender);
     // --- second images and two-image arithmetic (lumv8900_second.cpp,
     // lumv8900_compute.cpp; pixel work in processing/lab/PixelArithmetic.h and
     // processing/tonal/HLSFilters.h) ---

@@ -20,6 +20,7 @@
 #include "processing/script/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
+#include "ui/MenuItems.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
@@ -47,7 +48,6 @@ using chrome::TKeyAction;
 
 namespace {
 
-constexpr const char* PendingProperty = "Pending";
 constexpr const char* WantedProperty = "Wanted";
 // A tool bar button that never shows its caption (the zoom steps beside the track bar).
 constexpr const char* IconOnlyProperty = "IconOnly";
@@ -117,19 +117,6 @@ private:
     QMenu* menu_ = nullptr;
 };
 
-TMenuItem* SubMenuItem(QMenu* parent, QWidget* owner, const char* name, const char* caption, QMenu** menuOut) {
-    auto* menu = new QMenu(QString::fromUtf8(caption), owner);
-    menu->setObjectName(QString(name) + "Menu");
-    auto* item = new TMenuItem(caption, owner);
-    item->setObjectName(name);
-    item->setMenu(menu);
-    if (parent)
-        parent->addAction(item);
-    if (menuOut)
-        *menuOut = menu;
-    return item;
-}
-
 bool IsPending(const QObject* object) { return object && object->property(PendingProperty).toBool(); }
 
 }  // namespace
@@ -140,15 +127,7 @@ bool IsPending(const QObject* object) { return object && object->property(Pendin
 // it its command.
 static TMenuItem* Item(TWebForm* form, QMenu* menu, const char* name, const char* caption,
                        QKeyCombination shortcut = QKeyCombination()) {
-    auto* item = new TMenuItem(caption, form);
-    item->setObjectName(name);
-    if (shortcut != QKeyCombination())
-        item->setShortcut(QKeySequence(shortcut));
-    item->setProperty(PendingProperty, true);
-    item->setEnabled(false);
-    if (menu)
-        menu->addAction(item);
-    return item;
+    return PendingMenuItem(form, menu, name, caption, shortcut);
 }
 
 static void Separator(QMenu* menu, QObject* owner, const char* name) {
@@ -160,9 +139,7 @@ static void Separator(QMenu* menu, QObject* owner, const char* name) {
 
 template <typename Handler>
 static void Wire(TWebForm* form, QAction* item, Handler handler) {
-    item->setProperty(PendingProperty, false);
-    item->setEnabled(true);
-    ConnectGuarded(item, &QAction::triggered, form, [item, handler] { handler(item); });
+    WireMenuItem(form, item, handler);
 }
 
 template <typename Handler>
@@ -685,6 +662,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
+    if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
+        Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });
     Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
     Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
     Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });

@@ -5,9 +5,13 @@
 #include "app/lumv8900.h"
 
 #include "platform/Forms.h"
+#include "platform/SysUtils.h"
+#include "processing/dialogs/histogram_w.h"
 #include "processing/tonal/HLSFilters.h"
 #include "processing/tonal/Histogram.h"
 #include "ui/Pix.h"
+
+#include <QMenu>
 
 namespace lumvor {
 
@@ -36,6 +40,17 @@ void TWebForm::DoCalcHistogram(TPix* Pix, bool DoSaturation, bool DoSums, bool D
         Screen.SetCursor(crHourGlass);
     FilterPix(*this, Pix, [&](TBitmap& bitmap) { CalcHistogram(bitmap, DoSaturation, DoSums, DoHue); });
     // Counting is not an edit.
+    ImageChanged = changed;
+}
+
+void TWebForm::mnuHistogram1Click(QObject*) {
+    if (!mnuImageV->menuAction()->isEnabled())
+        return;
+    const bool changed = ImageChanged;
+    if (ImageBitCount != 24)
+        SetBitmap24();
+    DoCalcHistogram(Daz95, true, false, false);
+    ExecuteHistogramDlg("Histogram [" + ExtractFileName(FileName) + "]", true);
     ImageChanged = changed;
 }
 

@@ -1,144 +1,535 @@
+// The explorer window: creation, activation, the double click on a list row,
+// showing, resizing, closing and what it keeps between runs.
 #include "explorer/xplr8900.h"
 
+#include "app/Cdaudio_w.h"
 #include "app/ViewerSettings.h"
 #include "app/lumv8900.h"
-#include "explorer/ThumbMakers.h"
+#include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
+#include "explorer/ThumbMakers.h"
 #include "imaging/Helpers.h"
-#include "platform/ComCtrls.h"
 #include "platform/Folders.h"
+#include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "platform/SysUtils.h"
+#include "shell/StFileOp.h"
+#include "ui/LookBoxEx.h"
 #include "ui/Pix.h"
+#include "ui/ToolBarEx.h"
+#include "ui/TreeViewEx.h"
 #include "ui/VListShowEx.h"
+#include "ui/voMsgBox.h"
+#include "zip/Unzip_8900.h"
 
-#include <QLabel>
-#include <QMenuBar>
 #include <QApplication>
-#include <QVBoxLayout>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QUrl>
+#include <QWindowStateChangeEvent>
 
 #include <algorithm>
 
 namespace lumvor {
 
+using namespace xplr8900;
+
+// The window's own handlers run inside one of these: the calls they make on
+// the window are not recorded in Calls.
+class TFileForm::TOwnCall {
+public:
+    explicit TOwnCall(TFileForm* form) : form_(form) { ++form_->ownCalls_; }
+    ~TOwnCall() { --form_->ownCalls_; }
+    TOwnCall(const TOwnCall&) = delete;
+    TOwnCall& operator=(const TOwnCall&) = delete;
+
+private:
+    TFileForm* form_;
+};
+
 TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
-    setWindowTitle("Explorer");
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    PanelSide = new QWidget(central);
-    PanelSide->setFixedWidth(200);
-    folderLabel_ = new QLabel(central);
-    ThumbsBar = new TTrackBar(central);
-    ThumbsBar->SetMin(1);
-    ThumbsBar->SetMax(3);
-    layout->addWidget(folderLabel_);
-    layout->addWidget(PanelSide, 1);
-    layout->addWidget(ThumbsBar);
-    setCentralWidget(central);
-    mnuFileX = new TMenuItem("&File", this);
-    mnuEditX = new TMenuItem("&Edit", this);
-    mnuViewX = new TMenuItem("&View", this);
-    mnuToolsX = new TMenuItem("&Tools", this);
-    mnuNetworkSupport = new TMenuItem("&Network support", this);
-    for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
-        menuBar()->addAction(item);
-    resize(640, 480);
-    ThumbMaker = std::make_unique<TThumbMaker>();
-    ThumbMaker->OwnIcon = windowIcon();
-    ThumbPix = new TPix(this);
-    ThumbPix->hide();
-    Listing = std::make_unique<TFolderListing>();
-    // PENDING: the file list XL is only made for its tool-tip flag; the explorer shows no list yet.
-    XL = new TVListShowEx(central);
-    XL->hide();
-    // PENDING: the list view XL binds Listing->View (row count, its data and change events, selection, cursors, status texts, comments, thumbnail run, folder monitor, tree); until then the listing runs headless.
-    // The explorer's settings live in this stand-in's two routines below until
-    // the explorer itself applies and saves them.
-    if (!lumv8900::ExplorerSettingsLoaded)
-        xplr8900::SetExplorerDefaults(lumv8900::ScreenWidth);
-    xplr8900::FileFormCreated = true;
+    BuildComponents();
+    FormCreate();
 }
 
 TFileForm::~TFileForm() {
-    if (xplr8900::FileForm == this)
-        xplr8900::FileForm = nullptr;
-    xplr8900::FileFormCreated = false;
+    if (FileForm == this)
+        FileForm = nullptr;
+    FileFormCreated = false;
+    ExplorerActive = false;
 }
 
-void TFileForm::Record(const std::string& call) { Calls.push_back(call); }
+void TFileForm::Record(const std::string& call) {
+    if (ownCalls_ == 0)
+        Calls.push_back(call);
+}
 
-// PENDING: the explorer window itself (folder tree, file list, thumbnails); these commands only record the call.
+QObject* TFileForm::FindItem(const std::string& Name) const {
+    return findChild<QObject*>(QString::fromStdString(Name));
+}
+
+// ---- Creation
+
+void TFileForm::FormCreate() {
+    TOwnCall own(this);
+    LookBox->SetNetworkSupport(false);
+    Listing->FolderIconIndex = 0;
+    Listing->Closing = Listing->Risky = Listing->ListBusy = Listing->CoreBusy = false;
+    Listing->DrivesView = Listing->CommentsLoaded = Listing->FoldersSeen = false;
+    TreeWanted = MonitorHold = false;
+    ExplorerDirty = false;
+    setWindowIcon(QGuiApplication::windowIcon());
+    setWindowTitle("Lumvor 8.9");
+    statusPanelWidth_ = StatusPanels[0]->fontMetrics().horizontalAdvance("Thumbs paused") + 12;
+    StatusPanels[0]->setFixedWidth(statusPanelWidth_);
+
+    Listing->ActivationPending = true;
+    HistoryList.Clear();
+    HistoryList.SetCapacity(131072);
+    HistoryIndex = -1;
+    CommentNames.Clear();
+    CommentTexts.Clear();
+
+    // The explored folder: a folder that is missing or not absolute gives way
+    // to the home folder.
+    if (ExploreDir.empty() || ExploreDir.front() != '/' || !ShellFolderExists(ExploreDir))
+        ExploreDir = HomeFolder();
+    if (!IsRootPath(ExploreDir))
+        ExploreDir = IncludeTrailingPathDelimiter(ExploreDir);
+
+    ApplyExplorerSettings();
+    SetupDrives();
+    if (!TExplorerControls(EControls).FolderTree())
+        PanelSide->hide();
+
+    const QSize screen(Screen.Width(), Screen.Height());
+    const QRect saved = lumv8900::ExplorerSettingsLoaded ? TExplorerControls(EControls).Bounds() : QRect();
+    const QRect placed = ExplorerPlacement(saved, screen);
+    move(placed.topLeft());
+    resize(placed.size());
+
+    if (FileExists(HistoryListFile())) {
+        try {
+            HistoryList.LoadFromFile(HistoryListFile());
+        } catch (const Exception&) {
+            HistoryList.Clear();
+        }
+    }
+    if (!lumv8900::ExplorerSettingsLoaded)
+        HistoryList.Clear();
+    UpdateHistory();
+    BtnUp_UI();
+    GetImageHandles();
+    LookBox->SetFolder(ExploreDir);
+    ParentDir = ExtractFilePath(ExcludeTrailingPathDelimiter(LookBox->Folder()));
+    Listing->SkipNextListing = 0;
+    FileFormCreated = true;
+    ConnectGuarded(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            AppActivate();
+    });
+}
+
+// ---- Activation
+
+bool TFileForm::event(QEvent* e) {
+    const bool result = QMainWindow::event(e);
+    if (e->type() == QEvent::WindowActivate)
+        Guarded([this] { FormActivate(); });
+    return result;
+}
+
+void TFileForm::FormActivate() {
+    if (!isEnabled() || !isVisible())
+        return;
+    TOwnCall own(this);
+    if (isActiveWindow()) {
+        for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
+            item->setEnabled(true);
+        if (lumv8900::WebForm && lumv8900::WebForm->isVisible()) {
+            for (int i : {0, 2})
+                if (i < int(lumv8900::WebForm->TopMenuItems.size()))
+                    lumv8900::WebForm->TopMenuItems[size_t(i)]->setEnabled(false);
+            lumv8900::WebForm->ShortCuts_Disable();
+        }
+    }
+    if (ExplorerDirty)
+        TransitFiles->SetEnabled(true);
+    else if (PanelSide->isVisible())
+        Tree->setFocus();
+    else
+        XL->setFocus();
+    ExplorerDirty = false;
+    if (ExplorerActive)
+        return;
+
+    ExplorerActive = true;
+    StatusPanels[0]->setFixedWidth(statusPanelWidth_);
+    StatusBarX->setVisible(TExplorerControls(EControls).StatusBar());
+    Listing->ActivationPending = false;
+    if (TreeWanted)
+        mnuFolderTreeClick(this);
+    XL->SetViewStyle(ViewCode == 2 ? vsReport : ViewCode == 3 || ViewCode == 4 ? vsIcon : vsList);
+    XL->Items()->BeginUpdate();
+    FirstListing();
+    XL->Items()->EndUpdate();
+    UpdateStatusBar();
+    FolderMonitor_Restart();
+    EControls.SetByte(ec::NetworkSupport, 0);
+    Listing->FoldersSeen = false;
+}
+
+// The first listing of the explored folder; a folder that cannot be read is
+// reported and the home folder is listed instead.
+bool TFileForm::FirstListing() {
+    if (Listing->UpdateFiles(true))
+        return true;
+    voMessageDlg("", "", "Cannot access drive/folder.\nCheck device or security settings.\n\n" + ExploreDir,
+                 mtWarning, mbOKOnly, AutoDefaultButton, 0);
+    ExploreDir = HomeFolder();
+    // The path box takes the folder without listing it a second time.
+    Listing->ActivationPending = true;
+    LookBox->SetFolder(ExploreDir);
+    Listing->ActivationPending = false;
+    return Listing->UpdateFiles(true);
+}
+
+void TFileForm::AppActivate() {
+    if (!isVisible() || !isActiveWindow())
+        return;
+    TOwnCall own(this);
+    if (!LookBox->Folder().empty() && !DirectoryExists(LookBox->Folder())) {
+        ExplorerDirty = false;
+        // PENDING: the folder monitor's reaction to a vanished folder (NowDirChanged) and the tree's resynchronisation.
+        Application.ProcessMessages();
+        return;
+    }
+    FormActivate();
+}
+
+// ---- The double click on a row
+
+void TFileForm::XLDblClick(QObject*) {
+    if (Listing->ListBusy || XL->SelCount() == 0)
+        return;
+    TOwnCall own(this);
+    Listing->ListBusy = true;
+    struct TClearBusy {
+        TFolderListing& listing;
+        ~TClearBusy() { listing.ListBusy = false; }
+    } clearBusy{*Listing};
+
+    auto enter = [this](const std::string& folder) {
+        ExploreDir = folder;
+        LookBox->SetFolder(folder);
+    };
+    if (Listing->DrivesView) {
+        const std::string root = IncludeTrailingPathDelimiter(Listing->GetItemPath(-1));
+        if (ShellFolderExists(root))
+            enter(root);
+        return;
+    }
+    FileRec rec;
+    if (!Listing->RowRec(-1, rec))
+        return;
+    const std::string path = Listing->GetItemPath(-1);
+    if (rec.State() != 0) {
+        Listing->CurrExt = UpperCase(ExtractFileExt(path));
+        if (Listing->CurrExt == ".LNK") {
+            StLink->ShortcutFileName = path;
+            bool resolved = false;
+            try {
+                resolved = StLink->ResolveShortcut();
+            } catch (const Exception&) {
+                resolved = false;
+            }
+            if (resolved && DirectoryExists(StLink->FileName)) {
+                enter(IncludeTrailingPathDelimiter(StLink->FileName));
+                Listing->FoldersSeen = true;
+                return;
+            }
+        }
+        // PENDING: opening a file by its extension (btnOpenXClick) comes with the open commands.
+        return;
+    }
+    const std::string folder = IncludeTrailingPathDelimiter(path);
+    if (ShellFolderExists(folder)) {
+        enter(folder);
+        return;
+    }
+    voMessageDlg("", "",
+                 "Folder cannot be accessed.  If folder is on a network, check\n\n"
+                 "a) visibility in \"Network Neighborhood\" or \"Network Places\"\n"
+                 "  (use \"Add Network Place\" to make desired folder visible);\n\n"
+                 "b) if you have a valid and authorized connection;\n\n"
+                 "c) if Network support must be enabled.",
+                 mtWarning, mbOKOnly, AutoDefaultButton, 0);
+    LookBoxChange(this);
+}
+
+// ---- Showing and resizing
+
 void TFileForm::Show() {
     Record("Show");
-    folderLabel_->setText(QString::fromStdString(ExploreDir));
     show();
 }
+
+void TFileForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    Guarded([this] { FormShow(); });
+}
+
+void TFileForm::FormShow() {
+    TOwnCall own(this);
+    BtnUp_UI();
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
+void TFileForm::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        Guarded([this] { FormResize(); });
+}
+
+void TFileForm::FormResize() {
+    TOwnCall own(this);
+    if (isMinimized()) {
+        Thumbnailing_Stop();
+        FolderMonitor_Terminate();
+        if (lumv8900::WebForm && !lumv8900::WebForm->isVisible())
+            lumv8900::WebForm->show();
+        Application.ProcessMessages();
+        Application.Minimize();
+        ExplorerDirty = true;
+    } else {
+        FolderMonitor_Restart();
+    }
+    XL->Invalidate();
+}
+
+// ---- Closing
+
 void TFileForm::Close() {
     Record("Close");
+    close();
+}
+
+void TFileForm::closeEvent(QCloseEvent* e) {
     bool canClose = true;
-    FormCloseQuery(this, canClose);
+    Guarded([&] { FormCloseQuery(this, canClose); });
+    if (!canClose) {
+        e->ignore();
+        return;
+    }
+    Guarded([this] { FormClose(); });
+    e->accept();
+}
+
+void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
+    TOwnCall own(this);
+    CoreCancel = true;
+    FolderMonitor_Terminate();
+    Thumbnailing_Stop();
+    if (isMinimized() || isMaximized())
+        showNormal();
+    if (Sender != this) {
+        Listing->Closing = true;
+        CanClose = true;
+        return;
+    }
+    if (lumv8900::SaveProfile) {
+        TExplorerControls c(EControls);
+        if (Unzip_8900::UnZipFormCreated && Unzip_8900::UnZipForm)
+            c.SetZipBounds(Unzip_8900::UnZipForm->frameGeometry());
+        c.SetBounds(frameGeometry());
+        c.SetButtonText(mnuButtonText->isChecked());
+        if (PanelSide->isVisible())
+            c.SetTreeWidth(PanelSide->width());
+        c.SetListView(mnuViewLgIcons->isChecked()   ? 3
+                      : mnuViewReport->isChecked()  ? 2
+                      : mnuViewThumbs->isChecked()  ? 4
+                                                    : 0);
+        const QFont font = XL->font();
+        c.SetListFont(font.pointSize() > 0 ? font.pointSize() : 8, font.bold() && !font.italic() &&
+                                                                       !font.underline() && !font.strikeOut());
+        WriteExplorerSettings();
+    }
+    Application.ProcessMessages();
+    if (lumv8900::ShutDown) {
+        Listing->Closing = true;
+        CanClose = true;
+        return;
+    }
+    CanClose = false;
+    hide();
+    if (!lumv8900::WebForm)
+        return;
+    if (lumv8900::WebForm->isVisible()) {
+        lumv8900::WebForm->show();
+        lumv8900::WebForm->setEnabled(true);
+        return;
+    }
+    // The image window's close ends the program; its request to close this
+    // window arrives while this close still runs, so this close goes on.
+    lumv8900::WebForm->close();
+    if (lumv8900::ShutDown) {
+        Listing->Closing = true;
+        CanClose = true;
+    }
+}
+
+void TFileForm::FormClose() {
+    TOwnCall own(this);
+    CoreCancel = true;
+    Listing->Closing = true;
+    LookBox->Closing = true;
+    FolderMonitor_Terminate();
+    MonitorHold = true;
+    Listing->ActivationPending = true;
+    Listing->ClearListView();
+    XL->Items()->SetCount(0);
+    Application.ProcessMessages();
+    Listing->FileOrder.clear();
+    Listing->FileRecStream.Clear();
+    for (int tries = 0; tries < 2 && CDAudioActive(); ++tries)
+        CloseCDAudio();
+    SaveHistory();
+    DeleteFileNow(HandOffListFile());
+}
+
+void TFileForm::SaveHistory() const {
+    try {
+        HistoryList.SaveToFile(HistoryListFile());
+    } catch (const Exception&) {
+        // The history is a convenience: a full or read-only disk loses it only.
+    }
+}
+
+void TFileForm::mnuExit1Click(QObject*) {
+    TOwnCall own(this);
+    using lumv8900::WebForm;
+    if (lumv8900::ImageChanged && WebForm && WebForm->CloseNow(this) == 7)
+        return;
+    if (WebForm && WebForm->isVisible())
+        WebForm->hide();
+    CoreCancel = true;
+    close();
+}
+
+// ---- Navigation of the path box (until the navigation commands exist)
+
+// PENDING: the navigation commands (history, drives, up button); until then the path box lists its folder.
+void TFileForm::LookBoxChange(QObject*) {
+    if (Listing->ActivationPending || Listing->Closing)
+        return;
+    ExploreDir = LookBox->Folder();
+    Listing->UpdateFiles(true);
+    BtnUp_UI();
+}
+
+// PENDING: the shell's folder test with network roots; a plain folder test until then.
+bool TFileForm::ShellFolderExists(const std::string& Folder) const { return DirectoryExists(Folder); }
+// PENDING: the visited-folder list of the navigation commands.
+void TFileForm::UpdateHistory() {}
+// PENDING: the drive list of the navigation commands.
+void TFileForm::SetupDrives() {}
+// PENDING: the system icon indices of the navigation commands.
+void TFileForm::GetImageHandles() {}
+// PENDING: Up is enabled everywhere but at "/" once the navigation commands exist.
+void TFileForm::BtnUp_UI() {}
+
+// ---- The window's private message
+
+void TFileForm::PostExplorerMessage(int Code) {
+    QMetaObject::invokeMethod(this, Guard([this, Code] { ExplorerMessage(Code); }), Qt::QueuedConnection);
+}
+
+void TFileForm::ExplorerMessage(int Code) {
+    if (Listing->Closing)
+        return;
+    if (Code % 2 == 0) {
+        Application.ProcessMessages();
+        PostExplorerMessage(Code + 1);
+        return;
+    }
+    const auto action = MessageActions.find(Code);
+    if (action != MessageActions.end() && action->second)
+        action->second();
+}
+
+// ---- Parking for the catalog generator
+
+void TFileForm::ParkWindows() {
+    if (parked_)
+        return;
+    parked_ = true;
+    parkedImageVisible_ = lumv8900::WebForm && lumv8900::WebForm->isVisible();
+    if (parkedImageVisible_)
+        lumv8900::WebForm->hide();
     hide();
 }
-void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
-    if (Sender == this && lumv8900::SaveProfile) {
-        const QRect frame = frameGeometry();
-        const int left = std::max(0, frame.left()), top = std::max(0, frame.top());
-        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds, left);
-        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 4, top);
-        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 8, left + frame.width());
-        xplr8900::EControls.SetInt(xplr8900::ec::ExplorerBounds + 12, top + frame.height());
-        xplr8900::EControls.SetInt(xplr8900::ec::TreeWidth, PanelSide->width());
-        xplr8900::WriteExplorerSettings();
-    }
-    CanClose = true;
+
+void TFileForm::RestoreParkedWindows() {
+    if (!parked_)
+        return;
+    parked_ = false;
+    if (parkedImageVisible_ && lumv8900::WebForm)
+        lumv8900::WebForm->show();
+    show();
 }
+
+// ---- Calls other windows make
+
+// PENDING: the folder change monitor; these only record the call.
 void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
 void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
+// PENDING: the thumbnail run; this only records the call.
 void TFileForm::Thumbnailing_Stop() { Record("Thumbnailing_Stop"); }
+// PENDING: the navigation commands; this only records the call.
 void TFileForm::GoToFolder(const std::string& Folder) { Record("GoToFolder " + Folder); }
+// PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
+// PENDING: the folder tree; this only records the call.
 void TFileForm::mnuFolderTreeClick(QObject*) { Record("mnuFolderTreeClick"); }
+// PENDING: the refresh of the file operations; this only records the call.
 void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
+// PENDING: the thumbnail view; this only records the call.
 void TFileForm::mnuViewThumbsClick(QObject*) { Record("mnuViewThumbsClick"); }
+// PENDING: the selection commands; this only records the call.
 void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
+// PENDING: network support of the navigation commands; this only records the call.
 void TFileForm::mnuNetworkSupportClick(QObject*) { Record("mnuNetworkSupportClick"); }
-void TFileForm::mnuButtonTextClick(QObject*) { Record("mnuButtonTextClick"); }
-void TFileForm::mnuToolbarXClick(QObject*) { Record("mnuToolbarXClick"); }
-void TFileForm::mnuStatusbarXClick(QObject*) { Record("mnuStatusbarXClick"); }
-void TFileForm::mnuSingleClick(QObject*) { Record("mnuSingleClick"); }
+
+// PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }
 
-namespace xplr8900 {
+// ---- Opening through the desktop
 
-void SetExplorerDefaults(int ScreenWidth) {
-    TByteRecord<140>& r = EControls;
-    r = TByteRecord<140>{};
-    r.SetInt(ec::ZipBounds, -1);
-    for (std::size_t flag : {ec::ToolBar, ec::StatusBar, ec::ButtonText, ec::ThumbJpegDecode, ec::AutoRefresh,
-                             ec::ConfirmDeletions, ec::ListToolTips})
-        r.SetFlag(flag, true);
-    if (ScreenWidth == 800)
-        r.SetFlag(ec::ButtonText, false);
-    r.SetFlag(ec::FolderTree, false);
-    r.SetInt(ec::TreeWidth, 96);
-    r.SetInt(ec::ListView, 3);
-    r.SetInt(ec::ThumbSize, 8);
-    r.SetInt(ec::ClickMode, 1);
-    r.SetInt(ec::ListFontSize, std::clamp(QApplication::font().pointSize(), 1, 24));
-    const std::string fontName = "MS Sans Serif";
-    r.SetByte(ec::ListFontName, uint8_t(fontName.size()));
-    for (std::size_t i = 0; i < fontName.size(); ++i)
-        r.SetByte(ec::ListFontName + 1 + i, uint8_t(fontName[i]));
+int TFileForm::ShellOpen(const std::string& FileName, const std::string&, const std::string&, int) {
+    // The desktop opens a file with its own program; it takes no parameters.
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(FileName)));
+    return opened ? 42 : 2;
 }
+
+namespace xplr8900 {
 
 void WriteExplorerSettings() {
     TRegistry registry;
     registry.OpenKey(SettingsKey, true);
     registry.WriteBinaryData(ExplorerRecordName, EControls.Bytes.data(), TByteRecord<140>::Size);
     if (ExploreDir.empty())
-        GetPathRoot(ProgramFolder(), ExploreDir);
+        ExploreDir = HomeFolder();
     registry.WriteString("ExploreDir", ExploreDir);
 }
+
+std::string HistoryListFile() { return ProgramFolder() + "HistoryList.txt"; }
+std::string HandOffListFile() { return ProgramFolder() + "^_^.vop"; }
 
 }  // namespace xplr8900
 

@@ -1,9 +1,14 @@
 // The explorer window and the explorer's module globals that other windows and
 // dialogs read and write.
 //
-// The window itself is a stand-in until the explorer is built: it keeps the
-// components and commands the image window uses, records every call made on it
-// in Calls, and shows an empty window.
+// The window is created hidden right after the image window and lives until
+// the program ends: a folder tree on the left, the file list XL on the right,
+// the path box above, two tool bars, the thumbnail size slider and a status
+// bar. Nothing is listed before its first activation. The user's close only
+// hides it; only the program's shut-down lets it close.
+//
+// Calls records the calls other windows make on it (the window's own handlers
+// do not record the calls they make themselves).
 #pragma once
 
 #include <QMainWindow>
@@ -14,18 +19,35 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+class QFontDialog;
 class QLabel;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
 
 namespace lumvor {
 
+class TDropTargetEx;
 class TFolderListing;
+class TImageList;
+class TLookBoxEx;
 class TMenuItem;
 class TPix;
+class TStFileOperation;
+class TStShellNotification;
+class TStShortcut;
+class TTimer;
+class TToolBarEx;
+class TToolButtonEx;
 class TTrackBar;
+class TTreeViewEx;
 class TVListShowEx;
 struct TThumbMaker;
 
@@ -34,27 +56,132 @@ public:
     explicit TFileForm(QWidget* owner = nullptr);
     ~TFileForm() override;
 
-    // Every call made on the window, in order: the command's name, and its
-    // argument after a blank where it takes one ("GoToFolder /home/x/").
+    // Every call other windows made on the window, in order: the command's
+    // name, and its argument after a blank where it takes one
+    // ("GoToFolder /home/x/").
     std::vector<std::string> Calls;
 
-    // Components the image window touches.
+    // ---- Components
+
+    QWidget* PanelTools = nullptr;
+    TToolBarEx* ToolBar1 = nullptr;
+    TToolBarEx* ToolBar2 = nullptr;
+    TLookBoxEx* LookBox = nullptr;
+    QLabel* LabelCurrDir = nullptr;
     QWidget* PanelSide = nullptr;
+    TTreeViewEx* Tree = nullptr;
+    QSplitter* HSplitter = nullptr;
+    QWidget* PanelList = nullptr;
+    TVListShowEx* XL = nullptr;
+    QWidget* PanelSlider = nullptr;
     TTrackBar* ThumbsBar = nullptr;
+    QToolButton* btnThumbsUp = nullptr;
+    QToolButton* btnThumbsDn = nullptr;
+    QStatusBar* StatusBarX = nullptr;
+    QLabel* StatusPanels[3] = {};
+    QMenu* FileMenu = nullptr;
+    QMenu* FolderMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* SlideSubMenu = nullptr;
+    TDropTargetEx* DropFiles = nullptr;
+    TDropTargetEx* DropFolder = nullptr;
+    TStFileOperation* StFileOpX = nullptr;
+    TStShortcut* StLink = nullptr;
+    TStShellNotification* StShellComputer = nullptr;
+    TStShellNotification* StWatchCurrDrive = nullptr;
+    TStShellNotification* StWatchParent = nullptr;
+    TTimer* Timer1 = nullptr;
+    TTimer* TransitFiles = nullptr;
+    TTimer* TransitTree = nullptr;
+    QFontDialog* XFontDialog = nullptr;
+    std::unique_ptr<TImageList> ImageNormal;
+
+    // Tool buttons.
+    TToolButtonEx* btnBack = nullptr;
+    TToolButtonEx* btnNext = nullptr;
+    TToolButtonEx* BtnUp = nullptr;
+    TToolButtonEx* btnOpenX = nullptr;
+    TToolButtonEx* btnCopyX = nullptr;
+    TToolButtonEx* btnDeleteX = nullptr;
+    TToolButtonEx* btnInfoX = nullptr;
+    TToolButtonEx* btnSlideshow = nullptr;
+    TToolButtonEx* btnViewStyle = nullptr;
+    TToolButtonEx* btnTreeView = nullptr;
+    TToolButtonEx* btnBookmarks = nullptr;
+    TToolButtonEx* btnRecent = nullptr;
+
+    // Top menus.
     TMenuItem* mnuFileX = nullptr;
     TMenuItem* mnuEditX = nullptr;
     TMenuItem* mnuViewX = nullptr;
+    TMenuItem* mnuGoX = nullptr;
     TMenuItem* mnuToolsX = nullptr;
+    TMenuItem* mnuHelpX = nullptr;
+    // Items the window's own handlers and other windows use. Every item of the
+    // menus is a child of the window under its name (FindItem).
+    TMenuItem* mnuExit1 = nullptr;
+    TMenuItem* mnuAddExt = nullptr;
+    TMenuItem* mnuDatename = nullptr;
+    TMenuItem* mnuFolderTree = nullptr;
+    TMenuItem* mnuToolbarX = nullptr;
+    TMenuItem* mnuStatusbarX = nullptr;
+    TMenuItem* mnuButtonText = nullptr;
+    TMenuItem* mnuFolderTreeX = nullptr;
+    TMenuItem* mnuToolbarXP = nullptr;
+    TMenuItem* mnuStatusbarXP = nullptr;
+    TMenuItem* mnuButtonTextP = nullptr;
+    TMenuItem* mnuViewThumbs = nullptr;
+    TMenuItem* mnuViewLgIcons = nullptr;
+    TMenuItem* mnuViewList = nullptr;
+    TMenuItem* mnuViewReport = nullptr;
+    TMenuItem* mnuRefresh = nullptr;
+    TMenuItem* mnuFolderUsage = nullptr;
+    TMenuItem* mnuOptions = nullptr;
     TMenuItem* mnuNetworkSupport = nullptr;
-    // The file list; the image window's refresh forwarding sets its ShowToolTips.
-    TVListShowEx* XL = nullptr;
+    TMenuItem* mnuBackFolder = nullptr;
+    TMenuItem* mnuNextFolder = nullptr;
+    TMenuItem* mnuFLevel = nullptr;
+    TMenuItem* mnuRedoThumbs = nullptr;
+    // "Arrange by": the main menu's items (radio group 22) and the pop-up's
+    // copies (group 23), in the order name +, name -, size +, size -, date +,
+    // date -, type, family, comment.
+    std::vector<TMenuItem*> ArrangeItems;
+    std::vector<TMenuItem*> ArrangePopupItems;
 
+    // The list view and the records behind its rows (explorer/FolderListing.h).
+    std::unique_ptr<TFolderListing> Listing;
     // Thumbnail making (ThumbMakers.h): the codec objects, bitmaps and facts of
     // the file in hand, and the hidden control whose bitmap receives each cell.
     std::unique_ptr<TThumbMaker> ThumbMaker;
     TPix* ThumbPix = nullptr;
-    // The records and rows of the list (explorer/FolderListing.h).
-    std::unique_ptr<TFolderListing> Listing;
+
+    // ---- Window flags
+
+    bool TreeWanted = false;
+    bool MonitorHold = false;
+    // The view of the settings record: 2 details, 3 or 4 large icons, else list.
+    int ViewCode = 3;
+    // The path box's folder's parent, as the window last saw it.
+    std::string ParentDir;
+
+    // A menu item or tool button of the window by its name; nullptr when none.
+    QObject* FindItem(const std::string& Name) const;
+
+    // ---- Window events
+
+    void FormCreate();
+    void FormActivate();
+    void AppActivate();
+    void FormShow();
+    void FormResize();
+    // A close request: from another window it is allowed; the user's close
+    // writes the settings (save-profile on) and hides the window unless the
+    // program is shutting down.
+    void FormCloseQuery(QObject* Sender, bool& CanClose);
+    void FormClose();
+    void XLDblClick(QObject* Sender);
+
+    // ---- Calls from other windows
 
     void Show();
     void Close();
@@ -68,19 +195,95 @@ public:
     void mnuViewThumbsClick(QObject* Sender);
     void mnuSelectAllClick(QObject* Sender);
     void mnuNetworkSupportClick(QObject* Sender);
-    // The toggles and the click style the image window's options forward.
-    void mnuButtonTextClick(QObject* Sender);
+    void mnuSlideEditorXClick(QObject* Sender);
     void mnuToolbarXClick(QObject* Sender);
     void mnuStatusbarXClick(QObject* Sender);
+    void mnuButtonTextClick(QObject* Sender);
+    // Applies the click style of the settings record to the list.
     void mnuSingleClick(QObject* Sender);
-    void mnuSlideEditorXClick(QObject* Sender);
-    // A close request: the settings are written when the program keeps its
-    // profile; the window only hides.
-    void FormCloseQuery(QObject* Sender, bool& CanClose);
+
+    // ---- Menus, tool bars and status bar
+
+    void ApplyExplorerSettings();
+    void PanelToolsResize();
+    void mnuViewer1Click(QObject* Sender);
+    void mnuOptionsClick(QObject* Sender);
+    void mnuToolsXClick(QObject* Sender);
+    void mnuAddExtClick(QObject* Sender);
+    void btnRecentClick(QObject* Sender);
+    void mnuAddRecentClick(QObject* Sender);
+    void mnuWindowsRecentClick(QObject* Sender);
+    void mnuPropertiesTClick(QObject* Sender);
+    void mnuExit1Click(QObject* Sender);
+    // Help at the context in the item's Tag.
+    void HelpItemClick(QObject* Sender);
+    void mnuHomePage1Click(QObject* Sender);
+    void StatusMessageSolo(const std::string& Text);
+    void UpdateStatusBar();
+    // The "Arrange by" items.
+    void mnuByNameClick(QObject* Sender);
+    void mnuBySizeClick(QObject* Sender);
+    void mnuByDateClick(QObject* Sender);
+    void mnuByTypeClick(QObject* Sender);
+    void mnuByFamily1Click(QObject* Sender);
+    void mnuByCommentClick(QObject* Sender);
+
+    // ---- Navigation of the path box
+
+    void LookBoxChange(QObject* Sender);
+    bool ShellFolderExists(const std::string& Folder) const;
+    void UpdateHistory();
+    void SetupDrives();
+    void GetImageHandles();
+    void BtnUp_UI();
+
+    // ---- The window's private message
+
+    // Queues the private message with a code: an even code lets pending events
+    // through and queues code + 1; an odd code runs its action from
+    // MessageActions. Ignored while the window closes.
+    void PostExplorerMessage(int Code);
+    std::map<int, std::function<void()>> MessageActions;
+
+    // The desktop's open action on a file (parameters, folder and show command
+    // are not used by the desktop); above 32 when it was handed over.
+    int ShellOpen(const std::string& FileName, const std::string& Params = "", const std::string& Folder = "",
+                  int ShowCmd = 1);
+
+    // ---- Catalog generation
+
+    // Hides both windows (no program may place windows off-screen on
+    // Wayland); RestoreParkedWindows shows them again where they were.
+    void ParkWindows();
+    void RestoreParkedWindows();
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
+    class TOwnCall;
     void Record(const std::string& call);
-    QLabel* folderLabel_ = nullptr;
+    void BuildComponents();
+    void BuildMenus();
+    void BuildToolBars();
+    void BindListing();
+    void ApplyFont();
+    void ApplyButtonGeometry(bool Captions);
+    void ArrangeClick(QObject* Sender, int Ascending, int Descending);
+    void ExplorerMessage(int Code);
+    void SaveHistory() const;
+    bool FirstListing();
+
+    std::unique_ptr<TImageList> pathImages_;
+    bool captionsShown_ = true;
+    int ownCalls_ = 0;
+    int statusPanelWidth_ = 0;
+    bool parked_ = false;
+    bool parkedImageVisible_ = false;
 };
 
 namespace xplr8900 {
@@ -119,12 +322,13 @@ constexpr std::size_t ListFontSize = 88;
 constexpr std::size_t ListFontName = 104;  // length byte, then up to 32 characters
 }  // namespace ec
 
-// Fills EControls with the values of a first run (no stored record). The
-// screen width decides the button captions.
-void SetExplorerDefaults(int ScreenWidth);
 // Writes EControls whole as "EControls8900" and the explored folder as
-// "ExploreDir" (the root of the program's volume when none).
+// "ExploreDir" (the user's home folder when none).
 void WriteExplorerSettings();
+// "HistoryList.txt" in the program's data folder.
+std::string HistoryListFile();
+// The explorer's list hand-off file "^_^.vop" in the program's data folder.
+std::string HandOffListFile();
 
 // ---- Shared state
 

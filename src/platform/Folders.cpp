@@ -92,6 +92,13 @@ std::string ExeFileName() {
     return std::string(buf, static_cast<size_t>(n));
 }
 
+std::string HomeFolder() {
+    const QString home = QDir::homePath();
+    if (home.isEmpty() || !QDir(home).exists() || home == "/")
+        return "/";
+    return home.toStdString() + "/";
+}
+
 std::string ExeFolder() {
     return ExtractFilePath(ExeFileName());
 }

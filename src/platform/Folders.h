@@ -24,6 +24,10 @@ std::string TempFolder();
 // ($XDG_RUNTIME_DIR), else the temp folder. Created when missing.
 std::string RuntimeFolder();
 
+// The user's home folder, where the explorer starts and falls back to ("/"
+// when the home folder is missing).
+std::string HomeFolder();
+
 // Full name of the running executable.
 std::string ExeFileName();
 

@@ -223,11 +223,15 @@ QScreen* PrimaryScreen() {
 }  // namespace
 
 int TScreen::Width() const {
+    if (!size_.isEmpty())
+        return size_.width();
     QScreen* screen = PrimaryScreen();
     return screen ? screen->geometry().width() : 0;
 }
 
 int TScreen::Height() const {
+    if (!size_.isEmpty())
+        return size_.height();
     QScreen* screen = PrimaryScreen();
     return screen ? screen->geometry().height() : 0;
 }

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QTimer>
 
 #include <functional>
@@ -156,8 +157,11 @@ private:
 
 class TScreen {
 public:
+    // The primary screen's size, or the size tests set through SetSize.
     int Width() const;
     int Height() const;
+    // Makes Width and Height answer this size (an empty size: the real screen's).
+    void SetSize(QSize size) { size_ = size; }
     // The primary screen's area less panels and docks.
     QRect WorkAreaRect() const;
 
@@ -171,6 +175,7 @@ public:
 
 private:
     TCursor cursor_ = crDefault;
+    QSize size_;
     bool overrideSet_ = false;
     std::map<TCursor, QCursor> custom_;
 };

@@ -239,6 +239,13 @@ public:
                                             : lv_->CellSize();
     }
 
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (lv_->RowUnderlined(index.row()))
+            option->font.setUnderline(true);
+    }
+
 private:
     TVCustomListView* lv_;
 };
@@ -305,6 +312,12 @@ protected:
         if (lv_->OnDblClick) Guarded([&] { lv_->OnDblClick(lv_); });
     }
     bool viewportEvent(QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && lv_->hotTrack_) {
+            const QModelIndex at = Base::indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            lv_->SetHotRow(at.isValid() ? at.row() : -1);
+        } else if (event->type() == QEvent::Leave) {
+            lv_->SetHotRow(-1);
+        }
         if (event->type() == QEvent::ToolTip) {
             auto* he = static_cast<QHelpEvent*>(event);
             bool handled = false;
@@ -764,6 +777,7 @@ TVCustomListView::TVCustomListView(QWidget* owner)
     listView_->setUniformItemSizes(true);
     listView_->setItemDelegate(new TVItemDelegate(this));
     reportView_ = new TVListViewHost<QTreeView>(this);
+    reportView_->setItemDelegate(new TVItemDelegate(this));
     reportView_->setUniformRowHeights(true);
     reportView_->setRootIsDecorated(false);
     reportView_->setItemsExpandable(false);
@@ -889,6 +903,34 @@ void TVCustomListView::ApplyStyle() {
     reportView_->setAllColumnsShowFocus(rowSelect_);
     if (viewStyle_ == vsReport) SendColumns();
     else if (iconOptions_) listView_->doItemsLayout();
+}
+
+void TVCustomListView::SetOneClickActivate(bool value) {
+    oneClickActivate_ = value;
+    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(listView_),
+                                 static_cast<QAbstractItemView*>(reportView_)})
+        if (v) {
+            if (value)
+                v->viewport()->setCursor(Qt::PointingHandCursor);
+            else
+                v->viewport()->unsetCursor();
+        }
+}
+
+bool TVCustomListView::RowUnderlined(int row) const {
+    if (!hotTrack_ || row < 0)
+        return false;
+    if (HotTrackStyles & (1u << htUnderlineCold))
+        return true;
+    return (HotTrackStyles & (1u << htUnderlineHot)) && row == hotRow_;
+}
+
+void TVCustomListView::SetHotRow(int row) {
+    if (row == hotRow_)
+        return;
+    hotRow_ = row;
+    if (HotTrackStyles & (1u << htUnderlineHot))
+        Viewport()->update();
 }
 
 QSize TVCustomListView::CellSize() const {

@@ -323,7 +323,17 @@ public:
     bool RowSelect() const { return rowSelect_; }
     void SetRowSelect(bool value) { rowSelect_ = value; ApplyStyle(); }
     bool FlatScrollBars = false;
+    // Bits (1 << THotTrackStyle): htUnderlineHot underlines the row under the
+    // mouse, htUnderlineCold every row (both only while HotTrack is on).
     THotTrackStyles HotTrackStyles = 0;
+    // One click activates a row: the hand cursor shows over the rows (the
+    // owner opens the row from its click event).
+    bool OneClickActivate() const { return oneClickActivate_; }
+    void SetOneClickActivate(bool value);
+    // The row under the mouse while hot tracking; -1 for none.
+    int HotRow() const { return hotRow_; }
+    // Whether the row's text is drawn underlined.
+    bool RowUnderlined(int row) const;
     int AllocBy = 0;
     TSortType SortType() const { return sortType_; }
     // Stored only: the control never sorts.
@@ -486,6 +496,9 @@ private:
     TImageList* smallImages_ = nullptr;
     TImageList* stateImages_ = nullptr;
     int dragIndex_ = -1;
+    int hotRow_ = -1;
+    bool oneClickActivate_ = false;
+    void SetHotRow(int row);
     int lastDropTarget_ = -1;
     std::unordered_map<int, TItemStates> extraStates_;  // cut and drop-highlight by row
     int hintFirst_ = -1, hintLast_ = -1;

@@ -145,6 +145,9 @@ TEST_F(CommentWindowTest, CloseHidesAndStoresTheBounds) {
 // its shortcuts; the image window's close hides it and stores its bounds.
 TEST_F(CommentWindowTest, ActivationAndTheImageWindowsClose) {
     WebForm->show();
+    // The first activation shows the explorer, whose own activation takes the
+    // image window's menus too.
+    WebForm->FormActivate();
     TCommentForm& form = Form();
     form.show();
     form.FormActivate();

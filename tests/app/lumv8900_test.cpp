@@ -140,7 +140,7 @@ TEST_F(WebFormTest, FirstStartTilesTheExplorerAndWelcomes) {
     EXPECT_EQ(WebForm->windowTitle().toStdString(), "Lumvor 8.9");
     EXPECT_EQ(WebForm->OpenDialog->InitialDir(), "");
     EXPECT_EQ(ThumbCacheDir, "");
-    EXPECT_EQ(ExploreDir, AppDir);
+    EXPECT_EQ(ExploreDir, HomeFolder());
     EXPECT_EQ(ViewerControls.Int(vc::LabBounds), -1);
     EXPECT_EQ(WebForm->size(), QSize(640, 480));  // no bounds applied
 
@@ -186,12 +186,15 @@ TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
     stored.SetInt(vc::SlideDelay, 70000);
     stored.SetInt(vc::ViewGamma, 150);
     stored.SetFlag(vc::Upsampling, true);
-    WriteRecords(stored, "/pictures/");
+    // The explorer keeps a stored folder that exists.
+    const std::string pictures = ProgramFolder() + "pictures/";
+    ForceDirectories(pictures);
+    WriteRecords(stored, pictures);
     WriteStrings({{"OpenDir", "/open/"}, {"SaveDir", "/save/"}});
     Start();
     EXPECT_TRUE(ViewerSettingsLoaded);
     EXPECT_TRUE(ExplorerSettingsLoaded);
-    EXPECT_EQ(ExploreDir, "/pictures/");
+    EXPECT_EQ(ExploreDir, pictures);
     EXPECT_EQ(WebForm->pos(), QPoint(30, 40));
     EXPECT_EQ(WebForm->size(), QSize(500, 400));
     EXPECT_EQ(WebForm->OpenDialog->InitialDir(), "/open");
@@ -599,8 +602,8 @@ TEST_F(WebFormTest, MinimiseAndRestore) {
     xplr8900::ExplorerActive = true;
     ExploreDir = "/no/such/folder/";
     WebForm->AppRestore();
-    EXPECT_EQ(ExploreDir, AppDir);
-    EXPECT_TRUE(Contains(ExplorerCalls(), "GoToFolder " + AppDir));
+    EXPECT_EQ(ExploreDir, HomeFolder());
+    EXPECT_TRUE(Contains(ExplorerCalls(), "GoToFolder " + HomeFolder()));
     EXPECT_TRUE(Contains(ExplorerCalls(), "Show"));
 }
 
@@ -618,3 +621,59 @@ TEST_F(WebFormTest, AboutBoxAcknowledgesItsLibraries) {
     EXPECT_NE(text.find("Independent JPEG Group"), std::string::npos);
     EXPECT_NE(text.find("Qt"), std::string::npos);
 }
+
+namespace {
+
+class ExplorerCloseTest : public WebFormTest {
+protected:
+    // A second start with the image window and the explorer on the screen.
+    TFileForm* StartWithBothWindowsShown() {
+        WriteRecords(StoredDefaults());
+        Start();
+        SkipPromptOnClose();
+        WebForm->show();
+        xplr8900::FileForm->show();
+        return xplr8900::FileForm;
+    }
+};
+
+// The explorer's close hides it while the image window shows; with the image
+// window hidden it ends the program, and the explorer's own close then saves
+// the visited folders.
+TEST_F(ExplorerCloseTest, ClosingTheExplorerHidesItOrEndsTheProgram) {
+    TFileForm* explorer = StartWithBothWindowsShown();
+    explorer->close();
+    EXPECT_FALSE(explorer->isVisible());
+    EXPECT_TRUE(WebForm->isVisible());
+    EXPECT_FALSE(ShutDown);
+    EXPECT_FALSE(FileExists(xplr8900::HistoryListFile()));
+
+    WebForm->hide();
+    explorer->show();
+    explorer->close();
+    EXPECT_TRUE(ShutDown);
+    EXPECT_TRUE(Application.Terminated());
+    EXPECT_TRUE(FileExists(xplr8900::HistoryListFile()));
+}
+
+// "&Close" of the explorer's File menu hides the image window and ends the program.
+TEST_F(ExplorerCloseTest, ExplorersCloseItemEndsTheProgram) {
+    TFileForm* explorer = StartWithBothWindowsShown();
+    explorer->mnuExit1->trigger();
+    EXPECT_FALSE(explorer->isVisible());
+    EXPECT_TRUE(ShutDown);
+}
+
+TEST_F(WebFormTest, MinimisingTheExplorerMinimisesTheProgram) {
+    WriteRecords(StoredDefaults());
+    Start();
+    TFileForm* explorer = xplr8900::FileForm;
+    WebForm->hide();
+    explorer->show();
+    explorer->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(xplr8900::ExplorerDirty);
+    EXPECT_TRUE(WebForm->isMinimized());
+}
+
+}  // namespace

@@ -142,8 +142,11 @@ TEST_P(ForwardTest, AnActiveExplorerHasItsMonitorStoppedFirst) {
 
 TEST_P(ForwardTest, AnInactiveExplorerIsShownFirst) {
     (WebForm->*GetParam().forwarder)();
-    EXPECT_EQ(Explorer().Calls, (std::vector<std::string>{"Show", GetParam().command}));
+    // Shown, the explorer is activated: its monitor is then stopped as well.
+    EXPECT_EQ(Explorer().Calls,
+              (std::vector<std::string>{"Show", "FolderMonitor_Terminate", GetParam().command}));
     EXPECT_TRUE(Explorer().isVisible());
+    EXPECT_TRUE(xplr8900::ExplorerActive);
 }
 
 INSTANTIATE_TEST_SUITE_P(

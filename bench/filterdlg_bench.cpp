@@ -1,0 +1,112 @@
+// Opening the filter dialog on a 24-megapixel picture in fit view against
+// libvips' nearest-neighbour reduction of the same picture to the same size.
+//
+//   BM_OpenFitView        ExecuteFilterDlg on the viewer picture (6000 x 4000,
+//                         24 bits) with the gamma method, offscreen: the form
+//                         built and shown, the fitted copy (nearest neighbour,
+//                         into the original pane), the first tone-curve preview
+//                         on it, and the close
+//   BM_FittedCopy         the fitted copy alone
+//   BM_VipsResizeNearest  `vips resize in.v out.v <scale> --kernel nearest` to
+//                         the fitted width, less `vipsheader in.v` (the tool's
+//                         start-up and opening), single-threaded
+#include "app/lumv8900.h"
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "processing/dialogs/FilterDlgModel.h"
+#include "processing/dialogs/FilterPreview.h"
+#include "processing/dialogs/filter_8900.h"
+#include "ui/Pix.h"
+
+#include "bench_tools.h"
+#include "bench_window.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace lumvor;
+using namespace lumvor::lumv8900;
+
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+// The original pane's client area at a screen width below 801 pixels.
+constexpr int kPaneWidth = 366;
+constexpr int kPaneHeight = 290;
+
+std::string TempFolder;
+std::string PictureFile;
+
+const TBitmap& Picture() {
+    static TBitmap picture;
+    if (picture.Empty())
+        bench::FillNoise(picture, kWidth, kHeight);
+    return picture;
+}
+
+bool ShowPicture() {
+    if (!WebForm && !bench::StartProgram(TempFolder))
+        return false;
+    WebForm->Daz95->Bitmap()->Assign(&Picture());
+    ImageWidth = kWidth;
+    ImageHeight = kHeight;
+    ImageBitCount = 24;
+    WebForm->chkSelectTool->SetChecked(false);
+    return true;
+}
+
+void BM_OpenFitView(benchmark::State& state) {
+    if (!ShowPicture()) {
+        state.SkipWithError("the program did not start");
+        return;
+    }
+    TFilterDlgParam param{};
+    param.MethodCode = 100;
+    param.Min1 = 1;
+    param.Max1 = 300;
+    param.Position1 = 120;
+    TFilterDlgResult result{};
+    int previews = 0;
+    QSize fitted;
+    for (auto _ : state) {
+        // The first preview has run when the dialog shows.
+        QueueModalAction([&](QDialog& dialog) {
+            auto& form = static_cast<TFilterDlg&>(dialog);
+            previews += form.Model.PreviewCount;
+            fitted = form.BeforePix->size();
+            dialog.done(mrCancel);
+        });
+        ExecuteFilterDlg("Gamma", "", "", param, result);
+    }
+    state.counters["previews"] = benchmark::Counter(previews, benchmark::Counter::kAvgIterations);
+    state.counters["fitted_w"] = fitted.width();
+}
+
+void BM_FittedCopy(benchmark::State& state) {
+    const TRect fit = FitViewRect(kWidth, kHeight, kPaneWidth, kPaneHeight);
+    TBitmap fitted;
+    for (auto _ : state) {
+        StretchPictureNearest(Picture(), fit.Width(), fit.Height(), fitted);
+        benchmark::DoNotOptimize(fitted.ScanLine(0));
+    }
+}
+
+void BM_VipsResizeNearest(benchmark::State& state) {
+    const TRect fit = FitViewRect(kWidth, kHeight, kPaneWidth, kPaneHeight);
+    const std::string folder = bench::NoiseFolder("lumvor_filterdlg_bench", kWidth, kHeight, "vips copy in.ppm in.v");
+    char scale[32];
+    std::snprintf(scale, sizeof scale, "%.6f", double(fit.Width()) / kWidth);
+    bench::RunToolDifference(state, folder, "VIPS_CONCURRENCY=1 vipsheader in.v >/dev/null",
+                             std::string("VIPS_CONCURRENCY=1 vips resize in.v out.v ") + scale + " --kernel nearest");
+}
+
+BENCHMARK(BM_OpenFitView)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FittedCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_VipsResizeNearest)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv, TempFolder, PictureFile); }
