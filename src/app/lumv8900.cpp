@@ -3,6 +3,7 @@
 
 #include "album/show8900.h"
 #include "app/AppIcons.h"
+#include "app/ToolCursors.h"
 #include "app/about_8900.h"
 #include "app/comment_8900.h"
 #include "explorer/xplr8900.h"
@@ -248,11 +249,7 @@ void TWebForm::FormCreate() {
     Application.OnException = [this](const Exception& e) { AppException(e); };
     Application.OnHelp = [this](long context) { return AppHelp(context); };
     setWindowTitle(AppVersionName);
-    // PENDING: the program's own cursor pictures; stock shapes stand in for them.
-    Screen.SetCursors(1, QCursor(Qt::OpenHandCursor));
-    Screen.SetCursors(4, QCursor(Qt::CrossCursor));
-    Screen.SetCursors(5, QCursor(Qt::CrossCursor));
-    Screen.SetCursors(6, QCursor(Qt::PointingHandCursor));
+    RegisterToolCursors();
     FrameHeight = frameGeometry().height() - height();
     FrameWidth = frameGeometry().width() - width();
     LoadSettingsAtCreation();

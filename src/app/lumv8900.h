@@ -316,6 +316,13 @@ inline TRect LastSelection;
 inline TRect Selection;
 // The last region the view zoomed into, in picture pixels.
 inline TRect ZoomRegion;
+// The marquee (ScreenSelection) as it was when a selection was last shown.
+inline TRect SavedScreenRect;
+// The last mouse-down on the picture, in display-control pixels.
+inline int32_t ClickX = 0, ClickY = 0;
+// The right mouse button was released over the window, or over the picture
+// during a show: the slide show's current pause ends (Wait clears it).
+inline bool RightButtonReleased = false;
 // The screen and picture rectangles kept at mouse-down for a Ctrl move.
 struct TPreviousSelection {
     TRect Screen;
@@ -941,9 +948,47 @@ public:
     void mnuRotateClick(QObject* Sender, bool ShiftDown);
     // The Edit > Copy sub-menu opens: "&Viewport" only outside fit-to-window.
     void mnuCopyMain1Click(QObject* Sender);
-    // The region selection commands these call (stubs until they land).
+    // --- region selection, grid presets and the view tools' clicks ---
+    // The marquee dialog ("Adjust Selection"), or with mnuSelectall the whole
+    // picture, or with mnuCopyMask the current rectangle; then the selection
+    // shows. ShiftDown starts the dialog from the whole picture; the one-argument
+    // form reads the keyboard.
+    void mnuRegion1Click(QObject* Sender, bool ShiftDown);
     void mnuRegion1Click(QObject* Sender);
+    void mnuSelectallClick(QObject* Sender);
+    // A grid cell as the selection; the copy and paste grid items then copy the
+    // cell to the clipboard or paste the clipboard into it.
+    void mnuPreset_Region(QObject* Sender);
+    // Shows LastSelection again after a command redrew the picture.
     void RestoreSelection();
+    // The side bar's tool buttons: the hand leaves fit mode; the select button
+    // opens the marquee dialog when the tool was on already or Shift is held.
+    void btnHandToolClick(QObject* Sender);
+    void btnSelectToolClick(QObject* Sender, bool ShiftDown);
+    // A click on the picture with the zoom tool: zooms in from fit mode (to the
+    // marquee's region, or to 100 % around the click) and back to fit.
+    void Daz95Click(QObject* Sender);
+    // A mouse-up over the window: the right button ends a show's pause, any
+    // other button interrupts a long run.
+    void FormMouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // A mouse-down on the scroll box runs the first activation when it is due.
+    void ScrollBoxMouseDown(QObject* Sender);
+    // A double click on the scroll box opens the explorer (through ExplorerTimer).
+    void ScrollBoxDblClick(QObject* Sender);
+    // The paste-mask command: the clipboard into the selection.
+    void mnuPasteMask1Click(QObject* Sender);
+    // Hooks the zoom tool's click and the window's and scroll box's mouse.
+    void BuildViewTools();
+    TMenuItem* mnuRegion1 = nullptr;
+    TMenuItem* mnuRegion2 = nullptr;
+    TMenuItem* mnuSelectall = nullptr;
+    TMenuItem* mnuSelectall1 = nullptr;
+    TMenuItem* mnuPreset = nullptr;  // Tag: the grid dialog's columns
+    TMenuItem* mnuPreset1 = nullptr;
+    TMenuItem* mnuCopyGrid1 = nullptr;
+    TMenuItem* mnuCopyGrid2 = nullptr;
+    TMenuItem* mnuPasteGrid1 = nullptr;
+    TMenuItem* mnuPasteGrid2 = nullptr;
     TMenuItem* mnuCopyMain1 = nullptr;
     TMenuItem* mnuEmpty = nullptr;
     TMenuItem* mnuEmpty1 = nullptr;
@@ -1286,7 +1331,8 @@ private:
 
     // --- view: zoom, fit, full screen, window size, tools, selection ---
     void BuildView();
-    void SetSelectionItems(bool Enabled, bool WithRedEye);
+    void SetSelectionItems(bool Enabled);
+    void ZoomInFromFit();
     void CheckTool(TViewTool Tool);
     void SelectRectangleTool(TViewTool Tool, TCursor ToolCursor);
     void DrawSelection(bool Inverted);

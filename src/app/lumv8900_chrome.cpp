@@ -222,11 +222,20 @@ void TWebForm::BuildMenus() {
     mnuCopyMain1 = SubMenuItem(m, this, "mnuCopyMain1", "&Copy", &copy);
     mnuCopy = Item(this, copy, "mnuCopy", "&Image");
     mnuCopyMask = Item(this, copy, "mnuCopyMask", "&Selection");
+    mnuCopyGrid1 = Item(this, copy, "mnuCopyGrid1", "&Grid");
     mnuCopyViewport = Item(this, copy, "mnuCopyViewport", "&Viewport");
     mnuPaste = Item(this, m, "mnuPaste", "&Paste");
     mnuEmpty = Item(this, m, "mnuEmpty", "&Empty");
     Separator(m, this, "sepEdit2");
-    Item(this, m, "mnuRegion1", "&Select region...");
+    QMenu* select = nullptr;
+    SubMenuItem(m, this, "mnuSelectMain1", "Se&lect", &select);
+    mnuRegion1 = Item(this, select, "mnuRegion1", "&Marquee");
+    mnuSelectall = Item(this, select, "mnuSelectall", "Select &all");
+    mnuPreset = Item(this, select, "mnuPreset", "&Grid");
+    mnuPreset->Tag = 2;  // the grid dialog's columns until the user picks others
+    QMenu* pasteInto = nullptr;
+    SubMenuItem(m, this, "mnuPasteInto1", "Paste &into", &pasteInto);
+    mnuPasteGrid1 = Item(this, pasteInto, "mnuPasteGrid1", "&Grid");
     mnuCrop = Item(this, m, "mnuCrop", "C&rop");
     mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
     mnuPasteMask1 = Item(this, m, "mnuPasteMask1", "Paste m&ask");
@@ -417,11 +426,18 @@ void TWebForm::BuildMenus() {
     SubMenuItem(edit, this, "mnuCopyMain2", "&Copy", &copyPopup);
     copyPopup->addAction(mnuCopy);
     mnuCopyMask1 = Item(this, copyPopup, "mnuCopyMask1", "&Selection");
+    mnuCopyGrid2 = Item(this, copyPopup, "mnuCopyGrid2", "&Grid");
     copyPopup->addAction(mnuCopyViewport);
     QMenu* paste = nullptr;
     SubMenuItem(edit, this, "homePaste1", "&Paste", &paste);
     Item(this, paste, "mnuPaste1", "&Paste");
+    mnuPasteGrid2 = Item(this, paste, "mnuPasteGrid2", "&Grid");
     mnuEmpty1 = Item(this, paste, "mnuEmpty1", "&Empty");
+    QMenu* selectPopup = nullptr;
+    SubMenuItem(edit, this, "mnuSelectMain2", "Se&lect", &selectPopup);
+    mnuRegion2 = Item(this, selectPopup, "mnuRegion2", "&Marquee");
+    mnuSelectall1 = Item(this, selectPopup, "mnuSelectall1", "Select &all");
+    mnuPreset1 = Item(this, selectPopup, "mnuPreset1", "&Grid");
     mnuCrop1 = Item(this, edit, "mnuCrop1", "C&rop");
     mnuTrim2 = Item(this, edit, "mnuTrim2", "&Trim");
     mnuPasteMask2 = Item(this, edit, "mnuPasteMask2", "Paste m&ask");
@@ -571,8 +587,8 @@ void TWebForm::BuildBars(QWidget* Central) {
         int ImageIndex;
     };
     static const TSideButton sideButtons[] = {
-        {"btnHandTool", "Hand tool", "hand", 7},
-        {"btnSelectTool", "Select tool", "select", 8},
+        {"btnHandTool", "Hand srolling tool", "hand", 7},
+        {"btnSelectTool", "Selection marquee tool", "select", 8},
         {"btnZoomTool", "Zoom tool", "zoomtool", 45},
         {"btnUndo", "Undo", "undo", 43},
         {"btnColorBalance", "Equalize and improve color balance", "colorbalance", 6},
@@ -700,10 +716,19 @@ void TWebForm::ConnectChrome() {
     Wire(this, BtnFullScrn, [this](QObject* s) { mnuFullScrnClick(s); });
     for (QAction* item : {chkHandTool, chkHandTool2})
         Wire(this, item, [this](QObject* s) { chkHandToolClick(s); });
-    Wire(this, btnHandTool, [this](QObject* s) { chkHandToolClick(s); });
+    Wire(this, btnHandTool, [this](QObject* s) { btnHandToolClick(s); });
     for (QAction* item : {chkSelectTool, chkSelectTool2})
         Wire(this, item, [this](QObject* s) { chkSelectToolClick(s); });
-    Wire(this, btnSelectTool, [this](QObject* s) { chkSelectToolClick(s); });
+    Wire(this, btnSelectTool, [this](QObject* s) {
+        btnSelectToolClick(s, QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+    });
+    // Region selection.
+    for (QAction* item : {mnuRegion1, mnuRegion2})
+        Wire(this, item, [this](QObject* s) { mnuRegion1Click(s); });
+    for (QAction* item : {mnuSelectall, mnuSelectall1})
+        Wire(this, item, [this](QObject* s) { mnuSelectallClick(s); });
+    for (QAction* item : {mnuPreset, mnuPreset1, mnuCopyGrid1, mnuCopyGrid2, mnuPasteGrid1, mnuPasteGrid2})
+        Wire(this, item, [this](QObject* s) { mnuPreset_Region(s); });
     for (QAction* item : {chkZoomTool, chkZoomTool2})
         Wire(this, item, [this](QObject* s) { btnZoomToolClick(s); });
     Wire(this, btnZoomTool, [this](QObject* s) { btnZoomToolClick(s); });

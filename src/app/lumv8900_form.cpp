@@ -92,6 +92,7 @@ void TWebForm::BuildComponents() {
             DisplayChange(screen->depth(), area.width(), area.height());
         });
     BuildView();
+    BuildViewTools();
 }
 
 // ---- Routines of the window's other commands.
@@ -167,16 +168,9 @@ void TWebForm::DecodeVector() {
     KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
 }
 
-void TWebForm::mnuRegion1Click(QObject* Sender) {
-    // PENDING: the region dialog; called by Copy Selection and Crop it only shows the selection at the new scale.
-    PendingCall("mnuRegion1Click");
-    if (Sender == mnuCopyMask)
-        DisplaySelection();
-}
-
-void TWebForm::RestoreSelection() {
-    // PENDING: the saved selection is not brought back after a copy yet.
-    PendingCall("RestoreSelection");
+void TWebForm::mnuPasteMask1Click(QObject*) {
+    // PENDING: pasting the clipboard into the selection comes with the compare window; nothing is pasted yet.
+    PendingCall("mnuPasteMask1Click");
 }
 
 int TWebForm::MediaDisplaySize() const {

@@ -122,7 +122,9 @@ void TWebForm::mnuCopyMaskClick(QObject* Sender) {
             mnuFitWindowClick(this);
     };
     if (leftFit) {
+        // The region put back at the new scale is the one drawn on screen.
         GetAdjustedSelection();
+        Selection = LastSelection;
         mnuFitWindowClick(mnuCopyMask);
         mnuRegion1Click(mnuCopyMask);
     }

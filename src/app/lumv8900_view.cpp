@@ -103,6 +103,11 @@ bool IsNormalState(const QWidget& w) {
     return !(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
+// Drawn cursors all have the bitmap shape: their pictures tell them apart.
+bool SameCursor(const QCursor& a, const QCursor& b) {
+    return a.shape() == b.shape() && a.pixmap().cacheKey() == b.pixmap().cacheKey();
+}
+
 TJPEGScale ScaleOfDivisor(int d) {
     switch (d) {
     case 1: return jsFullSize;
@@ -672,14 +677,19 @@ int TWebForm::Wait(int Milliseconds) {
     DisplayChanged = false;
     if (UserInterrupt)
         return -1;
+    if (RightButtonReleased) {
+        RightButtonReleased = false;
+        return 0;
+    }
     const TCursor saved = Screen.Cursor();
     Screen.SetCursor(crAppStart);
     QElapsedTimer clock;
     clock.start();
-    while (!UserInterrupt && !DisplayChanged && clock.elapsed() < Milliseconds) {
+    while (!UserInterrupt && !DisplayChanged && !RightButtonReleased && clock.elapsed() < Milliseconds) {
         Application.ProcessMessages();
         QThread::msleep(1);
     }
+    RightButtonReleased = false;
     Screen.SetCursor(saved);
     return 0;
 }
@@ -777,12 +787,10 @@ void TWebForm::CheckTool(TViewTool Tool) {
     SetDown(btnZoomTool, Tool == TViewTool::Zoom);
 }
 
-void TWebForm::SetSelectionItems(bool Enabled, bool WithRedEye) {
+void TWebForm::SetSelectionItems(bool Enabled) {
     for (TMenuItem* item : {mnuTrim1, mnuTrim2, mnuCrop, mnuCrop1, mnuCopyMask, mnuCopyMask1, mnuPasteMask1,
-                            mnuPasteMask2})
+                            mnuPasteMask2, mnuRedEye1})
         SetEnabled(item, Enabled);
-    if (WithRedEye)
-        SetEnabled(mnuRedEye1, Enabled);
 }
 
 void TWebForm::chkHandToolClick(QObject*) {
@@ -792,7 +800,7 @@ void TWebForm::chkHandToolClick(QObject*) {
     EraseSelection();
     SelectMode = false;
     Daz95->unsetCursor();
-    SetSelectionItems(false, true);
+    SetSelectionItems(false);
     LayoutScrollBox();
     Application.ProcessMessages();
 }
@@ -844,6 +852,8 @@ void TWebForm::Daz95MouseDown(QObject*, TMouseButton Button, TShiftState, int X,
     EnsureStretch();
     if (Button == mbLeft)
         MouseIsDown = true;
+    ClickX = X;
+    ClickY = Y;
     if (SelectMode && MouseIsDown) {
         HandAvailable = false;
         EraseSelection();
@@ -856,7 +866,7 @@ void TWebForm::Daz95MouseDown(QObject*, TMouseButton Button, TShiftState, int X,
 }
 
 void TWebForm::Daz95MouseMove(QObject*, TShiftState, int X, int Y) {
-    if (!FitWindow && Daz95->cursor().shape() == Screen.Cursors(5).shape() && ViewTool == TViewTool::Zoom)
+    if (!FitWindow && SameCursor(Daz95->cursor(), Screen.Cursors(5)) && ViewTool == TViewTool::Zoom)
         Daz95->setCursor(Screen.Cursors(6));
     if (!MouseIsDown || !(HandAvailable || SelectMode))
         return;
@@ -890,7 +900,8 @@ void TWebForm::Daz95MouseUp(QObject*, TMouseButton Button, TShiftState Shift, in
     ScrollBox->setFocus();
     if (Button == mbRight) {
         // Ends a slide show's pause early.
-        DisplayChanged = true;
+        if (SlideshowRunning)
+            RightButtonReleased = true;
         return;
     }
     UserInterrupt = true;
@@ -904,7 +915,7 @@ void TWebForm::Daz95MouseUp(QObject*, TMouseButton Button, TShiftState Shift, in
         return;
     }
     if (SelectionDrawn) {
-        SetSelectionItems(true, false);
+        SetSelectionItems(true);
         DrawSelection(false);
     }
     bool moved = false;
@@ -948,9 +959,12 @@ void TWebForm::ShowSelection() {
     DisplaySelection();
     SelectMode = true;
     HandAvailable = false;
-    SetSelectionItems(true, true);
+    SetSelectionItems(true);
     DrawSelection(false);
     SelectionDrawn = true;
+    SelectionShown = true;
+    SelectionZoomed = false;
+    SavedScreenRect = ScreenSelection;
 }
 
 }  // namespace lumvor

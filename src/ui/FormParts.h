@@ -1,6 +1,8 @@
 // Small helpers the program's forms build their controls with.
 #pragma once
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -25,6 +27,25 @@ inline QPushButton* NewButton(QWidget* parent, const char* name, const char* cap
     QPushButton* button = Placed(new QPushButton(caption, parent), name, geometry);
     button->setAutoDefault(false);
     return button;
+}
+
+// Sets a word-wrapped label's text in the largest font, down to a floor, at which the text
+// fits the label, so a long tip in a fixed-size panel is never cut off at the bottom.
+inline void SetFittedText(QLabel* label, const QString& text, qreal smallestPointSize = 6.0) {
+    label->setText(text);
+    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+    if (font.pointSizeF() <= 0)
+        return;  // a pixel-sized font: leave it as the style set it
+    const QRect box = label->contentsRect();
+    const int flags = int(label->alignment()) | Qt::TextWordWrap;
+    while (font.pointSizeF() > smallestPointSize) {
+        const QRect needed =
+            QFontMetrics(font).boundingRect(QRect(0, 0, box.width(), 1 << 20), flags, text);
+        if (needed.height() <= box.height())
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label->setFont(font);
 }
 
 }  // namespace lumvor

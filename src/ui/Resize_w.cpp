@@ -12,6 +12,7 @@
 
 #include "platform/ComCtrls.h"
 #include "platform/SysUtils.h"
+#include "ui/FormParts.h"
 #include "ui/vardlg_w.h"
 
 namespace lumvor {
@@ -19,8 +20,6 @@ namespace lumvor {
 using namespace Resize_w;
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The largest value the rectangle arrows reach.
 constexpr int kArrowLimit = 32760;
@@ -206,7 +205,7 @@ TResizeForm::TResizeForm(QWidget* owner) : TModalForm(owner) {
     }
     for (auto [label, edit] : {std::pair{LabelW, EditW}, {LabelH, EditH}, {LabelX, EditX}, {LabelY, EditY}})
         edit->setToolTip(label->toolTip());
-    lblTip->setText(Q(kTipHead + TipOf(RMode)));
+    SetFittedText(lblTip, Q(kTipHead + TipOf(RMode)));
     PlaceAt(DlgLeft, DlgTop);
 }
 
@@ -439,7 +438,7 @@ void TResizeForm::BtnOKClick(int modalResult) {
         Editing = false;
     }
     if (Validate()) {
-        lblTip->setText(kCorrectedTip);
+        SetFittedText(lblTip, kCorrectedTip);
         return;
     }
     done(modalResult);

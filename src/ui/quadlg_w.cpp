@@ -54,16 +54,16 @@ TQuadDlg::TQuadDlg(QWidget* owner) : TModalForm(owner) {
 
     const int buttonTop = height() - kButtonHeight - 8;
     auto* labelCols = new QLabel("&Columns", this);
-    labelCols->setGeometry(8, buttonTop - 16, 50, 16);
+    labelCols->setGeometry(8, buttonTop - 16, 58, 16);
     BoxCols = new QComboBox(this);
     BoxCols->setObjectName("BoxCols");
     BoxCols->setGeometry(8, buttonTop, 50, kButtonHeight);
     labelCols->setBuddy(BoxCols);
     auto* labelRows = new QLabel("&Rows", this);
-    labelRows->setGeometry(64, buttonTop - 16, 50, 16);
+    labelRows->setGeometry(68, buttonTop - 16, 50, 16);
     BoxRows = new QComboBox(this);
     BoxRows->setObjectName("BoxRows");
-    BoxRows->setGeometry(64, buttonTop, 50, kButtonHeight);
+    BoxRows->setGeometry(68, buttonTop, 50, kButtonHeight);
     labelRows->setBuddy(BoxRows);
     for (int i = 1; i <= 8; ++i) {
         BoxCols->addItem(QString::number(i));

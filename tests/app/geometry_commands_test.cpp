@@ -206,7 +206,11 @@ TEST_F(GeometryCommandsTest, CopySelectionPutsTheBlockOnTheClipboardAndRecordsIt
     EXPECT_EQ(ImageWidth, original.Width());
     EXPECT_FALSE(ImageUndoSaved);
     EXPECT_EQ(Script(), std::vector<std::string>{"CROP_EX=3,2,17,12"});
-    EXPECT_EQ(WebForm->ViewTool, TWebForm::TViewTool::Hand);
+    // The copied selection shows again, with the select tool.
+    EXPECT_EQ(WebForm->ViewTool, TWebForm::TViewTool::Select);
+    EXPECT_TRUE(SelectionDrawn);
+    EXPECT_EQ(LastSelection.Left, 3);
+    EXPECT_EQ(LastSelection.Right, 20);
 }
 
 TEST_F(GeometryCommandsTest, CopyImagePutsTheWholePictureThereAndRecordsNothing) {
@@ -375,7 +379,7 @@ TEST_F(GeometryCommandsTest, TheCopySubMenuAndTheEmptyItems) {
     std::vector<std::string> captions;
     for (QAction* item : copyMenu->actions())
         captions.push_back(item->text().toStdString());
-    EXPECT_EQ(captions, (std::vector<std::string>{"&Image", "&Selection", "&Viewport"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"&Image", "&Selection", "&Grid", "&Viewport"}));
     EXPECT_EQ(WebForm->mnuCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     WebForm->show();
     WebForm->activateWindow();

@@ -4,25 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "app/ViewGeometry.h"
+#include "support/rect_expect.h"
 
 using namespace lumvor;
 using namespace lumvor::viewgeo;
-
-namespace {
-
-bool Same(const TRect& a, const TRect& b) {
-    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
-}
-
-::testing::AssertionResult RectIs(const TRect& actual, const TRect& expected) {
-    if (Same(actual, expected))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << actual.Left << "," << actual.Top << "," << actual.Right << ","
-                                         << actual.Bottom << ") instead of (" << expected.Left << "," << expected.Top
-                                         << "," << expected.Right << "," << expected.Bottom << ")";
-}
-
-}  // namespace
+using lumvor::test::RectIs;
 
 TEST(ViewGeometry, ZoomStepsStopAtTheirLimits) {
     int zoom = 100;

@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
 
 namespace lumvor::test {
 
@@ -23,7 +27,7 @@ protected:
         SetStrictModalRuns(true);
         ViewerControls = TViewerControls{};
         FirstActivationDone = 0;
-        UserInterrupt = DisplayChanged = SlideshowRunning = FullScreen = false;
+        UserInterrupt = DisplayChanged = SlideshowRunning = FullScreen = RightButtonReleased = false;
         MaxFullScreen = false;
         FullScreenMenus = true;
         MergeToolbar = false;
@@ -48,6 +52,20 @@ protected:
         SetStrictModalRuns(false);
         UserInterrupt = false;
         CancelPressed = 0;
+    }
+
+    // Runs a five-second pause that `release` ends 50 ms into it: Wait's
+    // answer and how long the pause lasted, in milliseconds.
+    struct TPause {
+        int Result;
+        qint64 Elapsed;
+    };
+    TPause PauseEndedBy(std::function<void()> release) {
+        QTimer::singleShot(50, form, release);
+        QElapsedTimer clock;
+        clock.start();
+        const int result = form->Wait(5000);
+        return {result, clock.elapsed()};
     }
 
     TWebForm* form = nullptr;

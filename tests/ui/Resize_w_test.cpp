@@ -209,3 +209,29 @@ TEST_F(ResizeForm, SelectionWiderThanThePictureNeverGetsANegativeOrigin) {
     EXPECT_EQ(r.X, 0);
     EXPECT_EQ(r.Width, 1000);
 }
+
+// The tip panel has a fixed size: every mode's tip, and the correction notice, must show whole.
+TEST_F(ResizeForm, EveryTipFitsItsPanel) {
+    const auto expectTipFits = [](TResizeForm& d) {
+        const QRect box = d.lblTip->contentsRect();
+        const QRect needed = QFontMetrics(d.lblTip->font())
+                                 .boundingRect(QRect(0, 0, box.width(), 1 << 20),
+                                               int(d.lblTip->alignment()) | Qt::TextWordWrap,
+                                               d.lblTip->text());
+        EXPECT_LE(needed.height(), box.height()) << "mode " << Resize_w::RMode << ": "
+                                                 << d.lblTip->text().toStdString();
+        EXPECT_GT(needed.height(), 0);
+    };
+    for (int mode = 0; mode <= 7; ++mode) {
+        RunResize(0, 0, 200, 100, 400, 400, 24, mode, [&](TResizeForm& d) {
+            expectTipFits(d);
+            d.btnCancel->click();
+        });
+    }
+    RunResize(900, 10, 300, 100, 1000, 800, 0, 0, [&](TResizeForm& d) {
+        d.btnOk->click();  // the selection is beyond the picture: the notice replaces the tip
+        EXPECT_TRUE(d.lblTip->text().startsWith("Values corrected."));
+        expectTipFits(d);
+        d.btnCancel->click();
+    });
+}

@@ -157,8 +157,23 @@ void TFilterDlgModel::Open(const std::string& Caption_, const std::string& MinLa
 }
 
 void TFilterDlgModel::SetupFilterGroupInterface() {
-    GroupVisible = Method >= FirstMethodGroup;
-    // PENDING: the method groups (their lists, set-ups and tips) are still to come; a group record opens on its code.
+    group_ = FindFilterGroup(Param.MethodCode);
+    GroupVisible = group_ != nullptr;
+    GroupItems.clear();
+    GroupIndex = 0;
+    if (group_) {
+        for (const TFilterGroupItem& item : group_->Items)
+            GroupItems.emplace_back(item.Text);
+        if (group_->HasStartChoice)
+            GroupIndex = std::clamp(Param.StartChoice, 0, int(group_->Items.size()) - 1);
+    }
+    FilterGroupClick();
+}
+
+void TFilterDlgModel::GroupItemClicked(int Index) {
+    if (!group_ || Index < 0 || Index >= int(group_->Items.size()) || Index == GroupIndex)
+        return;
+    GroupIndex = Index;
     FilterGroupClick();
 }
 
@@ -171,7 +186,13 @@ void TFilterDlgModel::FilterGroupClick() {
     MaskChecked = MaskEnabled = false;
     for (TFilterSlider& s : Sliders)
         s.Visible = true;
+    RowPlaces = {0, 1, 2};
     ColorPanelsVisible = false;
+    resetOverrides_ = {};
+    if (group_)
+        SetupGroupMethod(*group_);
+    else
+        SetupSingleMethod();
     SetupFilterInterface();
     Reset();
 }
@@ -211,6 +232,9 @@ void TFilterDlgModel::SetupFilterInterface() {
             Sliders[size_t(row)].MaxLabel = MaxLabel.empty() ? std::to_string(p.Max1) : MaxLabel;
         }
     }
+    for (size_t row = 0; row < 3; ++row)
+        if (resetOverrides_[row])
+            ResetPositions[row] = *resetOverrides_[row];
     CustomMin = Sliders[0].Min;
     CustomMax = Sliders[0].Max;
     const TSliderNames names = SliderNamesOf(Method);

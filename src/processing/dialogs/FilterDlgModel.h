@@ -10,7 +10,9 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace lumvor {
 
@@ -44,6 +46,25 @@ struct TSliderNames {
 };
 TSliderNames SliderNamesOf(int32_t Method);
 
+// A method group: the dialog's title, the help context, the curve button and
+// the radio list's items (text and method code).
+struct TFilterGroupItem {
+    const char* Text;
+    int32_t Method;
+};
+struct TFilterGroup {
+    int32_t Code;
+    const char* Title;
+    int Help;
+    // The curve button's caption; null: the button stays hidden.
+    const char* Curve;
+    // The list opens at the record's StartChoice (else at item 0).
+    bool HasStartChoice;
+    std::vector<TFilterGroupItem> Items;
+};
+// The group of a group code; null for any other code.
+const TFilterGroup* FindFilterGroup(int32_t Code);
+
 // Tick spacing of a track bar from its range.
 int TrackTickSpacing(int Min, int Max);
 
@@ -75,6 +96,8 @@ public:
     // Fills the method list of a group record (none for a single method),
     // then FilterGroupClick.
     void SetupFilterGroupInterface();
+    // The user chose item Index of the group's list.
+    void GroupItemClicked(int Index);
     // The common reset of the check boxes, rows and panels, the method's
     // set-up, SetupFilterInterface and Reset (so a preview).
     void FilterGroupClick();
@@ -135,6 +158,13 @@ public:
     std::array<TFilterSlider, 3> Sliders;
 
     bool GroupVisible = false;
+    // The group's item texts and the chosen one.
+    std::vector<std::string> GroupItems;
+    int GroupIndex = 0;
+    // The form place (0 top .. 2 bottom) each slider row takes.
+    std::array<int, 3> RowPlaces{0, 1, 2};
+    std::string AlternateCaption = "Inverse map";
+    std::string CurveCaption = "E&Q Curve";
     bool SyncVisible = true;
     bool SyncEnabled = false;
     bool SyncChecked = false;
@@ -173,6 +203,13 @@ private:
     void SetSlider(int Row, int Position);
     void ShowPositionsInEdits(bool OnlyDiffering);
     void SetupSlider(int Row, int Min, int Max, int Position, int PageSize, int LineSize);
+    // The group's common part and the chosen item's set-up on the working
+    // record; a single method's tip and help.
+    void SetupGroupMethod(const TFilterGroup& Group);
+    void SetupSingleMethod();
+    // Reset values a set-up gives apart from the start positions.
+    std::array<std::optional<int>, 3> resetOverrides_;
+    const TFilterGroup* group_ = nullptr;
 };
 
 }  // namespace lumvor

@@ -65,6 +65,34 @@ void RemapLimits(TFilterPreviewRun& run, int firstChannel, int lastChannel) {
     }
 }
 
+// The mask slider's blend of the original into the result.
+void MaskComposite(TFilterPreviewRun& run, int mask) {
+    // PENDING: the mask composites (DoCompositeMask, DoCompositeMidTones) are still to come; the pane shows the
+    // routine's result without the blend.
+    (void)run;
+    (void)mask;
+}
+
+// Per channel: a map setter, then ColorFilter.
+template <class Setter>
+void EachChannelFiltered(TFilterPreviewRun& run, Setter setter) {
+    PerChannel(setter);
+    ColorFilterRow(run);
+}
+
+// The parametric equaliser on the channels first..last: the curve applied,
+// or (mask view) the colours it affects.
+void ParametricEq(TFilterPreviewRun& run, int first, int last) {
+    SetEqLUT(run.S[0], run.S[1], 0, 0);
+    for (int k = first; k <= last; ++k)
+        SetEqLUT(run.S[0], run.S[1], run.S[2], k);
+    if (run.MaskEnabled && run.MaskChecked) {
+        // PENDING: the parametric mask view (ShowParametricMask) is still to come; the pane shows the unchanged copy.
+        return;
+    }
+    ColorFilterRow(run);
+}
+
 std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     std::map<int32_t, TFilterPreviewRoutine> r;
     r[31] = [](TFilterPreviewRun& run) { DeFocus(run.After, 255 - run.S[0]); };
@@ -151,6 +179,87 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     };
     r[156] = rgbMask;
     r[157] = rgbMask;
+    // The exposure methods: what the command reads is put back after the mask.
+    r[40] = [](TFilterPreviewRun& run) {
+        run.Form.MultiplyRGB(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
+    r[42] = [](TFilterPreviewRun& run) {
+        run.Form.MultiplyLuminance(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
+    r[101] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[105] = [](TFilterPreviewRun& run) {
+        PerChannel([&](int k) { SetGammaLUT(run.S[0], k, false); });
+        run.Form.NegColorFilter(run.After);
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
+    };
+    r[106] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[0], k, true); });
+        if (run.S[1] != 100) {
+            SetStretchLUT(0, 255, 1);
+            SetGammaLUT(run.S[1], 2, false);
+            run.Form.SaturationFilter(run.After);
+        }
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
+    };
+    r[134] = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetSupressLUT(run.S[0], run.S[1], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[140] = [](TFilterPreviewRun& run) { ParametricEq(run, 0, 2); };
+    for (int channel = 0; channel < 3; ++channel)
+        r[141 + channel] = [channel](TFilterPreviewRun& run) { ParametricEq(run, channel, channel); };
+    // White balance: the offsets that make the picked colour white at
+    // brightness s1 are what the command applies.
+    r[160] = [](TFilterPreviewRun& run) {
+        const std::array<int, 3> picked{GetRValue(run.SelectedColor), GetGValue(run.SelectedColor),
+                                         GetBValue(run.SelectedColor)};
+        std::array<int, 3> offsets{};
+        for (size_t k = 0; k < 3; ++k)
+            offsets[k] = run.S[0] + 255 - picked[k];
+        // PENDING: the per-channel normalising (DoNormalize) is still to come; the pane shows the unchanged copy.
+        SetFilterCustoms(offsets[0], offsets[1], offsets[2]);
+    };
+    // Interlace: s1 is the blend in per cent, s2 the field (0 even, else odd).
+    r[510] = [](TFilterPreviewRun& run) {
+        FilterCustom2 = run.S[0];
+        FilterCustom3 = run.S[1];
+        run.Form.DoAverageField(run.After, run.S[1] != 0 ? 1 : 0);
+    };
+    const auto linearBrightness = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
+        EachChannelFiltered(run, [&](int k) { SetContrastLUT(run.S[1], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[8110] = linearBrightness;
+    r[9110] = linearBrightness;
+    const auto curvilinearContrast = [](TFilterPreviewRun& run) {
+        EachChannelFiltered(run, [&](int k) { SetGammaContrastLUT(run.S[1] + 256, k); });
+        EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
+        MaskComposite(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    r[8120] = curvilinearContrast;
+    r[9120] = curvilinearContrast;
+    r[9130] = [](TFilterPreviewRun& run) {
+        if (run.S[1] != 255)
+            EachChannelFiltered(run, [&](int k) { SetStretchLUT(0, run.S[1], k); });
+        if (run.S[2] != 100)
+            EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[2], k, false); });
+        MaskComposite(run, run.S[0]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
     r[500] = [](TFilterPreviewRun& run) {
         FilterCustom2 = run.S[0];
         run.Form.DoAverageBitmap(run.After);
@@ -160,6 +269,9 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
+// PENDING: the preview rows of the spatial filters (1, 3, 4, 30, 32..34, 36, 230, 250, 260), the masks and
+// composites (43, 115, 116, 139, 151..155, 501..503, 520, 531, 532), the saturation and gray methods (241..246)
+// and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
     const auto found = routines.find(Method);

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -205,6 +206,66 @@ void TFilterDlg::Widen(const TFilterDlgLayout& L) {
                                                           PanelFilter[2], chkSyncRGB, chkAlternate, btnReset,
                                                           ComboMaskType})
         MoveDown(below, L.Lower);
+    for (size_t i = 0; i < 3; ++i)
+        rowTops_[i] = PanelFilter[i]->y();
+}
+
+namespace {
+
+// The parts of a slider row for a panel Width wide: the bar, its edit and
+// up-down at the right, the end texts below the bar's two halves.
+void LayOutSliderRow(QFrame* panel, QWidget* bar, QWidget* edit, QWidget* upDown, QLabel* minLabel, QLabel* maxLabel,
+                     int width) {
+    const int barWidth = width - 70;
+    panel->resize(width, panel->height());
+    bar->setGeometry(0, 15, barWidth, 24);
+    edit->move(barWidth + 4, edit->y());
+    upDown->move(barWidth + 50, upDown->y());
+    minLabel->setGeometry(2, 39, barWidth / 2 - 2, 15);
+    maxLabel->setGeometry(barWidth / 2 + 2, 39, barWidth / 2 - 4, 15);
+}
+
+}  // namespace
+
+void TFilterDlg::BuildGroupItems() {
+    for (QRadioButton* item : FilterGroupItems)
+        delete item;
+    FilterGroupItems.clear();
+    const int count = int(Model.GroupItems.size());
+    int widest = 0;
+    for (int i = 0; i < count; ++i) {
+        auto* item = new QRadioButton(Q(Model.GroupItems[size_t(i)]), FilterGroup);
+        widest = std::max(widest, item->sizeHint().width());
+        item->setChecked(i == Model.GroupIndex);
+        ConnectGuarded(item, &QRadioButton::clicked, this, [this, i] {
+            Model.GroupItemClicked(i);
+            ShowModel();
+        });
+        FilterGroupItems.push_back(item);
+    }
+    // A list whose texts do not fit widens; the slider rows give up the room.
+    constexpr int kListWidth = 168, kItemLeft = 8, kMostWidening = 130;
+    const int widening = std::clamp(widest + kItemLeft + 6 - kListWidth, 0, kMostWidening);
+    FilterGroup->resize(kListWidth + widening, (count + 1) * 22 + 1);
+    for (int i = 0; i < count; ++i) {
+        FilterGroupItems[size_t(i)]->setGeometry(kItemLeft, 18 + 22 * i, FilterGroup->width() - kItemLeft - 4, 20);
+        FilterGroupItems[size_t(i)]->show();
+    }
+    if (widening == 0)
+        return;
+    const int panelLeft = PanelFilter[0]->x() + widening;
+    const int panelRight = PanelFilter[0]->x() + PanelFilter[0]->width();
+    for (size_t i = 0; i < 3; ++i) {
+        PanelFilter[i]->move(panelLeft, PanelFilter[i]->y());
+        LayOutSliderRow(PanelFilter[i], ScrollBarCustom[i], EditCustom[i], UpDown[i], LabelMin[i], LabelMax[i],
+                        panelRight - panelLeft);
+    }
+    // The check boxes below the rows move aside where the list reaches down to them.
+    if (FilterGroup->y() + FilterGroup->height() > chkSyncRGB->y()) {
+        const int left = chkSyncRGB->x() + widening;
+        for (QCheckBox* box : {chkSyncRGB, chkAlternate})
+            box->setGeometry(left, box->y(), btnReset->x() - 4 - left, box->height());
+    }
 }
 
 void TFilterDlg::ConnectControls() {
@@ -284,6 +345,7 @@ void TFilterDlg::ShowModel() {
     for (size_t i = 0; i < 3; ++i) {
         const TFilterSlider& s = m.Sliders[i];
         PanelFilter[i]->setVisible(s.Visible);
+        PanelFilter[i]->move(PanelFilter[i]->x(), rowTops_[size_t(m.RowPlaces[i])]);
         lblFilter[i]->setText(Q(s.Name));
         TExTrackBar* bar = ScrollBarCustom[i];
         bar->setRange(s.Min, s.Max);
@@ -304,6 +366,7 @@ void TFilterDlg::ShowModel() {
     chkSyncRGB->setVisible(m.SyncVisible && !m.AlternateVisible);
     chkSyncRGB->setEnabled(m.SyncEnabled);
     chkSyncRGB->setChecked(m.SyncChecked);
+    chkAlternate->setText(Q(m.AlternateCaption));
     chkAlternate->setVisible(m.AlternateVisible);
     chkAlternate->setEnabled(m.AlternateEnabled);
     chkAlternate->setChecked(m.AlternateChecked);
@@ -314,7 +377,10 @@ void TFilterDlg::ShowModel() {
     PanelColorMask->setVisible(m.ColorPanelsVisible);
     PaintPanel(PanelColor, m.SelectedColor, m.SelectedTextColor);
     PaintPanel(PanelColorMask, m.MaskColor, m.MaskTextColor);
+    btnCurve->setText(Q(m.CurveCaption));
     btnCurve->setVisible(m.CurveVisible);
+    for (size_t i = 0; i < FilterGroupItems.size(); ++i)
+        FilterGroupItems[i]->setChecked(int(i) == m.GroupIndex);
     if (lblTip->text().toStdString() != m.Tip)
         lblTip->setText(Q(m.Tip));
     btnOK->setEnabled(m.OkEnabled);
@@ -348,6 +414,7 @@ void TFilterDlg::FormActivate() {
     }
     Model.SetupFilterGroupInterface();
     Model.SetupFilterInterface();
+    BuildGroupItems();
     ShowModel();
     Model.StartTimer();
 }

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QColorDialog;
@@ -135,6 +136,8 @@ public:
     TFilterDlgModel& Model;
 
     QGroupBox* FilterGroup;
+    // The group's radio items, made when the group is set up.
+    std::vector<QRadioButton*> FilterGroupItems;
     std::array<QFrame*, 3> PanelFilter{};
     std::array<TExTrackBar*, 3> ScrollBarCustom{};
     std::array<QLineEdit*, 3> EditCustom{};
@@ -183,6 +186,8 @@ protected:
 
 private:
     void BuildControls();
+    // The radio list of the model's group, sized (items + 1) x 22 + 1.
+    void BuildGroupItems();
     void Widen(const TFilterDlgLayout& Layout);
     void ConnectControls();
     void ShowOriginal();
@@ -193,6 +198,8 @@ private:
     int savedScrollTop_ = 0;
     // Whether the picture is in the original pane at 100 %.
     bool originalLoaded_ = false;
+    // The three form places of the slider rows.
+    std::array<int, 3> rowTops_{};
 };
 
 // Runs the dialog on the viewer picture. Caption is the dialog's caption (a
