@@ -132,6 +132,15 @@ inline int32_t ScrollBarWidth = 0;
 inline std::string RecentPath;
 // RecentPath, built (the program folder's "recent") and created when missing.
 const std::string& EnsureRecentPath();
+// The name of a folder's link in RecentPath: "2001 in Photos" for a folder
+// 2001 in a folder Photos (the folder's name alone when that would pass 128
+// characters, a volume's label or mount point for its root), ":" and "/" as
+// blanks.
+std::string VisitedFolderLinkName(const std::string& Folder);
+// The wallpaper picture: "VO_Wallpaper.Bmp" in the user data folder.
+std::string WallpaperFileName();
+// True when a program of that name is found on the PATH.
+bool CheckAppPath(const std::string& Name);
 inline int32_t ShellFileInfoSize = 352;
 
 // ---- The current picture
@@ -1255,6 +1264,10 @@ public:
     TMenuItem* mnuHelpImageprocessing = nullptr;
     TMenuItem* mnuWebpage = nullptr;
     TMenuItem* mnuCreateTest = nullptr;
+    TMenuItem* mnuWallpaperSet1 = nullptr;
+    TMenuItem* mnuWallpaperClear1 = nullptr;
+    TMenuItem* mnuAssociations = nullptr;
+    TMenuItem* mnuAssociationsClear = nullptr;
     TMenuItem* mnuEmail = nullptr;
     TMenuItem* mnuAV_Play = nullptr;
     TMenuItem* mnuAV_Stop = nullptr;
@@ -1456,8 +1469,20 @@ public:
     // captions into TopMenuTextWidth.
     int GetMenuFontCharWidth();
     int TopMenuTextWidth = 0;
-    // Of the recent documents (a stub until it is built).
+    // Links the folder Path in RecentPath (under VisitedFolderLinkName, one
+    // link per name), unless "&Log visited folders" is off or a show runs.
     void AddToAppRecent(const std::string& Path);
+    // The picture, fitted into the screen, becomes the desktop's wallpaper
+    // (pictures at least 129 pixels wide); the picture shown stays as it is.
+    void mnuWallpaperSet1Click(QObject* Sender);
+    void mnuWallpaperClear1Click(QObject* Sender);
+    // "Set" (any sender but mnuAssociationsClear) makes the program the opener
+    // of the picture types kept in the list dialog; "Change" makes it stop
+    // being their opener and lets the user pick another program for each.
+    void mnuAssociationsClick(QObject* Sender);
+    // Lets the user pick a program (a desktop file or an executable) for
+    // TypeName ("JPG file"); false when none was picked.
+    bool FindAssociatedApp(const std::string& TypeName, std::string& AppPath);
 
 private:
     static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);

@@ -401,6 +401,14 @@ void TWebForm::BuildMenus() {
     mnuTile4V = Item(this, tile, "mnuTile4V", "Overlapped &left");
     Separator(m, this, "sepTools1");
     mnuCreateTest = Item(this, m, "mnuCreateTest", "Multiple &Choice Quiz...");
+    QMenu* wallpaper = nullptr;
+    SubMenuItem(m, this, "mnuWallpaper", "&Wallpaper", &wallpaper);
+    mnuWallpaperSet1 = Item(this, wallpaper, "mnuWallpaperSet1", "&Set");
+    mnuWallpaperClear1 = Item(this, wallpaper, "mnuWallpaperClear1", "&Clear");
+    QMenu* associations = nullptr;
+    SubMenuItem(m, this, "mnuFileAssociations", "File &Associations", &associations);
+    mnuAssociations = Item(this, associations, "mnuAssociations", "&Set");
+    mnuAssociationsClear = Item(this, associations, "mnuAssociationsClear", "&Change");
     Separator(m, this, "sepToolsMemory");
     mnuMemory = Item(this, m, "mnuMemory", "&Memory");
     test = Item(this, m, "test", "test");
@@ -706,6 +714,10 @@ void TWebForm::ConnectChrome() {
         Wire(this, static_cast<QAction*>(FindChrome(help.Item)), [this](QObject* s) { mnuHelpContextClick(s); });
     Wire(this, mnuWebpage, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, mnuCreateTest, [this](QObject* s) { mnuCreateTestClick(s); });
+    Wire(this, mnuWallpaperSet1, [this](QObject* s) { mnuWallpaperSet1Click(s); });
+    Wire(this, mnuWallpaperClear1, [this](QObject* s) { mnuWallpaperClear1Click(s); });
+    Wire(this, mnuAssociations, [this](QObject* s) { mnuAssociationsClick(s); });
+    Wire(this, mnuAssociationsClear, [this](QObject* s) { mnuAssociationsClick(s); });
     Wire(this, mnuEmail, [this](QObject* s) { mnuWebpageClick(s); });
     Wire(this, btnExplore, [this](QObject* s) { btnExploreClick(s); });
     Wire(this, mnuExplorer1, [this](QObject* s) { btnExploreClick(s); });

@@ -11,7 +11,6 @@
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "processing/script/batch_8900.h"
-#include "shell/StFileOp.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/voMsgBox.h"
@@ -45,22 +44,6 @@ void TWebForm::StatusBusy(const std::string& Text) {
     SetStatusPanel(2, Text);
     Application.ProcessMessages();
     Screen.SetCursor(crHourGlass);
-}
-
-// Adds a shortcut to the folder or file to the recent folder when the option
-// "&Log visited folders" is on.
-void TWebForm::AddToAppRecent(const std::string& Path) {
-    if (!ViewerControls.Flag(vc::LogVisited) || Path.empty())
-        return;
-    try {
-        TStShortcut shortcut;
-        shortcut.LocationType = ltDirectory;
-        shortcut.DestinationDir = EnsureRecentPath();
-        shortcut.FileName = ExcludeTrailingPathDelimiter(Path);
-        shortcut.CreateShortcut();
-    } catch (const std::exception&) {
-        // A folder that cannot be logged is not worth a message.
-    }
 }
 
 void TWebForm::SaveDialogTypeChange(QObject*) {

