@@ -9,6 +9,7 @@
 #include "imaging/ThumbCache.h"
 #include "platform/Graphics.h"
 #include "support/file_helpers.h"
+#include "support/picture_folder.h"
 #include "support/thumb_cells.h"
 
 #include <QTemporaryDir>
@@ -30,16 +31,10 @@
 namespace lumvor {
 namespace {
 
-class Listing : public ::testing::Test {
+class Listing : public test::PictureFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        folder_ = dir_.path().toStdString() + "/pictures/";
-        ASSERT_EQ(::mkdir(folder_.c_str(), 0777), 0);
-        lumv8900::ThumbCacheDir = dir_.path().toStdString() + "/cache/";
-        ::mkdir(lumv8900::ThumbCacheDir.c_str(), 0777);
-        ExploreDir = folder_;
-        xplr8900::EControls.SetByte(xplr8900::ec::NetworkSupport, 0);
+        PictureFolderTest::SetUp();
         xplr8900::CommentNames.Clear();
         xplr8900::CommentTexts.Clear();
         list_.View.SelectedCount = [this] { return static_cast<int>(selected_.size()); };
@@ -90,8 +85,6 @@ protected:
         return -1;
     }
 
-    QTemporaryDir dir_;
-    std::string folder_;
     TFolderListing list_;
     std::set<int> selected_;
     int transitStarts_ = 0;

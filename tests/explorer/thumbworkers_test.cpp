@@ -17,6 +17,7 @@
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
 #include "support/picture_compare.h"
+#include "support/picture_folder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,18 +69,12 @@ int64_t FileBytes(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? int64_t(st.st_size) : -1;
 }
 
-class ThumbWorkerTest : public ::testing::Test {
+class ThumbWorkerTest : public test::PictureFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        folder_ = dir_.path().toStdString() + "/pictures/";
-        ASSERT_EQ(::mkdir(folder_.c_str(), 0777), 0);
-        lumv8900::ThumbCacheDir = dir_.path().toStdString() + "/cache/";
-        ::mkdir(lumv8900::ThumbCacheDir.c_str(), 0777);
-        ExploreDir = folder_;
+        PictureFolderTest::SetUp();
         xplr8900::CoreCancel = false;
         xplr8900::EControls.SetByte(xplr8900::ec::ThumbJpegDecode, 0);
-        xplr8900::EControls.SetByte(xplr8900::ec::NetworkSupport, 0);
         savedSetting_ = lumv8900::ViewerControls.Int(vc::ThumbThreads);
         lumv8900::ViewerControls.SetInt(vc::ThumbThreads, 1);
         ThumbWorkerHooks = {};
@@ -139,8 +134,6 @@ protected:
         return names;
     }
 
-    QTemporaryDir dir_;
-    std::string folder_;
     TFolderListing listing_;
     std::unique_ptr<TThumbWorkers> workers_;
     std::vector<int> redrawn_;
