@@ -9,6 +9,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
+#include "platform/Volumes.h"
 #include "platform/imgman/imgman.h"
 #include "shell/StBrowser.h"
 #include "shell/StFileOp.h"
@@ -18,10 +19,8 @@
 #include "ui/voMsgBox.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStorageInfo>
 
 #include <sys/stat.h>
 
@@ -39,17 +38,16 @@ constexpr int kMinWallpaperWidth = 129;
 constexpr size_t kMaxLinkName = 128;
 
 bool IsMountPoint(const std::string& folder) {
-    const QStorageInfo volume(QString::fromStdString(folder));
-    return volume.isValid() && QDir(volume.rootPath()) == QDir(QString::fromStdString(folder));
+    const std::string path = folder == "/" ? folder : ExcludeTrailingPathDelimiter(folder);
+    return MountPointOf(path) == path;
 }
 
 // The name a folder is shown by: a mount point by its volume's label (or
 // the mount point itself), any other folder by its own name.
 std::string DisplayName(const std::string& folder) {
     if (IsMountPoint(folder)) {
-        const QStorageInfo volume(QString::fromStdString(folder));
-        const std::string label = volume.name().toStdString();
-        return label.empty() ? volume.rootPath().toStdString() : label;
+        const std::string label = VolumeLabel(folder);
+        return label.empty() ? folder : label;
     }
     return ExtractFileName(ExcludeTrailingPathDelimiter(folder));
 }
