@@ -1,6 +1,7 @@
 #include "app/FileAssociations.h"
 
 #include "platform/SysUtils.h"
+#include "ui/FormParts.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,6 @@ namespace {
 
 constexpr const char* kOwnTypePrefix = "application/x-lumvor-";
 constexpr const char* kDefaultSection = "[Default Applications]";
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 std::string DataHome() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();

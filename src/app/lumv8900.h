@@ -430,6 +430,9 @@ bool ProgramStart();
 // The whole program: start-up, the event loop, the end. Needs the application
 // object to exist.
 int ProgramMain();
+// The Tag a sender carries: a menu item's own, or another object's "Tag"
+// property; 0 without a sender.
+int TagOf(QObject* Sender);
 // Spreads a window over the whole screen: (0, 0) to (screen width - 1, screen
 // height - 1).
 void MaximizeWindow(QWidget& Form);

@@ -45,12 +45,6 @@ bool CopyToClipboard(const TPersistent& graphic) {
     }
 }
 
-int TagOf(QObject* Sender) {
-    if (auto* item = dynamic_cast<TMenuItem*>(Sender))
-        return item->Tag;
-    return Sender ? Sender->property("Tag").toInt() : 0;
-}
-
 // Runs a command that works on the imaging library's copy of the picture:
 // exporting the picture is its parameter step, and a library failure shows
 // the library's error text and leaves the picture as it was.
@@ -72,6 +66,12 @@ void RunLibraryCommand(TWebForm& form, TLabCommand command) {
 }
 
 }  // namespace
+
+int TagOf(QObject* Sender) {
+    if (auto* item = dynamic_cast<TMenuItem*>(Sender))
+        return item->Tag;
+    return Sender ? Sender->property("Tag").toInt() : 0;
+}
 
 // ---- Clipboard
 

@@ -31,11 +31,6 @@ int32_t DitherFlags(int Method, bool BlackWhite) {
     }
 }
 
-int TagOf(QObject* Sender) {
-    auto* item = dynamic_cast<TMenuItem*>(Sender);
-    return item ? item->Tag : 0;
-}
-
 // The picture into the library, reduced there, and back with the reduced
 // palette. False (the library's text shown, ImgHandle 0, the picture as it
 // was) when the export or the reduction failed.

@@ -617,7 +617,7 @@ void TWebForm::mnuFullScrnClick(QObject* Sender) {
         SetFullScreenBars(true);
         setWindowFlag(Qt::FramelessWindowHint, true);
         // Without a frame the window's client area is the whole rectangle.
-        setGeometry(0, 0, ScreenWidth - 1, ScreenHeight - 1);
+        MaximizeWindow(*this);
         WindowFrameFree = false;
         FullScreen = true;
         SetEnabled(mnuOptimizeWindow, false);

@@ -2,6 +2,7 @@
 
 #include "app/lumv8900.h"
 #include "explorer/ThumbFiles.h"
+#include "explorer/ThumbMakers.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "platform/ShellIcons.h"
@@ -39,8 +40,6 @@ void Call(const F& f, Args&&... args) {
     if (f) f(std::forward<Args>(args)...);
 }
 
-// The extensions whose files get a cache name, and the JPEG ones among them.
-constexpr const char* PictureExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF";
 // Files whose icon is their own rather than their extension's.
 constexpr std::string_view OwnIconExtensions = ".LNK.EXE.ICO.CUR";
 // Work-list mark of an entry read from the folder (not a list row).
@@ -364,7 +363,7 @@ void TFolderListing::BuildRec(const ShellItem& Item, FileRec& Rec) {
 }
 
 void TFolderListing::LookUpThumb(FileRec& Rec) {
-    if (!ExtInList(CurrExt, PictureExtensions, "")) return;
+    if (!ExtInList(CurrExt, ThumbPictureExtensions, "")) return;
     std::string name;
     ThumbRecName(VolumeTag, ThumbKeyFolder, Rec, name);
     Rec.SetCacheName(name);

@@ -50,7 +50,6 @@ using namespace xplr8900;
 namespace {
 
 constexpr int ColumnName = 0, ColumnComment = 4;
-constexpr uint16_t StateFolder = 0, StatePending = 1, StateTooLarge = 2, StateFailed = 3, StateDone = 100;
 // Space between a cell and its label, and around the label.
 constexpr int LabelGap = 2;
 
@@ -83,19 +82,6 @@ std::string TrimBlanks(std::string_view text) {
     const size_t last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
 }
-
-// The window's own handlers run inside one of these: the calls they make on
-// the window are not recorded in Calls.
-class TOwnScope {
-public:
-    explicit TOwnScope(int& count) : count_(count) { ++count_; }
-    ~TOwnScope() { --count_; }
-    TOwnScope(const TOwnScope&) = delete;
-    TOwnScope& operator=(const TOwnScope&) = delete;
-
-private:
-    int& count_;
-};
 
 // Paints the thumbnail view's rows: the cell from the form, the name below it.
 class TThumbCellDelegate : public QStyledItemDelegate {
@@ -254,14 +240,14 @@ void TFileForm::CompleteCaption(int Row, FileRec& Rec, int32_t RecNo) {
     const std::string path = Listing->GetItemPath(Row);
     const std::string ext = UpperCase(ExtractFileExt(path));
     std::string caption = ext;
-    if (Rec.State() == StateFolder) {
+    if (Rec.State() == fsFolder) {
         caption = "folder";
     } else if (IsCaptionPictureExt(ext)) {
         FileRec trailer;
         TPictureHeaderInfo info;
         if (!Listing->DrivesView && ThumbFilePresent(ThumbRecFile(Rec), Rec, &trailer) && trailer.Width() >= 2 &&
             trailer.Height() >= 2) {
-            Rec.SetState(StateDone);
+            Rec.SetState(fsPresent);
             Rec.SetWidth(trailer.Width());
             Rec.SetHeight(trailer.Height());
             Rec.SetBitsPerPixel(trailer.BitsPerPixel());
@@ -302,18 +288,18 @@ void TFileForm::XLGetImageIdx(QPainter& Painter, int Row, const QRect& ItemRect,
     QImage picture = ThumbCells().Cell(ThumbRecFile(rec), rec);
     if (picture.isNull()) {
         const uint16_t state = rec.State();
-        const int stock = state == StateFolder ? -1 : state == StateTooLarge ? -3 : state == StateFailed ? -4 : 0;
+        const int stock = state == fsFolder ? -1 : state == fsTooLarge ? -3 : state == fsFailed ? -4 : 0;
         if (stock == 0) {
-            if (state != StatePending) {
-                rec.SetState(StatePending);
+            if (state != fsPending) {
+                rec.SetState(fsPending);
                 Listing->WriteRec(recNo, rec);
             }
             return;
         }
         picture = ThumbCells().Cell(ThumbStockFile(stock), rec);
         if (picture.isNull()) return;
-    } else if (rec.State() == StatePending) {
-        rec.SetState(StateDone);
+    } else if (rec.State() == fsPending) {
+        rec.SetState(fsPresent);
         Listing->WriteRec(recNo, rec);
     }
     QImage shown = ShrinkThumbnail(picture, ListCellWidth, ListCellHeight);
@@ -354,7 +340,7 @@ void TFileForm::XLToolTip(TVListItem* Item, std::string& ToolTipText) {
     if (!Listing->RowRec(row, rec, &recNo)) return;
     CompleteCaption(row, rec, recNo);
     std::string sizeText = FormatFileSizeText(int64_t(rec.FileSize()));
-    if (rec.State() == StateFolder && sizeText == "0") sizeText = " [unknown] ";
+    if (rec.State() == fsFolder && sizeText == "0") sizeText = " [unknown] ";
     std::string dimension = TrimBlanks(rec.Caption());
     const std::string ext = UpperCase(ExtractFileExt(Listing->GetItemPath(row)));
     if (IsCaptionPictureExt(ext) && dimension.size() > 5 && dimension.compare(0, ext.size(), ext) == 0)
@@ -372,7 +358,7 @@ void TFileForm::XLChange() {
 }
 
 void TFileForm::XLClick(QObject* Sender) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     if (Listing->Risky || Listing->Closing || Listing->ListBusy || ViewBusy || Dragging || FileOpBusy) return;
     const int selected = XL->SelCount();
     if (Listing->DrivesView && selected > 1) return;
@@ -385,7 +371,7 @@ void TFileForm::XLClick(QObject* Sender) {
         ViewBusy = false;
         PostExplorerMessage(30);
         FileRec rec;
-        if (singleClick && Sender == XL && Listing->RowRec(-1, rec) && rec.State() == StateFolder) XLDblClick(XL);
+        if (singleClick && Sender == XL && Listing->RowRec(-1, rec) && rec.State() == fsFolder) XLDblClick(XL);
         return;
     }
     if (singleClick && Sender == XL && selected == 1) XLDblClick(XL);
@@ -454,7 +440,7 @@ void TFileForm::FindKeyItem(uint16_t Key) {
 // ---- Sorting by column
 
 void TFileForm::XLColumnClick(int Column) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     if (Column < ColumnName || Column > ColumnComment) return;
     if (Column == ColumnComment && !Listing->CommentsLoaded) return;
     Thumbnailing_Stop();
@@ -477,7 +463,7 @@ void TFileForm::XLColumnClick(int Column) {
 // ---- Renaming in place
 
 void TFileForm::XLEditing(TVListItem* Item, bool& AllowEdit) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     if (!Item || Listing->DrivesView || Listing->ListBusy || ViewBusy || FileOpBusy) {
         AllowEdit = false;
         return;
@@ -499,7 +485,7 @@ void TFileForm::Edit_End() {
 }
 
 void TFileForm::XLEdited(TVListItem* Item, std::string& NewName) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     FolderMonitor_Terminate();
     FileRec rec;
     int32_t recNo = -1;
@@ -557,7 +543,7 @@ void TFileForm::mnuViewReportClick(QObject*) {
 
 void TFileForm::mnuViewThumbsClick(QObject*) {
     Record("mnuViewThumbsClick");
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     if (ThumbnailView() && ThumbsBar->Position() == ThumbStep) return;
     const int step = ThumbsBar->Position();
     TExplorerControls c(EControls);
@@ -594,7 +580,7 @@ void TFileForm::mnuViewThumbsClick(QObject*) {
 }
 
 void TFileForm::btnViewThumbsClick(QObject* Sender) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     if (ThumbnailView())
         PostExplorerMessage(30);
     else
@@ -612,7 +598,7 @@ void TFileForm::SetThumbnailSize(int Step) {
 }
 
 void TFileForm::mnuThumbnailSize(QObject*) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     TXScrlDlgParam params;
     params.Min = ThumbsBar->Min();
     params.Max = ThumbsBar->Max();
@@ -626,21 +612,21 @@ void TFileForm::mnuThumbnailSize(QObject*) {
 }
 
 void TFileForm::btnThumbsUpClick(QObject* Sender) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     const int delta = Sender == btnThumbsDn ? -1 : 1;
     ThumbsBar->SetPosition(std::clamp(ThumbsBar->Position() + delta, ThumbsBar->Min(), ThumbsBar->Max()));
     mnuViewThumbsClick(Sender);
 }
 
 void TFileForm::ThumbsBarKeyUp() {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     mnuViewThumbsClick(ThumbsBar);
 }
 
 // Any button's release applies the step: dragging the slider with the left
 // button is how its step is usually chosen.
 void TFileForm::ThumbsBarMouseUp() {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     mnuViewThumbsClick(ThumbsBar);
 }
 
@@ -666,7 +652,7 @@ void TFileForm::DoFont() {
 }
 
 void TFileForm::mnuViewFontClick(QObject*) {
-    TOwnScope own(ownCalls_);
+    TOwnCall own(this);
     XFontDialog->setCurrentFont(XL->font());
     if (ExecModal(*XFontDialog) != QDialog::Accepted) return;
     const QFont font = XFontDialog->selectedFont();
@@ -744,7 +730,7 @@ void TFileForm::UpdateStatusBar() {
     const std::string when = RecDateTimeText(rec);
     show(0, "item selected");
     show(1, std::string(rec.Caption()));
-    show(2, rec.State() == StateFolder ? when : FormatFileSizeText(int64_t(rec.FileSize())) + ", " + when);
+    show(2, rec.State() == fsFolder ? when : FormatFileSizeText(int64_t(rec.FileSize())) + ", " + when);
     // PENDING: in single-click mode the file menu's states (FileMenuPopup) follow the selection once the file operations exist.
 }
 

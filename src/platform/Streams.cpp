@@ -1,5 +1,7 @@
 #include "platform/Streams.h"
 
+#include "platform/SysUtils.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -284,18 +286,9 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The process id in a scratch name of ours, 0 when the name is not one.
 pid_t ScratchOwner(const std::string& name) {
-    if (name.size() < 2 || name[0] != '.' || !EndsWith(name, kScratchEnd)) return 0;
+    if (name.size() < 2 || name[0] != '.' || !name.ends_with(kScratchEnd)) return 0;
     const size_t mark = name.rfind(kScratchMark);
     if (mark == std::string::npos || mark == 0) return 0;
     const std::string tail = name.substr(mark + std::strlen(kScratchMark),
@@ -380,7 +373,7 @@ std::string ScratchFileName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     const std::string folder = FolderOf(target);
     for (;;) {
-        const std::string candidate = folder + "/." + NameOf(target) + kScratchMark + std::to_string(::getpid()) + "-" +
+        const std::string candidate = folder + "/." + ExtractFileName(target) + kScratchMark + std::to_string(::getpid()) + "-" +
                                       std::to_string(++counter) + kScratchEnd;
         struct stat info {};
         if (::lstat(candidate.c_str(), &info) != 0) return candidate;
@@ -396,7 +389,7 @@ void RemoveDeadScratchFiles(const std::string& folder) {
         const std::string name = entry->d_name;
         const pid_t owner = ScratchOwner(name);
         if ((owner > 0 && owner != self && !ProcessAlive(owner)) ||
-            (EndsWith(name, kOldScratchEnd) && name.size() > std::strlen(kOldScratchEnd)))
+            (name.ends_with(kOldScratchEnd) && name.size() > std::strlen(kOldScratchEnd)))
             dead.push_back(name);
     }
     ::closedir(dir);

@@ -33,17 +33,6 @@ bool ParseInt(const std::string& text, int& value) {
     return error == std::errc() && end == last && first != last;
 }
 
-class TBusyMark {
-public:
-    explicit TBusyMark(bool& mark) : mark_(mark) { mark_ = true; }
-    ~TBusyMark() { mark_ = false; }
-    TBusyMark(const TBusyMark&) = delete;
-    TBusyMark& operator=(const TBusyMark&) = delete;
-
-private:
-    bool& mark_;
-};
-
 }  // namespace
 
 TSliderNames SliderNamesOf(int32_t Method) {
@@ -481,7 +470,7 @@ void TFilterDlgModel::RunPreview() {
     if (Closing || Busy)
         return;
     {
-        TBusyMark mark(Busy);
+        TScopedFlag mark(Busy, true);
         if (OnPreview)
             OnPreview();
     }

@@ -23,17 +23,13 @@ std::vector<int32_t> ReadValues(const TScriptArgs& Args) {
     return {all.begin(), all.begin() + std::min<size_t>(count, all.size())};
 }
 
-bool EndsWith(std::string_view Text, std::string_view Tail) {
-    return Text.size() >= Tail.size() && Text.substr(Text.size() - Tail.size()) == Tail;
-}
-
 // The channel a keyword ending in _RED, _GRN or _BLU names (else 3: all).
 int ChannelOf(std::string_view Keyword) {
-    if (EndsWith(Keyword, "_RED"))
+    if (Keyword.ends_with("_RED"))
         return 0;
-    if (EndsWith(Keyword, "_GRN"))
+    if (Keyword.ends_with("_GRN"))
         return 1;
-    if (EndsWith(Keyword, "_BLU"))
+    if (Keyword.ends_with("_BLU"))
         return 2;
     return 3;
 }
@@ -52,9 +48,9 @@ void Pending(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, 
 
 // PENDING: text marks are not built yet; the line only records the corner and the text.
 void TextMark(TScriptRun& Run, const TScriptArgs& Args) {
-    const int corner = EndsWith(Args.Keyword, "TOPLEFT")      ? 0
-                       : EndsWith(Args.Keyword, "TOPRIGHT")   ? 1
-                       : EndsWith(Args.Keyword, "BOTTOMLEFT") ? 2
+    const int corner = Args.Keyword.ends_with("TOPLEFT")      ? 0
+                       : Args.Keyword.ends_with("TOPRIGHT")   ? 1
+                       : Args.Keyword.ends_with("BOTTOMLEFT") ? 2
                                                               : 3;
     Run.Call(Args.Routine, {corner}, {}, Args.Text);
 }
@@ -69,7 +65,7 @@ void Negative(TScriptRun& Run, const TScriptArgs& Args) {
 
 // PENDING: the blends back onto the duplicate (composite masks) are not built yet; the line only records its values.
 void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
-    const int lowTones = EndsWith(Args.Keyword, "_LOW") ? 1 : 0;
+    const int lowTones = Args.Keyword.ends_with("_LOW") ? 1 : 0;
     Run.Call(Args.Routine, {Args.a, Args.b, Args.c, lowTones});
 }
 
