@@ -96,6 +96,17 @@ void SetJpegWizardDefaults(TJpegWizardSettings& s) {
     s.SetQuality(40);
 }
 
+TRect StoredBounds(const TViewerControls& record, std::size_t offset) {
+    return Rect(record.Int(offset), record.Int(offset + 4), record.Int(offset + 8), record.Int(offset + 12));
+}
+
+void StoreBounds(TViewerControls& record, std::size_t offset, const TRect& bounds) {
+    record.SetInt(offset, bounds.Left);
+    record.SetInt(offset + 4, bounds.Top);
+    record.SetInt(offset + 8, bounds.Right);
+    record.SetInt(offset + 12, bounds.Bottom);
+}
+
 bool ReadSettingsBytes(TRegistry& registry, const std::string& name, uint8_t* data, std::size_t size) {
     if (!registry.ValueExists(name) || registry.GetDataType(name) != rdBinary)
         return false;

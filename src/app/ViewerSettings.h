@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/ByteRecord.h"
+#include "platform/Graphics.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -104,6 +105,11 @@ void ClampViewerOnReading(TViewerControls& record);
 void ClampViewerOnApplying(TViewerControls& record);
 // The slide delay as the close stores it: above 4000 becomes 500.
 int32_t SlideDelayToStore(int32_t delay);
+
+// A window's bounds (Left, Top, Right, Bottom) stored at offset, and storing
+// them there.
+TRect StoredBounds(const TViewerControls& record, std::size_t offset);
+void StoreBounds(TViewerControls& record, std::size_t offset, const TRect& bounds);
 
 // The JPEG settings of a missing record (quality 40).
 void SetJpegWizardDefaults(TJpegWizardSettings& settings);

@@ -183,32 +183,21 @@ void TCommentForm::FormCreate() {
     lumv8900::CommentFormCreated = true;
     CommentFileBuffer.Clear();
     CommentTextList.Clear();
-    const auto& record = lumv8900::ViewerControls;
-    const TRect stored = Rect(record.Int(vc::CommentBounds), record.Int(vc::CommentBounds + 4),
-                              record.Int(vc::CommentBounds + 8), record.Int(vc::CommentBounds + 12));
+    const TRect stored = StoredBounds(lumv8900::ViewerControls, vc::CommentBounds);
     const TRect bounds = CommentFormBounds(stored, Screen.Width(), Screen.Height());
     move(bounds.Left, bounds.Top);
     resize(bounds.Width(), bounds.Height());
 }
 
 void TCommentForm::FormActivate() {
-    TWebForm* viewer = lumv8900::WebForm;
-    if (viewer && viewer->isVisible()) {
-        for (QMenu* menu : {viewer->mnuFileV, viewer->mnuViewV})
-            if (menu)
-                menu->setEnabled(false);
-        viewer->ShortCuts_Disable();
-    }
+    if (TWebForm* viewer = lumv8900::WebForm)
+        viewer->OtherWindowActivated();
     Memo1->setFocus();
 }
 
 void TCommentForm::FormCloseQuery(bool& CanClose) {
     CanClose = lumv8900::ShutDown;
-    auto& record = lumv8900::ViewerControls;
-    record.SetInt(vc::CommentBounds, x());
-    record.SetInt(vc::CommentBounds + 4, y());
-    record.SetInt(vc::CommentBounds + 8, x() + width());
-    record.SetInt(vc::CommentBounds + 12, y() + height());
+    StoreBounds(lumv8900::ViewerControls, vc::CommentBounds, Rect(x(), y(), x() + width(), y() + height()));
     if (!CanClose)
         hide();
 }

@@ -23,7 +23,7 @@
 #include "platform/Registry.h"
 #include "processing/dialogs/compare_8900.h"
 #include "processing/dialogs/filter_8900.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"

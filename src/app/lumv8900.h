@@ -1309,6 +1309,9 @@ public:
     void Toolbar1Resize(QObject* Sender);
     void PanelHistoryResize();
     void ShortCuts_Disable();
+    // Another window of the program is active: while this window shows, its
+    // File and View menus and its shortcuts rest until it is activated again.
+    void OtherWindowActivated();
     // A key pressed anywhere in the window; Key becomes 0 when it was handled.
     void FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
     void EnableControls();
@@ -1486,15 +1489,15 @@ public:
     // Lets the user pick a program (a desktop file or an executable) for
     // TypeName ("JPG file"); false when none was picked.
     bool FindAssociatedApp(const std::string& TypeName, std::string& AppPath);
+    // Runs a list-file dialog, offering the recent folder when asked; false when cancelled.
+    template <class Dialog>
+    bool ExecuteWithRecent(Dialog& dialog);
 
 private:
     static TMeOpenDialogEx* NewOpenDialogAny(QObject* owner);
     static TMeSaveDialogEx* NewSaveDialogVOP(QObject* owner);
     // Opens the bookmark at ImageHistoryIndex, or removes it when its file is gone.
     void OpenCurrentBookmark();
-    // Runs a list-file dialog, offering the recent folder when asked; false when cancelled.
-    template <class Dialog>
-    bool ExecuteWithRecent(Dialog& dialog);
     // --- end of bookmarks ---
 
 public:
@@ -1522,6 +1525,18 @@ public:
     // stop request or a prompt answered Yes; LOOP runs it again. The caller
     // sets BatchRunning and takes the one undo copy of the run.
     void DoBatchImageProcess();
+    // --- the Lab Script window's commands (processing/dialogs/batch_8900.cpp) ---
+    TMenuItem* mnuBatchEditor1 = nullptr;
+    // Shows the Lab Script window; made on the first call, when the lines
+    // recorded so far move into its empty memo. LabScript is emptied.
+    void mnuBatchEditor1Click(QObject* Sender);
+    // Performs the window's script on the picture (nothing while the window
+    // was never made), after offering to turn off a view gamma or an aspect
+    // mode; the status bar then says "Lab done.".
+    void mnuPerformBatch1Click(QObject* Sender);
+    // Shows the Lab Script window with the open dialog on the script file
+    // (nothing when the file does not exist).
+    void OpenBIPfile(const std::string& FileName);
     // The Resize sub-menu opens: Distill is offered for 24-bit pictures only.
     void homeResize1Click(QObject* Sender);
     // The viewer picture becomes a Width x Height nearest-neighbour copy of

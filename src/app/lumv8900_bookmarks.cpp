@@ -10,7 +10,7 @@
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/MeOpenDialogEx.h"
 #include "ui/MeSaveDialogEx.h"
 #include "ui/Status_y.h"
@@ -166,6 +166,7 @@ bool TWebForm::ExecuteWithRecent(Dialog& dialog) {
 }
 
 template bool TWebForm::ExecuteWithRecent<TMeOpenDialogEx>(TMeOpenDialogEx&);
+template bool TWebForm::ExecuteWithRecent<TMeSaveDialogEx>(TMeSaveDialogEx&);
 
 void TWebForm::mnuHistorySaveClick(QObject*) {
     SaveDialogVOP->Filter = ListFilter;

@@ -18,7 +18,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 #include "ui/MenuItems.h"
@@ -337,7 +337,7 @@ void TWebForm::BuildMenus() {
     mnuPerformBatch1 = Item(this, m, "mnuPerformBatch1", "&Perform");
     QMenu* batch = nullptr;
     SubMenuItem(m, this, "homeBatch", "&Batch", &batch);
-    Item(this, batch, "mnuBatchEditor1", "Batch &editor...");
+    mnuBatchEditor1 = Item(this, batch, "mnuBatchEditor1", "&Edit script", Qt::ALT | Qt::Key_B);
     mnuDuplicate = Item(this, m, "mnuDuplicate", "&Duplicate", Qt::CTRL | Qt::Key_D);
     mnuSwap = Item(this, m, "mnuSwap", "S&wap image");
     QMenu* compute = nullptr;
@@ -699,6 +699,8 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
     if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
         Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });
+    Wire(this, mnuPerformBatch1, [this](QObject* s) { mnuPerformBatch1Click(s); });
+    Wire(this, mnuBatchEditor1, [this](QObject* s) { mnuBatchEditor1Click(s); });
     Wire(this, mnuDuplicate, [this](QObject* s) { mnuDuplicateClick(s); });
     Wire(this, mnuSwap, [this](QObject* s) { mnuSwapClick(s); });
     Wire(this, mnuMultiply1, [this](QObject* s) { mnuMultiply1Click(s); });
@@ -1148,6 +1150,14 @@ void TWebForm::ApplyShortCuts(bool Enable) {
 void TWebForm::ShortCuts_Enable() { ApplyShortCuts(true); }
 
 void TWebForm::ShortCuts_Disable() { ApplyShortCuts(false); }
+
+void TWebForm::OtherWindowActivated() {
+    if (!isVisible())
+        return;
+    mnuFileV->setEnabled(false);
+    mnuViewV->setEnabled(false);
+    ShortCuts_Disable();
+}
 
 void TWebForm::FormKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift) {
     chrome::TKeyContext context;

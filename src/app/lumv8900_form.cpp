@@ -10,7 +10,7 @@
 #include "platform/ComCtrls.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "platform/imgman/imgman.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"

@@ -12,7 +12,7 @@
 #include "platform/Menus.h"
 #include "platform/imgman/imgman.h"
 #include "platform/pcd/PcdLib.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"

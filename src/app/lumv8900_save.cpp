@@ -10,7 +10,7 @@
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/voMsgBox.h"

@@ -12,7 +12,7 @@
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "platform/imgman/imgman.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"

@@ -10,7 +10,7 @@
 #include "imaging/AvlScript.h"
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 #include "ui/Status_y.h"

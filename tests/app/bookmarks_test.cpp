@@ -21,7 +21,7 @@
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "platform/Streams.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "ui/MeOpenDialogEx.h"
 #include "ui/MeSaveDialogEx.h"
 #include "ui/Status_y.h"

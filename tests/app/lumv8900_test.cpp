@@ -25,7 +25,7 @@
 #include "platform/HtmlHelp.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
@@ -362,7 +362,7 @@ TEST_F(WebFormTest, LongLabScriptIsKeptOnNo) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Exit Lumvor 8.9");
     EXPECT_EQ(boxes[0].text, "Discard image processing script?\n\n[Yes to All] avoids this dialog (for experts).");
-    EXPECT_TRUE(Contains(batch_8900::BatchForm->Calls, "Show"));
+    EXPECT_TRUE(batch_8900::BatchForm->isVisible());
 
     // Four lines are not worth a question.
     batch_8900::BatchForm->Memo1->setPlainText("A\nB\nC\nD");

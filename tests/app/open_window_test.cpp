@@ -22,7 +22,7 @@
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
-#include "processing/script/batch_8900.h"
+#include "processing/script/LabState.h"
 #include "support/picture_compare.h"
 #include "support/settings_records.h"
 #include "ui/Pix.h"

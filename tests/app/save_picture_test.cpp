@@ -5,6 +5,7 @@
 
 #include "app/SavePicture.h"
 #include "support/file_helpers.h"
+#include "support/permissions.h"
 #include "support/picture_compare.h"
 #include "platform/Jpeg.h"
 #include "platform/PackedDib.h"
@@ -333,30 +334,6 @@ TEST_F(SaveCommandTest, TheAdobeDeflateNoteShowsUntilTicked) {
     WebForm->SaveDialogTypeChange(nullptr);
     EXPECT_EQ(WebForm->SaveDialog->HiddenDefaultExt, "png");
 }
-
-// Takes the permission override of the superuser from this thread while it lives.
-class NoPermissionOverride {
-public:
-    NoPermissionOverride() {
-        if (::geteuid() != 0)
-            return;
-        if (::syscall(SYS_capget, &header_, saved_) != 0)
-            return;
-        __user_cap_data_struct now[2];
-        std::memcpy(now, saved_, sizeof now);
-        now[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        active_ = ::syscall(SYS_capset, &header_, now) == 0;
-    }
-    ~NoPermissionOverride() {
-        if (active_)
-            ::syscall(SYS_capset, &header_, saved_);
-    }
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-    bool active_ = false;
-};
 
 // Saves over old.bmp; the write must fail and leave the old file and the mark.
 void ExpectFailedSaveKeepsOldFile(const std::string& target, const std::string& oldContents,

@@ -4,14 +4,12 @@
 #include "app/lumv8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
-#include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTextBlock>
 
 namespace lumvor {
 
@@ -51,17 +49,13 @@ void TScriptRun::Call(std::string_view Routine, std::vector<int32_t> Args, const
 }
 
 std::vector<std::string> TScriptRun::MemoLines() const {
-    std::vector<std::string> lines;
     const auto* form = batch_8900::BatchForm;
     if (!form || !form->Memo1) {
+        std::vector<std::string> lines;
         for (int i = 0; i < LabScript.Count(); ++i) lines.push_back(LabScript[i]);
         return lines;
     }
-    if (form->LineCount() == 0)
-        return lines;
-    for (QTextBlock block = form->Memo1->document()->begin(); block.isValid(); block = block.next())
-        lines.push_back(block.text().toStdString());
-    return lines;
+    return form->ScriptLines();
 }
 
 bool TScriptRun::StopRequested() {
