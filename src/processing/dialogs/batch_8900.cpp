@@ -166,7 +166,6 @@ TBatchForm::TBatchForm(QWidget* owner) : QMainWindow(owner, Qt::Window) {
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(false);
     setCentralWidget(Memo1);
     BuildMenu();
     ConnectGuarded(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
@@ -190,6 +189,8 @@ void TBatchForm::BuildMenu() {
     };
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
+    // Narrow items: the whole menu fits the window's first width of 320 pixels.
+    bar->setStyleSheet("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 4px 4px; }");
     mnuNewB = item("mnuNewB", "&New", &TBatchForm::mnuNewBClick);
     mnuOpenB = item("mnuOpenB", "&Open", &TBatchForm::mnuOpenBClick);
     mnuSaveB = item("mnuSaveB", "&Save", &TBatchForm::mnuSaveBClick);
