@@ -89,6 +89,8 @@ public:
     void Resume();
     // Asks Execute to stop at its next check (cooperative).
     void Terminate() { terminated_.store(true); }
+    // Waits for the thread to end and takes over everything it wrote.
+    void Join();
     bool Terminated() const { return terminated_.load(); }
 
     // GUI thread, after the done notification: when the slot's result may be
