@@ -457,12 +457,15 @@ TEST_F(LabScriptWindowTest, PerformFromTheImageWindowOffersToTurnOffTheViewGamma
     SetMemo("NEGATIVE");
     WebForm->mnuViewGamma->Tag = 120;
 
-    // Abort: nothing runs, and no option is left behind.
+    // Abort: nothing runs, and "No Undo" is not left in force for the
+    // commands that follow.
     TBitmap before;
     before.Assign(&Display());
+    ViewerControls.SetFlag(vc::NoLabBackup, true);
     std::vector<Box> boxes;
     Answer(boxes, mrAbort);
     WebForm->mnuPerformBatch1Click(WebForm->mnuPerformBatch1);
+    ViewerControls.SetFlag(vc::NoLabBackup, false);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "You have screen gamma enabled, which is cumulative;\nit will affect batch image "
                              "processing results.\nDisable?");

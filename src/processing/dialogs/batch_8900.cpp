@@ -41,8 +41,8 @@ constexpr const char* CommentsOffText = "Additional JPEG comments disabled.";
 constexpr const char* AspectWarning = "You have an automatic resizing feature enabled;\n";
 constexpr const char* GammaWarning = "You have screen gamma enabled, which is cumulative;\n";
 
-// The script dialogs borrow the image window's shared dialogs: what a script
-// run sets is put back when it ends.
+// The script commands borrow the image window's shared dialogs: what they set
+// for a script file is put back once the file is chosen.
 template <class Dialog>
 class TBorrowedDialog {
 public:
