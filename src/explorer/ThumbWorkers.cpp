@@ -317,6 +317,7 @@ void TThumbWorkers::DoMultiCoreJPEG() {
     // Stopped while handing out rows: the created workers are asked to stop and
     // still resumed, so that their done handlers free the slots.
     batchCancelled_ = xplr8900::CoreCancel.load();
+    if (batchCancelled_) ShowWaitCursor();
     batchActive_ = true;
     for (int slot = 1; slot <= ThumbSlotCount; ++slot) {
         if (!started_[size_t(slot - 1)]) continue;
@@ -367,6 +368,7 @@ void TThumbWorkers::CheckBatch() {
 
 void TThumbWorkers::CancelBatch() {
     if (!batchActive_) return;
+    if (!batchCancelled_) ShowWaitCursor();
     batchCancelled_ = true;
     for (int slot = 1; slot <= ThumbSlotCount; ++slot) {
         if (SlotBusy[size_t(slot - 1)] && workers_[size_t(slot - 1)]) workers_[size_t(slot - 1)]->Terminate();
@@ -390,10 +392,18 @@ void TThumbWorkers::CoreXThumbDone(TCoreThumb& Worker) {
     if (std::none_of(SlotBusy.begin(), SlotBusy.end(), [](bool busy) { return busy; })) EndBatch();
 }
 
+// A dropped batch shows the hourglass until its last worker has stopped.
+void TThumbWorkers::ShowWaitCursor() {
+    Screen.SetCursor(crHourGlass);
+    waitCursor_ = true;
+}
+
 void TThumbWorkers::EndBatch() {
     watch_->stop();
     CheckBatch();
     if (!batchCancelled_) ApplyResults();
+    if (waitCursor_) Screen.SetCursor(crDefault);
+    waitCursor_ = false;
     batchActive_ = false;
     started_.fill(false);
     listing_.CoreBusy = false;

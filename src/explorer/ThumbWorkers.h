@@ -190,6 +190,7 @@ private:
     void CancelBatch();
     void ApplyResults();
     void EndBatch();
+    void ShowWaitCursor();
 
     TFolderListing& listing_;
     std::unique_ptr<QObject> context_;
@@ -199,6 +200,7 @@ private:
     std::string batchDir_;
     bool batchActive_ = false;
     bool batchCancelled_ = false;
+    bool waitCursor_ = false;
 };
 
 }  // namespace lumvor
