@@ -16,9 +16,14 @@
 #include "support/bitmap_raster.h"
 #include "ui/Pix.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QPlainTextEdit>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -437,6 +442,43 @@ TEST_F(SharpenTest, ItRecordsEvenWhileAScriptRunsAndCancelRecordsNothing) {
     WebForm->mnuSharpenClick(WebForm->mnuSharpen);
     EXPECT_TRUE(Script().empty());
     EXPECT_TRUE(SameBitmap(RasterOfBitmap(picture), Display()));
+}
+
+// The Sharpen dialog on a photo-like picture with each method picked, as the
+// user sees it; LUMVOR_SHOTS names a folder to write them to.
+TEST_F(SharpenTest, ScreenshotsOfTheDialog) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshots";
+    TBitmap scene;
+    LoadRaster(scene, ReadPpm(SpatialFixture("scene.ppm")));
+    TBitmap large;
+    large.SetPixelFormat(pf24bit);
+    large.SetSize(400, 280);
+    for (int y = 0; y < 280; ++y)
+        for (int x = 0; x < 400; ++x) std::memcpy(large.ScanLine(y) + 3 * x, scene.ScanLine(y / 20) + 3 * (x / 20), 3);
+    Show(large);
+    const std::string out = std::string(shots) + "/";
+    QueueModalAction([out](QDialog& dialog) {
+        auto& form = static_cast<TFilterDlg&>(dialog);
+        const char* names[] = {"sharpen_unsharp", "sharpen_meanremoval", "sharpen_highpass", "sharpen_highpasslight"};
+        for (size_t i = 0; i < form.FilterGroupItems.size() && i < 4; ++i) {
+            form.FilterGroupItems[i]->click();
+            if (i == 0)
+                form.chkAlternate->click();
+            form.btnTestClick();
+            QCoreApplication::processEvents();
+            form.grab().save(QString::fromStdString(out + names[i] + ".png"));
+        }
+        form.btnCancel->click();
+    });
+    WebForm->mnuSharpenClick(WebForm->mnuSharpen);
+    EXPECT_TRUE(Script().empty());
+    QMenu* enhance = WebForm->mnuColorsV;
+    WebForm->EnableControls();
+    enhance->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    enhance->grab().save(QString::fromStdString(out + "enhance_menu.png"));
+    enhance->hide();
 }
 
 TEST_F(SharpenTest, PreviewRowsRunTheCommandsRoutines) {
