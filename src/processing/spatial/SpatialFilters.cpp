@@ -251,6 +251,18 @@ void MedianRowByNetwork(const TWindowRows& rows, const TMedianShape& shape, cons
         for (int dx = -half; dx <= half; ++dx) cells[k++] = rows[size_t(i)] + 3 * dx;
     }
     const int bytes = 3 * width;
+    // The row buffers and the output row never overlap, so the bytes are
+    // independent and the loop runs on vectors.
+    if (rule.Threshold == 0) {
+#pragma GCC ivdep
+        for (int q = 0; q < bytes; ++q) {
+            std::array<uint8_t, Count> values;
+            for (size_t j = 0; j < Count; ++j) values[j] = cells[j][q];
+            out[q] = MedianOf(values);
+        }
+        return;
+    }
+#pragma GCC ivdep
     for (int q = 0; q < bytes; ++q) {
         std::array<uint8_t, Count> values;
         for (size_t j = 0; j < Count; ++j) values[j] = cells[j][q];
