@@ -960,6 +960,19 @@ public:
     void MultiplyRGB(TPix* Pix);
     void DoUnCook(TPix* Pix);
     void LowRes(TPix* Pix, int Level);
+    // --- sharpening (lumv8900_spatial.cpp; pixel work in processing/spatial) ---
+    // Enhance > "&Details / Sharpen": the filter dialog on the sharpening
+    // group (slider 1 from 1 to 255 at 3); Mean Removal, High Pass (Medium),
+    // High Pass (Light) or an unsharp mask ("Fine edges": the 3 x 3 one) on the
+    // viewer picture, its line always recorded before the filter runs.
+    TMenuItem* mnuSharpen = nullptr;
+    void mnuSharpenClick(QObject* Sender);
+    // The unsharp masks (UnsharpMask.h) on Pix with threshold T and amount A,
+    // with the hourglass, the viewer picture's progress (every N-th row), the
+    // locks, then ExitFilter(Pix).
+    void UnSharpMask3x3(TPix* Pix, int T, int A);
+    void UnSharpMask5x5(TPix* Pix, int T, int A);
+    void UnSharpMaskReference(TPix* Pix, int T, int A);
     // --- editing commands: copy, crop, flips and rotation ---
     // Empties the clipboard.
     void mnuEmptyClick(QObject* Sender);

@@ -367,6 +367,8 @@ void TWebForm::BuildMenus() {
     Item(this, m, "mnuAutoFlash", "Auto &flash");
     Item(this, m, "mnuAutoClean", "Auto c&lean");
     Item(this, m, "mnuAutoSaturation", "Auto &saturation");
+    Separator(m, this, "sepEnhanceDetails");
+    mnuSharpen = Item(this, m, "mnuSharpen", "&Details / Sharpen");
 
     // Tools
     m = mnuToolsV;
@@ -696,6 +698,7 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuSideBarV, [this](QObject* s) { mnuSideBarVClick(s); });
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
+    Wire(this, mnuSharpen, [this](QObject* s) { mnuSharpenClick(s); });
     Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
     if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
         Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });

@@ -9,6 +9,7 @@
 #include "processing/script/ScriptParser.h"
 #include "processing/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
@@ -836,6 +837,12 @@ void AnswerResizeBy(const QString& percent) {
     });
 }
 
+// Enhance > Details / Sharpen with the filter dialog answering Answer.
+void Sharpen(TWebForm& form, const TFilterDlgResult& answer) {
+    QueueModalAction(FilterDlgAnswer(answer));
+    form.mnuSharpenClick(form.mnuSharpen);
+}
+
 class RecordReplay : public ScriptRunTest, public ::testing::WithParamInterface<ReplayCase> {};
 
 TEST_P(RecordReplay, RecordedLinesReplayToTheSamePicture) {
@@ -939,7 +946,15 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         ReplayCase{"Quantize256", {"QUANTIZE256"}, [](TWebForm& f) { f.ImageReduce(f.mnu8poster); }},
         ReplayCase{"Quantize16", {"QUANTIZE16"}, [](TWebForm& f) { f.ImageReduce(f.mnu4poster); }},
-        ReplayCase{"TrueColor", {"TRUECOLOR"}, [](TWebForm& f) { f.ImagePromote(f.mnuPromote241); }}),
+        ReplayCase{"TrueColor", {"TRUECOLOR"}, [](TWebForm& f) { f.ImagePromote(f.mnuPromote241); }},
+        ReplayCase{"SharpenMeanRemoval", {"MEANREMOVAL=3"}, [](TWebForm& f) { Sharpen(f, {32, 3, 3, 0, 0, 0, 0}); }},
+        ReplayCase{"SharpenHighPass", {"HIGHPASS=2"}, [](TWebForm& f) { Sharpen(f, {33, 2, 2, 0, 0, 0, 0}); }},
+        ReplayCase{"SharpenHighPassLight", {"HIGHPASSLIGHT"},
+                   [](TWebForm& f) { Sharpen(f, {34, 3, 3, 0, 0, 0, 0}); }},
+        ReplayCase{"UnsharpMask", {"UNSHARPMASK=200,63,0"},
+                   [](TWebForm& f) { Sharpen(f, {230, 200, 200, 63, 0, 0, 0}); }},
+        ReplayCase{"UnsharpMaskFineEdges", {"UNSHARPMASK=180,90,1"},
+                   [](TWebForm& f) { Sharpen(f, {230, 180, 180, 90, 1, 0, 0}); }}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -95,7 +95,22 @@ void ParametricEq(TFilterPreviewRun& run, int first, int last) {
 
 std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     std::map<int32_t, TFilterPreviewRoutine> r;
+    // The spatial filters and the sharpeners.
+    r[3] = [](TFilterPreviewRun& run) { Soften(run.After, run.S[0]); };
+    r[4] = [](TFilterPreviewRun& run) { Median(run.After, run.S[0], 0); };
     r[31] = [](TFilterPreviewRun& run) { DeFocus(run.After, 255 - run.S[0]); };
+    r[32] = [](TFilterPreviewRun& run) { MeanRemoval(run.After, run.S[0]); };
+    r[33] = [](TFilterPreviewRun& run) { HighPassMedium(run.After, run.S[0]); };
+    r[34] = [](TFilterPreviewRun& run) { HighPassLight(run.After); };
+    r[36] = [](TFilterPreviewRun& run) { Median(run.After, 1, run.S[0]); };
+    // "Fine edges" picks the 3 x 3 mask; FilterCustom3 tells the command which.
+    r[230] = [](TFilterPreviewRun& run) {
+        FilterCustom3 = run.AlternateChecked ? 1 : 0;
+        if (run.AlternateChecked)
+            run.Form.UnSharpMask3x3(run.After, 255 - run.S[0], run.S[1]);
+        else
+            run.Form.UnSharpMask5x5(run.After, 255 - run.S[0], run.S[1]);
+    };
     r[100] = [](TFilterPreviewRun& run) {
         PerChannel([&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
         ColorFilterRow(run);
@@ -269,7 +284,7 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
-// PENDING: the preview rows of the spatial filters (1, 3, 4, 30, 32..34, 36, 230, 250, 260), the masks and
+// PENDING: the preview rows of the blurs and pixel-structure filters (1, 30, 250, 260), the masks and
 // composites (43, 115, 116, 139, 151..155, 501..503, 520, 531, 532), the saturation and gray methods (241..246)
 // and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {

@@ -5,6 +5,7 @@
 #include "app/lumv8900.h"
 #include "processing/script/LabState.h"
 #include "processing/script/ScriptRun.h"
+#include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
 #include "ui/Pix.h"
 
@@ -137,30 +138,46 @@ void TwoImage(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: descreening is not built yet; the line only records the routine and its strength.
 void Descreen(TScriptRun& Run, const TScriptArgs& Args) {
-    if (Args.Keyword == "DESCREEN_LIGHT")
-        Run.Call(Args.Routine, {7});
-    else
-        Run.Call(Args.Routine, {Args.Keyword == "DESCREEN_MEDIUM" ? 0 : Args.Keyword == "DESCREEN_STRONG" ? 1 : 2});
+    if (Args.Keyword == "DESCREEN_LIGHT") {
+        Run.Call(Args.Routine, {7}, [&] { lumvor::Soften(Run.Form.Daz95, 7); });
+        return;
+    }
+    // PENDING: the 5 x 5 descreening is not built yet; the line only records its strength.
+    Run.Call(Args.Routine, {Args.Keyword == "DESCREEN_MEDIUM" ? 0 : Args.Keyword == "DESCREEN_STRONG" ? 1 : 2});
 }
 
-// PENDING: the blurs are not built yet; the line only records their arguments.
 void Blur(TScriptRun& Run, const TScriptArgs& Args) {
-    if (Args.Keyword == "DEFOCUS")
-        Run.Call(Args.Routine, {255 - Args.a});
-    else if (Args.Keyword == "GAUSSIAN")
+    if (Args.Keyword == "DEFOCUS") {
+        Run.Call(Args.Routine, {255 - Args.a}, [&] { DeFocus(Run.Form.Daz95, 255 - Args.a); });
+        return;
+    }
+    // PENDING: the 3 x 3 Gaussian blur is not built yet; the line only records its arguments.
+    if (Args.Keyword == "GAUSSIAN")
         Run.Call(Args.Routine, {255 - Args.a, 9, 0});
     else
         Run.Call(Args.Routine, {255 - Args.a, 8, 1});
 }
 
-// PENDING: the median filters are not built yet; the line only records their arguments.
 void Median(TScriptRun& Run, const TScriptArgs& Args) {
-    if (Args.Keyword == "DESPECKLE")
-        Run.Call(Args.Routine, {Args.a, 0});
+    const int mode = Args.Keyword == "DESPECKLE" ? Args.a : 1;
+    const int threshold = Args.Keyword == "DESPECKLE" ? 0 : Args.a;
+    Run.Call(Args.Routine, {mode, threshold}, [&] { lumvor::Median(Run.Form.Daz95, mode, threshold); });
+}
+
+void Soften(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a}, [&] { lumvor::Soften(Run.Form.Daz95, Args.a); });
+}
+
+// MEANREMOVAL, HIGHPASS (HIGHPASSMEDIUM) and HIGHPASSLIGHT.
+void Sharpen(TScriptRun& Run, const TScriptArgs& Args) {
+    TPix* pix = Run.Form.Daz95;
+    if (Args.Keyword == "MEANREMOVAL")
+        Run.Call(Args.Routine, {Args.a}, [&] { MeanRemoval(pix, Args.a); });
+    else if (Args.Keyword == "HIGHPASSLIGHT")
+        Run.Call(Args.Routine, {}, [&] { HighPassLight(pix); });
     else
-        Run.Call(Args.Routine, {1, Args.a});
+        Run.Call(Args.Routine, {Args.a}, [&] { HighPassMedium(pix, Args.a); });
 }
 
 void Interlace(TScriptRun& Run, const TScriptArgs& Args) {
@@ -283,9 +300,23 @@ void GammaSaturation(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the unsharp masks are not built yet; the line only records the kernel and its arguments.
 void UnsharpMask(TScriptRun& Run, const TScriptArgs& Args) {
-    Run.Call(Args.c == 0 ? "UnSharpMask5x5" : "UnSharpMask3x3", {255 - Args.a, Args.b});
+    TWebForm& form = Run.Form;
+    const bool fine = Args.c != 0;
+    Run.Call(fine ? "UnSharpMask3x3" : "UnSharpMask5x5", {255 - Args.a, Args.b}, [&] {
+        if (fine)
+            form.UnSharpMask3x3(form.Daz95, 255 - Args.a, Args.b);
+        else
+            form.UnSharpMask5x5(form.Daz95, 255 - Args.a, Args.b);
+        form.RefreshImage();
+    });
+}
+
+void Clean(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b}, [&] {
+        SharpGaussianBlur5x5(Run.Form.Daz95, Args.a, Args.b);
+        Run.Form.RefreshImage();
+    });
 }
 
 // PENDING: the edge mask is not built yet; the line only records threshold, weight and window area.
