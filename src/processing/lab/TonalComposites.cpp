@@ -98,7 +98,9 @@ void CompositeContrastBitmap(TBitmap& Target, const TBitmap& Other, int Gamma, i
 
 void CompositeGrayBitmap(TBitmap& Target, const TBitmap& Other) {
     ForEachPair(Target, Other, [](uint8_t* t, const uint8_t* o) {
-        const THLS own = PixelHLS(t);
+        // Only the target's lightness is kept, which needs no hue or saturation.
+        THLS own;
+        RGBToLightness(t[2], t[1], t[0], own);
         const THLS other = PixelHLS(o);
         TRGBTriple rgb;
         HLSToRGB(other.Hue, own.Lightness, other.Saturation, rgb);
