@@ -54,6 +54,32 @@ inline void WritePpm(const std::string& path, const Picture& picture) {
     }
 }
 
+// A second noise picture of the given size, unlike FillNoise's.
+inline void FillPartnerNoise(TBitmap& bitmap, int width, int height) {
+    FillNoise(bitmap, width, height);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < 3 * width; ++x)
+            row[x] = uint8_t(row[x] * 7 + x);
+    }
+}
+
+// The temporary folder `name` holding the two noise pictures of FillNoise and
+// FillPartnerNoise as a.ppm and b.ppm, in which the shell command `prepare`
+// then makes the tools' own files; its path, with a trailing "/".
+inline std::string TwoNoiseFolder(const std::string& name, int width, int height, const std::string& prepare) {
+    const std::string dir = QDir::tempPath().toStdString() + "/" + name + "/";
+    QDir().mkpath(QString::fromStdString(dir));
+    TBitmap a, b;
+    FillNoise(a, width, height);
+    FillPartnerNoise(b, width, height);
+    WritePpm(dir + "a.ppm", a);
+    WritePpm(dir + "b.ppm", b);
+    if (std::system(("cd " + dir + " && " + prepare).c_str()) != 0)
+        std::fprintf(stderr, "preparing the tools' files failed\n");
+    return dir;
+}
+
 // The temporary folder `name` holding a width x height noise picture as
 // in.ppm, in which the shell command `prepare` then makes the tools' own
 // files; its path, with a trailing "/".
@@ -89,6 +115,12 @@ inline void RunToolDifference(benchmark::State& state, const std::string& folder
         }
         state.SetIterationTime(std::max(worked - plain, 0.0));
     }
+}
+
+// RunToolDifference for a single-threaded vips operation on a.v writing
+// out.v, against vips copying a.v to out.v.
+inline void RunVipsOnA(benchmark::State& state, const std::string& folder, const std::string& operation) {
+    RunToolDifference(state, folder, "VIPS_CONCURRENCY=1 vips copy a.v out.v", "VIPS_CONCURRENCY=1 vips " + operation);
 }
 
 }  // namespace lumvor::bench

@@ -973,6 +973,46 @@ public:
     void UnSharpMask3x3(TPix* Pix, int T, int A);
     void UnSharpMask5x5(TPix* Pix, int T, int A);
     void UnSharpMaskReference(TPix* Pix, int T, int A);
+    // Lab > Compute > "&Average" and "&Interlace": the picture blended with the
+    // duplicate by a percentage from the filter dialog (each item's Tag is the
+    // dialog's start next time); they record "AVERAGE=" p and
+    // "INTERLACE=" p "," field unless a script runs.
+    TMenuItem* mnuAverage1 = nullptr;
+    TMenuItem* mnuInterLace1 = nullptr;
+    void mnuAverage1Click(QObject* Sender);
+    void mnuInterLace1Click(QObject* Sender);
+    // --- tonal composites and multiply masks (lumv8900_masks.cpp; pixel work
+    // in processing/lab/TonalComposites.h and MultiplyMasks.h) ---
+    // The composites mix Pix's picture with its partner: the duplicate for the
+    // viewer picture (nothing happens unless Ok2ComputeFull holds), WorkBitmap
+    // for any other picture control. The target (written) is Pix's picture, or
+    // the partner with WriteToPartner. The curve comes from FilterCustom1, the
+    // mask mix from FilterCustom2. RestoreDuplicate gives the user's parked
+    // duplicate back at the end (on every way out). Each ends with ExitFilter(Pix).
+    void DoCompositeMask(TPix* Pix, bool Invert, bool RestoreDuplicate, bool WriteToPartner);
+    void DoCompositeMidTones(TPix* Pix, bool RestoreDuplicate, bool WriteToPartner);
+    void DoCompositeContrast(TPix* Pix);
+    void DoCompositeGray(TPix* Pix, bool WriteToPartner);
+    // Pix's picture in grey (mask luminance), 24-bit.
+    void DoGray(TPix* Pix);
+    // The whitest neutral pixel into FilterCustom1 (red), FilterCustom2 (green)
+    // and FilterCustom3 (R + 256 G + 65536 B); the picture is not changed.
+    void WhiteMax(TPix* Pix);
+    void SaturationPlane(TPix* Pix);
+    void HSLmask(TPix* Pix);
+    void MultiplyMask(TPix* Pix, int Gamma, int Mode, int Invert);
+    void BoostMultiplyMask(TPix* Pix, int Gamma, int Mode, int Invert);
+    // Lab > "Mask &Levels": a composite of the picture with the duplicate
+    // chosen in the filter dialog; its line is recorded before the work, also
+    // while a script runs.
+    TMenuItem* mnuMaskLevels = nullptr;
+    void mnuMaskLevelsClick(QObject* Sender);
+    // The Lab menu opens: "S&wap image" follows Ok2ComputeFull, "Copy &From
+    // Backup" whether the backup holds a picture.
+    void homeLabClick(QObject* Sender);
+    // Lab > "&Advanced" opens: the conform items are enabled once conform data
+    // were taken (mnuGetConformData's Tag), else kept as they are.
+    void HomeReMap1Click(QObject* Sender);
     // --- editing commands: copy, crop, flips and rotation ---
     // Empties the clipboard.
     void mnuEmptyClick(QObject* Sender);

@@ -346,6 +346,12 @@ void TWebForm::BuildMenus() {
     mnuMinimum1 = Item(this, compute, "mnuMinimum1", "Mi&nimum");
     mnuMaximum1 = Item(this, compute, "mnuMaximum1", "Ma&ximum");
     mnuDifference1 = Item(this, compute, "mnuDifference1", "Diffe&rence");
+    mnuAverage1 = Item(this, compute, "mnuAverage1", "&Average");
+    mnuInterLace1 = Item(this, compute, "mnuInterLace1", "&Interlace");
+    // The percentages the dialogs start at.
+    mnuAverage1->Tag = 50;
+    mnuInterLace1->Tag = 50;
+    mnuMaskLevels = Item(this, m, "mnuMaskLevels", "Mask &Levels");
     QMenu* advanced = nullptr;
     HomeReMap1 = SubMenuItem(m, this, "HomeReMap1", "&Advanced", &advanced);
     mnuCopyToBackup = Item(this, advanced, "mnuCopyToBackup", "Copy &To Backup");
@@ -713,6 +719,11 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuCopyToBackup, [this](QObject* s) { mnuCopyToBackupClick(s); });
     Wire(this, mnuCopyFromBackup, [this](QObject* s) { mnuCopyFromBackupClick(s); });
     Wire(this, mnuInitialize1, [this](QObject* s) { mnuInitialize1Click(s); });
+    Wire(this, mnuAverage1, [this](QObject* s) { mnuAverage1Click(s); });
+    Wire(this, mnuInterLace1, [this](QObject* s) { mnuInterLace1Click(s); });
+    Wire(this, mnuMaskLevels, [this](QObject* s) { mnuMaskLevelsClick(s); });
+    ConnectGuarded(homeLab, &QMenu::aboutToShow, this, [this] { homeLabClick(homeLab); });
+    ConnectGuarded(HomeReMap1->menu(), &QMenu::aboutToShow, this, [this] { HomeReMap1Click(HomeReMap1); });
     for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})
         item->setCheckable(true);
     for (const chrome::THelpItem& help : chrome::HelpItems())

@@ -10,9 +10,12 @@
 #include "processing/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
+#include "processing/lab/TonalComposites.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
+#include "support/bitmap_raster.h"
 #include "support/picture_compare.h"
 #include "ui/Pix.h"
 #include "ui/ExTrackBar.h"
@@ -440,8 +443,119 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         RoutineCase{"NEGATIVE", InvertBitmap}, RoutineCase{"UNCOOK", UnCookBitmap},
         RoutineCase{"UNWASH", MultiplyRGBBitmap}, RoutineCase{"ATTENUATE", MultiplyLuminanceBitmap},
-        RoutineCase{"POSTERIZE=3", [](TBitmap& b) { LowResBitmap(b, 3); }}),
+        RoutineCase{"POSTERIZE=3", [](TBitmap& b) { LowResBitmap(b, 3); }},
+        RoutineCase{"GRAYSCALE", GrayBitmap},
+        RoutineCase{"UNEQUALIZE=150", [](TBitmap& b) { MultiplyMaskBitmap(b, 150, 0, 0); }},
+        RoutineCase{"UNEQUALIZE=150,1", [](TBitmap& b) { MultiplyMaskBitmap(b, 150, 0, 1); }},
+        RoutineCase{"BOOST=200,3", [](TBitmap& b) { BoostMultiplyMaskBitmap(b, 200, 0, 1); }},
+        RoutineCase{"UNWASH_EX=300", [](TBitmap& b) { MultiplyMaskBitmap(b, 300, 1, 1); }}),
     [](const auto& info) { return NameOf(info.param.line); });
+
+// ---- Lines that change a copy and blend it back through the luminance mask
+
+struct BlendBackCase {
+    std::string line;
+    std::function<void(TBitmap&)> change;
+    int strength;
+    bool lowTones;
+};
+
+void PrintTo(const BlendBackCase& c, std::ostream* os) { *os << c.line; }
+
+class BlendBackLines : public ScriptRunTest, public ::testing::WithParamInterface<BlendBackCase> {};
+
+TEST_P(BlendBackLines, BlendTheChangedCopyBackAndGiveTheDuplicateBack) {
+    const BlendBackCase& c = GetParam();
+    // The user's own duplicate, unlike the picture: its negative (a run
+    // starts with empty buffers, so the script makes it).
+    TBitmap users;
+    users.Assign(&Display());
+    InvertBitmap(users);
+    TBitmap expected, changed;
+    expected.Assign(&Display());
+    changed.Assign(&Display());
+    ClearMaps();
+    c.change(changed);
+    CompositeMaskBitmap(expected, changed, c.strength, 99, c.lowTones);
+
+    Run({"DUPLICATE", "NEGATIVE", "SWAP", c.line});
+    EXPECT_TRUE(SamePixels(RasterOfBitmap(expected), Display().Width(), Display().Height(),
+                           [&](int x, int y) { return ColorAt(Display(), x, y); }));
+    ASSERT_NE(DuplicateBitmap, nullptr);
+    EXPECT_TRUE(SamePixels(RasterOfBitmap(users), users.Width(), users.Height(),
+                           [&](int x, int y) { return ColorAt(*DuplicateBitmap, x, y); }));
+    EXPECT_EQ(ParkedDuplicate, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BlendBackLines,
+    ::testing::Values(
+        BlendBackCase{"BRIGHTNESS_HIGH=40,0,50", Maps([](int ch) { SetBrightLUT(40, ch); }), 50, false},
+        BlendBackCase{"BRIGHTNESS_LOW=-30,60,200",
+                      [](TBitmap& b) {
+                          Maps([](int ch) { SetBrightLUT(-30, ch); })(b);
+                          Maps([](int ch) { SetContrastLUT(60, ch); })(b);
+                      },
+                      200, true},
+        BlendBackCase{"CONTRAST_LOW=0,-60,120", Maps([](int ch) { SetGammaContrastLUT(196, ch); }), 120, true},
+        BlendBackCase{"CONTRAST_HIGH=20,30,1200",
+                      [](TBitmap& b) {
+                          Maps([](int ch) { SetGammaContrastLUT(286, ch); })(b);
+                          Maps([](int ch) { SetBrightLUT(20, ch); })(b);
+                      },
+                      1200, false},
+        BlendBackCase{"BACK_FILL=200,150,80",
+                      [](TBitmap& b) {
+                          Maps([](int ch) { SetStretchLUT(0, 200, ch); })(b);
+                          Maps([](int ch) { SetGammaLUT(150, ch, false); })(b);
+                      },
+                      80, false},
+        BlendBackCase{"FLASH_FILL=150,130,60",
+                      [](TBitmap& b) {
+                          Maps([](int ch) { SetGammaLUT(130, ch, true); })(b);
+                          SetStretchLUT(0, 255, 1);
+                          SetGammaLUT(150, 2, false);
+                          SaturationFilterBitmap(b);
+                      },
+                      60, false},
+        BlendBackCase{"GAMMA_SUPPRESS_EX=150,300",
+                      [](TBitmap& b) {
+                          for (int ch = 0; ch < 3; ++ch) SetGammaLUT(150, ch, false);
+                          NegColorFilterBitmap(b);
+                      },
+                      300, true},
+        BlendBackCase{"SUPPRESS_EX=20,200,90", Maps([](int ch) { SetSupressLUT(20, 200, ch); }), 90, true},
+        BlendBackCase{"ATTENUATE_EX=70", MultiplyLuminanceBitmap, 70, true},
+        BlendBackCase{"UNCOOK_EX=400", UnCookBitmap, 400, true}),
+    [](const auto& info) { return NameOf(info.param.line); });
+
+TEST_F(ScriptRunTest, MaskLinesCompositeThePictureWithTheDuplicate) {
+    struct Case {
+        std::string line;
+        std::function<void(TBitmap& picture, const TBitmap& duplicate)> routine;
+    };
+    const Case cases[] = {
+        {"MASK_SHADOWS=120,40", [](TBitmap& p, const TBitmap& d) { CompositeMaskBitmap(p, d, 120, 40, true); }},
+        {"MASK_HIGHLIGHTS=80,99", [](TBitmap& p, const TBitmap& d) { CompositeMaskBitmap(p, d, 80, 99, false); }},
+        {"MASK_MIDTONES=600,-5", [](TBitmap& p, const TBitmap& d) { CompositeMidTonesBitmap(p, d, 500, 0); }},
+        {"MASK_CONTRAST=150,60", [](TBitmap& p, const TBitmap& d) { CompositeContrastBitmap(p, d, 150, 60); }},
+        {"MASK_GRAYSCALE", CompositeGrayBitmap},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        TBitmap picture;
+        MakePicture(picture, 24);
+        Show(picture);
+        // The picture's negative over the picture as the duplicate.
+        TBitmap expected;
+        expected.Assign(&Display());
+        InvertBitmap(expected);
+        c.routine(expected, Display());
+        Run({"DUPLICATE", "NEGATIVE", c.line});
+        EXPECT_TRUE(SamePixels(RasterOfBitmap(expected), Display().Width(), Display().Height(),
+                               [&](int x, int y) { return ColorAt(Display(), x, y); }));
+    }
+}
 
 // ---- Sizes
 
@@ -903,6 +1017,34 @@ INSTANTIATE_TEST_SUITE_P(
                        f.mnuDuplicateClick(nullptr);
                        f.mnuInitialize1Click(nullptr);
                        f.mnuDifference1Click(nullptr);
+                   }},
+        ReplayCase{"Average", {"DUPLICATE", "NEGATIVE", "AVERAGE=30"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({500, 30, 0, 0, 0, 0, 0}));
+                       f.mnuAverage1Click(nullptr);
+                   }},
+        ReplayCase{"MaskShadows", {"DUPLICATE", "NEGATIVE", "MASK_SHADOWS=120,40"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({502, 120, 120, 40, 100, 0, 0}));
+                       f.mnuMaskLevelsClick(nullptr);
+                   }},
+        ReplayCase{"MaskContrast", {"DUPLICATE", "ZEROMAP", "MASK_CONTRAST=200,70"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuInitialize1Click(nullptr);
+                       QueueModalAction(FilterDlgAnswer({531, 200, 200, 70, 100, 0, 0}));
+                       f.mnuMaskLevelsClick(nullptr);
+                   }},
+        ReplayCase{"MaskGrayscale", {"DUPLICATE", "NEGATIVE", "MASK_GRAYSCALE"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({532, 3, 3, 99, 100, 0, 0}));
+                       f.mnuMaskLevelsClick(nullptr);
                    }},
         ReplayCase{"Backup", {"CopyToBackup", "NEGATIVE", "CopyFromBackup"},
                    [](TWebForm& f) {

@@ -82,6 +82,9 @@ TEST_F(SecondImagesTest, LabMenuItemsSitInTheirSubmenusAndRun) {
         {WebForm->mnuMinimum1, "Mi&nimum", WebForm->HomeCompute1->menu()},
         {WebForm->mnuMaximum1, "Ma&ximum", WebForm->HomeCompute1->menu()},
         {WebForm->mnuDifference1, "Diffe&rence", WebForm->HomeCompute1->menu()},
+        {WebForm->mnuAverage1, "&Average", WebForm->HomeCompute1->menu()},
+        {WebForm->mnuInterLace1, "&Interlace", WebForm->HomeCompute1->menu()},
+        {WebForm->mnuMaskLevels, "Mask &Levels", WebForm->homeLab},
         {WebForm->mnuCopyToBackup, "Copy &To Backup", WebForm->HomeReMap1->menu()},
         {WebForm->mnuCopyFromBackup, "Copy &From Backup", WebForm->HomeReMap1->menu()},
         {WebForm->mnuInitialize1, "&Zero map", WebForm->HomeReMap1->menu()},
@@ -255,6 +258,11 @@ const std::vector<TwoImageCommand>& TwoImageCommands() {
         {"Average", [](TWebForm& f) { f.DoAverageBitmap(f.Daz95); }, false},
         {"Interlace", [](TWebForm& f) { f.DoAverageField(f.Daz95, 1); }, false},
         {"Swap", [](TWebForm& f) { f.mnuSwap->trigger(); }, false},
+        {"AverageMenu", [](TWebForm& f) { f.mnuAverage1->trigger(); }, true},
+        {"InterlaceMenu", [](TWebForm& f) { f.mnuInterLace1->trigger(); }, true},
+        {"MaskLevels", [](TWebForm& f) { f.mnuMaskLevels->trigger(); }, true},
+        {"Shadows", [](TWebForm& f) { f.DoCompositeMask(f.Daz95, true, false, false); }, false},
+        {"Grey composite", [](TWebForm& f) { f.DoCompositeGray(f.Daz95, false); }, false},
     };
     return commands;
 }

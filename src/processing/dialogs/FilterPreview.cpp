@@ -65,12 +65,20 @@ void RemapLimits(TFilterPreviewRun& run, int firstChannel, int lastChannel) {
     }
 }
 
-// The mask slider's blend of the original into the result.
-void MaskComposite(TFilterPreviewRun& run, int mask) {
-    // PENDING: the mask composites (DoCompositeMask, DoCompositeMidTones) are still to come; the pane shows the
-    // routine's result without the blend.
-    (void)run;
-    (void)mask;
+// The mask slider's blend of the original into the result, as the command
+// blends after its swap: the unchanged copy (WorkBitmap) is the target and
+// takes the composite, which the pane then shows; Shadows picks the mask side.
+void MaskComposite(TFilterPreviewRun& run, int mask, bool shadows) {
+    RunMaskedPreview(run, mask, [&] { run.Form.DoCompositeMask(run.After, shadows, false, true); });
+}
+
+// The multiply masks of the exposure groups: slider 3 is the curve, "Inverse
+// map" the invert flag.
+template <class Mask>
+void MultiplyMaskRow(TFilterPreviewRun& run, Mask mask) {
+    FilterCustom1 = run.S[2];
+    FilterCustom2 = run.AlternateChecked ? 99 : 0;
+    mask(run.S[2], 0, run.AlternateChecked ? 1 : 0);
 }
 
 // Per channel: a map setter, then ColorFilter.
@@ -197,23 +205,23 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     // The exposure methods: what the command reads is put back after the mask.
     r[40] = [](TFilterPreviewRun& run) {
         run.Form.MultiplyRGB(run.After);
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], true);
         SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
     };
     r[42] = [](TFilterPreviewRun& run) {
         run.Form.MultiplyLuminance(run.After);
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], true);
         SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
     };
     r[101] = [](TFilterPreviewRun& run) {
         EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[size_t(k)], k, false); });
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], false);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
     r[105] = [](TFilterPreviewRun& run) {
         PerChannel([&](int k) { SetGammaLUT(run.S[0], k, false); });
         run.Form.NegColorFilter(run.After);
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], true);
         SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
     };
     r[106] = [](TFilterPreviewRun& run) {
@@ -223,12 +231,12 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
             SetGammaLUT(run.S[1], 2, false);
             run.Form.SaturationFilter(run.After);
         }
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], false);
         SetFilterCustoms(run.S[2], run.S[1], run.S[0]);
     };
     r[134] = [](TFilterPreviewRun& run) {
         EachChannelFiltered(run, [&](int k) { SetSupressLUT(run.S[0], run.S[1], k); });
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], true);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
     r[140] = [](TFilterPreviewRun& run) { ParametricEq(run, 0, 2); };
@@ -251,10 +259,11 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         FilterCustom3 = run.S[1];
         run.Form.DoAverageField(run.After, run.S[1] != 0 ? 1 : 0);
     };
+    // Over-exposure (8xxx) keeps the shadows, under-exposure (9xxx) the highlights.
     const auto linearBrightness = [](TFilterPreviewRun& run) {
         EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
         EachChannelFiltered(run, [&](int k) { SetContrastLUT(run.S[1], k); });
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], run.Method == 8110);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
     r[8110] = linearBrightness;
@@ -262,7 +271,7 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     const auto curvilinearContrast = [](TFilterPreviewRun& run) {
         EachChannelFiltered(run, [&](int k) { SetGammaContrastLUT(run.S[1] + 256, k); });
         EachChannelFiltered(run, [&](int k) { SetBrightLUT(run.S[0], k); });
-        MaskComposite(run, run.S[2]);
+        MaskComposite(run, run.S[2], run.Method == 8120);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
     r[8120] = curvilinearContrast;
@@ -272,9 +281,24 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
             EachChannelFiltered(run, [&](int k) { SetStretchLUT(0, run.S[1], k); });
         if (run.S[2] != 100)
             EachChannelFiltered(run, [&](int k) { SetGammaLUT(run.S[2], k, false); });
-        MaskComposite(run, run.S[0]);
+        MaskComposite(run, run.S[0], false);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
+    r[43] = [](TFilterPreviewRun& run) {
+        MultiplyMaskRow(run, [&](int gamma, int mode, int invert) { run.Form.MultiplyMask(run.After, gamma, mode, invert); });
+    };
+    r[116] = [](TFilterPreviewRun& run) {
+        MultiplyMaskRow(run, [&](int gamma, int mode, int invert) {
+            run.Form.BoostMultiplyMask(run.After, gamma, mode, invert);
+        });
+    };
+    r[244] = [](TFilterPreviewRun& run) { run.Form.DoGray(run.After); };
+    // Mask Levels: the picture's copy is the target, the duplicate's the other.
+    r[501] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMidTones(run.After, false, false); };
+    r[502] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMask(run.After, true, false, false); };
+    r[503] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMask(run.After, false, false, false); };
+    r[531] = [](TFilterPreviewRun& run) { run.Form.DoCompositeContrast(run.After); };
+    r[532] = [](TFilterPreviewRun& run) { run.Form.DoCompositeGray(run.After, false); };
     r[500] = [](TFilterPreviewRun& run) {
         FilterCustom2 = run.S[0];
         run.Form.DoAverageBitmap(run.After);
@@ -285,7 +309,7 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 }  // namespace
 
 // PENDING: the preview rows of the blurs and pixel-structure filters (1, 30, 250, 260), the masks and
-// composites (43, 115, 116, 139, 151..155, 501..503, 520, 531, 532), the saturation and gray methods (241..246)
+// composites (115, 139, 151..155, 520), the saturation methods (241..243, 246)
 // and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();

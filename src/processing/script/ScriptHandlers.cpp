@@ -10,6 +10,7 @@
 #include "ui/Pix.h"
 
 #include <array>
+#include <functional>
 
 namespace lumvor::script {
 
@@ -64,10 +65,100 @@ void Negative(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, {}, [&] { Run.Form.mnuNegativeClick(&Run.Form); });
 }
 
-// PENDING: the blends back onto the duplicate (composite masks) are not built yet; the line only records its values.
+// PENDING: normalising the channels is not built yet; the line only records its values.
 void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
     const int lowTones = Args.Keyword.ends_with("_LOW") ? 1 : 0;
     Run.Call(Args.Routine, {Args.a, Args.b, Args.c, lowTones});
+}
+
+namespace {
+
+// The three channels' maps from Setter(channel), then ColorFilter on the picture.
+template <class Setter>
+void ApplyEachChannel(TWebForm& Form, Setter setter) {
+    for (int channel = 0; channel < 3; ++channel)
+        setter(channel);
+    Form.ColorFilter(Form.Daz95);
+}
+
+// The change a blended keyword makes to the borrowed copy before it is
+// blended back; the strength of the blend and whether it keeps the low tones.
+struct TBlendedChange {
+    int32_t Strength = 0;
+    bool LowTones = false;
+    std::function<void()> Change;
+};
+
+TBlendedChange BlendedChange(TWebForm& Form, const TScriptArgs& Args) {
+    const std::string_view keyword = Args.Keyword;
+    const bool low = keyword.ends_with("_LOW");
+    const int32_t a = Args.a, b = Args.b;
+    TPix* pix = Form.Daz95;
+    if (keyword.starts_with("BRIGHTNESS_"))
+        return {Args.c, low, [&Form, a, b] {
+                    if (a != 0)
+                        ApplyEachChannel(Form, [a](int k) { SetBrightLUT(a, k); });
+                    if (b != 0)
+                        ApplyEachChannel(Form, [b](int k) { SetContrastLUT(b, k); });
+                }};
+    if (keyword.starts_with("CONTRAST_"))
+        return {Args.c, low, [&Form, a, b] {
+                    if (b != 0)
+                        ApplyEachChannel(Form, [b](int k) { SetGammaContrastLUT(b + 256, k); });
+                    if (a != 0)
+                        ApplyEachChannel(Form, [a](int k) { SetBrightLUT(a, k); });
+                }};
+    if (keyword == "BACK_FILL")
+        return {Args.c, false, [&Form, a, b] {
+                    if (a != 255)
+                        ApplyEachChannel(Form, [a](int k) { SetStretchLUT(0, a, k); });
+                    if (b != 100)
+                        ApplyEachChannel(Form, [b](int k) { SetGammaLUT(b, k, false); });
+                }};
+    if (keyword == "FLASH_FILL")
+        return {Args.c, false, [&Form, pix, a, b] {
+                    if (b != 100)
+                        ApplyEachChannel(Form, [b](int k) { SetGammaLUT(b, k, true); });
+                    if (a != 100) {
+                        SetStretchLUT(0, 255, 1);
+                        SetGammaLUT(a, 2, false);
+                        Form.SaturationFilter(pix);
+                    }
+                }};
+    if (keyword == "GAMMA_SUPPRESS_EX")
+        return {b, true, [&Form, pix, a] {
+                    for (int k = 0; k < 3; ++k) SetGammaLUT(a, k, false);
+                    Form.NegColorFilter(pix);
+                }};
+    if (keyword == "SUPPRESS_EX")
+        return {Args.c, true, [&Form, a, b] {
+                    for (int k = 0; k < 3; ++k) SetSupressLUT(a, b, k);
+                    Form.ColorFilterBitmap(*Form.Daz95->Bitmap());
+                }};
+    if (keyword == "ATTENUATE_EX")
+        return {a, true, [&Form, pix] { Form.MultiplyLuminance(pix); }};
+    return {a, true, [&Form, pix] { Form.DoUnCook(pix); }};  // UNCOOK_EX
+}
+
+}  // namespace
+
+// The change made on a copy of the picture (the user's duplicate parked), then
+// blended back over the unchanged picture through the luminance mask.
+void BlendBack(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
+    const TBlendedChange blended = BlendedChange(form, Args);
+    std::vector<int32_t> values = ReadValues(Args);
+    if (Args.Keyword.starts_with("BRIGHTNESS_") || Args.Keyword.starts_with("CONTRAST_"))
+        values.push_back(blended.LowTones ? 1 : 0);
+    Run.Call(Args.Routine, values, [&] {
+        form.SaveDuplicateToTemp();
+        form.mnuDuplicateClick(&form);
+        blended.Change();
+        form.mnuSwapClick(&form);
+        FilterCustom1 = blended.Strength;
+        FilterCustom2 = 99;
+        form.DoCompositeMask(form.Daz95, blended.LowTones, true, false);
+    });
 }
 
 // PENDING: normalising a channel is not built yet; the line only records the channel and its values.
@@ -201,9 +292,22 @@ void ColourMask(TScriptRun& Run, const TScriptArgs& Args) {
         Run.Call(Args.Routine, {keyword == "REPLACE_HLSINV" ? 1 : 0, 1, 0});
 }
 
-// PENDING: the tonal composites are not built yet; the line only records which one.
 void CompositeMask(TScriptRun& Run, const TScriptArgs& Args) {
-    Run.Call(Args.Routine, {Args.Keyword == "MASK_SHADOWS" ? 1 : 0, 0, 0});
+    TWebForm& form = Run.Form;
+    const std::string_view keyword = Args.Keyword;
+    if (keyword == "MASK_SHADOWS" || keyword == "MASK_HIGHLIGHTS") {
+        const bool shadows = keyword == "MASK_SHADOWS";
+        Run.Call(Args.Routine, {shadows ? 1 : 0, 0, 0}, [&] { form.DoCompositeMask(form.Daz95, shadows, false, false); });
+        return;
+    }
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        if (keyword == "MASK_MIDTONES")
+            form.DoCompositeMidTones(form.Daz95, false, false);
+        else if (keyword == "MASK_CONTRAST")
+            form.DoCompositeContrast(form.Daz95);
+        else
+            form.DoCompositeGray(form.Daz95, false);
+    });
 }
 
 void Gamma(TScriptRun& Run, const TScriptArgs& Args) {
@@ -215,14 +319,26 @@ void Gamma(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the multiply masks are not built yet; the line only records their arguments.
 void MultiplyMask(TScriptRun& Run, const TScriptArgs& Args) {
-    if (Args.Keyword == "UNWASH_EX") {
+    TWebForm& form = Run.Form;
+    const bool washed = Args.Keyword == "UNWASH_EX";
+    if (washed)
         FilterCustom2 = 99;
-        Run.Call(Args.Routine, {Args.a, 1, 1});
-    } else {
-        Run.Call(Args.Routine, {Args.a, 0, Args.b != 0 ? 1 : 0});
-    }
+    const int mode = washed ? 1 : 0;
+    const int invert = washed || Args.b != 0 ? 1 : 0;
+    Run.Call(Args.Routine, {Args.a, mode, invert}, [&] {
+        if (Args.Keyword == "BOOST")
+            form.BoostMultiplyMask(form.Daz95, Args.a, mode, invert);
+        else
+            form.MultiplyMask(form.Daz95, Args.a, mode, invert);
+    });
+}
+
+void Gray(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] {
+        Run.Form.DoGray(Run.Form.Daz95);
+        Run.Form.RefreshImage();
+    });
 }
 
 void GammaSuppress(TScriptRun& Run, const TScriptArgs& Args) {
