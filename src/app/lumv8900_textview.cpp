@@ -39,6 +39,8 @@ void GrabControl(QWidget& control, int width, int height, TBitmap& bitmap) {
 // A captured or drawn picture becomes the viewer picture "Untitled": not
 // changed, not to be reloaded.
 void ShowUntitled(TWebForm& form, TBitmap& picture) {
+    form.Daz95->SetPaintLock(false);
+    form.Daz95->show();
     form.Daz95->SetBitmap(&picture);
     FileName = "Untitled";
     ShownFileName = FileName;

@@ -443,11 +443,13 @@ QPainterPath TMetaCanvas::ArcPath(const QRectF& box, const QPointF& start, const
     if (clockwise)
         sweep = -sweep;
     QPainterPath path;
-    if (kind == TArcKind::Pie)
-        path.moveTo(c);
     path.arcMoveTo(r, a0);
-    if (kind == TArcKind::Pie)
-        path.lineTo(path.currentPosition());
+    if (kind == TArcKind::Pie) {
+        // A pie's outline runs from the centre to the arc's start.
+        const QPointF arcStart = path.currentPosition();
+        path = QPainterPath(c);
+        path.lineTo(arcStart);
+    }
     path.arcTo(r, a0, sweep);
     if (kind == TArcKind::Pie || kind == TArcKind::Chord)
         path.closeSubpath();
