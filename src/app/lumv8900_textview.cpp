@@ -109,7 +109,8 @@ void TWebForm::ShowRichText(bool Capture, int Delay) {
     RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette palette = RichEdit->palette();
-    const TColor background = ColorToRGB(TColor{SlideColor});
+    // A slide without a colour of its own shows the window colour.
+    const TColor background = ColorToRGB(SlideColor == -1 ? clWindow : TColor{SlideColor});
     palette.setColor(QPalette::Base, QColor(GetRValue(background), GetGValue(background), GetBValue(background)));
     RichEdit->setPalette(palette);
     RichEdit->setUpdatesEnabled(false);
@@ -131,6 +132,11 @@ void TWebForm::ShowRichText(bool Capture, int Delay) {
     Wait(Delay < 1 ? DefaultTextWait : Delay);
     if (!Capture)
         return;
+    if (area.Width() < 1 || area.Height() < 1) {
+        // A window with no room (minimised) has nothing to capture: the picture stays.
+        HideRichText();
+        return;
+    }
 
     TBitmap captured;
     GrabControl(*RichEdit, area.Width(), area.Height(), captured);

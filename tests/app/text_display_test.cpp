@@ -224,6 +224,27 @@ TEST_F(TextDisplayWindow, RichTextFileShowsItsText) {
               "Caf\u00e9 prices: 3\u20ac a cup.\nBold run after it, in plain words.");
 }
 
+// A text slide of a show: the control stays up in the caption band, in the
+// slide's colour, until the show hides it.
+TEST_F(TextDisplayWindow, TextSlideStaysInTheBandUntilHidden) {
+    FileName = test::CopyToHome("text/note.txt", "texts/slide.txt");
+    SlideshowRunning = true;
+    SlideTextPosition = 2;
+    SlideColor = static_cast<int32_t>(RGB(255, 255, 0));
+    form->ShowRichText(false, 0);
+    SlideshowRunning = false;
+    QTextEdit& control = *form->RichEdit;
+    EXPECT_TRUE(control.isVisible());
+    EXPECT_EQ(form->RichEditTag, 1);
+    const int menuHeight = form->height() - form->ClientHeight();
+    EXPECT_EQ(control.geometry(), QRect(0, menuHeight + form->ClientHeight() - 48, form->ClientWidth(), 48));
+    EXPECT_EQ(control.palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(FileName, ProgramFolder() + "texts/slide.txt");
+    form->HideRichText();
+    EXPECT_FALSE(control.isVisible());
+    EXPECT_EQ(form->RichEditTag, 0);
+}
+
 TEST_F(TextDisplayWindow, SetCaptionBandPutsTheSlideTextAreaAtTheBottomOrTop) {
     for (int position : {0, 1, 2}) {
         SCOPED_TRACE(position);
