@@ -330,7 +330,8 @@ TEST_F(TextDisplayWindow, MutatedMetafilesNeverStopTheProgram) {
         return seed >> 8;
     };
     int shown = 0, refused = 0;
-    for (const char* fixture : {"metafile/red_left_half.wmf", "metafile/red_left_half.emf"}) {
+    for (const char* fixture : {"metafile/red_left_half.wmf", "metafile/red_left_half.emf", "metafile/records.wmf",
+                                "metafile/records.emf"}) {
         const std::vector<uint8_t> whole = FixtureBytes(fixture);
         for (int round = 0; round < 12; ++round) {
             std::vector<uint8_t> bytes = whole;
@@ -347,7 +348,7 @@ TEST_F(TextDisplayWindow, MutatedMetafilesNeverStopTheProgram) {
             }
         }
     }
-    EXPECT_EQ(shown + refused, 24);
+    EXPECT_EQ(shown + refused, 48);
     // The window still opens a good file.
     Open("metafile/red_left_half.emf", "pictures/after.emf");
     EXPECT_EQ(ImageWidth, 192);

@@ -93,10 +93,32 @@ INSTANTIATE_TEST_SUITE_P(Metafile, RedHalf,
                                            HalfCase{"EMF_frame", "red_left_half.emf"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Metafile, FixturesAreAcceptedByLibwmf) {
+TEST(Metafile, FixturesAreAcceptedByTheReferenceReaders) {
     QTemporaryDir folder;
-    for (const char* name : {"red_left_half.wmf", "shapes.wmf"})
+    for (const char* name : {"red_left_half.wmf", "shapes.wmf", "records.wmf"})
         EXPECT_TRUE(RunTool("wmf2svg", {"-o", folder.filePath("out.svg"), QString::fromStdString(Fixture(name))})) << name;
+    for (const char* name : {"red_left_half.emf", "shapes.emf", "records.emf"})
+        EXPECT_TRUE(RunTool("emf2svg-conv", {"-i", QString::fromStdString(Fixture(name)), "-o", folder.filePath("out.svg")}))
+            << name;
+}
+
+// One of every record the player reads: all of it is drawn, none of it faults.
+TEST(Metafile, EveryRecordKindIsPlayed) {
+    const struct {
+        const char* file;
+        int width, height;
+    } cases[] = {{"records.wmf", 192, 96}, {"records.emf", 384, 192}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const TPixelBuffer picture = RenderMetafile(Fixture(c.file), clWhite);
+        ASSERT_EQ(picture.Width(), c.width);
+        ASSERT_EQ(picture.Height(), c.height);
+        int drawn = 0;
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < picture.Width(); ++x)
+                drawn += Rgb(picture, x, y) != 0xFFFFFFu ? 1 : 0;
+        EXPECT_GT(drawn, picture.Width() * picture.Height() / 10);
+    }
 }
 
 TEST(Metafile, WmfShapesMatchLibwmfsRendering) {
@@ -154,7 +176,8 @@ void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
 }
 
 TEST(MetafileDamage, TruncatedFilesAreRefused) {
-    for (const char* name : {"red_left_half.wmf", "red_left_half.emf", "shapes.wmf", "shapes.emf"}) {
+    for (const char* name : {"red_left_half.wmf", "red_left_half.emf", "shapes.wmf", "shapes.emf", "records.wmf",
+                             "records.emf"}) {
         const std::vector<uint8_t> whole = FixtureBytes(name);
         for (size_t length : {size_t(0), size_t(1), size_t(21), size_t(30), whole.size() / 2, whole.size() - 1}) {
             SCOPED_TRACE(std::string(name) + " cut to " + std::to_string(length));
@@ -225,8 +248,8 @@ TEST(MetafileDamage, RecordsClaimingMoreThanTheyHoldAreSkipped) {
     LoadAndPlay(bytes);
 }
 
-// Deterministic mutations of every fixture: bytes changed, runs copied over
-// other places, words set to extremes. Under the sanitizers none may read
+// Deterministic mutations of every fixture: bytes changed, bytes set to 0 or
+// 0xFF, words set to extremes. Under the sanitizers none may read
 // outside the file or crash.
 TEST(MetafileDamage, MutatedFilesNeverFault) {
     uint32_t seed = 12345;
@@ -234,7 +257,8 @@ TEST(MetafileDamage, MutatedFilesNeverFault) {
         seed = seed * 1103515245u + 12345u;
         return seed >> 8;
     };
-    for (const char* name : {"red_left_half.wmf", "red_left_half.emf", "shapes.wmf", "shapes.emf"}) {
+    for (const char* name : {"red_left_half.wmf", "red_left_half.emf", "shapes.wmf", "shapes.emf", "records.wmf",
+                             "records.emf"}) {
         const std::vector<uint8_t> whole = FixtureBytes(name);
         for (int round = 0; round < 150; ++round) {
             std::vector<uint8_t> bytes = whole;
