@@ -334,6 +334,9 @@ void TWebForm::FirstActivation() {
     AvlStartMode = false;
     RichEdit->clear();
     RichEdit->setGeometry(0, 0, 1, 1);
+    if (RichEditTag != 0)
+        RichEdit->setCursorWidth(0);
+    RichEditTag = 0;
     mnuAbout->Tag = 0;
     Tag = 0;
     LayoutPending = true;

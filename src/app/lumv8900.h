@@ -1182,8 +1182,25 @@ public:
     // the player knows the file only after the wait.
     bool MediaOpenPending = false;
     bool MediaOpenFailed = false;
+    // The text and metafile displays (lumv8900_textview.cpp). DecodeMemo
+    // shows the text file FileName in RichEdit over the picture area and
+    // captures it as the "Untitled" picture; DecodeVector draws the metafile
+    // FileName over the background colour as the "Untitled" picture ("Invalid
+    // Metafile." and the picture shown stays when it cannot be read).
     void DecodeMemo();
     void DecodeVector();
+    // Shows FileName in RichEdit over the text area of the slide globals
+    // (SlideTextX, SlideTextY, SlideTextSize, SlideTextHeight, SlideZoom,
+    // SlideColor; see app/TextDisplay.h) and waits Delay milliseconds (50
+    // when below 1; SlideDelay without one); with Capture, what it shows
+    // becomes the viewer picture. Raises EFOpenError for an unreadable file.
+    void ShowRichText(bool Capture);
+    void ShowRichText(bool Capture, int Delay);
+    // Scrolls RichEdit back to its first line, hides it and its caret, clears its tag.
+    void HideRichText();
+    // The slide globals' text area := the caption band of a slide's comment.
+    void SetCaptionBand();
+    int RichEditTag = 0;  // RichEdit's Tag: 1 while the text display is up
     void DoGamma();
     // Prepares the picture FileName (extension FileExt, header already read
     // into ImageWidth, ImageHeight and ImageBitCount) as the imaging

@@ -137,17 +137,4 @@ void TWebForm::mnuHistorySlideshowClick(QObject*) {
     PendingCall("mnuHistorySlideshowClick");
 }
 
-// stubs for later commands of the window (text and metafile display,
-// aspect view, recent folders)
-
-void TWebForm::DecodeMemo() {
-    // PENDING: the text display; the file is refused and the picture shown stays.
-    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: text display is not available.");
-}
-
-void TWebForm::DecodeVector() {
-    // PENDING: the metafile display; the file is refused and the picture shown stays.
-    KeepCurrentPicture(ExtractFileName(FileName) + " cannot be shown yet: metafile display is not available.");
-}
-
 }  // namespace lumvor

@@ -9,6 +9,7 @@
 #include "imaging/Helpers.h"
 #include "imaging/vo_GraphicX.h"
 #include "platform/Menus.h"
+#include "platform/Metafile.h"
 #include "platform/imgman/imgman.h"
 
 #include <exception>
@@ -90,6 +91,20 @@ bool LoadCodecSlide() {
     return HandOver(codec);
 }
 
+// A metafile drawn over the slide colour at its own size, at 24 bits.
+bool LoadMetafileSlide(TWebForm& form) {
+    TBitmap& shown = form.DisplayBitmap();
+    try {
+        shown.SetHandle(std::make_shared<TPixelBuffer>(RenderMetafile(FileName, SlideBackground())));
+    } catch (const Exception&) {
+        return false;
+    }
+    ImageWidth = shown.GetWidth();
+    ImageHeight = shown.GetHeight();
+    ImageBitCount = 24;
+    return form.ExportBitmapToImg() != 0;
+}
+
 // DCX, FlashPix, PCX and the TIFF kinds our codec leaves to the library.
 bool LoadLibrarySlide() {
     ImgHandle = ImgOpenSolo(FileName, 0);
@@ -103,10 +118,8 @@ bool LoadLibrarySlide() {
 
 // Loads FileName into ImgHandle by its extension; false when nothing came out.
 bool LoadSlide(TWebForm& form) {
-    if (ExtInList(FileExt, VectorList, "")) {
-        // PENDING: drawing metafiles onto the slide colour comes with the metafile display; such slides fail.
-        return false;
-    }
+    if (ExtInList(FileExt, VectorList, ""))
+        return LoadMetafileSlide(form);
     if (ExtInList(FileExt, JpegList, ""))
         return LoadJpegSlide(form);
     if (FileExt == ".PCD")

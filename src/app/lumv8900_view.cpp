@@ -418,12 +418,13 @@ void TWebForm::ChangeView() {
 
 void TWebForm::RefreshView() {
     Daz95->SetPaintLock(false);
-    if (!FitWindow) {
+    if (!FitWindow)
         SetScrollRanges();
-        Daz95->update();
-    } else {
+    else
         ResizeImage();
-    }
+    // A paint that came while the lock was on was dropped; moving the
+    // control alone would only shift what it showed before.
+    Daz95->update();
 }
 
 void TWebForm::RefreshImage() { Daz95->update(); }

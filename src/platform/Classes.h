@@ -20,6 +20,8 @@ class TStream;
 // Bytes of a text as UTF-8: a leading byte-order mark is dropped; bytes that are
 // not valid UTF-8 are read as Windows-1252.
 std::string DecodeText(std::string_view bytes);
+// Bytes of Windows-1252 text as UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 

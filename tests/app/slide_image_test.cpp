@@ -423,3 +423,20 @@ TEST_F(SlideImageTest, AspectAdjustedOpenShowsTheSizedPicture) {
     ASSERT_EQ(shown.GetHeight(), 270);
     EXPECT_EQ(shown.Handle()->GetColor(240, 135) & 0xFFFFFF, 0x3060A0u);
 }
+
+// A metafile slide is drawn at its own size over the slide colour.
+TEST_F(SlideImageTest, MetafileSlideIsDrawnOverTheSlideColour) {
+    for (const char* fixture : {"metafile/red_left_half.wmf", "metafile/red_left_half.emf"}) {
+        SCOPED_TRACE(fixture);
+        SlideColor = static_cast<int32_t>(RGB(0, 0, 255));
+        TLibraryPicture picture;
+        ASSERT_TRUE(PrepareAndRead(fixture, std::string("m") + ExtractFileExt(fixture), picture));
+        EXPECT_EQ(picture.Width, 192);
+        EXPECT_EQ(picture.Height, 96);
+        EXPECT_EQ(picture.Bits, 24);
+        EXPECT_EQ(ImageBitCount, 24);
+        // Colour values: blue in the low byte.
+        EXPECT_EQ(picture.At(10, 50), 0xFF0000u);
+        EXPECT_EQ(picture.At(150, 50), 0x0000FFu);
+    }
+}
