@@ -3,6 +3,7 @@
 #include "app/lumv8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
+#include "ui/MeOpenDialogEx.h"
 #include "platform/Classes.h"
 #include "platform/Streams.h"
 
@@ -57,6 +58,12 @@ void TShowForm::PopulateSlides_Clear() {
 void TShowForm::InstantSlideshow(TStringList* Files) {
     Calls.push_back("InstantSlideshow");
     delete Files;
+}
+
+// PENDING: loading an album (AVL script, catalog, bookmark list); the stand-in records the file it was given.
+void TShowForm::btnLoadSClick(QObject*) {
+    Calls.push_back("btnLoadSClick" +
+                    (lumv8900::WebForm ? " " + lumv8900::WebForm->OpenDialogAny->FileName() : std::string()));
 }
 
 void TShowForm::Close() {

@@ -83,6 +83,9 @@ public:
     void PopulateSlides_Clear();
     // Fills the album with the files of the list (taken over).
     void InstantSlideshow(TStringList* Files);
+    // Loads an album: the file the user picks, or with the application as
+    // Sender the file named in the image window's OpenDialogAny.
+    void btnLoadSClick(QObject* Sender);
     void Close();
 };
 

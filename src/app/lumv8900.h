@@ -397,6 +397,9 @@ inline std::string ShownFileName;
 inline std::string StatusTextValue = "Ready";
 // How the desktop opens a document (ExecuteFile); tests put a recorder here.
 inline std::function<bool(const std::string& FileName)> ShellOpenDocument;
+// The desktop's application for the type of the existing file Path opens it
+// (through ShellOpenDocument when set); false when none could be started.
+bool OpenWithDesktop(const std::string& Path);
 
 // Called as each way of reading the clipboard's picture starts (1: through
 // DibImage, 2: as a plain bitmap); a test makes that way fail by throwing.
@@ -626,6 +629,8 @@ public:
     void BtnOpenClick(QObject* Sender);
     void BtnOpenEx(QObject* Sender);
     void DragOpen(const std::string& Name);
+    // Runs the Lab script file Name on the picture.
+    void OpenBIPfile(const std::string& Name);
     void HistoryChangeUpdate();
     void AV_UI(bool On);
     void ApplyChrome();

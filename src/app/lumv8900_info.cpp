@@ -432,10 +432,13 @@ int TWebForm::ExecuteFile(const std::string& Name, const std::string& Params, co
         path = AddBackslash(Folder) + Name;
     if (!FileExists(path) && !DirectoryExists(path))
         return ShellNotFound;
+    return OpenWithDesktop(path) ? ShellStarted : ShellNotFound;
+}
+
+bool lumv8900::OpenWithDesktop(const std::string& Path) {
     if (ShellOpenDocument)
-        return ShellOpenDocument(path) ? ShellStarted : ShellNotFound;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))) ? ShellStarted
-                                                                                         : ShellNotFound;
+        return ShellOpenDocument(Path);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path)));
 }
 
 void TWebForm::MakeScreenBitmap() {

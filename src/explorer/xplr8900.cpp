@@ -26,12 +26,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QStatusBar>
-#include <QUrl>
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
@@ -43,6 +41,7 @@ using namespace xplr8900;
 TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BuildComponents();
     BindNavigation();
+    BindOpenCommands();
     FormCreate();
 }
 
@@ -205,7 +204,7 @@ void TFileForm::AppActivate() {
 
 // ---- The double click on a row
 
-void TFileForm::XLDblClick(QObject*) {
+void TFileForm::XLDblClick(QObject* Sender) {
     if (Listing->ListBusy || XL->SelCount() == 0)
         return;
     TOwnCall own(this);
@@ -232,20 +231,13 @@ void TFileForm::XLDblClick(QObject*) {
     if (rec.State() != 0) {
         Listing->CurrExt = UpperCase(ExtractFileExt(path));
         if (Listing->CurrExt == ".LNK") {
-            StLink->ShortcutFileName = path;
-            bool resolved = false;
-            try {
-                resolved = StLink->ResolveShortcut();
-            } catch (const Exception&) {
-                resolved = false;
-            }
-            if (resolved && DirectoryExists(StLink->FileName)) {
+            if (ResolveShortcutFile(path) && DirectoryExists(StLink->FileName)) {
                 enter(IncludeTrailingPathDelimiter(StLink->FileName));
                 Listing->FoldersSeen = true;
                 return;
             }
         }
-        // PENDING: opening a file by its extension (btnOpenXClick) comes with the open commands.
+        btnOpenXClick(Sender);
         return;
     }
     const std::string folder = IncludeTrailingPathDelimiter(path);
@@ -471,8 +463,7 @@ void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick");
 
 int TFileForm::ShellOpen(const std::string& FileName, const std::string&, const std::string&, int) {
     // The desktop opens a file with its own program; it takes no parameters.
-    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(FileName)));
-    return opened ? 42 : 2;
+    return lumv8900::OpenWithDesktop(FileName) ? 42 : 2;
 }
 
 namespace xplr8900 {

@@ -280,6 +280,20 @@ public:
     // The mounted shares of the user's network places; false when none.
     bool GetNetDrives();
 
+    // ---- Opening files by their extension (xplr8900_open.cpp)
+
+    // Set while an open command runs; it also blocks label editing.
+    bool OpenBusy = false;
+    // "Open": the focused or selected files, each where its extension belongs.
+    void btnOpenXClick(QObject* Sender);
+    // "Open Conta&ining Folder": lists the folder of the focused file, or of the
+    // target of a selected link.
+    void mnuFOpenContainerClick(QObject* Sender);
+    // "&Unzipper": the zip window, created once.
+    void mnuUnzipperClick(QObject* Sender);
+    // Tools, Cache, "Cha&nge": another thumbnail cache folder.
+    void mnuCacheChangeClick(QObject* Sender);
+
     // ---- The window's private message
 
     // Queues the private message with a code: an even code lets pending events
@@ -386,6 +400,14 @@ private:
     void BuildMenus();
     void BuildToolBars();
     void BindNavigation();
+    void BindOpenCommands();
+    // Hands a file to the window that opens it (OpenHandOff in tests).
+    void HandOff(const std::string& Command, const std::string& Path);
+    // Reads the shortcut at Path into StLink (its target in StLink->FileName);
+    // false when it cannot be read or its target is missing.
+    bool ResolveShortcutFile(const std::string& Path);
+    // The path of a ".lnk" shortcut's existing target; else Path itself.
+    std::string ResolvedShortcut(const std::string& Path);
     // The folder a failed navigation falls back to.
     void FallBackHome();
     // "Folder cannot be accessed. ..." of a network folder that cannot be reached.
@@ -510,6 +532,22 @@ constexpr int32_t DriveOptical = 5;
 constexpr int32_t DriveMappedNetwork = 4840123;
 // The kind of a volume by its file system and mount point.
 int32_t DriveKind(const std::string& FileSystem, const std::string& MountPoint);
+
+// ---- Opening files
+
+// The extensions the image window shows, and those it also plays when the
+// settings let it (EControls dword ViewerPlaysMedia); media of MediaForShell
+// always go to the desktop's application when opened alone.
+inline constexpr const char* ViewableExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF.WMF.EMF";
+inline constexpr const char* ViewableMediaExtensions =
+    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.RMI.MKV.MP4.WAV.MP2."
+    "MP3.MPA.MID.AU.SND.WMA.RMI.APE.FLAC.M4A.OGG.WMF.EMF";
+inline constexpr const char* MediaForShell = ".WMV.WMA";
+// When set, the files the explorer opens go here instead of to their windows:
+// the receiving command ("DragOpen", "OpenBIPfile", "btnLoadSClick",
+// "mnuHistoryLoadClick", "Populate", "HistoryControls") and the path ("" for
+// HistoryControls). For tests.
+inline std::function<void(const std::string& Command, const std::string& Path)> OpenHandOff;
 
 // ---- Visited folders (used by the list dialog)
 

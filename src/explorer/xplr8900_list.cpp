@@ -464,7 +464,7 @@ void TFileForm::XLColumnClick(int Column) {
 
 void TFileForm::XLEditing(TVListItem* Item, bool& AllowEdit) {
     TOwnCall own(this);
-    if (!Item || Listing->DrivesView || Listing->ListBusy || ViewBusy || FileOpBusy) {
+    if (!Item || Listing->DrivesView || Listing->ListBusy || ViewBusy || FileOpBusy || OpenBusy) {
         AllowEdit = false;
         return;
     }

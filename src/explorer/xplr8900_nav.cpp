@@ -148,15 +148,9 @@ std::string TFileForm::ShellFolderResolve(const std::string& Folder) {
             return trailing ? AddBackslash(target.string()) : target.string();
         return Folder;
     }
-    if (UpperCase(ExtractFileExt(path)) == ".LNK" && FileExists(path)) {
-        StLink->ShortcutFileName = path;
-        try {
-            if (StLink->ResolveShortcut())
-                return trailing ? AddBackslash(StLink->FileName) : StLink->FileName;
-        } catch (const Exception&) {
-            // An unreadable shortcut stands for itself.
-        }
-    }
+    // An unreadable shortcut stands for itself.
+    if (UpperCase(ExtractFileExt(path)) == ".LNK" && FileExists(path) && ResolveShortcutFile(path))
+        return trailing ? AddBackslash(StLink->FileName) : StLink->FileName;
     return Folder;
 }
 
