@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -103,6 +104,15 @@ void TStringGrid::SetCells(int col, int row, const QString& text) {
     if (!updating_) {
         const QModelIndex at = model_.index(row - 1, col);
         emit model_.dataChanged(at, at);
+    }
+}
+
+void TStringGrid::FitColumnsToTexts() {
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 4;
+    for (int col = 0; col < ColCount(); ++col) {
+        const int wanted = std::max(sizeHintForColumn(col), horizontalHeader()->sectionSizeHint(col)) + padding;
+        if (wanted > columnWidth(col))
+            setColumnWidth(col, wanted);
     }
 }
 

@@ -48,6 +48,9 @@ public:
     void SetCells(int col, int row, const QString& text);
     int ColWidths(int col) const { return columnWidth(col); }
     void SetColWidths(int col, int width) { setColumnWidth(col, width); }
+    // Widens each column whose texts do not fit to the widest of them (its
+    // header included); no column becomes narrower.
+    void FitColumnsToTexts();
     // Height of every data row, and of the header row.
     void SetRowHeights(int dataRow, int headerRow);
 

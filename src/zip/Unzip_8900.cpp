@@ -110,6 +110,9 @@ TUnZipForm::TUnZipForm(QWidget* owner) : QMainWindow(owner), UnZipper(std::make_
     ZipSrcList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ZipSrcList->setFrameShape(QFrame::NoFrame);
     ZipSrcList->setUniformItemSizes(true);
+    // Long paths lose their middle, so that the archive's name stays in sight.
+    ZipSrcList->setTextElideMode(Qt::ElideMiddle);
+    ZipSrcList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ZipGrid = new TStringGrid(Splitter1);
     ZipGrid->setObjectName("ZipGrid");
     Splitter1->addWidget(ZipSrcList);
@@ -410,7 +413,9 @@ bool TUnZipForm::AddArchive(const std::string& Path) {
     for (int i = 0; i < ZipSrcList->count(); ++i)
         if (ZipSrcList->item(i)->text() == path)
             return false;
-    ZipSrcList->addItem(path);
+    auto* item = new QListWidgetItem(path);
+    item->setToolTip(path);
+    ZipSrcList->addItem(item);
     return true;
 }
 
@@ -625,7 +630,8 @@ void TUnZipForm::mnuViewClick() {
         std::vector<QString>& cells = rows[size_t(i)];
         cells.assign(5, QString());
         const TZipHeaderInfo& entry = z.Entry(i);
-        cells[0] = Q(entry.FileName());
+        // A folder entry has no file name: it shows as its stored path.
+        cells[0] = Q(entry.FileName().empty() ? entry.PathName() : entry.FileName());
         rowPaths_[size_t(i)] = entry.PathName();
         const int64_t size = entry.UncompressedSize, packed = entry.CompressedSize;
         if (size >= 1 && packed >= 1) {
@@ -636,6 +642,7 @@ void TUnZipForm::mnuViewClick() {
         }
     }
     ZipGrid->EndUpdate();
+    ZipGrid->FitColumnsToTexts();
     listedArchive_ = archive;
     UpdateStatus();
 }
