@@ -709,6 +709,16 @@ int Percent(uint64_t done, int64_t total) {
     return static_cast<int>(std::min<uint64_t>(100, (done * 100 + t / 2) / t));
 }
 
+// A new, empty file with a hidden unique name in folder; "" when none can be made.
+std::string ScratchFileBeside(const std::string& folder) {
+    std::string pattern = folder + "/.lumvor-unzip-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return std::string();
+    ::close(fd);
+    return pattern;
+}
+
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
@@ -870,14 +880,26 @@ public:
             z_.OnStartUnZip(&z_, index, outName, skip);
         if (skip)
             return;
-        if (exists && z_.OverwriteMode == Prompt && !MoveAside(outName)) {
+        std::string movedAside;
+        if (exists && z_.OverwriteMode == Prompt && !MoveAside(outName, movedAside)) {
             z_.Message("Could not rename " + outName, "Warning", zmWarning);
             Skip(srNoOverwrite, index);
             return;
         }
+        // The entry is written beside its target under a scratch name and
+        // takes the target's name only once it is complete and checked, so a
+        // failed or interrupted entry never leaves a half file under that name.
+        const std::string scratch = ScratchFileBeside(folder);
+        if (scratch.empty()) {
+            PutBack(movedAside, outName);
+            Skip(srCannotCreate, index);
+            return;
+        }
         try {
-            out_ = std::make_unique<TFileStream>(outName, fmCreate);
+            out_ = std::make_unique<TFileStream>(scratch, fmCreate);
         } catch (const EFileStreamError&) {
+            ::unlink(scratch.c_str());
+            PutBack(movedAside, outName);
             Skip(srCannotCreate, index);
             return;
         }
@@ -911,22 +933,33 @@ public:
         } catch (...) {
             // A cancel or a truncated archive: the partial file is not kept.
             out_.reset();
-            ::unlink(outName.c_str());
+            ::unlink(scratch.c_str());
+            PutBack(movedAside, outName);
             throw;
         }
         out_.reset();
-        if (z_.RetainAttributes)
-            ApplyMode(outName, work);
-        SetFileTime(outName, work.DateTime);
 
         uint32_t crc = crc_ ^ 0xFFFFFFFF;
         if (rc == 0 && !overrun && written_ == expected && crc == work.CRC32) {
+            if (z_.RetainAttributes)
+                ApplyMode(scratch, work);
+            else
+                ::chmod(scratch.c_str(), 0666 & ~umask_);
+            SetFileTime(scratch, work.DateTime);
+            if (::rename(scratch.c_str(), outName.c_str()) != 0) {
+                ::unlink(scratch.c_str());
+                PutBack(movedAside, outName);
+                totalWritten_ -= written_;
+                Skip(srCannotCreate, index);
+                return;
+            }
             if (z_.OnEndUnZip)
                 z_.OnEndUnZip(&z_, index, outName);
             return;
         }
         totalWritten_ -= written_;  // a failed entry's bytes do not count toward the run
-        ::unlink(outName.c_str());
+        ::unlink(scratch.c_str());
+        PutBack(movedAside, outName);
         if (encrypted_) {
             std::string newPassword = z_.Password;
             if (z_.OnBadPassword) {
@@ -1019,8 +1052,9 @@ private:
         return true;
     }
 
-    // Renames an existing output "name.ext" to the first free "name.n.ext".
-    bool MoveAside(const std::string& outName) {
+    // Renames an existing output "name.ext" to the first free "name.n.ext",
+    // named in movedTo.
+    bool MoveAside(const std::string& outName, std::string& movedTo) {
         size_t slash = outName.find_last_of('/');
         size_t dot = outName.find_last_of('.');
         std::string stem = outName, ext;
@@ -1037,7 +1071,14 @@ private:
             if (::lstat(candidate.c_str(), &st) != 0)
                 break;
         }
+        movedTo = candidate;
         return RenameNoReplace(outName, candidate);
+    }
+
+    // The file moved out of the way for an entry that failed gets its name back.
+    static void PutBack(const std::string& movedAside, const std::string& outName) {
+        if (!movedAside.empty())
+            RenameNoReplace(movedAside, outName);
     }
 
     // Unix archives give the permission bits (never setuid, setgid or
