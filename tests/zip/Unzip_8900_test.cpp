@@ -6,6 +6,7 @@
 #include "explorer/ExplorerSettings.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
+#include "ui/DragDrop.h"
 #include "ui/MeOpenDialogEx.h"
 #include "platform/Grids.h"
 #include "support/file_helpers.h"
@@ -14,6 +15,8 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
 #include <QListWidget>
 
 #include <cstdlib>
@@ -127,11 +130,20 @@ TEST_F(ZipWindowTest, TheSameArchiveByDialogDropAndPopulateIsListedOnce) {
     WriteFileText(text, "not an archive");
 
     form->Populate(trip);
-    form->DropFiles({trip, lower, text});
-    std::string title;
+    QMimeData dropped;
+    dropped.setData(UriListMimeType, UriListOf({trip, lower, text}));
+    int effect = DROPEFFECT_COPY;
+    form->UnzipDropFiles->Drop(&dropped, MK_LBUTTON, TPoint{5, 5}, effect);
+    EXPECT_EQ(form->Archives(), (std::vector<std::string>{trip, lower}));
+    // The dialog's Recent button opens it again in the recent folder.
+    std::string title, reopenedIn;
     QueueModalAction([&](QDialog& d) {
         title = d.windowTitle().toStdString();
+        WebForm->OpenDialogAny->FRecent()->click();
+    });
+    QueueModalAction([&](QDialog& d) {
         auto& dialog = static_cast<QFileDialog&>(d);
+        reopenedIn = dialog.directory().absolutePath().toStdString();
         dialog.setDirectory(QString::fromStdString(archives));
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText("\"Trip.ZIP\" \"trip.zip\"");
         static_cast<QDialog&>(dialog).accept();
@@ -139,6 +151,7 @@ TEST_F(ZipWindowTest, TheSameArchiveByDialogDropAndPopulateIsListedOnce) {
     form->mnuAdd->trigger();
     form->Populate(lower);
 
+    EXPECT_EQ(reopenedIn, lumv8900::EnsureRecentPath());
     EXPECT_EQ(title, "Select source *.zip file(s)");
     EXPECT_EQ(form->Archives(), (std::vector<std::string>{trip, lower}));
     EXPECT_EQ(QueuedModalAnswers(), 0);
@@ -165,6 +178,50 @@ TEST_F(ZipWindowTest, ClosingWhileTheProgramRunsEmptiesTheListAndHides) {
     EXPECT_TRUE(form->Archives().empty());
     EXPECT_EQ(form->StatusText(), "Ready.");
     EXPECT_FALSE(form->mnuUnZipAll->isEnabled());
+}
+
+TEST_F(ZipWindowTest, DeleteRecyclesTheSelectedArchivesOnlyWhenTheUserAgrees) {
+    const std::string kept = Copy("window.zip", "kept.zip");
+    const std::string gone = Copy("window.zip", "gone.zip");
+    form->Populate(kept);
+    form->Populate(gone);
+    Select(gone);
+    Answer(boxes, mrNo);
+    form->mnuDeleteZ->trigger();
+    EXPECT_TRUE(fs::exists(gone));
+    Answer(boxes, mrYes);
+    form->mnuDeleteZ->trigger();
+    EXPECT_EQ(Texts(), std::vector<std::string>(2, "Recycle 1 ZIP archive(s) ?"));
+    EXPECT_TRUE(Trashed(gone));
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_EQ(form->Archives(), std::vector<std::string>{kept});
+    // The one left is listed.
+    EXPECT_EQ(form->StatusText(), "[ Archive: kept.zip ]   File selected: cover [1].jpg");
+}
+
+TEST_F(ZipWindowTest, OptionsHelpAndEscape) {
+    for (int i = 0; i < 4; ++i)
+        Answer(boxes, mrOk);
+    form->mnuOverwrite->trigger();
+    form->mnuOverwrite->trigger();
+    form->mnuCreateSubFolder->trigger();
+    form->mnuCreateSubFolder->trigger();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"If a target file exists, it will not be extracted.",
+                                                 "If a target file exists, a numbered duplicate will be created.",
+                                                 "Auto-extract to sub-folder DISABLED.",
+                                                 "Auto-extract to sub-folder ENABLED."}));
+    EXPECT_EQ(form->UnZipper->OverwriteMode, Prompt);
+    long topic = 0;
+    Application.OnHelp = [&topic](long context) {
+        topic = context;
+        return true;
+    };
+    form->homeHelp->trigger();
+    EXPECT_EQ(topic, 150);
+    form->Populate(Copy("window.zip", "a.zip"));
+    QTest::keyClick(form, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(form->Archives().empty());
 }
 
 // ---- The entry grid
