@@ -71,6 +71,15 @@ std::string LiteralPattern(const std::string& name) {
     return pattern;
 }
 
+// Another window's long run holds the status box: say so; true when one does.
+bool OtherRunBusy() {
+    if (!IsBusy)
+        return false;
+    voMessageDlg("", "", "A critical process is being executed.\nCancel the process to proceed.", mtWarning, mbOKOnly,
+                 AutoDefaultButton, 0);
+    return true;
+}
+
 bool ShiftHeld() { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; }
 
 int Ask(const std::string& caption, const std::string& text, uint8_t type, uint16_t buttons, uint8_t defaultButton,
@@ -700,12 +709,14 @@ void TUnZipForm::ShowRunStart() {
     StatusForm->lblThumbs->clear();
     StatusForm->lblFolder->clear();
     busy_ = true;
+    IsBusy = 1;  // cleared when the status box closes
     Application.ProcessMessages();
 }
 
 void TUnZipForm::RunEnded() {
     if (StatusForm)
         StatusForm->Close();
+    IsBusy = 0;
     busy_ = false;
 }
 
@@ -775,7 +786,7 @@ void TUnZipForm::NoteKeptArchive(const std::string& Archive, bool Troubled) {
 }
 
 void TUnZipForm::mnuUnZipSelClick(QObject* Sender) {
-    if (busy_)
+    if (busy_ || OtherRunBusy())
         return;
     const bool extractAll = Sender == mnuUnZipAll;
     bool toSource = ShiftHeld();
@@ -896,7 +907,7 @@ void TUnZipForm::RecycleAfterRun(bool ExtractAll, bool ToSource) {
 }
 
 void TUnZipForm::mnuUnZIpFileClick() {
-    if (busy_)
+    if (busy_ || OtherRunBusy())
         return;
     RemoveMissingArchives();
     const std::vector<std::string> selected = SelectedArchives();

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QListWidget>
 
@@ -358,6 +359,46 @@ TEST_F(ZipWindowTest, MissingArchivesAreDroppedBeforeTheRun) {
     ASSERT_GE(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Missing file!\n" + gone + "\nItem removed from list.");
     EXPECT_TRUE(Trashed(kept));
+}
+
+TEST_F(ZipWindowTest, CancelInTheStatusBoxStopsTheRunAndKeepsTheArchive) {
+    const std::string archive = Copy("window.zip", "stop.zip");
+    form->Populate(archive);
+    // The status box's Cancel, pressed once the first file is written.
+    auto percentDone = form->UnZipper->OnTotalPercentDone;
+    form->UnZipper->OnTotalPercentDone = [percentDone](TVCLUnZip* zip, int percent) {
+        percentDone(zip, percent);
+        ASSERT_NE(StatusForm, nullptr);
+        StatusForm->btnCancel->click();
+    };
+    Answer(boxes, mrYes);
+    Answer(boxes, mrOk);
+    form->mnuUnZipAll->trigger();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Extract all to source folders?",
+                                                 "There were extraction errors.\nSome files were recovered.\n"
+                                                 "Last archive processed:\n" +
+                                                     archive}));
+    EXPECT_TRUE(fs::exists(archive));
+    EXPECT_EQ(form->Archives(), std::vector<std::string>{archive});
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(IsBusy, 0);
+    // What was written is whole; the entry under way left nothing.
+    EXPECT_EQ(ReadFileText(archives + "stop/cover [1].jpg"),
+              CommandOutput("unzip -p " + Quoted(archive) + " 'cover [[]1].jpg'"));
+    EXPECT_FALSE(fs::exists(archives + "stop/album/2001/a.jpg"));
+}
+
+TEST_F(ZipWindowTest, AnotherLongRunKeepsTheCommandsFromStarting) {
+    form->Populate(Copy("window.zip", "wait.zip"));
+    Select(form->Archives().front());
+    IsBusy = 1;
+    Answer(boxes, mrOk);
+    Answer(boxes, mrOk);
+    form->mnuUnZipAll->trigger();
+    form->mnuUnZIpFile->trigger();
+    IsBusy = 0;
+    EXPECT_EQ(Texts(), std::vector<std::string>(2, "A critical process is being executed.\nCancel the process to proceed."));
+    EXPECT_FALSE(fs::exists(archives + "wait"));
 }
 
 // A run in which something went wrong: every cause reaches the log, the log
