@@ -709,16 +709,6 @@ int Percent(uint64_t done, int64_t total) {
     return static_cast<int>(std::min<uint64_t>(100, (done * 100 + t / 2) / t));
 }
 
-// A new, empty file with a hidden unique name in folder; "" when none can be made.
-std::string ScratchFileBeside(const std::string& folder) {
-    std::string pattern = folder + "/.lumvor-unzip-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return std::string();
-    ::close(fd);
-    return pattern;
-}
-
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
@@ -889,16 +879,11 @@ public:
         // The entry is written beside its target under a scratch name and
         // takes the target's name only once it is complete and checked, so a
         // failed or interrupted entry never leaves a half file under that name.
-        const std::string scratch = ScratchFileBeside(folder);
-        if (scratch.empty()) {
-            PutBack(movedAside, outName);
-            Skip(srCannotCreate, index);
-            return;
-        }
+        RemoveDeadScratchFilesNow(folder);
+        const std::string scratch = ScratchFileName(outName);
         try {
             out_ = std::make_unique<TFileStream>(scratch, fmCreate);
         } catch (const EFileStreamError&) {
-            ::unlink(scratch.c_str());
             PutBack(movedAside, outName);
             Skip(srCannotCreate, index);
             return;
