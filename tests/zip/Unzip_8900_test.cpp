@@ -179,6 +179,13 @@ TEST_F(ZipWindowTest, ClosingWhileTheProgramRunsEmptiesTheListAndHides) {
     EXPECT_TRUE(form->Archives().empty());
     EXPECT_EQ(form->StatusText(), "Ready.");
     EXPECT_FALSE(form->mnuUnZipAll->isEnabled());
+    // At shut-down the window really closes and is freed.
+    lumv8900::ShutDown = true;
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    lumv8900::ShutDown = false;
+    EXPECT_EQ(Unzip_8900::UnZipForm, nullptr);
+    EXPECT_FALSE(Unzip_8900::UnZipFormCreated);
 }
 
 TEST_F(ZipWindowTest, DeleteRecyclesTheSelectedArchivesOnlyWhenTheUserAgrees) {
