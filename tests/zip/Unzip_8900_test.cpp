@@ -444,6 +444,8 @@ TEST_P(ZipTroubleTest, IsLoggedAndKeepsTheArchive) {
 }
 
 constexpr const char* Troubled = ": some entries were not extracted; the archive was not recycled.";
+constexpr const char* Incomplete =
+    " is incomplete or corrupted: its entries were recovered as far as they could be; the archive was not recycled.";
 
 // Flips one byte in the stored data of "cover [1].jpg".
 void SpoilStoredEntry(TUnZipForm&, const std::string& archive) {
@@ -470,8 +472,10 @@ INSTANTIATE_TEST_SUITE_P(
         TroubleCase{"TraversalAndAbsolutePaths", "traversal.zip", [](TUnZipForm&, const std::string&) {},
                     {": path leaves the target folder or is a link; refused."}, Troubled},
         TroubleCase{"RecoveredDirectory", "no_central_dir.zip", [](TUnZipForm&, const std::string&) {}, {},
-                    " is incomplete or corrupted: its entries were recovered as far as they could be; "
-                    "the archive was not recycled."}),
+                    Incomplete},
+        TroubleCase{"NotAnArchiveAtAll", "window.zip",
+                    [](TUnZipForm&, const std::string& archive) { WriteFileText(archive, "plain text\n"); }, {},
+                    Incomplete}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ZipWindowTest, SkippedTargetsAreKeptAndEachIsLogged) {
