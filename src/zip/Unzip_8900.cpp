@@ -32,7 +32,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 
 namespace lumvor {
 
