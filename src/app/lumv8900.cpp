@@ -634,6 +634,9 @@ void TWebForm::FormClose(QObject*, TCloseAction& Action) {
     ShutDown = true;
     if (xplr8900::FileForm)
         xplr8900::FileForm->Close();
+    // After the explorer, which keeps the zip window's bounds: now it really closes.
+    if (Unzip_8900::UnZipForm)
+        Unzip_8900::UnZipForm->close();
     if (!UndoFile.empty() && FileExists(UndoFile))
         DeleteFileNow(UndoFile);
 }

@@ -3,6 +3,7 @@
 #include "explorer/xplr8900.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace lumvor::xplr8900 {
 
@@ -32,6 +33,11 @@ void TExplorerControls::SetBounds(const QRect& Frame) {
               QRect(QPoint(std::max(0, Frame.left()), std::max(0, Frame.top())), Frame.size()));
 }
 int TExplorerControls::ZipLeft() const { return r_.Int(ec::ZipBounds); }
+QRect TExplorerControls::ZipBounds() const {
+    const int left = r_.Int(ec::ZipBounds), top = r_.Int(ec::ZipBounds + 4);
+    const int right = r_.Int(ec::ZipBounds + 8), bottom = r_.Int(ec::ZipBounds + 12);
+    return QRect(left, top, std::abs(right - left), std::abs(top - bottom));
+}
 void TExplorerControls::SetZipBounds(const QRect& Frame) { WriteRect(r_, ec::ZipBounds, Frame); }
 
 bool TExplorerControls::ToolBar() const { return r_.Flag(ec::ToolBar); }

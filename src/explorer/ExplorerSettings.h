@@ -28,8 +28,10 @@ public:
     // Explorer window bounds: left, top, right, bottom.
     QRect Bounds() const;
     void SetBounds(const QRect& Frame);
-    // The zip window's bounds (left -1: no position).
+    // The zip window's bounds (left -1: no position); the size is taken as
+    // the distance between the stored edges, whichever way round they are.
     int ZipLeft() const;
+    QRect ZipBounds() const;
     void SetZipBounds(const QRect& Frame);
 
     bool ToolBar() const;

@@ -870,14 +870,21 @@ public:
             z_.OnStartUnZip(&z_, index, outName, skip);
         if (skip)
             return;
-        if (exists && z_.OverwriteMode == Prompt && !MoveAside(outName)) {
+        std::string movedAside;
+        if (exists && z_.OverwriteMode == Prompt && !MoveAside(outName, movedAside)) {
             z_.Message("Could not rename " + outName, "Warning", zmWarning);
             Skip(srNoOverwrite, index);
             return;
         }
+        // The entry is written beside its target under a scratch name and
+        // takes the target's name only once it is complete and checked, so a
+        // failed or interrupted entry never leaves a half file under that name.
+        RemoveDeadScratchFilesNow(folder);
+        const std::string scratch = ScratchFileName(outName);
         try {
-            out_ = std::make_unique<TFileStream>(outName, fmCreate);
+            out_ = std::make_unique<TFileStream>(scratch, fmCreate);
         } catch (const EFileStreamError&) {
+            PutBack(movedAside, outName);
             Skip(srCannotCreate, index);
             return;
         }
@@ -911,22 +918,33 @@ public:
         } catch (...) {
             // A cancel or a truncated archive: the partial file is not kept.
             out_.reset();
-            ::unlink(outName.c_str());
+            ::unlink(scratch.c_str());
+            PutBack(movedAside, outName);
             throw;
         }
         out_.reset();
-        if (z_.RetainAttributes)
-            ApplyMode(outName, work);
-        SetFileTime(outName, work.DateTime);
 
         uint32_t crc = crc_ ^ 0xFFFFFFFF;
         if (rc == 0 && !overrun && written_ == expected && crc == work.CRC32) {
+            if (z_.RetainAttributes)
+                ApplyMode(scratch, work);
+            else
+                ::chmod(scratch.c_str(), 0666 & ~umask_);
+            SetFileTime(scratch, work.DateTime);
+            if (::rename(scratch.c_str(), outName.c_str()) != 0) {
+                ::unlink(scratch.c_str());
+                PutBack(movedAside, outName);
+                totalWritten_ -= written_;
+                Skip(srCannotCreate, index);
+                return;
+            }
             if (z_.OnEndUnZip)
                 z_.OnEndUnZip(&z_, index, outName);
             return;
         }
         totalWritten_ -= written_;  // a failed entry's bytes do not count toward the run
-        ::unlink(outName.c_str());
+        ::unlink(scratch.c_str());
+        PutBack(movedAside, outName);
         if (encrypted_) {
             std::string newPassword = z_.Password;
             if (z_.OnBadPassword) {
@@ -1019,8 +1037,9 @@ private:
         return true;
     }
 
-    // Renames an existing output "name.ext" to the first free "name.n.ext".
-    bool MoveAside(const std::string& outName) {
+    // Renames an existing output "name.ext" to the first free "name.n.ext",
+    // named in movedTo.
+    bool MoveAside(const std::string& outName, std::string& movedTo) {
         size_t slash = outName.find_last_of('/');
         size_t dot = outName.find_last_of('.');
         std::string stem = outName, ext;
@@ -1037,7 +1056,14 @@ private:
             if (::lstat(candidate.c_str(), &st) != 0)
                 break;
         }
+        movedTo = candidate;
         return RenameNoReplace(outName, candidate);
+    }
+
+    // The file moved out of the way for an entry that failed gets its name back.
+    static void PutBack(const std::string& movedAside, const std::string& outName) {
+        if (!movedAside.empty())
+            RenameNoReplace(movedAside, outName);
     }
 
     // Unix archives give the permission bits (never setuid, setgid or

@@ -117,7 +117,7 @@ TEST_F(DropTest, ScriptsGoToTheSlideShowAndArchivesToTheZipWindow) {
     WebForm->PendingCalls.clear();
     WebForm->DragOpen("/archives/Photos.ZIP");
     ASSERT_NE(Unzip_8900::UnZipForm, nullptr);
-    EXPECT_EQ(Unzip_8900::UnZipForm->Calls, std::vector<std::string>{"Populate /archives/Photos.ZIP"});
+    EXPECT_EQ(Unzip_8900::UnZipForm->Archives(), std::vector<std::string>{"/archives/Photos.ZIP"});
     EXPECT_TRUE(Calls().empty());
     EXPECT_FALSE(Display().GetEmpty());  // the picture stays
 }

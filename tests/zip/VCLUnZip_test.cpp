@@ -435,6 +435,46 @@ TEST_F(ZipTest, CorruptedDeflateLeavesNoFile) {
     EXPECT_TRUE(fs::exists(dir / "out/photos/b.JPG"));
 }
 
+// A damaged or cancelled entry never replaces the file it would have
+// renamed out of the way, and leaves no scratch file behind.
+TEST_F(ZipTest, AFailedEntryKeepsTheFileItsTargetHeld) {
+    TempDir dir;
+    std::string data = ReadAll(Fixture("tree.zip"));
+    const std::string good = dir / "good.zip", bad = dir / "bad.zip";
+    WriteAll(good, data);
+    const size_t name = data.find("photos/2001/a.jpg");
+    ASSERT_NE(name, std::string::npos);
+    data[name + 17 + 400] = static_cast<char>(data[name + 17 + 400] ^ 0x55);
+    WriteAll(bad, data);
+    const std::string target = dir / "out/photos/2001/a.jpg";
+    auto filesIn = [&] {
+        std::vector<std::string> names;
+        for (auto& e : fs::recursive_directory_iterator(dir / "out/photos/2001"))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+
+    ExtractAll(good, dir / "out");
+    WriteAll(target, "mine");
+    zip.ClearZip();
+    zip.SetZipName(bad);
+    zip.OverwriteMode = Prompt;
+    zip.UnZip();
+    EXPECT_EQ(badCrc, std::vector<std::string>{"photos/2001/a.jpg"});
+    EXPECT_EQ(ReadAll(target), "mine");
+    EXPECT_EQ(filesIn(), std::vector<std::string>{"a.jpg"});
+
+    // Cancelled after the first chunk of the same entry, in the intact archive.
+    zip.ClearZip();
+    zip.SetZipName(good);
+    zip.OnTotalPercentDone = [this](TVCLUnZip*, int) { zip.CancelOperation = true; };
+    zip.DoProcessMessages = true;
+    EXPECT_THROW(zip.UnZip(), EUserCanceled);
+    EXPECT_EQ(ReadAll(target), "mine");
+    EXPECT_EQ(filesIn(), std::vector<std::string>{"a.jpg"});
+}
+
 TEST_F(ZipTest, TruncatedArchiveRaisesPrematureEnd) {
     TempDir dir;
     std::string data = ReadAll(Fixture("deflate_levels.zip"));
