@@ -419,6 +419,11 @@ inline std::function<bool(int64_t Bytes)> MemoryProbe;
 // make it (none: ImgCopy); tests put a recorder here.
 inline std::function<int(int Handle, int Width, int Height, int32_t Flags)> ResizeCopy;
 
+// A scaled copy of the picture Handle (through ResizeCopy), made through a copy
+// at twice the size when ThroughDouble and that size is allowed, for a smoother
+// result; 0 when the library failed.
+int ScaledCopy(int Handle, int Width, int Height, int32_t Method, bool ThroughDouble);
+
 }  // namespace lumv8900
 
 // ---- Start-up

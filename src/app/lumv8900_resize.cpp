@@ -62,9 +62,6 @@ std::string SizeLines(const std::string& Keyword, const TNewSize& Size) {
     return lines;
 }
 
-int CopyPicture(int Handle, int Width, int Height, int32_t Method) {
-    return ResizeCopy ? ResizeCopy(Handle, Width, Height, Method) : ImgCopy(Handle, Width, Height, nullptr, Method);
-}
 
 // The size change through the imaging library: the viewer picture exported,
 // copied at the new size (through a copy at twice the new size when asked and
@@ -79,18 +76,7 @@ bool LibraryResize(TWebForm& Form, const TNewSize& Size, bool ThroughDouble) {
     const int32_t method = Size.CopyOp == IMG_COPY_PRESERVE_BLACK || Size.CopyOp == IMG_COPY_PRESERVE_WHITE
                                ? Size.CopyOp
                                : IMG_COPY_SMOOTH;
-    const int doubleWidth = 2 * Size.Width, doubleHeight = 2 * Size.Height;
-    int copy = 0;
-    // A double size beyond the picture limits could never be made: one copy then.
-    if (ThroughDouble && PictureSizeAllowed(doubleWidth, doubleHeight)) {
-        const int twice = CopyPicture(ImgHandle, doubleWidth, doubleHeight, method);
-        if (twice != 0) {
-            copy = CopyPicture(twice, Size.Width, Size.Height, method);
-            ImgClose(twice);
-        }
-    } else {
-        copy = CopyPicture(ImgHandle, Size.Width, Size.Height, method);
-    }
+    const int copy = ScaledCopy(ImgHandle, Size.Width, Size.Height, method, ThroughDouble);
     if (copy == 0) {
         Form.ShowImgError();
         return false;
@@ -123,6 +109,19 @@ TLabCommand SizeCommand(const std::string& Keyword, const TNewSize& Size) {
 }
 
 }  // namespace
+
+int lumv8900::ScaledCopy(int Handle, int Width, int Height, int32_t Method, bool ThroughDouble) {
+    const auto copyOf = [Method](int source, int width, int height) {
+        return ResizeCopy ? ResizeCopy(source, width, height, Method) : ImgCopy(source, width, height, nullptr, Method);
+    };
+    // A double size beyond the picture limits could never be made: one copy then.
+    if (!ThroughDouble || !PictureSizeAllowed(2 * Width, 2 * Height)) return copyOf(Handle, Width, Height);
+    const int twice = copyOf(Handle, 2 * Width, 2 * Height);
+    if (twice == 0) return 0;
+    const int copy = copyOf(twice, Width, Height);
+    ImgClose(twice);
+    return copy;
+}
 
 // ---- The commands
 

@@ -77,17 +77,9 @@ bool FittedWallpaper(TWebForm& form, TBitmap& fitted) {
     }
     TSize size;
     FitSizeInBox(ImageWidth, ImageHeight, Screen.Width(), Screen.Height(), size);
-    int copy = 0;
     // Only the width shrinking: through a copy at twice the size, for a smoother result.
-    if (size.cy == ImageHeight && size.cx < ImageWidth) {
-        const int twice = ImgCopy(ImgHandle, 2 * size.cx, 2 * size.cy, nullptr, IMG_COPY_SMOOTH);
-        if (twice != 0) {
-            copy = ImgCopy(twice, size.cx, size.cy, nullptr, IMG_COPY_SMOOTH);
-            ImgClose(twice);
-        }
-    } else {
-        copy = ImgCopy(ImgHandle, size.cx, size.cy, nullptr, IMG_COPY_SMOOTH);
-    }
+    const bool throughDouble = size.cy == ImageHeight && size.cx < ImageWidth;
+    const int copy = ScaledCopy(ImgHandle, size.cx, size.cy, IMG_COPY_SMOOTH, throughDouble);
     form.CloseImgHandle();
     if (copy == 0) {
         form.ShowImgError();

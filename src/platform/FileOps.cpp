@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 namespace lumvor {
@@ -245,6 +246,21 @@ void PlaceScratch(const std::string& scratch, const std::string& target, bool re
 
 enum class Kind { Copy, Move };
 
+// The target folders whose dead scratch files the running operation has
+// cleared: an operation of many files into one folder lists it once.
+thread_local std::set<std::string>* SweptFolders = nullptr;
+
+struct TSweepScope {
+    explicit TSweepScope(std::set<std::string>& swept) : outer(SweptFolders) { SweptFolders = &swept; }
+    ~TSweepScope() { SweptFolders = outer; }
+    std::set<std::string>* outer;
+};
+
+void ClearDeadScratchFilesOnce(const std::string& folder) {
+    if (SweptFolders && !SweptFolders->insert(folder).second) return;
+    RemoveDeadScratchFiles(folder);
+}
+
 std::string Transfer(Kind kind, const std::string& source, std::string target, uint32_t flags);
 
 // Copies or moves every entry of folder source into the existing folder target.
@@ -289,7 +305,7 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
     const std::string parent = ParentOf(target);
     if (!IsRealFolder(parent)) Fail("The folder \"" + parent + "\" does not exist", ENOENT);
     // Partial copies of operations that were killed are cleared away first.
-    RemoveDeadScratchFilesNow(parent);
+    ClearDeadScratchFilesOnce(parent);
 
     if (kind == Kind::Move && DeviceOf(source) == DeviceOf(parent)) {
         if (replace) {
@@ -406,6 +422,8 @@ TFileOpResult RunFileOperation(TFileOpFunc func, const std::vector<std::string>&
         return stop(from[0], "Unknown file operation");
     }
 
+    std::set<std::string> swept;
+    const TSweepScope sweepScope(swept);
     for (size_t i = 0; i < from.size(); ++i) {
         const std::string& source = from[i];
         if (progress && !progress(source)) {
