@@ -225,18 +225,14 @@ TEST(WholeFileWrite, LeftoversOfDeadWritersGoWithTheNextWrite) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FolderEntries(folder), expected);
 
-    // A move's partial copies go the same way at the next operation in their
-    // folder (another folder: one folder is cleared at most once in a few seconds).
-    const std::string target = Home() + "/target";
-    for (const auto& name : leftovers) WriteFileText(target + "/" + name, "partial");
-    for (const auto& name : kept) WriteFileText(target + "/" + name, "other");
+    // A move's partial copies go the same way at the next operation there.
+    for (const auto& name : leftovers) WriteFileText(folder + "/" + name, "partial");
     WriteFileText(Home() + "/moved.bmp", "m");
-    const TFileOpResult result = RunFileOperation(foMove, {Home() + "/moved.bmp"}, {target + "/"}, fofNoConfirmation);
+    const TFileOpResult result = RunFileOperation(foMove, {Home() + "/moved.bmp"}, {folder + "/"}, fofNoConfirmation);
     ASSERT_TRUE(result.Succeeded) << result.Error;
-    expected = kept;
     expected.push_back("moved.bmp");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(FolderEntries(target), expected);
+    EXPECT_EQ(FolderEntries(folder), expected);
 }
 
 // A small file system that fills up; without the right to mount one, the
