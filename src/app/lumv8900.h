@@ -634,8 +634,6 @@ public:
     void BtnOpenClick(QObject* Sender);
     void BtnOpenEx(QObject* Sender);
     void DragOpen(const std::string& Name);
-    // Runs the Lab script file Name on the picture.
-    void OpenBIPfile(const std::string& Name);
     void HistoryChangeUpdate();
     void AV_UI(bool On);
     void ApplyChrome();

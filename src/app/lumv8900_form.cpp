@@ -132,11 +132,6 @@ void TWebForm::mnuCompressClick(QObject*) {
     ImageChanged = wasChanged;
 }
 
-void TWebForm::OpenBIPfile(const std::string& Name) {
-    // PENDING: the Lab script interpreter does not exist yet.
-    PendingCall("OpenBIPfile " + Name);
-}
-
 void TWebForm::mnuHistorySlideshowClick(QObject*) {
     // PENDING: the slide show does not exist yet.
     PendingCall("mnuHistorySlideshowClick");
