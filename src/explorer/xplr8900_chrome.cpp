@@ -778,7 +778,7 @@ void TFileForm::mnuWindowsRecentClick(QObject* Sender) {
     LookBox->SetFolder(ExploreDir);
 }
 
-// PENDING: the folder tree's properties dialog comes with the tree.
+// PENDING: the properties dialog of the tree's selected folder (ShowShellProperties of its path); the item stays disabled until the dialog exists.
 void TFileForm::mnuPropertiesTClick(QObject*) {}
 
 void TFileForm::HelpItemClick(QObject* Sender) {
