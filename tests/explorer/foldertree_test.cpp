@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -473,6 +474,37 @@ TEST_F(FolderTreeTest, AFolderOfThousandsOfSubFoldersOpensInOneRead) {
     EXPECT_EQ(withPlaceholder, 1);
     // Generous for the sanitizer build; the benchmark measures the release build.
     EXPECT_LT(elapsed, 3000);
+}
+
+// ---- Screenshot
+
+// LUMVOR_SHOTS names a folder to write it to.
+TEST_F(FolderTreeTest, ScreenshotOfTheTree) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots)
+        GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshot";
+    for (const char* name : {"Holidays/2023 Rome", "Holidays/2024 Beach/Day 1", "Holidays/2024 Beach/Day 2",
+                             "Holidays/Mountains", "Family/Birthdays", "Family/Photos", "Family/photos", "Scans"})
+        MakeOld(Folder(name));
+    for (const char* name : {"sunrise.jpg", "waves.jpg", "harbour.jpg", "notes.txt"})
+        OldFile(root + "Holidays/2024 Beach/Day 1/" + name);
+    ShowWindow();
+    form->mnuViewReportClick(form->mnuViewReport);
+    Go(root + "Holidays/2024 Beach/Day 1/");
+    form->Tree->setFocus();
+    QTest::qWait(100);
+    ASSERT_TRUE(form->grab().save(QString::fromStdString(IncludeTrailingPathDelimiter(shots) + "folder_tree.png")));
+    // With the list focused the explored folder stays marked as the drop target.
+    form->XL->setFocus();
+    QTest::qWait(100);
+    ASSERT_TRUE(form->Tree->grab().save(
+        QString::fromStdString(IncludeTrailingPathDelimiter(shots) + "folder_tree_unfocused.png")));
+    form->FolderMenuPopup();
+    form->FolderMenu->popup(form->Tree->mapToGlobal(QPoint(60, 60)));
+    QTest::qWait(100);
+    ASSERT_TRUE(form->FolderMenu->grab().save(
+        QString::fromStdString(IncludeTrailingPathDelimiter(shots) + "folder_tree_menu.png")));
+    form->FolderMenu->hide();
 }
 
 }  // namespace
