@@ -16,6 +16,8 @@
 #include "ui/LookBoxEx.h"
 #include "ui/TreeViewEx.h"
 
+#include "bench_explorer.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -104,15 +106,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    lumv8900::ExplorerSettingsLoaded = true;
-    lumv8900::SaveProfile = false;
-    SetExplorerDefaults(1280, 9);
-    TExplorerControls(EControls).SetBounds(QRect(40, 30, 1000, 700));
-    ExploreDir = root;
-    FileForm = new TFileForm();
-    FileForm->show();
-    FileForm->FormActivate();
-    FileForm->mnuFolderTreeClick(FileForm);
+    bench::StartExplorer(root, 3)->mnuFolderTreeClick(FileForm);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
