@@ -474,7 +474,6 @@ private:
     QObject* treeEvents_ = nullptr;
     // The name a tree rename started from; where the mouse was pressed in the tree.
     std::string treeOldName_;
-    int treePressX_ = 0;
     int treePressY_ = 0;
     bool parked_ = false;
     bool parkedImageVisible_ = false;

@@ -207,22 +207,11 @@ void TFileForm::BindTree() {
     });
     ConnectGuarded(Tree, &QTreeWidget::itemClicked, this, [this] { TreeClick(); });
     Tree->OnMouseDown = [this](QMouseEvent* event) {
-        treePressX_ = int(event->position().x());
         treePressY_ = int(event->position().y());
         TreeMouseDown();
     };
     Tree->OnMouseUp = [this](QMouseEvent* event) { TreeMouseUp(int(event->position().y())); };
-    Tree->OnMouseMove = [this](QMouseEvent* event) {
-        if (!(event->buttons() & Qt::LeftButton))
-            return false;
-        const QPoint press(treePressX_, treePressY_);
-        const QPoint moved = event->position().toPoint() - press;
-        if (std::abs(moved.x()) < DragStartDistance && std::abs(moved.y()) < DragStartDistance)
-            return false;
-        if (TTreeNode* node = Tree->itemAt(press))
-            TreeOleDragNotify(node);
-        return true;
-    };
+    Tree->DragDistance = DragStartDistance;
     Tree->OnOleDragNotify = [this](TTreeNode* node) { TreeOleDragNotify(node); };
     DropFolder->SetActive(true);
     Listing->View.RearmTreeNode = [this] {
@@ -254,7 +243,6 @@ void TFileForm::BindTree() {
 void TFileForm::UnbindTree() {
     QObject::disconnect(Tree, nullptr, this, nullptr);
     Tree->OnMouseDown = Tree->OnMouseUp = nullptr;
-    Tree->OnMouseMove = nullptr;
     Tree->OnOleDragNotify = nullptr;
     delete treeEvents_;
     treeEvents_ = nullptr;

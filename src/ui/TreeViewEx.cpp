@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include <cstdlib>
+
 #include "platform/Forms.h"
 
 namespace lumvor {
@@ -43,27 +45,37 @@ void TTreeViewEx::NotifyDrag(TTreeNode* node) {
 
 void TTreeViewEx::startDrag(Qt::DropActions) {
     // The drag with the left button: the node pressed, else the current one.
-    NotifyDrag(pressNode_ ? pressNode_ : currentItem());
+    TTreeNode* pressed = pressIndex_.isValid() ? itemFromIndex(pressIndex_) : nullptr;
+    NotifyDrag(pressed ? pressed : currentItem());
 }
 
 void TTreeViewEx::mousePressEvent(QMouseEvent* event) {
     pressPos_ = event->position().toPoint();
-    pressNode_ = itemAt(pressPos_);
+    pressIndex_ = indexAt(pressPos_);
     rightDown_ = event->button() == Qt::RightButton;
     if (OnMouseDown) Guarded([&] { OnMouseDown(event); });
     QTreeWidget::mousePressEvent(event);
 }
 
 void TTreeViewEx::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint moved = event->position().toPoint() - pressPos_;
+    TTreeNode* pressed = pressIndex_.isValid() ? itemFromIndex(pressIndex_) : nullptr;
     if (rightDown_ && (event->buttons() & Qt::RightButton) &&
-        (event->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+        moved.manhattanLength() >= QApplication::startDragDistance()) {
         rightDown_ = false;
-        NotifyDrag(pressNode_);
+        NotifyDrag(pressed);
         return;
     }
-    bool handled = false;
-    if (OnMouseMove) Guarded([&] { handled = OnMouseMove(event); });
-    if (!handled) QTreeWidget::mouseMoveEvent(event);
+    if (DragDistance > 0 && pressed && (event->buttons() & Qt::LeftButton) && state() != EditingState &&
+        (std::abs(moved.x()) >= DragDistance || std::abs(moved.y()) >= DragDistance)) {
+        pressIndex_ = QPersistentModelIndex();
+        NotifyDrag(pressed);
+        // The drag took the release: the tree is no longer pressed.
+        setState(NoState);
+        stopAutoScroll();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }
 
 void TTreeViewEx::mouseReleaseEvent(QMouseEvent* event) {

@@ -28,9 +28,11 @@ public:
     // Kept for the owner form.
     int Tag = 0;
     // The owner's mouse handlers: a press before the tree handles it, a release
-    // after; a move the handler answers true for is not handed on.
+    // after.
     std::function<void(QMouseEvent* Event)> OnMouseDown, OnMouseUp;
-    std::function<bool(QMouseEvent* Event)> OnMouseMove;
+    // How far the mouse moves with the left button down, across or up and down,
+    // before the drag of the pressed node starts; 0 for the desktop's distance.
+    int DragDistance = 0;
 
     // The node of a model index of the tree.
     TTreeNode* NodeOf(const QModelIndex& Index) const { return itemFromIndex(Index); }
@@ -49,7 +51,8 @@ protected:
 private:
     void NotifyDrag(TTreeNode* node);
 
-    TTreeNode* pressNode_ = nullptr;
+    // The node pressed: its index, which a deleted node leaves invalid.
+    QPersistentModelIndex pressIndex_;
     QPoint pressPos_;
     bool rightDown_ = false;
     QPersistentModelIndex dropTarget_;

@@ -451,6 +451,28 @@ TEST_F(FolderTreeTest, DraggingAFolderOffersItsPathForCopyAndMove) {
     EXPECT_EQ(ChildTexts(Current()->parent()), std::vector<std::string>{"first"});
 }
 
+TEST_F(FolderTreeTest, PressingANodeAndMovingSixPixelsStartsItsDrag) {
+    const std::string folder = Folder("drag/mouse");
+    ShowWindow();
+    Go(folder);
+    std::vector<std::string> dragged;
+    DragDrop::Runner = [&](QMimeData* data, QWidget*, int) {
+        dragged = DroppedFileNames(data);
+        return DROPEFFECT_NONE;
+    };
+    form->Tree->scrollToItem(Current());
+    const QPoint at = form->Tree->visualItemRect(Current()).center();
+    QWidget* viewport = form->Tree->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseMove(viewport, at + QPoint(0, 3));
+    EXPECT_TRUE(dragged.empty()) << "three pixels start nothing";
+    QTest::mouseMove(viewport, at + QPoint(6, 0));
+    EXPECT_EQ(dragged, std::vector<std::string>{RemoveBackslash(folder)});
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at + QPoint(6, 0));
+    EXPECT_FALSE(form->TreeDragging);
+    EXPECT_EQ(CurrentPath(), folder);
+}
+
 // ---- Large folders
 
 TEST_F(FolderTreeTest, AFolderOfThousandsOfSubFoldersOpensInOneRead) {
