@@ -182,6 +182,8 @@ void TFileForm::BindTree() {
     Tree->setItemDelegate(new TTreeNameDelegate(this, Tree));
     Tree->setIndentation(16);
     Tree->setExpandsOnDoubleClick(true);
+    // Every row is one line of text: the view need not measure thousands of rows.
+    Tree->setUniformRowHeights(true);
     treeEvents_ = new TTreeEvents(this, Tree);
     Tree->installEventFilter(treeEvents_);
     Tree->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -251,6 +253,8 @@ void TFileForm::UnbindTree() {
     Tree->setItemDelegate(new QStyledItemDelegate(Tree));
     delete named;
     Listing->View.RearmTreeNode = nullptr;
+    // Detached first, a node's thousands of children go in one sweep.
+    ClearTree();
 }
 
 bool TFileForm::TreeShown() const { return EControls.Flag(ec::FolderTree); }
