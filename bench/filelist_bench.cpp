@@ -23,6 +23,7 @@
 #include "ui/VListShowEx.h"
 
 #include "../tests/support/thumb_cells.h"
+#include "bench_explorer.h"
 #include "bench_pictures.h"
 
 #include <benchmark/benchmark.h>
@@ -167,15 +168,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    lumv8900::ExplorerSettingsLoaded = true;
-    lumv8900::SaveProfile = false;
-    SetExplorerDefaults(1280, 9);
-    TExplorerControls(EControls).SetBounds(QRect(40, 30, 1000, 700));
-    TExplorerControls(EControls).SetListView(1);
-    ExploreDir = gPictures;
-    FileForm = new TFileForm();
-    FileForm->show();
-    FileForm->FormActivate();
+    bench::StartExplorer(gPictures, 1);
     Settle();
     WriteCacheFiles(*FileForm);
 

@@ -57,14 +57,7 @@ void UpperExtensionOf(std::string_view name, std::string& out) {
 
 bool IsJpegExtension(std::string_view ext) { return ext == ".JPG" || ext == ".JPEG"; }
 
-// The collations of the list: names compare by the user's locale (a neutral
-// English one where the locale is "C", whose collation is plain bytes).
-QLocale CollationLocale() {
-    const QLocale locale;
-    if (locale.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
-    return locale;
-}
-
+// The collations of the list: names compare by the user's locale.
 // Shell order: numeric, ignoring case. Name order: with case.
 QCollator& ShellCollator() {
     static QCollator collator = [] {
@@ -94,6 +87,17 @@ timespec ClockNow() {
 }
 
 }  // namespace
+
+QLocale CollationLocale() {
+    const QLocale locale;
+    if (locale.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+
+std::string FamilyKey(const std::string& Name) {
+    const size_t blank = Name.rfind(' ');
+    return blank == std::string::npos ? Name : Name.substr(blank);
+}
 
 std::string NetworkMountFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -169,10 +173,8 @@ std::string SortText(TListSortKey key, const FileRec& rec) {
         if (type.size() > 13) type.resize(13);
         return type + std::string(rec.Name());
     }
-    case TListSortKey::Family: {
-        const size_t blank = name.rfind(' ');
-        return blank == std::string::npos ? name : name.substr(blank);
-    }
+    case TListSortKey::Family:
+        return FamilyKey(name);
     case TListSortKey::Comment: {
         const int at = CommentNames.IndexOf(name);
         return at >= 0 && at < CommentTexts.Count() ? CommentTexts.Get(at) : std::string();

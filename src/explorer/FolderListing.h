@@ -47,7 +47,13 @@
 #include <string_view>
 #include <vector>
 
+class QLocale;
+
 namespace lumvor {
+
+// The locale names are collated in: the user's, or a neutral English one where
+// the locale is "C" (whose collation is plain bytes).
+QLocale CollationLocale();
 
 // What one stat said of an entry: the find data the records are built from.
 struct TFindData {
@@ -87,6 +93,10 @@ bool IsNetworkPlace(const std::string& Path);
 
 // The "Arrange by" keys. Comment sorts only while comments are loaded.
 enum class TListSortKey { Name, Size, Date, Type, Family, Comment };
+
+// The family key of a name: from its last blank (blank included) to the end,
+// or the whole name when it has no blank ("Rome 002.jpg" gives " 002.jpg").
+std::string FamilyKey(const std::string& Name);
 
 // The window around the listing. Every call is optional; an unbound call does
 // nothing (an unbound query answers "no").

@@ -42,10 +42,12 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BuildComponents();
     BindNavigation();
     BindOpenCommands();
+    BindTree();
     FormCreate();
 }
 
 TFileForm::~TFileForm() {
+    UnbindTree();
     UnbindFileList();
     if (FileForm == this)
         FileForm = nullptr;
@@ -449,8 +451,6 @@ void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
 void TFileForm::Thumbnailing_Stop() { Record("Thumbnailing_Stop"); }
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
-// PENDING: the folder tree; this only records the call.
-void TFileForm::mnuFolderTreeClick(QObject*) { Record("mnuFolderTreeClick"); }
 // PENDING: the refresh of the file operations; this only records the call.
 void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
 // PENDING: the selection commands; this only records the call.

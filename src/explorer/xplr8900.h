@@ -35,6 +35,7 @@ class QMenu;
 class QSplitter;
 class QStatusBar;
 class QToolButton;
+class QTreeWidgetItem;
 
 namespace lumvor {
 
@@ -53,6 +54,7 @@ class TToolButtonEx;
 class TTrackBar;
 class TTreeViewEx;
 class TVListItem;
+using TTreeNode = ::QTreeWidgetItem;
 struct FileRec;
 class TVListShowEx;
 struct TThumbMaker;
@@ -293,6 +295,57 @@ public:
     void mnuUnzipperClick(QObject* Sender);
     // Tools, Cache, "Cha&nge": another thumbnail cache folder.
     void mnuCacheChangeClick(QObject* Sender);
+    // ---- The folder tree (xplr8900_tree.cpp)
+
+    // A folder drag from the tree runs.
+    bool TreeDragging = false;
+    // The tree is shown (the settings record's flag).
+    bool TreeShown() const;
+
+    void TreeInit();
+    // Selects, expanding along the way, and drop-highlights the node of
+    // ExploreDir; Caller is the window itself or the application object (which
+    // re-reads the explored volume's node first).
+    void DoTreePathUpdate(QObject* Caller);
+    void TreePathUpdate() { DoTreePathUpdate(this); }
+    // The folder of a node with a trailing "/" (a volume's node: its root).
+    std::string GetNodePath(TTreeNode* Node) const;
+    // Collapses the node and drops its children; AddPlaceholder gives it the
+    // "." child that makes it read its sub-folders when it opens again.
+    void SetNodeWithChild(TTreeNode* Node, bool AddPlaceholder);
+    // Re-arms the other volumes' nodes (All false) or every volume's node.
+    void CloseDrives(bool All);
+    // Reads the node's sub-folders under it; false when none could be added.
+    bool UpdateDriveNode_XP(TTreeNode* Node, const std::string& Path);
+    // Re-arms the deepest loaded node on Path (after folders were made there).
+    void TreePathTarget(const std::string& Path);
+    // The top-level node of a DriveList entry; nullptr when it has none.
+    TTreeNode* DriveNode(int DriveIndex) const;
+    // The tree's events.
+    void TreeExpanding(TTreeNode* Node, bool& AllowExpansion);
+    void TreeExpanded();
+    void TreeChanging(TTreeNode* Node);
+    void TreeChange(TTreeNode* Node);
+    void TreeClick();
+    void TreeEnter();
+    void TreeMouseDown();
+    void TreeMouseUp(int Y);
+    void TreeExit();
+    void TreeKeyUp(uint16_t& Key);
+    void TreeOleDragNotify(TTreeNode* Node);
+    void DragFolderMove(TTreeNode* Node);
+    // Renaming a folder in the tree.
+    void mnuTRenameClick(QObject* Sender);
+    void TreeEditing(TTreeNode* Node, bool& AllowEdit);
+    // Renames Parent + OldName to Parent + NewName unless the name is refused
+    // (NewName then becomes OldName again).
+    void TreeValidateItemName(const std::string& Parent, const std::string& OldName, std::string& NewName);
+    void TreeEdited(TTreeNode* Node, std::string& NewName);
+    bool CanApplyFileOpToNode() const;
+    void FolderMenuPopup();
+    void mnuTreeSortClick(QObject* Sender);
+    void mnuTreeGotoFirstClick(QObject* Sender);
+    void mnuTreeRebuildClick(QObject* Sender);
 
     // ---- The window's private message
 
@@ -422,6 +475,11 @@ private:
     void ExplorerMessage(int Code);
     void SaveHistory() const;
     bool FirstListing();
+    void BindTree();
+    // The tree's handlers are dropped before the window's parts go.
+    void UnbindTree();
+    void ClearTree();
+    TTreeNode* AddFolderNode(TTreeNode* Parent, const std::string& Name, int32_t Date, bool HasSubFolders);
 
     std::unique_ptr<TImageList> pathImages_;
     bool captionsShown_ = true;
@@ -434,6 +492,10 @@ private:
     QAbstractItemDelegate* thumbDelegate_ = nullptr;
     QObject* sliderRelease_ = nullptr;
     QObject* treePageKeys_ = nullptr;
+    QObject* treeEvents_ = nullptr;
+    // The name a tree rename started from; where the mouse was pressed in the tree.
+    std::string treeOldName_;
+    int treePressY_ = 0;
     bool parked_ = false;
     bool parkedImageVisible_ = false;
 };

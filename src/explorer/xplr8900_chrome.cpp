@@ -307,7 +307,7 @@ void TFileForm::BindListing() {
     v.AnyCoresActive = [this] { return ThumbWorkers->AnyCoresActive(); };
     ThumbWorkers->View.RedrawRow = [this](int row) { XL->UpdateItems(row, row); };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
-    // PENDING: the thumbnail run's state, the folder monitor, comments, the tree and the file menu's states bind their calls with their commands.
+    // PENDING: the thumbnail run's state, the folder monitor, comments and the file menu's states bind their calls with their commands.
 }
 
 void TFileForm::BuildMenus() {
@@ -778,7 +778,7 @@ void TFileForm::mnuWindowsRecentClick(QObject* Sender) {
     LookBox->SetFolder(ExploreDir);
 }
 
-// PENDING: the folder tree's properties dialog comes with the tree.
+// PENDING: the properties dialog of the tree's selected folder (ShowShellProperties of its path); the item stays disabled until the dialog exists.
 void TFileForm::mnuPropertiesTClick(QObject*) {}
 
 void TFileForm::HelpItemClick(QObject* Sender) {

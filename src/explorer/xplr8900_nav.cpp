@@ -11,6 +11,7 @@
 
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
+#include "explorer/FolderTree.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
@@ -26,6 +27,7 @@
 #include "ui/MenuItems.h"
 #include "ui/StringListEx.h"
 #include "ui/ToolBarEx.h"
+#include "ui/TreeViewEx.h"
 #include "ui/walk8900.h"
 #include "ui/voMsgBox.h"
 #include "app/lumv8900.h"
@@ -72,21 +74,6 @@ bool HasDotComponent(const std::string& path) {
 }
 
 bool Readable(const std::string& folder) { return ::access(folder.c_str(), R_OK | X_OK) == 0; }
-
-// The folder names of a path, outermost first.
-std::vector<std::string> FolderNames(const std::string& path) {
-    std::vector<std::string> names;
-    size_t at = 0;
-    while (at < path.size()) {
-        size_t slash = path.find('/', at);
-        if (slash == std::string::npos)
-            slash = path.size();
-        if (slash > at)
-            names.emplace_back(path.substr(at, slash - at));
-        at = slash + 1;
-    }
-    return names;
-}
 
 }  // namespace
 
@@ -165,6 +152,7 @@ void TFileForm::LookBoxChange(QObject*) {
     TOwnCall own(this);
     CoreCancel = true;
     Application.ProcessMessages();
+    Tree->Tag = 0;
     ExploreDir = LookBox->Folder();
 
     if (ExploreDir.empty()) {
@@ -173,6 +161,7 @@ void TFileForm::LookBoxChange(QObject*) {
         for (QWidget* button : std::initializer_list<QWidget*>{btnSlideshow, btnInfoX, btnDeleteX, btnCopyX, BtnUp})
             button->setEnabled(false);
         mnuFLevel->setEnabled(false);
+        CloseDrives(true);
         Application.ProcessMessages();
         LookBox->RefreshDrives();
         std::vector<TDriveEntry> drives;
@@ -202,12 +191,21 @@ void TFileForm::LookBoxChange(QObject*) {
         Navigating = false;
     }
     if (listed) {
-        // PENDING: the folder tree follows the listed folder (TreeBeginUpdate, CloseDrives, TreePathUpdate).
+        if (TreeShown() && !NoTreeSync && !TreeBuilding) {
+            TreeBeginUpdate();
+            if (Listing->FoldersSeen && !MonitorHold)
+                CloseDrives(true);
+            TreePathUpdate();
+        }
         NoTreeSync = false;
         if (!ExplorerDirty && !MonitorHold)
             FolderMonitor_Restart();
-        if (!Listing->SkipNextListing)
+        if (!Listing->SkipNextListing) {
             ParentDir = ExtractFilePath(ExcludeTrailingPathDelimiter(ExploreDir));
+            // The tree may still show another folder (a click that did not resynchronise it).
+            if (TreeShown() && GetNodePath(Tree->currentItem()) != ExploreDir)
+                TreePathUpdate();
+        }
         return;
     }
     NoTreeSync = Navigating = false;
@@ -343,7 +341,8 @@ void TFileForm::mnuGotoFolderClick(QObject*) {
     TOwnCall own(this);
     if (!ExecuteWalkForm(0, "Go to folder ...", ExploreDir))
         return;
-    // PENDING: with the tree shown (and not at the drive level) its drives close first (CloseDrives).
+    if (!ExploreDir.empty())
+        CloseDrives(false);
     Thumbnailing_Stop();
     std::string folder = IncludeTrailingPathDelimiter(walk8900::WalkFolder);
     if (!IsRootPath(folder)) {
@@ -413,13 +412,15 @@ void TFileForm::GetImageHandles() {
 
 void TFileForm::mnuDetectDrivesClick(QObject*) {
     TOwnCall own(this);
-    const bool treeShown = PanelSide->isVisible();
-    if (treeShown)
-        PanelSide->hide();
+    const bool treeShown = TreeShown();
+    if (treeShown) {
+        CloseDrives(true);
+        mnuFolderTreeClick(this);
+    }
     LookBox->RefreshDrives();
     SetupDrives();
     if (treeShown)
-        PanelSide->show();
+        mnuFolderTreeClick(this);
 }
 
 void TFileForm::StShellComputerMediaInsert() {
@@ -429,8 +430,14 @@ void TFileForm::StShellComputerMediaInsert() {
         FallBackHome();
         return;
     }
+    // The tree is built again over the volumes there are now.
+    const bool treeShown = TreeShown();
+    if (treeShown)
+        mnuFolderTreeClick(this);
     LookBox->RefreshDrives();
     SetupDrives();
+    if (treeShown)
+        mnuFolderTreeClick(this);
 }
 
 // ---- Network support
@@ -462,10 +469,10 @@ bool TFileForm::GetNetDrives() {
 void TFileForm::mnuNetworkSupportClick(QObject*) {
     Record("mnuNetworkSupportClick");
     TOwnCall own(this);
-    const bool treeShown = PanelSide->isVisible();
+    const bool treeShown = TreeShown();
     if (EControls.Flag(ec::NetworkSupport)) {
         if (treeShown)
-            PanelSide->hide();
+            mnuFolderTreeClick(this);
         EControls.SetByte(ec::NetworkSupport, 0);
         mnuNetworkSupport->setChecked(false);
         LookBox->SetNetworkDrives(TStringList());
@@ -484,7 +491,7 @@ void TFileForm::mnuNetworkSupportClick(QObject*) {
                 lumv8900::NetPasswordWarned = true;
         }
         if (treeShown)
-            PanelSide->hide();
+            mnuFolderTreeClick(this);
         Screen.SetCursor(crHourGlass);
         EControls.SetByte(ec::NetworkSupport, 1);
         mnuNetworkSupport->setChecked(true);
@@ -494,7 +501,7 @@ void TFileForm::mnuNetworkSupportClick(QObject*) {
     }
     SetupDrives();
     if (treeShown)
-        PanelSide->show();
+        mnuFolderTreeClick(this);
     Screen.SetCursor(crDefault);
 }
 

@@ -266,6 +266,10 @@ QByteArray TStDataObject::GetData(const QString& format) const {
 }
 
 int DoDragDrop(QMimeData* data, QWidget* source, int okEffects) {
+    if (DragDrop::Runner) {
+        const std::unique_ptr<QMimeData> owned(data);
+        return DragDrop::Runner(data, source, okEffects) & okEffects;
+    }
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     const Qt::DropActions allowed = DropActionsOf(okEffects);

@@ -212,4 +212,11 @@ private:
 // was cancelled or nothing took it.
 int DoDragDrop(QMimeData* data, QWidget* source, int okEffects);
 
+namespace DragDrop {
+// Stands in for the drag itself when set (tests play the target): gets the
+// data, the source and the effects offered, answers the effect chosen. The data
+// is freed after the call.
+inline std::function<int(QMimeData* Data, QWidget* Source, int OkEffects)> Runner;
+}  // namespace DragDrop
+
 }  // namespace lumvor

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "support/explorer_start.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
 
@@ -58,28 +59,10 @@ void OldFile(const std::string& path) {
     std::filesystem::last_write_time(path, then);
 }
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public test::ExplorerFormTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        root = dir.path().toStdString() + "/";
-        lumv8900::ExplorerSettingsLoaded = false;
-        lumv8900::SaveProfile = false;
-        lumv8900::ShutDown = false;
-        lumv8900::WebForm = nullptr;
-        lumv8900::NetPasswordWarned = false;
-        EControls = TByteRecord<140>{};
-        ExploreDir.clear();
-        HistoryList.Clear();
-        HistoryIndex = -1;
-        DeleteFileNow(HistoryListFile());
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        savedRuntime = runtime ? runtime : "";
-        SetStrictModalRuns(true);
-        form = new TFileForm();
-        FileForm = form;
-        // As after the first activation: the path box lists what it is given.
-        form->Listing->ActivationPending = false;
+        ExplorerFormTest::SetUp();
         const auto shown = form->Listing->View.StatusMessage;
         form->Listing->View.StatusMessage = [this, shown](const std::string& text) {
             if (text == "Listing ...")
@@ -89,20 +72,10 @@ protected:
         };
     }
     void TearDown() override {
-        delete form;
-        FileForm = nullptr;
         if (!mounted.empty())
             ::umount2(mounted.c_str(), MNT_DETACH);
-        setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
-        EXPECT_EQ(UnansweredModalRuns(), 0);
-        SetStrictModalRuns(false);
-        test::ResetApplicationHooks();
+        ExplorerFormTest::TearDown();
     }
-    std::string Folder(const std::string& name) {
-        ForceDirectories(root + name);
-        return root + name + "/";
-    }
-    void Go(const std::string& folder) { form->LookBox->SetFolder(folder); }
     // A tmpfs mounted at root + name; "" where mounts cannot be made.
     std::string Mount(const std::string& name) {
         const std::string point = Folder(name);
@@ -112,11 +85,7 @@ protected:
         return point;
     }
 
-    QTemporaryDir dir;
-    std::string root;
-    std::string savedRuntime;
     std::string mounted;
-    TFileForm* form = nullptr;
     int listings = 0;
     std::vector<test::Box> boxes;
 };

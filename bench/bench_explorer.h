@@ -1,0 +1,31 @@
+// The frame of the benchmarks that drive the explorer alone: its window shown
+// on a folder with the first-start settings in a 1000 x 700 frame, as after
+// its first activation.
+#pragma once
+
+#include "app/lumv8900.h"
+#include "explorer/ExplorerSettings.h"
+#include "explorer/xplr8900.h"
+#include "imaging/Helpers.h"
+
+#include <QRect>
+
+#include <string>
+
+namespace lumvor::bench {
+
+// ListView is the settings record's view value (1 list, 2 details, 3 icons).
+inline TFileForm* StartExplorer(const std::string& folder, int listView) {
+    lumv8900::ExplorerSettingsLoaded = true;
+    lumv8900::SaveProfile = false;
+    xplr8900::SetExplorerDefaults(1280, 9);
+    xplr8900::TExplorerControls(xplr8900::EControls).SetBounds(QRect(40, 30, 1000, 700));
+    xplr8900::TExplorerControls(xplr8900::EControls).SetListView(listView);
+    ExploreDir = folder;
+    xplr8900::FileForm = new TFileForm();
+    xplr8900::FileForm->show();
+    xplr8900::FileForm->FormActivate();
+    return xplr8900::FileForm;
+}
+
+}  // namespace lumvor::bench
