@@ -272,6 +272,7 @@ void TFileForm::BuildComponents() {
     BuildMenus();
     BuildToolBars();
     BindFileList();
+    BindThumbnailRun();
     QFont formFont = font();
     if (formFont.pointSize() > 12) {
         formFont.setPointSize(12);

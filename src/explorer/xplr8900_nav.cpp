@@ -170,6 +170,7 @@ void TFileForm::LookBoxChange(QObject*) {
         return;
     TOwnCall own(this);
     CoreCancel = true;
+    RemoveExplorerIdle();
     Application.ProcessMessages();
     ExploreDir = LookBox->Folder();
 
@@ -210,6 +211,10 @@ void TFileForm::LookBoxChange(QObject*) {
     if (listed) {
         // PENDING: the folder tree follows the listed folder (TreeBeginUpdate, CloseDrives, TreePathUpdate).
         NoTreeSync = false;
+        if (ThumbnailView()) {
+            PostExplorerMessage(30);
+            HSplitterMoved();
+        }
         if (!ExplorerDirty && !MonitorHold)
             FolderMonitor_Restart();
         if (!Listing->SkipNextListing)
