@@ -366,8 +366,10 @@ bool TFileForm::SaveRowThumbnail(const FileRec& Rec, const TThumbFile& Cache) {
 
 // ---- Progress (code 21)
 
+// Shown only while the run goes: a progress message that arrives after the
+// last step leaves the status bar's totals standing.
 void TFileForm::ShowThumbsProgress() {
-    if (CurrThumb < 0) return;
+    if (!ThumbRunActive || CurrThumb < 0) return;
     const int percent =
         ThumbCount <= 0 ? 100 : std::clamp(Listing->ThumbsMade, 1, ThumbCount) * 100 / ThumbCount;
     if (percent == thumbsPercent_) return;

@@ -512,6 +512,10 @@ TEST(ThumbCellCache, DropsTheLeastRecentlyUsedAndRejectsCutFiles) {
     EXPECT_EQ(cache.Size(), 2u);
     EXPECT_FALSE(cache.Holds(files[0].Path));
     EXPECT_TRUE(cache.Holds(files[2].Path));
+    // A smaller cell is shrunk once and kept for the repaints that follow.
+    const QImage shrunk = cache.Cell(files[2], FileRec{}, 64, 48);
+    EXPECT_EQ(shrunk, ShrinkThumbnail(cache.Cell(files[2], FileRec{}), 64, 48));
+    EXPECT_EQ(cache.Cell(files[2], FileRec{}, 64, 48).cacheKey(), shrunk.cacheKey());
 
     fs::resize_file(files[0].Path, 4000);
     EXPECT_TRUE(cache.Cell(files[0], FileRec{}).isNull()) << "a cut file is not drawn";

@@ -196,6 +196,8 @@ TEST_F(ThumbRunTest, GuiThreadRunCachesEveryPictureOnceAndTextFilesInOneSharedFi
     PlaceMixedFolder();
     Open();
     RunThumbnails();
+    SpinUntil([] { return false; }, 100);
+    EXPECT_EQ(FileForm->StatusPanels[0]->text().toStdString(), "10 object(s)");
 
     std::set<std::string> expected = {"_.rec", "00000001", "00000002", "00000003", "00000004", "TXT"};
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.png", "e_corrupt.jpg", "f_preview.jpg"}) {
@@ -484,6 +486,44 @@ TEST_F(ThumbRunTest, TestSenderPreparesOnlyAndTheDebugDumpShowsTheState) {
     EXPECT_EQ(boxes[0].text, "CoreCancel");
     EXPECT_EQ(boxes[1].text, "N thumbs needed: 0 CurrThumb:-1 N=0");
     ThumbRunActive = false;
+}
+
+// Screenshots of the explorer during and after a run, for a look by eye:
+// only when LUMVOR_SHOTS names a folder to write them to.
+TEST_F(ThumbRunTest, ScreenshotsDuringAndAfterARun) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshots";
+    const std::string out = IncludeTrailingPathDelimiter(shots);
+    for (int i = 0; i < 14; ++i) {
+        QImage picture(400 + i * 40, 300, QImage::Format_RGB888);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixelColor(x, y, QColor::fromHsv((i * 25 + x / 8) % 360, 80 + y / 3, 230));
+        const std::string name = folder_ + "photo " + std::to_string(10 + i) + ".jpg";
+        picture.save(QString::fromStdString(name), "JPG", 90);
+        MakeOld(name);
+    }
+    Place("thumbworkers/corrupt.jpg", "broken.jpg");
+    Place("thumbrun/huge_40000.png", "panorama.png");
+    AddText("notes.txt");
+    fs::create_directories(folder_ + "Holiday");
+    MakeOld(folder_ + "Holiday");
+    TFileForm* form = Open();
+    form->resize(1000, 720);
+    ThumbRunHooks.Making = [&](const std::string&) {
+        made_.push_back("");
+        if (made_.size() == 8) {
+            QCoreApplication::processEvents();
+            form->grab().save(QString::fromStdString(out + "thumbrun_during.png"));
+        }
+    };
+    RunThumbnails();
+    SpinUntil([] { return false; }, 300);
+    form->grab().save(QString::fromStdString(out + "thumbrun_after.png"));
+    form->XL->SelectRows(RowOf("photo 12.jpg"), RowOf("photo 12.jpg"), true);
+    form->Thumbnailing_Stop();
+    SpinUntil([] { return false; }, 300);
+    form->grab().save(QString::fromStdString(out + "thumbrun_stopped.png"));
 }
 
 // What Clear deletes from a cache root: a table of entries and whether each stays.
