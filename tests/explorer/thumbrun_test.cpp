@@ -20,6 +20,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
+#include "ui/LookBoxEx.h"
 #include "ui/VListShowEx.h"
 #include "ui/voMsgBox.h"
 
@@ -324,6 +325,39 @@ TEST_F(ThumbRunTest, EmptyFolderInstallsNothingAndCachedFolderEndsWithoutDecodin
     ASSERT_TRUE(SpinUntil([] { return ThumbsComplete; }));
     EXPECT_TRUE(made_.empty());
     EXPECT_FALSE(Application.OnIdle);
+}
+
+// The cache sub-folder removed under a running run: the next failed write
+// makes it again and the later rows are cached.
+TEST_F(ThumbRunTest, VanishedSubFolderIsMadeAgain) {
+    for (int i = 0; i < 4; ++i) Place("thumbs/png10.png", "p" + std::to_string(i) + ".png");
+    Open();
+    ThumbRunHooks.Making = [&](const std::string&) {
+        made_.push_back("");
+        if (made_.size() == 2) fs::remove_all(SubFolder());
+    };
+    RunThumbnails();
+    EXPECT_TRUE(fs::is_directory(SubFolder()));
+    EXPECT_FALSE(fs::exists(CacheOf("p1.png").Path));
+    EXPECT_TRUE(fs::exists(CacheOf("p3.png").Path));
+}
+
+// A folder chosen in the thumbnail view gets its run.
+TEST_F(ThumbRunTest, NavigatingInTheThumbnailViewRunsTheNewFolder) {
+    Place("thumbs/png10.png", "p.png");
+    Open();
+    RunThumbnails();
+    made_.clear();
+    const std::string other = Home() + "other/";
+    fs::create_directories(other);
+    fs::copy_file(Fixtures + "thumbs/png10.png", other + "q.png");
+    MakeOld(other + "q.png");
+    MakeOld(other);
+    FileForm->LookBox->SetFolder(other);
+    ASSERT_EQ(ExploreDir, other);
+    ASSERT_TRUE(SpinUntil([] { return ThumbsComplete; }));
+    EXPECT_EQ(made_, std::vector<std::string>{"q.png"});
+    EXPECT_TRUE(fs::exists(CacheOf("q.png").Path));
 }
 
 TEST_F(ThumbRunTest, StopShowsItsTextOnlyWhenARunWasActive) {
