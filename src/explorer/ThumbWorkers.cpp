@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 
 namespace lumvor {
 
@@ -27,6 +28,16 @@ namespace {
 constexpr int BatchWatchMs = 10;
 
 bool& SlotOK(int slot) { return CoreThumbOK[size_t(slot - 1)]; }
+
+// A worker hands its results to the GUI thread through a queued call and
+// QThread::wait, whose locks live inside Qt. The worker posts its done call
+// while holding this lock, and the GUI thread takes it before it reads what the
+// worker wrote, so the hand-over is also plain to race checkers that cannot see
+// into Qt.
+std::mutex& WorkerHandOver() {
+    static std::mutex handOver;
+    return handOver;
+}
 
 }  // namespace
 
@@ -53,7 +64,12 @@ TCoreThumb::TCoreThumb(int Slot, QObject* DoneContext)
 
 TCoreThumb::~TCoreThumb() {
     Terminate();
+    Join();
+}
+
+void TCoreThumb::Join() {
     wait();
+    std::lock_guard received(WorkerHandOver());
 }
 
 void TCoreThumb::NewDecoder() {
@@ -98,12 +114,14 @@ void TCoreThumb::run() {
     }
     // The handler is copied first: it may delete this worker. A worker deleted
     // before its notification ran is not called.
+    std::lock_guard handingOver(WorkerHandOver());
     QPointer<TCoreThumb> self(this);
     QMetaObject::invokeMethod(
         doneContext_,
         [self] {
+            { std::lock_guard received(WorkerHandOver()); }
             if (!self) return;
-            self->wait();
+            self->Join();
             auto handler = self->OnTerminate;
             TCoreThumb& worker = *self;
             if (handler) Guarded([&] { handler(worker); });
@@ -265,7 +283,7 @@ TThumbWorkers::~TThumbWorkers() {
         if (worker) worker->Terminate();
     }
     for (auto& worker : workers_) {
-        if (worker) worker->wait();
+        if (worker) worker->Join();
     }
     // Queued done notifications die with their context, before the workers.
     context_.reset();
@@ -299,6 +317,7 @@ void TThumbWorkers::DoMultiCoreJPEG() {
     // Stopped while handing out rows: the created workers are asked to stop and
     // still resumed, so that their done handlers free the slots.
     batchCancelled_ = xplr8900::CoreCancel.load();
+    if (batchCancelled_) ShowWaitCursor();
     batchActive_ = true;
     for (int slot = 1; slot <= ThumbSlotCount; ++slot) {
         if (!started_[size_t(slot - 1)]) continue;
@@ -349,6 +368,7 @@ void TThumbWorkers::CheckBatch() {
 
 void TThumbWorkers::CancelBatch() {
     if (!batchActive_) return;
+    if (!batchCancelled_) ShowWaitCursor();
     batchCancelled_ = true;
     for (int slot = 1; slot <= ThumbSlotCount; ++slot) {
         if (SlotBusy[size_t(slot - 1)] && workers_[size_t(slot - 1)]) workers_[size_t(slot - 1)]->Terminate();
@@ -372,10 +392,18 @@ void TThumbWorkers::CoreXThumbDone(TCoreThumb& Worker) {
     if (std::none_of(SlotBusy.begin(), SlotBusy.end(), [](bool busy) { return busy; })) EndBatch();
 }
 
+// A dropped batch shows the hourglass until its last worker has stopped.
+void TThumbWorkers::ShowWaitCursor() {
+    Screen.SetCursor(crHourGlass);
+    waitCursor_ = true;
+}
+
 void TThumbWorkers::EndBatch() {
     watch_->stop();
     CheckBatch();
     if (!batchCancelled_) ApplyResults();
+    if (waitCursor_) Screen.SetCursor(crDefault);
+    waitCursor_ = false;
     batchActive_ = false;
     started_.fill(false);
     listing_.CoreBusy = false;

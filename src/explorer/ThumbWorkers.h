@@ -89,6 +89,8 @@ public:
     void Resume();
     // Asks Execute to stop at its next check (cooperative).
     void Terminate() { terminated_.store(true); }
+    // Waits for the thread to end and takes over everything it wrote.
+    void Join();
     bool Terminated() const { return terminated_.load(); }
 
     // GUI thread, after the done notification: when the slot's result may be
@@ -188,6 +190,7 @@ private:
     void CancelBatch();
     void ApplyResults();
     void EndBatch();
+    void ShowWaitCursor();
 
     TFolderListing& listing_;
     std::unique_ptr<QObject> context_;
@@ -197,6 +200,7 @@ private:
     std::string batchDir_;
     bool batchActive_ = false;
     bool batchCancelled_ = false;
+    bool waitCursor_ = false;
 };
 
 }  // namespace lumvor

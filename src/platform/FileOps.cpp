@@ -289,7 +289,7 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
     const std::string parent = ParentOf(target);
     if (!IsRealFolder(parent)) Fail("The folder \"" + parent + "\" does not exist", ENOENT);
     // Partial copies of operations that were killed are cleared away first.
-    RemoveDeadScratchFiles(parent);
+    RemoveDeadScratchFilesNow(parent);
 
     if (kind == Kind::Move && DeviceOf(source) == DeviceOf(parent)) {
         if (replace) {

@@ -348,25 +348,6 @@ int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 
-// Clears a folder's dead scratch files before a write there, at most once in a
-// few seconds per folder: a folder written again and again (a thumbnail cache)
-// is not listed for every file.
-void RemoveDeadScratchFilesNow(const std::string& folder) {
-    static std::mutex mutex;
-    static std::map<std::string, std::chrono::steady_clock::time_point> lastCleared;
-    const auto now = std::chrono::steady_clock::now();
-    {
-        std::lock_guard guard(mutex);
-        auto it = lastCleared.find(folder);
-        if (it != lastCleared.end() && now - it->second < std::chrono::seconds(5))
-            return;
-        if (lastCleared.size() > 1000)
-            lastCleared.clear();
-        lastCleared[folder] = now;
-    }
-    RemoveDeadScratchFiles(folder);
-}
-
 }  // namespace
 
 std::string ScratchFileName(const std::string& target) {
@@ -397,6 +378,25 @@ void RemoveDeadScratchFiles(const std::string& folder) {
         std::error_code ignored;
         fs::remove_all(fs::path(folder.empty() ? "." : folder) / name, ignored);
     }
+}
+
+// Clears a folder's dead scratch files before a write there, at most once in a
+// few seconds per folder: a folder written again and again (a thumbnail cache)
+// is not listed for every file.
+void RemoveDeadScratchFilesNow(const std::string& folder) {
+    static std::mutex mutex;
+    static std::map<std::string, std::chrono::steady_clock::time_point> lastCleared;
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard guard(mutex);
+        auto it = lastCleared.find(folder);
+        if (it != lastCleared.end() && now - it->second < std::chrono::seconds(5))
+            return;
+        if (lastCleared.size() > 1000)
+            lastCleared.clear();
+        lastCleared[folder] = now;
+    }
+    RemoveDeadScratchFiles(folder);
 }
 
 void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {

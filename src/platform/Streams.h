@@ -140,6 +140,9 @@ std::string ScratchFileName(const std::string& target);
 // Removes the scratch files and folders in folder whose writing process is gone
 // (ScratchFileName's pattern and the older "<name>.lumvor-tmp").
 void RemoveDeadScratchFiles(const std::string& folder);
+// The same, at most once in a few seconds per folder, for callers that write
+// many files into one folder.
+void RemoveDeadScratchFilesNow(const std::string& folder);
 
 // Test hook: when set, WriteWholeFile asks it before writing the bytes to the
 // scratch file; a non-zero answer is taken as the errno of a failed write.

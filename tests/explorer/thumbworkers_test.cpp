@@ -14,6 +14,7 @@
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "imaging/ThumbCache.h"
+#include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
 #include "support/picture_compare.h"
@@ -413,7 +414,11 @@ TEST_F(ThumbWorkerTest, ChangingFolderDropsTheBatch) {
     xplr8900::CoreCancel = true;
     ExploreDir = other;
     xplr8900::CoreCancel = false;  // a new run in the new folder
+    // The hourglass shows until the dropped batch's workers have stopped.
+    EXPECT_TRUE(WaitFor([] { return Screen.Cursor() == crHourGlass; }));
+    EXPECT_TRUE(listing_.CoreBusy);
     ASSERT_TRUE(WaitFor([this] { return !listing_.CoreBusy; }));
+    EXPECT_EQ(Screen.Cursor(), crDefault);
     EXPECT_TRUE(CacheFiles().empty());
     const std::string after = std::string(reinterpret_cast<const char*>(listing_.FileRecStream.Memory()),
                                           size_t(listing_.FileRecStream.GetSize()));
