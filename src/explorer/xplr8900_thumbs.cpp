@@ -50,6 +50,8 @@ namespace {
 constexpr const char* StoppedRunText = "Press [F5] to refresh or select \"Redo thumbs\".";
 // Captions keep at most this many characters.
 constexpr size_t CaptionLength = 24;
+// How soon a restart asks again while another window's idle handler is installed.
+constexpr int OtherIdleRetryMs = 50;
 
 // One of the explorer's idle handlers as Application.OnIdle holds it, so that
 // the explorer can tell its own handlers from another window's.
@@ -217,6 +219,12 @@ void TFileForm::Thumbnailing_Stop() {
 // Code 31: a run starts again from the first row unless one is installed.
 void TFileForm::RestartThumbnailRun() {
     if (ExplorerIdleInstalled(&TFileForm::ThumbnailIdle) || ExplorerIdleInstalled(&TFileForm::RedoIdle)) return;
+    if (Application.OnIdle && !Application.OnIdle.target<TExplorerIdle>()) {
+        // Another window's idle work (the image window's start-up step) keeps
+        // the slot; the run asks again a little later.
+        QTimer::singleShot(OtherIdleRetryMs, this, [this] { PostExplorerMessage(30); });
+        return;
+    }
     TOwnCall own(this);
     ThumbRunActive = true;
     Thumbnailing_Stop();

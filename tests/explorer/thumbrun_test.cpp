@@ -360,6 +360,25 @@ TEST_F(ThumbRunTest, NavigatingInTheThumbnailViewRunsTheNewFolder) {
     EXPECT_TRUE(fs::exists(CacheOf("q.png").Path));
 }
 
+// A restart leaves another window's idle handler (the image window's
+// start-up step) its turn and starts once it is gone.
+TEST_F(ThumbRunTest, RestartWaitsForAnotherWindowsIdleStep) {
+    Place("thumbs/png10.png", "p.png");
+    Open();
+    FileForm->btnViewThumbsClick(FileForm->mnuViewThumbs);
+    FileForm->Thumbnailing_Stop();
+    int otherSteps = 0;
+    Application.OnIdle = [&](bool& done) {
+        ++otherSteps;
+        Application.OnIdle = nullptr;
+        done = true;
+    };
+    FileForm->PostExplorerMessage(30);
+    ASSERT_TRUE(SpinUntil([] { return ThumbsComplete; }));
+    EXPECT_EQ(otherSteps, 1);
+    EXPECT_EQ(made_, std::vector<std::string>{"p.png"});
+}
+
 TEST_F(ThumbRunTest, StopShowsItsTextOnlyWhenARunWasActive) {
     Open();
     ThumbsComplete = true;
