@@ -53,26 +53,38 @@ QImage ShrinkThumbnail(const QImage& Picture, int Width, int Height) {
     return cell;
 }
 
-QImage TThumbCellCache::Cell(const TThumbFile& File, const FileRec& Row) {
+TThumbCellCache::Entry* TThumbCellCache::Find(const TThumbFile& File, const FileRec& Row) {
     if (auto it = index_.find(File.Path); it != index_.end()) {
         order_.splice(order_.begin(), order_, it->second);
-        return it->second->second;
+        return &*it->second;
     }
-    if (!ThumbFilePresent(File, Row)) return {};
+    if (!ThumbFilePresent(File, Row)) return nullptr;
     ++FileReads;
     TBitmap bitmap;
     FileRec trailer;
     if (!LoadThumbFile(trailer.Bytes.data(), bitmap, File.Path) && File.Kind != TThumbFileKind::Stock)
-        return {};
-    if (bitmap.Width() <= 0 || bitmap.Height() <= 0) return {};
-    QImage picture = bitmap.ToQImage().convertToFormat(QImage::Format_RGB888);
-    order_.emplace_front(File.Path, picture);
+        return nullptr;
+    if (bitmap.Width() <= 0 || bitmap.Height() <= 0) return nullptr;
+    order_.push_front({File.Path, bitmap.ToQImage().convertToFormat(QImage::Format_RGB888), {}});
     index_[File.Path] = order_.begin();
     while (order_.size() > capacity_) {
-        index_.erase(order_.back().first);
+        index_.erase(order_.back().Path);
         order_.pop_back();
     }
-    return picture;
+    return &order_.front();
+}
+
+QImage TThumbCellCache::Cell(const TThumbFile& File, const FileRec& Row) {
+    const Entry* entry = Find(File, Row);
+    return entry ? entry->Picture : QImage();
+}
+
+QImage TThumbCellCache::Cell(const TThumbFile& File, const FileRec& Row, int Width, int Height) {
+    Entry* entry = Find(File, Row);
+    if (!entry) return {};
+    if (entry->Shrunk.width() != Width || entry->Shrunk.height() != Height)
+        entry->Shrunk = ShrinkThumbnail(entry->Picture, Width, Height);
+    return entry->Shrunk;
 }
 
 void TThumbCellCache::Invalidate(const std::string& Path) {
@@ -90,6 +102,17 @@ void TThumbCellCache::Clear() {
 TThumbCellCache& ThumbCells() {
     static TThumbCellCache cache;
     return cache;
+}
+
+const QImage& SelectionDots(int Width, int Height) {
+    static QImage dots;
+    if (dots.width() != Width || dots.height() != Height) {
+        dots = QImage(std::max(Width, 1), std::max(Height, 1), QImage::Format_ARGB32_Premultiplied);
+        dots.fill(Qt::transparent);
+        for (int y = 1; y < Height; y += 2)
+            for (int x = 1; x < Width; x += 2) dots.setPixel(x, y, qRgb(255, 255, 255));
+    }
+    return dots;
 }
 
 }  // namespace lumvor

@@ -53,6 +53,10 @@ public:
     // read once when ThumbFilePresent accepts it for Row. A null image when the
     // file is missing, cut, or belongs to another picture.
     QImage Cell(const TThumbFile& File, const FileRec& Row);
+    // The same picture shrunk to a Width x Height cell (ShrinkThumbnail); the
+    // shrunk picture of the last size asked is kept beside it, so a repaint
+    // shrinks nothing.
+    QImage Cell(const TThumbFile& File, const FileRec& Row, int Width, int Height);
     // Whether a path's picture is held (no file is touched).
     bool Holds(const std::string& Path) const { return index_.count(Path) != 0; }
     // Forgets one path's picture, or every picture.
@@ -63,7 +67,12 @@ public:
     int64_t FileReads = 0;
 
 private:
-    using Entry = std::pair<std::string, QImage>;
+    struct Entry {
+        std::string Path;
+        QImage Picture;
+        QImage Shrunk;
+    };
+    Entry* Find(const TThumbFile& File, const FileRec& Row);
     size_t capacity_;
     std::list<Entry> order_;  // most recent first
     std::unordered_map<std::string, std::list<Entry>::iterator> index_;
@@ -71,5 +80,9 @@ private:
 
 // The explorer's cell cache.
 TThumbCellCache& ThumbCells();
+
+// The selection overlay of a Width x Height cell: white where both
+// coordinates are odd, transparent elsewhere (made once per size).
+const QImage& SelectionDots(int Width, int Height);
 
 }  // namespace lumvor

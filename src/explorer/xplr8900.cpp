@@ -447,8 +447,6 @@ void TFileForm::RestoreParkedWindows() {
 // PENDING: the folder change monitor; these only record the call.
 void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
 void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
-// PENDING: the thumbnail run; this only records the call.
-void TFileForm::Thumbnailing_Stop() { Record("Thumbnailing_Stop"); }
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 // PENDING: the refresh of the file operations; this only records the call.

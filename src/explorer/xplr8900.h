@@ -56,6 +56,7 @@ class TTreeViewEx;
 class TVListItem;
 using TTreeNode = ::QTreeWidgetItem;
 struct FileRec;
+struct TThumbFile;
 class TVListShowEx;
 struct TThumbMaker;
 class TThumbWorkers;
@@ -421,6 +422,37 @@ public:
     // The thumbnail view is shown.
     bool ThumbnailView() const { return ListTag == 1; }
 
+    // ---- The thumbnail run and the cache commands (xplr8900_thumbs.cpp,
+    // xplr8900_cache.cpp)
+
+    // The size text of the row in hand: "640x480(24)"; empty when unknown.
+    std::string ThumbCaptionText;
+    // A generator or a list hand-off runs; a folder is being dragged or moved.
+    bool BatchBusy = false;
+    bool FolderMoving = false;
+    // The hidden items "Test" (the debug dump) and "Debug" of the Tools menu.
+    TMenuItem* test = nullptr;
+    TMenuItem* mnuDebug = nullptr;
+
+    // Prepares a run over the listed rows (the blank cell, the decoder's
+    // limits, the four stock files) and installs it; the "Test" item as Sender
+    // prepares only. Nothing when a run is active or the list is empty.
+    void StartThumbnailRun(QObject* Sender);
+    // Installs a run from the first row again, in the thumbnail view only and
+    // unless the listing's run has finished.
+    void Thumbnailing_Resume();
+    // One step of the run: the application's idle handler.
+    void ThumbnailIdle(QObject* Sender, bool& Done);
+    // The idle handler of Redo thumbs: refreshes the list so that a new run starts.
+    void RedoIdle(QObject* Sender, bool& Done);
+    void testClick(QObject* Sender);
+    void mnuDebugClick(QObject* Sender);
+    // Tools, Cache: Info, Clear; Tools, Recent, Clear; Redo thumbs.
+    void mnuCacheInfoClick(QObject* Sender);
+    void mnuCacheKillClick(QObject* Sender);
+    void mnuKillRecentClick(QObject* Sender);
+    void mnuRedoThumbsClick(QObject* Sender);
+
     // ---- Catalog generation
 
     // Hides both windows (no program may place windows off-screen on
@@ -467,6 +499,24 @@ private:
     void NetworkFolderWarning();
     void BindListing();
     void BindFileList();
+    void BindThumbnailRun();
+    // The run's idle handlers in Application.OnIdle: install one, remove
+    // whichever of them is installed, and which one is.
+    void InstallExplorerIdle(void (TFileForm::*Handler)(QObject*, bool&));
+    void RemoveExplorerIdle();
+    bool ExplorerIdleInstalled(void (TFileForm::*Handler)(QObject*, bool&)) const;
+    // Parts of a step: the row's thumbnail made and saved; the last row's end.
+    void MakeRowThumbnail(FileRec& Rec, int32_t RecNo, int32_t Row);
+    bool MakeJpegCell(const FileRec& Rec, bool& TooLarge);
+    bool SaveRowThumbnail(const FileRec& Rec, const TThumbFile& Cache);
+    void EndThumbnailRun(bool ReadFailed);
+    void WriteStockFiles();
+    void ShowThumbsProgress();
+    void RestartThumbnailRun();
+    // The status bar's panels after a simple text.
+    void StatusPanelsBack();
+    // Redo's refresh in the thumbnail view.
+    void RedoRefresh();
     // The list's handlers are dropped before the window's parts go.
     void UnbindFileList();
     void FitDateColumn();
@@ -498,6 +548,10 @@ private:
     int treePressY_ = 0;
     bool parked_ = false;
     bool parkedImageVisible_ = false;
+    // The last progress shown ("Thumbs:N%"); -1 none in this run.
+    int thumbsPercent_ = -1;
+    // Redo thumbs waits for the thumbnail view.
+    bool redoPending_ = false;
 };
 
 namespace xplr8900 {
@@ -563,6 +617,28 @@ inline bool ListingBusy = false;
 // Stops the running batch of thumbnail worker threads; their results are then
 // dropped. Set before every listing, refresh and navigation.
 inline std::atomic<bool> CoreCancel{false};
+
+// ---- The thumbnail run
+
+// A run is installed as the application's idle handler.
+inline bool ThumbRunActive = false;
+// The run of the current listing has finished (Thumbnailing_Resume then starts
+// nothing); cleared by a stop and by every listing.
+inline bool ThumbsComplete = false;
+// The list row of the current step (-1 before the first) and the run's last row
+// (-1 when no run).
+inline int32_t CurrThumb = -1;
+inline int32_t ThumbCount = -1;
+// The full path of the current step's file.
+inline std::string ItemFile;
+
+// Test hooks of the run on the GUI thread: Making before a maker decodes a
+// picture file, CacheWritten after a cache file was written.
+struct TThumbRunHooks {
+    std::function<void(const std::string& File)> Making;
+    std::function<void(const std::string& CacheFile)> CacheWritten;
+};
+inline TThumbRunHooks ThumbRunHooks;
 
 // ---- Folder comments
 

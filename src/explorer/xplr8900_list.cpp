@@ -285,8 +285,8 @@ void TFileForm::XLGetImageIdx(QPainter& Painter, int Row, const QRect& ItemRect,
     if (!Listing->RowRec(Row, rec, &recNo)) return;
     const QRect cell(ItemRect.left() + (ItemRect.width() - ListCellWidth) / 2, ItemRect.top() + LabelGap,
                      ListCellWidth, ListCellHeight);
-    QImage picture = ThumbCells().Cell(ThumbRecFile(rec), rec);
-    if (picture.isNull()) {
+    QImage shown = ThumbCells().Cell(ThumbRecFile(rec), rec, ListCellWidth, ListCellHeight);
+    if (shown.isNull()) {
         const uint16_t state = rec.State();
         const int stock = state == fsFolder ? -1 : state == fsTooLarge ? -3 : state == fsFailed ? -4 : 0;
         if (stock == 0) {
@@ -296,30 +296,29 @@ void TFileForm::XLGetImageIdx(QPainter& Painter, int Row, const QRect& ItemRect,
             }
             return;
         }
-        picture = ThumbCells().Cell(ThumbStockFile(stock), rec);
-        if (picture.isNull()) return;
+        shown = ThumbCells().Cell(ThumbStockFile(stock), rec, ListCellWidth, ListCellHeight);
+        if (shown.isNull()) return;
     } else if (rec.State() == fsPending) {
         rec.SetState(fsPresent);
         Listing->WriteRec(recNo, rec);
     }
-    QImage shown = ShrinkThumbnail(picture, ListCellWidth, ListCellHeight);
-    {
-        QPainter marks(&shown);
-        const QRect frame(0, 0, shown.width(), shown.height());
-        if (Selected) {
-            // The selection overlay in merge-paint: white dots where both
-            // coordinates are odd; then the highlight frame, twice.
-            for (int y = 1; y < shown.height(); y += 2)
-                for (int x = 1; x < shown.width(); x += 2) shown.setPixel(x, y, qRgb(255, 255, 255));
-            marks.setPen(XL->palette().color(QPalette::Active, QPalette::Highlight));
-            marks.drawRect(frame.adjusted(0, 0, -1, -1));
-            marks.drawRect(frame.adjusted(1, 1, -2, -2));
-        } else {
-            marks.setPen(XL->palette().color(QPalette::Light));
-            marks.drawRect(frame.adjusted(0, 0, -1, -1));
-        }
-    }
+    Painter.save();
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setBrush(Qt::NoBrush);
     Painter.drawImage(cell.topLeft(), shown);
+    const QRect frame(cell.topLeft(), shown.size());
+    if (Selected) {
+        // The selection overlay in merge-paint: white dots where both
+        // coordinates are odd; then the highlight frame, twice.
+        Painter.drawImage(cell.topLeft(), SelectionDots(shown.width(), shown.height()));
+        Painter.setPen(XL->palette().color(QPalette::Active, QPalette::Highlight));
+        Painter.drawRect(frame.adjusted(0, 0, -1, -1));
+        Painter.drawRect(frame.adjusted(1, 1, -2, -2));
+    } else {
+        Painter.setPen(XL->palette().color(QPalette::Light));
+        Painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    }
+    Painter.restore();
 }
 
 void TFileForm::XLToolTip(TVListItem* Item, std::string& ToolTipText) {
@@ -541,7 +540,7 @@ void TFileForm::mnuViewReportClick(QObject*) {
     ViewBusy = false;
 }
 
-void TFileForm::mnuViewThumbsClick(QObject*) {
+void TFileForm::mnuViewThumbsClick(QObject* Sender) {
     Record("mnuViewThumbsClick");
     TOwnCall own(this);
     if (ThumbnailView() && ThumbsBar->Position() == ThumbStep) return;
@@ -572,7 +571,11 @@ void TFileForm::mnuViewThumbsClick(QObject*) {
     const int textHeight = std::abs(XL->fontMetrics().boundingRect("|").height());
     XL->SetIconSpacing(QSize(8 * XL->logicalDpiX() / 96 + ListCellWidth, 2 * textHeight + ListCellHeight + 8));
     Application.ProcessMessages();
-    // PENDING: the thumbnail run prepares the folder's thumbnail records before it restarts.
+    if (redoPending_) {
+        redoPending_ = false;
+        RedoRefresh();
+    }
+    StartThumbnailRun(Sender);
     PostExplorerMessage(30);
     ViewBusy = false;
     XL->Viewport()->update();

@@ -151,6 +151,7 @@ void TFileForm::LookBoxChange(QObject*) {
         return;
     TOwnCall own(this);
     CoreCancel = true;
+    RemoveExplorerIdle();
     Application.ProcessMessages();
     Tree->Tag = 0;
     ExploreDir = LookBox->Folder();
@@ -198,6 +199,10 @@ void TFileForm::LookBoxChange(QObject*) {
             TreePathUpdate();
         }
         NoTreeSync = false;
+        if (ThumbnailView()) {
+            PostExplorerMessage(30);
+            HSplitterMoved();
+        }
         if (!ExplorerDirty && !MonitorHold)
             FolderMonitor_Restart();
         if (!Listing->SkipNextListing) {

@@ -21,6 +21,7 @@
 #include "ui/VListShowEx.h"
 #include "ui/usrdlg_w.h"
 
+#include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/thumb_cells.h"
 #include "support/window_hooks.h"
@@ -62,21 +63,7 @@ void MakeOld(const std::string& path) {
 class FileListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        lumv8900::ExplorerSettingsLoaded = true;
-        lumv8900::SaveProfile = false;
-        lumv8900::ShutDown = false;
-        lumv8900::ThumbCacheDir.clear();
-        show8900::ThumbPath.clear();
-        ThumbRecOffset = 0;
-        ThumbRoot.clear();
-        ThumbFolderName.clear();
-        ListingBusy = false;
-        ExplorerActive = false;
-        HistoryList.Clear();
-        ThumbCells().Clear();
-        SetExplorerDefaults(1280, 9);
-        TExplorerControls(EControls).SetBounds(QRect(40, 30, 700, 500));
-        TExplorerControls(EControls).SetListView(1);
+        test::ResetExplorerState();
         folder_ = Home() + "pics/";
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -102,26 +89,15 @@ protected:
 
     TFileForm* Open() {
         MakeOld(folder_);
-        FileForm = new TFileForm();
-        FileForm->show();
-        FileForm->FormActivate();
-        return FileForm;
+        return test::OpenExplorer();
     }
     // Lists the folder again (after cache files were written).
     void Relist() {
         FileForm->Listing->UpdateFiles(true);
         FileForm->XL->Items()->SetCount(int(FileForm->Listing->FileOrder.size()));
     }
-    int RowOf(const std::string& name) const {
-        for (size_t row = 0; row < FileForm->Listing->FileOrder.size(); ++row)
-            if (Rec(int(row)).Name() == name) return int(row);
-        return -1;
-    }
-    FileRec Rec(int row) const {
-        FileRec rec;
-        FileForm->Listing->RowRec(row, rec);
-        return rec;
-    }
+    int RowOf(const std::string& name) const { return test::ListedRow(name); }
+    FileRec Rec(int row) const { return test::ListedRec(row); }
     // A cache file for a listed picture: a patterned cell and the picture's dimensions.
     std::string WriteCache(const std::string& name, int width, int height, int bits, int seed = 5) {
         const FileRec row = Rec(RowOf(name));
@@ -536,6 +512,10 @@ TEST(ThumbCellCache, DropsTheLeastRecentlyUsedAndRejectsCutFiles) {
     EXPECT_EQ(cache.Size(), 2u);
     EXPECT_FALSE(cache.Holds(files[0].Path));
     EXPECT_TRUE(cache.Holds(files[2].Path));
+    // A smaller cell is shrunk once and kept for the repaints that follow.
+    const QImage shrunk = cache.Cell(files[2], FileRec{}, 64, 48);
+    EXPECT_EQ(shrunk, ShrinkThumbnail(cache.Cell(files[2], FileRec{}), 64, 48));
+    EXPECT_EQ(cache.Cell(files[2], FileRec{}, 64, 48).cacheKey(), shrunk.cacheKey());
 
     fs::resize_file(files[0].Path, 4000);
     EXPECT_TRUE(cache.Cell(files[0], FileRec{}).isNull()) << "a cut file is not drawn";

@@ -1,0 +1,67 @@
+// The explorer's module state as a fresh program has it, for the tests that
+// open the explorer window over a folder of their own: settings loaded and
+// not saved, no cache folder chosen or measured, no visited folders, no cells
+// held, the window 700 x 500 at (40, 30) in the list view.
+#pragma once
+
+#include "album/show8900.h"
+#include "app/lumv8900.h"
+#include "explorer/ExplorerSettings.h"
+#include "explorer/ListCells.h"
+#include "explorer/ThumbFiles.h"
+#include "explorer/xplr8900.h"
+#include "imaging/ThumbCache.h"
+
+#include "explorer/FolderListing.h"
+#include "imaging/FileRec.h"
+
+#include <QRect>
+
+#include <string>
+
+namespace lumvor::test {
+
+inline void ResetExplorerState() {
+    using namespace xplr8900;
+    lumv8900::ExplorerSettingsLoaded = true;
+    lumv8900::SaveProfile = false;
+    lumv8900::ShutDown = false;
+    lumv8900::ThumbCacheDir.clear();
+    show8900::ThumbPath.clear();
+    ThumbRecOffset = 0;
+    ThumbRoot.clear();
+    ThumbFolderName.clear();
+    ListingBusy = false;
+    ExplorerActive = false;
+    HistoryList.Clear();
+    ThumbCells().Clear();
+    SetExplorerDefaults(1280, 9);
+    TExplorerControls(EControls).SetBounds(QRect(40, 30, 700, 500));
+    TExplorerControls(EControls).SetListView(1);
+}
+
+// Opens the explorer window over ExploreDir, shown and activated (its folder listed).
+inline TFileForm* OpenExplorer() {
+    using namespace xplr8900;
+    FileForm = new TFileForm();
+    FileForm->show();
+    FileForm->FormActivate();
+    return FileForm;
+}
+
+// The record of a row of the open explorer's list.
+inline FileRec ListedRec(int row) {
+    FileRec rec;
+    xplr8900::FileForm->Listing->RowRec(row, rec);
+    return rec;
+}
+
+// The row of a listed name; -1 when it is not listed.
+inline int ListedRow(const std::string& name) {
+    const TFolderListing& listing = *xplr8900::FileForm->Listing;
+    for (size_t row = 0; row < listing.FileOrder.size(); ++row)
+        if (ListedRec(int(row)).Name() == name) return int(row);
+    return -1;
+}
+
+}  // namespace lumvor::test
