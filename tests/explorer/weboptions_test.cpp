@@ -238,11 +238,19 @@ TEST_F(WebOptionsTest, CatalogModeOffersOnlyTheTwoCatalogTypes) {
     EXPECT_EQ(result, 1);
 }
 
-TEST_F(WebOptionsTest, PositiveModeNamesTheThumbnailCountInTheCaption) {
+TEST_F(WebOptionsTest, PositiveModeNamesTheThumbnailCountInTheCaptionAndHelpShowsItsPage) {
+    std::vector<long> helped;
+    Application.OnHelp = [&](long context) {
+        helped.push_back(context);
+        return true;
+    };
     RunDialog(12, [](TWebDlg& dlg) {
         EXPECT_EQ(dlg.windowTitle(), "HTML Page Options - 12 thumbnails");
+        dlg.btnHelp->click();
+        EXPECT_TRUE(dlg.isVisible());
         dlg.btnOK->click();
     });
+    EXPECT_EQ(helped, std::vector<long>{121});
 }
 
 TEST_F(WebOptionsTest, ContactSheetDisablesDetailsCommentsBordersAndPageCount) {
