@@ -452,6 +452,18 @@ public:
     void mnuCacheKillClick(QObject* Sender);
     void mnuKillRecentClick(QObject* Sender);
     void mnuRedoThumbsClick(QObject* Sender);
+    // ---- Web page options (xplr8900_web.cpp)
+
+    // The folder the last web page was saved in ("WebDir").
+    std::string WebDir;
+    // Reads the web options and their strings from the settings store.
+    void LoadWebOptions();
+    // Asks for the thumbnail quality first when AskQuality, then writes the
+    // options and their strings.
+    void SaveWebOptions(bool AskQuality);
+    // "HTML &Options" > "&Set" and "&Reset".
+    void mnuWebOptions1Click(QObject* Sender);
+    void mnuResetWebOptionsClick(QObject* Sender);
 
     // ---- Catalog generation
 

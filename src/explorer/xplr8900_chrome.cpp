@@ -522,6 +522,8 @@ void TFileForm::BuildMenus() {
     Wire(this, static_cast<QAction*>(FindItem("mnuViewer1")), [this](QObject* s) { mnuViewer1Click(s); });
     Wire(this, mnuExit1, [this](QObject* s) { mnuExit1Click(s); });
     Wire(this, static_cast<QAction*>(FindItem("mnuAddRecent")), [this](QObject* s) { mnuAddRecentClick(s); });
+    Wire(this, static_cast<QAction*>(FindItem("mnuHtmlSet")), [this](QObject* s) { mnuWebOptions1Click(s); });
+    Wire(this, static_cast<QAction*>(FindItem("mnuHtmlReset")), [this](QObject* s) { mnuResetWebOptionsClick(s); });
     for (const char* name : {"mnuWinDocuments", "mnuWindowsRecent", "mnuWinFavorites"})
         Wire(this, static_cast<QAction*>(FindItem(name)), [this](QObject* s) { mnuWindowsRecentClick(s); });
     for (const char* name : {"mnuHomePage1", "mnuEmailX"})

@@ -18,6 +18,7 @@ QPalette::ColorRole RoleOf(uint32_t entry, bool& known) {
     case 0x10: return QPalette::Dark;
     case 0x11: return QPalette::PlaceholderText;
     case 0x12: return QPalette::ButtonText;
+    case 0x14: return QPalette::Light;
     default: known = false; return QPalette::Window;
     }
 }
@@ -33,6 +34,7 @@ TColor FixedSchemeColor(uint32_t entry) {
     case 0x10: return RGB(0xA0, 0xA0, 0xA0);
     case 0x11: return RGB(0x6D, 0x6D, 0x6D);
     case 0x12: return clBlack;
+    case 0x14: return clWhite;
     default: return clBlack;
     }
 }

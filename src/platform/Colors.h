@@ -67,6 +67,7 @@ constexpr TColor clBtnFace = TColor{static_cast<int32_t>(0x8000000Fu)};
 constexpr TColor clBtnShadow = TColor{static_cast<int32_t>(0x80000010u)};
 constexpr TColor clGrayText = TColor{static_cast<int32_t>(0x80000011u)};
 constexpr TColor clBtnText = TColor{static_cast<int32_t>(0x80000012u)};
+constexpr TColor clBtnHighlight = TColor{static_cast<int32_t>(0x80000014u)};
 
 // The plain colour of a TColor: scheme colours become the current application
 // palette's colour (a fixed light scheme when no application exists); plain

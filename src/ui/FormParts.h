@@ -1,6 +1,9 @@
 // Small helpers the program's forms build their controls with.
 #pragma once
 
+#include "platform/Colors.h"
+
+#include <QColor>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +16,12 @@
 namespace lumvor {
 
 inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The Qt colour of a control colour; colours of the desktop scheme resolved.
+inline QColor QColorOf(TColor color) {
+    const TColor plain = ColorToRGB(color);
+    return QColor(GetRValue(plain), GetGValue(plain), GetBValue(plain));
+}
 
 // Names and places a new control.
 template <class Control>

@@ -18,14 +18,13 @@
 #include "platform/ComCtrls.h"
 #include "platform/SysUtils.h"
 #include "ui/ExTrackBar.h"
+#include "ui/FormParts.h"
 
 namespace lumvor {
 
 using namespace vardlg_w;
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The track bar and the presets of one mode.
 struct TModeInfo {
@@ -108,8 +107,6 @@ std::string ColorTip(TColor color) {
            IntToStr(GetRValue(color)) + "\nG = " + IntToStr(GetGValue(color)) +
            "\nB = " + IntToStr(GetBValue(color));
 }
-
-QColor QColorOf(TColor color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
 void FillPanel(QWidget& panel, TColor color) {
     QPalette palette = panel.palette();

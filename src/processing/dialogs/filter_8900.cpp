@@ -58,8 +58,6 @@ QLabel* NewColorPanel(QWidget* parent, const char* name, const char* caption, co
     return panel;
 }
 
-QColor QColorOf(TColor color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
-
 void PaintPanel(QLabel* panel, TColor face, TColor text) {
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, QColorOf(face));
