@@ -5,6 +5,7 @@
 #include "app/lumv8900.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
+#include "explorer/ShellProperties.h"
 #include "explorer/ThumbCacheClear.h"
 #include "explorer/ThumbFiles.h"
 #include "explorer/ThumbMakers.h"
@@ -46,10 +47,11 @@ void DeleteWhenPresent(const std::string& Path) {
 
 }  // namespace
 
-// PENDING: the properties dialog of the cache root (size and counts) comes with the shell's properties window.
+// The properties of the cache root: its size and how many files it holds.
 void TFileForm::mnuCacheInfoClick(QObject*) {
     TOwnCall own(this);
     PrepareThumbFolder(ThumbMaker->Jpeg.get());
+    ShowShellProperties(ThumbRoot, this);
 }
 
 void TFileForm::mnuCacheKillClick(QObject*) {

@@ -781,8 +781,6 @@ void TFileForm::mnuWindowsRecentClick(QObject* Sender) {
     LookBox->SetFolder(ExploreDir);
 }
 
-// PENDING: the properties dialog of the tree's selected folder (ShowShellProperties of its path); the item stays disabled until the dialog exists.
-void TFileForm::mnuPropertiesTClick(QObject*) {}
 
 void TFileForm::HelpItemClick(QObject* Sender) {
     auto* item = dynamic_cast<TMenuItem*>(Sender);

@@ -13,6 +13,7 @@
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
+#include "explorer/ShellProperties.h"
 #include "imaging/Helpers.h"
 #include "platform/FileOps.h"
 #include "platform/Folders.h"
@@ -237,9 +238,16 @@ void TFileForm::BindTree() {
         wire(name, &TFileForm::mnuTreeSortClick);
     wire("mnuTreeGotoFirst", &TFileForm::mnuTreeGotoFirstClick);
     wire("mnuTreeRebuild", &TFileForm::mnuTreeRebuildClick);
+    wire("mnuPropertiesT", &TFileForm::mnuPropertiesTClick);
     btnTreeView->setProperty(PendingProperty, false);
     btnTreeView->setEnabled(true);
     btnTreeView->OnClick = [this](QObject* sender) { mnuFolderTreeClick(sender); };
+}
+
+// The properties of the tree's selected folder.
+void TFileForm::mnuPropertiesTClick(QObject*) {
+    if (TTreeNode* node = Tree->currentItem())
+        ShowShellProperties(GetNodePath(node), this);
 }
 
 void TFileForm::UnbindTree() {

@@ -7,6 +7,7 @@
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
+#include "explorer/ThumbFiles.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Forms.h"
@@ -217,6 +218,27 @@ TEST_F(FolderTreeTest, ThePathBoxLeadsTheTreeToTheFolderReadingEachParentOnce) {
         EXPECT_EQ(count, 1) << folder;
     }
     EXPECT_EQ(Listed(), std::set<std::string>{"photo.jpg"});
+}
+
+// Properties of the tree's menu and the cache's Info open the properties
+// window of the selected folder and of the cache root.
+TEST_F(FolderTreeTest, PropertiesShowTheSelectedFolderAndTheCacheRoot) {
+    const std::string album = Folder("Album");
+    Go(album);
+    std::vector<std::string> captions;
+    const auto closeAndNote = [&captions](QDialog& dialog) {
+        captions.push_back(dialog.windowTitle().toStdString());
+        dialog.reject();
+    };
+    auto* treeItem = qobject_cast<QAction*>(form->FindItem("mnuPropertiesT"));
+    ASSERT_NE(treeItem, nullptr);
+    EXPECT_TRUE(treeItem->isEnabled());
+    QueueModalAction(closeAndNote);
+    treeItem->trigger();
+    QueueModalAction(closeAndNote);
+    form->mnuCacheInfoClick(form->FindItem("mnuCacheInfo"));
+    const std::string cacheName = ExtractFileName(ExcludeTrailingPathDelimiter(ThumbRoot));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Album Properties", cacheName + " Properties"}));
 }
 
 TEST_F(FolderTreeTest, TenLevelsDeepReadsOnlyTheFoldersOnThePath) {
