@@ -56,7 +56,7 @@ void TShowForm::PopulateSlides_Clear() {
 
 void TShowForm::InstantSlideshow(TStringList* Files) {
     Calls.push_back("InstantSlideshow");
-    delete Files;
+    InstantFiles.reset(Files);
 }
 
 void TShowForm::Close() {
