@@ -57,7 +57,7 @@ void TShowForm::PopulateSlides_Clear() {
 
 void TShowForm::InstantSlideshow(TStringList* Files) {
     Calls.push_back("InstantSlideshow");
-    delete Files;
+    InstantFiles.reset(Files);
 }
 
 // PENDING: loading an album (AVL script, catalog, bookmark list); the stand-in records the file it was given.

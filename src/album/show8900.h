@@ -68,6 +68,10 @@ public:
     ~TShowForm() override;
 
     std::vector<std::string> Calls;
+    // The list the last InstantSlideshow handed over.
+    std::unique_ptr<TStringList> InstantFiles;
+    // 1 while the album holds contents that are not to be replaced unasked.
+    int Tag = 0;
 
     // Number of slides in the album's list view.
     int SlideItemCount() const;

@@ -26,6 +26,16 @@ bool InsertBookmark(TStringList& List, int32_t& Index, const std::string& Name) 
     return true;
 }
 
+bool MoveBookmark(TStringList& List, int32_t& Index, bool Down) {
+    const int count = List.Count();
+    if (count < 2 || Index < 0 || Index >= count)
+        return false;
+    const int32_t target = StepBookmark(Index, count, Down ? +1 : -1);
+    List.Exchange(Index, target);
+    Index = target;
+    return true;
+}
+
 int32_t StepBookmark(int32_t Index, int Count, int Delta) {
     if (Count < 2)
         return Index;

@@ -26,6 +26,12 @@ bool InsertBookmark(TStringList& List, int32_t& Index, const std::string& Name);
 // wrapping at both ends. Index itself with fewer than 2 entries.
 int32_t StepBookmark(int32_t Index, int Count, int Delta);
 
+// Moves the current entry one place down (Down) or up, exchanging it with its
+// neighbour; the index follows it. At either end it changes places with the
+// entry at the other end, so the current entry stays current. Nothing moves
+// with fewer than 2 entries or an index outside the list; false then.
+bool MoveBookmark(TStringList& List, int32_t& Index, bool Down);
+
 // Deletes the current entry. The index stays, but becomes 0 when fewer than 2
 // entries remain and the last index when it is above 2 and no entry follows.
 // True when an entry is left at the index to show in place of the removed one;

@@ -1523,8 +1523,12 @@ public:
     // is 1 once "Yes to All" was chosen in the "Remove bookmark" question.
     QObject* HomeImage = nullptr;
     QObject* HomeImage1 = nullptr;
-    QObject* mnuHistoryAlbum = nullptr;
-    QObject* mnuHistoryAlbum2 = nullptr;
+    // The Tag of mnuHistoryAlbum is 1 once "Yes to All" was chosen in the
+    // "Copy Bookmarks to Slide Album" question.
+    TMenuItem* mnuHistoryAlbum = nullptr;
+    TMenuItem* mnuHistoryAlbum2 = nullptr;
+    TMenuItem* mnuBookmarkUp = nullptr;
+    TMenuItem* mnuBookmarkDn = nullptr;
     QObject* mnuBookmarksRun = nullptr;
     QObject* mnuBookmarksRun2 = nullptr;
 
@@ -1545,6 +1549,30 @@ public:
     void mnuHistoryLoadClick(QObject* Sender);
     // The list dialog over the bookmarks; the chosen one is opened.
     void mnuBookmarksViewClick(QObject* Sender);
+    // Moves the current bookmark down (mnuBookmarkDn) or up (any other
+    // Sender); only with at least 2 bookmarks and no unsaved edits.
+    void mnuBookmarkUpClick(QObject* Sender);
+    // Hands a copy of the bookmarks to the slide album (at least 2), asking
+    // first when the album holds unsaved contents.
+    void mnuHistoryAlbumClick(QObject* Sender);
+    // Alt+D: the path box takes the focus while it is shown.
+    void HistoryFocus1Click(QObject* Sender);
+
+    // --- launchers: the slide album, the CD player, the media player, the comment window ---
+    TMenuItem* mnuCDPlayer1 = nullptr;
+    TMenuItem* JPEGReader = nullptr;
+    TMenuItem* HistoryFocus1 = nullptr;
+    // Shows the slide album; the explorer's settings get their defaults first
+    // when none were loaded and the explorer was never made.
+    void mnuSlideAlbumClick(QObject* Sender);
+    void mnuCDPlayer1Click(QObject* Sender);
+    void mnuAV_StopClick(QObject* Sender);
+    void mnuAV_PlayClick(QObject* Sender);
+    // Shows the comment window (made once) with the explorer's current file
+    // when the explorer is the Sender, else with FileName when it is a JPEG.
+    void JPEGReaderClick(QObject* Sender);
+    // Wires the launchers and the bookmark panel's commands to their items.
+    void ConnectBookmarkPanel();
     void UpdateHistoryEdit();
     // The bookmark menu is about to show.
     void mnuBookmarksClick(QObject* Sender);

@@ -4,6 +4,7 @@
 #include "app/lumv8900.h"
 #include "platform/MediaPlayer.h"
 
+#include "album/show8900.h"
 #include "app/Bookmarks.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
@@ -228,6 +229,45 @@ void TWebForm::mnuBookmarksViewClick(QObject*) {
         HistoryClick();
     }
     HistoryControls();
+}
+
+// ---- Reordering and handing on
+
+void TWebForm::mnuBookmarkUpClick(QObject* Sender) {
+    if (ImageHistoryList.Count() < 2 || ImageChanged)
+        return;
+    const bool down = Sender && Sender == mnuBookmarkDn;
+    if (MoveBookmark(ImageHistoryList, ImageHistoryIndex, down))
+        ShowBookmarkCount();
+}
+
+void TWebForm::mnuHistoryAlbumClick(QObject*) {
+    if (ImageHistoryList.Count() < 2)
+        return;
+    if (!show8900::ShowForm)
+        show8900::ShowForm = new TShowForm();
+    TShowForm* album = show8900::ShowForm;
+    album->show();
+    album->raise();
+    const bool albumHolds = show8900::AlbumChanged || album->Tag == 1;
+    if (albumHolds && mnuHistoryAlbum->Tag != 1) {
+        const int answer = voMessageDlg("", "Copy Bookmarks to Slide Album",
+                                        "Discard Slide Album contents?\n\n[Yes to All] avoids this dialog (for experts).",
+                                        mtConfirmation, mbYesNoYesToAll, AutoDefaultButton, 0);
+        if (answer != mrYes && answer != mrYesToAll)
+            return;
+        if (answer == mrYesToAll)
+            mnuHistoryAlbum->Tag = 1;
+    }
+    // The album takes the list over: it gets a copy, the bookmarks stay.
+    auto* files = new TStringList;
+    files->Assign(ImageHistoryList);
+    album->InstantSlideshow(files);
+}
+
+void TWebForm::HistoryFocus1Click(QObject*) {
+    if (PanelHistory->isVisible())
+        History->setFocus(Qt::ShortcutFocusReason);
 }
 
 // ---- Displays of the list

@@ -331,6 +331,7 @@ void TWebForm::BuildMenus() {
     JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
     mnuEmbedded = Item(this, jpeg, "mnuEmbedded", "Load &Embedded");
     mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
+    JPEGReader = Item(this, jpeg, "JPEGReader", "E&XIF/ Comments");
 
     // Lab
     m = homeLab;
@@ -380,6 +381,7 @@ void TWebForm::BuildMenus() {
     m = mnuToolsV;
     mnuExplorer1 = Item(this, m, "mnuExplorer1", "&Explorer");
     mnuSlideAlbum = Item(this, m, "mnuSlideAlbum", "&Slide Album");
+    mnuCDPlayer1 = Item(this, m, "mnuCDPlayer1", "&CD Player");
     mnuHistorySlideshow = Item(this, m, "mnuHistorySlideshow", "Slide s&how");
     QMenu* marks = nullptr;
     SubMenuItem(m, this, "mnuBookmarks", "&Bookmarks", &marks);
@@ -393,8 +395,8 @@ void TWebForm::BuildMenus() {
     mnuHistoryClear = Item(this, marks, "mnuHistoryClear", "&Clear");
     mnuHistorySort = Item(this, marks, "mnuHistorySort", "&Sort");
     mnuHistorySortReverse = Item(this, marks, "mnuHistorySortReverse", "Sort &reverse");
-    Item(this, marks, "mnuBookmarkUp", "Move &Up", Qt::CTRL | Qt::Key_PageUp);
-    Item(this, marks, "mnuBookmarkDn", "Move &Dn", Qt::CTRL | Qt::Key_PageDown);
+    mnuBookmarkUp = Item(this, marks, "mnuBookmarkUp", "Move &Up", Qt::CTRL | Qt::Key_PageUp);
+    mnuBookmarkDn = Item(this, marks, "mnuBookmarkDn", "Move &Dn", Qt::CTRL | Qt::Key_PageDown);
     Separator(marks, this, "sepBookmarks2");
     mnuHistorySave = Item(this, marks, "mnuHistorySave", "Sa&ve...");
     mnuHistoryLoad = Item(this, marks, "mnuHistoryLoad", "L&oad...");
@@ -509,6 +511,9 @@ void TWebForm::BuildMenus() {
     chkZoomTool2 = Item(this, nullptr, "chkZoomTool2", "&Zoom tool");
     mnuUndo1 = Item(this, nullptr, "mnuUndo1", "&Undo");
     mnuReload3 = Item(this, nullptr, "mnuReload3", "&Reload");
+    // Alt+D acts from anywhere in the window without a place in a menu.
+    HistoryFocus1 = Item(this, nullptr, "HistoryFocus1", "HistoryFocus", Qt::ALT | Qt::Key_D);
+    addAction(HistoryFocus1);
 
     CloseMenu = new QMenu(this);
     mnuHideViewer = Item(this, CloseMenu, "mnuHideViewer", "&Hide Viewer");
@@ -806,6 +811,7 @@ void TWebForm::ConnectChrome() {
         Wire(this, item, [this](QObject* s) { mnuBookmarksViewClick(s); });
     if (QMenu* marks = findChild<QMenu*>("mnuBookmarksMenu"))
         ConnectGuarded(marks, &QMenu::aboutToShow, this, [this, marks] { mnuBookmarksClick(marks); });
+    ConnectBookmarkPanel();
     // Pages, picture information and printing.
     for (QAction* item : {mnuPageFirst, mnuPagePrevious, mnuPageNext, mnuPageLast})
         Wire(this, item, [this](QObject* s) { mnuPageChange(s); });

@@ -6,10 +6,15 @@
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "support/window_hooks.h"
 
@@ -25,6 +30,25 @@ inline std::string CopyToHome(const std::string& fixture, const std::string& nam
     QFile::remove(QString::fromStdString(target));
     QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(target));
     return target;
+}
+
+// Events until the condition holds or the time is up; true when it held.
+inline bool WaitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return condition();
+}
+
+// The lines of a string list, in order.
+inline std::vector<std::string> Lines(const TStrings& list) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i)
+        names.push_back(list[i]);
+    return names;
 }
 
 // Frees the explorer and the image window a test made, then undoes what they

@@ -50,12 +50,7 @@ TStringList ListOf(const Names& names) {
     return list;
 }
 
-Names Lines(const TStrings& list) {
-    Names names;
-    for (int i = 0; i < list.Count(); ++i)
-        names.push_back(list[i]);
-    return names;
-}
+using test::Lines;
 
 }  // namespace
 

@@ -677,13 +677,13 @@ TEST_F(ChromeTest, MenusCarryTheirNamesCaptionsAndStates) {
     EXPECT_EQ(WebForm->mnuPageLast->Tag, 999);
     EXPECT_EQ(WebForm->mnuPagePrevious->Tag, -1);
     // Items whose commands are still to come are there but disabled.
-    for (const char* name : {"mnuSlideAlbum"}) {
+    for (const char* name : {"mnuHistorySlideshow"}) {
         auto* item = static_cast<QAction*>(WebForm->FindChrome(name));
         ASSERT_NE(item, nullptr) << name;
         EXPECT_FALSE(item->isEnabled()) << name;
     }
     for (const char* name : {"mnuExit", "mnuAbout", "mnuWebpage", "mnuIndex1", "mnuOpenV", "mnuExplorer1", "mnuFitWindow1",
-                             "mnuOptimizeWindow"})
+                             "mnuOptimizeWindow", "mnuSlideAlbum"})
         EXPECT_TRUE(static_cast<QAction*>(WebForm->FindChrome(name))->isEnabled()) << name;
     // The side bar's buttons, with their pictures' numbers.
     ASSERT_NE(WebForm->FindChrome("btnHistogram"), nullptr);

@@ -45,16 +45,7 @@ std::string ToolOutput(const QString& program, const QStringList& arguments) {
     return tool.readAllStandardOutput().toStdString();
 }
 
-// Events until the condition holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return condition();
-}
+using test::WaitFor;
 
 class Media : public lumvor::test::ShownWindowTest {
 protected:
