@@ -33,6 +33,8 @@
 
 #include "processing/script/LabState.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -41,6 +43,7 @@ namespace lumvor {
 class TBitmap;
 class TPix;
 class TWebForm;
+using TFilterDlgResult = std::array<int32_t, 7>;
 
 // How a command ends.
 enum class TLabEnding {
@@ -82,6 +85,20 @@ inline bool LabDialogCancelled(int Answer) { return Answer == LabCancelled; }
 // the viewer picture, WorkBitmap for any other picture control (the filter
 // dialog's preview). Null while that second picture does not exist.
 TBitmap* LabPartner(const TWebForm& Form, const TPix* Pix);
+
+// The partner of a composite on Pix when the two pictures can be combined
+// (for the viewer picture Ok2ComputeFull must hold, and the partner must have
+// Pix's size); null otherwise (the routine then changes nothing).
+TBitmap* CompositePartner(TWebForm& Form, TPix* Pix);
+
+// The start of the two-image commands with a dialog: false after the refusal
+// box when the pictures cannot be combined.
+bool TwoImagesReady(TWebForm& Form);
+
+// The filter dialog of a two-image method group (slider 1 from 1 to 255 at 3,
+// mask panel silver); false when cancelled, else FilterCustom1..3 := the
+// result's custom values.
+bool AskTwoImageGroup(int32_t Group, TFilterDlgResult& Result);
 
 // Holds a picture control's paint lock and its bitmap's canvas lock for a
 // pixel loop; both are released when the guard goes, also on an exception.

@@ -1015,6 +1015,36 @@ public:
     // while a script runs.
     TMenuItem* mnuMaskLevels = nullptr;
     void mnuMaskLevelsClick(QObject* Sender);
+    // --- colour masks, edge mask and Subtract (lumv8900_colourmasks.cpp;
+    // pixel work in processing/lab/ColourMasks.h) ---
+    // The HLS box comes packed in FilterCustom1..3 (centre low 16 bits,
+    // tolerance high 16 bits); each routine unpacks it once, leaving the
+    // centres in MaskHueCentre, MaskLitCentre, MaskSatCentre and the
+    // tolerances in FilterCustom1..3.
+    // The black-and-white HLS mask (Black and Quantize as ColourMasks.h);
+    // "Ready.", then Pix repaints (no ExitFilter).
+    void MaskColors(TPix* Pix, bool Invert, bool Black, bool Quantize);
+    // The same with the selected pixels painted Colour (the preview's view).
+    void ShowMaskColors(TPix* Pix, bool Invert, TColor Colour, bool Quantize, bool Black);
+    // The colour-mask composite with the partner (the duplicate for the viewer
+    // picture, nothing unless Ok2ComputeFull holds; WorkBitmap otherwise).
+    void DoColorMask(TPix* Pix, bool Keep);
+    // The pixels the colour maps would change painted Colour.
+    void ShowParametricMask(TPix* Pix, TColor Colour);
+    // The edge mask with the partner: flat areas (window lightness within
+    // Threshold) take Weight / 255 of the partner. Area is the window's 25.
+    void DoMaskEdges(TPix* Pix, int Threshold, bool ShowProgress, int Weight, int Area);
+    // The RGB box mask; the centres (low 8 bits) go to FilterCustom1..3.
+    void MaskRGBex(TPix* Pix, bool Select, int32_t Red, int32_t Green, int32_t Blue);
+    // Lab > "Mask Color&s", "Mask &Edges", "Create &Mask" and Compute > "S&ubtract".
+    TMenuItem* mnuMaskColors = nullptr;
+    TMenuItem* mnuMaskEdges = nullptr;
+    TMenuItem* mnuCreateMask = nullptr;
+    TMenuItem* mnuSubtract = nullptr;
+    void mnuMaskColorsClick(QObject* Sender);
+    void mnuMaskEdgesClick(QObject* Sender);
+    void mnuCreateMaskClick(QObject* Sender);
+    void mnuSubtractClick(QObject* Sender);
     // The Lab menu opens: "S&wap image" follows Ok2ComputeFull, "Copy &From
     // Backup" whether the backup holds a picture.
     void homeLabClick(QObject* Sender);

@@ -347,12 +347,16 @@ void TWebForm::BuildMenus() {
     mnuMinimum1 = Item(this, compute, "mnuMinimum1", "Mi&nimum");
     mnuMaximum1 = Item(this, compute, "mnuMaximum1", "Ma&ximum");
     mnuDifference1 = Item(this, compute, "mnuDifference1", "Diffe&rence");
+    mnuSubtract = Item(this, compute, "mnuSubtract", "S&ubtract");
     mnuAverage1 = Item(this, compute, "mnuAverage1", "&Average");
     mnuInterLace1 = Item(this, compute, "mnuInterLace1", "&Interlace");
     // The percentages the dialogs start at.
     mnuAverage1->Tag = 50;
     mnuInterLace1->Tag = 50;
     mnuMaskLevels = Item(this, m, "mnuMaskLevels", "Mask &Levels");
+    mnuMaskColors = Item(this, m, "mnuMaskColors", "Mask Color&s");
+    mnuMaskEdges = Item(this, m, "mnuMaskEdges", "Mask &Edges");
+    mnuCreateMask = Item(this, m, "mnuCreateMask", "Create &Mask");
     QMenu* advanced = nullptr;
     HomeReMap1 = SubMenuItem(m, this, "HomeReMap1", "&Advanced", &advanced);
     mnuCopyToBackup = Item(this, advanced, "mnuCopyToBackup", "Copy &To Backup");
@@ -727,6 +731,10 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuAverage1, [this](QObject* s) { mnuAverage1Click(s); });
     Wire(this, mnuInterLace1, [this](QObject* s) { mnuInterLace1Click(s); });
     Wire(this, mnuMaskLevels, [this](QObject* s) { mnuMaskLevelsClick(s); });
+    Wire(this, mnuMaskColors, [this](QObject* s) { mnuMaskColorsClick(s); });
+    Wire(this, mnuMaskEdges, [this](QObject* s) { mnuMaskEdgesClick(s); });
+    Wire(this, mnuCreateMask, [this](QObject* s) { mnuCreateMaskClick(s); });
+    Wire(this, mnuSubtract, [this](QObject* s) { mnuSubtractClick(s); });
     ConnectGuarded(homeLab, &QMenu::aboutToShow, this, [this] { homeLabClick(homeLab); });
     ConnectGuarded(HomeReMap1->menu(), &QMenu::aboutToShow, this, [this] { HomeReMap1Click(HomeReMap1); });
     for (TMenuItem* item : {mnuMenubar, mnuToolbarV, mnuStatusbarV, mnuSideBarV, mnuPathbox})

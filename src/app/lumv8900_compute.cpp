@@ -1,5 +1,5 @@
 // The Lab's two-image commands (Compute > Multiply, Minimum, Maximum,
-// Difference) and its byte-arithmetic routines on a picture control, around
+// Difference, Subtract) and its byte-arithmetic routines on a picture control, around
 // the headless routines of processing/lab/PixelArithmetic.h and
 // processing/tonal/HLSFilters.h.
 #include "app/LabFrame.h"
@@ -67,6 +67,8 @@ void TWebForm::mnuMultiply1Click(QObject*) { RunTwoImageCommand(*this, TTwoImage
 void TWebForm::mnuMinimum1Click(QObject*) { RunTwoImageCommand(*this, TTwoImageRule::Minimum, "MINIMUM"); }
 
 void TWebForm::mnuMaximum1Click(QObject*) { RunTwoImageCommand(*this, TTwoImageRule::Maximum, "MAXIMUM"); }
+
+void TWebForm::mnuSubtractClick(QObject*) { RunTwoImageCommand(*this, TTwoImageRule::Subtract, "SUBTRACT"); }
 
 void TWebForm::mnuDifference1Click(QObject* Sender) {
     const bool measure = Sender != nullptr && Sender == mnuAnalyze;

@@ -37,8 +37,8 @@ private:
     bool restore_;
 };
 
-// The partner of a composite on Pix when the two pictures can be combined;
-// null otherwise (the routine then changes nothing).
+}  // namespace
+
 TBitmap* CompositePartner(TWebForm& Form, TPix* Pix) {
     if (Pix == Form.Daz95 && !Form.Ok2ComputeFull())
         return nullptr;
@@ -48,6 +48,8 @@ TBitmap* CompositePartner(TWebForm& Form, TPix* Pix) {
         return nullptr;
     return partner;
 }
+
+namespace {
 
 // Runs Composite(target, other) on Pix and its partner inside Pix's locks,
 // then ExitFilter(Pix); with WriteToPartner the partner is the target.
@@ -65,14 +67,30 @@ void RunComposite(TWebForm& Form, TPix* Pix, bool RestoreDuplicate, bool WriteTo
     });
 }
 
-// The start of the two-image commands with a dialog: the refusal box when the
-// pictures cannot be combined, then the frame (undo copy first).
+}  // namespace
+
 bool TwoImagesReady(TWebForm& Form) {
     if (Form.Ok2ComputeFull())
         return true;
     Form.ShowTwoImageRefusal();
     return false;
 }
+
+bool AskTwoImageGroup(int32_t Group, TFilterDlgResult& Result) {
+    TFilterDlgParam param{};
+    param.Min1 = 1;
+    param.Max1 = 255;
+    param.Position1 = 3;
+    param.MethodCode = Group;
+    param.SelectedColor = TColor{0xC0C0C0};
+    ExecuteFilterDlg("", "", "", param, Result);
+    if (LabDialogCancelled(Result[ResultValue]))
+        return false;
+    SetFilterCustoms(Result[ResultCustom1], Result[ResultCustom2], Result[ResultCustom3]);
+    return true;
+}
+
+namespace {
 
 // Shared slider fields of a percentage slider 1..99 at Start.
 void PercentSlider(TFilterDlgParam& Param, int Row, int Start) {
@@ -150,16 +168,8 @@ void TWebForm::mnuMaskLevelsClick(QObject*) {
     command.BusyText = "Combining ...";
     command.Recording = TLabRecording::MenuOnly;
     command.Parameters = [&] {
-        TFilterDlgParam param{};
-        param.Min1 = 1;
-        param.Max1 = 255;
-        param.Position1 = 3;
-        param.MethodCode = 9990501;
-        param.SelectedColor = TColor{0xC0C0C0};
-        ExecuteFilterDlg("", "", "", param, result);
-        if (LabDialogCancelled(result[ResultValue]))
+        if (!AskTwoImageGroup(9990501, result))
             return false;
-        SetFilterCustoms(result[ResultCustom1], result[ResultCustom2], result[ResultCustom3]);
         // A method outside the group does nothing.
         const int32_t method = result[ResultMethod];
         return method == 501 || method == 502 || method == 503 || method == 531 || method == 532;

@@ -9,6 +9,7 @@
 #include "processing/dialogs/FilterDlgModel.h"
 #include "processing/dialogs/FilterPreview.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/lab/ColourMasks.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/script/LabState.h"
 #include "processing/tonal/ColorMaps.h"
@@ -390,6 +391,19 @@ const std::vector<TRowCase>& RowCases() {
              SetEqLUT(120, 60, 80, 1);
              ColorFilterBitmap(b);
          }},
+        // The picked hue, lightness and saturation are 0, as at program start.
+        {"ColourMaskBackground", 152, {1800, 1800, 1800},
+         [](TBitmap& b, const TBitmap& partner) {
+             ColourMaskBitmap(b, partner, UnpackColourBox(1800 << 16, 1800 << 16, 1800 << 16), false);
+         }},
+        {"HlsForegroundMask", 153, {1800, 1800, 1800},
+         [](TBitmap& b, const TBitmap&) {
+             MaskColoursBitmap(b, UnpackColourBox(1800 << 16, 1800 << 16, 1800 << 16), false, true, false);
+         }},
+        {"RgbForegroundMask", 156, {64, 64, 64},
+         [](TBitmap& b, const TBitmap&) { MaskRGBBitmap(b, true, 64 << 16, 64 << 16, 64 << 16); }},
+        {"MaskEdges", 520, {3601, 128, 0},
+         [](TBitmap& b, const TBitmap& partner) { MaskEdgesBitmap(b, partner, 3601, 128); }},
         {"HlsTune", 170, {30, -200, 400},
          [](TBitmap& b, const TBitmap&) { ColorTuneHLSBitmap(b, 30, -200, 400 * 3600 / 999); }},
         {"Posterize", 251, {3, 0, 0}, [](TBitmap& b, const TBitmap&) { LowResBitmap(b, 3); }},

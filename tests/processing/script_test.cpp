@@ -1046,6 +1046,54 @@ INSTANTIATE_TEST_SUITE_P(
                        QueueModalAction(FilterDlgAnswer({532, 3, 3, 99, 100, 0, 0}));
                        f.mnuMaskLevelsClick(nullptr);
                    }},
+        ReplayCase{"Subtract", {"DUPLICATE", "ZEROMAP", "SUBTRACT"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuInitialize1Click(nullptr);
+                       f.mnuSubtractClick(nullptr);
+                   }},
+        // Bands 40, 30, 20 around hue 1200, lightness 900, saturation 1800.
+        ReplayCase{"MaskColorsBackground", {"DUPLICATE", "NEGATIVE", "MASK_HLSINV=2622640,1966980,1312520"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({152, 3, 2622640, 1966980, 1312520, 0, 0}));
+                       f.mnuMaskColorsClick(nullptr);
+                   }},
+        ReplayCase{"MaskColorsForeground", {"DUPLICATE", "NEGATIVE", "MASK_HLS=117966000,98305800,117966600"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({151, 3, 117966000, 98305800, 117966600, 0, 0}));
+                       f.mnuMaskColorsClick(nullptr);
+                   }},
+        ReplayCase{"MaskEdges", {"DUPLICATE", "NEGATIVE", "MASK_EDGES=200,128"},
+                   [](TWebForm& f) {
+                       f.mnuDuplicateClick(nullptr);
+                       f.mnuNegativeClick(nullptr);
+                       QueueModalAction(FilterDlgAnswer({520, 200, 0, 128, 0, 0, 0}));
+                       f.mnuMaskEdgesClick(nullptr);
+                   }},
+        ReplayCase{"CreateMaskHls", {"REPLACE_HLS=117966000,98305800,117966600"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({153, 3, 117966000, 98305800, 117966600, 0, 0}));
+                       f.mnuCreateMaskClick(nullptr);
+                   }},
+        ReplayCase{"CreateMaskHlsInverted", {"REPLACE_HLSINV=117966000,98305800,117966600"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({154, 3, 117966000, 98305800, 117966600, 0, 0}));
+                       f.mnuCreateMaskClick(nullptr);
+                   }},
+        ReplayCase{"CreateMaskRgb", {"REPLACE_RGB=6553728,6553728,6553728"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({156, 3, 6553728, 6553728, 6553728, 0, 0}));
+                       f.mnuCreateMaskClick(nullptr);
+                   }},
+        ReplayCase{"CreateMaskRgbInverted", {"REPLACE_RGBINV=6553728,6553728,6553728"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({157, 3, 6553728, 6553728, 6553728, 0, 0}));
+                       f.mnuCreateMaskClick(nullptr);
+                   }},
         ReplayCase{"Backup", {"CopyToBackup", "NEGATIVE", "CopyFromBackup"},
                    [](TWebForm& f) {
                        f.mnuCopyToBackupClick(nullptr);

@@ -255,6 +255,11 @@ const std::vector<TwoImageCommand>& TwoImageCommands() {
         {"Minimum", [](TWebForm& f) { f.mnuMinimum1->trigger(); }, true},
         {"Maximum", [](TWebForm& f) { f.mnuMaximum1->trigger(); }, true},
         {"Difference", [](TWebForm& f) { f.mnuDifference1->trigger(); }, true},
+        {"Subtract", [](TWebForm& f) { f.mnuSubtract->trigger(); }, true},
+        {"MaskColors", [](TWebForm& f) { f.mnuMaskColors->trigger(); }, true},
+        {"MaskEdges", [](TWebForm& f) { f.mnuMaskEdges->trigger(); }, true},
+        {"ColourMask", [](TWebForm& f) { f.DoColorMask(f.Daz95, true); }, false},
+        {"EdgeMask", [](TWebForm& f) { f.DoMaskEdges(f.Daz95, 255, true, 255, 25); }, false},
         {"Average", [](TWebForm& f) { f.DoAverageBitmap(f.Daz95); }, false},
         {"Interlace", [](TWebForm& f) { f.DoAverageField(f.Daz95, 1); }, false},
         {"Swap", [](TWebForm& f) { f.mnuSwap->trigger(); }, false},
@@ -332,6 +337,7 @@ TEST_F(SecondImagesTest, ComputeCommandsEqualNumpyAndPamarithRecordOnceAndUndo) 
         {&TWebForm::mnuMinimum1, "minimum.ppm", "MINIMUM"},
         {&TWebForm::mnuMaximum1, "maximum.ppm", "MAXIMUM"},
         {&TWebForm::mnuDifference1, "difference.ppm", "DIFFERENCE"},
+        {&TWebForm::mnuSubtract, "subtract.ppm", "SUBTRACT"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

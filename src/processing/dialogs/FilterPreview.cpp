@@ -95,7 +95,7 @@ void ParametricEq(TFilterPreviewRun& run, int first, int last) {
     for (int k = first; k <= last; ++k)
         SetEqLUT(run.S[0], run.S[1], run.S[2], k);
     if (run.MaskEnabled && run.MaskChecked) {
-        // PENDING: the parametric mask view (ShowParametricMask) is still to come; the pane shows the unchanged copy.
+        run.Form.ShowParametricMask(run.After, run.MaskColor);
         return;
     }
     ColorFilterRow(run);
@@ -198,9 +198,43 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         SetFilterCustoms(packed[0], packed[1], packed[2]);
         if (run.MaskValues)
             *run.MaskValues = packed;
-        // PENDING: the RGB colour mask routine (MaskRGBex) is still to come; the pane shows the unmasked copy.
+        run.Form.MaskRGBex(run.After, run.Method == 156, packed[0], packed[1], packed[2]);
     };
     r[156] = rgbMask;
+    // The HLS colour masks: band width in the high 16 bits, the picked hue,
+    // lightness and saturation in the low ones; "show mask only" paints the
+    // selection in the mask colour.
+    for (int method = 151; method <= 155; ++method)
+        r[method] = [](TFilterPreviewRun& run) {
+            SetFilterCustoms(PackBand(run.S[0], PickedHue), PackBand(run.S[1], PickedLightness),
+                             PackBand(run.S[2], PickedSaturation));
+            const bool maskView = run.MaskChecked;
+            switch (run.Method) {
+            case 151:
+            case 152:
+                if (maskView)
+                    run.Form.ShowMaskColors(run.After, run.Method == 151, run.MaskColor, false, false);
+                else
+                    run.Form.DoColorMask(run.After, run.Method == 151);
+                break;
+            case 153:
+            case 154:
+                if (maskView)
+                    run.Form.ShowMaskColors(run.After, run.Method == 154, run.MaskColor, false, false);
+                else
+                    run.Form.MaskColors(run.After, run.Method == 154, true, false);
+                break;
+            default:
+                // PENDING: the airbrush (AirBrush) is still to come; without the mask view the pane shows the unchanged copy.
+                if (maskView)
+                    run.Form.ShowMaskColors(run.After, false, run.MaskColor, true, false);
+                break;
+            }
+        };
+    r[520] = [](TFilterPreviewRun& run) {
+        FilterCustom2 = run.S[1];
+        run.Form.DoMaskEdges(run.After, run.S[0], true, run.S[1], 25);
+    };
     r[157] = rgbMask;
     // The exposure methods: what the command reads is put back after the mask.
     r[40] = [](TFilterPreviewRun& run) {
@@ -308,8 +342,8 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
-// PENDING: the preview rows of the blurs and pixel-structure filters (1, 30, 250, 260), the masks and
-// composites (115, 139, 151..155, 520), the saturation methods (241..243, 246)
+// PENDING: the preview rows of the blurs and pixel-structure filters (1, 30, 250, 260), the
+// composites (115, 139), the saturation methods (241..243, 246)
 // and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();

@@ -68,6 +68,8 @@ uint8_t TwoImageByte(TTwoImageRule Rule, uint8_t P, uint8_t D) {
         return std::max(P, D);
     case TTwoImageRule::Difference:
         return uint8_t(std::clamp(127 + P - D, 0, 255));
+    case TTwoImageRule::Subtract:
+        return P >= D ? uint8_t(P - D) : uint8_t(0);
     }
     return P;
 }
@@ -87,6 +89,9 @@ void CombineBitmaps(TBitmap& Picture, const TBitmap& Partner, TTwoImageRule Rule
     case TTwoImageRule::Difference:
         CombineAll(Picture, Partner,
                    [](uint8_t p, uint8_t d) { return uint8_t(std::clamp(127 + int(p) - int(d), 0, 255)); });
+        break;
+    case TTwoImageRule::Subtract:
+        CombineAll(Picture, Partner, [](uint8_t p, uint8_t d) { return p >= d ? uint8_t(p - d) : uint8_t(0); });
         break;
     }
 }

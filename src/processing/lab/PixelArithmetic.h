@@ -28,6 +28,7 @@ enum class TTwoImageRule {
     Minimum,     // the smaller of p and d
     Maximum,     // the larger of p and d
     Difference,  // 127 + p - d, limited to 0..255 (equal bytes give 127)
+    Subtract,    // p - d, floored at 0
 };
 
 // The new byte of a rule; the reference the bitmap loops keep to.

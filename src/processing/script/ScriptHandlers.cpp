@@ -224,6 +224,8 @@ void TwoImage(TScriptRun& Run, const TScriptArgs& Args) {
             form.mnuMinimum1Click(&form);
         else if (Args.Keyword == "MAXIMUM")
             form.mnuMaximum1Click(&form);
+        else if (Args.Keyword == "SUBTRACT")
+            form.mnuSubtractClick(&form);
         else
             form.mnuDifference1Click(&form);
     });
@@ -281,15 +283,20 @@ void Interlace(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, {Args.a, Args.b}, [&] { Run.Form.DoAverageField(Run.Form.Daz95, Args.b == 1 ? 1 : 0); });
 }
 
-// PENDING: the colour masks are not built yet; the line only records the routine and its arguments.
 void ColourMask(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
     const std::string_view keyword = Args.Keyword;
-    if (keyword == "MASK_HLS" || keyword == "MASK_HLSINV")
-        Run.Call(Args.Routine, {keyword == "MASK_HLS" ? 1 : 0});
-    else if (keyword == "REPLACE_RGB" || keyword == "REPLACE_RGBINV")
-        Run.Call(Args.Routine, {keyword == "REPLACE_RGB" ? 1 : 0, Args.a, Args.b, Args.c});
-    else
-        Run.Call(Args.Routine, {keyword == "REPLACE_HLSINV" ? 1 : 0, 1, 0});
+    if (keyword == "MASK_HLS" || keyword == "MASK_HLSINV") {
+        const bool keep = keyword == "MASK_HLS";
+        Run.Call(Args.Routine, {keep ? 1 : 0}, [&] { form.DoColorMask(form.Daz95, keep); });
+    } else if (keyword == "REPLACE_RGB" || keyword == "REPLACE_RGBINV") {
+        const bool select = keyword == "REPLACE_RGB";
+        Run.Call(Args.Routine, {select ? 1 : 0, Args.a, Args.b, Args.c},
+                 [&] { form.MaskRGBex(form.Daz95, select, Args.a, Args.b, Args.c); });
+    } else {
+        const bool invert = keyword == "REPLACE_HLSINV";
+        Run.Call(Args.Routine, {invert ? 1 : 0, 1, 0}, [&] { form.MaskColors(form.Daz95, invert, true, false); });
+    }
 }
 
 void CompositeMask(TScriptRun& Run, const TScriptArgs& Args) {
@@ -435,8 +442,14 @@ void Clean(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the edge mask is not built yet; the line only records threshold, weight and window area.
-void MaskEdges(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, {Args.a, Args.b, 25}); }
+void MaskEdges(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
+    Run.Call(Args.Routine, {Args.a, Args.b, 25}, [&] {
+        form.ProgressReset();
+        form.DoMaskEdges(form.Daz95, Args.a, true, Args.b, 25);
+        form.RefreshImage();
+    });
+}
 
 // PENDING: the film-noir filter is not built yet; the line only records its arguments.
 void FilmNoir(TScriptRun& Run, const TScriptArgs& Args) {

@@ -136,7 +136,7 @@ std::vector<TKeywordRow> MakeTable() {
         {"MINIMUM", 0, NoChecks, NoSets, "mnuMinimum1Click", TwoImage},
         {"MAXIMUM", 0, NoChecks, NoSets, "mnuMaximum1Click", TwoImage},
         {"DIFFERENCE", 0, NoChecks, NoSets, "mnuDifference1Click", TwoImage},
-        {"SUBTRACT", 0, NoChecks, NoSets, "mnuSubtractClick", Pending},
+        {"SUBTRACT", 0, NoChecks, NoSets, "mnuSubtractClick", TwoImage},
         {"MOSAIC", 1, {Within(2, 16), Any, Any, Any}, NoSets, "Tile", Pending},
         {"DESCREEN_LIGHT", 0, NoChecks, NoSets, "Soften", Descreen},
         {"DESCREEN_MEDIUM", 0, NoChecks, NoSets, "DeScreen5x5", Descreen},
