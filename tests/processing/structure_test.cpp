@@ -102,7 +102,6 @@ TEST(StructureFilters, PicturesTooSmallForTheirWindowStayUnchanged) {
         {"descreen 4 wide", 4, 12, [](TBitmap& b) { DeScreen5x5Bitmap(b, 0); }},
         {"descreen 5 high", 12, 5, [](TBitmap& b) { DeScreen5x5Bitmap(b, 1); }},
         {"tile of 2 on 1 row", 12, 1, [](TBitmap& b) { TileBitmap(b, 2); }},
-        {"tile of 16 on 2 pixels", 2, 9, [](TBitmap& b) { TileBitmap(b, 16); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
