@@ -975,6 +975,35 @@ public:
     // viewer picture, its line always recorded before the filter runs.
     TMenuItem* mnuSharpen = nullptr;
     void mnuSharpenClick(QObject* Sender);
+    // --- structure commands (lumv8900_structure.cpp; pixel work in
+    // processing/spatial/StructureFilters.h) ---
+    // Enhance > "&Clean / Soften": the filter dialog on the smoothing group;
+    // Outlier, Soften, Despeckle, Gaussian, Defocus, UnSpot or Clean, each
+    // line recorded before the filter runs.
+    TMenuItem* mnuNoiseRemoval = nullptr;
+    void mnuNoiseRemovalClick(QObject* Sender);
+    // Image > Resize: "De&Pixelate (CCD)", "De&Screen", "&Mosaic (tile)" (its
+    // Tag is the block size the dialog starts at).
+    TMenuItem* mnuDePixelate = nullptr;
+    TMenuItem* mnuDescreen = nullptr;
+    TMenuItem* mnuMosaic1 = nullptr;
+    void mnuDePixelateClick(QObject* Sender);
+    void mnuDescreenClick(QObject* Sender);
+    void mnuMosaic1Click(QObject* Sender);
+    // Lab > Other > "&Random noise": random colours on a share of the pixels
+    // (three ranges from the dialog); nothing is recorded.
+    TMenuItem* mnuRandomNoise = nullptr;
+    void mnuRandomNoiseClick(QObject* Sender);
+    // Enhance > "Fix &Red eye" and the side-bar button: red eye removed inside
+    // the selection; a message without one; nothing is recorded.
+    void mnuRedEye1Click(QObject* Sender);
+    // Lab > Other > "Add &Artifacts": a JPEG round trip of the viewer picture
+    // at the quality from the number dialog (the item's Tag, kept for the run);
+    // Cancel undoes the copy just taken. AddArtifact records "ARTIFACT=" Q
+    // unless a script runs.
+    TMenuItem* mnuArtifacts = nullptr;
+    void mnuArtifactsClick(QObject* Sender);
+    void AddArtifact(int Quality);
     // The unsharp masks (UnsharpMask.h) on Pix with threshold T and amount A,
     // with the hourglass, the viewer picture's progress (every N-th row), the
     // locks, then ExitFilter(Pix).

@@ -250,7 +250,6 @@ void TWebForm::BuildMenus() {
     mnuPasteGrid1 = Item(this, pasteInto, "mnuPasteGrid1", "&Grid");
     mnuCrop = Item(this, m, "mnuCrop", "C&rop");
     mnuTrim1 = Item(this, m, "mnuTrim1", "&Trim");
-    mnuRedEye1 = Item(this, m, "mnuRedEye1", "Red &eye");
 
     // View
     m = mnuViewV;
@@ -325,6 +324,10 @@ void TWebForm::BuildMenus() {
     mnuResize = Item(this, resize, "mnuResize", "&Interpolate (fast)");
     mnuResample = Item(this, resize, "mnuResample", "&Resample (smooth)");
     mnuDistill = Item(this, resize, "mnuDistill", "&Distill (smooth)");
+    mnuDePixelate = Item(this, resize, "mnuDePixelate", "De&Pixelate (CCD)");
+    mnuDescreen = Item(this, resize, "mnuDescreen", "De&Screen");
+    mnuMosaic1 = Item(this, resize, "mnuMosaic1", "&Mosaic (tile)");
+    mnuMosaic1->Tag = 4;
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
     QMenu* jpeg = nullptr;
@@ -370,6 +373,11 @@ void TWebForm::BuildMenus() {
     QMenu* experiment = nullptr;
     SubMenuItem(m, this, "mnuExperiment", "E&xperiment", &experiment);
     mnuNegative = Item(this, experiment, "mnuNegative", "&Negative");
+    QMenu* other = nullptr;
+    SubMenuItem(m, this, "homeOther", "&Other", &other);
+    mnuRandomNoise = Item(this, other, "mnuRandomNoise", "&Random noise");
+    mnuArtifacts = Item(this, other, "mnuArtifacts", "Add &Artifacts");
+    mnuArtifacts->Tag = 48;
 
     // Enhance
     m = mnuColorsV;
@@ -380,6 +388,8 @@ void TWebForm::BuildMenus() {
     Item(this, m, "mnuAutoSaturation", "Auto &saturation");
     Separator(m, this, "sepEnhanceDetails");
     mnuSharpen = Item(this, m, "mnuSharpen", "&Details / Sharpen");
+    mnuNoiseRemoval = Item(this, m, "mnuNoiseRemoval", "&Clean / Soften");
+    mnuRedEye1 = Item(this, m, "mnuRedEye1", "Fix &Red eye");
 
     // Tools
     m = mnuToolsV;
@@ -714,6 +724,15 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuPathbox, [this](QObject* s) { mnuPathboxClick(s); });
     Wire(this, mnuNegative, [this](QObject* s) { mnuNegativeClick(s); });
     Wire(this, mnuSharpen, [this](QObject* s) { mnuSharpenClick(s); });
+    Wire(this, mnuNoiseRemoval, [this](QObject* s) { mnuNoiseRemovalClick(s); });
+    Wire(this, mnuDePixelate, [this](QObject* s) { mnuDePixelateClick(s); });
+    Wire(this, mnuDescreen, [this](QObject* s) { mnuDescreenClick(s); });
+    Wire(this, mnuMosaic1, [this](QObject* s) { mnuMosaic1Click(s); });
+    Wire(this, mnuRandomNoise, [this](QObject* s) { mnuRandomNoiseClick(s); });
+    Wire(this, mnuArtifacts, [this](QObject* s) { mnuArtifactsClick(s); });
+    Wire(this, mnuRedEye1, [this](QObject* s) { mnuRedEye1Click(s); });
+    if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))
+        Wire(this, redEye, [this](QObject* s) { mnuRedEye1Click(s); });
     Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
     if (auto* button = qobject_cast<QToolButton*>(FindChrome("btnHistogram")))
         Wire(this, button, [this](QObject* s) { mnuHistogram1Click(s); });

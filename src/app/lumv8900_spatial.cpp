@@ -5,9 +5,12 @@
 #include "app/lumv8900.h"
 
 #include "platform/Forms.h"
+#include "platform/SysUtils.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/spatial/SpatialFilters.h"
+#include "processing/spatial/StructureFilters.h"
 #include "processing/spatial/UnsharpMask.h"
 #include "ui/Pix.h"
 
@@ -109,6 +112,44 @@ void Median(TPix* Pix, int Mode, int Threshold) {
     RunOnPix(Pix, 1, [&](TBitmap& bitmap, const TRowProgress& progress) {
         MedianBitmap(bitmap, Mode, Threshold, progress);
     });
+    ExitFilterOf(Pix);
+}
+
+void GaussianBlur3x3(TPix* Pix, int Threshold, int Divisor, bool SkipCentre) {
+    RunOnPix(Pix, 1, [&](TBitmap& bitmap, const TRowProgress& progress) {
+        GaussianBlur3x3Bitmap(bitmap, Threshold, Divisor, SkipCentre, progress);
+    });
+    ExitFilterOf(Pix);
+}
+
+void DeMosaic2x2(TPix* Pix, bool Diagonal) {
+    RunOnPix(Pix, 1, [&](TBitmap& bitmap, const TRowProgress& progress) {
+        DeMosaic2x2Bitmap(bitmap, Diagonal, progress);
+    });
+    ExitFilterOf(Pix);
+}
+
+void DeScreen5x5(TPix* Pix, int Mode) {
+    RunOnPix(Pix, 1, [&](TBitmap& bitmap, const TRowProgress& progress) {
+        DeScreen5x5Bitmap(bitmap, Mode, progress);
+    });
+    ExitFilterOf(Pix);
+}
+
+void Tile(TPix* Pix, int N, bool Repaint) {
+    RunOnPix(Pix, 1, [&](TBitmap& bitmap, const TRowProgress& progress) { TileBitmap(bitmap, N, progress); });
+    if (Repaint)
+        Pix->update();
+    if (IsViewerPicture(Pix)) {
+        ImageChanged = true;
+        if (WebForm->isVisible())
+            WebForm->StatusReady();
+    }
+    Screen.SetCursor(crDefault);
+}
+
+void RandomNoise(TPix* Pix) {
+    RandomNoiseBitmap(*Pix->Bitmap(), FilterCustom1, FilterCustom2, FilterCustom3, [] { return Random(); });
     ExitFilterOf(Pix);
 }
 

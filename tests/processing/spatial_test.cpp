@@ -12,6 +12,7 @@
 #include "processing/dialogs/batch_8900.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/spatial/SpatialFilters.h"
+#include "processing/spatial/StructureFilters.h"
 #include "processing/spatial/UnsharpMask.h"
 #include "support/bitmap_raster.h"
 #include "ui/Pix.h"
@@ -37,22 +38,6 @@ using namespace lumvor::test;
 namespace {
 
 std::string SpatialFixture(const std::string& name) { return std::string(LUMVOR_FIXTURES) + "/spatial/" + name; }
-
-// Case k of a fixture that stacks its cases' pictures top to bottom.
-RgbRaster StackedCase(const RgbRaster& stack, int k, int height) {
-    RgbRaster one{stack.Width, height, {}};
-    const auto first = stack.Pixels.begin() + ptrdiff_t(k) * height * stack.Width;
-    one.Pixels.assign(first, first + ptrdiff_t(height) * stack.Width);
-    return one;
-}
-
-// A noise picture of the given size (the same for every run).
-void Noise(TBitmap& bitmap, int width, int height, uint32_t seed = 57) {
-    std::mt19937 random(seed);
-    RgbRaster raster{width, height, {}};
-    for (int i = 0; i < width * height; ++i) raster.Pixels.push_back(random() & 0xFFFFFF);
-    LoadRaster(bitmap, raster);
-}
 
 void Flat(TBitmap& bitmap, int width, int height, uint32_t colour) {
     LoadRaster(bitmap, RgbRaster{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), colour)});
@@ -499,6 +484,13 @@ TEST_F(SharpenTest, PreviewRowsRunTheCommandsRoutines) {
         {230, {255, 63, 0}, false, [](TBitmap& b) { UnSharpMask5x5Bitmap(b, 0, 63); }},
         {230, {200, 90, 0}, true, [](TBitmap& b) { UnSharpMask3x3Bitmap(b, 55, 90); }},
         {231, {40, 128, 0}, false, [](TBitmap& b) { SharpGaussianBlur5x5Bitmap(b, 40, 128); }},
+        {1, {200, 0, 0}, false, [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 55, 8, true); }},
+        {30, {255, 0, 0}, false, [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 0, 9, false); }},
+        {250, {4, 0, 0}, false, [](TBitmap& b) { TileBitmap(b, 4); }},
+        {260, {0, 0, 0}, false, [](TBitmap& b) { Spatial3x3Bitmap(b, SpatialKernel, SetSoftenKernel(7)); }},
+        {260, {1, 0, 0}, false, [](TBitmap& b) { DeScreen5x5Bitmap(b, 1); }},
+        {260, {2, 0, 0}, false, [](TBitmap& b) { DeScreen5x5Bitmap(b, 2); }},
+        {260, {3, 0, 0}, false, [](TBitmap& b) { DeScreen5x5Bitmap(b, 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method);
@@ -536,6 +528,15 @@ TEST_F(SharpenTest, KeywordLinesChangeThePictureAsTheirRoutine) {
         {"UNSHARPMASK=200,50", [](TBitmap& b) { UnSharpMask5x5Bitmap(b, 55, 50); }},
         {"UNSHARPMASK=200,50,1", [](TBitmap& b) { UnSharpMask3x3Bitmap(b, 55, 50); }},
         {"CLEAN=60,200", [](TBitmap& b) { SharpGaussianBlur5x5Bitmap(b, 60, 200); }},
+        {"GAUSSIAN=255", [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 0, 9, false); }},
+        {"GAUSSIAN=1", [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 254, 9, false); }},
+        {"OUTLIER=200", [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 55, 8, true); }},
+        {"DESCREEN_MEDIUM", [](TBitmap& b) { DeScreen5x5Bitmap(b, 0); }},
+        {"DESCREEN_STRONG", [](TBitmap& b) { DeScreen5x5Bitmap(b, 1); }},
+        {"DESCREEN_HIGH", [](TBitmap& b) { DeScreen5x5Bitmap(b, 2); }},
+        {"MOSAIC=3", [](TBitmap& b) { TileBitmap(b, 3); }},
+        {"DEPIXELATE=0", [](TBitmap& b) { DeMosaic2x2Bitmap(b, true); }},
+        {"DEPIXELATE=1", [](TBitmap& b) { DeMosaic2x2Bitmap(b, false); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

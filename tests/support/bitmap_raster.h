@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 namespace lumvor::test {
@@ -65,6 +66,22 @@ inline QImage PatternImage(int width, int height, int blue = 0x55) {
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb((x * 19) & 0xFF, (y * 23 + 7) & 0xFF, blue));
     return image;
+}
+
+// Case k of a fixture that stacks its cases' pictures top to bottom.
+inline RgbRaster StackedCase(const RgbRaster& stack, int k, int height) {
+    RgbRaster one{stack.Width, height, {}};
+    const auto first = stack.Pixels.begin() + ptrdiff_t(k) * height * stack.Width;
+    one.Pixels.assign(first, first + ptrdiff_t(height) * stack.Width);
+    return one;
+}
+
+// A noise picture of the given size (the same for every run of a seed).
+inline void Noise(TBitmap& bitmap, int width, int height, uint32_t seed = 57) {
+    std::mt19937 random(seed);
+    RgbRaster raster{width, height, {}};
+    for (int i = 0; i < width * height; ++i) raster.Pixels.push_back(random() & 0xFFFFFF);
+    LoadRaster(bitmap, raster);
 }
 
 }  // namespace lumvor::test

@@ -184,6 +184,19 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     r[170] = [](TFilterPreviewRun& run) { run.Form.ColorTuneHLS(run.After, run.S[0], run.S[1], run.S[2] * 3600 / 999); };
     r[231] = [](TFilterPreviewRun& run) { SharpGaussianBlur5x5(run.After, run.S[0], run.S[1]); };
     r[251] = [](TFilterPreviewRun& run) { run.Form.LowRes(run.After, run.S[0]); };
+    r[1] = [](TFilterPreviewRun& run) { GaussianBlur3x3(run.After, 255 - run.S[0], 8, true); };
+    r[30] = [](TFilterPreviewRun& run) { GaussianBlur3x3(run.After, 255 - run.S[0], 9, false); };
+    r[115] = [](TFilterPreviewRun& run) {
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+        RandomNoise(run.After);
+    };
+    r[250] = [](TFilterPreviewRun& run) { Tile(run.After, run.S[0], true); };
+    r[260] = [](TFilterPreviewRun& run) {
+        if (run.S[0] == 0)
+            Soften(run.After, 7);
+        else
+            DeScreen5x5(run.After, run.S[0] >= 3 ? 0 : run.S[0]);
+    };
     r[400] = [](TFilterPreviewRun& run) { RemapLimits(run, 0, 2); };
     for (int channel = 0; channel < 3; ++channel)
         r[401 + channel] = [channel](TFilterPreviewRun& run) { RemapLimits(run, channel, channel); };
@@ -342,8 +355,7 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
-// PENDING: the preview rows of the blurs and pixel-structure filters (1, 30, 250, 260), the
-// composites (115, 139), the saturation methods (241..243, 246)
+// PENDING: the preview rows of the composite 139, the saturation methods (241..243, 246)
 // and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();

@@ -236,8 +236,8 @@ void Descreen(TScriptRun& Run, const TScriptArgs& Args) {
         Run.Call(Args.Routine, {7}, [&] { lumvor::Soften(Run.Form.Daz95, 7); });
         return;
     }
-    // PENDING: the 5 x 5 descreening is not built yet; the line only records its strength.
-    Run.Call(Args.Routine, {Args.Keyword == "DESCREEN_MEDIUM" ? 0 : Args.Keyword == "DESCREEN_STRONG" ? 1 : 2});
+    const int mode = Args.Keyword == "DESCREEN_MEDIUM" ? 0 : Args.Keyword == "DESCREEN_STRONG" ? 1 : 2;
+    Run.Call(Args.Routine, {mode}, [&] { DeScreen5x5(Run.Form.Daz95, mode); });
 }
 
 void Blur(TScriptRun& Run, const TScriptArgs& Args) {
@@ -245,11 +245,10 @@ void Blur(TScriptRun& Run, const TScriptArgs& Args) {
         Run.Call(Args.Routine, {255 - Args.a}, [&] { DeFocus(Run.Form.Daz95, 255 - Args.a); });
         return;
     }
-    // PENDING: the 3 x 3 Gaussian blur is not built yet; the line only records its arguments.
-    if (Args.Keyword == "GAUSSIAN")
-        Run.Call(Args.Routine, {255 - Args.a, 9, 0});
-    else
-        Run.Call(Args.Routine, {255 - Args.a, 8, 1});
+    const bool gaussian = Args.Keyword == "GAUSSIAN";
+    const int divisor = gaussian ? 9 : 8;
+    Run.Call(Args.Routine, {255 - Args.a, divisor, gaussian ? 0 : 1},
+             [&] { GaussianBlur3x3(Run.Form.Daz95, 255 - Args.a, divisor, !gaussian); });
 }
 
 void Median(TScriptRun& Run, const TScriptArgs& Args) {
@@ -499,6 +498,13 @@ void ParametricEq(TScriptRun& Run, const TScriptArgs& Args) {
 }
 
 // PENDING: de-pixelation is not built yet; the line only records its mode.
-void Depixelate(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, {Args.a == 0 ? 1 : 0}); }
+void Depixelate(TScriptRun& Run, const TScriptArgs& Args) {
+    const bool diagonal = Args.a == 0;
+    Run.Call(Args.Routine, {diagonal ? 1 : 0}, [&] { DeMosaic2x2(Run.Form.Daz95, diagonal); });
+}
+
+void Mosaic(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a}, [&] { Tile(Run.Form.Daz95, Args.a, true); });
+}
 
 }  // namespace lumvor::script

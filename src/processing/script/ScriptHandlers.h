@@ -56,6 +56,7 @@ void Posterize(TScriptRun& Run, const TScriptArgs& Args);
 void Quantize(TScriptRun& Run, const TScriptArgs& Args);
 void ParametricEq(TScriptRun& Run, const TScriptArgs& Args);
 void Depixelate(TScriptRun& Run, const TScriptArgs& Args);
+void Mosaic(TScriptRun& Run, const TScriptArgs& Args);
 
 // ---- Flow, files, buffers, sizes, crops and turns (ScriptFlow.cpp)
 void BenchmarkStart(TScriptRun& Run, const TScriptArgs& Args);

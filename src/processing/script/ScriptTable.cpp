@@ -137,7 +137,7 @@ std::vector<TKeywordRow> MakeTable() {
         {"MAXIMUM", 0, NoChecks, NoSets, "mnuMaximum1Click", TwoImage},
         {"DIFFERENCE", 0, NoChecks, NoSets, "mnuDifference1Click", TwoImage},
         {"SUBTRACT", 0, NoChecks, NoSets, "mnuSubtractClick", TwoImage},
-        {"MOSAIC", 1, {Within(2, 16), Any, Any, Any}, NoSets, "Tile", Pending},
+        {"MOSAIC", 1, {Within(2, 16), Any, Any, Any}, NoSets, "Tile", Mosaic},
         {"DESCREEN_LIGHT", 0, NoChecks, NoSets, "Soften", Descreen},
         {"DESCREEN_MEDIUM", 0, NoChecks, NoSets, "DeScreen5x5", Descreen},
         {"DESCREEN_STRONG", 0, NoChecks, NoSets, "DeScreen5x5", Descreen},

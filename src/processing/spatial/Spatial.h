@@ -34,4 +34,15 @@ void SharpGaussianBlur5x5(TPix* Pix, int Threshold, int Amount);
 // median), on every pixel.
 void Median(TPix* Pix, int Mode, int Threshold);
 
+// The structure filters of StructureFilters.h on a picture control.
+void GaussianBlur3x3(TPix* Pix, int Threshold, int Divisor, bool SkipCentre);
+void DeMosaic2x2(TPix* Pix, bool Diagonal);
+void DeScreen5x5(TPix* Pix, int Mode);
+// Mosaic tiles of N x N; Repaint repaints the picture control afterwards. The
+// viewer picture is marked changed.
+void Tile(TPix* Pix, int N, bool Repaint);
+// Random colours on a share of the pixels: FilterCustom1..3 are the red, green
+// and blue ranges, the program's generator (Random) draws.
+void RandomNoise(TPix* Pix);
+
 }  // namespace lumvor
