@@ -179,6 +179,7 @@ protected:
         LabWindowTest::SetUp();
         CancelPressed = 0;
         UserInterrupt = false;
+        ImageUndoSaved = false;
         CropFromScript = false;
         FitWindow = false;
         ZoomPercent = 100;
