@@ -10,11 +10,13 @@
 #include "processing/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/lab/Conform.h"
 #include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/TonalComposites.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
+#include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
 #include "support/picture_compare.h"
 #include "ui/Pix.h"
@@ -177,6 +179,7 @@ protected:
         LabWindowTest::SetUp();
         CancelPressed = 0;
         UserInterrupt = false;
+        ImageUndoSaved = false;
         CropFromScript = false;
         FitWindow = false;
         ZoomPercent = 100;
@@ -450,6 +453,100 @@ INSTANTIATE_TEST_SUITE_P(
         RoutineCase{"BOOST=200,3", [](TBitmap& b) { BoostMultiplyMaskBitmap(b, 200, 0, 1); }},
         RoutineCase{"UNWASH_EX=300", [](TBitmap& b) { MultiplyMaskBitmap(b, 300, 1, 1); }}),
     [](const auto& info) { return NameOf(info.param.line); });
+
+// The picture's sums as the statistics lines compute them.
+void Sums(TBitmap& b, bool saturation) {
+    ResetMaps();
+    CalcHistogram(b, saturation, true, false);
+}
+
+// A channel moved by offsets from its own rounded statistics.
+void MapChannel(TBitmap& b, int channel, int meanOffset, int deviationOffset) {
+    const int64_t sums[3][2] = {{HistSumR, HistSumSqR}, {HistSumG, HistSumSqG}, {HistSumB, HistSumSqB}};
+    const TRoundedStats own = RoundedStats(sums[channel][0], sums[channel][1], HistCount);
+    NormalizeBitmap(b, channel, own.Mean + meanOffset, own.Deviation + deviationOffset);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statistics, ToneLines,
+    ::testing::Values(
+        RoutineCase{"LIMIT_ALL=30,100,200", [](TBitmap& b) { HardLimitBitmap(b, 400, 30, 100, 200); }},
+        RoutineCase{"LIMIT_GRN=30,100,200", [](TBitmap& b) { HardLimitBitmap(b, 402, 30, 100, 200); }},
+        RoutineCase{"CONFORM_RED=100,40",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        NormalizeBitmap(b, 0, 100, 40);
+                    }},
+        RoutineCase{"MAP_GRN=10,5",
+                    [](TBitmap& b) {
+                        Sums(b, true);
+                        MapChannel(b, 1, 10, 5);
+                    }},
+        RoutineCase{"MAP_RGB=-10,5",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        for (int ch = 0; ch < 3; ++ch) MapChannel(b, ch, -10, 5);
+                    }},
+        RoutineCase{"CONFORM_LIT=120,50",
+                    [](TBitmap& b) {
+                        Sums(b, true);
+                        NormalizeBitmap(b, NormalizeLightness, 120, 50);
+                    }},
+        RoutineCase{"CONFORM_SAT=100,30",
+                    [](TBitmap& b) {
+                        Sums(b, true);
+                        NormalizeBitmap(b, NormalizeSaturation, 100, 30);
+                    }},
+        RoutineCase{"CONFORM_GAMMA=150", [](TBitmap& b) { ConformGammaBitmap(b, 150); }},
+        RoutineCase{"CONFORM_GAMMA_RGB=100,150,200", [](TBitmap& b) { ConformGammaRGBBitmap(b, {100, 150, 200}); }},
+        RoutineCase{"NORMALIZE",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        NormalizeToBrightestBitmap(b);
+                    }},
+        RoutineCase{"OPTIMIZE",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        OptimizeBitmap(b);
+                    }}),
+    [](const auto& info) { return NameOf(info.param.line); });
+
+TEST_F(ScriptRunTest, LimitsAfterAGammaLineStartFromResetMaps) {
+    TBitmap expected;
+    expected.Assign(&Display());
+    for (int ch = 0; ch < 3; ++ch) SetGammaLUT(150, ch, false);
+    ColorFilterBitmap(expected);
+    TBitmap afterGamma;
+    afterGamma.Assign(&expected);
+    HardLimitBitmap(expected, 400, 10, 12, 200);
+    Run({"GAMMA=150,150,150", "LIMIT_ALL=10,12,200"});
+    for (int y = 0; y < Display().Height(); ++y)
+        for (int x = 0; x < Display().Width(); ++x) {
+            ASSERT_EQ(ColorAt(Display(), x, y), ColorAt(expected, x, y)) << x << "," << y;
+            const uint32_t before = ColorAt(afterGamma, x, y);
+            for (int shift : {0, 8, 16})
+                if (((before >> shift) & 0xFF) < 12)
+                    EXPECT_EQ((ColorAt(Display(), x, y) >> shift) & 0xFF, (before >> shift) & 0xFF);
+        }
+}
+
+TEST_F(ScriptRunTest, ConformDataAreUsedOnlyOnceTaken) {
+    ConformDataTaken = false;
+    ConformData = {};
+    const std::vector<uint32_t> source = Colours();
+    Run({"USE_CONFORM_DATA", "USE_CONFORM_SAT_DATA"});
+    EXPECT_EQ(Colours(), source);
+    // Taken from the picture itself, they move it (almost) nowhere.
+    Run({"GET_CONFORM_DATA_EX", "USE_CONFORM_DATA"});
+    EXPECT_TRUE(ConformDataTaken);
+    CalcHistogram(Display(), true, true, false);
+    const TConformData after = ConformDataFromHistogram();
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(after.Mean(k), ConformData.Mean(k), 1) << k;
+        EXPECT_NEAR(after.Deviation(k), ConformData.Deviation(k), 1) << k;
+    }
+    ConformDataTaken = false;
+}
 
 // ---- Lines that change a copy and blend it back through the luminance mask
 

@@ -3,6 +3,7 @@
 #include "app/lumv8900.h"
 #include "explorer/ThumbScale.h"
 #include "processing/dialogs/FilterDlgModel.h"
+#include "processing/lab/Conform.h"
 #include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
@@ -300,6 +301,12 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         // PENDING: the per-channel normalising (DoNormalize) is still to come; the pane shows the unchanged copy.
         SetFilterCustoms(offsets[0], offsets[1], offsets[2]);
     };
+    // Hard limits: exactly what the command applies (the maps reset first, a
+    // limit only where its two levels are more than 3 apart).
+    for (int method = 400; method <= 403; ++method)
+        r[method] = [method](TFilterPreviewRun& run) {
+            HardLimitBitmap(*run.After->Bitmap(), method, run.S[0], run.S[1], run.S[2]);
+        };
     // Interlace: s1 is the blend in per cent, s2 the field (0 even, else odd).
     r[510] = [](TFilterPreviewRun& run) {
         FilterCustom2 = run.S[0];

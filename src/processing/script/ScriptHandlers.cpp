@@ -3,10 +3,13 @@
 #include "processing/script/ScriptHandlers.h"
 
 #include "app/lumv8900.h"
+#include "platform/Menus.h"
+#include "processing/lab/Conform.h"
 #include "processing/script/LabState.h"
 #include "processing/script/ScriptRun.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
 #include "ui/Pix.h"
 
 #include <array>
@@ -65,10 +68,147 @@ void Negative(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, {}, [&] { Run.Form.mnuNegativeClick(&Run.Form); });
 }
 
-// PENDING: normalising the channels is not built yet; the line only records its values.
+namespace {
+
+TBitmap& Picture(TWebForm& Form) { return *Form.Daz95->Bitmap(); }
+
+// ResetMaps, then the viewer picture's histogram with sums.
+void CalcSums(TWebForm& Form, bool DoSaturation) {
+    ResetMaps();
+    Form.DoCalcHistogram(Form.Daz95, DoSaturation, true, false);
+}
+
+// The rounded mean and deviation of red, green or blue from the last sums.
+TRoundedStats ChannelStats(int Channel) {
+    const int64_t sums[3][2] = {{HistSumR, HistSumSqR}, {HistSumG, HistSumSqG}, {HistSumB, HistSumSqB}};
+    return RoundedStats(sums[Channel][0], sums[Channel][1], HistCount);
+}
+
+// Red, green and blue moved by MeanOffset and DeviationOffset from their own
+// statistics (the histogram computed here, without saturation).
+void MapRGB(TWebForm& Form, int32_t MeanOffset, int32_t DeviationOffset) {
+    CalcSums(Form, false);
+    for (int channel = 0; channel < 3; ++channel) {
+        const TRoundedStats stats = ChannelStats(channel);
+        NormalizeBitmap(Picture(Form), channel, stats.Mean + MeanOffset, stats.Deviation + DeviationOffset);
+    }
+}
+
+// Borrow: the user's duplicate parked, the duplicate := the picture.
+void Borrow(TWebForm& Form) {
+    Form.SaveDuplicateToTemp();
+    Form.mnuDuplicateClick(&Form);
+}
+
+// Blend-back: the changed picture mixed over the borrowed copy through the mask.
+void BlendBackMask(TWebForm& Form, int32_t Strength, bool LowTones) {
+    Form.mnuSwapClick(&Form);
+    FilterCustom1 = Strength;
+    FilterCustom2 = 99;
+    Form.DoCompositeMask(Form.Daz95, LowTones, true, false);
+}
+
+}  // namespace
+
 void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
-    const int lowTones = Args.Keyword.ends_with("_LOW") ? 1 : 0;
-    Run.Call(Args.Routine, {Args.a, Args.b, Args.c, lowTones});
+    const bool lowTones = Args.Keyword.ends_with("_LOW");
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c, lowTones ? 1 : 0}, [&] {
+        TWebForm& form = Run.Form;
+        Borrow(form);
+        MapRGB(form, Args.a, Args.b);
+        BlendBackMask(form, Args.c, lowTones);
+    });
+}
+
+void MapRGBPlain(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        MapRGB(Run.Form, Args.a, Args.b);
+        Run.Form.RefreshImage();
+    });
+}
+
+// The three channels moved on the picture, then averaged with the borrowed copy.
+void MapRGBAverage(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        TWebForm& form = Run.Form;
+        Borrow(form);
+        MapRGB(form, Args.a, Args.b);
+        FilterCustom2 = Args.c;
+        form.DoAverageBitmap(form.Daz95);
+        form.RestoreDuplicateFromTemp();
+        form.RefreshImage();
+    });
+}
+
+// Lightness or saturation moved to the line's mean and deviation.
+void ConformTone(TScriptRun& Run, const TScriptArgs& Args) {
+    const int channel = Args.Keyword == "CONFORM_LIT" ? NormalizeLightness : NormalizeSaturation;
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        CalcSums(Run.Form, true);
+        NormalizeBitmap(Picture(Run.Form), channel, Args.a, Args.b);
+        Run.Form.RefreshImage();
+    });
+}
+
+void ConformGamma(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        if (Args.Keyword == "CONFORM_GAMMA_RGB")
+            ConformGammaRGBBitmap(Picture(Run.Form), {Args.a, Args.b, Args.c});
+        else
+            ConformGammaBitmap(Picture(Run.Form), Args.a);
+        Run.Form.RefreshImage();
+    });
+}
+
+// NORMALIZE and the conform data keywords. Using conform data before any were
+// taken does nothing: the zero statistics would blacken the picture.
+void ConformDataLine(TScriptRun& Run, const TScriptArgs& Args) {
+    const std::string_view keyword = Args.Keyword;
+    Run.Call(Args.Routine, {}, [&] {
+        TWebForm& form = Run.Form;
+        if (keyword.starts_with("GET_CONFORM_DATA")) {
+            CalcSums(form, true);
+            ConformData = ConformDataFromHistogram();
+            ConformDataTaken = true;
+            // Lab > Advanced enables the items that use them from this mark.
+            if (auto* item = dynamic_cast<TMenuItem*>(form.FindChrome("mnuGetConformData")))
+                item->Tag = 1;
+            return;
+        }
+        if (keyword.starts_with("USE_CONFORM") && !ConformDataTaken)
+            return;
+        if (keyword == "USE_CONFORM_DATA") {
+            CalcSums(form, false);
+            NormalizeRGBBitmap(Picture(form), ConformData);
+        } else if (keyword == "USE_CONFORM_SAT_DATA") {
+            CalcSums(form, true);
+            NormalizeBitmap(Picture(form), NormalizeSaturation, ConformData.Mean(4), ConformData.Deviation(4));
+        } else {
+            CalcSums(form, false);
+            NormalizeToBrightestBitmap(Picture(form));
+        }
+        form.RefreshImage();
+    });
+}
+
+// The spread widened; with a strength, blended back over the borrowed copy
+// through the mid-tone mask.
+void Optimize(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        TWebForm& form = Run.Form;
+        if (Args.a != 0)
+            Borrow(form);
+        ResetMaps();
+        form.DoCalcHistogram(form.Daz95, false, true, false);
+        OptimizeBitmap(Picture(form));
+        if (Args.a != 0) {
+            form.mnuSwapClick(&form);
+            FilterCustom1 = Args.a;
+            FilterCustom2 = 99;
+            form.DoCompositeMidTones(form.Daz95, true, false);
+        }
+        form.RefreshImage();
+    });
 }
 
 namespace {
@@ -161,9 +301,17 @@ void BlendBack(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: normalising a channel is not built yet; the line only records the channel and its values.
+// MAP_ lines move a channel by offsets from its own statistics, CONFORM_
+// lines to the line's absolute mean and deviation.
 void ChannelFamily(TScriptRun& Run, const TScriptArgs& Args) {
-    Run.Call(Args.Routine, {ChannelOf(Args.Keyword), Args.a, Args.b});
+    const int channel = ChannelOf(Args.Keyword);
+    Run.Call(Args.Routine, {channel, Args.a, Args.b}, [&] {
+        const bool offsets = Args.Keyword.starts_with("MAP_");
+        CalcSums(Run.Form, offsets);
+        const TRoundedStats own = offsets ? ChannelStats(channel) : TRoundedStats{};
+        NormalizeBitmap(Picture(Run.Form), channel, own.Mean + Args.a, own.Deviation + Args.b);
+        Run.Form.RefreshImage();
+    });
 }
 
 // PENDING: the reference correction is not built yet; the line only sets its mode.
@@ -184,10 +332,13 @@ void AutoGamma(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, {FilterCustom2});
 }
 
-// PENDING: the hard limits are not built yet; the line only records the method.
 void Limit(TScriptRun& Run, const TScriptArgs& Args) {
     const int channel = ChannelOf(Args.Keyword);
-    Run.Call(Args.Routine, {channel == 3 ? 400 : 401 + channel});
+    const int method = channel == 3 ? 400 : 401 + channel;
+    Run.Call(Args.Routine, {method}, [&] {
+        HardLimitBitmap(Picture(Run.Form), method, Args.a, Args.b, Args.c);
+        Run.Form.RefreshImage();
+    });
 }
 
 void Duplicate(TScriptRun& Run, const TScriptArgs& Args) {
