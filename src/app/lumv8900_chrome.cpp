@@ -331,6 +331,8 @@ void TWebForm::BuildMenus() {
     JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
     mnuEmbedded = Item(this, jpeg, "mnuEmbedded", "Load &Embedded");
     mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
+    Separator(m, this, "sepImageMarks");
+    BuildMarkItems(m);
 
     // Lab
     m = homeLab;
