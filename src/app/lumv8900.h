@@ -1004,6 +1004,33 @@ public:
     TMenuItem* mnuArtifacts = nullptr;
     void mnuArtifactsClick(QObject* Sender);
     void AddArtifact(int Quality);
+    // --- text marks, borders, de-interlacing (lumv8900_marks.cpp; pixel work
+    // in processing/lab/TextMarks.h) ---
+    // Creates the text-mark submenu, "&Add Border" and "De&Lace" in Menu.
+    void BuildMarkItems(QMenu* Menu);
+    TMenuItem* mnuTextMark1 = nullptr;
+    TMenuItem* mnuChangeFont = nullptr;
+    TMenuItem* mnuOutlineColor = nullptr;
+    // Tag: the last border, side * 256 + height (257 at start).
+    TMenuItem* mnuBorder1 = nullptr;
+    TMenuItem* mnuDelace = nullptr;
+    // Asks for the text (TextMarkText) and marks the corner of the Sender's Tag;
+    // records the text as entered unless a script runs.
+    void DoTextMark(QObject* Sender);
+    // One line of Text, its macros expanded, in the corner (nothing on
+    // pictures narrower than 32 pixels).
+    void TextMark(const std::string& Text, int Corner);
+    // Paints the four border bands; records "BORDER=" unless a script runs.
+    void MergeBorder(TColor Color, int SideWidth, int TopBottomHeight);
+    // Paints the top and bottom bands; never records.
+    void MergeBorder_TopBot(TColor Color, int TopHeight, int BottomHeight);
+    void mnuBorder1Click(QObject* Sender);
+    // Enlarges by half, takes the median, shrinks back; a failed library
+    // step keeps the picture. Records "DELACE" unless a script runs.
+    void mnuDelaceClick(QObject* Sender);
+    // The text-mark font (the viewer picture's canvas font) and outline colour.
+    void mnuChangeFontClick(QObject* Sender);
+    void mnuOutlineColorClick(QObject* Sender);
     // The unsharp masks (UnsharpMask.h) on Pix with threshold T and amount A,
     // with the hourglass, the viewer picture's progress (every N-th row), the
     // locks, then ExitFilter(Pix).

@@ -335,6 +335,8 @@ void TWebForm::BuildMenus() {
     mnuEmbedded = Item(this, jpeg, "mnuEmbedded", "Load &Embedded");
     mnuCompress = Item(this, jpeg, "mnuCompress", "&Compression", Qt::CTRL | Qt::Key_J);
     JPEGReader = Item(this, jpeg, "JPEGReader", "E&XIF/ Comments");
+    Separator(m, this, "sepImageMarks");
+    BuildMarkItems(m);
 
     // Lab
     m = homeLab;

@@ -51,13 +51,25 @@ void ApplyMaps(TWebForm& Form, bool Repaint = true) {
 // PENDING: the keyword's command is not built yet; the line only records its routine and values.
 void Pending(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, ReadValues(Args)); }
 
-// PENDING: text marks are not built yet; the line only records the corner and the text.
 void TextMark(TScriptRun& Run, const TScriptArgs& Args) {
     const int corner = Args.Keyword.ends_with("TOPLEFT")      ? 0
                        : Args.Keyword.ends_with("TOPRIGHT")   ? 1
                        : Args.Keyword.ends_with("BOTTOMLEFT") ? 2
                                                               : 3;
-    Run.Call(Args.Routine, {corner}, {}, Args.Text);
+    Run.Call(Args.Routine, {corner}, [&] { Run.Form.TextMark(Args.Text, corner); }, Args.Text);
+}
+
+void Delace(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuDelaceClick(&Run.Form); });
+}
+
+void BorderBands(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        if (Args.Keyword == "BORDER")
+            Run.Form.MergeBorder(TColor(Args.a), Args.b, Args.c);
+        else
+            Run.Form.MergeBorder_TopBot(TColor(Args.a), Args.b, Args.c);
+    });
 }
 
 void ZeroMap(TScriptRun& Run, const TScriptArgs& Args) {

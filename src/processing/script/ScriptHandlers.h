@@ -15,6 +15,8 @@ void Pending(TScriptRun& Run, const TScriptArgs& Args);
 
 // ---- Image commands (ScriptHandlers.cpp)
 void TextMark(TScriptRun& Run, const TScriptArgs& Args);
+void Delace(TScriptRun& Run, const TScriptArgs& Args);
+void BorderBands(TScriptRun& Run, const TScriptArgs& Args);
 void ZeroMap(TScriptRun& Run, const TScriptArgs& Args);
 void Negative(TScriptRun& Run, const TScriptArgs& Args);
 void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args);
