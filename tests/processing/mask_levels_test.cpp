@@ -11,7 +11,7 @@
 #include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/TonalComposites.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
 #include "support/bitmap_raster.h"

@@ -9,7 +9,7 @@
 #include "processing/dialogs/FilterPreview.h"
 #include "processing/dialogs/filter_8900.h"
 #include "processing/script/LabState.h"
-#include "processing/script/batch_8900.h"
+#include "processing/dialogs/batch_8900.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/spatial/SpatialFilters.h"
 #include "processing/spatial/UnsharpMask.h"
