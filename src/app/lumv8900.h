@@ -704,7 +704,21 @@ public:
     TMenuItem* mnuPromote41 = nullptr;
     // Routines of other commands these call.
     void mnuCompressClick(QObject* Sender);
+    // Plays the bookmarks (or, sent by mnuHistorySlideshow, a script) as a
+    // slide show in the client area; returns once it has ended and the window
+    // is as it was (lumv8900_show.cpp).
     void mnuHistorySlideshowClick(QObject* Sender);
+    // The surface the show draws on (null before the first show), and a test's
+    // hook called first thing when the window is restored.
+    QWidget* SlideSurface = nullptr;
+    std::function<void()> ShowRestoreHook;
+    struct TShowRun;
+    bool ShowSetUp(QObject* Sender, TShowRun& Run);
+    void FillShowSurface();
+    void ShowSlides(TShowRun& Run);
+    bool ShowPictureSlide(TShowRun& Run, int Width, int Height);
+    void DrawSlideComment();
+    void ShowFinish(TShowRun& Run);
     // Lets the user choose the slide effects of bookmark shows; with
     // mnuHistorySlideshow as Sender only makes sure the catalogue exists, with
     // the album window it also loads the stored selection, without a dialog.

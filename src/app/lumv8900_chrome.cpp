@@ -934,6 +934,10 @@ void TWebForm::ConnectChrome() {
         zoom->setEnabled(true);
     }
 
+    // The bookmark shows.
+    for (QAction* item : {static_cast<QAction*>(mnuBookmarksRun), static_cast<QAction*>(mnuBookmarksRun2)})
+        Wire(this, item, [this](QObject* s) { mnuHistorySlideshowClick(s); });
+    Wire(this, btn2_Run, [this](QObject* s) { mnuHistorySlideshowClick(s); });
     // The bookmark button drops down the bookmark commands.
     btnBookmarks->setMenu(findChild<QMenu*>("mnuBookmarksMenu"));
     btnBookmarks->setProperty(PendingProperty, false);
@@ -1308,8 +1312,11 @@ void TWebForm::RunKeyAction(int Action) {
     case TKeyAction::ScaleJPEG:
         mnuScaleJPEGClick(mnuScaleJPEG);
         break;
+    case TKeyAction::BookmarkSlideshow:
+        mnuHistorySlideshowClick(this);
+        break;
     default:
-        // PENDING: the analysis and slide show commands the other keys start.
+        // PENDING: the analysis commands the other keys start.
         PendingCall("key " + std::to_string(Action));
         break;
     }

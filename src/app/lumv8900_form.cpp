@@ -132,9 +132,4 @@ void TWebForm::mnuCompressClick(QObject*) {
     ImageChanged = wasChanged;
 }
 
-void TWebForm::mnuHistorySlideshowClick(QObject*) {
-    // PENDING: the slide show does not exist yet.
-    PendingCall("mnuHistorySlideshowClick");
-}
-
 }  // namespace lumvor

@@ -3,6 +3,8 @@
 // tools and the selection rectangle. The arithmetic lives in ViewGeometry; the
 // handlers here read the controls, call it and show the result.
 #include "app/lumv8900.h"
+
+#include "app/ShowClock.h"
 #include "platform/MediaPlayer.h"
 
 #include "app/OpenPicture.h"
@@ -680,12 +682,8 @@ int TWebForm::Wait(int Milliseconds) {
     }
     const TCursor saved = Screen.Cursor();
     Screen.SetCursor(crAppStart);
-    QElapsedTimer clock;
-    clock.start();
-    while (!UserInterrupt && !DisplayChanged && !RightButtonReleased && clock.elapsed() < Milliseconds) {
-        Application.ProcessMessages();
-        QThread::msleep(1);
-    }
+    ShowClock().Pause(Milliseconds <= 0 ? 50 : Milliseconds,
+                      [] { return UserInterrupt || DisplayChanged || RightButtonReleased; });
     RightButtonReleased = false;
     Screen.SetCursor(saved);
     return 0;
@@ -694,8 +692,9 @@ int TWebForm::Wait(int Milliseconds) {
 bool TWebForm::EffectWait(int, int, int Milliseconds) {
     if (UserInterrupt)
         return UserInterrupt;
+    // A stop asked during the pause ends the pause; the effect stops at the next step.
     const bool before = UserInterrupt;
-    QThread::msleep(static_cast<unsigned long>(std::max(0, Milliseconds)));
+    ShowClock().Pause(std::max(0, Milliseconds), [] { return UserInterrupt; });
     return before;
 }
 
