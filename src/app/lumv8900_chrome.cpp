@@ -733,6 +733,8 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuRandomNoise, [this](QObject* s) { mnuRandomNoiseClick(s); });
     Wire(this, mnuArtifacts, [this](QObject* s) { mnuArtifactsClick(s); });
     Wire(this, mnuRedEye1, [this](QObject* s) { mnuRedEye1Click(s); });
+    // It waits for a selection, like the crop items.
+    SetItemEnabled(mnuRedEye1, false);
     if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))
         Wire(this, redEye, [this](QObject* s) { mnuRedEye1Click(s); });
     Wire(this, mnuHistogram1, [this](QObject* s) { mnuHistogram1Click(s); });
