@@ -767,6 +767,8 @@ public:
     TMenuItem* mnuZoom1 = nullptr;
     TMenuItem* mnuFullscrn = nullptr;
     TMenuItem* mnuFullscrn1 = nullptr;
+    // The full-screen item offers "Normal window": the window is full screen.
+    bool FullScreenItemReadsNormal() const;
     TMenuItem* mnuOptimizeWindow = nullptr;
     TMenuItem* mnuAdjustViewport = nullptr;
     TMenuItem* mnuReload = nullptr;

@@ -2,6 +2,7 @@
 // font and outline colour, and their menu items. The pixel work is in
 // processing/lab/TextMarks.h; de-interlacing goes through the imaging library.
 #include "app/lumv8900.h"
+#include "ui/FormParts.h"
 
 #include "platform/Forms.h"
 #include "platform/Menus.h"
@@ -48,11 +49,6 @@ void TakeFont(TFont& font, const QFont& chosen) {
     font.Size = chosen.pointSize() > 0 ? chosen.pointSize() : std::max(1, (chosen.pixelSize() * 72 + 48) / 96);
     font.Style = uint8_t((chosen.bold() ? fsBold : 0) | (chosen.italic() ? fsItalic : 0) |
                          (chosen.underline() ? fsUnderline : 0) | (chosen.strikeOut() ? fsStrikeOut : 0));
-}
-
-QColor QColorOf(TColor colour) {
-    const TColor rgb = ColorToRGB(colour);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
 // A copy of the viewer picture and its size, put back when a library step of

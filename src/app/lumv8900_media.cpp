@@ -44,11 +44,9 @@ void ReadOpenedMedia(TMediaPlayer* player, int OldState, int NewState, double& D
     player->Stop();
 }
 
-bool FullScreenItemReadsNormal(const TWebForm& form) {
-    return form.mnuFullscrn && form.mnuFullscrn->text() == "Normal window";
-}
-
 }  // namespace
+
+bool TWebForm::FullScreenItemReadsNormal() const { return mnuFullscrn && mnuFullscrn->text() == "Normal window"; }
 
 // ---- Opening
 
@@ -73,7 +71,7 @@ bool TWebForm::OpenMediaKind() {
     }
     UpdateHistory(true);
     if (ViewerOpenState == MediaOpenOpen) {
-        if (!FullScreenItemReadsNormal(*this) && WindowedView)
+        if (!FullScreenItemReadsNormal() && WindowedView)
             mnuOptimizeWindowClick(this);
         Application.ProcessMessages();
         if (MediaAutoPlay && ViewerPlayer)
@@ -135,7 +133,7 @@ bool TWebForm::StartMedia(bool KeepDisplaySize) {
         MediaPositionBarHeight = player.height() - PlayerBaseHeight - MediaStatusBarHeight - MediaControlBarHeight;
         player.hide();
         Application.ProcessMessages();
-        const bool bare = MediaMaxFullScreen && FullScreenItemReadsNormal(*this);
+        const bool bare = MediaMaxFullScreen && FullScreenItemReadsNormal();
         player.SetShowTracker(!bare && MediaShowPositionBar);
         player.SetShowControls(!bare && MediaShowControls);
         player.SetShowStatusBar(!bare && MediaShowStatusBar);
@@ -220,7 +218,7 @@ void TWebForm::AV_UI(bool On) {
     } else {
         CloseMediaView(false);
         MediaMode = false;
-        if (!FullScreenItemReadsNormal(*this) && ViewerControls.Flag(vc::StatusBar))
+        if (!FullScreenItemReadsNormal() && ViewerControls.Flag(vc::StatusBar))
             StatusBar->show();
     }
     EnableControls();
@@ -249,7 +247,7 @@ void TWebForm::CloseMediaView(bool KeepHidden) {
     if (KeepHidden)
         return;
     ScrollBox->show();
-    if (!FullScreenItemReadsNormal(*this) && ViewerControls.Flag(vc::StatusBar))
+    if (!FullScreenItemReadsNormal() && ViewerControls.Flag(vc::StatusBar))
         StatusBar->show();
     FormResize();
     chkHandToolClick(this);
@@ -272,7 +270,7 @@ void TWebForm::AV_OpenStateChange(int OldState, int NewState) {
     // The file became known after the open stopped waiting: its sizing and
     // enabling come now.
     MediaOpenPending = false;
-    if (!FullScreenItemReadsNormal(*this) && WindowedView)
+    if (!FullScreenItemReadsNormal() && WindowedView)
         mnuOptimizeWindowClick(this);
     if (MediaAutoPlay && ViewerPlayer)
         ViewerPlayer->Play();

@@ -73,10 +73,6 @@ private:
 
 TSlideSurface& SurfaceOf(QWidget* surface) { return *static_cast<TSlideSurface*>(surface); }
 
-bool FullScreenItemReadsNormal(const TWebForm& form) {
-    return form.mnuFullscrn && form.mnuFullscrn->text() == "Normal window";
-}
-
 }  // namespace
 
 // What the show changes and gives back, and where it is.
@@ -143,7 +139,7 @@ bool TWebForm::ShowSetUp(QObject*, TShowRun& Run) {
     Run.FullScreenMenus = FullScreenMenus;
     FullScreenMenus = false;
     if (AlwaysFullScreen || AvlStartMode) {
-        if (!FullScreenItemReadsNormal(*this))
+        if (!FullScreenItemReadsNormal())
             mnuFullScrnClick(this);
     } else {
         if (show8900::ShowForm && reinterpret_cast<QWidget*>(show8900::ShowForm)->isVisible())
@@ -359,7 +355,7 @@ void TWebForm::ShowFinish(TShowRun& Run) {
         Screen.SetCursor(crDefault);
         if (Run.Error) {
             voMessageDlg("", "", MissingSlideWarning + Run.Detail, mtWarning, mbOKOnly, AutoDefaultButton, 0);
-            if (FullScreenItemReadsNormal(*this))
+            if (FullScreenItemReadsNormal())
                 mnuFullScrnClick(this);
         }
     } catch (...) {
@@ -371,13 +367,13 @@ void TWebForm::ShowFinish(TShowRun& Run) {
         return;
     }
     FullScreenMenus = Run.FullScreenMenus;
-    if (FullScreenItemReadsNormal(*this))
+    if (FullScreenItemReadsNormal())
         mnuFullScrnClick(this);
     if (ViewerControls.Flag(vc::MenuBar)) {
         for (auto it = TopMenuItems.rbegin(); it != TopMenuItems.rend(); ++it) {
             QAction* item = (*it)->menuAction();
             if (mnuMenubar->isEnabled())
-                item->setVisible(!FullScreenItemReadsNormal(*this) || !MaxFullScreen);
+                item->setVisible(!FullScreenItemReadsNormal() || !MaxFullScreen);
             if (item->property("Tag").toInt() == 1)
                 item->setEnabled(true);
             item->setProperty("Tag", 0);

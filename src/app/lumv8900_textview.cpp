@@ -2,6 +2,7 @@
 // shown in the read-only text control and captured as a picture, metafiles
 // drawn onto a picture over the background colour.
 #include "app/lumv8900.h"
+#include "ui/FormParts.h"
 
 #include "app/TextDisplay.h"
 #include "imaging/AvlScript.h"
@@ -110,8 +111,7 @@ void TWebForm::ShowRichText(bool Capture, int Delay) {
     RichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette palette = RichEdit->palette();
     // A slide without a colour of its own shows the window colour.
-    const TColor background = ColorToRGB(SlideColor == -1 ? clWindow : TColor{SlideColor});
-    palette.setColor(QPalette::Base, QColor(GetRValue(background), GetGValue(background), GetBValue(background)));
+    palette.setColor(QPalette::Base, QColorOf(SlideColor == -1 ? clWindow : TColor{SlideColor}));
     RichEdit->setPalette(palette);
     RichEdit->setUpdatesEnabled(false);
     try {

@@ -33,13 +33,6 @@ constexpr int MonitorStopMilliseconds = 333;
 constexpr int NewPictureMinSide = 16;
 constexpr int NewPictureMaxSide = 16384;
 
-// Waits while the windows go on painting and reacting.
-void WaitWithEvents(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 }  // namespace
 
 TUnZipForm& EnsureUnZipForm() {

@@ -107,13 +107,6 @@ bool PathExists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// Waits while the windows go on painting and reacting.
-void WaitWithEvents(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // The in-place editor of a node's name: opening it asks TreeEditing, a commit
 // goes through TreeEdited, which may give the old name back.
 class TTreeNameDelegate : public QStyledItemDelegate {

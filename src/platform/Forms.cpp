@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFont>
 #include <QKeyEvent>
 #include <QWindowStateChangeEvent>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -440,6 +442,12 @@ int ExecModal(QDialog& dialog) {
 
 void QueueModalResult(int result) {
     Answers().push_back({result, nullptr});
+}
+
+void WaitWithEvents(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void QueueModalAction(ModalAction action) {

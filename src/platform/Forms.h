@@ -330,6 +330,9 @@ void QueueModalResult(int result);
 // The next modal run calls action with the showing dialog; the action ends the
 // run itself (done(), a click on a button, a key press).
 void QueueModalAction(ModalAction action);
+
+// Waits while the windows go on painting and reacting.
+void WaitWithEvents(int milliseconds);
 int QueuedModalAnswers();
 void ClearModalAnswers();
 // When strict, a modal run with no queued answer ends at once with mrCancel and

@@ -80,15 +80,7 @@ protected:
     // Runs Filter on a fresh copy of the input for every case of the stacked
     // fixture and compares.
     void ExpectCases(const std::string& fixture, int cases, const std::function<void(TBitmap&, int)>& filter) {
-        const RgbRaster stack = ReadPpm(SpatialFixture(GetParam() + "_" + fixture + ".ppm"));
-        ASSERT_EQ(stack.Height, cases * input.Height) << fixture;
-        for (int k = 0; k < cases; ++k) {
-            SCOPED_TRACE(fixture + " case " + std::to_string(k));
-            TBitmap bitmap;
-            LoadRaster(bitmap, input);
-            filter(bitmap, k);
-            EXPECT_TRUE(SameBitmap(StackedCase(stack, k, input.Height), bitmap));
-        }
+        ExpectStackedCases(input, SpatialFixture(GetParam() + "_" + fixture + ".ppm"), cases, filter);
     }
     RgbRaster input;
 };

@@ -7,6 +7,8 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -74,6 +76,21 @@ inline RgbRaster StackedCase(const RgbRaster& stack, int k, int height) {
     const auto first = stack.Pixels.begin() + ptrdiff_t(k) * height * stack.Width;
     one.Pixels.assign(first, first + ptrdiff_t(height) * stack.Width);
     return one;
+}
+
+// Runs filter on a fresh copy of input for every case of the stacked fixture
+// at stackPath and compares each result with its case.
+inline void ExpectStackedCases(const RgbRaster& input, const std::string& stackPath, int cases,
+                               const std::function<void(TBitmap&, int)>& filter) {
+    const RgbRaster stack = ReadPpm(stackPath);
+    ASSERT_EQ(stack.Height, cases * input.Height) << stackPath;
+    for (int k = 0; k < cases; ++k) {
+        SCOPED_TRACE(stackPath + " case " + std::to_string(k));
+        TBitmap bitmap;
+        LoadRaster(bitmap, input);
+        filter(bitmap, k);
+        EXPECT_TRUE(SameBitmap(StackedCase(stack, k, input.Height), bitmap));
+    }
 }
 
 // A noise picture of the given size (the same for every run of a seed).

@@ -13,12 +13,11 @@ namespace lumvor {
 
 namespace {
 
-// Copies of the picture's rows taken before any of them is written.
-std::vector<uint8_t> CopyRows(TBitmap& Bitmap, int First, int Count) {
+// Copies Count of the picture's rows from First into copy (sized for them),
+// taken before any of them is written.
+void CopyRows(TBitmap& Bitmap, int First, int Count, std::vector<uint8_t>& copy) {
     const size_t rowBytes = 3 * size_t(Bitmap.Width());
-    std::vector<uint8_t> copy(rowBytes * size_t(Count));
     for (int i = 0; i < Count; ++i) std::memcpy(copy.data() + rowBytes * size_t(i), Bitmap.ScanLine(First + i), rowBytes);
-    return copy;
 }
 
 }  // namespace
@@ -56,8 +55,9 @@ void DeMosaic2x2Bitmap(TBitmap& Bitmap, bool Diagonal, const TRowProgress& Progr
     const int pairs = height > 3 ? (height - 3 + 1) / 2 : 0;
     const int nearTop = Diagonal ? 1 : 2;
     const int nearBottom = 3 - nearTop;
+    std::vector<uint8_t> copy(2 * size_t(bytes));
     for (int y = 0, pair = 0; y < height - 3; y += 2, ++pair) {
-        const std::vector<uint8_t> copy = CopyRows(Bitmap, y, 2);
+        CopyRows(Bitmap, y, 2, copy);
         const uint8_t* t = copy.data();
         const uint8_t* b = t + bytes;
         uint8_t* outTop = Bitmap.ScanLine(y);
