@@ -317,7 +317,8 @@ void TFileForm::mnuCacheChangeClick(QObject*) {
     TOwnCall own(this);
     if (!ExecuteWalkForm(0, "Select Folder for Thumbnails ...", RemoveBackslash(lumv8900::ThumbCacheDir)))
         return;
-    // PENDING: with the tree shown (and not at the drive level) its drives close first (CloseDrives).
+    if (TreeShown() && !ExploreDir.empty())
+        CloseDrives(false);
     Thumbnailing_Stop();
     const std::string folder = RemoveBackslash(walk8900::WalkFolder);
     if (folder.empty())

@@ -660,7 +660,7 @@ void ParametricEq(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: de-pixelation is not built yet; the line only records its mode.
+// De-pixelates across or along the pixel pairs (a = 0: diagonal).
 void Depixelate(TScriptRun& Run, const TScriptArgs& Args) {
     const bool diagonal = Args.a == 0;
     Run.Call(Args.Routine, {diagonal ? 1 : 0}, [&] { DeMosaic2x2(Run.Form.Daz95, diagonal); });
