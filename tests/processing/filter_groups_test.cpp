@@ -475,6 +475,42 @@ TEST_P(FilterPreviewRowTest, GivesTheRoutinesPixels) {
     WorkBitmap.reset();
 }
 
+// White balance: each channel's mean moves by s1 + 255 minus the picked
+// colour's component; the pane is a mid-grey ramp, so nothing clips.
+TEST_F(LabWindowTest, WhiteBalancePreviewMovesEachChannelMeanByItsOffset) {
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(32, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            uint8_t* p = picture.ScanLine(y) + 3 * x;
+            p[0] = uint8_t(90 + x), p[1] = uint8_t(100 + y), p[2] = uint8_t(110 + x + y);
+        }
+    const auto means = [](const TBitmap& b) {
+        std::array<double, 3> sum{};  // red, green, blue
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x)
+                for (int k = 0; k < 3; ++k) sum[size_t(k)] += b.ScanLine(y)[3 * x + 2 - k];
+        for (double& m : sum) m /= double(b.Width()) * b.Height();
+        return sum;
+    };
+    const std::array<double, 3> before = means(picture);
+    TPix pix;
+    pix.SetBitmap(&picture);
+    TFilterPreviewRun run{*WebForm, &pix};
+    run.Method = 160;
+    run.S = {0, 0, 0};
+    run.SelectedColor = RGB(250, 245, 240);
+    const TFilterPreviewRoutine* routine = FindFilterPreview(160);
+    ASSERT_NE(routine, nullptr);
+    (*routine)(run);
+    const std::array<double, 3> after = means(*pix.Bitmap());
+    const std::array<int, 3> offsets{5, 10, 15};
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(after[size_t(k)], before[size_t(k)] + offsets[size_t(k)], 1.0) << k;
+    EXPECT_EQ(FilterCustom1, 5);
+    EXPECT_EQ(FilterCustom3, 15);
+}
+
 INSTANTIATE_TEST_SUITE_P(Rows, FilterPreviewRowTest, ::testing::ValuesIn(RowCases()),
                          [](const ::testing::TestParamInfo<TRowCase>& info) { return info.param.Name; });
 

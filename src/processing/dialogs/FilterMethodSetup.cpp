@@ -95,14 +95,6 @@ void StatStarts(TFilterDlgParam& p, const TRoundedStats& stats) {
     Start(p, 1, stats.Deviation);
 }
 
-TRoundedStats ChannelStats(int channel) {
-    switch (channel) {
-        case 0: return Stats(HistSumR, HistSumSqR);
-        case 1: return Stats(HistSumG, HistSumSqG);
-        default: return Stats(HistSumB, HistSumSqB);
-    }
-}
-
 // The brightness and contrast set-up shared by the remap methods.
 void RemapSliders(TFilterDlgParam& p) {
     Slider(p, 0, 8, 240, 128, 8, 1);

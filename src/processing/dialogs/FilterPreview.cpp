@@ -7,6 +7,7 @@
 #include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
 #include "ui/Pix.h"
 
 #include <algorithm>
@@ -298,7 +299,13 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         std::array<int, 3> offsets{};
         for (size_t k = 0; k < 3; ++k)
             offsets[k] = run.S[0] + 255 - picked[k];
-        // PENDING: the per-channel normalising (DoNormalize) is still to come; the pane shows the unchanged copy.
+        // Each channel's mean moves by its offset; its spread stays.
+        ResetMaps();
+        run.Form.DoCalcHistogram(run.After, false, true, false);
+        for (int k = 0; k < 3; ++k) {
+            const TRoundedStats stats = ChannelStats(k);
+            NormalizeBitmap(*run.After->Bitmap(), k, stats.Mean + offsets[size_t(k)], stats.Deviation);
+        }
         SetFilterCustoms(offsets[0], offsets[1], offsets[2]);
     };
     // Hard limits: exactly what the command applies (the maps reset first, a

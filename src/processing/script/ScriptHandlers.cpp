@@ -90,12 +90,6 @@ void CalcSums(TWebForm& Form, bool DoSaturation) {
     Form.DoCalcHistogram(Form.Daz95, DoSaturation, true, false);
 }
 
-// The rounded mean and deviation of red, green or blue from the last sums.
-TRoundedStats ChannelStats(int Channel) {
-    const int64_t sums[3][2] = {{HistSumR, HistSumSqR}, {HistSumG, HistSumSqG}, {HistSumB, HistSumSqB}};
-    return RoundedStats(sums[Channel][0], sums[Channel][1], HistCount);
-}
-
 // Red, green and blue moved by MeanOffset and DeviationOffset from their own
 // statistics (the histogram computed here, without saturation).
 void MapRGB(TWebForm& Form, int32_t MeanOffset, int32_t DeviationOffset) {

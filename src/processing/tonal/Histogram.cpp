@@ -256,6 +256,11 @@ TRoundedStats RoundedStats(int64_t Sum, int64_t SumSq, int64_t Count) {
     return {int(std::nearbyint(StatMean(Sum, Count))), int(std::nearbyint(StatDeviation(Sum, SumSq, Count)))};
 }
 
+TRoundedStats ChannelStats(int Channel) {
+    const int64_t sums[3][2] = {{HistSumR, HistSumSqR}, {HistSumG, HistSumSqG}, {HistSumB, HistSumSqB}};
+    return RoundedStats(sums[Channel][0], sums[Channel][1], HistCount);
+}
+
 // ---- Ranges
 
 THistRange OccupiedRange(const THistogram& Hist, TRangeScan Scan) {

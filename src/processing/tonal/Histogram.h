@@ -92,6 +92,9 @@ struct TRoundedStats {
 };
 // Round(mean) and Round(deviation), halves to even.
 TRoundedStats RoundedStats(int64_t Sum, int64_t SumSq, int64_t Count);
+// The rounded mean and deviation of red (0), green (1) or blue (2) from the
+// last histogram's sums.
+TRoundedStats ChannelStats(int Channel);
 
 // ---- Ranges of a count array
 
