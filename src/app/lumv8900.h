@@ -1013,6 +1013,26 @@ public:
     // Enhance > "Fix &Red eye" and the side-bar button: red eye removed inside
     // the selection; a message without one; nothing is recorded.
     void mnuRedEye1Click(QObject* Sender);
+    // --- exposure and contrast fixes (lumv8900_exposure.cpp; pixel work in
+    // processing/lab/ExposureFixes.h and the colour maps) ---
+    // Enhance > "Fix &OverExposure", "Fix &UnderExposure", "Fix Contrast
+    // &Levels": the filter dialog on the over-exposure, under-exposure or
+    // contrast group, black and white points suggested from the picture's
+    // luminance, then the chosen method on the picture with its script lines.
+    // The sender picks the group item the dialog starts at (btnAutoGamma,
+    // btnAutoContrast, mnuAutoLighting). The user's duplicate is lent to the
+    // command and given back on every way out, also on Cancel.
+    TMenuItem* mnuFixOverExposure = nullptr;
+    TMenuItem* mnuFixUnderExposure = nullptr;
+    TMenuItem* mnuFixContrast = nullptr;
+    void mnuFixOverExposureClick(QObject* Sender);
+    void mnuFixUnderExposureClick(QObject* Sender);
+    void mnuFixContrastClick(QObject* Sender);
+    // The method of the dialog's answer (its method, values 2..4 as c1..c3 and
+    // the two further results) applied to the picture as the fix of Group
+    // (9990110, 9990111 or 9990120) applies it; a method outside the group
+    // does nothing. Expects the duplicate to be lent already.
+    void ApplyExposureMethod(int32_t Group, const std::array<int32_t, 7>& Answer);
     // Lab > Other > "Add &Artifacts": a JPEG round trip of the viewer picture
     // at the quality from the number dialog (the item's Tag, kept for the run);
     // Cancel undoes the copy just taken. AddArtifact records "ARTIFACT=" Q

@@ -388,6 +388,10 @@ void TWebForm::BuildMenus() {
     Item(this, m, "mnuAutoFlash", "Auto &flash");
     Item(this, m, "mnuAutoClean", "Auto c&lean");
     Item(this, m, "mnuAutoSaturation", "Auto &saturation");
+    Separator(m, this, "sepEnhanceFixes");
+    mnuFixOverExposure = Item(this, m, "mnuFixOverExposure", "Fix &OverExposure");
+    mnuFixUnderExposure = Item(this, m, "mnuFixUnderExposure", "Fix &UnderExposure");
+    mnuFixContrast = Item(this, m, "mnuFixContrast", "Fix Contrast &Levels");
     Separator(m, this, "sepEnhanceDetails");
     mnuSharpen = Item(this, m, "mnuSharpen", "&Details / Sharpen");
     mnuNoiseRemoval = Item(this, m, "mnuNoiseRemoval", "&Clean / Soften");
@@ -733,6 +737,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuRandomNoise, [this](QObject* s) { mnuRandomNoiseClick(s); });
     Wire(this, mnuArtifacts, [this](QObject* s) { mnuArtifactsClick(s); });
     Wire(this, mnuRedEye1, [this](QObject* s) { mnuRedEye1Click(s); });
+    Wire(this, mnuFixOverExposure, [this](QObject* s) { mnuFixOverExposureClick(s); });
+    Wire(this, mnuFixUnderExposure, [this](QObject* s) { mnuFixUnderExposureClick(s); });
+    Wire(this, mnuFixContrast, [this](QObject* s) { mnuFixContrastClick(s); });
     // It waits for a selection, like the crop items.
     SetItemEnabled(mnuRedEye1, false);
     if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))

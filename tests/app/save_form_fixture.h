@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 
 #include "album/show8900.h"
 #include "app/lumv8900.h"
@@ -159,6 +160,16 @@ protected:
 // parameters, maps, histogram, recorded script) reset around each test.
 class LabWindowTest : public ImageWindowTest {
 protected:
+    // Runs Lines as the Lab Script window's Perform does.
+    static void RunLabScript(const std::vector<std::string>& lines) {
+        if (!batch_8900::BatchForm)
+            batch_8900::BatchForm = new TBatchForm();
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        batch_8900::BatchForm->Memo1->setPlainText(QString::fromStdString(text));
+        TScopedFlag running(batch_8900::BatchRunning, true);
+        lumv8900::WebForm->DoBatchImageProcess();
+    }
     void SetUp() override {
         ImageWindowTest::SetUp();
         ResetLabState();

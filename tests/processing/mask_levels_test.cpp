@@ -64,16 +64,6 @@ protected:
     }
     // The picture shown, against Expected.
     ::testing::AssertionResult Shows(const TBitmap& expected) { return SameBitmap(RasterOfBitmap(expected), Display()); }
-    // Runs Lines as the Lab Script window's Perform does.
-    static void RunScript(const std::vector<std::string>& lines) {
-        if (!batch_8900::BatchForm)
-            batch_8900::BatchForm = new TBatchForm();
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
-        batch_8900::BatchForm->Memo1->setPlainText(QString::fromStdString(text));
-        TScopedFlag running(batch_8900::BatchRunning, true);
-        WebForm->DoBatchImageProcess();
-    }
     // Answers the next filter dialog from the user's side: Work moves its
     // controls; once a preview has run with them, Apply.
     static void AnswerDialog(std::function<void(TFilterDlg&)> work, std::function<void(TFilterDlg&)> check = {}) {
@@ -234,7 +224,7 @@ TEST_F(MaskLevelsTest, InterlaceThroughTheDialogBlendsOneFieldRecordsAndReplays)
     Show(original);
     std::vector<std::string> lines{"DUPLICATE", "NEGATIVE", "SWAP"};
     lines.push_back(Script().front());
-    RunScript(lines);
+    RunLabScript(lines);
     EXPECT_TRUE(Shows(expected));
 }
 

@@ -1,9 +1,12 @@
 #include "processing/dialogs/FilterPreview.h"
 
+#include "app/LabFrame.h"
 #include "app/lumv8900.h"
 #include "explorer/ThumbScale.h"
 #include "processing/dialogs/FilterDlgModel.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/lab/Conform.h"
+#include "processing/lab/ExposureFixes.h"
 #include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
@@ -72,6 +75,15 @@ void RemapLimits(TFilterPreviewRun& run, int firstChannel, int lastChannel) {
 // takes the composite, which the pane then shows; Shadows picks the mask side.
 void MaskComposite(TFilterPreviewRun& run, int mask, bool shadows) {
     RunMaskedPreview(run, mask, [&] { run.Form.DoCompositeMask(run.After, shadows, false, true); });
+}
+
+// The contrast group's blend: the changed pane averaged with the unchanged
+// copy by Mask per cent (none at 0).
+void AveragedPreview(TFilterPreviewRun& run, int mask) {
+    if (mask == 0)
+        return;
+    FilterCustom2 = mask;
+    run.Form.DoAverageBitmap(run.After);
 }
 
 // The multiply masks of the exposure groups: slider 3 is the curve, "Inverse
@@ -353,6 +365,36 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
             run.Form.BoostMultiplyMask(run.After, gamma, mode, invert);
         });
     };
+    // The remaps move each channel relative to the whole picture's statistics
+    // (the histogram the command took before the dialog), so the pane shows
+    // its part of the command's result.
+    const auto remapRGB = [](TFilterPreviewRun& run) {
+        FilterPix(run.Form, run.After, [&](TBitmap& picture) {
+            MapRGBBitmap(picture, RemapMeanOffset(run.S[0]), RemapSpreadOffset(run.S[1]));
+        });
+        if (run.Method == 422)
+            AveragedPreview(run, run.S[2]);
+        else
+            MaskComposite(run, run.S[2], run.Method == 421);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+    };
+    for (int method = 420; method <= 422; ++method)
+        r[method] = remapRGB;
+    // The lightness to the sliders' mean and spread; the command records them
+    // as offsets from the start positions (the picture's own).
+    r[423] = [](TFilterPreviewRun& run) {
+        FilterPix(run.Form, run.After, [&](TBitmap& picture) {
+            NormalizeBitmap(picture, NormalizeLightness, run.S[0], run.S[1]);
+        });
+        AveragedPreview(run, run.S[2]);
+        SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
+        filter_8900::LastExtras = {run.S[0] - run.Starts[0], run.S[1] - run.Starts[1]};
+    };
+    r[139] = [](TFilterPreviewRun& run) {
+        FilterPix(run.Form, run.After, [](TBitmap& picture) { OptimizeBitmap(picture); });
+        RunMaskedPreview(run, run.S[2], [&] { run.Form.DoCompositeMidTones(run.After, false, true); });
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
     r[244] = [](TFilterPreviewRun& run) { run.Form.DoGray(run.After); };
     // Mask Levels: the picture's copy is the target, the duplicate's the other.
     r[501] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMidTones(run.After, false, false); };
@@ -369,8 +411,8 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
-// PENDING: the preview rows of the composite 139, the saturation methods (241..243, 246)
-// and the remaps and normalising (410..429, 499) are still to come; their pane shows the unchanged copy.
+// PENDING: the preview rows of the saturation methods (241..243, 246) and the
+// remaps and normalising (410..416, 429, 499) are still to come; their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
     const auto found = routines.find(Method);

@@ -5,6 +5,7 @@
 #include "app/lumv8900.h"
 #include "platform/Menus.h"
 #include "processing/lab/Conform.h"
+#include "processing/lab/ExposureFixes.h"
 #include "processing/script/LabState.h"
 #include "processing/script/ScriptRun.h"
 #include "processing/spatial/Spatial.h"
@@ -94,10 +95,7 @@ void CalcSums(TWebForm& Form, bool DoSaturation) {
 // statistics (the histogram computed here, without saturation).
 void MapRGB(TWebForm& Form, int32_t MeanOffset, int32_t DeviationOffset) {
     CalcSums(Form, false);
-    for (int channel = 0; channel < 3; ++channel) {
-        const TRoundedStats stats = ChannelStats(channel);
-        NormalizeBitmap(Picture(Form), channel, stats.Mean + MeanOffset, stats.Deviation + DeviationOffset);
-    }
+    MapRGBBitmap(Picture(Form), MeanOffset, DeviationOffset);
 }
 
 // Borrow: the user's duplicate parked, the duplicate := the picture.
@@ -142,6 +140,25 @@ void MapRGBAverage(TScriptRun& Run, const TScriptArgs& Args) {
         FilterCustom2 = Args.c;
         form.DoAverageBitmap(form.Daz95);
         form.RestoreDuplicateFromTemp();
+        form.RefreshImage();
+    });
+}
+
+// The lightness moved by offsets from its own mean and deviation; with a blend
+// value, averaged with the borrowed copy by that many per cent.
+void MapLightness(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        TWebForm& form = Run.Form;
+        if (Args.c != 0)
+            Borrow(form);
+        CalcSums(form, true);
+        const TRoundedStats own = RoundedStats(HistSumLum, HistSumSqLum, HistCount);
+        NormalizeBitmap(Picture(form), NormalizeLightness, own.Mean + Args.a, own.Deviation + Args.b);
+        if (Args.c != 0) {
+            FilterCustom2 = Args.c;
+            form.DoAverageBitmap(form.Daz95);
+            form.RestoreDuplicateFromTemp();
+        }
         form.RefreshImage();
     });
 }

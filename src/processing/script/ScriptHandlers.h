@@ -22,6 +22,7 @@ void Negative(TScriptRun& Run, const TScriptArgs& Args);
 void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args);
 void MapRGBPlain(TScriptRun& Run, const TScriptArgs& Args);
 void MapRGBAverage(TScriptRun& Run, const TScriptArgs& Args);
+void MapLightness(TScriptRun& Run, const TScriptArgs& Args);
 void ConformTone(TScriptRun& Run, const TScriptArgs& Args);
 void ConformGamma(TScriptRun& Run, const TScriptArgs& Args);
 void ConformDataLine(TScriptRun& Run, const TScriptArgs& Args);
