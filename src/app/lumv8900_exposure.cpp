@@ -358,11 +358,21 @@ TFilterDlgParam ExposureDialogRecord(int32_t Group, int32_t StartChoice, THistRa
 
 bool SentBy(QObject* Sender, const char* Name) { return Sender && Sender->objectName() == Name; }
 
-// The common course of the three fixes.
+// Puts the default cursor back when a fix ends, also on a failure inside it.
+struct TDefaultCursorAtEnd {
+    TDefaultCursorAtEnd() = default;
+    TDefaultCursorAtEnd(const TDefaultCursorAtEnd&) = delete;
+    TDefaultCursorAtEnd& operator=(const TDefaultCursorAtEnd&) = delete;
+    ~TDefaultCursorAtEnd() { Screen.SetCursor(crDefault); }
+};
+
+// The common course of the three fixes. The user's duplicate comes back
+// before the cursor does.
 void RunExposureFix(TWebForm& Form, int32_t Group, int32_t StartChoice, const std::string& BusyText) {
     if (!Form.AutoBackUp())
         return;
     Form.SetBitmap24();
+    const TDefaultCursorAtEnd cursor;
     std::optional<TDuplicateLoan> loan;
     {
         TScopedFlag running(batch_8900::BatchRunning, true);
@@ -377,7 +387,6 @@ void RunExposureFix(TWebForm& Form, int32_t Group, int32_t StartChoice, const st
         return;
     Form.StatusBusy(BusyText);
     Form.ApplyExposureMethod(Group, answer);
-    Screen.SetCursor(crDefault);
 }
 
 }  // namespace

@@ -431,10 +431,11 @@ void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class ExposureFailure : public ExposureFixTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(ExposureFailure, GivesTheUsersDuplicateBack) {
+TEST_P(ExposureFailure, GivesTheUsersDuplicateAndTheCursorBack) {
     ExposureLineProbe = [](const std::string&) { throw std::runtime_error("injected"); };
     QueueModalAction(FilterDlgAnswer(GetParam().answer));
     EXPECT_THROW(RunFix(GetParam().fix, nullptr), std::runtime_error);
+    EXPECT_EQ(Screen.Cursor(), crDefault);
     EXPECT_TRUE(DuplicateKept());
     EXPECT_FALSE(batch_8900::BatchRunning);
     EXPECT_TRUE(Script().empty());
