@@ -621,6 +621,9 @@ void TFolderListing::ValidateFiles_Changed(bool Reenumerate) {
         Call(View.RestartThumbnails);
     else
         Call(View.UpdateStatusBar);
+    // The comments are read again (they may have changed on disk too), so
+    // the comment column and its sort keep working after a refresh.
+    if (!CommentsLoaded) Call(View.LoadComments);
     Call(View.FolderMonitor_Resume);
     if (YoungFilesHeld) Call(View.StartTransitFiles);
     CoreBusy = View.AnyCoresActive && View.AnyCoresActive();

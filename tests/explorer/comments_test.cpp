@@ -526,6 +526,17 @@ TEST_F(CommentCommandsTest, WindowsPairStaysWindowsUntilATextNeedsUtf8) {
     EXPECT_EQ(Shown("cafe.jpg"), "Crème Ω");
 }
 
+TEST_F(CommentCommandsTest, RefreshReadsTheCommentsAgain) {
+    AddFile("a.jpg");
+    AddPair("a.jpg\r\n", "before\r\n");
+    TFileForm* form = Open();
+    EXPECT_EQ(Shown("a.jpg"), "before");
+    AddPair("a.jpg\r\n", "changed elsewhere\r\n");
+    form->Listing->ValidateFiles_Changed(true);
+    EXPECT_TRUE(form->Listing->CommentsLoaded);
+    EXPECT_EQ(Shown("a.jpg"), "changed elsewhere");
+}
+
 TEST_F(CommentCommandsTest, QuerySelectsEveryMatchInAnyCaseAndKeepsTheSelection) {
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}) AddFile(name);
     AddPair("a.jpg\r\nb.jpg\r\nc.jpg\r\nd.jpg\r\n", "Beach party\r\nmountains\r\non the BEACH\r\nbeachy\r\n");
