@@ -45,7 +45,15 @@ bool IsAscii(std::string_view Text) {
 // The pair's texts as they go to disk: UTF-8, or Windows-1252 when asked and
 // every character has its byte; false when Windows-1252 was asked and failed.
 bool EncodeCommentText(const TStringList& Lines, TCommentEncoding Encoding, std::string& Bytes) {
-    Bytes = Lines.Text();
+    // A line break inside a text would shift every later line onto the wrong
+    // file: it goes to disk as a blank.
+    Bytes.clear();
+    for (int i = 0; i < Lines.Count(); ++i) {
+        std::string line = Lines.At(i);
+        std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        Bytes += line;
+        Bytes += "\r\n";
+    }
     if (Encoding == TCommentEncoding::Utf8 || IsAscii(Bytes)) return true;
     std::string ansi;
     if (!Utf8ToCp1252(Bytes, ansi)) return false;

@@ -86,6 +86,11 @@ TEST_F(CommentFilesTest, PairIsWrittenWithCrLfAndReadBack) {
     EXPECT_EQ(WriteCommentFiles(folder_, names, texts, TCommentEncoding::Utf8), TCommentEncoding::Utf8);
     EXPECT_EQ(Names(), "a.jpg\r\nb c.png\r\n");
     EXPECT_EQ(Texts(), "first\r\n\r\n");
+    // A text holding a line break keeps the files in step.
+    TStringList broken = Lines({"one\r\ntwo", "x"});
+    WriteCommentFiles(folder_, names, broken, TCommentEncoding::Utf8);
+    EXPECT_EQ(Texts(), "one  two\r\nx\r\n");
+    WriteCommentFiles(folder_, names, texts, TCommentEncoding::Utf8);
 
     TStringList readNames, readTexts;
     TCommentEncoding encoding = TCommentEncoding::Windows1252;
