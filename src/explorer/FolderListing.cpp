@@ -164,7 +164,7 @@ int FileIconIndex(const std::string& currExt, const ShellItem& item) {
 }
 
 // The text a key compares (Name, Type, Family, Comment).
-std::string SortText(TListSortKey key, const FileRec& rec) {
+std::string SortText(const TFolderListing& listing, TListSortKey key, const FileRec& rec) {
     std::string name(rec.Name());
     name += rec.Ext();
     switch (key) {
@@ -175,10 +175,8 @@ std::string SortText(TListSortKey key, const FileRec& rec) {
     }
     case TListSortKey::Family:
         return FamilyKey(name);
-    case TListSortKey::Comment: {
-        const int at = CommentNames.IndexOf(name);
-        return at >= 0 && at < CommentTexts.Count() ? CommentTexts.Get(at) : std::string();
-    }
+    case TListSortKey::Comment:
+        return CommentText(listing, name);
     default:
         return name;
     }
@@ -286,6 +284,7 @@ void TFolderListing::ClearListView() {
 // ---- Folder reading
 
 bool TFolderListing::EnumerateFolder(const std::string& Path) {
+    ++Enumerations;
     DIR* folder = ::opendir(Path.c_str());
     if (!folder) return false;
     const int folderFd = ::dirfd(folder);
@@ -304,6 +303,7 @@ bool TFolderListing::EnumerateFolder(const std::string& Path) {
 }
 
 void TFolderListing::ClearShellItems() {
+    ++Enumerations;
     ShellItems.clear();
     ShellItems.reserve(8192);
 }
@@ -621,6 +621,9 @@ void TFolderListing::ValidateFiles_Changed(bool Reenumerate) {
         Call(View.RestartThumbnails);
     else
         Call(View.UpdateStatusBar);
+    // The comments are read again (they may have changed on disk too), so
+    // the comment column and its sort keep working after a refresh.
+    if (!CommentsLoaded) Call(View.LoadComments);
     Call(View.FolderMonitor_Resume);
     if (YoungFilesHeld) Call(View.StartTransitFiles);
     CoreBusy = View.AnyCoresActive && View.AnyCoresActive();
@@ -698,7 +701,7 @@ int TFolderListing::CompareRecs(TListSortKey Key, int32_t RecA, int32_t RecB) co
     const FileRec a = ReadRec(RecA);
     const FileRec b = ReadRec(RecB);
     if (!IsTextKey(Key)) return Compare3(SortNumber(Key, a), SortNumber(Key, b));
-    return NameCollator().compare(ToQString(SortText(Key, a)), ToQString(SortText(Key, b)));
+    return NameCollator().compare(ToQString(SortText(*this, Key, a)), ToQString(SortText(*this, Key, b)));
 }
 
 void TFolderListing::SortOrder(TListSortKey Key, bool Descending) {
@@ -710,7 +713,7 @@ void TFolderListing::SortOrder(TListSortKey Key, bool Descending) {
     if (IsTextKey(Key)) {
         std::vector<QCollatorSortKey> keys;
         keys.reserve(rows);
-        for (int32_t recNo : FileOrder) keys.push_back(NameCollator().sortKey(ToQString(SortText(Key, ReadRec(recNo)))));
+        for (int32_t recNo : FileOrder) keys.push_back(NameCollator().sortKey(ToQString(SortText(*this, Key, ReadRec(recNo)))));
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             const int c = keys[a].compare(keys[b]);
             return Descending ? c > 0 : c < 0;

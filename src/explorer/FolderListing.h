@@ -158,6 +158,8 @@ public:
     std::vector<int32_t> FileOrder;
     // The entries of the explored folder, as the last enumeration read them.
     std::vector<ShellItem> ShellItems;
+    // Grows whenever ShellItems is read or cleared.
+    uint64_t Enumerations = 0;
 
     // Upper-cased extension of the entry being listed.
     std::string CurrExt;

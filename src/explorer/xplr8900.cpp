@@ -43,6 +43,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindNavigation();
     BindOpenCommands();
     BindTree();
+    BindComments();
     FormCreate();
 }
 

@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 
+#include "explorer/FolderComments.h"
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 #include "ui/StringListEx.h"
@@ -465,6 +466,20 @@ public:
     void mnuWebOptions1Click(QObject* Sender);
     void mnuResetWebOptionsClick(QObject* Sender);
 
+    // ---- Folder comments (xplr8900_comments.cpp)
+
+    // The folder whose comment files the lists belong to; they are written there.
+    std::string CommentFolder;
+    // Reads the explored folder's comments into the lists (nothing in the
+    // drives view or while a list for the album or the bookmarks is built).
+    void LoadComments();
+    // "&Add or edit comment", "Add E&XIF datestamps", "&Query comments".
+    void mnuCommentClick(QObject* Sender);
+    void mnuCommentEXIFClick(QObject* Sender);
+    void mnuQueryClick(QObject* Sender);
+    // The comment items are enabled outside the drives view only.
+    void CommentItemsUpdate();
+
     // ---- Catalog generation
 
     // Hides both windows (no program may place windows off-screen on
@@ -510,6 +525,11 @@ private:
     // "Folder cannot be accessed. ..." of a network folder that cannot be reached.
     void NetworkFolderWarning();
     void BindListing();
+    void BindComments();
+    // Stops the folder monitor when it is on; Delete leaves the delete item
+    // while a comment is written. Both undone by CommentWriteEnd.
+    bool CommentWriteBegin();
+    void CommentWriteEnd(bool MonitorStopped);
     void BindFileList();
     void BindThumbnailRun();
     // The run's idle handlers in Application.OnIdle: install one, remove
@@ -654,9 +674,24 @@ inline TThumbRunHooks ThumbRunHooks;
 
 // ---- Folder comments
 
-// The explored folder's commented names and their comments, index by index.
+// The explored folder's commented names and their comments, index by index
+// (explorer/FolderComments.h).
 inline TStringList CommentNames;
 inline TStringList CommentTexts;
+// What the lists were read as, and whether the folder's pair may be written
+// (not when it exists but could not be read).
+inline TCommentEncoding CommentsEncoding = TCommentEncoding::Utf8;
+inline bool CommentsWritable = true;
+// "Add EXIF datestamps" no longer asks (its check box was ticked in this run).
+inline bool ExifDatesUnasked = false;
+// The line of CommentNames that belongs to a file of the listing's folder,
+// and its comment; -1 and "" when it has none.
+int CommentLine(const TFolderListing& Listing, const std::string& FileName);
+std::string CommentText(const TFolderListing& Listing, const std::string& FileName);
+// The EXIF date text of a picture for "Add EXIF datestamps" (the image
+// window's, "" for files without one); tests put their own in.
+std::string DefaultJpegDateText(const std::string& Path);
+inline std::function<std::string(const std::string& Path)> JpegDateSource = DefaultJpegDateText;
 
 // ---- Path texts of the web page generator
 

@@ -273,8 +273,8 @@ void TFileForm::XLData(TVListItem* Item) {
     sub->Add(RecDateTimeText(rec));
     sub->Add(Listing->DrivesView ? "   " : std::string(rec.Caption()));
     if (Listing->CommentsLoaded) {
-        const int found = CommentNames.IndexOf(std::string(rec.Name()) + std::string(rec.Ext()));
-        if (found >= 0 && found < CommentTexts.Count()) sub->Add(CommentTexts[found]);
+        const int found = CommentLine(*Listing, std::string(rec.Name()) + std::string(rec.Ext()));
+        if (found >= 0) sub->Add(CommentTexts[found]);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 
 namespace lumvor {
 
@@ -39,7 +40,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// A NUL byte ends a text given to a list.
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view s) {
     size_t i = 0;
     const size_t n = s.size();
@@ -78,13 +85,6 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-// A NUL byte ends a text given to a list.
-std::string_view UpToNul(std::string_view text) {
-    return text.substr(0, text.find('\0'));
-}
-
-}  // namespace
-
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
@@ -98,6 +98,38 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
             AppendUtf8(out, b);
     }
     return out;
+}
+
+bool Utf8ToCp1252(std::string_view text, std::string& out) {
+    if (!IsValidUtf8(text))
+        return false;
+    out.clear();
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        char32_t c = b;
+        int length = 1;
+        if (b >= 0xF0) {
+            return false;  // beyond the basic plane: never in Windows-1252
+        } else if (b >= 0xE0) {
+            c = (b & 0x0F) << 12 | (static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6 |
+                (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+            length = 3;
+        } else if (b >= 0xC0) {
+            c = (b & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F);
+            length = 2;
+        }
+        i += static_cast<size_t>(length);
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const auto high = std::find(std::begin(kCp1252High), std::end(kCp1252High), static_cast<char16_t>(c));
+        if (c > 0xFFFF || high == std::end(kCp1252High))
+            return false;
+        out += static_cast<char>(0x80 + (high - std::begin(kCp1252High)));
+    }
+    return true;
 }
 
 std::string DecodeText(std::string_view bytes) {
@@ -349,6 +381,11 @@ void TStrings::SaveToFile(const std::string& fileName) const {
 
 // ---- TStringList
 
+void TStringList::Changed() {
+    static std::atomic<uint64_t> stamps{0};
+    stamp_ = ++stamps;
+}
+
 void TStringList::CheckIndex(int index) const {
     if (index < 0 || index >= Count())
         IndexError(index);
@@ -366,6 +403,7 @@ void TStringList::Put(int index, const std::string& text) {
         throw EListError("Operation not allowed on sorted string list");
     CheckIndex(index);
     items_[static_cast<size_t>(index)].text = text;
+    Changed();
 }
 
 void* TStringList::GetObject(int index) const {
@@ -380,6 +418,7 @@ void TStringList::PutObject(int index, void* object) {
 
 void TStringList::InsertItem(int index, const std::string& text, void* object) {
     items_.insert(items_.begin() + index, Item{text, object});
+    Changed();
 }
 
 int TStringList::Add(const std::string& text) {
@@ -410,14 +449,19 @@ void TStringList::Insert(int index, const std::string& text) {
 void TStringList::Delete(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);
+    Changed();
 }
 
-void TStringList::Clear() { items_.clear(); }
+void TStringList::Clear() {
+    items_.clear();
+    Changed();
+}
 
 void TStringList::Exchange(int index1, int index2) {
     CheckIndex(index1);
     CheckIndex(index2);
     std::swap(items_[static_cast<size_t>(index1)], items_[static_cast<size_t>(index2)]);
+    Changed();
 }
 
 int TStringList::IndexOf(const std::string& text) const {
@@ -445,6 +489,7 @@ bool TStringList::Find(const std::string& text, int& index) const {
 void TStringList::Sort() {
     std::stable_sort(items_.begin(), items_.end(),
                      [](const Item& a, const Item& b) { return CompareText(a.text, b.text) < 0; });
+    Changed();
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
@@ -458,6 +503,7 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     for (int i : order)
         sorted.push_back(std::move(items_[static_cast<size_t>(i)]));
     items_ = std::move(sorted);
+    Changed();
 }
 
 void TStringList::SetSorted(bool sorted) {

@@ -22,6 +22,11 @@ class TStream;
 std::string DecodeText(std::string_view bytes);
 // Bytes of Windows-1252 text as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
+// UTF-8 text as Windows-1252 bytes into out; false (out undefined) when a
+// character has no Windows-1252 byte.
+bool Utf8ToCp1252(std::string_view text, std::string& out);
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
@@ -139,6 +144,10 @@ public:
     // Direct view of a text, without copying.
     const std::string& At(int index) const;
 
+    // A number that changes with every change of the texts (and differs from
+    // every other list's): a table built over the list can tell it is stale.
+    uint64_t Stamp() const { return stamp_; }
+
 private:
     struct Item {
         std::string text;
@@ -146,8 +155,10 @@ private:
     };
     void CheckIndex(int index) const;
     void InsertItem(int index, const std::string& text, void* object);
+    void Changed();
 
     std::vector<Item> items_;
+    uint64_t stamp_ = 0;
     int capacity_ = 0;
     bool sorted_ = false;
     TDuplicates duplicates_ = dupIgnore;

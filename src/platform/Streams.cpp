@@ -399,8 +399,19 @@ void RemoveDeadScratchFilesNow(const std::string& folder) {
     RemoveDeadScratchFiles(folder);
 }
 
-void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
-    const std::string target = FinalTarget(fileName);
+namespace {
+
+// A file written to its scratch name, waiting to be renamed into place.
+struct TScratchWrite {
+    std::string FileName;
+    std::string Scratch;
+    std::string Target;
+};
+
+// Writes the bytes to a fresh scratch file beside the file's final target.
+TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_t size) {
+    TScratchWrite write{fileName, "", FinalTarget(fileName)};
+    const std::string& target = write.Target;
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
@@ -408,13 +419,11 @@ void WriteWholeFile(const std::string& fileName, const void* data, int64_t size)
     if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
 
-    const std::string folder = FolderOf(target);
-    RemoveDeadScratchFilesNow(folder);
-    std::string scratch;
+    RemoveDeadScratchFilesNow(FolderOf(target));
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        scratch = ScratchFileName(target);
-        fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        write.Scratch = ScratchFileName(target);
+        fd = ::open(write.Scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
@@ -428,12 +437,45 @@ void WriteWholeFile(const std::string& fileName, const void* data, int64_t size)
     }
     int error = WriteAll(fd, fileName, data, size);
     if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(scratch.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
-        ::unlink(scratch.c_str());
+        ::unlink(write.Scratch.c_str());
         RaiseWriteFailure(fileName, error);
     }
-    SyncFolder(folder);
+    return write;
+}
+
+}  // namespace
+
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
+    const TScratchWrite write = WriteScratch(fileName, data, size);
+    if (::rename(write.Scratch.c_str(), write.Target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(write.Scratch.c_str());
+        RaiseWriteFailure(fileName, error);
+    }
+    SyncFolder(FolderOf(write.Target));
+}
+
+void WriteWholeFiles(const std::vector<TWholeFile>& files) {
+    std::vector<TScratchWrite> written;
+    const auto dropScratch = [&written](size_t from) {
+        for (size_t i = from; i < written.size(); ++i) ::unlink(written[i].Scratch.c_str());
+    };
+    try {
+        for (const TWholeFile& file : files)
+            written.push_back(WriteScratch(file.FileName, file.Bytes.data(), static_cast<int64_t>(file.Bytes.size())));
+    } catch (...) {
+        dropScratch(0);
+        throw;
+    }
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (::rename(written[i].Scratch.c_str(), written[i].Target.c_str()) != 0) {
+            const int error = errno;
+            dropScratch(i);
+            RaiseWriteFailure(written[i].FileName, error);
+        }
+    }
+    for (const TScratchWrite& write : written) SyncFolder(FolderOf(write.Target));
 }
 
 }  // namespace lumvor

@@ -134,6 +134,17 @@ std::string SpecialFileProblem(const std::string& path);
 // (a folder at most once in a few seconds, so a cache folder is not listed per file).
 void WriteWholeFile(const std::string& fileName, const void* data, int64_t size);
 
+// One file's new content for WriteWholeFiles.
+struct TWholeFile {
+    std::string FileName;
+    std::string Bytes;
+};
+// Writes several files as WriteWholeFile does, as one change: every file goes
+// to its scratch file first, and the files are renamed into place only after
+// all of them were written. A failure while writing leaves every old file
+// intact; the renames themselves run in the given order.
+void WriteWholeFiles(const std::vector<TWholeFile>& files);
+
 // A free scratch name beside target: ".<name>.lumvor-<pid>-<n>.part" in target's
 // folder; unique among this process's names and absent when answered.
 std::string ScratchFileName(const std::string& target);

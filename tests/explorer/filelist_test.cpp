@@ -64,10 +64,7 @@ class FileListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetExplorerState();
-        folder_ = Home() + "pics/";
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        ExploreDir = folder_;
+        folder_ = test::FreshExploredFolder("pics");
     }
     void TearDown() override {
         delete FileForm;

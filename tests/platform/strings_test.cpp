@@ -3,9 +3,13 @@
 #include "platform/Classes.h"
 #include "platform/Streams.h"
 
+#include "support/file_helpers.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -207,6 +211,39 @@ TEST(StringList, ByteOrderMarkIsDroppedAndInvalidUtf8FallsBack) {
     EXPECT_EQ(Lines(list), (V{"ok", "Ã"}));
 
     EXPECT_THROW(list.LoadFromFile(Home() + "/missing.txt"), EFOpenError);
+}
+
+TEST(StringList, Windows1252BothWaysAgreesWithIconv) {
+    // Every assigned byte from blank on; iconv refuses 0x81, 0x8D, 0x8F, 0x90, 0x9D.
+    std::string bytes;
+    for (int b = 0x20; b <= 0xFF; ++b)
+        if (b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D) bytes += char(b);
+    const std::string file = std::string(std::getenv("LUMVOR_HOME")) + "/cp1252.bin";
+    std::ofstream(file, std::ios::binary) << bytes;
+    const std::string utf8 = test::CommandOutput("iconv -f WINDOWS-1252 -t UTF-8 '" + file + "'");
+    ASSERT_FALSE(utf8.empty());
+    EXPECT_EQ(Cp1252ToUtf8(bytes), utf8);
+    std::string back;
+    ASSERT_TRUE(Utf8ToCp1252(utf8, back));
+    EXPECT_EQ(back, bytes);
+    for (const char* outside : {"\xCE\xA9", "\xF0\x9F\x98\x80", "\xC3"})
+        EXPECT_FALSE(Utf8ToCp1252(outside, back)) << outside;
+}
+
+TEST(StringList, StampChangesWithEveryChangeOfTheTexts) {
+    TStringList list, other;
+    std::vector<uint64_t> stamps = {list.Stamp()};
+    const std::vector<std::function<void()>> changes = {
+        [&] { list.Add("b"); },      [&] { list.Add("a"); },         [&] { list.Put(0, "c"); },
+        [&] { list.Exchange(0, 1); }, [&] { list.Sort(); },          [&] { list.Insert(0, "d"); },
+        [&] { list.Delete(0); },     [&] { list.SetText("x\r\ny"); }, [&] { list.Clear(); }};
+    for (const auto& change : changes) {
+        change();
+        EXPECT_EQ(std::count(stamps.begin(), stamps.end(), list.Stamp()), 0);
+        stamps.push_back(list.Stamp());
+    }
+    other.Add("x");
+    EXPECT_NE(other.Stamp(), list.Stamp());
 }
 
 TEST(StringList, LoadFromStreamReadsFromThePositionAndStopsAtNul) {

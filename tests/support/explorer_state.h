@@ -17,6 +17,9 @@
 
 #include <QRect>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <string>
 
 namespace lumvor::test {
@@ -38,6 +41,16 @@ inline void ResetExplorerState() {
     SetExplorerDefaults(1280, 9);
     TExplorerControls(EControls).SetBounds(QRect(40, 30, 700, 500));
     TExplorerControls(EControls).SetListView(1);
+}
+
+// A fresh empty folder name/ in the test's home folder (LUMVOR_HOME), made
+// the explored folder; its path with a trailing "/".
+inline std::string FreshExploredFolder(const std::string& name) {
+    const std::string folder = IncludeTrailingPathDelimiter(std::getenv("LUMVOR_HOME")) + name + "/";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    ExploreDir = folder;
+    return folder;
 }
 
 // Opens the explorer window over ExploreDir, shown and activated (its folder listed).
