@@ -70,11 +70,7 @@ protected:
         ExploreDir = folder_;
     }
     void TearDown() override {
-        delete FileForm;
-        FileForm = nullptr;
-        ExploreDir.clear();
-        ThumbRecOffset = 0;
-        ThumbCells().Clear();
+        test::CloseExplorer();
         test::ResetApplicationHooks();
     }
 
