@@ -579,6 +579,9 @@ private:
     bool WatchShellFolder(TStShellNotification& Notification, const std::string& Folder, const std::string& Branch);
     // Queues a refresh of the list (code 10) unless one is queued already.
     void PostRefresh();
+    // Notes that the sub-folders of the folder holding Item changed, and has
+    // the tree follow a period later.
+    void TreeChangedAt(const TStShellItem* Item);
     // NowDirChanged's steps in the tree; false when no target was left.
     bool StepFromVanishedNode();
     void ClearTree();
@@ -607,6 +610,9 @@ private:
     bool redoPending_ = false;
     // A refresh (code 10) is queued and has not run yet.
     bool refreshPosted_ = false;
+    // The highest folder on the explored folder's path in which folders were
+    // created, deleted or renamed since the tree last followed ("" none).
+    std::string treeChangedAt_;
 };
 
 namespace xplr8900 {

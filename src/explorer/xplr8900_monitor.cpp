@@ -94,6 +94,11 @@ void TFileForm::BindFolderMonitor() {
         if (TreeNavigating || ViewBusy)
             return;
         CloseDrives(false);
+        // The node whose sub-folders changed reads them again as the tree
+        // opens its way down to the explored folder.
+        if (!treeChangedAt_.empty())
+            TreePathTarget(treeChangedAt_);
+        treeChangedAt_.clear();
         TreePathUpdate();
         Screen.SetCursor(crDefault);
         FolderMonitor_Restart();
@@ -223,6 +228,7 @@ void TFileForm::FolderMonitor_Terminate() {
         notification->SetWatchFolder("");
     }
     ChangeHandle->Close();
+    treeChangedAt_.clear();
 }
 
 void TFileForm::FolderMonitor_Suspend() {
@@ -316,13 +322,13 @@ void TFileForm::StWatchCurrDriveFolderRename(QObject*, TStShellItem* OldItem, TS
         if (!MonitorWaits())
             NowDirChanged();
     } else if (TreeShown()) {
-        TransitTree->SetEnabled(true);
+        TreeChangedAt(OldItem);
     }
     if (!TransitFiles->Enabled())
         PostRefresh();
 }
 
-void TFileForm::StWatchCurrDriveFolderChange(QObject*, TStShellItem*) {
+void TFileForm::StWatchCurrDriveFolderChange(QObject*, TStShellItem* Item) {
     if (Listing->Closing || ExploreDir.empty())
         return;
     TOwnCall own(this);
@@ -330,8 +336,19 @@ void TFileForm::StWatchCurrDriveFolderChange(QObject*, TStShellItem*) {
         if (!MonitorWaits())
             NowDirChanged();
     } else if (TreeShown()) {
-        TransitTree->SetEnabled(true);
+        TreeChangedAt(Item);
     }
+}
+
+void TFileForm::TreeChangedAt(const TStShellItem* Item) {
+    if (Item && !Item->Path.empty()) {
+        // The watches see only folders on the explored folder's path, so the
+        // higher of two such folders holds the other.
+        const std::string parent = ExtractFilePath(Item->Path);
+        if (treeChangedAt_.empty() || parent.size() < treeChangedAt_.size())
+            treeChangedAt_ = parent;
+    }
+    TransitTree->SetEnabled(true);
 }
 
 // ---- The reactions

@@ -285,6 +285,34 @@ TEST_F(FolderMonitorTest, ScreenshotsBeforeAndAfterTheExploredFolderVanishes) {
     ASSERT_TRUE(FileForm->grab().save(QString::fromStdString(out + "monitor_after.png")));
 }
 
+TEST_F(FolderMonitorTest, TreeShowsFoldersMadeAboveTheExploredFolderAndKeepsItSelected) {
+    const std::string explored = Folder("g/p/e");
+    Open();
+    FileForm->mnuFolderTreeClick(FileForm->mnuFolderTree);
+    Explore(explored);
+    ASSERT_EQ(FileForm->GetNodePath(FileForm->Tree->currentItem()), explored);
+    TTreeNode* e = FileForm->Tree->currentItem();
+    auto children = [](TTreeNode* node) {
+        std::set<std::string> names;
+        for (int i = 0; node && i < node->childCount(); ++i) names.insert(node->child(i)->text(0).toStdString());
+        return names;
+    };
+    ASSERT_EQ(children(e->parent()->parent()), std::set<std::string>{"p"});
+
+    fs::create_directory(root + "g/made");
+    fs::create_directory(root + "g/p/made too");
+    ASSERT_TRUE(SpinUntil(
+        [&] {
+            TTreeNode* node = FileForm->Tree->currentItem();
+            return node && node->parent() && node->parent()->parent() &&
+                   children(node->parent()) == std::set<std::string>{"e", "made too"} &&
+                   children(node->parent()->parent()) == std::set<std::string>{"made", "p"};
+        },
+        5000));
+    EXPECT_EQ(FileForm->GetNodePath(FileForm->Tree->currentItem()), explored);
+    EXPECT_EQ(ExploreDir, explored);
+}
+
 // ---- When changes do not reach the list at once
 
 TEST_F(FolderMonitorTest, HiddenExplorerRefreshesOnceAtItsNextActivation) {
@@ -295,7 +323,8 @@ TEST_F(FolderMonitorTest, HiddenExplorerRefreshesOnceAtItsNextActivation) {
         SpinFor(50);
     }
     ASSERT_TRUE(SpinUntil([] { return ExplorerDirty; }, 4000));
-    SpinFor(1500);
+    // Two more periods: every change has been looked at.
+    SpinFor(3000);
     EXPECT_EQ(refreshes, 0);
     EXPECT_TRUE(Listed().empty());
 
