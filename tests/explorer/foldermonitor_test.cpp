@@ -170,6 +170,23 @@ TEST_F(FolderMonitorTest, BurstOfAThousandFilesAppearsCompletelyWithFewRefreshes
     EXPECT_LE(refreshes, elapsed / 1333 + 1) << refreshes << " refreshes in " << elapsed << " ms";
 }
 
+TEST_F(FolderMonitorTest, OneFileCopiedIntoTenThousandCostsOneRefreshAndOneRecord) {
+    Shell("cd " + Quoted(folder) + " && seq -f 'file%05g.txt' 10000 | xargs sh -c 'for f; do echo x > \"$f\"; done' _" +
+          " && touch -d '-1 hour' *.txt");
+    Open();
+    ASSERT_EQ(FileForm->Listing->FileOrder.size(), 10000u);
+    const std::vector<int32_t> before = FileForm->Listing->FileOrder;
+
+    CopyOld(Fixtures + "jpeg/baseline_420.jpg", folder + "copied.jpg");
+    ASSERT_TRUE(SpinUntil([] { return IsListed("copied.jpg"); }, 5000));
+    SpinFor(1500);
+    EXPECT_EQ(refreshes, 1);
+    const std::vector<int32_t>& after = FileForm->Listing->FileOrder;
+    ASSERT_EQ(after.size(), 10001u);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "every other row keeps its record";
+    EXPECT_EQ(test::ListedRow("copied.jpg"), 10000);
+}
+
 TEST_F(FolderMonitorTest, OverwrittenPictureShowsItsNewSizeAndANewThumbnail) {
     const std::string photo = folder + "photo.jpg";
     CopyOld(Fixtures + "jpeg/baseline_420.jpg", photo);
