@@ -208,6 +208,8 @@ public:
     // entry gets a new record and row at the end, in state pending. Re-entry
     // returns at once.
     void ValidateFiles_Changed(bool Reenumerate);
+    // A refresh (ValidateFiles_Changed) runs.
+    bool Refreshing() const { return refreshing_; }
     // One record per drive: State 65535, Name the caption, FileDate the moment
     // of the listing, Ext the path cut to 12 bytes; the full path is kept aside
     // for GetItemPath.

@@ -44,10 +44,12 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindOpenCommands();
     BindTree();
     BindComments();
+    BindFolderMonitor();
     FormCreate();
 }
 
 TFileForm::~TFileForm() {
+    UnbindFolderMonitor();
     UnbindTree();
     UnbindFileList();
     if (FileForm == this)
@@ -198,8 +200,11 @@ void TFileForm::AppActivate() {
     TOwnCall own(this);
     if (!LookBox->Folder().empty() && !DirectoryExists(LookBox->Folder())) {
         ExplorerDirty = false;
-        // PENDING: the folder monitor's reaction to a vanished folder (NowDirChanged) and the tree's resynchronisation.
+        NowDirChanged();
         Application.ProcessMessages();
+        if (TreeShown() && Tree->currentItem() &&
+            Tree->currentItem()->text(0).toStdString() != ExtractFileName(RemoveBackslash(ExploreDir)))
+            TreePathUpdate();
         return;
     }
     FormActivate();
@@ -445,9 +450,6 @@ void TFileForm::RestoreParkedWindows() {
 
 // ---- Calls other windows make
 
-// PENDING: the folder change monitor; these only record the call.
-void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
-void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 // PENDING: the refresh of the file operations; this only records the call.

@@ -48,6 +48,8 @@ class TMenuItem;
 class TPix;
 class TStFileOperation;
 class TStShellNotification;
+class TStShellItem;
+class TChangeNotification;
 class TStShortcut;
 class TTimer;
 class TToolBarEx;
@@ -349,6 +351,32 @@ public:
     void mnuTreeGotoFirstClick(QObject* Sender);
     void mnuTreeRebuildClick(QObject* Sender);
 
+    // ---- The folder change monitor (xplr8900_monitor.cpp)
+
+    // The explored folder without its trailing "/", as the monitor watches it,
+    // and the change notification on it (closed while the monitor is stopped).
+    std::string WatchPath;
+    TChangeNotification* ChangeHandle = nullptr;
+
+    // Pause around a refresh, keeping the watched folders.
+    void FolderMonitor_Suspend();
+    void FolderMonitor_Resume();
+    // Timer1's tick: a change seen in the explored folder refreshes the list.
+    void FolderMonitor_Event();
+    // A folder on the path to the explored folder was renamed (either shell
+    // notification), or created or deleted.
+    void StWatchCurrDriveFolderRename(QObject* Sender, TStShellItem* OldItem, TStShellItem* NewItem);
+    void StWatchCurrDriveFolderChange(QObject* Sender, TStShellItem* Item);
+    void TransitFilesTimer();
+    void TransitTreeTimer();
+    // The explored folder was renamed or removed: the explorer moves to its
+    // previous sibling or its parent in the tree (one step further when that is
+    // gone too), else to the home folder; the thumbnail view gives way to the
+    // list view.
+    void NowDirChanged();
+    // Brings the list up to date with the explored folder.
+    void FilesChanged();
+
     // ---- The window's private message
 
     // Queues the private message with a code: an even code lets pending events
@@ -560,6 +588,22 @@ private:
     void BindTree();
     // The tree's handlers are dropped before the window's parts go.
     void UnbindTree();
+    void BindFolderMonitor();
+    void UnbindFolderMonitor();
+    // The window is hidden or minimised.
+    bool ExplorerHidden() const;
+    // One of the flags is set under which the monitor's timers wait.
+    bool MonitorWaits() const;
+    // Points a shell notification at Folder (none when empty); on the way down
+    // to Branch with WatchSubFolders. False when the folder cannot be watched.
+    bool WatchShellFolder(TStShellNotification& Notification, const std::string& Folder, const std::string& Branch);
+    // Queues a refresh of the list (code 10) unless one is queued already.
+    void PostRefresh();
+    // Notes that the sub-folders of the folder holding Item changed, and has
+    // the tree follow a period later.
+    void TreeChangedAt(const TStShellItem* Item);
+    // NowDirChanged's steps in the tree; false when no target was left.
+    bool StepFromVanishedNode();
     void ClearTree();
     TTreeNode* AddFolderNode(TTreeNode* Parent, const std::string& Name, int32_t Date, bool HasSubFolders);
 
@@ -584,6 +628,11 @@ private:
     int thumbsPercent_ = -1;
     // Redo thumbs waits for the thumbnail view.
     bool redoPending_ = false;
+    // A refresh (code 10) is queued and has not run yet.
+    bool refreshPosted_ = false;
+    // The highest folder on the explored folder's path in which folders were
+    // created, deleted or renamed since the tree last followed ("" none).
+    std::string treeChangedAt_;
 };
 
 namespace xplr8900 {

@@ -308,7 +308,7 @@ void TFileForm::BindListing() {
     v.AnyCoresActive = [this] { return ThumbWorkers->AnyCoresActive(); };
     ThumbWorkers->View.RedrawRow = [this](int row) { XL->UpdateItems(row, row); };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
-    // PENDING: the folder monitor and the file menu's states bind their calls with their commands.
+    // PENDING: the file menu's states bind their calls with their commands.
 }
 
 void TFileForm::BuildMenus() {

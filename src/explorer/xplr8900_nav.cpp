@@ -431,8 +431,7 @@ void TFileForm::mnuDetectDrivesClick(QObject*) {
 void TFileForm::StShellComputerMediaInsert() {
     TOwnCall own(this);
     if (!ExploreDir.empty() && !DirectoryExists(RemoveBackslash(ExploreDir))) {
-        // PENDING: the folder monitor's reaction to a vanished folder (NowDirChanged).
-        FallBackHome();
+        NowDirChanged();
         return;
     }
     // The tree is built again over the volumes there are now.

@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kFolderMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY |
-                                 IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr uint32_t kFolderMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
+                                 IN_MOVE_SELF | IN_ONLYDIR;
 
 // How long a moved-from half waits for its moved-to half before it counts as a
 // move out of the tree. The kernel queues both halves of one rename together,
@@ -91,6 +91,7 @@ bool TShellChangeWatcher::Start(const std::string& folder, bool recursive, uint3
     Stop();
     recursive_ = recursive;
     allVolumes_ = allVolumes;
+    folderMask_ = kFolderMask | (events & SHCNE_UPDATEITEM ? IN_MODIFY : 0) | (events & SHCNE_ATTRIBUTES ? IN_ATTRIB : 0);
     if (!folder.empty()) {
         root_ = WithoutTrailingSlash(folder);
         fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -126,11 +127,17 @@ void TShellChangeWatcher::Stop() {
     active_ = false;
 }
 
+void TShellChangeWatcher::SetBranch(const std::string& branch) { branch_ = WithoutTrailingSlash(branch); }
+
+bool TShellChangeWatcher::Descends(const std::string& folder) const {
+    return recursive_ && (branch_.empty() || InTree(branch_, folder));
+}
+
 bool TShellChangeWatcher::AddWatch(const std::string& path) {
     if (watchOf_.count(path)) return true;
     // Folders below the root are never followed through a symbolic link, so a
     // link that points up the tree cannot make the walk endless.
-    const uint32_t mask = kFolderMask | (path == root_ ? 0 : IN_DONT_FOLLOW);
+    const uint32_t mask = folderMask_ | (path == root_ ? 0 : IN_DONT_FOLLOW);
     const int wd = ::inotify_add_watch(fd_, path.c_str(), mask);
     if (wd < 0) return false;
     // A folder reached again under another name keeps one watch, under its newest name.
@@ -153,7 +160,7 @@ void TShellChangeWatcher::AddTree(const std::string& folder, bool report) {
             std::error_code statError;
             const bool isFolder = it->symlink_status(statError).type() == fs::file_type::directory;
             if (report && scanned_.insert(path).second) Queue(isFolder ? SHCNE_MKDIR : SHCNE_CREATE, path);
-            if (isFolder && recursive_) below.push_back(path);
+            if (isFolder && Descends(path)) below.push_back(path);
         }
         // Depth first, in the order the folder listed them.
         work.insert(work.end(), below.rbegin(), below.rend());
@@ -260,7 +267,7 @@ void TShellChangeWatcher::HandleEvent(int wd, uint32_t mask, uint32_t cookie, co
     const bool isFolder = mask & IN_ISDIR;
     if (mask & IN_CREATE) {
         if (scanned_.erase(path) == 0) Queue(isFolder ? SHCNE_MKDIR : SHCNE_CREATE, path);
-        if (isFolder && recursive_) AddTree(path, true);
+        if (isFolder && Descends(path)) AddTree(path, true);
     } else if (mask & IN_DELETE) {
         scanned_.erase(path);
         Queue(isFolder ? SHCNE_RMDIR : SHCNE_DELETE, path);
@@ -277,7 +284,7 @@ void TShellChangeWatcher::HandleEvent(int wd, uint32_t mask, uint32_t cookie, co
             return;
         }
         Queue(isFolder ? SHCNE_MKDIR : SHCNE_CREATE, path);
-        if (isFolder && recursive_) AddTree(path, false);
+        if (isFolder && Descends(path)) AddTree(path, false);
     } else if (mask & IN_MODIFY) {
         if (!isFolder) Queue(SHCNE_UPDATEITEM, path);
     } else if (mask & IN_ATTRIB) {

@@ -87,8 +87,15 @@ public:
     // allVolumes (the desktop and the computer), else for volumes mounted inside
     // the watched folder. An empty folder watches no folder. Stops a previous
     // watch first. False when the folder cannot be watched (then nothing is).
+    // Changes of files' contents and attributes (IN_MODIFY, IN_ATTRIB) are
+    // watched only when events asks for file updates or attribute changes.
     bool Start(const std::string& folder, bool recursive, uint32_t events, bool allVolumes = false);
     void Stop();
+    // With recursion, only the folders on the way from the watched folder down
+    // to branch (both included) are watched, not the rest of the tree; empty
+    // (the default) watches every folder below. Applies from the next Start.
+    void SetBranch(const std::string& branch);
+    const std::string& Branch() const { return branch_; }
     bool Active() const { return active_; }
     const std::string& Folder() const { return root_; }
     // Number of folders under watch.
@@ -126,6 +133,8 @@ private:
     void ResolveMoves();
     void Flush();
     bool VolumeInScope(const std::string& mountPoint) const;
+    // Whether recursion goes into this folder (it lies on the branch).
+    bool Descends(const std::string& folder) const;
 
     int fd_ = -1;
     int generation_ = 0;  // counts Stop() calls, so a loop notices it was stopped
@@ -134,6 +143,8 @@ private:
     bool recursive_ = false;
     bool active_ = false;
     bool allVolumes_ = false;
+    uint32_t folderMask_ = 0;  // the inotify mask of every watched folder
+    std::string branch_;
     std::map<int, std::string> pathOf_;
     std::map<std::string, int> watchOf_;
     std::deque<Pending> out_;

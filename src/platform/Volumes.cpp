@@ -169,6 +169,12 @@ std::string MountPointOf(const std::string& path) {
     return v ? v->MountPoint : std::string("/");
 }
 
+bool OnPseudoVolume(const std::string& path) {
+    const auto table = MountTable();
+    const TVolumeInfo* v = VolumeOf(table, path);
+    return v && IsPseudoVolume(*v);
+}
+
 namespace {
 bool StatVolume(const std::string& path, struct statvfs& st) {
     // The path itself may not exist yet: ask for its nearest existing folder.

@@ -30,6 +30,11 @@ std::vector<TVolumeInfo> DriveList();
 // is kept.
 std::string NormalizePath(const std::string& path);
 
+// True when path lies on a volume that is no drive: a pseudo file system of
+// the kernel (proc, sysfs, devtmpfs, cgroup, debugfs, tracefs ...) or a mount
+// below /proc, /sys, /dev or /run.
+bool OnPseudoVolume(const std::string& path);
+
 // The mount point of the volume that holds path (without a trailing "/" except
 // for "/"); "/" when nothing else matches.
 std::string MountPointOf(const std::string& path);

@@ -67,11 +67,7 @@ protected:
         folder_ = test::FreshExploredFolder("pics");
     }
     void TearDown() override {
-        delete FileForm;
-        FileForm = nullptr;
-        ExploreDir.clear();
-        ThumbRecOffset = 0;
-        ThumbCells().Clear();
+        test::CloseExplorer();
         test::ResetApplicationHooks();
     }
 

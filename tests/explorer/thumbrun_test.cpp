@@ -25,6 +25,7 @@
 #include "ui/voMsgBox.h"
 
 #include "support/explorer_state.h"
+#include "support/event_wait.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
@@ -65,20 +66,7 @@ void MakeOld(const std::string& path) {
                         fs::file_time_type::clock::now() - std::chrono::minutes(1));
 }
 
-// Runs an event loop (its idle handler included: the loop waits for events)
-// until done() or the deadline.
-template <class F>
-bool SpinUntil(F done, int deadlineMs = DeadlineMs) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(deadlineMs, &loop, &QEventLoop::quit);
-    if (!done()) loop.exec();
-    return done();
-}
+using test::SpinUntil;
 
 // Regular files below a folder as `find` lists them, relative to it.
 std::set<std::string> FindFiles(const std::string& folder) {
@@ -117,11 +105,7 @@ protected:
     }
     void TearDown() override {
         ThumbRunHooks = {};
-        delete FileForm;
-        FileForm = nullptr;
-        ExploreDir.clear();
-        ThumbRecOffset = 0;
-        ThumbCells().Clear();
+        test::CloseExplorer();
         lumv8900::ViewerControls.SetInt(vc::ThumbThreads, savedWorkers_);
         lumv8900::RecentPath.clear();
         test::ResetApplicationHooks();

@@ -62,6 +62,17 @@ inline TFileForm* OpenExplorer() {
     return FileForm;
 }
 
+// Closes the explorer OpenExplorer opened and forgets what it left in the
+// module state (the explored folder, the cache layout, the cells held).
+inline void CloseExplorer() {
+    using namespace xplr8900;
+    delete FileForm;
+    FileForm = nullptr;
+    ExploreDir.clear();
+    ThumbRecOffset = 0;
+    ThumbCells().Clear();
+}
+
 // The record of a row of the open explorer's list.
 inline FileRec ListedRec(int row) {
     FileRec rec;
