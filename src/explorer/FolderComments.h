@@ -10,8 +10,8 @@
 // NUL byte, is not read: the pair then counts as unreadable, and nothing may
 // write over it.
 //
-// Writing: the pair goes back in the encoding it was read in, so that the
-// Windows program reading the same media keeps reading it: a pair of which
+// Writing: the pair goes back in the encoding it was read in, so that older
+// tools reading the same media keep reading it: a pair of which
 // either file was Windows-1252 is written as Windows-1252 while every
 // character of both lists has a Windows-1252 byte, and as UTF-8 once one has
 // not; a UTF-8 pair (pure ASCII included) and a new pair are UTF-8. Both
