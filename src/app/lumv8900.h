@@ -994,8 +994,8 @@ public:
     // --- structure commands (lumv8900_structure.cpp; pixel work in
     // processing/spatial/StructureFilters.h) ---
     // Enhance > "&Clean / Soften": the filter dialog on the smoothing group;
-    // Outlier, Soften, Despeckle, Gaussian, Defocus, UnSpot or Clean, each
-    // line recorded before the filter runs.
+    // Outlier, Soften, Despeckle, Gaussian, Defocus, UnSpot, Airbrush or
+    // Clean, each line recorded before the filter runs.
     TMenuItem* mnuNoiseRemoval = nullptr;
     void mnuNoiseRemovalClick(QObject* Sender);
     // Image > Resize: "De&Pixelate (CCD)", "De&Screen", "&Mosaic (tile)" (its
@@ -1040,6 +1040,13 @@ public:
     TMenuItem* mnuArtifacts = nullptr;
     void mnuArtifactsClick(QObject* Sender);
     void AddArtifact(int Quality);
+    // Lab > Advanced > "C&enter": each colour channel shifted so that its
+    // histogram peak meets the highest of the three (ChannelPeaks.h); the
+    // shifts go to FilterCustom1..3; records "CENTER" unless a script runs.
+    TMenuItem* mnuCenter1 = nullptr;
+    void mnuCenter1Click(QObject* Sender);
+    // Pixels of HLS saturation 901 or more blackened, then ExitFilter(Pix).
+    void WhiteProfile(TPix* Pix);
     // --- text marks, borders, de-interlacing (lumv8900_marks.cpp; pixel work
     // in processing/lab/TextMarks.h) ---
     // Creates the text-mark submenu, "&Add Border" and "De&Lace" in Menu.
@@ -1126,6 +1133,9 @@ public:
     // The edge mask with the partner: flat areas (window lightness within
     // Threshold) take Weight / 255 of the partner. Area is the window's 25.
     void DoMaskEdges(TPix* Pix, int Threshold, bool ShowProgress, int Weight, int Area);
+    // The airbrush (ColourMasks.h) with the box of FilterCustom1..3, then
+    // ExitFilter(Pix).
+    void AirBrush(TPix* Pix);
     // The RGB box mask; the centres (low 8 bits) go to FilterCustom1..3.
     void MaskRGBex(TPix* Pix, bool Select, int32_t Red, int32_t Green, int32_t Blue);
     // Lab > "Mask Color&s", "Mask &Edges", "Create &Mask" and Compute > "S&ubtract".

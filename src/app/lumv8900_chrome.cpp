@@ -367,6 +367,7 @@ void TWebForm::BuildMenus() {
     mnuCopyToBackup = Item(this, advanced, "mnuCopyToBackup", "Copy &To Backup");
     mnuCopyFromBackup = Item(this, advanced, "mnuCopyFromBackup", "Copy &From Backup");
     mnuInitialize1 = Item(this, advanced, "mnuInitialize1", "&Zero map");
+    mnuCenter1 = Item(this, advanced, "mnuCenter1", "C&enter");
     QMenu* comparisons = nullptr;
     homeComparisons = SubMenuItem(m, this, "homeComparisons", "&Comparisons", &comparisons);
     mnuCloneSpace = Item(this, comparisons, "mnuCloneSpace", "&Activate", Qt::CTRL | Qt::Key_Q);
@@ -736,6 +737,7 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuMosaic1, [this](QObject* s) { mnuMosaic1Click(s); });
     Wire(this, mnuRandomNoise, [this](QObject* s) { mnuRandomNoiseClick(s); });
     Wire(this, mnuArtifacts, [this](QObject* s) { mnuArtifactsClick(s); });
+    Wire(this, mnuCenter1, [this](QObject* s) { mnuCenter1Click(s); });
     Wire(this, mnuRedEye1, [this](QObject* s) { mnuRedEye1Click(s); });
     Wire(this, mnuFixOverExposure, [this](QObject* s) { mnuFixOverExposureClick(s); });
     Wire(this, mnuFixUnderExposure, [this](QObject* s) { mnuFixUnderExposureClick(s); });

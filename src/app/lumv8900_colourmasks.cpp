@@ -101,6 +101,22 @@ void TWebForm::DoMaskEdges(TPix* Pix, int Threshold, bool ShowProgress, int Weig
     });
 }
 
+void TWebForm::AirBrush(TPix* Pix) {
+    const TColourBox box = UnpackFilterBox();
+    std::function<void(int, int)> progress;
+    const bool viewer = Pix == Daz95;
+    if (viewer) {
+        ProgressReset();
+        progress = [this](int row, int rows) { ProgressUpdate(row * 100 / rows); };
+    }
+    FilterPix(*this, Pix, [&](TBitmap& picture) {
+        AirBrushBitmap(picture, box, progress);
+        // Only for the viewer: in the preview a pending Apply would run early.
+        if (viewer)
+            Application.ProcessMessages();
+    });
+}
+
 void TWebForm::MaskRGBex(TPix* Pix, bool Select, int32_t Red, int32_t Green, int32_t Blue) {
     SetFilterCustoms(Red & 255, Green & 255, Blue & 255);
     DrawMask(*this, Pix, [&](TBitmap& picture) { MaskRGBBitmap(picture, Select, Red, Green, Blue); });

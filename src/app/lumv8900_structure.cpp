@@ -6,10 +6,14 @@
 
 #include "platform/Forms.h"
 #include "platform/Menus.h"
+#include "processing/dialogs/FilterDlgModel.h"
 #include "processing/dialogs/filter_8900.h"
 #include "processing/script/LabState.h"
+#include "processing/lab/ChannelPeaks.h"
 #include "processing/spatial/Spatial.h"
 #include "processing/spatial/StructureFilters.h"
+#include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
 #include "ui/Pix.h"
 #include "ui/usrdlg_w.h"
 #include "ui/voMsgBox.h"
@@ -58,7 +62,7 @@ void TWebForm::mnuNoiseRemovalClick(QObject*) {
         // A method outside the group does nothing.
         const int32_t method = result[ResultMethod];
         return method == 1 || method == 3 || method == 4 || method == 30 || method == 31 || method == 36 ||
-               method == 231;
+               method == 155 || method == 231;
     };
     command.Line = [&]() -> std::string {
         const int value = result[ResultValue];
@@ -75,6 +79,8 @@ void TWebForm::mnuNoiseRemovalClick(QObject*) {
                 return LabLine("DEFOCUS", {value});
             case 36:
                 return LabLine("UNSPOT", {value});
+            case 155:
+                return LabLine("AIRBRUSH", {result[ResultCustom1], result[ResultCustom2], result[ResultCustom3]});
             default:
                 return LabLine("CLEAN", {value, FilterCustom2});
         }
@@ -99,6 +105,9 @@ void TWebForm::mnuNoiseRemovalClick(QObject*) {
                 break;
             case 36:
                 Median(Daz95, 1, value);
+                break;
+            case 155:
+                AirBrush(Daz95);
                 break;
             default:
                 SharpGaussianBlur5x5(Daz95, value, FilterCustom2);
@@ -194,6 +203,34 @@ void TWebForm::mnuRedEye1Click(QObject*) {
     };
     if (RunLabCommand(*this, command))
         RestoreSelection();
+}
+
+void TWebForm::WhiteProfile(TPix* Pix) { FilterPix(*this, Pix, WhiteProfileBitmap); }
+
+void TWebForm::mnuCenter1Click(QObject*) {
+    TLabCommand command;
+    command.LineTime = TLabLineTime::AfterWork;
+    command.Line = [] { return LabLine("CENTER"); };
+    command.Work = [this] {
+        DoCalcHistogram(Daz95, true, false, false);
+        const std::array<int, 3> shifts = CentreShifts(HistR, HistG, HistB);
+        // The saturated pixels are shown blackened for a moment; the shifts
+        // come from the histogram of the whole picture, which is put back.
+        WorkBitmap = std::make_unique<TBitmap>();
+        WorkBitmap->Assign(Daz95->Bitmap());
+        WhiteProfile(Daz95);
+        SetFilterCustoms(shifts[0], shifts[1], shifts[2]);
+        {
+            TPaintLock lock(*Daz95);
+            Daz95->Bitmap()->Assign(WorkBitmap.get());
+        }
+        WorkBitmap->Assign(nullptr);
+        for (int c = 0; c < 3; ++c)
+            SetShiftLUT(shifts[size_t(c)], c);
+        TPaintLock lock(*Daz95);
+        ColorFilterBitmap(*Daz95->Bitmap());
+    };
+    RunLabCommand(*this, command);
 }
 
 void TWebForm::AddArtifact(int Quality) {

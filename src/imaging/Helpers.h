@@ -7,6 +7,7 @@
 // paths keep their case.
 #pragma once
 
+#include "imaging/HLS.h"
 #include "platform/Colors.h"
 #include "platform/PackedDib.h"
 #include "platform/PixelBuffer.h"
@@ -141,24 +142,6 @@ void GetVolumeTag(const std::string& Path, std::string& Tag);
 // The name of ExploreDir's volume, " .. ", and ExploreDir below the volume
 // without its trailing "/" (empty for the volume root).
 void GetDriveCaption(std::string& Caption);
-
-// ---- Colours
-
-struct THLS {
-    int32_t Hue = 0;
-    int32_t Lightness = 0;
-    int32_t Saturation = 0;
-};
-struct TRGBTriple {
-    int32_t Red = 0;
-    int32_t Green = 0;
-    int32_t Blue = 0;
-};
-
-void RGBToHLS240(int32_t R, int32_t G, int32_t B, THLS& HLS);
-void RGBToHLS(int32_t R, int32_t G, int32_t B, THLS& HLS);
-void RGBToLightness(int32_t R, int32_t G, int32_t B, THLS& HLS);
-void HLSToRGB(int32_t H, int32_t L, int32_t S, TRGBTriple& RGB);
 
 // ---- Bitmaps
 

@@ -274,6 +274,23 @@ TEST(Helpers, HLSOfThePartsCases) {
     EXPECT_EQ(rgb.Blue, 127);
 }
 
+// The conversions divide by multiplying with a reciprocal; a wrong quotient
+// would show first next to a multiple of the divisor.
+TEST(Helpers, HLSDivisionIsExactAtEveryQuotientStep) {
+    int wrong = 0;
+    for (int32_t d = 1; d <= 510; ++d) {
+        for (int32_t n = 0; n < (1 << 20); n += d) {
+            for (const int32_t k : {n, n + d - 1}) {
+                if (k < (1 << 20) && hls_detail::SmallDivide(k, d) != k / d)
+                    ++wrong;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(hls_detail::SmallDivide(-7, 2), -3);  // outside the table's range: plain division
+    EXPECT_EQ(hls_detail::SmallDivide(5000, 600), 8);
+}
+
 // Python's colorsys.rgb_to_hls scaled to 0..3600 and rounded; integer
 // arithmetic may differ by one.
 TEST(Helpers, HLSAgreesWithColorsys) {

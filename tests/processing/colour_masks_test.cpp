@@ -53,10 +53,11 @@ std::string CaseName(const ::testing::TestParamInfo<MaskCase>& info) {
 class ColourMaskFixtures : public ::testing::TestWithParam<MaskCase> {};
 
 TEST_P(ColourMaskFixtures, EqualTheNumpyPort) {
-    const bool edges = GetParam().expected.find("edges_") != std::string::npos;
+    const std::string& expected = GetParam().expected;
+    const bool scene = expected.find("edges_") != std::string::npos || expected.find("_scene") != std::string::npos;
     TBitmap picture, partner;
-    LoadFixture(picture, edges ? "spatial/scene.ppm" : "hls/colours.ppm");
-    LoadFixture(partner, edges ? "colourmask/scene_partner.ppm" : "colourmask/partner.ppm");
+    LoadFixture(picture, scene ? "spatial/scene.ppm" : "hls/colours.ppm");
+    LoadFixture(partner, scene ? "colourmask/scene_partner.ppm" : "colourmask/partner.ppm");
     GetParam().run(picture, partner);
     EXPECT_TRUE(SameBitmap(ReadPpm(Fixture(GetParam().expected)), picture));
 }
@@ -82,10 +83,24 @@ std::vector<MaskCase> Cases() {
     for (const auto& [threshold, weight] : edges)
         cases.push_back({"colourmask/edges_" + std::to_string(threshold) + "_" + std::to_string(weight) + ".ppm",
                          [threshold, weight](TBitmap& p, const TBitmap& d) { MaskEdgesBitmap(p, d, threshold, weight); }});
+    cases.push_back({"colourmask/airbrush_scene.ppm", [](TBitmap& p, const TBitmap&) {
+                         AirBrushBitmap(p, UnpackColourBox(Pack(1800, 1900), Pack(1800, 700), Pack(1800, 1900)));
+                     }});
+    cases.push_back({"colourmask/airbrush_red.ppm", [](TBitmap& p, const TBitmap&) { AirBrushBitmap(p, RedBox()); }});
     return cases;
 }
 
 INSTANTIATE_TEST_SUITE_P(Routines, ColourMaskFixtures, ::testing::ValuesIn(Cases()), CaseName);
+
+TEST(AirBrush, ToleranceZeroInAnyComponentChangesNothing) {
+    for (const TColourBox& box : {UnpackColourBox(Pack(1800, 0), Pack(1800, 3600), Pack(1800, 3600)),
+                                  UnpackColourBox(Pack(1800, 3600), Pack(1800, 3600), Pack(1800, 0))}) {
+        TBitmap picture;
+        LoadFixture(picture, "spatial/scene.ppm");
+        AirBrushBitmap(picture, box);
+        EXPECT_TRUE(SameBitmap(ReadPpm(Fixture("spatial/scene.ppm")), picture));
+    }
+}
 
 TEST(Subtract, OfAPictureFromItselfIsBlackAndFromTheNumpyPort) {
     TBitmap a, b;

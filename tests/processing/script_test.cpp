@@ -24,6 +24,7 @@
 #include "ui/Resize_w.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
+#include "ui/usrdlg_w.h"
 #include "ui/vardlg_w.h"
 
 #include <QComboBox>
@@ -1054,6 +1055,21 @@ void Sharpen(TWebForm& form, const TFilterDlgResult& answer) {
     form.mnuSharpenClick(form.mnuSharpen);
 }
 
+// Enhance > Clean / Soften with the filter dialog answering Answer.
+void Clean(TWebForm& form, const TFilterDlgResult& answer) {
+    QueueModalAction(FilterDlgAnswer(answer));
+    form.mnuNoiseRemovalClick(form.mnuNoiseRemoval);
+}
+
+// The number dialog (ExecuteXScrlDlg, scroll bar mode) answering Value.
+void AnswerNumber(int Value) {
+    QueueModalAction([Value](QDialog& d) {
+        auto& dialog = static_cast<TXScrlDlg&>(d);
+        dialog.CustomScrollBar->setValue(Value);
+        dialog.btnOK->click();
+    });
+}
+
 class RecordReplay : public ScriptRunTest, public ::testing::WithParamInterface<ReplayCase> {};
 
 TEST_P(RecordReplay, RecordedLinesReplayToTheSamePicture) {
@@ -1241,7 +1257,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReplayCase{"UnsharpMask", {"UNSHARPMASK=200,63,0"},
                    [](TWebForm& f) { Sharpen(f, {230, 200, 200, 63, 0, 0, 0}); }},
         ReplayCase{"UnsharpMaskFineEdges", {"UNSHARPMASK=180,90,1"},
-                   [](TWebForm& f) { Sharpen(f, {230, 180, 180, 90, 1, 0, 0}); }}),
+                   [](TWebForm& f) { Sharpen(f, {230, 180, 180, 90, 1, 0, 0}); }},
+        ReplayCase{"CleanGaussian", {"GAUSSIAN=40"}, [](TWebForm& f) { Clean(f, {30, 40, 0, 0, 0, 0, 0}); }},
+        // Mid lightness of any hue and saturation: bands 1900, 700, 1900 around 1800.
+        ReplayCase{"CleanAirbrush", {"AIRBRUSH=124520200,45877000,124520200"},
+                   [](TWebForm& f) { Clean(f, {155, 3, 124520200, 45877000, 124520200, 0, 0}); }},
+        ReplayCase{"Mosaic", {"MOSAIC=4"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({250, 4, 0, 0, 0, 0, 0}));
+                       f.mnuMosaic1Click(nullptr);
+                   }},
+        ReplayCase{"DescreenMedium", {"DESCREEN_MEDIUM"},
+                   [](TWebForm& f) {
+                       QueueModalAction(FilterDlgAnswer({260, 3, 0, 0, 0, 0, 0}));
+                       f.mnuDescreenClick(nullptr);
+                   }},
+        ReplayCase{"Artifacts", {"ARTIFACT=20"},
+                   [](TWebForm& f) {
+                       AnswerNumber(20);
+                       f.mnuArtifactsClick(nullptr);
+                   }},
+        ReplayCase{"Center", {"CENTER"}, [](TWebForm& f) { f.mnuCenter1Click(nullptr); }}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -187,6 +187,15 @@ TEST(RedEye, ColumnsRunFromLeftToBeforeRight) {
 
 // ---- Random noise
 
+// The round trip with the codec's standard settings equals the reference
+// encoder and decoder at the same quality.
+TEST(AddArtifact, EqualsCjpegThenDjpegAtTheSameQuality) {
+    TBitmap picture;
+    LoadRaster(picture, ReadPpm(Fixture("spatial", "scene.ppm")));
+    AddArtifactBitmap(picture, 48);
+    EXPECT_TRUE(SameBitmap(ReadPpm(Fixture("structure", "artifact_48.ppm")), picture));
+}
+
 TEST(RandomNoise, RangesOfZeroChangeNothing) {
     TBitmap bitmap;
     Noise(bitmap, 30, 20);

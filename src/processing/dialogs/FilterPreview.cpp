@@ -252,9 +252,10 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
                     run.Form.MaskColors(run.After, run.Method == 154, true, false);
                 break;
             default:
-                // PENDING: the airbrush (AirBrush) is still to come; without the mask view the pane shows the unchanged copy.
                 if (maskView)
                     run.Form.ShowMaskColors(run.After, false, run.MaskColor, true, false);
+                else
+                    run.Form.AirBrush(run.After);
                 break;
             }
         };

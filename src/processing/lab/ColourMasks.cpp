@@ -110,39 +110,82 @@ void ParametricMaskBitmap(TBitmap& Picture, const TColorMap& Red, const TColorMa
     });
 }
 
+namespace {
+
+// Visit(window sums of blue, green and red, pixel) for every pixel of rows
+// 2 .. H-4 and columns 2 .. W-3, the sums taken over the 5 x 5 window of the
+// picture as it was before the walk; the visit may rewrite its pixel. The two
+// edge columns on each side, the top two rows and the bottom three stay.
+template <class Visit>
+void ForEachFiveByFive(TBitmap& Picture, const TRowProgress& Progress, Visit&& visit) {
+    const TWindowBorders borders = KeepBorders(5, Picture.Width(), Picture.Height(), 2, 2, 2, 3);
+    int y = borders.FirstRow;
+    WalkWindows(Picture, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+        for (int x = first; x <= last; ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int r = 0; r < 5; ++r) {
+                const uint8_t* row = rows[size_t(r)] + 3 * (x - 2);
+                for (int k = 0; k < 15; k += 3) {
+                    sum[0] += row[k];
+                    sum[1] += row[k + 1];
+                    sum[2] += row[k + 2];
+                }
+            }
+            visit(sum, out + 3 * x, x, y);
+        }
+        ++y;
+    });
+}
+
+int Lightness(int Blue, int Green, int Red) {
+    THLS hls;
+    RGBToLightness(Red, Green, Blue, hls);
+    return hls.Lightness;
+}
+
+}  // namespace
+
 void MaskEdgesBitmap(TBitmap& Picture, const TBitmap& Partner, int32_t Threshold, int32_t Weight,
                      const std::function<void(int, int)>& Progress) {
     RequirePartner(Picture, Partner);
     if (LabEmpty(Picture))
         return;
-    // Windows start at the top two rows and end three rows above the bottom;
-    // the two edge columns on each side are never written.
-    const TWindowBorders borders = KeepBorders(5, Picture.Width(), Picture.Height(), 2, 2, 2, 3);
-    int y = borders.FirstRow;
-    WalkWindows(Picture, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
-        const uint8_t* partner = Partner.ScanLine(y++);
-        for (int x = first; x <= last; ++x) {
-            int mean[3] = {0, 0, 0};
-            for (int r = 0; r < 5; ++r) {
-                const uint8_t* row = rows[size_t(r)] + 3 * (x - 2);
-                for (int k = 0; k < 15; k += 3) {
-                    mean[0] += row[k];
-                    mean[1] += row[k + 1];
-                    mean[2] += row[k + 2];
-                }
-            }
-            uint8_t* p = out + 3 * x;
-            THLS windowHls, pixelHls;
-            RGBToLightness(mean[2] / 25, mean[1] / 25, mean[0] / 25, windowHls);
-            RGBToLightness(p[2], p[1], p[0], pixelHls);
-            if (std::abs(windowHls.Lightness - pixelHls.Lightness) >= Threshold)
-                continue;
-            const uint8_t* d = partner + 3 * x;
-            // Two separate truncating divisions, as recorded scripts expect.
-            for (int c = 0; c < 3; ++c)
-                p[c] = uint8_t(std::clamp((255 - Weight) * p[c] / 255 + d[c] * Weight / 255, 0, 255));
-        }
+    ForEachFiveByFive(Picture, Progress, [&](const int* sum, uint8_t* p, int x, int y) {
+        if (std::abs(Lightness(sum[0] / 25, sum[1] / 25, sum[2] / 25) - Lightness(p[0], p[1], p[2])) >= Threshold)
+            return;
+        const uint8_t* d = Partner.ScanLine(y) + 3 * x;
+        // Two separate truncating divisions, as recorded scripts expect.
+        for (int c = 0; c < 3; ++c)
+            p[c] = uint8_t(std::clamp((255 - Weight) * p[c] / 255 + d[c] * Weight / 255, 0, 255));
     });
+}
+
+void AirBrushBitmap(TBitmap& Picture, const TColourBox& Box, const TRowProgress& Progress) {
+    Require24Bit(Picture);
+    if (LabEmpty(Picture))
+        return;
+    // The smoothed copy: each window mean where its lightness is close to the
+    // pixel's (never across an edge).
+    TBitmap smooth;
+    smooth.Assign(&Picture);
+    ForEachFiveByFive(smooth, Progress, [](const int* sum, uint8_t* p, int, int) {
+        const int mean[3] = {std::min(255, sum[0] / 25), std::min(255, sum[1] / 25), std::min(255, sum[2] / 25)};
+        if (std::abs(Lightness(mean[0], mean[1], mean[2]) - Lightness(p[0], p[1], p[2])) < 255)
+            std::copy(mean, mean + 3, p);
+    });
+    // Pixels whose colour, without its low four bits, lies in the box take the
+    // smoothed pixel.
+    const int width = Picture.Width();
+    for (int y = Picture.Height() - 1; y >= 0; --y) {
+        uint8_t* p = Picture.ScanLine(y);
+        const uint8_t* s = smooth.ScanLine(y);
+        for (int i = 3 * (width - 1); i >= 0; i -= 3) {
+            THLS hls;
+            RGBToHLS(p[i + 2] & 0xF0, p[i + 1] & 0xF0, p[i] & 0xF0, hls);
+            if (InColourBox(Box, hls.Hue, hls.Lightness, hls.Saturation))
+                std::copy(s + i, s + i + 3, p + i);
+        }
+    }
 }
 
 }  // namespace lumvor

@@ -87,4 +87,12 @@ void ParametricMaskBitmap(TBitmap& Picture, const TColorMap& Red, const TColorMa
 void MaskEdgesBitmap(TBitmap& Picture, const TBitmap& Partner, int32_t Threshold, int32_t Weight,
                      const std::function<void(int, int)>& Progress = {});
 
+// The airbrush: a smoothed copy takes, for every pixel of rows 2 .. H-4 and
+// columns 2 .. W-3, its 5 x 5 window mean (each byte sum div 25) where the
+// lightnesses of mean and pixel differ by less than 255; then every pixel whose
+// colour, with the low four bits of each byte dropped, lies inside Box takes
+// the smoothed pixel. A box of tolerance 0 changes nothing. Progress counts the
+// smoothing's rows.
+void AirBrushBitmap(TBitmap& Picture, const TColourBox& Box, const std::function<void(int, int)>& Progress = {});
+
 }  // namespace lumvor

@@ -681,4 +681,22 @@ void Mosaic(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, {Args.a}, [&] { Tile(Run.Form.Daz95, Args.a, true); });
 }
 
+// The row has put a, b, c into FilterCustom1..3; a failure inside is ignored.
+void AirBrush(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c}, [&] {
+        try {
+            Run.Form.AirBrush(Run.Form.Daz95);
+        } catch (const std::exception&) {
+        }
+    });
+}
+
+void Artifact(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a}, [&] { Run.Form.AddArtifact(Args.a); });
+}
+
+void Centre(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.mnuCenter1Click(nullptr); });
+}
+
 }  // namespace lumvor::script

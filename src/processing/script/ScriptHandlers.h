@@ -66,6 +66,9 @@ void Quantize(TScriptRun& Run, const TScriptArgs& Args);
 void ParametricEq(TScriptRun& Run, const TScriptArgs& Args);
 void Depixelate(TScriptRun& Run, const TScriptArgs& Args);
 void Mosaic(TScriptRun& Run, const TScriptArgs& Args);
+void AirBrush(TScriptRun& Run, const TScriptArgs& Args);
+void Artifact(TScriptRun& Run, const TScriptArgs& Args);
+void Centre(TScriptRun& Run, const TScriptArgs& Args);
 
 // ---- Flow, files, buffers, sizes, crops and turns (ScriptFlow.cpp)
 void BenchmarkStart(TScriptRun& Run, const TScriptArgs& Args);
