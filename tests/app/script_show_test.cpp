@@ -7,6 +7,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -619,6 +620,17 @@ TEST_F(ScriptShowTest, ADroppedScriptPlays) {
     form->WMDropFiles({script});
     EXPECT_EQ(captions, (std::vector<std::string>{"Slide 1 of 2 > a.bmp", "Slide 2 of 2 > b.bmp"}));
     EXPECT_FALSE(SlideshowRunning);
+}
+
+TEST_F(ScriptShowTest, TheSlideShowItemPlaysTheLoadedScript) {
+    SlideFileName = SaveScript(folder + "menu.avl", {folder}, {Picture("a.bmp") + "\nW=1", Picture("b.bmp") + "\nW=1"});
+    ASSERT_TRUE(form->mnuHistorySlideshow->isEnabled());
+    ASSERT_TRUE(form->mnuSlideshow->isEnabled());
+    EXPECT_TRUE(form->mnuToolsV->actions().contains(form->mnuSlideshow));
+    RecordCaptions();
+    clock.At(500, [] { UserInterrupt = true; });
+    form->mnuHistorySlideshow->trigger();
+    EXPECT_EQ(captions, std::vector<std::string>{"Slide 1 of 2 > a.bmp"});
 }
 
 TEST_F(ScriptShowTest, TheScriptDialogPlaysTheChosenScriptAndPutsItsFilterBack) {
