@@ -555,7 +555,7 @@ bool TWebForm::ShowSoundSlide(TShowRun& Run) {
 
 bool TWebForm::ShowMediaSlide(TShowRun& Run, int Width, int Height) {
     TShowPlayers& players = ShowPlayers();
-    if (SlideHasColor) {
+    if (Run.Script && SlideHasColor) {
         SurfaceOf(SlideSurface).Colour = TColor(SlideColor);
         FillShowSurface();
     }
