@@ -716,9 +716,20 @@ public:
     bool ShowSetUp(QObject* Sender, TShowRun& Run);
     void FillShowSurface();
     void ShowSlides(TShowRun& Run);
+    bool ShowNextSlide(TShowRun& Run);
+    bool LoadShowScript(TShowRun& Run);
+    bool ReadScriptSlide(TShowRun& Run, bool& CDTrack);
+    bool SeekScriptSlide(TShowRun& Run, int Slide);
     bool ShowPictureSlide(TShowRun& Run, int Width, int Height);
+    bool ShowCDSlide(TShowRun& Run);
+    bool ShowSoundSlide(TShowRun& Run);
+    bool ShowMediaSlide(TShowRun& Run, int Width, int Height);
+    bool ShowRemoteControl(TShowRun& Run);
     void DrawSlideComment();
     void ShowFinish(TShowRun& Run);
+    // Asks for an AVL script and plays it.
+    void mnuSlideshowClick(QObject* Sender);
+    TMenuItem* mnuSlideshow = nullptr;
     // Lets the user choose the slide effects of bookmark shows; with
     // mnuHistorySlideshow as Sender only makes sure the catalogue exists, with
     // the album window it also loads the stored selection, without a dialog.

@@ -404,6 +404,7 @@ void TWebForm::BuildMenus() {
     mnuSlideAlbum = Item(this, m, "mnuSlideAlbum", "&Slide Album");
     mnuCDPlayer1 = Item(this, m, "mnuCDPlayer1", "&CD Player");
     mnuHistorySlideshow = Item(this, m, "mnuHistorySlideshow", "Slide s&how");
+    mnuSlideshow = Item(this, m, "mnuSlideshow", "&AVL slideshow...");
     QMenu* marks = nullptr;
     SubMenuItem(m, this, "mnuBookmarks", "&Bookmarks", &marks);
     mnuBookmarksView = Item(this, marks, "mnuBookmarksView", "&View");
@@ -949,6 +950,9 @@ void TWebForm::ConnectChrome() {
     for (QAction* item : {static_cast<QAction*>(mnuBookmarksRun), static_cast<QAction*>(mnuBookmarksRun2)})
         Wire(this, item, [this](QObject* s) { mnuHistorySlideshowClick(s); });
     Wire(this, btn2_Run, [this](QObject* s) { mnuHistorySlideshowClick(s); });
+    // The script shows.
+    Wire(this, mnuHistorySlideshow, [this](QObject* s) { mnuHistorySlideshowClick(s); });
+    Wire(this, mnuSlideshow, [this](QObject* s) { mnuSlideshowClick(s); });
     // The bookmark button drops down the bookmark commands.
     btnBookmarks->setMenu(findChild<QMenu*>("mnuBookmarksMenu"));
     btnBookmarks->setProperty(PendingProperty, false);

@@ -140,7 +140,7 @@ void TFileForm::HandOff(const std::string& Command, const std::string& Path) {
         WebForm->OpenDialogAny->SetFileName(Path);
         WebForm->mnuHistoryLoadClick(this);
         Application.ProcessMessages();
-        WebForm->mnuHistorySlideshowClick(WebForm->mnuHistorySlideshow);
+        WebForm->mnuHistorySlideshowClick(this);
     }
 }
 

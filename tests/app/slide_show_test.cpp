@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "app/ShowClock.h"
+#include "app/show_test_tools.h"
 #include "app/view_window_fixture.h"
 #include "imaging/AvlScript.h"
 #include "platform/Registry.h"
@@ -27,14 +28,7 @@ namespace {
 
 // A plain picture of one colour, saved as a BMP in the test's home folder.
 std::string SavePicture(const std::string& name, int width, int height, TColor colour) {
-    TBitmap picture;
-    picture.SetPixelFormat(pf24bit);
-    picture.SetSize(width, height);
-    picture.Canvas().Brush.Color = colour;
-    picture.Canvas().FillRect(Rect(0, 0, width, height));
-    const std::string path = ProgramFolder() + name;
-    picture.SaveToFile(path);
-    return path;
+    return test::SaveSlidePicture(ProgramFolder() + name, width, height, colour);
 }
 
 // What the show may change and must give back.
@@ -51,15 +45,7 @@ class SlideShowTest : public test::ShownWindowTest {
 protected:
     void SetUp() override {
         test::ShownWindowTest::SetUp();
-        SetShowClock(&clock);
-        clock.OnLimit = [] { UserInterrupt = true; };
-        AlwaysFullScreen = false;
-        MP3Jukebox = false;
-        SlideDelay = 3000;
-        SlideTextPosition = 0;
-        EffectsSpeed = 3;
-        ImageHistoryList.Clear();
-        ImageHistoryIndex = 0;
+        test::StartShowTest(clock);
     }
     void TearDown() override {
         SetShowClock(nullptr);
