@@ -313,6 +313,9 @@ std::vector<PreviewCase> PreviewCases() {
         {"RemapLightnessLevels", 415, {150, 45, 0}, {128, 64, 0},
          [](TBitmap& b, const TBitmap&) { NormalizeBitmap(b, NormalizeLightness, 150, 45); }, false,
          {150, 45, 0}},
+        // The customs end at blue's targets (filled in by the test).
+        {"RemapByTheSlidersMoves", 416, {110, 70, 0}, {100, 60, 0},
+         [](TBitmap& b, const TBitmap&) { MoveAll(b, 10, 10); }, false, {0, 0, 0}},
         {"RemapBrightnessContrast", 420, {150, 80, 0}, {128, 64, 0},
          [](TBitmap& b, const TBitmap&) { MoveAll(b, 22, 16); }, false, {150, 80, 0}},
         {"RemapBrightnessContrastMasked", 420, {150, 80, 300}, {128, 64, 0},
@@ -352,6 +355,9 @@ std::vector<PreviewCase> PreviewCases() {
              for (int k = 0; k < 3; ++k) NormalizeBitmap(b, k, std::array{100, 150, 200}[size_t(k)], deviations[size_t(k)]);
          },
          false, {100, 150, 200}},
+        // Shadows above the median: no low limit, as the command (no shift to median - 4).
+        {"LimitShadowsAboveTheMedian", 400, {150, 100, 200}, {0, 128, 255},
+         [](TBitmap& b, const TBitmap&) { HardLimitBitmap(b, 400, 150, 100, 200); }, false, {150, 100, 200}},
         {"NormalizeBlended", 499, {128, 60, 25}, {0, 0, 0},
          [](TBitmap& b, const TBitmap& original) {
              for (int k = 0; k < 3; ++k) NormalizeBitmap(b, k, 128, 60);
@@ -375,10 +381,13 @@ TEST_P(NormalizePreviewRows, ShowTheCommandsChangeAndReturnWhatItReads) {
     expected.Assign(&PictureA);
     ResetMaps();
     CalcHistogram(expected, true, true, false);
+    const TRoundedStats blue = ChannelStats(2);
     c.change(expected, PictureA);
     EXPECT_TRUE(SamePicture(shown, expected));
     EXPECT_FALSE(SamePicture(shown, PictureA)) << "the row left the pane as it was";
-    EXPECT_EQ(customs, c.customs);
+    const std::array<int32_t, 3> expectedCustoms =
+        c.method == 416 ? std::array<int32_t, 3>{blue.Mean + 10, blue.Deviation + 10, c.s[2]} : c.customs;
+    EXPECT_EQ(customs, expectedCustoms);
     const bool remap = (c.method >= 410 && c.method <= 416) || c.method == 423;
     const std::array<int32_t, 2> extras =
         remap ? std::array<int32_t, 2>{c.s[0] - c.starts[0], c.s[1] - c.starts[1]} : std::array<int32_t, 2>{-7, -7};
