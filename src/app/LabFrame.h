@@ -44,6 +44,7 @@ class TBitmap;
 class TPix;
 class TWebForm;
 using TFilterDlgResult = std::array<int32_t, 7>;
+struct TFilterDlgParam;
 
 // How a command ends.
 enum class TLabEnding {
@@ -94,6 +95,10 @@ TBitmap* CompositePartner(TWebForm& Form, TPix* Pix);
 // The start of the two-image commands with a dialog: false after the refusal
 // box when the pictures cannot be combined.
 bool TwoImagesReady(TWebForm& Form);
+
+// The filter dialog without caption or end labels on Param; false when
+// cancelled, else FilterCustom1..3 := the result's custom values.
+bool AskFilterDialog(const TFilterDlgParam& Param, TFilterDlgResult& Result);
 
 // The filter dialog of a two-image method group (slider 1 from 1 to 255 at 3,
 // mask panel silver); false when cancelled, else FilterCustom1..3 := the

@@ -1164,6 +1164,41 @@ public:
     // Lab > "&Advanced" opens: the conform items are enabled once conform data
     // were taken (mnuGetConformData's Tag), else kept as they are.
     void HomeReMap1Click(QObject* Sender);
+    // --- conform and normalise, levels, limits, the parametric equaliser ---
+    // Lab > Advanced "Conform &info", "&Get Conform data", "&Use Conform data",
+    // "Conform &saturation" (the last two disabled until conform data are
+    // taken); Enhance "R&GB Levels", "Parametric E&Q"; Lab > Other "&Posterize".
+    TMenuItem* mnuConformData = nullptr;
+    TMenuItem* mnuGetConformData = nullptr;
+    TMenuItem* mnuUseConformData = nullptr;
+    TMenuItem* mnuUseConformSAT = nullptr;
+    TMenuItem* mnuLevelsRGB = nullptr;
+    TMenuItem* mnuParametricEQ = nullptr;
+    TMenuItem* mnuHardLimit = nullptr;
+    // The four conform items by Sender; any other Sender (the window itself, for
+    // the script's NORMALIZE) normalises red, green and blue to the brightest
+    // channel's statistics. Using conform data before any were taken does nothing.
+    void mnuConformDataClick(QObject* Sender);
+    // Creates and wires the items above in their menus.
+    void BuildConformItems(QMenu* Advanced, QMenu* Other, QMenu* Enhance);
+    // ConformData := the statistics of the last histogram (with sums and
+    // saturation); marks them taken (mnuGetConformData's Tag := 1).
+    void TakeConformData();
+    void mnuLevelsRGBClick(QObject* Sender);
+    void mnuParametricEQClick(QObject* Sender);
+    void mnuHardLimitClick(QObject* Sender);
+    // Posterize and the hard limits: Method 400 all channels, 401 red, 402
+    // green, 403 blue; with the dialog unless BatchRunning, else the limits in
+    // FilterCustom1..3.
+    void DoHardLimitimg(int Method);
+    // The conform routines on a picture control (the viewer picture or a preview
+    // pane), with the targets in FilterCustom1..3 and, except the gamma
+    // searches, the histogram sums the caller computed; each ends as a filter.
+    void DoNormalize(TPix* Pix, int Channel);
+    void DoNormalizeRGB(TPix* Pix);
+    void DoConformGamma(TPix* Pix);
+    void DoConformGammaRGB(TPix* Pix);
+    void DoOptimize(TPix* Pix);
     // --- editing commands: copy, crop, flips and rotation ---
     // Empties the clipboard.
     void mnuEmptyClick(QObject* Sender);

@@ -397,6 +397,7 @@ void TWebForm::BuildMenus() {
     mnuSharpen = Item(this, m, "mnuSharpen", "&Details / Sharpen");
     mnuNoiseRemoval = Item(this, m, "mnuNoiseRemoval", "&Clean / Soften");
     mnuRedEye1 = Item(this, m, "mnuRedEye1", "Fix &Red eye");
+    BuildConformItems(advanced, other, m);
 
     // Tools
     m = mnuToolsV;

@@ -176,10 +176,8 @@ void TWebForm::mnuCreateMaskClick(QObject*) {
         param.MethodCode = 9990150;
         param.StartChoice = 0;
         param.SelectedColor = TColor{0xC0C0C0};
-        ExecuteFilterDlg("", "", "", param, result);
-        if (LabDialogCancelled(result[ResultValue]))
+        if (!AskFilterDialog(param, result))
             return false;
-        SetFilterCustoms(result[ResultCustom1], result[ResultCustom2], result[ResultCustom3]);
         const int32_t method = result[ResultMethod];
         return method == 153 || method == 154 || method == 156 || method == 157;
     };

@@ -83,7 +83,11 @@ bool AskTwoImageGroup(int32_t Group, TFilterDlgResult& Result) {
     param.Position1 = 3;
     param.MethodCode = Group;
     param.SelectedColor = TColor{0xC0C0C0};
-    ExecuteFilterDlg("", "", "", param, Result);
+    return AskFilterDialog(param, Result);
+}
+
+bool AskFilterDialog(const TFilterDlgParam& Param, TFilterDlgResult& Result) {
+    ExecuteFilterDlg("", "", "", Param, Result);
     if (LabDialogCancelled(Result[ResultValue]))
         return false;
     SetFilterCustoms(Result[ResultCustom1], Result[ResultCustom2], Result[ResultCustom3]);

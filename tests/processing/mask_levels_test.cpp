@@ -338,15 +338,10 @@ TEST_F(MaskLevelsTest, LabMenuEnablesSwapAndCopyFromBackupByWhatExists) {
 
 TEST_F(MaskLevelsTest, AdvancedMenuEnablesTheConformItemsOnceConformDataWereTaken) {
     const auto open = [] { emit WebForm->HomeReMap1->menu()->aboutToShow(); };
-    // Until the conform commands exist the menu opens without them.
-    open();
-    auto* get = new TMenuItem("Get", WebForm);
-    get->setObjectName("mnuGetConformData");
-    auto* use = new TMenuItem("&Use Conform data", WebForm);
-    use->setObjectName("mnuUseConformData");
-    auto* saturation = new TMenuItem("Conform &saturation", WebForm);
-    saturation->setObjectName("mnuUseConformSAT");
-    for (TMenuItem* item : {use, saturation}) item->setEnabled(false);
+    TMenuItem* get = WebForm->mnuGetConformData;
+    TMenuItem* use = WebForm->mnuUseConformData;
+    TMenuItem* saturation = WebForm->mnuUseConformSAT;
+    get->Tag = 0;
     open();
     EXPECT_FALSE(use->isEnabled());
     EXPECT_FALSE(saturation->isEnabled());
@@ -358,7 +353,6 @@ TEST_F(MaskLevelsTest, AdvancedMenuEnablesTheConformItemsOnceConformDataWereTake
     get->Tag = 0;
     open();
     EXPECT_TRUE(use->isEnabled());
-    for (TMenuItem* item : {get, use, saturation}) delete item;
 }
 
 }  // namespace

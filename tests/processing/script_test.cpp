@@ -509,6 +509,51 @@ INSTANTIATE_TEST_SUITE_P(
                     [](TBitmap& b) {
                         Sums(b, false);
                         OptimizeBitmap(b);
+                    }},
+        RoutineCase{"EQUALIZE",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        for (int ch = 0; ch < 3; ++ch) NormalizeBitmap(b, ch, 128, 127);
+                    }},
+        RoutineCase{"WHITEBALANCE=10,-5,20",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        for (int ch = 0; ch < 3; ++ch) MapChannel(b, ch, std::array{10, -5, 20}[size_t(ch)], 0);
+                    }},
+        RoutineCase{"MAP_EQ=120,50",
+                    [](TBitmap& b) {
+                        Sums(b, false);
+                        for (int ch = 0; ch < 3; ++ch) NormalizeBitmap(b, ch, 120, 50);
+                    }},
+        // With a blend, 30 per cent of the picture before the change comes back.
+        RoutineCase{"MAP_EQ_EX=120,50,30",
+                    [](TBitmap& b) {
+                        TBitmap before;
+                        before.Assign(&b);
+                        Sums(b, false);
+                        for (int ch = 0; ch < 3; ++ch) NormalizeBitmap(b, ch, 120, 50);
+                        AverageBitmaps(b, before, 30);
+                    }},
+        RoutineCase{"MAP_LIT=15,10",
+                    [](TBitmap& b) {
+                        Sums(b, true);
+                        const TRoundedStats own = RoundedStats(HistSumLum, HistSumSqLum, HistCount);
+                        NormalizeBitmap(b, NormalizeLightness, own.Mean + 15, own.Deviation + 10);
+                    }},
+        RoutineCase{"MAP_LIT_EX=15,10,40",
+                    [](TBitmap& b) {
+                        TBitmap before;
+                        before.Assign(&b);
+                        Sums(b, true);
+                        const TRoundedStats own = RoundedStats(HistSumLum, HistSumSqLum, HistCount);
+                        NormalizeBitmap(b, NormalizeLightness, own.Mean + 15, own.Deviation + 10);
+                        AverageBitmaps(b, before, 40);
+                    }},
+        RoutineCase{"MAP_SAT=20,-5",
+                    [](TBitmap& b) {
+                        Sums(b, true);
+                        const TRoundedStats own = RoundedStats(HistSumSat, HistSumSqSat, HistCount);
+                        NormalizeBitmap(b, NormalizeSaturation, own.Mean + 20, own.Deviation - 5);
                     }}),
     [](const auto& info) { return NameOf(info.param.line); });
 
@@ -1049,6 +1094,34 @@ void AnswerResizeBy(const QString& percent) {
     });
 }
 
+// A command whose filter dialog answers Answer.
+void Answered(const TFilterDlgResult& answer, const std::function<void()>& command) {
+    QueueModalAction(FilterDlgAnswer(answer));
+    command();
+}
+
+// Posterize and limits, RGB Levels and the parametric equaliser, answered.
+void HardLimit(TWebForm& f, const TFilterDlgResult& answer) {
+    Answered(answer, [&] { f.mnuHardLimitClick(f.mnuHardLimit); });
+}
+void Levels(TWebForm& f, const TFilterDlgResult& answer) {
+    Answered(answer, [&] { f.mnuLevelsRGBClick(f.mnuLevelsRGB); });
+}
+void Equaliser(TWebForm& f, const TFilterDlgResult& answer) {
+    Answered(answer, [&] { f.mnuParametricEQClick(f.mnuParametricEQ); });
+}
+
+// RGB Levels remapping one channel to its own mean and spread plus the
+// offsets, answered as the dialog does: the targets in the custom values, the
+// offsets from the start positions in the extras.
+void RemapLevels(TWebForm& form, int32_t method, int32_t meanOffset, int32_t deviationOffset) {
+    ResetMaps();
+    CalcHistogram(*form.Daz95->Bitmap(), false, true, false);
+    const TRoundedStats own = ChannelStats(method - 411);
+    const int32_t mean = own.Mean + meanOffset, deviation = own.Deviation + deviationOffset;
+    Levels(form, {method, mean, mean, deviation, 0, meanOffset, deviationOffset});
+}
+
 // Enhance > Details / Sharpen with the filter dialog answering Answer.
 void Sharpen(TWebForm& form, const TFilterDlgResult& answer) {
     QueueModalAction(FilterDlgAnswer(answer));
@@ -1277,7 +1350,32 @@ INSTANTIATE_TEST_SUITE_P(
                        AnswerNumber(20);
                        f.mnuArtifactsClick(nullptr);
                    }},
-        ReplayCase{"Center", {"CENTER"}, [](TWebForm& f) { f.mnuCenter1Click(nullptr); }}),
+        ReplayCase{"Center", {"CENTER"}, [](TWebForm& f) { f.mnuCenter1Click(nullptr); }},
+        ReplayCase{"LimitAll", {"LIMIT_ALL=30,100,200"},
+                   [](TWebForm& f) { HardLimit(f, {400, 30, 30, 100, 200, 0, 0}); }},
+        ReplayCase{"LimitRed", {"LIMIT_RED=40,90,180"},
+                   [](TWebForm& f) { HardLimit(f, {401, 40, 40, 90, 180, 0, 0}); }},
+        ReplayCase{"LimitGreen", {"LIMIT_GRN=10,12,150"},
+                   [](TWebForm& f) { HardLimit(f, {402, 10, 10, 12, 150, 0, 0}); }},
+        ReplayCase{"LimitBlue", {"LIMIT_BLU=60,120,122"},
+                   [](TWebForm& f) { HardLimit(f, {403, 60, 60, 120, 122, 0, 0}); }},
+        ReplayCase{"PosterizeTwoBits", {"POSTERIZE=2"},
+                   [](TWebForm& f) { HardLimit(f, {251, 2, 2, 0, 255, 0, 0}); }},
+        ReplayCase{"RgbShadows", {"SHADOWS=10,20,30"},
+                   [](TWebForm& f) { Levels(f, {131, 10, 10, 20, 30, 0, 0}); }},
+        ReplayCase{"RgbHighlights", {"HIGHLIGHTS=200,210,220"},
+                   [](TWebForm& f) { Levels(f, {132, 200, 200, 210, 220, 0, 0}); }},
+        ReplayCase{"RemapRedLevels", {"MAP_RED=12,-5"}, [](TWebForm& f) { RemapLevels(f, 411, 12, -5); }},
+        ReplayCase{"RemapGreenLevels", {"MAP_GRN=-20,8"}, [](TWebForm& f) { RemapLevels(f, 412, -20, 8); }},
+        ReplayCase{"RemapBlueLevels", {"MAP_BLU=7,15"}, [](TWebForm& f) { RemapLevels(f, 413, 7, 15); }},
+        ReplayCase{"EqualizerAll", {"PARAMETRIC_EQ_ALL=128,40,60"},
+                   [](TWebForm& f) { Equaliser(f, {140, 128, 128, 40, 60, 0, 0}); }},
+        ReplayCase{"EqualizerRed", {"PARAMETRIC_EQ_RED=60,20,-90"},
+                   [](TWebForm& f) { Equaliser(f, {141, 60, 60, 20, -90, 0, 0}); }},
+        ReplayCase{"EqualizerGreen", {"PARAMETRIC_EQ_GRN=200,100,127"},
+                   [](TWebForm& f) { Equaliser(f, {142, 200, 200, 100, 127, 0, 0}); }},
+        ReplayCase{"EqualizerBlue", {"PARAMETRIC_EQ_BLU=0,7,50"},
+                   [](TWebForm& f) { Equaliser(f, {143, 0, 0, 7, 50, 0, 0}); }}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

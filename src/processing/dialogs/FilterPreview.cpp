@@ -102,12 +102,10 @@ void EachChannelFiltered(TFilterPreviewRun& run, Setter setter) {
     ColorFilterRow(run);
 }
 
-// The parametric equaliser on the channels first..last: the curve applied,
-// or (mask view) the colours it affects.
-void ParametricEq(TFilterPreviewRun& run, int first, int last) {
-    SetEqLUT(run.S[0], run.S[1], 0, 0);
-    for (int k = first; k <= last; ++k)
-        SetEqLUT(run.S[0], run.S[1], run.S[2], k);
+// The parametric equaliser on Channel (3: all three): the curve applied, or
+// (mask view) the colours it affects.
+void ParametricEq(TFilterPreviewRun& run, int Channel) {
+    SetParametricEqMaps(run.S[0], run.S[1], run.S[2], Channel);
     if (run.MaskEnabled && run.MaskChecked) {
         run.Form.ShowParametricMask(run.After, run.MaskColor);
         return;
@@ -301,9 +299,9 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         MaskComposite(run, run.S[2], true);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
     };
-    r[140] = [](TFilterPreviewRun& run) { ParametricEq(run, 0, 2); };
+    r[140] = [](TFilterPreviewRun& run) { ParametricEq(run, 3); };
     for (int channel = 0; channel < 3; ++channel)
-        r[141 + channel] = [channel](TFilterPreviewRun& run) { ParametricEq(run, channel, channel); };
+        r[141 + channel] = [channel](TFilterPreviewRun& run) { ParametricEq(run, channel); };
     // White balance: the offsets that make the picked colour white at
     // brightness s1 are what the command applies.
     r[160] = [](TFilterPreviewRun& run) {
@@ -407,13 +405,14 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         FilterCustom2 = run.S[0];
         run.Form.DoAverageBitmap(run.After);
     };
+    AddNormalizePreviews(r);
     return r;
 }
 
 }  // namespace
 
-// PENDING: the preview rows of the saturation methods (241..243, 246) and the
-// remaps and normalising (410..416, 429, 499) are still to come; their pane shows the unchanged copy.
+// PENDING: the preview rows of the saturation methods (241..243, 246) are still to come;
+// their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
     const auto found = routines.find(Method);

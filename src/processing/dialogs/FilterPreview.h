@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 
 namespace lumvor {
 
@@ -43,6 +44,10 @@ using TFilterPreviewRoutine = std::function<void(TFilterPreviewRun&)>;
 // The routine of a method; null for a method without one (the pane then shows
 // the unchanged copy).
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method);
+
+// Adds the rows of the statistics-driven methods (139, 410..416, 420..423,
+// 429, 499) to Routines.
+void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& Routines);
 
 // The masked variants' last step: FilterCustom1 := Mask; when Mask is not 0,
 // FilterCustom2 := 99, Composite runs and WorkBitmap is shown.

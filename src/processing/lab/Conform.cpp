@@ -46,12 +46,16 @@ TConformData ConformDataFromHistogram() {
     TConformData data;
     const int channels[5] = {0, 1, 2, NormalizeLightness, NormalizeSaturation};
     for (int k = 0; k < 5; ++k) {
-        const TChannelSums sums = SumsOf(channels[k]);
-        const TRoundedStats stats = RoundedStats(sums.Sum, sums.SumSq, HistCount);
+        const TRoundedStats stats = NormalizeChannelStats(channels[k]);
         data.Values[k] = stats.Mean;
         data.Values[5 + k] = stats.Deviation;
     }
     return data;
+}
+
+TRoundedStats NormalizeChannelStats(int Channel) {
+    const TChannelSums sums = SumsOf(Channel);
+    return RoundedStats(sums.Sum, sums.SumSq, HistCount);
 }
 
 void FillNormalizeMap(TColorMap& Map, double Mean, double Deviation, double TargetMean, double TargetDeviation) {
@@ -251,6 +255,13 @@ void HardLimitBitmap(TBitmap& Picture, int Method, int32_t Black, int32_t Pivot,
         eachSelected([&](int channel) { SetHiRemap(White, Pivot, channel); });
         ColorFilterBitmap(Picture);
     }
+}
+
+void SetParametricEqMaps(int Centre, int Width, int Gain, int Channel) {
+    SetEqLUT(Centre, Width, 0, 0);
+    for (int k = 0; k < 3; ++k)
+        if (Channel == 3 || Channel == k)
+            SetEqLUT(Centre, Width, Gain, k);
 }
 
 }  // namespace lumvor

@@ -13,6 +13,7 @@
 
 #include "platform/Graphics.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
 
 #include <array>
 #include <cstdint>
@@ -37,6 +38,9 @@ inline bool ConformDataTaken = false;
 
 // The statistics of the last CalcHistogram with sums and saturation, rounded.
 TConformData ConformDataFromHistogram();
+// The rounded mean and deviation of one channel of NormalizeBitmap (red,
+// green, blue, lightness or saturation) from the last histogram's sums.
+TRoundedStats NormalizeChannelStats(int Channel);
 
 // The map that moves a channel of mean Mean and deviation Deviation (0 taken as
 // 1) to TargetMean and TargetDeviation: entry 0 := 0, entry i := trunc of
@@ -97,5 +101,10 @@ void BalanceFilterBitmap(TBitmap& Picture);
 // then a high limit SetHiRemap(White, Pivot) on the same maps applied when
 // White - Pivot > 3.
 void HardLimitBitmap(TBitmap& Picture, int Method, int32_t Black, int32_t Pivot, int32_t White);
+
+// The parametric equaliser's maps: all three back to identity (a gain of 0),
+// then the band around Centre of Width levels lifted by Gain on Channel (0
+// red, 1 green, 2 blue; 3 all three).
+void SetParametricEqMaps(int Centre, int Width, int Gain, int Channel);
 
 }  // namespace lumvor

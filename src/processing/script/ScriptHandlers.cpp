@@ -131,35 +131,86 @@ void MapRGBPlain(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
+namespace {
+
+// Change on the picture; with Average, first the picture borrowed into the
+// duplicate, and after the change Weight per cent of it averaged back in (the
+// user's duplicate then given back). The picture repaints.
+void AveragedChange(TWebForm& Form, bool Average, int32_t Weight, const std::function<void()>& Change) {
+    if (Average)
+        Borrow(Form);
+    Change();
+    if (Average) {
+        FilterCustom2 = Weight;
+        Form.DoAverageBitmap(Form.Daz95);
+        Form.RestoreDuplicateFromTemp();
+    }
+    Form.RefreshImage();
+}
+
+}  // namespace
+
 // The three channels moved on the picture, then averaged with the borrowed copy.
 void MapRGBAverage(TScriptRun& Run, const TScriptArgs& Args) {
-    Run.Call(Args.Routine, ReadValues(Args), [&] {
-        TWebForm& form = Run.Form;
-        Borrow(form);
-        MapRGB(form, Args.a, Args.b);
-        FilterCustom2 = Args.c;
-        form.DoAverageBitmap(form.Daz95);
-        form.RestoreDuplicateFromTemp();
-        form.RefreshImage();
+    Run.Call(Args.Routine, ReadValues(Args),
+             [&] { AveragedChange(Run.Form, true, Args.c, [&] { MapRGB(Run.Form, Args.a, Args.b); }); });
+}
+
+// Red, green and blue to the same mean and spread (EQUALIZE: 128 and 127;
+// MAP_EQ: the line's), each from its own statistics; MAP_EQ with a blend
+// averages the picture before the change back in.
+void Equalize(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] {
+        CalcSums(Run.Form, false);
+        for (int channel = 0; channel < 3; ++channel)
+            NormalizeBitmap(Picture(Run.Form), channel, 128, 127);
+        Run.Form.RefreshImage();
     });
 }
 
-// The lightness moved by offsets from its own mean and deviation; with a blend
-// value, averaged with the borrowed copy by that many per cent.
+void MapEqualize(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        AveragedChange(Run.Form, Args.c != 0, Args.c, [&] {
+            CalcSums(Run.Form, false);
+            for (int channel = 0; channel < 3; ++channel)
+                NormalizeBitmap(Picture(Run.Form), channel, Args.a, Args.b);
+        });
+    });
+}
+
+// Each channel's mean moved by its own offset; its spread stays.
+void WhiteBalance(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        CalcSums(Run.Form, false);
+        const std::array<int32_t, 3> offsets{Args.a, Args.b, Args.c};
+        for (int channel = 0; channel < 3; ++channel) {
+            const TRoundedStats own = ChannelStats(channel);
+            NormalizeBitmap(Picture(Run.Form), channel, own.Mean + offsets[size_t(channel)], own.Deviation);
+        }
+        Run.Form.RefreshImage();
+    });
+}
+
+// Lightness moved by offsets from its own statistics; with a blend, averaged
+// with the picture before the change.
 void MapLightness(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, ReadValues(Args), [&] {
-        TWebForm& form = Run.Form;
-        if (Args.c != 0)
-            Borrow(form);
-        CalcSums(form, true);
-        const TRoundedStats own = RoundedStats(HistSumLum, HistSumSqLum, HistCount);
-        NormalizeBitmap(Picture(form), NormalizeLightness, own.Mean + Args.a, own.Deviation + Args.b);
-        if (Args.c != 0) {
-            FilterCustom2 = Args.c;
-            form.DoAverageBitmap(form.Daz95);
-            form.RestoreDuplicateFromTemp();
-        }
-        form.RefreshImage();
+        AveragedChange(Run.Form, Args.c != 0, Args.c, [&] {
+            CalcSums(Run.Form, true);
+            const TRoundedStats own = NormalizeChannelStats(NormalizeLightness);
+            NormalizeBitmap(Picture(Run.Form), NormalizeLightness, own.Mean + Args.a, own.Deviation + Args.b);
+        });
+    });
+}
+
+// Saturation moved by offsets from its own statistics (the maps are not reset
+// before the histogram; the normalising resets them).
+void MapSaturation(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, ReadValues(Args), [&] {
+        Run.Form.DoCalcHistogram(Run.Form.Daz95, true, true, false);
+        const TRoundedStats own = NormalizeChannelStats(NormalizeSaturation);
+        NormalizeBitmap(Picture(Run.Form), NormalizeSaturation, own.Mean + Args.a, own.Deviation + Args.b);
+        Run.Form.RefreshImage();
     });
 }
 
@@ -183,34 +234,23 @@ void ConformGamma(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// NORMALIZE and the conform data keywords. Using conform data before any were
-// taken does nothing: the zero statistics would blacken the picture.
+// NORMALIZE and the conform data keywords reach the Lab > Advanced handler
+// (the window itself as Sender for NORMALIZE); GET_CONFORM_DATA_EX takes the
+// data without it.
 void ConformDataLine(TScriptRun& Run, const TScriptArgs& Args) {
     const std::string_view keyword = Args.Keyword;
     Run.Call(Args.Routine, {}, [&] {
         TWebForm& form = Run.Form;
-        if (keyword.starts_with("GET_CONFORM_DATA")) {
+        if (keyword == "GET_CONFORM_DATA_EX") {
             CalcSums(form, true);
-            ConformData = ConformDataFromHistogram();
-            ConformDataTaken = true;
-            // Lab > Advanced enables the items that use them from this mark.
-            if (auto* item = dynamic_cast<TMenuItem*>(form.FindChrome("mnuGetConformData")))
-                item->Tag = 1;
+            form.TakeConformData();
             return;
         }
-        if (keyword.starts_with("USE_CONFORM") && !ConformDataTaken)
-            return;
-        if (keyword == "USE_CONFORM_DATA") {
-            CalcSums(form, false);
-            NormalizeRGBBitmap(Picture(form), ConformData);
-        } else if (keyword == "USE_CONFORM_SAT_DATA") {
-            CalcSums(form, true);
-            NormalizeBitmap(Picture(form), NormalizeSaturation, ConformData.Mean(4), ConformData.Deviation(4));
-        } else {
-            CalcSums(form, false);
-            NormalizeToBrightestBitmap(Picture(form));
-        }
-        form.RefreshImage();
+        QObject* sender = keyword == "GET_CONFORM_DATA"       ? form.mnuGetConformData
+                          : keyword == "USE_CONFORM_DATA"     ? form.mnuUseConformData
+                          : keyword == "USE_CONFORM_SAT_DATA" ? form.mnuUseConformSAT
+                                                              : static_cast<QObject*>(&form);
+        form.mnuConformDataClick(sender);
     });
 }
 
@@ -662,11 +702,7 @@ void Quantize(TScriptRun& Run, const TScriptArgs& Args) {
 void ParametricEq(TScriptRun& Run, const TScriptArgs& Args) {
     const int channel = ChannelOf(Args.Keyword);
     Run.Call(Args.Routine, {Args.a, Args.b, Args.c, channel}, [&] {
-        // A gain of 0 puts all three maps back to identity first.
-        SetEqLUT(Args.a, Args.b, 0, 0);
-        for (int ch = 0; ch < 3; ++ch)
-            if (channel == 3 || channel == ch)
-                SetEqLUT(Args.a, Args.b, Args.c, ch);
+        SetParametricEqMaps(Args.a, Args.b, Args.c, channel);
         ApplyMaps(Run.Form);
     });
 }

@@ -1,0 +1,133 @@
+// The filter dialog's preview rows of the statistics-driven methods: the
+// remaps 410..416 and 420..423, the colour balancing 429 and 499, and the
+// optimiser 139. Each normalises the pane with the statistics of the viewer
+// picture, the picture the command will change, so that the pane shows that
+// part of the command's result; the mask and blend steps use the command's
+// own weights, and the rows leave FilterCustom1..3 as the command reads them.
+#include "processing/dialogs/FilterPreview.h"
+
+#include "app/lumv8900.h"
+#include "processing/dialogs/FilterDlgModel.h"
+#include "processing/dialogs/filter_8900.h"
+#include "processing/lab/Conform.h"
+#include "processing/script/LabState.h"
+#include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/Histogram.h"
+#include "ui/Pix.h"
+
+#include <map>
+
+namespace lumvor {
+
+namespace {
+
+TBitmap& Pane(TFilterPreviewRun& run) { return *run.After->Bitmap(); }
+
+// The histogram sums of the viewer picture (maps reset first).
+void MeasureViewer(TFilterPreviewRun& run, bool Saturation) {
+    ResetMaps();
+    run.Form.DoCalcHistogram(run.Form.Daz95, Saturation, true, false);
+}
+
+// Sliders 1 and 2 moved from their start positions: the result's extras.
+void RemapExtras(const TFilterPreviewRun& run) {
+    filter_8900::LastExtras = {run.S[0] - run.Starts[0], run.S[1] - run.Starts[1]};
+}
+
+// Weight per cent of the unchanged copy averaged into the pane (none for 0).
+void AverageBack(TFilterPreviewRun& run, int Weight) {
+    if (Weight == 0)
+        return;
+    FilterCustom2 = Weight;
+    run.Form.DoAverageBitmap(run.After);
+}
+
+// Each channel moved by MeanOffset and DeviationOffset from the viewer
+// picture's own mean and spread.
+void MapRGB(TFilterPreviewRun& run, int MeanOffset, int DeviationOffset) {
+    MeasureViewer(run, false);
+    for (int k = 0; k < 3; ++k) {
+        const TRoundedStats own = ChannelStats(k);
+        NormalizeBitmap(Pane(run), k, own.Mean + MeanOffset, own.Deviation + DeviationOffset);
+    }
+}
+
+void ReturnSliders(const TFilterPreviewRun& run) { SetFilterCustoms(run.S[0], run.S[1], run.S[2]); }
+
+}  // namespace
+
+void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
+    // The remaps to the sliders' mean and spread: 410 all three channels,
+    // 411..413 one, 414 saturation, 415 lightness.
+    for (int method = 410; method <= 415; ++method)
+        r[method] = [method](TFilterPreviewRun& run) {
+            MeasureViewer(run, method == 414);
+            if (method == 410) {
+                for (int k = 0; k < 3; ++k)
+                    NormalizeBitmap(Pane(run), k, run.S[0], run.S[1]);
+            } else {
+                const int channel = method == 414   ? NormalizeSaturation
+                                    : method == 415 ? NormalizeLightness
+                                                    : method - 411;
+                NormalizeBitmap(Pane(run), channel, run.S[0], run.S[1]);
+            }
+            RemapExtras(run);
+        };
+    // Each channel moved by the sliders' distance from their starts.
+    r[416] = [](TFilterPreviewRun& run) {
+        const int meanOffset = run.S[0] - run.Starts[0], deviationOffset = run.S[1] - run.Starts[1];
+        MeasureViewer(run, false);
+        for (int k = 0; k < 3; ++k) {
+            const TRoundedStats own = ChannelStats(k);
+            FilterCustom1 = own.Mean + meanOffset;
+            FilterCustom2 = own.Deviation + deviationOffset;
+            NormalizeBitmap(Pane(run), k, FilterCustom1, FilterCustom2);
+        }
+        RemapExtras(run);
+    };
+    // Remap Brightness and Contrast: offsets from 128 and 64; the exposure
+    // fixes blend through the luminance mask (421 keeps the shadows), the
+    // contrast levels average the copy back by the mask value.
+    for (int method = 420; method <= 422; ++method)
+        r[method] = [method](TFilterPreviewRun& run) {
+            MapRGB(run, run.S[0] - 128, run.S[1] - 64);
+            if (method == 422)
+                AverageBack(run, run.S[2]);
+            else
+                RunMaskedPreview(run, run.S[2],
+                                 [&] { run.Form.DoCompositeMask(run.After, method == 421, false, true); });
+            ReturnSliders(run);
+        };
+    // Remap Lighting: lightness to the sliders' mean and spread.
+    r[423] = [](TFilterPreviewRun& run) {
+        MeasureViewer(run, false);
+        NormalizeBitmap(Pane(run), NormalizeLightness, run.S[0], run.S[1]);
+        AverageBack(run, run.S[2]);
+        RemapExtras(run);
+        ReturnSliders(run);
+    };
+    // RGB Remap: the three sliders are the channels' target means; the spreads stay.
+    r[429] = [](TFilterPreviewRun& run) {
+        MeasureViewer(run, false);
+        for (int k = 0; k < 3; ++k)
+            NormalizeBitmap(Pane(run), k, run.S[size_t(k)], ChannelStats(k).Deviation);
+        ReturnSliders(run);
+    };
+    // Normalize / Reference: all three channels to the sliders' mean and spread.
+    r[499] = [](TFilterPreviewRun& run) {
+        MeasureViewer(run, false);
+        for (int k = 0; k < 3; ++k)
+            NormalizeBitmap(Pane(run), k, run.S[0], run.S[1]);
+        AverageBack(run, run.S[2]);
+        ReturnSliders(run);
+    };
+    // Optimize, blended back through the mid-tone mask; the command reads the mask in c1.
+    r[139] = [](TFilterPreviewRun& run) {
+        MeasureViewer(run, false);
+        OptimizeBitmap(Pane(run));
+        RunMaskedPreview(run, run.S[2], [&] { run.Form.DoCompositeMidTones(run.After, false, true); });
+        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
+    };
+}
+
+}  // namespace lumvor
