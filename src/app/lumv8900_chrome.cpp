@@ -392,6 +392,10 @@ void TWebForm::BuildMenus() {
     mnuSharpen = Item(this, m, "mnuSharpen", "&Details / Sharpen");
     mnuNoiseRemoval = Item(this, m, "mnuNoiseRemoval", "&Clean / Soften");
     mnuRedEye1 = Item(this, m, "mnuRedEye1", "Fix &Red eye");
+    Separator(m, this, "sepEnhanceColours");
+    mnuColorBalance = Item(this, m, "mnuColorBalance", "Color &Balance");
+    mnuColorTemperature = Item(this, m, "mnuColorTemperature", "Color &Temperature");
+    mnuSaturation = Item(this, m, "mnuSaturation", "Color &Saturation");
 
     // Tools
     m = mnuToolsV;
@@ -733,6 +737,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuRandomNoise, [this](QObject* s) { mnuRandomNoiseClick(s); });
     Wire(this, mnuArtifacts, [this](QObject* s) { mnuArtifactsClick(s); });
     Wire(this, mnuRedEye1, [this](QObject* s) { mnuRedEye1Click(s); });
+    Wire(this, mnuColorBalance, [this](QObject* s) { mnuColorBalanceClick(s); });
+    Wire(this, mnuColorTemperature, [this](QObject* s) { mnuColorTemperatureClick(s); });
+    Wire(this, mnuSaturation, [this](QObject* s) { mnuSaturationClick(s); });
     // It waits for a selection, like the crop items.
     SetItemEnabled(mnuRedEye1, false);
     if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))

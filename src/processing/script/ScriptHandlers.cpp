@@ -4,6 +4,7 @@
 
 #include "app/lumv8900.h"
 #include "platform/Menus.h"
+#include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/script/LabState.h"
 #include "processing/script/ScriptRun.h"
@@ -123,6 +124,13 @@ void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
         Borrow(form);
         MapRGB(form, Args.a, Args.b);
         BlendBackMask(form, Args.c, lowTones);
+    });
+}
+
+void WhiteBalance(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c}, [&] {
+        WhiteBalanceBitmap(Picture(Run.Form), {Args.a, Args.b, Args.c});
+        Run.Form.RefreshImage();
     });
 }
 
@@ -607,15 +615,30 @@ void MaskEdges(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the film-noir filter is not built yet; the line only records its arguments.
+// RGBMAX and RGBMIN are the film look at full amount, at the brightest or darkest grey.
 void FilmNoir(TScriptRun& Run, const TScriptArgs& Args) {
     const std::string_view keyword = Args.Keyword;
-    if (keyword == "RGBMAX")
-        Run.Call(Args.Routine, {255, 255, 0});
-    else if (keyword == "RGBMIN")
-        Run.Call(Args.Routine, {0, 255, 0});
-    else
-        Run.Call(Args.Routine, {Args.a, Args.b, keyword == "NATURALIZE_CCD" ? 1 : 0});
+    int32_t level = Args.a, amount = Args.b;
+    if (keyword == "RGBMAX" || keyword == "RGBMIN") {
+        level = keyword == "RGBMAX" ? 255 : 0;
+        amount = 255;
+    }
+    const bool ccd = keyword == "NATURALIZE_CCD";
+    Run.Call(Args.Routine, {level, amount, ccd ? 1 : 0}, [&] {
+        Run.Form.DoFilmNoir(Run.Form.Daz95, level, amount, ccd);
+        Run.Form.RefreshImage();
+    });
+}
+
+void Defog(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b}, [&] {
+        Run.Form.DoDefog(Run.Form.Daz95, Args.a, Args.b);
+        Run.Form.RefreshImage();
+    });
+}
+
+void ZeroShift(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.DoZeroShift(); });
 }
 
 void Hls(TScriptRun& Run, const TScriptArgs& Args) {
