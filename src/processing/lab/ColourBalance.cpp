@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace lumvor {
 
@@ -65,33 +66,50 @@ void DefogBitmap(TBitmap& Picture, int Strength, int Boost) {
     });
 }
 
-void FilmNoirBitmap(TBitmap& Picture, int Level, int Amount, bool Ccd) {
-    const int level = std::clamp(Level, 0, 255);
-    const int amount = std::clamp(Amount, 0, 255);
-    // Every term depends on one byte-sized value: look them up.
-    std::array<uint8_t, 256> levelOfSpan{}, greyPart{}, ownPart{};
-    for (int v = 0; v < 256; ++v) {
-        levelOfSpan[size_t(v)] = uint8_t(level * v / 255);
-        greyPart[size_t(v)] = uint8_t(v * amount / 256);
-        ownPart[size_t(v)] = uint8_t((255 - amount) * v / 255);
-    }
-    ForEachPixel24(Picture, [&](uint8_t* pixel) {
-        const int red = pixel[2], green = pixel[1], blue = pixel[0];
-        int low, high;
-        if (Ccd) {
-            low = (red + 2 * green + blue) >> 2;
-            high = std::min(255, 3 * red / 10 + 6 * green / 10 + blue / 10);
-        } else {
-            high = std::max({red, green, blue});
-            low = std::min({red, green, blue});
+namespace {
+
+// The grey part t x Amount div 256 of every pair (lo, hi), indexed lo shl 8 or hi:
+// t := Level x span div 255 + lo, span = |hi - lo| (at least 1), held between lo
+// and hi (the CCD luminance may be the smaller of the two).
+std::vector<uint8_t> FilmGreyParts(int Level, int Amount) {
+    std::vector<uint8_t> parts(256 * 256);
+    for (int low = 0; low < 256; ++low)
+        for (int high = 0; high < 256; ++high) {
+            const int span = std::max(std::abs(high - low), 1);
+            const int grey = std::clamp(Level * span / 255 + low, std::min(low, high), std::max(low, high));
+            parts[size_t(low << 8 | high)] = uint8_t(grey * Amount / 256);
         }
-        const int span = std::max(std::abs(high - low), 1);
-        // The luminance may lie below the CCD mean: keep t between the two either way.
-        const int grey = std::clamp(levelOfSpan[size_t(span)] + low, std::min(low, high),
-                                    std::max(low, high));
-        const int base = greyPart[size_t(grey)];
+    return parts;
+}
+
+}  // namespace
+
+void FilmNoirBitmap(TBitmap& Picture, int Level, int Amount, bool Ccd) {
+    const int amount = std::clamp(Amount, 0, 255);
+    const std::vector<uint8_t> greyParts = FilmGreyParts(std::clamp(Level, 0, 255), amount);
+    // The component's own part and the CCD luminance's three terms, looked up.
+    std::array<uint8_t, 256> ownPart{}, redTerm{}, greenTerm{}, blueTerm{};
+    for (int v = 0; v < 256; ++v) {
+        ownPart[size_t(v)] = uint8_t((255 - amount) * v / 255);
+        redTerm[size_t(v)] = uint8_t(3 * v / 10);
+        greenTerm[size_t(v)] = uint8_t(6 * v / 10);
+        blueTerm[size_t(v)] = uint8_t(v / 10);
+    }
+    const auto paint = [&](uint8_t* pixel, int low, int high) {
+        const int base = greyParts[size_t(low << 8 | high)];
         for (int i = 0; i < 3; ++i)
             pixel[i] = uint8_t(std::min(255, base + ownPart[pixel[i]]));
+    };
+    if (Ccd) {
+        ForEachPixel24(Picture, [&](uint8_t* pixel) {
+            const int red = pixel[2], green = pixel[1], blue = pixel[0];
+            // The three terms add up to 254 at most.
+            paint(pixel, (red + 2 * green + blue) >> 2, redTerm[size_t(red)] + greenTerm[size_t(green)] + blueTerm[size_t(blue)]);
+        });
+        return;
+    }
+    ForEachPixel24(Picture, [&](uint8_t* pixel) {
+        paint(pixel, std::min({pixel[0], pixel[1], pixel[2]}), std::max({pixel[0], pixel[1], pixel[2]}));
     });
 }
 
