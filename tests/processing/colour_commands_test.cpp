@@ -272,6 +272,30 @@ TEST_F(ColourCommandsTest, RemapSaturationNormalisesTheSaturationAndRecordsTheDi
     })));
 }
 
+TEST_F(ColourCommandsTest, TheUsersDuplicateOutlivesEveryAppliedMethod) {
+    struct Case {
+        TMenuItem* TWebForm::*item;
+        TFilterDlgResult answer;
+    };
+    const Case cases[] = {
+        {&TWebForm::mnuColorBalance, {160, 0, 20, -15, 40, 0, 0}},
+        {&TWebForm::mnuColorBalance, {499, 128, 128, 50, 30, 0, 0}},
+        {&TWebForm::mnuColorBalance, {429, 128, 128, 95, 135, 0, 0}},
+        {&TWebForm::mnuColorTemperature, {113, -12, -12, 0, 30, 0, 0}},
+        {&TWebForm::mnuSaturation, {243, 128, 128, 52, 128, 0, 0}},
+        {&TWebForm::mnuSaturation, {241, 255, 255, 64, 128, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer[ResultMethod]);
+        Show(original);
+        Apply(c.answer);
+        (WebForm->*c.item)->trigger();
+        EXPECT_FALSE(Shows(original));
+        EXPECT_TRUE(DuplicateKept());
+        EXPECT_EQ(ParkedDuplicate, nullptr);
+    }
+}
+
 TEST_F(ColourCommandsTest, UnknownMethodsChangeAndRecordNothing) {
     Apply({999, 10, 10, 10, 10, 0, 0});
     WebForm->mnuColorTemperature->trigger();
