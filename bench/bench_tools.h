@@ -94,6 +94,26 @@ inline std::string NoiseFolder(const std::string& name, int width, int height, c
     return dir;
 }
 
+// The rate counter of a benchmark that handles one width x height picture per iteration.
+inline void SetPictureRate(benchmark::State& state, int width, int height) {
+    state.counters["MP/s"] =
+        benchmark::Counter(double(width) * height / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Times Filter on a fresh width x height noise picture each iteration (the fill not timed).
+template <class Filter>
+void TimeFilterOnNoise(benchmark::State& state, int width, int height, Filter filter) {
+    TBitmap picture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillNoise(picture, width, height);
+        state.ResumeTiming();
+        filter(picture);
+        benchmark::DoNotOptimize(picture.ScanLine(0));
+    }
+    SetPictureRate(state, width, height);
+}
+
 // Wall-clock seconds of a shell command; -1 when it failed.
 inline double Seconds(const std::string& command) {
     const auto start = std::chrono::steady_clock::now();

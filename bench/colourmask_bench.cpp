@@ -35,22 +35,9 @@ const std::string& Folder() {
     return folder;
 }
 
-void SetRate(benchmark::State& state) {
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
-
 template <class Filter>
 void TimeFilter(benchmark::State& state, Filter filter) {
-    TBitmap picture;
-    for (auto _ : state) {
-        state.PauseTiming();
-        FillNoise(picture, kWidth, kHeight);
-        state.ResumeTiming();
-        filter(picture);
-        benchmark::DoNotOptimize(picture.ScanLine(0));
-    }
-    SetRate(state);
+    TimeFilterOnNoise(state, kWidth, kHeight, filter);
 }
 
 void BM_MaskEdges(benchmark::State& state) {

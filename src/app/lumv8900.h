@@ -1199,6 +1199,28 @@ public:
     void DoConformGamma(TPix* Pix);
     void DoConformGammaRGB(TPix* Pix);
     void DoOptimize(TPix* Pix);
+    // --- colour balance, temperature and saturation (lumv8900_colours.cpp;
+    // pixel work in processing/lab/ColourBalance.h) ---
+    // Enhance > "Color &Balance", "Color &Temperature", "Color &Saturation":
+    // the filter dialog on the colour balancing, colour temperature or colour
+    // saturation group, then the chosen method on the viewer picture and its
+    // lines. Sender btnGammaColor opens the balance group at "Reference", Sender
+    // btnFilmNoir the saturation group at "Naturalize CCD". Colour balance
+    // lends the duplicate (the dialog's original) and gives the user's back on
+    // every way out.
+    TMenuItem* mnuColorBalance = nullptr;
+    TMenuItem* mnuColorTemperature = nullptr;
+    TMenuItem* mnuSaturation = nullptr;
+    void mnuColorBalanceClick(QObject* Sender);
+    void mnuColorTemperatureClick(QObject* Sender);
+    void mnuSaturationClick(QObject* Sender);
+    // Each channel of the viewer picture shifted so that its first occupied
+    // level becomes 0; no undo copy, no line.
+    void DoZeroShift();
+    // Haze removal and the natural film look on Pix's (24-bit) picture, then
+    // ExitFilter(Pix); see ColourBalance.h for Strength, Boost, Level, Amount.
+    void DoDefog(TPix* Pix, int Strength, int Boost);
+    void DoFilmNoir(TPix* Pix, int Level, int Amount, bool Ccd);
     // --- editing commands: copy, crop, flips and rotation ---
     // Empties the clipboard.
     void mnuEmptyClick(QObject* Sender);

@@ -398,6 +398,10 @@ void TWebForm::BuildMenus() {
     mnuNoiseRemoval = Item(this, m, "mnuNoiseRemoval", "&Clean / Soften");
     mnuRedEye1 = Item(this, m, "mnuRedEye1", "Fix &Red eye");
     BuildConformItems(advanced, other, m);
+    Separator(m, this, "sepEnhanceColours");
+    mnuColorBalance = Item(this, m, "mnuColorBalance", "Color &Balance");
+    mnuColorTemperature = Item(this, m, "mnuColorTemperature", "Color &Temperature");
+    mnuSaturation = Item(this, m, "mnuSaturation", "Color &Saturation");
 
     // Tools
     m = mnuToolsV;
@@ -744,6 +748,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuFixOverExposure, [this](QObject* s) { mnuFixOverExposureClick(s); });
     Wire(this, mnuFixUnderExposure, [this](QObject* s) { mnuFixUnderExposureClick(s); });
     Wire(this, mnuFixContrast, [this](QObject* s) { mnuFixContrastClick(s); });
+    Wire(this, mnuColorBalance, [this](QObject* s) { mnuColorBalanceClick(s); });
+    Wire(this, mnuColorTemperature, [this](QObject* s) { mnuColorTemperatureClick(s); });
+    Wire(this, mnuSaturation, [this](QObject* s) { mnuSaturationClick(s); });
     // It waits for a selection, like the crop items.
     SetItemEnabled(mnuRedEye1, false);
     if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))

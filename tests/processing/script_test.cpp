@@ -10,6 +10,7 @@
 #include "processing/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
@@ -454,6 +455,32 @@ INSTANTIATE_TEST_SUITE_P(
         RoutineCase{"BOOST=200,3", [](TBitmap& b) { BoostMultiplyMaskBitmap(b, 200, 0, 1); }},
         RoutineCase{"UNWASH_EX=300", [](TBitmap& b) { MultiplyMaskBitmap(b, 300, 1, 1); }}),
     [](const auto& info) { return NameOf(info.param.line); });
+
+INSTANTIATE_TEST_SUITE_P(
+    ColourLines, ToneLines,
+    ::testing::Values(
+        RoutineCase{"DEFOG=200,64", [](TBitmap& b) { DefogBitmap(b, 200, 64); }},
+        RoutineCase{"NATURALIZE_RGB=128,52", [](TBitmap& b) { FilmNoirBitmap(b, 128, 52, false); }},
+        RoutineCase{"NATURALIZE_CCD=90,200", [](TBitmap& b) { FilmNoirBitmap(b, 90, 200, true); }},
+        RoutineCase{"RGBMIN", [](TBitmap& b) { FilmNoirBitmap(b, 0, 255, false); }},
+        RoutineCase{"RGBMAX", [](TBitmap& b) { FilmNoirBitmap(b, 255, 255, false); }},
+        RoutineCase{"WHITEBALANCE=20,-15,40", [](TBitmap& b) { WhiteBalanceBitmap(b, {20, -15, 40}); }}),
+    [](const auto& info) { return NameOf(info.param.line); });
+
+TEST_F(ScriptRunTest, ZeroLinesShiftEachBlackPointToZero) {
+    // Red starts at 30 and blue at 12 in more than 48 pixels, green at 0.
+    std::vector<uint32_t> colours(60, 0x1E000C);
+    colours.insert(colours.end(), 60, 0xC89650);
+    TBitmap picture;
+    LoadRaster(picture, RgbRaster{12, 10, colours});
+    for (const std::string line : {"ZERO", "ZEROSHIFT"}) {
+        SCOPED_TRACE(line);
+        Show(picture);
+        Run({line});
+        EXPECT_EQ(ColorAt(Display(), 0, 0), 0x000000u);
+        EXPECT_EQ(ColorAt(Display(), 11, 9), 0xAA9644u);
+    }
+}
 
 // The picture's sums as the statistics lines compute them.
 void Sums(TBitmap& b, bool saturation) {
@@ -1376,6 +1403,49 @@ INSTANTIATE_TEST_SUITE_P(
                    [](TWebForm& f) { Equaliser(f, {142, 200, 200, 100, 127, 0, 0}); }},
         ReplayCase{"EqualizerBlue", {"PARAMETRIC_EQ_BLU=0,7,50"},
                    [](TWebForm& f) { Equaliser(f, {143, 0, 0, 7, 50, 0, 0}); }}),
+    [](const auto& info) { return info.param.name; });
+
+// A colour command of the Enhance menu with the filter dialog answering Answer.
+std::function<void(TWebForm&)> Colours(TMenuItem* TWebForm::*Item, const TFilterDlgResult& answer) {
+    return [Item, answer](TWebForm& form) {
+        QueueModalAction(FilterDlgAnswer(answer));
+        (form.*Item)->trigger();
+    };
+}
+
+constexpr auto Balance = &TWebForm::mnuColorBalance;
+constexpr auto Temperature = &TWebForm::mnuColorTemperature;
+constexpr auto Saturation = &TWebForm::mnuSaturation;
+
+// The source picture's channel means are 118, 115 and 120.
+INSTANTIATE_TEST_SUITE_P(
+    ColourCommands, RecordReplay,
+    ::testing::Values(
+        ReplayCase{"WhiteBalance", {"WHITEBALANCE=20,-15,40"}, Colours(Balance, {160, 0, 20, -15, 40, 0, 0})},
+        ReplayCase{"RgbRemap", {"MAP_RED=10,0", "MAP_GRN=-20,0", "MAP_BLU=15,0"},
+                   Colours(Balance, {429, 128, 128, 95, 135, 0, 0})},
+        ReplayCase{"TemperatureGamma", {"GAMMA=120,100,80"}, Colours(Temperature, {100, 120, 120, 100, 80, 0, 0})},
+        ReplayCase{"TemperatureGammaSuppress", {"GAMMA_SUPPRESS=120,100,80"},
+                   Colours(Temperature, {102, 120, 120, 100, 80, 0, 0})},
+        ReplayCase{"TemperatureGammaFill", {"GAMMA_FILL=150,90,110"},
+                   Colours(Temperature, {104, 150, 150, 90, 110, 0, 0})},
+        ReplayCase{"TemperatureBrightness", {"BRIGHTNESS=20,-10,5"},
+                   Colours(Temperature, {110, 20, 20, -10, 5, 0, 0})},
+        ReplayCase{"TemperatureShift", {"SHIFT=-12,0,30"}, Colours(Temperature, {113, -12, -12, 0, 30, 0, 0})},
+        ReplayCase{"TemperatureContrast", {"CONTRAST=40,-30,10"},
+                   Colours(Temperature, {120, 40, 40, -30, 10, 0, 0})},
+        ReplayCase{"TemperatureHls", {"HLS=30,-50,100"}, Colours(Temperature, {170, 30, 30, -50, 100, 0, 0})},
+        ReplayCase{"SaturationLevels", {"SATURATION=10,200"}, Colours(Saturation, {135, 10, 10, 200, 100, 0, 0})},
+        ReplayCase{"SaturationLevelsAndGamma", {"SATURATION=10,200", "GAMMA_SATURATION=150"},
+                   Colours(Saturation, {135, 10, 10, 200, 150, 0, 0})},
+        ReplayCase{"Defog", {"DEFOG=200,64"}, Colours(Saturation, {241, 200, 200, 64, 128, 0, 0})},
+        ReplayCase{"NaturalizeRgb", {"NATURALIZE_RGB=128,52"}, Colours(Saturation, {242, 128, 128, 52, 128, 0, 0})},
+        ReplayCase{"NaturalizeCcd", {"NATURALIZE_CCD=90,200"}, Colours(Saturation, {243, 90, 90, 200, 128, 0, 0})},
+        ReplayCase{"TrueGray", {"GRAYSCALE"}, Colours(Saturation, {244, 128, 128, 52, 128, 0, 0})},
+        ReplayCase{"PseudoGrayDarkest", {"RGBMIN"}, Colours(Saturation, {246, 0, 0, 52, 128, 0, 0})},
+        ReplayCase{"PseudoGrayBrightest", {"RGBMAX"}, Colours(Saturation, {246, 255, 255, 52, 128, 0, 0})},
+        ReplayCase{"PseudoGrayBetween", {"NATURALIZE_RGB=100,255"},
+                   Colours(Saturation, {246, 100, 100, 52, 128, 0, 0})}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

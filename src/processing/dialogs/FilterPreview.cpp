@@ -5,6 +5,7 @@
 #include "explorer/ThumbScale.h"
 #include "processing/dialogs/FilterDlgModel.h"
 #include "processing/dialogs/filter_8900.h"
+#include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/ExposureFixes.h"
 #include "processing/script/LabState.h"
@@ -307,16 +308,10 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
     r[160] = [](TFilterPreviewRun& run) {
         const std::array<int, 3> picked{GetRValue(run.SelectedColor), GetGValue(run.SelectedColor),
                                          GetBValue(run.SelectedColor)};
-        std::array<int, 3> offsets{};
+        std::array<int32_t, 3> offsets{};
         for (size_t k = 0; k < 3; ++k)
             offsets[k] = run.S[0] + 255 - picked[k];
-        // Each channel's mean moves by its offset; its spread stays.
-        ResetMaps();
-        run.Form.DoCalcHistogram(run.After, false, true, false);
-        for (int k = 0; k < 3; ++k) {
-            const TRoundedStats stats = ChannelStats(k);
-            NormalizeBitmap(*run.After->Bitmap(), k, stats.Mean + offsets[size_t(k)], stats.Deviation);
-        }
+        WhiteBalanceBitmap(*run.After->Bitmap(), offsets);
         SetFilterCustoms(offsets[0], offsets[1], offsets[2]);
     };
     // Hard limits: exactly what the command applies (the maps reset first, a
@@ -395,6 +390,11 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
     };
     r[244] = [](TFilterPreviewRun& run) { run.Form.DoGray(run.After); };
+    // Defog and the film look: slider 1 the level, slider 2 the amount ("Pseudo gray" at full amount).
+    r[241] = [](TFilterPreviewRun& run) { run.Form.DoDefog(run.After, run.S[0], run.S[1]); };
+    r[242] = [](TFilterPreviewRun& run) { run.Form.DoFilmNoir(run.After, run.S[0], run.S[1], false); };
+    r[243] = [](TFilterPreviewRun& run) { run.Form.DoFilmNoir(run.After, run.S[0], run.S[1], true); };
+    r[246] = [](TFilterPreviewRun& run) { run.Form.DoFilmNoir(run.After, run.S[0], 255, false); };
     // Mask Levels: the picture's copy is the target, the duplicate's the other.
     r[501] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMidTones(run.After, false, false); };
     r[502] = [](TFilterPreviewRun& run) { run.Form.DoCompositeMask(run.After, true, false, false); };
@@ -411,8 +411,6 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
 
 }  // namespace
 
-// PENDING: the preview rows of the saturation methods (241..243, 246) are still to come;
-// their pane shows the unchanged copy.
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
     const auto found = routines.find(Method);

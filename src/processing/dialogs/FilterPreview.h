@@ -45,8 +45,8 @@ using TFilterPreviewRoutine = std::function<void(TFilterPreviewRun&)>;
 // the unchanged copy).
 const TFilterPreviewRoutine* FindFilterPreview(int32_t Method);
 
-// Adds the rows of the statistics-driven methods (139, 410..416, 420..423,
-// 429, 499) to Routines.
+// Adds the rows of the statistics-driven methods (410..416, 429, 499) to
+// Routines.
 void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& Routines);
 
 // The masked variants' last step: FilterCustom1 := Mask; when Mask is not 0,

@@ -1,6 +1,6 @@
 // The filter dialog's preview rows of the statistics-driven methods: the
-// remaps 410..416 and 420..423, the colour balancing 429 and 499, and the
-// optimiser 139. Each normalises the pane with the statistics of the viewer
+// remaps 410..416 and the colour balancing 429 and 499 (the exposure fixes'
+// rows 139 and 420..423 live with the other rows). Each normalises the pane with the statistics of the viewer
 // picture, the picture the command will change, so that the pane shows that
 // part of the command's result; the mask and blend steps use the command's
 // own weights, and the rows leave FilterCustom1..3 as the command reads them.
@@ -42,16 +42,6 @@ void AverageBack(TFilterPreviewRun& run, int Weight) {
     run.Form.DoAverageBitmap(run.After);
 }
 
-// Each channel moved by MeanOffset and DeviationOffset from the viewer
-// picture's own mean and spread.
-void MapRGB(TFilterPreviewRun& run, int MeanOffset, int DeviationOffset) {
-    MeasureViewer(run, false);
-    for (int k = 0; k < 3; ++k) {
-        const TRoundedStats own = ChannelStats(k);
-        NormalizeBitmap(Pane(run), k, own.Mean + MeanOffset, own.Deviation + DeviationOffset);
-    }
-}
-
 void ReturnSliders(const TFilterPreviewRun& run) { SetFilterCustoms(run.S[0], run.S[1], run.S[2]); }
 
 }  // namespace
@@ -85,27 +75,6 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
         }
         RemapExtras(run);
     };
-    // Remap Brightness and Contrast: offsets from 128 and 64; the exposure
-    // fixes blend through the luminance mask (421 keeps the shadows), the
-    // contrast levels average the copy back by the mask value.
-    for (int method = 420; method <= 422; ++method)
-        r[method] = [method](TFilterPreviewRun& run) {
-            MapRGB(run, run.S[0] - 128, run.S[1] - 64);
-            if (method == 422)
-                AverageBack(run, run.S[2]);
-            else
-                RunMaskedPreview(run, run.S[2],
-                                 [&] { run.Form.DoCompositeMask(run.After, method == 421, false, true); });
-            ReturnSliders(run);
-        };
-    // Remap Lighting: lightness to the sliders' mean and spread.
-    r[423] = [](TFilterPreviewRun& run) {
-        MeasureViewer(run, false);
-        NormalizeBitmap(Pane(run), NormalizeLightness, run.S[0], run.S[1]);
-        AverageBack(run, run.S[2]);
-        RemapExtras(run);
-        ReturnSliders(run);
-    };
     // RGB Remap: the three sliders are the channels' target means; the spreads stay.
     r[429] = [](TFilterPreviewRun& run) {
         MeasureViewer(run, false);
@@ -120,13 +89,6 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
             NormalizeBitmap(Pane(run), k, run.S[0], run.S[1]);
         AverageBack(run, run.S[2]);
         ReturnSliders(run);
-    };
-    // Optimize, blended back through the mid-tone mask; the command reads the mask in c1.
-    r[139] = [](TFilterPreviewRun& run) {
-        MeasureViewer(run, false);
-        OptimizeBitmap(Pane(run));
-        RunMaskedPreview(run, run.S[2], [&] { run.Form.DoCompositeMidTones(run.After, false, true); });
-        SetFilterCustoms(run.S[2], run.S[1], run.S[2]);
     };
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/lumv8900.h"
 #include "platform/Menus.h"
+#include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/ExposureFixes.h"
 #include "processing/script/LabState.h"
@@ -124,6 +125,13 @@ void BlendHighLow(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
+void WhiteBalance(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b, Args.c}, [&] {
+        WhiteBalanceBitmap(Picture(Run.Form), {Args.a, Args.b, Args.c});
+        Run.Form.RefreshImage();
+    });
+}
+
 void MapRGBPlain(TScriptRun& Run, const TScriptArgs& Args) {
     Run.Call(Args.Routine, ReadValues(Args), [&] {
         MapRGB(Run.Form, Args.a, Args.b);
@@ -175,19 +183,6 @@ void MapEqualize(TScriptRun& Run, const TScriptArgs& Args) {
             for (int channel = 0; channel < 3; ++channel)
                 NormalizeBitmap(Picture(Run.Form), channel, Args.a, Args.b);
         });
-    });
-}
-
-// Each channel's mean moved by its own offset; its spread stays.
-void WhiteBalance(TScriptRun& Run, const TScriptArgs& Args) {
-    Run.Call(Args.Routine, ReadValues(Args), [&] {
-        CalcSums(Run.Form, false);
-        const std::array<int32_t, 3> offsets{Args.a, Args.b, Args.c};
-        for (int channel = 0; channel < 3; ++channel) {
-            const TRoundedStats own = ChannelStats(channel);
-            NormalizeBitmap(Picture(Run.Form), channel, own.Mean + offsets[size_t(channel)], own.Deviation);
-        }
-        Run.Form.RefreshImage();
     });
 }
 
@@ -664,15 +659,30 @@ void MaskEdges(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the film-noir filter is not built yet; the line only records its arguments.
+// RGBMAX and RGBMIN are the film look at full amount, at the brightest or darkest grey.
 void FilmNoir(TScriptRun& Run, const TScriptArgs& Args) {
     const std::string_view keyword = Args.Keyword;
-    if (keyword == "RGBMAX")
-        Run.Call(Args.Routine, {255, 255, 0});
-    else if (keyword == "RGBMIN")
-        Run.Call(Args.Routine, {0, 255, 0});
-    else
-        Run.Call(Args.Routine, {Args.a, Args.b, keyword == "NATURALIZE_CCD" ? 1 : 0});
+    int32_t level = Args.a, amount = Args.b;
+    if (keyword == "RGBMAX" || keyword == "RGBMIN") {
+        level = keyword == "RGBMAX" ? 255 : 0;
+        amount = 255;
+    }
+    const bool ccd = keyword == "NATURALIZE_CCD";
+    Run.Call(Args.Routine, {level, amount, ccd ? 1 : 0}, [&] {
+        Run.Form.DoFilmNoir(Run.Form.Daz95, level, amount, ccd);
+        Run.Form.RefreshImage();
+    });
+}
+
+void Defog(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {Args.a, Args.b}, [&] {
+        Run.Form.DoDefog(Run.Form.Daz95, Args.a, Args.b);
+        Run.Form.RefreshImage();
+    });
+}
+
+void ZeroShift(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.DoZeroShift(); });
 }
 
 void Hls(TScriptRun& Run, const TScriptArgs& Args) {

@@ -64,6 +64,8 @@ void UnsharpMask(TScriptRun& Run, const TScriptArgs& Args);
 void Clean(TScriptRun& Run, const TScriptArgs& Args);
 void MaskEdges(TScriptRun& Run, const TScriptArgs& Args);
 void FilmNoir(TScriptRun& Run, const TScriptArgs& Args);
+void Defog(TScriptRun& Run, const TScriptArgs& Args);
+void ZeroShift(TScriptRun& Run, const TScriptArgs& Args);
 void Hls(TScriptRun& Run, const TScriptArgs& Args);
 void Posterize(TScriptRun& Run, const TScriptArgs& Args);
 void Quantize(TScriptRun& Run, const TScriptArgs& Args);
