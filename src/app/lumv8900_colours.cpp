@@ -44,16 +44,6 @@ void SetSliders(TFilterDlgParam& Param, const std::array<TSliderSetup, 3>& Rows)
     Param.CustomSliders = 1;
 }
 
-// Opens the filter dialog; false when cancelled, else FilterCustom1..3 := the
-// result's custom values.
-bool AskFilterDialog(const TFilterDlgParam& Param, TFilterDlgResult& Result) {
-    ExecuteFilterDlg("", "", "", Param, Result);
-    if (LabDialogCancelled(Result[ResultValue]))
-        return false;
-    SetFilterCustoms(Result[ResultCustom1], Result[ResultCustom2], Result[ResultCustom3]);
-    return true;
-}
-
 bool SentBy(const TWebForm& Form, QObject* Sender, const char* Name) {
     return Sender != nullptr && Sender == Form.FindChrome(Name);
 }
