@@ -399,15 +399,14 @@ void RemoveDeadScratchFilesNow(const std::string& folder) {
     RemoveDeadScratchFiles(folder);
 }
 
-void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
-    const std::string target = FinalTarget(fileName);
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
-    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
-        throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
+namespace {
 
+// Writes the bytes into a fresh scratch file beside target and puts it in
+// target's place: over the old file, or, with replace false, only where no
+// file of that name exists (an exclusive rename). The scratch file is removed
+// on every failure.
+void WriteThroughScratch(const std::string& fileName, const std::string& target, const void* data, int64_t size,
+                         const struct stat* old, bool replace) {
     const std::string folder = FolderOf(target);
     RemoveDeadScratchFilesNow(folder);
     std::string scratch;
@@ -421,19 +420,46 @@ void WriteWholeFile(const std::string& fileName, const void* data, int64_t size)
         const int error = errno;
         throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
     }
-    if (exists) {
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)::fchown(fd, old.st_uid, old.st_gid);  // allowed only to the owner's peers and root
-        ::fchmod(fd, old.st_mode & 07777);
+    if (old) {
+        if (old->st_uid != ::geteuid() || old->st_gid != ::getegid())
+            (void)::fchown(fd, old->st_uid, old->st_gid);  // allowed only to the owner's peers and root
+        ::fchmod(fd, old->st_mode & 07777);
     }
     int error = WriteAll(fd, fileName, data, size);
     if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(scratch.c_str(), target.c_str()) != 0) error = errno;
+    if (error == 0 && !replace && !RenameFile(scratch, target)) {
+        const int renameError = errno;
+        ::unlink(scratch.c_str());
+        if (::access(target.c_str(), F_OK) == 0)
+            throw EFCreateError("Cannot write \"" + fileName + "\": a file of that name exists.", EEXIST);
+        RaiseWriteFailure(fileName, renameError != 0 ? renameError : EIO);
+    }
+    if (error == 0 && replace && ::rename(scratch.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
         ::unlink(scratch.c_str());
         RaiseWriteFailure(fileName, error);
     }
     SyncFolder(folder);
+}
+
+}  // namespace
+
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
+    const std::string target = FinalTarget(fileName);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
+    WriteThroughScratch(fileName, target, data, size, exists ? &old : nullptr, true);
+}
+
+void WriteNewFile(const std::string& fileName, const void* data, int64_t size) {
+    struct stat old {};
+    if (::lstat(fileName.c_str(), &old) == 0)
+        throw EFCreateError("Cannot write \"" + fileName + "\": a file of that name exists.", EEXIST);
+    WriteThroughScratch(fileName, fileName, data, size, nullptr, false);
 }
 
 }  // namespace lumvor
