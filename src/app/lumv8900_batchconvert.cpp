@@ -27,6 +27,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QProgressBar>
 
 namespace lumvor {
@@ -121,6 +122,9 @@ void TWebForm::mnuBatchJPG1Click(QObject* Sender) {
     if (StatusForm) {
         StatusForm->ProgressThumbs->setValue(1);
         StatusForm->LabelText("_", "Files:", "");
+        // A conversion counts files only: the folder bar stays out of sight.
+        StatusForm->lblFolder->hide();
+        StatusForm->ProgressFolders->hide();
     }
     Application.ProcessMessages();
 
