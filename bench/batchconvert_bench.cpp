@@ -130,6 +130,6 @@ void BM_Mogrify(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_BatchToJpeg)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_VipsCopy)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Mogrify)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BatchToJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_VipsCopy)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_Mogrify)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -282,8 +282,12 @@ void TWebForm::EncodeBatchJpeg(TBatchRun& Run, const std::string& Source, const 
     EncodeThread->SetJob(std::move(job));
     TCoreEncode* thread = EncodeThread.get();
     QObject::connect(thread, &QThread::finished, this, [this, thread] {
-        if (EncodeThread.get() == thread)
-            Guarded([this] { EncodeThreadDone(); });
+        if (EncodeThread.get() != thread)
+            return;
+        Guarded([this] { EncodeThreadDone(); });
+        // The wait below ends even when the handler failed.
+        EncodeThread.reset();
+        EncodeBusy = false;
     }, Qt::QueuedConnection);
     EncodeBusy = true;
     thread->start(EncodePriority(ViewerControls.Int(vc::ThumbThreads)));
