@@ -126,13 +126,10 @@ std::string ComposeJpegComment(const std::string& Script) {
 }
 
 std::string JpegCommentToWrite(const std::string& CommentText) {
-    std::string text = CommentText.size() > JpegCommentLimit
-                           ? std::string("Encoded with Lumvor - ") + MakerWebAddress
-                           : CommentText;
-    // The characters before the first NUL, as many as the buffer holds.
-    const size_t end = std::min(text.find('\0'), CommentBufferSize - 1);
-    if (end < text.size())
-        text.resize(end);
+    // The text ends at its first NUL (a composed comment carries two).
+    const std::string text = CommentText.substr(0, CommentText.find('\0'));
+    if (text.size() > JpegCommentLimit)
+        return std::string("Encoded with Lumvor - ") + MakerWebAddress;
     return text;
 }
 

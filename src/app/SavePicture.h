@@ -52,7 +52,7 @@ std::string ForceSaveExtension(const std::string& Name, const std::string& Defau
 // Commands:", the script and two NUL characters.
 std::string ComposeJpegComment(const std::string& Script);
 // The characters actually written for a composed comment: the text up to its
-// first NUL, or the short encoder note when the text is longer than
+// first NUL, or the short encoder note when that is longer than
 // JpegCommentLimit characters.
 std::string JpegCommentToWrite(const std::string& CommentText);
 // Copies the JPEG file image Jpeg into Out with one COM segment holding Comment

@@ -24,6 +24,7 @@
 #include "processing/dialogs/compare_8900.h"
 #include "processing/dialogs/filter_8900.h"
 #include "processing/dialogs/batch_8900.h"
+#include "processing/files/CoreEncode.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
@@ -226,6 +227,8 @@ TWebForm::TWebForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TWebForm::~TWebForm() {
+    // A running encode is stopped and joined before anything it was given goes.
+    EncodeThread.reset();
     if (WebForm == this)
         WebForm = nullptr;
     if (Application.MainForm() == this)

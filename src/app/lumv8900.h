@@ -52,6 +52,7 @@ class QTimer;
 namespace lumvor {
 
 class Exception;
+class TCoreEncode;
 class TMediaPlayer;
 class TMenuItem;
 class TMeOpenDialogEx;
@@ -220,6 +221,7 @@ inline int32_t ImageHistoryIndex = 0;
 inline TStringList LabScript;
 inline TStringList FolderHistory;
 inline TStringList SpareList;
+// The files the last batch conversion skipped, one "Skipped: " line each.
 inline TStringList ReportLines;
 inline TStringList SlideFolders;
 // The tick count a script's BENCHMARK_START stored.
@@ -283,6 +285,8 @@ inline bool ChangedAtBackup = false;
 // A saved JPEG gets the Lab script as its comment; the composed comment.
 inline bool AddLabComments = false;
 inline std::string JpegCommentText;
+// A batch conversion's encode thread runs; EncodeThreadDone clears it.
+inline bool EncodeBusy = false;
 // The argument of the Lab script's SAVE command (a suffix of the file name).
 inline std::string TempStr;
 
@@ -1638,6 +1642,16 @@ public:
     void mnuBatchRename1Click(QObject* Sender, Qt::KeyboardModifiers Keys);
     batchfiles::TRenameMode RenameModeOf(QObject* Sender, Qt::KeyboardModifiers Keys) const;
     void mnuTrim1Click(QObject* Sender);
+    // --- batch conversion (lumv8900_batchconvert.cpp) ---
+    // The six conversion items (Tag 0 JPG .. 5 PCX): every chosen bookmark,
+    // after the Lab script when asked, written into one folder in one format.
+    void mnuBatchJPG1Click(QObject* Sender);
+    // The encode thread finished (GUI thread): unless the run was cancelled,
+    // checks the disk space and writes its file, or lists the failure; then
+    // frees the thread and clears EncodeBusy.
+    void EncodeThreadDone();
+    // The current encode; freed (after joining) when done or with the window.
+    std::unique_ptr<TCoreEncode> EncodeThread;
     // Status panel 0's painting, from the panel.
     void StatusBarDrawPanel(QPainter& Canvas, const QRect& Rect);
     // Status panel 0 is drawn by the window (with the decoder's progress
@@ -1692,6 +1706,20 @@ private:
     // false when cancelled or fewer than two files remain.
     bool ChooseBatchFiles(QObject* Sender, const std::string& Caption);
     bool RecycleConfirmed(const std::string& Caption, const std::string& Text);
+    // --- batch conversion
+    struct TBatchRun;
+    // The Lab script question; true when the script runs on every file.
+    bool AskToRunScript();
+    bool ChooseBatchFolder(TBatchRun& Run);
+    void ConvertBatchFile(TBatchRun& Run, int Index);
+    void ShowBatchProgress(TBatchRun& Run, int Index, int Percent);
+    // Starts the encode of the picture and lets events through until it is done.
+    void EncodeBatchJpeg(TBatchRun& Run, const std::string& Source, const std::string& Name);
+    void WriteBatchPicture(TBatchRun& Run, const std::string& Name);
+    // "BatchExceptions.txt" and the "View log?" question.
+    void ReportSkippedFiles();
+    // The picture at its own depth (4, 8 or 24 bits) before it is written.
+    void NormaliseBitmapDepth();
     void ForgetGoneBookmarks();
     bool TopMenuShown() const;
 

@@ -941,6 +941,8 @@ void TWebForm::ConnectChrome() {
     Wire(this, btnTrash, [this, keys](QObject* s) { mnuDeleteClick(s, keys()); });
     Wire(this, mnuDateName, [this, keys](QObject* s) { mnuDateNameClick(s, keys()); });
     Wire(this, mnuBatchRename1, [this, keys](QObject* s) { mnuBatchRename1Click(s, keys()); });
+    for (QAction* item : {mnuBatchJPG1, mnuBatchBMP1, mnuBatchPNG1, mnuBatchTIF1, mnuBatchTGA1, mnuBatchPCX1})
+        Wire(this, item, [this](QObject* s) { mnuBatchJPG1Click(s); });
     for (QAction* item : {mnuTrim1, mnuTrim2}) {
         Wire(this, item, [this](QObject* s) { mnuTrim1Click(s); });
         // They wait for a selection.

@@ -145,13 +145,7 @@ void TWebForm::mnuSaveClick(QObject* Sender) {
     TBitmap& display = *Daz95->Bitmap();
     if (index == stJpegGray && ImageBitCount != 8)
         ImageReduce(mnu8gray);
-    ImageBitCount = ConvertBitmapDepth(display, ImageWidth, ImageHeight, ImageBitCount);
-    if (ImageBitCount == 4)
-        SetBitmap4();
-    else if (ImageBitCount == 8)
-        SetBitmap8();
-    else if (ImageBitCount > 8)
-        SetBitmap24();
+    NormaliseBitmapDepth();
 
     const int64_t required = ImageDataSize();
     const int64_t free = GetDiskFree(ExtractFilePath(name));

@@ -408,17 +408,11 @@ struct TScratchWrite {
     std::string Target;
 };
 
-// Writes the bytes to a fresh scratch file beside the file's final target.
-TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_t size) {
-    TScratchWrite write{fileName, "", FinalTarget(fileName)};
-    const std::string& target = write.Target;
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
-    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
-        throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
-
+// Writes the bytes to a fresh scratch file beside target, with old's owner and
+// mode when old is given. The scratch file is removed on failure.
+TScratchWrite WriteScratchBeside(const std::string& fileName, const std::string& target, const void* data,
+                                 int64_t size, const struct stat* old) {
+    TScratchWrite write{fileName, "", target};
     RemoveDeadScratchFilesNow(FolderOf(target));
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -430,10 +424,10 @@ TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_
         const int error = errno;
         throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(error), error);
     }
-    if (exists) {
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)::fchown(fd, old.st_uid, old.st_gid);  // allowed only to the owner's peers and root
-        ::fchmod(fd, old.st_mode & 07777);
+    if (old) {
+        if (old->st_uid != ::geteuid() || old->st_gid != ::getegid())
+            (void)::fchown(fd, old->st_uid, old->st_gid);  // allowed only to the owner's peers and root
+        ::fchmod(fd, old->st_mode & 07777);
     }
     int error = WriteAll(fd, fileName, data, size);
     if (::close(fd) != 0 && error == 0) error = errno;
@@ -442,6 +436,19 @@ TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_
         RaiseWriteFailure(fileName, error);
     }
     return write;
+}
+
+// The scratch file of a file that may replace the one at its final target
+// (refused for special files and read-only files).
+TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_t size) {
+    const std::string target = FinalTarget(fileName);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
+    return WriteScratchBeside(fileName, target, data, size, exists ? &old : nullptr);
 }
 
 }  // namespace
@@ -476,6 +483,22 @@ void WriteWholeFiles(const std::vector<TWholeFile>& files) {
         }
     }
     for (const TScratchWrite& write : written) SyncFolder(FolderOf(write.Target));
+}
+
+void WriteNewFile(const std::string& fileName, const void* data, int64_t size) {
+    struct stat old {};
+    if (::lstat(fileName.c_str(), &old) == 0)
+        throw EFCreateError("Cannot write \"" + fileName + "\": a file of that name exists.", EEXIST);
+    const TScratchWrite write = WriteScratchBeside(fileName, fileName, data, size, nullptr);
+    // An exclusive rename: a file that appeared meanwhile is never replaced.
+    if (!RenameFile(write.Scratch, write.Target)) {
+        const int renameError = errno;
+        ::unlink(write.Scratch.c_str());
+        if (::access(write.Target.c_str(), F_OK) == 0)
+            throw EFCreateError("Cannot write \"" + fileName + "\": a file of that name exists.", EEXIST);
+        RaiseWriteFailure(fileName, renameError != 0 ? renameError : EIO);
+    }
+    SyncFolder(FolderOf(write.Target));
 }
 
 }  // namespace lumvor

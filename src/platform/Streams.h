@@ -133,6 +133,11 @@ std::string SpecialFileProblem(const std::string& path);
 // Scratch files left in that folder by processes that are gone are removed first
 // (a folder at most once in a few seconds, so a cache folder is not listed per file).
 void WriteWholeFile(const std::string& fileName, const void* data, int64_t size);
+// The same for a file that must not exist yet: the scratch file takes the name
+// only where no file (nor link) of that name exists when it is placed, so an
+// existing file is never replaced; a name found taken raises EFCreateError
+// "Cannot write \"<file>\": a file of that name exists." (EEXIST).
+void WriteNewFile(const std::string& fileName, const void* data, int64_t size);
 
 // One file's new content for WriteWholeFiles.
 struct TWholeFile {

@@ -32,6 +32,23 @@ inline std::string CopyToHome(const std::string& fixture, const std::string& nam
     return target;
 }
 
+// Copies a fixture to path (folders made as needed); the path.
+inline std::string CopyFixture(const std::string& fixture, const std::string& path) {
+    QDir().mkpath(QString::fromStdString(ExtractFilePath(path)));
+    QFile::copy(QString::fromStdString(Fixture(fixture)), QString::fromStdString(path));
+    return path;
+}
+
+// The files become the bookmarks; the first is the current picture.
+inline void BookmarkFiles(const std::vector<std::string>& files) {
+    lumv8900::ImageHistoryList.Clear();
+    for (const std::string& file : files)
+        lumv8900::ImageHistoryList.Add(file);
+    lumv8900::ImageHistoryIndex = 0;
+    lumv8900::FileName = files.empty() ? "" : files.front();
+    lumv8900::FileExt = UpperCase(ExtractFileExt(lumv8900::FileName));
+}
+
 // Events until the condition holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, int ms) {
     QElapsedTimer clock;

@@ -123,21 +123,8 @@ protected:
         ImageWindowTest::TearDown();
     }
     // A small BMP picture under root + name (the window can open it).
-    std::string Picture(const std::string& name) {
-        const std::string path = root + name;
-        QDir().mkpath(QString::fromStdString(ExtractFilePath(path)));
-        QFile::copy(QString::fromStdString(Fixture("geometry/src24.bmp")), QString::fromStdString(path));
-        return path;
-    }
-    // The files become the bookmarks; the first is the current picture.
-    void Bookmark(const std::vector<std::string>& files) {
-        ImageHistoryList.Clear();
-        for (const std::string& file : files)
-            ImageHistoryList.Add(file);
-        ImageHistoryIndex = 0;
-        FileName = files.empty() ? "" : files.front();
-        FileExt = UpperCase(ExtractFileExt(FileName));
-    }
+    std::string Picture(const std::string& name) { return CopyFixture("geometry/src24.bmp", root + name); }
+    void Bookmark(const std::vector<std::string>& files) { BookmarkFiles(files); }
     std::vector<std::string> Bookmarks() const {
         std::vector<std::string> out;
         for (int i = 0; i < ImageHistoryList.Count(); ++i)
@@ -165,7 +152,7 @@ protected:
 
 // ---- The menu
 
-TEST_F(BatchFilesTest, TheBatchMenuNeedsTwoBookmarksAndItsConversionsWaitForTheirCommand) {
+TEST_F(BatchFilesTest, TheBatchMenuNeedsTwoBookmarks) {
     const std::vector<std::string> commands = {"mnuDateName", "mnuBatchRename1", "mnuBatchMove", "mnuBatchDelete"};
     const std::vector<std::string> conversions = {"mnuBatchJPG1", "mnuBatchBMP1", "mnuBatchPNG1",
                                                   "mnuBatchTIF1", "mnuBatchTGA1", "mnuBatchPCX1"};
@@ -187,10 +174,8 @@ TEST_F(BatchFilesTest, TheBatchMenuNeedsTwoBookmarksAndItsConversionsWaitForThei
     emit menu->aboutToShow();
     for (const std::string& name : commands)
         EXPECT_TRUE(WebForm->ChromeEnabled(name)) << name;
-    for (const std::string& name : conversions) {
-        EXPECT_FALSE(static_cast<QAction*>(WebForm->FindChrome(name))->isEnabled()) << name;
-        EXPECT_TRUE(WebForm->ChromeEnabled(name)) << name << " wants to be enabled";
-    }
+    for (const std::string& name : conversions)
+        EXPECT_TRUE(static_cast<QAction*>(WebForm->FindChrome(name))->isEnabled()) << name;
 }
 
 // ---- Rename by date
