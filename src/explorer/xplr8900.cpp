@@ -43,6 +43,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindNavigation();
     BindOpenCommands();
     BindTree();
+    BindFileOps();
     FormCreate();
 }
 
@@ -449,10 +450,6 @@ void TFileForm::FolderMonitor_Terminate() { Record("FolderMonitor_Terminate"); }
 void TFileForm::FolderMonitor_Restart() { Record("FolderMonitor_Restart"); }
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
-// PENDING: the refresh of the file operations; this only records the call.
-void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
-// PENDING: the selection commands; this only records the call.
-void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
 
 // PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }

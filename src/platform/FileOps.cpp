@@ -350,6 +350,8 @@ void DeleteItem(const std::string& source) {
 
 }  // namespace
 
+std::string FreeTargetName(const std::string& target) { return FreeName(target); }
+
 bool MoveToTrash(const std::string& path, std::string* trashPath, std::string* error) {
     auto failWith = [&](const std::string& text) {
         if (error) *error = text;
