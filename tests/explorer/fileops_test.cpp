@@ -34,6 +34,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
 
@@ -611,6 +612,32 @@ TEST_F(ExplorerFileOpsTest, MenuStatesFollowTheSelection) {
     FileForm->LookBox->SetFolder("");
     FileForm->XL->SelectRows(0, 0, true);
     EXPECT_EQ(state().substr(1, 4), "0000");
+}
+
+TEST_F(ExplorerFileOpsTest, ScreenshotsOfTheFileMenuAndTheFolderQuestion) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshots";
+    const std::string out = IncludeTrailingPathDelimiter(shots);
+    AddFile(folder_ + "beach.jpg", "B");
+    fs::create_symlink(folder_ + "beach.jpg", folder_ + "Shortcut to beach.jpg");
+    fs::create_directories(folder_ + "holidays");
+    MakeOld(folder_ + "holidays");
+    Open();
+    FileForm->resize(800, 500);
+    Select({"Shortcut to beach.jpg"});
+    FileForm->FileMenuPopup();
+    FileForm->FileMenu->popup(FileForm->mapToGlobal(QPoint(300, 150)));
+    RunEvents(100);
+    FileForm->FileMenu->grab().save(QString::fromStdString(out + "explorer_file_menu_link.png"));
+    FileForm->FileMenu->hide();
+    FileForm->grab().save(QString::fromStdString(out + "explorer_link_selected.png"));
+
+    Select({"holidays"});
+    QueueModalAction([&](QDialog& d) {
+        d.grab().save(QString::fromStdString(out + "explorer_folder_question.png"));
+        d.done(mrNo);
+    });
+    FileForm->mnuFDeleteClick(Item("mnuFDelete"));
 }
 
 }  // namespace
