@@ -39,6 +39,7 @@
 #include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QShortcut>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,6 +127,10 @@ void TFileForm::BindFileOps() {
     for (const char* name : {"mnuFDelete", "mnuFRecycle"})
         wire(name, &TFileForm::mnuFDeleteClick);
     wire("mnuTDelete", &TFileForm::mnuTDeleteClick);
+    // "[Recycle]" stays hidden, and a hidden item hears no keys: its Shift+Delete
+    // is the window's own.
+    auto* recycleKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete), this);
+    ConnectGuarded(recycleKey, &QShortcut::activated, this, [this] { mnuFDeleteClick(FindItem("mnuFRecycle")); });
     wire("mnuFRename", &TFileForm::mnuFRenameClick);
     for (const char* name : {"mnuNewfolder", "mnuNewfolderT"})
         wire(name, &TFileForm::mnuNewfolderClick);

@@ -37,6 +37,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -362,6 +363,21 @@ TEST_F(ExplorerFileOpsTest, FolderQuestionIsAskedUntilYesToAll) {
     FileForm->mnuFDeleteClick(Item("mnuFDelete"));
     EXPECT_EQ(boxes_.size(), 3u) << "after Yes to All the question is not asked again";
     EXPECT_EQ(Tree(folder_), "./four\n./four/f.jpg\n");
+}
+
+TEST_F(ExplorerFileOpsTest, ShiftDeleteKeyDeletesForGood) {
+    const std::string name = "gone" + std::to_string(::getpid()) + ".jpg";
+    AddFile(folder_ + name, "G");
+    AddFile(folder_ + "keep.jpg", "K");
+    EControls.SetByte(ec::ConfirmDeletions, 0);
+    Open();
+    FileForm->activateWindow();
+    Select({name});
+    FileForm->XL->View()->setFocus();
+    QTest::keyClick(FileForm->XL->View(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Tree(folder_), "./keep.jpg\n");
+    const std::string trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+    EXPECT_FALSE(fs::exists(trash + "/Trash/files/" + name)) << "Shift+Delete does not recycle";
 }
 
 TEST_F(ExplorerFileOpsTest, FailedRecyclingDeletesNothing) {
