@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -533,6 +534,29 @@ TEST_F(FolderTreeTest, MovingTheExploredFolderTakesItIntoThePickedFolder) {
     EXPECT_EQ(ExploreDir, a) << "the moved folder's parent is explored";
     EXPECT_EQ(HistoryList[HistoryList.Count() - 1], b) << "the destination joins the visited folders last";
     EXPECT_EQ(form->LastDestination, b);
+}
+
+TEST_F(FolderTreeTest, FilesDroppedOnANodeGoIntoItsFolder) {
+    ShowWindow();
+    const std::string a = Folder("drop/a"), b = Folder("drop/b"), outside = Folder("outside");
+    test::WriteFileText(outside + "p.jpg", "P");
+    test::WriteFileText(outside + "q.jpg", "Q");
+    Go(a);
+    TTreeNode* target = Current()->parent()->child(1);
+    ASSERT_EQ(form->GetNodePath(target), b);
+    const QPoint at = form->Tree->viewport()->mapToGlobal(form->Tree->visualItemRect(target).center());
+    QMimeData data;
+    data.setData(UriListMimeType, UriListOf({outside + "p.jpg", outside + "q.jpg"}));
+    int effect = 0;
+    form->DropFolder->DragOver(MK_LBUTTON | MK_SHIFT, TPoint{at.x(), at.y()}, effect);
+    effect = 0;
+    form->DropFolder->Drop(&data, MK_LBUTTON | MK_SHIFT, TPoint{at.x(), at.y()}, effect);
+    EXPECT_EQ(effect, DROPEFFECT_MOVE);
+    EXPECT_EQ(test::CommandOutput("cd '" + root + "' && find drop outside | LC_ALL=C sort"),
+              "drop\ndrop/a\ndrop/b\ndrop/b/p.jpg\ndrop/b/q.jpg\noutside\n");
+    EXPECT_EQ(ExploreDir, a) << "the explored folder stays";
+    EXPECT_FALSE(form->FileOpBusy);
+    EXPECT_TRUE(form->DropFolder->Active());
 }
 
 TEST_F(FolderTreeTest, PressingANodeAndMovingSixPixelsStartsItsDrag) {
