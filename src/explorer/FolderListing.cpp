@@ -274,6 +274,27 @@ void TFolderListing::AppendRow(const FileRec& Rec) {
     ++FileRecCount;
 }
 
+int TFolderListing::AppendEntry(const std::string& Path) {
+    ShellItem item;
+    item.ParsingName = RemoveBackslash(Path);
+    item.DisplayName = ExtractFileName(item.ParsingName);
+    if (item.DisplayName.empty() || !StatEntry(AT_FDCWD, item.ParsingName.c_str(), DT_UNKNOWN, item.Find)) return -1;
+    FileRec rec;
+    BuildRec(item, rec);
+    if (!item.Find.IsFolder) LookUpThumb(rec);
+    AppendRow(rec);
+    Call(View.RowCountChanged);
+    return static_cast<int>(FileOrder.size()) - 1;
+}
+
+void TFolderListing::RemoveRows(std::vector<int> Rows) {
+    std::sort(Rows.begin(), Rows.end());
+    Rows.erase(std::unique(Rows.begin(), Rows.end()), Rows.end());
+    for (auto row = Rows.rbegin(); row != Rows.rend(); ++row)
+        if (*row >= 0 && *row < static_cast<int>(FileOrder.size())) FileOrder.erase(FileOrder.begin() + *row);
+    Call(View.RowCountChanged);
+}
+
 void TFolderListing::ClearListView() {
     Call(View.ListBeginUpdate);
     FileOrder.clear();

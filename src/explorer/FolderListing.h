@@ -216,6 +216,11 @@ public:
     void UpdateDrives(const std::vector<TDriveEntry>& Drives);
     // No rows.
     void ClearListView();
+    // Appends a row for one entry of the explored folder (made by the window
+    // itself: a new folder, a link); its row, -1 when the entry cannot be read.
+    int AppendEntry(const std::string& Path);
+    // Takes rows out of the list, given in any order; their records stay.
+    void RemoveRows(std::vector<int> Rows);
 
     // ---- Folder reading
 

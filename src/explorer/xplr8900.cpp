@@ -45,6 +45,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindTree();
     BindComments();
     BindFolderMonitor();
+    BindFileOps();
     FormCreate();
 }
 
@@ -452,10 +453,6 @@ void TFileForm::RestoreParkedWindows() {
 
 // PENDING: tiling the two windows; this only records the call.
 void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
-// PENDING: the refresh of the file operations; this only records the call.
-void TFileForm::mnuRefreshClick(QObject*) { Record("mnuRefreshClick"); }
-// PENDING: the selection commands; this only records the call.
-void TFileForm::mnuSelectAllClick(QObject*) { Record("mnuSelectAllClick"); }
 
 // PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }

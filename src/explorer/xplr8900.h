@@ -16,6 +16,7 @@
 #include "explorer/FolderComments.h"
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
+#include "platform/Graphics.h"
 #include "ui/StringListEx.h"
 
 #include <atomic>
@@ -451,6 +452,74 @@ public:
     // The thumbnail view is shown.
     bool ThumbnailView() const { return ListTag == 1; }
 
+    // ---- File operations, drops, drags, selection and refresh (xplr8900_fileops.cpp)
+
+    // The paths of the items of one operation.
+    TStringList FileOpSources;
+    // Operation codes (FileOpCode): move, copy, delete; a delete adds
+    // FolderConfirmed when folders were confirmed and TreeNoShift when the
+    // tree's delete runs without Shift.
+    static constexpr int OpMove = 1, OpCopy = 2, OpDelete = 3, FolderConfirmed = 16, TreeNoShift = 64;
+    int FileOpCode = 0;
+    // Shift was held when the command in hand started.
+    bool ShiftState = false;
+    // Folders were copied or moved: the tree needs a look.
+    bool TreeChanged = false;
+    // The last copy or move destination (with a trailing "/"); the next
+    // folder picker starts there while it exists.
+    std::string LastDestination;
+    // The destination of a pending drop: set, mnuFMoveClick copies into it
+    // without asking, and message code 41 runs the drop with FileOpSources.
+    std::string DropDestination;
+    // The name a label edit of the list started from.
+    std::string OldItemName;
+    // The row (node) under a drop hover; -1 (nullptr) for none.
+    int DropHoverRow = -1;
+    TTreeNode* DropHoverNode = nullptr;
+
+    // "Cop&y to", "&Move to", the tool bar's Copy and the tree's two items.
+    void mnuFMoveClick(QObject* Sender);
+    void mnuTMoveClick(QObject* Sender);
+    // Copies (OpCopy) or moves (any other code) Sources into Destination;
+    // a move of a folder into itself, its own folder or below itself is
+    // refused with the same-folder message. True when it ran without error.
+    bool RunFileOperation(const TStrings& Sources, int Code, const std::string& Destination);
+    // Delete: the list's (tool bar, "&Delete", "[Recycle]") and the tree's.
+    void mnuFDeleteClick(QObject* Sender);
+    void mnuTDeleteClick(QObject* Sender);
+    // Recycles or deletes Sources; Folder is the explored folder when the
+    // tree's delete removes it, else "".
+    void DeleteItems(const TStrings& Sources, int Code, const std::string& Folder);
+    // Takes the selected rows out of the list; with CheckExistence a row
+    // whose file or folder still exists stays.
+    void RemoveDeletedItems(bool CheckExistence);
+    void mnuFRenameClick(QObject* Sender);
+    // The end of a label edit: renames Folder + OldItemName to Folder +
+    // NewName, or warns and gives NewName the old name back.
+    void ValidateItemName(const std::string& Folder, std::string& NewName);
+    void mnuNewfolderClick(QObject* Sender);
+    // The file list's drop target.
+    void DropFilesDragEnter(int grfKeyState, TPoint pt, int& dwEffect);
+    void DropFilesDragOver(int grfKeyState, TPoint pt, int& dwEffect);
+    void DropFilesDragLeave();
+    void DropFilesDragExit(QObject* Sender);
+    void DropFilesDrop(int& dwEffect, TPoint pt);
+    // The folder tree's drop target.
+    void DropFolderDragEnter(int grfKeyState, TPoint pt, int& dwEffect);
+    void DropFolderDragOver(int grfKeyState, TPoint pt, int& dwEffect);
+    void DropFolderDragLeave();
+    void DropFolderDragExit(QObject* Sender);
+    void DropFolderDrop(int& dwEffect, TPoint pt);
+    // A drag starts in the list: the selection goes out as a file list.
+    void XLOleDragNotify(QObject* Sender);
+    void DragFilesMove();
+    void mnuInvertSelectionClick(QObject* Sender);
+    void mnuSelectAllFilesClick(QObject* Sender);
+    // Sender mnuWebImages (the web page's list) takes the longer media list.
+    void mnuSelectAllImagesClick(QObject* Sender);
+    // The states of the file menu's items for the selection.
+    void FileMenuPopup();
+
     // ---- The thumbnail run and the cache commands (xplr8900_thumbs.cpp,
     // xplr8900_cache.cpp)
 
@@ -586,6 +655,24 @@ private:
     void SaveHistory() const;
     bool FirstListing();
     void BindTree();
+    void BindFileOps();
+    // The list's row under a screen point; -1 for none.
+    int RowAtScreenPoint(TPoint pt) const;
+    // The shared steps of the list's and the tree's renames.
+    bool RenameChecked(const std::string& Folder, const std::string& OldName, std::string& NewName);
+    // The selected rows' full paths, in list order or last row first.
+    void SelectedPaths(TStrings& Paths, bool LastFirst) const;
+    // The end of a copy or move: the destination joins the visited folders.
+    void AddVisitedFolder(const std::string& Folder);
+    // The drop of the names in Files onto Destination with an effect; Reread
+    // posts the re-reading of the folder.
+    void DropOnto(const TStrings& Files, int Effect, const std::string& Destination, bool Reread);
+    void CreateDropLinks(const TStrings& Files);
+    // The tree after a copy or move of its selected folder.
+    void TreeAfterFolderOp(const std::string& Source, const std::string& Destination, bool Moved);
+    // The tree's node of the explored folder gives way to its previous
+    // sibling (else its parent) after the folder went; the path box follows.
+    void LeaveExploredNode(TTreeNode* Node);
     // The tree's handlers are dropped before the window's parts go.
     void UnbindTree();
     void BindFolderMonitor();
@@ -782,6 +869,9 @@ inline constexpr const char* MediaForShell = ".WMV.WMA";
 // "mnuHistoryLoadClick", "Populate", "HistoryControls") and the path ("" for
 // HistoryControls). For tests.
 inline std::function<void(const std::string& Command, const std::string& Path)> OpenHandOff;
+
+// The keyboard modifiers held now; the system's when unset (tests set it).
+inline std::function<Qt::KeyboardModifiers()> KeyboardState;
 
 // ---- Visited folders (used by the list dialog)
 

@@ -238,7 +238,6 @@ void TFileForm::BuildComponents() {
     DropFolder = new TDropTargetEx(this);
     DropFolder->setObjectName("DropFolder");
     DropFolder->SetDropControl(Tree);
-    // PENDING: the drops themselves come with the file operations; until then neither target is registered.
     StFileOpX = new TStFileOperation(this);
     StFileOpX->setObjectName("StFileOpX");
     StFileOpX->Operation = fopMove;
@@ -308,7 +307,6 @@ void TFileForm::BindListing() {
     v.AnyCoresActive = [this] { return ThumbWorkers->AnyCoresActive(); };
     ThumbWorkers->View.RedrawRow = [this](int row) { XL->UpdateItems(row, row); };
     XL->OnDblClick = [this](QObject* sender) { XLDblClick(sender); };
-    // PENDING: the file menu's states bind their calls with their commands.
 }
 
 void TFileForm::BuildMenus() {
@@ -323,6 +321,7 @@ void TFileForm::BuildMenus() {
 
     QMenu* m = top("mnuFileX", "&File", mnuFileX);
     Item(this, m, "mnuFOpenContainer", "Open Conta&ining Folder");
+    m->addSeparator()->setObjectName("N_OpenContainer");
     Item(this, m, "mnuOpenX", "&Open");
     Item(this, m, "mnuPropertiesX", "&Properties");
     Item(this, m, "mnuInfoX", "I&nfo");
@@ -459,7 +458,9 @@ void TFileForm::BuildMenus() {
     // and the Views button's.
     FileMenu = new QMenu(this);
     FileMenu->setObjectName("FileMenu");
-    for (const char* name : {"mnuOpenX", "mnuFOpenContainer", "mnuPropertiesX", "mnuInfoX"})
+    FileMenu->addAction(static_cast<QAction*>(FindItem("mnuFOpenContainer")));
+    FileMenu->addSeparator()->setObjectName("N_OpenContainerP");
+    for (const char* name : {"mnuOpenX", "mnuPropertiesX", "mnuInfoX"})
         FileMenu->addAction(static_cast<QAction*>(FindItem(name)));
     Separator(FileMenu);
     for (const char* name : {"mnuFCopy", "mnuFMove", "mnuFDelete", "mnuFRename", "mnuAddExt"})

@@ -362,7 +362,7 @@ void TFileForm::XLClick(QObject* Sender) {
     const int selected = XL->SelCount();
     if (Listing->DrivesView && selected > 1) return;
     const bool singleClick = TExplorerControls(EControls).ClickMode() > 0;
-    // PENDING: the file menu's states (FileMenuPopup) come with the file operations; a click only opens meanwhile.
+    FileMenuPopup();
     if (ThumbnailView() && selected == 1) {
         ViewBusy = true;
         Thumbnailing_Stop();
@@ -488,8 +488,16 @@ void TFileForm::XLEdited(TVListItem* Item, std::string& NewName) {
     FolderMonitor_Terminate();
     FileRec rec;
     int32_t recNo = -1;
-    // PENDING: renaming on disk (ValidateItemName) comes with the file operations; until then the edit is refused and the old name kept.
-    if (Item && Listing->RowRec(Item->Index(), rec, &recNo)) NewName = std::string(rec.Name());
+    if (Item && Listing->RowRec(Item->Index(), rec, &recNo)) {
+        OldItemName = std::string(rec.Name());
+        ValidateItemName(ExploreDir, NewName);
+        if (NewName != OldItemName) {
+            // The row shows the new name; its thumbnail is made again.
+            rec.SetName(NewName);
+            rec.SetState(rec.State() == fsFolder ? fsFolder : fsPending);
+            Listing->WriteRec(recNo, rec);
+        }
+    }
     Edit_End();
     FolderMonitor_Restart();
     Editing = false;
@@ -734,7 +742,7 @@ void TFileForm::UpdateStatusBar() {
     show(0, "item selected");
     show(1, std::string(rec.Caption()));
     show(2, rec.State() == fsFolder ? when : FormatFileSizeText(int64_t(rec.FileSize())) + ", " + when);
-    // PENDING: in single-click mode the file menu's states (FileMenuPopup) follow the selection once the file operations exist.
+    if (TExplorerControls(EControls).ClickMode() > 0) FileMenuPopup();
 }
 
 }  // namespace lumvor

@@ -272,18 +272,20 @@ void TFileForm::UpdateHistory() {
         HistoryStep = false;
         return;
     }
-    if (ExploreDir.empty())
+    AddVisitedFolder(ExploreDir);
+}
+
+// Appended unless it is the last entry already, the oldest entries dropped
+// beyond MaxHistory; the position moves to the end.
+void TFileForm::AddVisitedFolder(const std::string& Folder) {
+    if (Folder.empty())
         return;
-    const std::string folder = IncludeTrailingPathDelimiter(ExploreDir);
-    if (HistoryList.Count() == 0) {
+    const std::string folder = IncludeTrailingPathDelimiter(Folder);
+    if (HistoryList.Count() == 0 || HistoryList[HistoryList.Count() - 1] != folder) {
+        while (HistoryList.Count() >= MaxHistory)
+            HistoryList.Delete(0);
         HistoryList.Add(folder);
-        HistoryIndex = 0;
-        return;
     }
-    while (HistoryList.Count() >= MaxHistory)
-        HistoryList.Delete(0);
-    if (HistoryList[HistoryList.Count() - 1] != folder)
-        HistoryList.Add(folder);
     HistoryIndex = HistoryList.Count() - 1;
 }
 

@@ -128,7 +128,9 @@ void TFileForm::HandOff(const std::string& Command, const std::string& Path) {
     }
     if (!WebForm)
         return;
-    if (Command == "DragOpen") {
+    if (Command == "mnuBatchRename1Click") {
+        WebForm->mnuBatchRename1Click(this, QGuiApplication::queryKeyboardModifiers());
+    } else if (Command == "DragOpen") {
         WebForm->DragOpen(Path);
     } else if (Command == "OpenBIPfile") {
         WebForm->OpenBIPfile(Path);

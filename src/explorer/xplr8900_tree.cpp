@@ -102,11 +102,6 @@ std::vector<std::string> NamesBelow(const std::string& path, const std::string& 
     return path.compare(0, root.size(), root) == 0 ? FolderNames(path.substr(root.size())) : FolderNames(path);
 }
 
-bool PathExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
-
 // The in-place editor of a node's name: opening it asks TreeEditing, a commit
 // goes through TreeEdited, which may give the old name back.
 class TTreeNameDelegate : public QStyledItemDelegate {
@@ -656,18 +651,9 @@ void TFileForm::DragFolderMove(TTreeNode* Node) {
     auto* source = new TDropFileSource;
     source->Files.Add(folder);
     const int effect = DoDragDrop(source, Tree, DROPEFFECT_COPY | DROPEFFECT_MOVE);
-    if (effect == DROPEFFECT_MOVE) {
-        // The folder went elsewhere: its neighbour (or its parent) is shown.
-        TTreeNode* parent = Node->parent();
-        const int at = parent->indexOfChild(Node);
-        TTreeNode* target = at > 0 ? parent->child(at - 1) : parent;
-        ExploreDir = GetNodePath(target);
-        TreeBuilding = true;
-        delete Node;
-        TreeBuilding = false;
-        CloseDrives(true);
-        LookBox->SetFolder(ExploreDir);
-    }
+    // The folder went elsewhere: its neighbour (or its parent) is shown.
+    if (effect == DROPEFFECT_MOVE)
+        LeaveExploredNode(Node);
     DropFolder->SetActive(true);
     TreeDragging = false;
 }
@@ -722,29 +708,7 @@ void TFileForm::TreeEditing(TTreeNode*, bool& AllowEdit) {
 
 void TFileForm::TreeValidateItemName(const std::string& Parent, const std::string& OldName, std::string& NewName) {
     TOwnCall own(this);
-    Thumbnailing_Stop();
-    if (NewName == OldName)
-        return;
-    if (HasIllegalNameCharacters(NewName)) {
-        voMessageDlg("", "",
-                     "Illegal characters in name.\nPlease avoid using the following characters.\n\n"
-                     " \\ / : * ? \" < > |",
-                     mtWarning, mbOKOnly, AutoDefaultButton, 0);
-        NewName = OldName;
-        return;
-    }
-    // An empty name, "." and ".." name no folder.
-    if (NewName.empty() || NewName == "." || NewName == "..") {
-        NewName = OldName;
-        return;
-    }
-    if (PathExists(Parent + NewName)) {
-        voMessageDlg("", "", NewName + "\n" + "already used.", mtWarning, mbOKOnly, AutoDefaultButton, 0);
-        NewName = OldName;
-        return;
-    }
-    if (ShellFileOperation(Parent + OldName, Parent + NewName, "", fofSilent | fofNoErrorUI, foRename))
-        NewName = OldName;
+    RenameChecked(Parent, OldName, NewName);
 }
 
 void TFileForm::TreeEdited(TTreeNode* Node, std::string& NewName) {

@@ -104,7 +104,11 @@ void CopyTimes(const struct stat& st, const std::string& target) {
     ::utimensat(AT_FDCWD, target.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-void CopyFileData(const std::string& source, const std::string& target, const struct stat& st) {
+// Durable copies reach the disk before they are used: the copy of a move that
+// deletes its source afterwards, and a copy that replaces an older file. A copy
+// under a new name needs no flush; a crash leaves at worst a scratch file,
+// which is cleared away later, and the source as it was.
+void CopyFileData(const std::string& source, const std::string& target, const struct stat& st, bool durable) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) FailSys("Cannot read", source, errno);
     const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
@@ -113,9 +117,21 @@ void CopyFileData(const std::string& source, const std::string& target, const st
         ::close(in);
         FailSys("Cannot create", target, err);
     }
-    std::vector<char> buffer(1 << 16);
     std::string error;
     int code = 0;
+    // The kernel copies the bytes itself where it can; the loop below reads and
+    // writes whatever it left (all of it where the file systems refuse).
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (copied > 0) continue;
+        if (copied < 0 && errno == EINTR) continue;
+        if (copied < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+            code = errno;
+            error = SysError("Cannot write", target, code);
+        }
+        break;
+    }
+    std::vector<char> buffer(error.empty() ? 1 << 16 : 0);
     while (error.empty()) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
@@ -136,7 +152,7 @@ void CopyFileData(const std::string& source, const std::string& target, const st
             written += put;
         }
     }
-    if (error.empty() && ::fsync(out) != 0) error = SysError("Cannot write", target, code = errno);
+    if (error.empty() && durable && ::fsync(out) != 0) error = SysError("Cannot write", target, code = errno);
     ::close(in);
     if (::close(out) != 0 && error.empty()) error = SysError("Cannot write", target, code = errno);
     if (!error.empty()) {
@@ -148,7 +164,7 @@ void CopyFileData(const std::string& source, const std::string& target, const st
 
 // Copies source (file, link or folder with contents) to target, which must not
 // exist. A failure removes what was made of target.
-void CopyTree(const std::string& source, const std::string& target) {
+void CopyTree(const std::string& source, const std::string& target, bool durable) {
     struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) FailSys("Cannot read", source, errno);
     try {
@@ -162,13 +178,13 @@ void CopyTree(const std::string& source, const std::string& target) {
             std::error_code ec;
             for (fs::directory_iterator it(source, ec), end; it != end; it.increment(ec)) {
                 if (ec) break;
-                CopyTree(it->path().string(), target + "/" + it->path().filename().string());
+                CopyTree(it->path().string(), target + "/" + it->path().filename().string(), durable);
             }
             if (ec) Fail("Cannot list \"" + source + "\": " + ec.message(), ec.value());
             ::chmod(target.c_str(), st.st_mode & 07777);
             CopyTimes(st, target);
         } else if (S_ISREG(st.st_mode)) {
-            CopyFileData(source, target, st);
+            CopyFileData(source, target, st, durable);
         } else {
             Fail("\"" + source + "\" is not a file or folder", EINVAL);
         }
@@ -318,7 +334,7 @@ std::string Transfer(Kind kind, const std::string& source, std::string target, u
 
     const std::string scratch = ScratchFileName(WithoutTrailingSlash(target));
     try {
-        CopyTree(source, scratch);
+        CopyTree(source, scratch, kind == Kind::Move || replace);
     } catch (const OpError& e) {
         if (IsDiskFull(e.code)) Fail(DiskFullText(target), e.code);
         throw;
@@ -349,6 +365,8 @@ void DeleteItem(const std::string& source) {
 }
 
 }  // namespace
+
+std::string FreeTargetName(const std::string& target) { return FreeName(target); }
 
 bool MoveToTrash(const std::string& path, std::string* trashPath, std::string* error) {
     auto failWith = [&](const std::string& text) {

@@ -66,6 +66,10 @@ TFileOpResult RunFileOperation(TFileOpFunc func, const std::vector<std::string>&
                                const std::vector<std::string>& to, uint32_t flags,
                                const TFileOpProgress& progress = {});
 
+// The name a taken target gets instead: "name (2).ext", "name (3).ext", ...
+// whichever is free first in the target's folder.
+std::string FreeTargetName(const std::string& target);
+
 // Moves one file or folder to the freedesktop trash; on success trashPath is
 // where it went (with its ".trashinfo" in the trash's "info" folder).
 bool MoveToTrash(const std::string& path, std::string* trashPath, std::string* error);

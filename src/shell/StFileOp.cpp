@@ -7,6 +7,7 @@
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QString>
 #include <QStringDecoder>
@@ -217,13 +218,18 @@ bool TStFileOperation::Execute() {
     size_t step = 0;
     const size_t total = from.size();
     TFileOpProgress progress;
+    // The box is redrawn and events let through at most every 40 ms: a run of
+    // thousands of small files is not slowed down by its own progress.
+    QElapsedTimer shown;
     if (showProgress) {
         progress = [&](const std::string& source) {
+            ++step;
+            if (shown.isValid() && shown.elapsed() < 40) return !CancelPressed;
+            shown.start();
             if (StatusForm) {
                 StatusForm->LabelText(Options & foSimpleProgress ? SimpleText : ExtractFileName(source), "", "");
-                StatusForm->ProgressFolders->setValue(total ? int(100 * step / total) : 0);
+                StatusForm->ProgressFolders->setValue(total ? int(100 * (step - 1) / total) : 0);
             }
-            ++step;
             Application.ProcessMessages();
             return !CancelPressed;
         };

@@ -53,12 +53,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace xplr8900;
 
-std::string Home() { return IncludeTrailingPathDelimiter(std::getenv("LUMVOR_HOME")); }
-
-void MakeOld(const std::string& path) {
-    const auto then = fs::file_time_type::clock::now() - std::chrono::minutes(1);
-    fs::last_write_time(fs::path(ExcludeTrailingPathDelimiter(path)), then);
-}
+std::string Home() { return test::LumvorHome(); }
+using test::MakeOld;
 
 class FileListTest : public ::testing::Test {
 protected:
@@ -297,7 +293,7 @@ TEST_F(FileListTest, ColumnClicksAlternateDirectionPerColumn) {
 
 // ---- Label editing
 
-TEST_F(FileListTest, EditingTakesTheDeleteShortcutAndRefusesTheRename) {
+TEST_F(FileListTest, EditingTakesTheDeleteShortcutAndRenames) {
     AddFile("keep.jpg");
     TFileForm* form = Open();
     auto* del = qobject_cast<QAction*>(form->FindItem("mnuFDelete"));
@@ -309,10 +305,12 @@ TEST_F(FileListTest, EditingTakesTheDeleteShortcutAndRefusesTheRename) {
     EXPECT_TRUE(del->shortcut().isEmpty());
     std::string name = "renamed.jpg";
     form->XLEdited(form->XL->Items()->Item(0), name);
-    EXPECT_EQ(name, "keep.jpg");
+    EXPECT_EQ(name, "renamed.jpg");
     EXPECT_FALSE(form->Editing);
     EXPECT_EQ(del->shortcut(), QKeySequence(Qt::Key_Delete));
-    EXPECT_TRUE(fs::exists(folder_ + "keep.jpg"));
+    EXPECT_FALSE(fs::exists(folder_ + "keep.jpg"));
+    EXPECT_TRUE(fs::exists(folder_ + "renamed.jpg"));
+    EXPECT_EQ(Rec(0).Name(), "renamed.jpg");
 }
 
 TEST_F(FileListTest, ListUpdatesDoNotNest) {

@@ -18,6 +18,10 @@
 #include "ui/StringListEx.h"
 #include "ui/TreeViewEx.h"
 #include "ui/VListShowEx.h"
+#include "ui/ComboBoxEx.h"
+#include "ui/walk8900.h"
+
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +30,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,6 +90,7 @@ protected:
     void TearDown() override {
         FolderTree::OnFolderRead = nullptr;
         DragDrop::Runner = nullptr;
+        KeyboardState = nullptr;
         ExplorerFormTest::TearDown();
     }
     TTreeNode* Current() const { return form->Tree->currentItem(); }
@@ -471,6 +477,86 @@ TEST_F(FolderTreeTest, DraggingAFolderOffersItsPathForCopyAndMove) {
     EXPECT_EQ(ExploreDir, first);
     EXPECT_EQ(CurrentPath(), first);
     EXPECT_EQ(ChildTexts(Current()->parent()), std::vector<std::string>{"first"});
+}
+
+// ---- The tree's file operations
+
+TEST_F(FolderTreeTest, DeletingTheExploredFolderAsksOnceAndShowsItsNeighbour) {
+    const std::string first = Folder("del/first"), second = Folder("del/second");
+    test::WriteFileText(second + "f.jpg", "F");
+    Go(second);
+    KeyboardState = [] { return Qt::ShiftModifier; };  // for good: nothing lands in the trash
+    // With Yes to All given, deleting for good is confirmed by the file
+    // operation's own question.
+    test::Answer(boxes, mrYesToAll);
+    test::Answer(boxes, mrYes);
+    form->mnuTDeleteClick(form->FindItem("mnuTDelete"));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].title, "Delete  folder");
+    EXPECT_EQ(boxes[0].text, "second\n\n[Yes to All] avoids this dialog (for experts).");
+    EXPECT_NE(boxes[1].text.find("\"second\" for good"), std::string::npos) << boxes[1].text;
+    EXPECT_FALSE(fs::exists(RemoveBackslash(second)));
+    EXPECT_EQ(ExploreDir, first);
+    EXPECT_EQ(CurrentPath(), first);
+
+    // After Yes to All the tree asks no more.
+    test::Answer(boxes, mrNo);
+    form->mnuTDeleteClick(form->FindItem("mnuTDelete"));
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_NE(boxes[2].text.find("\"first\" for good"), std::string::npos) << boxes[2].text;
+    EXPECT_TRUE(fs::exists(RemoveBackslash(first)));
+}
+
+TEST_F(FolderTreeTest, MovingTheExploredFolderTakesItIntoThePickedFolder) {
+    const std::string a = Folder("mv/a"), sub = Folder("mv/a/sub"), b = Folder("mv/b");
+    test::WriteFileText(sub + "s.jpg", "S");
+    Go(sub);
+    auto pick = [](const std::string& folder) {
+        QueueModalAction([folder](QDialog& d) {
+            auto& picker = static_cast<TWalkForm&>(d);
+            picker.MoveHistory->SetText(folder);
+            picker.btnOK->click();
+        });
+    };
+    // Onto its own parent: refused, nothing moves.
+    pick(a);
+    test::Answer(boxes, mrOk);
+    form->mnuTMoveClick(form->FindItem("mnuTMove"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Source (or parent) and destination folders are the same.");
+    EXPECT_TRUE(fs::exists(sub + "s.jpg"));
+
+    pick(b);
+    form->mnuTMoveClick(form->FindItem("mnuTMove"));
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(test::CommandOutput("cd '" + root + "mv' && find . | LC_ALL=C sort"),
+              ".\n./a\n./b\n./b/sub\n./b/sub/s.jpg\n");
+    EXPECT_EQ(ExploreDir, a) << "the moved folder's parent is explored";
+    EXPECT_EQ(HistoryList[HistoryList.Count() - 1], b) << "the destination joins the visited folders last";
+    EXPECT_EQ(form->LastDestination, b);
+}
+
+TEST_F(FolderTreeTest, FilesDroppedOnANodeGoIntoItsFolder) {
+    ShowWindow();
+    const std::string a = Folder("drop/a"), b = Folder("drop/b"), outside = Folder("outside");
+    test::WriteFileText(outside + "p.jpg", "P");
+    test::WriteFileText(outside + "q.jpg", "Q");
+    Go(a);
+    TTreeNode* target = Current()->parent()->child(1);
+    ASSERT_EQ(form->GetNodePath(target), b);
+    const QPoint at = form->Tree->viewport()->mapToGlobal(form->Tree->visualItemRect(target).center());
+    QMimeData data;
+    data.setData(UriListMimeType, UriListOf({outside + "p.jpg", outside + "q.jpg"}));
+    int effect = 0;
+    form->DropFolder->DragOver(MK_LBUTTON | MK_SHIFT, TPoint{at.x(), at.y()}, effect);
+    effect = 0;
+    form->DropFolder->Drop(&data, MK_LBUTTON | MK_SHIFT, TPoint{at.x(), at.y()}, effect);
+    EXPECT_EQ(effect, DROPEFFECT_MOVE);
+    EXPECT_EQ(test::CommandOutput("cd '" + root + "' && find drop outside | LC_ALL=C sort"),
+              "drop\ndrop/a\ndrop/b\ndrop/b/p.jpg\ndrop/b/q.jpg\noutside\n");
+    EXPECT_EQ(ExploreDir, a) << "the explored folder stays";
+    EXPECT_FALSE(form->FileOpBusy);
+    EXPECT_TRUE(form->DropFolder->Active());
 }
 
 TEST_F(FolderTreeTest, PressingANodeAndMovingSixPixelsStartsItsDrag) {

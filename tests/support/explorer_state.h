@@ -14,15 +14,27 @@
 
 #include "explorer/FolderListing.h"
 #include "imaging/FileRec.h"
+#include "platform/SysUtils.h"
 
 #include <QRect>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
 #include <string>
 
 namespace lumvor::test {
+
+// The test's program folder ($LUMVOR_HOME) with a trailing "/".
+inline std::string LumvorHome() { return IncludeTrailingPathDelimiter(std::getenv("LUMVOR_HOME")); }
+
+// Dates a file or folder a minute back, so that a listing takes it at once.
+inline void MakeOld(const std::string& path) {
+    namespace fs = std::filesystem;
+    const auto then = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    fs::last_write_time(fs::path(ExcludeTrailingPathDelimiter(path)), then);
+}
 
 inline void ResetExplorerState() {
     using namespace xplr8900;
