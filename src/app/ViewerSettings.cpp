@@ -70,8 +70,7 @@ void ReplaceOutside(TViewerControls& r, std::size_t offset, int32_t low, int32_t
 }  // namespace
 
 void ClampViewerOnReading(TViewerControls& r) {
-    if (r.Int(vc::SlideDelay) > 60000)
-        r.SetInt(vc::SlideDelay, 1000);
+    ReplaceOutside(r, vc::SlideDelay, 0, MaxSlideDelay, 1000);
     Clamp(r, vc::FaxQuality, 0, 3);
     ReplaceOutside(r, vc::ViewGamma, 50, 200, 100);
 }
@@ -83,8 +82,6 @@ void ClampViewerOnApplying(TViewerControls& r) {
     Clamp(r, vc::MiddleButton, 0, 3);
     ReplaceOutside(r, vc::WheelNavigation, 0, 1, 0);
 }
-
-int32_t SlideDelayToStore(int32_t delay) { return delay > 4000 ? 500 : delay; }
 
 void SetJpegWizardDefaults(TJpegWizardSettings& s) {
     s.SetByte(0, 0);

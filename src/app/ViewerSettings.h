@@ -94,8 +94,10 @@ inline constexpr const char* JpegRecordName = "JPGwiz1";
 // window rectangle, which keeps its bytes. photoCDResolution is the index the
 // program started with.
 void SetViewerDefaults(TViewerControls& record, int32_t photoCDResolution);
-// The replacements made while a stored record is read: a slide delay above
-// 60,000 becomes 1000, the fax quality is clamped to 0..3, a view gamma outside
+// The longest slide delay the options offer, in milliseconds (one hour).
+inline constexpr int32_t MaxSlideDelay = 3600000;
+// The replacements made while a stored record is read: a slide delay outside
+// 0..MaxSlideDelay becomes 1000, the fax quality is clamped to 0..3, a view gamma outside
 // 50..200 becomes 100.
 void ClampViewerOnReading(TViewerControls& record);
 // The replacements made every time the record is applied: custom aspect outside
@@ -103,8 +105,6 @@ void ClampViewerOnReading(TViewerControls& record);
 // outside 0..1 becomes 1, middle button clamped to 0..3, wheel navigation
 // outside 0..1 becomes 0.
 void ClampViewerOnApplying(TViewerControls& record);
-// The slide delay as the close stores it: above 4000 becomes 500.
-int32_t SlideDelayToStore(int32_t delay);
 
 // A window's bounds (Left, Top, Right, Bottom) stored at offset, and storing
 // them there.

@@ -1518,6 +1518,11 @@ public:
     TMenuItem* mnuZoomRegion = nullptr;
     TMenuItem* mnuOptionsV = nullptr;
     TMenuItem* mnuOptionsVP = nullptr;
+    // Opens the Options window with the explorer's background work stopped
+    // and the shortcuts off (Options_w.cpp).
+    void mnuOptionsClick(QObject* Sender);
+    // The scroll box takes BackgroundColor.
+    void PaintScrollBoxBackground();
     TMenuItem* mnuSlideAlbum = nullptr;
     TMenuItem* mnuHistogram1 = nullptr;
     TMenuItem* mnuNegative = nullptr;

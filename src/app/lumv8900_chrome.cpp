@@ -722,6 +722,8 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuAbout, [this](QObject* s) { mnuAboutClick(s); });
     Wire(this, mnuQuit, [this](QObject* s) { mnuQuitClick(s); });
     Wire(this, mnuHideViewer, [this](QObject* s) { mnuHideViewerClick(s); });
+    for (QAction* item : {mnuOptionsV, mnuOptionsVP})
+        Wire(this, item, [this](QObject* s) { mnuOptionsClick(s); });
     Wire(this, mnuHide, [this](QObject* s) { mnuHideClick(s); });
     Wire(this, mnuNew, [this](QObject* s) { mnuNewClick(s); });
     Wire(this, mnuMemory, [this](QObject* s) { mnuMemoryClick(s); });

@@ -99,6 +99,11 @@ void TWebForm::ApplyViewerSettings() {
     mnuViewGamma->Tag = SlideGamma;
     mnuViewGamma->SetChecked(SlideGamma != 100);
     ScrollBox->CustomWheelMouse = r.Int(vc::WheelNavigation) == 1;
+    PaintScrollBoxBackground();
+    ApplyChrome();
+}
+
+void TWebForm::PaintScrollBoxBackground() {
     const auto rgb = static_cast<uint32_t>(BackgroundColor);
     const QColor colour(rgb & 0xFF, rgb >> 8 & 0xFF, rgb >> 16 & 0xFF);
     QPalette palette = ScrollBox->palette();
@@ -106,7 +111,6 @@ void TWebForm::ApplyViewerSettings() {
     ScrollBox->setPalette(palette);
     ScrollBox->setBackgroundRole(QPalette::Window);
     ScrollBox->setAutoFillBackground(true);
-    ApplyChrome();
 }
 
 void TWebForm::WriteViewerSettings(TRegistry& Registry) {
@@ -131,7 +135,7 @@ void TWebForm::WriteViewerSettings(TRegistry& Registry) {
     r.SetInt(vc::TextPosition, SlideTextPosition);
     r.SetFlag(vc::Upsampling, chkUpsampling->Checked());
     r.SetFlag(vc::ScaleJPEG, JPEGScaleOn);
-    r.SetInt(vc::SlideDelay, SlideDelayToStore(SlideDelay));
+    r.SetInt(vc::SlideDelay, SlideDelay);
     r.SetFlag(vc::WindowedView, WindowedView);
     r.SetFlag(vc::OptimizeWindow, OptimizeWindow);
     r.SetInt(vc::EffectsSpeed, EffectsSpeed);

@@ -8,6 +8,7 @@
 
 #include "album/show8900.h"
 #include "app/AppIcons.h"
+#include "app/Options_w.h"
 #include "app/lumv8900.h"
 #include "explorer/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
@@ -524,6 +525,7 @@ void TFileForm::BuildMenus() {
         item->setCheckable(true);
     Wire(this, static_cast<QAction*>(FindItem("mnuViewer1")), [this](QObject* s) { mnuViewer1Click(s); });
     Wire(this, mnuExit1, [this](QObject* s) { mnuExit1Click(s); });
+    Wire(this, mnuOptions, [this](QObject* s) { mnuOptionsClick(s); });
     Wire(this, static_cast<QAction*>(FindItem("mnuAddRecent")), [this](QObject* s) { mnuAddRecentClick(s); });
     Wire(this, static_cast<QAction*>(FindItem("mnuHtmlSet")), [this](QObject* s) { mnuWebOptions1Click(s); });
     Wire(this, static_cast<QAction*>(FindItem("mnuHtmlReset")), [this](QObject* s) { mnuResetWebOptionsClick(s); });
@@ -750,8 +752,17 @@ void TFileForm::mnuViewer1Click(QObject*) {
     WebForm->activateWindow();
 }
 
-// PENDING: the options dialog's explorer page; the item stays disabled until the dialog exists.
-void TFileForm::mnuOptionsClick(QObject*) {}
+// The options dialog on its explorer page, with the folder monitor and the
+// thumbnails resting meanwhile.
+void TFileForm::mnuOptionsClick(QObject*) {
+    FolderMonitor_Terminate();
+    Thumbnailing_Stop();
+    mnuOptions->setEnabled(false);
+    using lumv8900::WebForm;
+    ExecuteOptionsForm(opExplorer, WebForm && WebForm->FullScreenItemReadsNormal());
+    mnuOptions->setEnabled(true);
+    FolderMonitor_Restart();
+}
 
 void TFileForm::mnuToolsXClick(QObject*) {
     if (!mnuFolderUsage->property(PendingProperty).toBool())

@@ -81,6 +81,7 @@ public:
     void SetPlayCount(int Count);
     int PlayCount() const { return playCount_; }
     void SetVolume(double Linear);
+    double Volume() const { return volume_; }
     // Giving a file name opens it; the open state reaches MediaOpenOpen once
     // its length and its picture size are known.
     void SetFileName(const std::string& Name);

@@ -23,8 +23,11 @@ struct ClampCase {
 
 TEST(ViewerSettings, ClampsReplaceOutOfRangeValues) {
     const ClampCase cases[] = {
-        {"slide delay 70,000", vc::SlideDelay, 70000, 1000, true},
+        {"slide delay 70,000 stays", vc::SlideDelay, 70000, 70000, true},
         {"slide delay 60,000 stays", vc::SlideDelay, 60000, 60000, true},
+        {"slide delay of an hour stays", vc::SlideDelay, 3600000, 3600000, true},
+        {"slide delay past an hour", vc::SlideDelay, 3600001, 1000, true},
+        {"slide delay -1", vc::SlideDelay, -1, 1000, true},
         {"fax quality 5", vc::FaxQuality, 5, 3, true},
         {"fax quality -2", vc::FaxQuality, -2, 0, true},
         {"gamma 40", vc::ViewGamma, 40, 100, true},
@@ -57,11 +60,16 @@ TEST(ViewerSettings, ClampsReplaceOutOfRangeValues) {
     }
 }
 
-TEST(ViewerSettings, SlideDelayAbove4000IsStoredAs500) {
-    EXPECT_EQ(SlideDelayToStore(5000), 500);
-    EXPECT_EQ(SlideDelayToStore(4001), 500);
-    EXPECT_EQ(SlideDelayToStore(4000), 4000);
-    EXPECT_EQ(SlideDelayToStore(500), 500);
+TEST(ViewerSettings, SlideDelayAbove4000IsStoredAsItIs) {
+    // The options offer delays up to an hour; the record keeps each of them.
+    for (int32_t delay : {500, 4000, 4001, 5000, 10000, MaxSlideDelay}) {
+        SCOPED_TRACE(delay);
+        TViewerControls record;
+        SetViewerDefaults(record, 3);
+        record.SetInt(vc::SlideDelay, delay);
+        ClampViewerOnReading(record);
+        EXPECT_EQ(record.Int(vc::SlideDelay), delay);
+    }
 }
 
 TEST(ViewerSettings, DefaultsFillNamedFieldsAndKeepTheRest) {

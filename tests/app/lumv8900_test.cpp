@@ -184,7 +184,7 @@ TEST_F(WebFormTest, AnActivationDuringTheFirstOneChangesNothing) {
 TEST_F(WebFormTest, SecondStartAppliesStoredRecords) {
     TViewerControls stored = StoredWithBounds();
     stored.SetFlag(vc::StatusBar, false);
-    stored.SetInt(vc::SlideDelay, 70000);
+    stored.SetInt(vc::SlideDelay, 4000000);  // past the hour the options offer
     stored.SetInt(vc::ViewGamma, 150);
     stored.SetFlag(vc::Upsampling, true);
     // The explorer keeps a stored folder that exists.
@@ -448,7 +448,7 @@ TEST_F(WebFormTest, CloseWritesSettingsBookmarksAndDeletesTemporaryFiles) {
     ASSERT_EQ(record.size(), 168u);
     TViewerControls written;
     written.Load(record.data(), record.size());
-    EXPECT_EQ(written.Int(vc::SlideDelay), 500);
+    EXPECT_EQ(written.Int(vc::SlideDelay), 5000);  // kept as the options set it
     EXPECT_EQ(written.Byte(55), 0x5A);
     EXPECT_EQ(written.Byte(167), 0xC3);
     EXPECT_TRUE(StoredValue(JpegRecordName).empty());  // JPEG settings were not used

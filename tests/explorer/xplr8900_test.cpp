@@ -621,9 +621,9 @@ TEST_F(ExplorerWindowTest, EveryToolButtonHasItsCaptionAndHint) {
 
 TEST_F(ExplorerWindowTest, PendingItemsAreDisabledAndOwnCommandsEnabled) {
     TFileForm* form = Create();
-    for (const char* pending : {"mnuOptions", "mnuHistory"})
+    for (const char* pending : {"mnuHistory"})
         EXPECT_FALSE(static_cast<QAction*>(form->FindItem(pending))->isEnabled()) << pending;
-    for (const char* own : {"mnuToolbarX", "mnuStatusbarX", "mnuButtonText", "mnuViewer1", "mnuExit1",
+    for (const char* own : {"mnuToolbarX", "mnuStatusbarX", "mnuButtonText", "mnuViewer1", "mnuExit1", "mnuOptions",
                             "mnuIndex1", "mnuAddRecent", "mnuByName", "mnuByFamily1", "mnuOpenX",
                             "mnuFOpenContainer", "mnuUnzipper", "mnuCacheChange", "mnuFCopy", "mnuSelectAll",
                             "mnuRefresh"})
