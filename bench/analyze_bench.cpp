@@ -32,20 +32,9 @@ constexpr int kHeight = 3000;
 std::string TempFolder;
 std::string PictureFile;
 
-const TBitmap& Picture() {
-    static TBitmap picture;
-    if (picture.Empty())
-        bench::FillNoise(picture, kWidth, kHeight);
-    return picture;
-}
-
 bool ShowPicture() {
-    if (!WebForm && !bench::StartProgram(TempFolder))
+    if (!bench::ShowNoisePicture(TempFolder, kWidth, kHeight))
         return false;
-    WebForm->Daz95->Bitmap()->Assign(&Picture());
-    ImageWidth = kWidth;
-    ImageHeight = kHeight;
-    ImageBitCount = 24;
     FileName = TempFolder + "/analysed.bmp";
     FileExt = ".BMP";
     WebForm->Daz95->Bitmap()->SaveToFile(FileName);
@@ -66,9 +55,13 @@ void BM_Analyze(benchmark::State& state) {
 }
 
 void BM_CjpegDjpeg(benchmark::State& state) {
+    if (!ShowPicture()) {
+        state.SkipWithError("the program did not start");
+        return;
+    }
     const std::string folder = TempFolder + "/tools";
     QDir().mkpath(QString::fromStdString(folder));
-    bench::WritePpm(folder + "/in.ppm", Picture());
+    bench::WritePpm(folder + "/in.ppm", *WebForm->Daz95->Bitmap());
     bench::RunToolDifference(state, folder, "cat in.ppm > copy.ppm",
                              "cjpeg -quality 66 in.ppm > out.jpg && djpeg out.jpg > out.ppm");
 }
