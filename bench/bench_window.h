@@ -7,9 +7,11 @@
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"
+#include "ui/Pix.h"
 
 #include "../tests/support/settings_records.h"
 #include "bench_pictures.h"
+#include "bench_tools.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -38,6 +40,22 @@ inline bool StartProgram(const std::string& folder) {
     test::WriteSettingsRecords(lumv8900::ViewerControls, folder);
     MainUnitInit({});
     return ProgramStart();
+}
+
+// The program started when it is not running yet (settings in folder), and a
+// noise picture of the given size (made once) shown as the viewer's 24-bit
+// picture; false when the program would not start.
+inline bool ShowNoisePicture(const std::string& folder, int width, int height) {
+    static TBitmap picture;
+    if (picture.Width() != width || picture.Height() != height)
+        FillNoise(picture, width, height);
+    if (!lumv8900::WebForm && !StartProgram(folder))
+        return false;
+    lumv8900::WebForm->Daz95->Bitmap()->Assign(&picture);
+    lumv8900::ImageWidth = width;
+    lumv8900::ImageHeight = height;
+    lumv8900::ImageBitCount = 24;
+    return true;
 }
 
 // Sets folder and picture (6000 x 4000, quality 90, 4:2:0), runs the

@@ -53,12 +53,8 @@ const TBitmap& Picture() {
 }
 
 bool ShowPicture() {
-    if (!WebForm && !bench::StartProgram(TempFolder))
+    if (!bench::ShowNoisePicture(TempFolder, kWidth, kHeight))
         return false;
-    WebForm->Daz95->Bitmap()->Assign(&Picture());
-    ImageWidth = kWidth;
-    ImageHeight = kHeight;
-    ImageBitCount = 24;
     WebForm->chkSelectTool->SetChecked(false);
     return true;
 }

@@ -455,6 +455,11 @@ void MaximizeWindow(QWidget& Form);
 // them: width x height x 3 (24 bits), x 2 (15, 16), x 1 (8), div 2 (4), div 8
 // (1), 0 for other bit counts; rounded down to a multiple of 4096.
 int64_t ImageDataSize(int32_t Width, int32_t Height, int32_t BitCount);
+// The texture rating of a picture control's picture: its JPEG size at Quality
+// and that of its mean-removed edges, each per byte of the raw picture
+// (ImageDataSize for the viewer picture, a thumbnail's bytes otherwise) x 1e9,
+// truncated and added. It leaves the picture mean-removed: callers keep a copy.
+int64_t ComplexityIndex(TPix* Pix, int Quality);
 // The zip window, created on first use.
 TUnZipForm& EnsureUnZipForm();
 // The explorer window, one of its items or one of its controls: commands
@@ -943,9 +948,14 @@ public:
     TMenuItem* mnuCopyToBackup = nullptr;
     TMenuItem* mnuCopyFromBackup = nullptr;
     TMenuItem* mnuInitialize1 = nullptr;
-    // Image > "&Analyze": Difference with it as Sender only measures. Made by
-    // the analysis command; null until then.
+    // Image > "&Analyze": Difference with it as Sender only measures.
     TMenuItem* mnuAnalyze = nullptr;
+    // Image > "&Analyze", Space and the Info button: the picture's statistics
+    // and quality ratings in a box that offers to save them as
+    // "ImageReport.txt"; Keys are the modifiers held (Shift adds the texture
+    // rating, Ctrl compares with the next picture of the history). The Info
+    // button without either shows the picture information instead.
+    void mnuAnalyzeClick(QObject* Sender, Qt::KeyboardModifiers Keys);
     // May a two-image command run? True when the duplicate is a 24-bit picture
     // of the viewer picture's width and height and ImageBitCount is 24; then
     // the viewer picture is made 24-bit (SetBitmap24). Shows nothing; false

@@ -330,6 +330,7 @@ void TWebForm::BuildMenus() {
     mnuMosaic1->Tag = 4;
     Separator(m, this, "sepImage1");
     mnuHistogram1 = Item(this, m, "mnuHistogram1", "&Histogram");
+    mnuAnalyze = Item(this, m, "mnuAnalyze", "&Analyze");
     QMenu* jpeg = nullptr;
     JPEG1 = SubMenuItem(m, this, "JPEG1", "&JPEG", &jpeg);
     mnuEmbedded = Item(this, jpeg, "mnuEmbedded", "Load &Embedded");
@@ -869,7 +870,9 @@ void TWebForm::ConnectChrome() {
     Wire(this, btnPageNext, [this](QObject* s) { mnuPageChange(s); });
     for (QAction* item : {static_cast<QAction*>(mnuInfo), static_cast<QAction*>(_mnufname)})
         Wire(this, item, [this](QObject* s) { mnuImageInfoClick(s); });
-    Wire(this, btnInfo, [this](QObject* s) { mnuImageInfoClick(s); });
+    const auto analyze = [this](QObject* s) { mnuAnalyzeClick(s, QGuiApplication::keyboardModifiers()); };
+    Wire(this, mnuAnalyze, analyze);
+    Wire(this, btnInfo, analyze);
     Wire(this, mnuPrint, [this](QObject* s) { mnuPrintClick(s); });
     Wire(this, mnuCompress, [this](QObject* s) { mnuCompressClick(s); });
     Wire(this, btnPrint, [this](QObject* s) { mnuPrintClick(s); });
@@ -1342,9 +1345,12 @@ void TWebForm::RunKeyAction(int Action) {
     case TKeyAction::BookmarkSlideshow:
         mnuHistorySlideshowClick(this);
         break;
-    default:
-        // PENDING: the analysis commands the other keys start.
-        PendingCall("key " + std::to_string(Action));
+    case TKeyAction::Analyze:
+        mnuAnalyzeClick(mnuAnalyze, QGuiApplication::keyboardModifiers());
+        break;
+    case TKeyAction::None:
+    case TKeyAction::Escape:
+        // No key action, or one FormKeyDown handles itself.
         break;
     }
 }
