@@ -44,6 +44,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindOpenCommands();
     BindTree();
     BindComments();
+    BindWebPages();
     FormCreate();
 }
 
