@@ -422,6 +422,23 @@ TEST_F(WebPages, TidyFindsOnlyTheKeptLegacyStructure) {
     }
 }
 
+// Writes a two-page catalog into $LUMVOR_SHOTS/webpage for a browser to look at.
+TEST_F(WebPages, ScreenshotPageForABrowser) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to write the page";
+    pictures_ = std::string(shots) + "/webpage/";
+    fs::remove_all(pictures_);
+    fs::create_directories(pictures_);
+    std::vector<TPageFile> files = Pictures(5);
+    files.push_back(Picture("<img src=x onerror=alert(1)> & \"q\".jpg"));
+    TPageJob job = Job(TPageKind::OfflineCatalog, files);
+    job.Options.SetThumbsPerPage(6);
+    job.Options.SetImageComments(true);
+    job.Files[0].Comment = "Sunset <over> the bay";
+    const TPageResult result = WritePages(job);
+    EXPECT_TRUE(FileExists(result.Pages[0]));
+}
+
 // ---- The explorer's commands
 
 class WebPageCommands : public ::testing::Test {
