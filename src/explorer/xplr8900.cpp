@@ -46,6 +46,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindComments();
     BindFolderMonitor();
     BindFileOps();
+    BindWebPages();
     FormCreate();
 }
 

@@ -563,6 +563,23 @@ public:
     void mnuWebOptions1Click(QObject* Sender);
     void mnuResetWebOptionsClick(QObject* Sender);
 
+    // ---- Web pages (xplr8900_webpage.cpp)
+
+    // Set by "&Simple page" for the length of its run.
+    bool SimplePage = false;
+    // The full path of the first page of the last run.
+    std::string PageFile;
+    // "&Web page(s)" and "&Simple page" of "HTML &Make".
+    void mnuWebPage1Click(QObject* Sender);
+    void mnuSimplePageClick(QObject* Sender);
+    // The common start of every page run; Interactive is false for a
+    // catalog walk.
+    void ContactDir(bool Interactive);
+    // Writes the page series of the explored folder's selected files.
+    void NormalPage(bool Interactive);
+    // Makes the cache thumbnail of a list row when it is missing or stale.
+    void MakeThumbnailNow(int Position);
+
     // ---- Folder comments (xplr8900_comments.cpp)
 
     // The folder whose comment files the lists belong to; they are written there.
@@ -623,6 +640,7 @@ private:
     void NetworkFolderWarning();
     void BindListing();
     void BindComments();
+    void BindWebPages();
     // Stops the folder monitor when it is on; Delete leaves the delete item
     // while a comment is written. Both undone by CommentWriteEnd.
     bool CommentWriteBegin();
@@ -830,6 +848,9 @@ std::string DefaultJpegDateText(const std::string& Path);
 inline std::function<std::string(const std::string& Path)> JpegDateSource = DefaultJpegDateText;
 
 // ---- Path texts of the web page generator
+
+// The counter of fixed catalog thumbnail names; lives for the program run.
+inline uint32_t WebThumbCounter = 0;
 
 // The text between the (N-1)-th and the N-th "/" after the path's root (the
 // mount point of its volume): N = 2 is the first folder below it; "" when the
