@@ -99,7 +99,7 @@ void CloseCDAndSound() {
     CloseWhileOpen(players.SoundActive, players.CloseSound);
 }
 
-// The Part's plain pauses: a stop request ends them early.
+// The show's short pauses (a third of a second): a stop request ends them early.
 void ShortPause() { ShowClock().Pause(333, [] { return UserInterrupt; }); }
 
 bool AsksForHelpWithTooFewSlides() {
