@@ -118,6 +118,9 @@ protected:
         run.S = s;
         run.Starts = starts;
         SetFilterCustoms(s[0], s[1], s[2]);
+        // The command measures the viewer picture before it opens the dialog.
+        ResetMaps();
+        CalcHistogram(PictureA, true, true, false);
         const TFilterPreviewRoutine* routine = FindFilterPreview(method);
         ASSERT_NE(routine, nullptr);
         (*routine)(run);

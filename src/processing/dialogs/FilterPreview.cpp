@@ -78,15 +78,6 @@ void MaskComposite(TFilterPreviewRun& run, int mask, bool shadows) {
     RunMaskedPreview(run, mask, [&] { run.Form.DoCompositeMask(run.After, shadows, false, true); });
 }
 
-// The contrast group's blend: the changed pane averaged with the unchanged
-// copy by Mask per cent (none at 0).
-void AveragedPreview(TFilterPreviewRun& run, int mask) {
-    if (mask == 0)
-        return;
-    FilterCustom2 = mask;
-    run.Form.DoAverageBitmap(run.After);
-}
-
 // The multiply masks of the exposure groups: slider 3 is the curve, "Inverse
 // map" the invert flag.
 template <class Mask>
@@ -382,7 +373,7 @@ std::map<int32_t, TFilterPreviewRoutine> BuildRoutines() {
         });
         AveragedPreview(run, run.S[2]);
         SetFilterCustoms(run.S[0], run.S[1], run.S[2]);
-        filter_8900::LastExtras = {run.S[0] - run.Starts[0], run.S[1] - run.Starts[1]};
+        SetRemapExtras(run);
     };
     r[139] = [](TFilterPreviewRun& run) {
         FilterPix(run.Form, run.After, [](TBitmap& picture) { OptimizeBitmap(picture); });
@@ -415,6 +406,17 @@ const TFilterPreviewRoutine* FindFilterPreview(int32_t Method) {
     static const std::map<int32_t, TFilterPreviewRoutine> routines = BuildRoutines();
     const auto found = routines.find(Method);
     return found == routines.end() ? nullptr : &found->second;
+}
+
+void AveragedPreview(TFilterPreviewRun& Run, int Weight) {
+    if (Weight == 0)
+        return;
+    FilterCustom2 = Weight;
+    Run.Form.DoAverageBitmap(Run.After);
+}
+
+void SetRemapExtras(const TFilterPreviewRun& Run) {
+    filter_8900::LastExtras = {Run.S[0] - Run.Starts[0], Run.S[1] - Run.Starts[1]};
 }
 
 void RunMaskedPreview(TFilterPreviewRun& Run, int Mask, const std::function<void()>& Composite) {

@@ -53,6 +53,13 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& Routines);
 // FilterCustom2 := 99, Composite runs and WorkBitmap is shown.
 void RunMaskedPreview(TFilterPreviewRun& Run, int Mask, const std::function<void()>& Composite);
 
+// The changed pane averaged with the unchanged copy by Weight per cent (none
+// at 0), as the contrast and balance commands average theirs.
+void AveragedPreview(TFilterPreviewRun& Run, int Weight);
+
+// The result's extras: sliders 1 and 2 moved from their start positions.
+void SetRemapExtras(const TFilterPreviewRun& Run);
+
 // ---- Working copies (24-bit targets; the target is resized)
 
 // The Width x Height area of Picture whose top-left corner is (Left, Top);

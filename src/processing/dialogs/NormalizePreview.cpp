@@ -29,19 +29,6 @@ void MeasureViewer(TFilterPreviewRun& run, bool Saturation) {
     run.Form.DoCalcHistogram(run.Form.Daz95, Saturation, true, false);
 }
 
-// Sliders 1 and 2 moved from their start positions: the result's extras.
-void RemapExtras(const TFilterPreviewRun& run) {
-    filter_8900::LastExtras = {run.S[0] - run.Starts[0], run.S[1] - run.Starts[1]};
-}
-
-// Weight per cent of the unchanged copy averaged into the pane (none for 0).
-void AverageBack(TFilterPreviewRun& run, int Weight) {
-    if (Weight == 0)
-        return;
-    FilterCustom2 = Weight;
-    run.Form.DoAverageBitmap(run.After);
-}
-
 void ReturnSliders(const TFilterPreviewRun& run) { SetFilterCustoms(run.S[0], run.S[1], run.S[2]); }
 
 }  // namespace
@@ -61,7 +48,7 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
                                                     : method - 411;
                 NormalizeBitmap(Pane(run), channel, run.S[0], run.S[1]);
             }
-            RemapExtras(run);
+            SetRemapExtras(run);
         };
     // Each channel moved by the sliders' distance from their starts.
     r[416] = [](TFilterPreviewRun& run) {
@@ -73,7 +60,7 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
             FilterCustom2 = own.Deviation + deviationOffset;
             NormalizeBitmap(Pane(run), k, FilterCustom1, FilterCustom2);
         }
-        RemapExtras(run);
+        SetRemapExtras(run);
     };
     // RGB Remap: the three sliders are the channels' target means; the spreads stay.
     r[429] = [](TFilterPreviewRun& run) {
@@ -87,7 +74,7 @@ void AddNormalizePreviews(std::map<int32_t, TFilterPreviewRoutine>& r) {
         MeasureViewer(run, false);
         for (int k = 0; k < 3; ++k)
             NormalizeBitmap(Pane(run), k, run.S[0], run.S[1]);
-        AverageBack(run, run.S[2]);
+        AveragedPreview(run, run.S[2]);
         ReturnSliders(run);
     };
 }

@@ -5,6 +5,7 @@
 #include "processing/spatial/WindowWalk.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace lumvor {
@@ -174,15 +175,19 @@ void AirBrushBitmap(TBitmap& Picture, const TColourBox& Box, const TRowProgress&
             std::copy(mean, mean + 3, p);
     });
     // Pixels whose colour, without its low four bits, lies in the box take the
-    // smoothed pixel.
+    // smoothed pixel; those 4096 colours are tested once.
+    std::array<bool, 4096> inBox{};
+    for (int c = 0; c < 4096; ++c) {
+        THLS hls;
+        RGBToHLS((c >> 8) << 4, ((c >> 4) & 15) << 4, (c & 15) << 4, hls);
+        inBox[size_t(c)] = InColourBox(Box, hls.Hue, hls.Lightness, hls.Saturation);
+    }
     const int width = Picture.Width();
     for (int y = Picture.Height() - 1; y >= 0; --y) {
         uint8_t* p = Picture.ScanLine(y);
         const uint8_t* s = smooth.ScanLine(y);
         for (int i = 3 * (width - 1); i >= 0; i -= 3) {
-            THLS hls;
-            RGBToHLS(p[i + 2] & 0xF0, p[i + 1] & 0xF0, p[i] & 0xF0, hls);
-            if (InColourBox(Box, hls.Hue, hls.Lightness, hls.Saturation))
+            if (inBox[size_t((p[i + 2] >> 4) << 8 | (p[i + 1] >> 4) << 4 | p[i] >> 4)])
                 std::copy(s + i, s + i + 3, p + i);
         }
     }
