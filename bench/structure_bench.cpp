@@ -36,16 +36,7 @@ const std::string& Folder() {
 
 template <class Filter>
 void TimeFilter(benchmark::State& state, Filter filter) {
-    TBitmap picture;
-    for (auto _ : state) {
-        state.PauseTiming();
-        FillNoise(picture, kWidth, kHeight);
-        state.ResumeTiming();
-        filter(picture);
-        benchmark::DoNotOptimize(picture.ScanLine(0));
-    }
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    TimeFilterOnNoise(state, kWidth, kHeight, filter);
 }
 
 void BM_GaussianBlur3x3(benchmark::State& state) {

@@ -100,6 +100,14 @@ bool TwoImagesReady(TWebForm& Form);
 // cancelled, else FilterCustom1..3 := the result's custom values.
 bool AskFilterDialog(const TFilterDlgParam& Param, TFilterDlgResult& Result);
 
+// The filter dialog's record with slider 1 only, from Min to Max at Position.
+TFilterDlgParam OneSlider(int Min, int Max, int Position, int PageSize, int LineSize, int MethodCode);
+
+// The filter dialog with its caption and end labels; false when cancelled
+// (FilterCustom1..3 are left to the caller).
+bool AskFilterDlg(const std::string& Caption, const std::string& MinLabel, const std::string& MaxLabel,
+                  const TFilterDlgParam& Param, TFilterDlgResult& Result);
+
 // The filter dialog of a two-image method group (slider 1 from 1 to 255 at 3,
 // mask panel silver); false when cancelled, else FilterCustom1..3 := the
 // result's custom values.

@@ -150,15 +150,7 @@ void TWebForm::mnuMaskEdgesClick(QObject*) {
     TLabCommand command;
     command.BusyText = "Masking edges ...";
     command.Parameters = [&] {
-        TFilterDlgParam param{};
-        param.Min1 = 1;
-        param.Max1 = 255;
-        param.Position1 = 192;
-        param.PageSize1 = 16;
-        param.LineSize1 = 1;
-        param.MethodCode = 520;
-        ExecuteFilterDlg("Mask Edges", "1 (weak)", "255 (strong)", param, result);
-        if (LabDialogCancelled(result[ResultValue]))
+        if (!AskFilterDlg("Mask Edges", "1 (weak)", "255 (strong)", OneSlider(1, 255, 192, 16, 1, 520), result))
             return false;
         FilterCustom2 = result[ResultCustom2];
         return true;

@@ -86,9 +86,25 @@ bool AskTwoImageGroup(int32_t Group, TFilterDlgResult& Result) {
     return AskFilterDialog(param, Result);
 }
 
+TFilterDlgParam OneSlider(int Min, int Max, int Position, int PageSize, int LineSize, int MethodCode) {
+    TFilterDlgParam param{};
+    param.Min1 = Min;
+    param.Max1 = Max;
+    param.Position1 = Position;
+    param.PageSize1 = PageSize;
+    param.LineSize1 = LineSize;
+    param.MethodCode = MethodCode;
+    return param;
+}
+
+bool AskFilterDlg(const std::string& Caption, const std::string& MinLabel, const std::string& MaxLabel,
+                  const TFilterDlgParam& Param, TFilterDlgResult& Result) {
+    ExecuteFilterDlg(Caption, MinLabel, MaxLabel, Param, Result);
+    return !LabDialogCancelled(Result[ResultValue]);
+}
+
 bool AskFilterDialog(const TFilterDlgParam& Param, TFilterDlgResult& Result) {
-    ExecuteFilterDlg("", "", "", Param, Result);
-    if (LabDialogCancelled(Result[ResultValue]))
+    if (!AskFilterDlg("", "", "", Param, Result))
         return false;
     SetFilterCustoms(Result[ResultCustom1], Result[ResultCustom2], Result[ResultCustom3]);
     return true;

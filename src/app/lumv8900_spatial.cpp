@@ -181,15 +181,7 @@ void TWebForm::mnuSharpenClick(QObject*) {
     command.BusyText = "Applying filter ...";
     command.Recording = TLabRecording::MenuOnly;
     command.Parameters = [&] {
-        TFilterDlgParam param{};
-        param.Min1 = 1;
-        param.Max1 = 255;
-        param.Position1 = 3;
-        param.PageSize1 = 16;
-        param.LineSize1 = 1;
-        param.MethodCode = 9990033;
-        ExecuteFilterDlg("Sharpening Filters", "", "", param, result);
-        if (LabDialogCancelled(result[ResultValue]))
+        if (!AskFilterDlg("Sharpening Filters", "", "", OneSlider(1, 255, 3, 16, 1, 9990033), result))
             return false;
         FilterCustom1 = result[ResultCustom1];
         FilterCustom2 = result[ResultCustom2];

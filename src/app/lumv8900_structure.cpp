@@ -24,27 +24,6 @@ namespace lumvor {
 
 using namespace lumv8900;
 
-namespace {
-
-// The filter dialog with slider 1 only, from Min to Max at Position.
-TFilterDlgParam OneSlider(int Min, int Max, int Position, int PageSize, int LineSize, int MethodCode) {
-    TFilterDlgParam param{};
-    param.Min1 = Min;
-    param.Max1 = Max;
-    param.Position1 = Position;
-    param.PageSize1 = PageSize;
-    param.LineSize1 = LineSize;
-    param.MethodCode = MethodCode;
-    return param;
-}
-
-bool AskFilterDlg(const std::string& Caption, const std::string& MinLabel, const std::string& MaxLabel,
-                  const TFilterDlgParam& Param, TFilterDlgResult& Result) {
-    ExecuteFilterDlg(Caption, MinLabel, MaxLabel, Param, Result);
-    return !LabDialogCancelled(Result[ResultValue]);
-}
-
-}  // namespace
 
 void TWebForm::mnuNoiseRemovalClick(QObject*) {
     TFilterDlgResult result{};
