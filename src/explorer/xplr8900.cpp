@@ -47,6 +47,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindFolderMonitor();
     BindFileOps();
     BindWebPages();
+    BindSearchTools();
     FormCreate();
 }
 
@@ -451,9 +452,6 @@ void TFileForm::RestoreParkedWindows() {
 }
 
 // ---- Calls other windows make
-
-// PENDING: tiling the two windows; this only records the call.
-void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 
 // PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }
