@@ -10,6 +10,7 @@
 #include "explorer/FolderListing.h"
 #include "explorer/FolderSizes.h"
 #include "explorer/ListCells.h"
+#include "explorer/LongRun.h"
 #include "explorer/PictureMatch.h"
 #include "explorer/ShellProperties.h"
 #include "explorer/ThumbFiles.h"
@@ -47,11 +48,7 @@ const char* const kSingleReference = "Please select a single thumbnail as a refe
 const char* const kNotGraphics = " is not a graphics file.";
 const char* const kThumbsIncomplete = "Thumbnailing incomplete or interrupted.\nAfter verification, run this function again.";
 const char* const kNoMatch = "No match found for\n";
-const char* const kCancelBatch = "Cancel batch operation?";
-const char* const kCriticalProcess = "A critical process is being executed.\nCancel the process to proceed.";
 const char* const kSizesAborted = "Folder size calculations aborted.";
-// Units of the run's clock: the files-per-minute rate shows from 2 units on.
-constexpr uint32_t ProgressUnitMs = 600;
 
 bool IsPictureExt(const std::string& ext) { return ExtInList(ext, kPictureExtensions, kPictureExtensions); }
 
@@ -60,17 +57,6 @@ Qt::KeyboardModifiers ModifiersNow() {
 }
 
 void Inform(const std::string& text) { voMessageDlg("", "", text, mtInformation, mbOKOnly, AutoDefaultButton, 0); }
-
-// The long-run cancel rule: a confirmed quit of the program ends the run
-// without asking; else a press of Cancel asks, and No lets the run go on.
-bool RunCancelled() {
-    if (lumv8900::AppQuitting) CancelPressed = 1;
-    if (!CancelPressed) return false;
-    if (lumv8900::AppQuitting) return true;
-    if (voMessageDlg("", "", kCancelBatch, mtConfirmation, mbYesNo, mbNo, 0) == mrYes) return true;
-    CancelPressed = 0;
-    return false;
-}
 
 // Upper-cases ASCII letters only, as the names are compared.
 std::string FoldUpper(std::string text) {
@@ -180,7 +166,7 @@ void TFileForm::mnuMatchImageClick(QObject*) {
             }
         }
         Application.ProcessMessages();
-        if (RunCancelled()) break;
+        if (LongRunCancelled()) break;
     }
     if (StatusForm) StatusForm->Close();
     IsBusy = 0;
@@ -292,10 +278,7 @@ void TFileForm::btnInfoClick(QObject* Sender) {
 void TFileForm::mnuFolderUsageClick(QObject*) {
     TOwnCall own(this);
     if (!isVisible() || Listing->DrivesView) return;
-    if (IsBusy) {
-        voMessageDlg("", "", kCriticalProcess, mtWarning, mbOKOnly, AutoDefaultButton, 0);
-        return;
-    }
+    if (LongRunRefused() || !NetworkRunAllowed(ExploreDir)) return;
     FolderMonitor_Terminate();
     Thumbnailing_Stop();
     Local_DoFolderSize();
@@ -313,18 +296,18 @@ void TFileForm::Local_DoFolderSize() {
     if (StatusForm) StatusForm->LabelText("Calculating usage: scanning folders ...", "Folder:", "Folders:");
     Application.ProcessMessages();
 
-    const uint32_t start = GetTickCount();
-    bool aborted = false;
-    const TFolderSizes sizes = SumFolderSizes(folder, [&](const TFolderSizes& sofar) {
-        const uint32_t units = (GetTickCount() - start) / ProgressUnitMs;
-        if (StatusForm) {
-            const std::string rate = units < 2 ? "Folders:"
-                                               : "Files scanned: " + std::to_string(sofar.Files) + " ... Files/min: " +
-                                                     std::to_string(sofar.Files * 100 / units);
-            StatusForm->LabelText("Calculating usage: " + std::to_string(sofar.Folders) + " folders ...", "", rate);
+    StartProgressClock();
+    TProgressPacer pacer;
+    bool aborted = LongRunCancelled();
+    const TFolderSizes sizes = aborted ? TFolderSizes{} : SumFolderSizes(folder, [&](const TFolderSizes& sofar) {
+        if (pacer.Due()) {
+            const std::string rate = ScanRateStatus(sofar.Files);
+            if (StatusForm)
+                StatusForm->LabelText("Calculating usage: " + std::to_string(sofar.Folders) + " folders ...", "",
+                                      rate.empty() ? "Folders:" : rate);
+            Application.ProcessMessages();
         }
-        Application.ProcessMessages();
-        aborted = RunCancelled();
+        aborted = LongRunCancelled();
         return !aborted;
     });
 
