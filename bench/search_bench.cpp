@@ -7,7 +7,7 @@
 //   and 100,000 files, against `du -sb` of the same tree (both with a warm
 //   dentry cache). Budget: du's time plus 50 %.
 //
-// Everything is made on first use under /tmp/lumvor_X15_bench and removed at
+// Everything is made on first use under /tmp/lumvor_X15_bench/data and removed at
 // the end of the run. Run with `taskset -c 0 build/bench/search_bench`.
 #include "explorer/FolderSizes.h"
 #include "explorer/PictureMatch.h"
@@ -31,7 +31,7 @@ using namespace lumvor;
 
 namespace {
 
-const fs::path Root = "/tmp/lumvor_X15_bench";
+const fs::path Root = "/tmp/lumvor_X15_bench/data";
 
 // A 168 x 126 cell of noise, different for every seed.
 void NoiseCell(TBitmap& cell, uint32_t seed) {

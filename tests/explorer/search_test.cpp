@@ -29,6 +29,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDialog>
+#include <QTest>
 #include <QTimer>
 #include <QGuiApplication>
 #include <QLabel>
@@ -36,6 +37,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <ostream>
@@ -338,6 +340,23 @@ TEST_F(MatchTest, InfoOfAPngShowsItsFactsAndOffersTheProperties) {
     EXPECT_EQ(propertiesShown.size(), 2u) << "the Yes and the properties item opened them, the No did not";
 }
 
+// A screenshot of the information box of a PNG, taken when LUMVOR_SHOTS names a folder.
+TEST_F(MatchTest, ScreenshotOfTheInformationBox) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshot";
+    const std::string out = IncludeTrailingPathDelimiter(shots);
+    Place("match/green.png", "green.png");
+    Place("match/ref.png", "ref.png");
+    OpenWithThumbnails();
+    SelectOnly({"green.png"});
+    QueueModalAction([out](QDialog& dialog) {
+        QTest::qWait(100);
+        dialog.grab().save(QString::fromStdString(out + "info_box.png"));
+        dialog.done(mrNo);
+    });
+    FileForm->btnInfoClick(FileForm->FindItem("mnuInfoX"));
+}
+
 // ---- Locate and Find
 
 class NameSearchTest : public test::ExplorerFormTest {
@@ -522,6 +541,31 @@ TEST_F(FolderSizeTest, TickedSummaryStaysAwayForTheRestOfTheRun) {
     EXPECT_EQ(form->mnuFolderUsage->Tag, 1);
     form->mnuFolderUsageClick(form->mnuFolderUsage);  // no box: strict modal runs would count one
     EXPECT_EQ(ShownSize("big"), "5121.00 MB");
+}
+
+// Screenshots of the Details view with the totals, the summary box and the
+// Locate box, taken when LUMVOR_SHOTS names a folder.
+TEST_F(FolderSizeTest, ScreenshotsOfTheTotalsAndTheBoxes) {
+    const char* shots = std::getenv("LUMVOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "set LUMVOR_SHOTS to a folder to take the screenshots";
+    const std::string out = IncludeTrailingPathDelimiter(shots);
+    form->resize(760, 420);
+    QueueModalAction([out](QDialog& dialog) {
+        QTest::qWait(100);
+        dialog.grab().save(QString::fromStdString(out + "folder_size_summary.png"));
+        dialog.done(mrOk);
+    });
+    form->mnuFolderUsageClick(form->mnuFolderUsage);
+    QTest::qWait(100);
+    ASSERT_TRUE(form->grab().save(QString::fromStdString(out + "folder_size_details.png")));
+    form->mnuFolderTreeClick(form->mnuFolderTree);
+    Go(explored + "big/");
+    QueueModalAction([out](QDialog& dialog) {
+        QTest::qWait(100);
+        dialog.grab().save(QString::fromStdString(out + "locate_box.png"));
+        dialog.done(mrCancel);
+    });
+    form->mnuFolderFindTextClick(form->FindItem("mnuFolderFindText"));
 }
 
 struct CancelCase {
