@@ -153,6 +153,19 @@ private:
 
 }  // namespace
 
+void LoadCellPicture(const TPageJob& Job, const TPageFile& File, TBitmap& Picture) {
+    if (!Job.LoadThumbnail || !Job.LoadThumbnail(File, Picture) || Picture.Empty()) {
+        // A new bitmap's area is white.
+        Picture.SetPixelFormat(pf24bit);
+        Picture.SetSize(Job.SourceWidth, Job.SourceHeight);
+    }
+    Picture.SetPixelFormat(pf24bit);
+    if (Job.CellWidth != Job.SourceWidth || Job.CellHeight != Job.SourceHeight)
+        ResampleWebThumb(Picture, Job.SourceWidth, Job.SourceHeight, Job.CellWidth, Job.CellHeight);
+    // The top-left cell part (a smaller picture grows white).
+    Picture.SetSize(Job.CellWidth, Job.CellHeight);
+}
+
 // The page's picture link of a file.
 std::string FileLink(const TPageJob& Job, const TPageFile& File) {
     switch (Job.Kind) {
@@ -180,16 +193,7 @@ std::string HexColor(TColor Color) {
 // Makes the cell picture of a file and writes it as a JPEG.
 void WriteThumbnail(const TPageJob& Job, const TPageFile& File, const std::string& Target) {
     TBitmap picture;
-    if (!Job.LoadThumbnail || !Job.LoadThumbnail(File, picture) || picture.Empty()) {
-        // A new bitmap's area is white.
-        picture.SetPixelFormat(pf24bit);
-        picture.SetSize(Job.SourceWidth, Job.SourceHeight);
-    }
-    picture.SetPixelFormat(pf24bit);
-    if (Job.CellWidth != Job.SourceWidth || Job.CellHeight != Job.SourceHeight)
-        ResampleWebThumb(picture, Job.SourceWidth, Job.SourceHeight, Job.CellWidth, Job.CellHeight);
-    // The top-left cell part (a smaller picture grows white).
-    picture.SetSize(Job.CellWidth, Job.CellHeight);
+    LoadCellPicture(Job, File, picture);
     TJPEGImage jpeg;
     TJPEGEncodeOptions options;
     options.quality = std::clamp<int>(Job.Options.ThumbQuality(), 1, 100);

@@ -129,6 +129,10 @@ std::string FooterLine(const TPageJob& Job);
 std::string FileLink(const TPageJob& Job, const TPageFile& File);
 std::string ThumbSource(const TPageJob& Job, const std::string& ThumbName);
 std::string PrepareThumbsDir(const TPageJob& Job);
+// A file's cell picture: its cache picture at 24 bits, resampled to the cell
+// when the sizes differ, cut or grown (white) to the cell; white when the
+// loader has none.
+void LoadCellPicture(const TPageJob& Job, const TPageFile& File, TBitmap& Picture);
 
 // Writes the pages and their thumbnails. Raises EFCreateError or EWriteError
 // when a page or a thumbnail cannot be written (pages already written stay).

@@ -34,6 +34,7 @@
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
+#include "support/web_page_jobs.h"
 #include "support/window_hooks.h"
 
 namespace lumvor {
@@ -95,51 +96,16 @@ std::vector<std::string> TidyErrors(const std::string& Page) {
     return errors;
 }
 
-// A folder of pictures (copies of one ImageMagick JPEG) and a page folder.
-class WebPages : public ::testing::Test {
+// Page jobs over a folder of pictures (copies of one ImageMagick JPEG).
+class WebPages : public test::WebPageFolders {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        root_ = dir_.path().toStdString() + "/";
-        pictures_ = root_ + "pictures/";
-        site_ = root_ + "site/";
-        fs::create_directories(pictures_);
-        fs::create_directories(site_);
-    }
-
-    TPageFile Picture(const std::string& Name) {
-        fs::copy_file(Fixtures + "cell.jpg", pictures_ + Name, fs::copy_options::overwrite_existing);
-        return TPageFile{Name, pictures_ + Name, FormatFileSizeText(int64_t(fs::file_size(pictures_ + Name))),
-                         ""};
-    }
-
     TPageJob Job(TPageKind Kind, std::vector<TPageFile> Files) {
-        TPageJob job;
-        xplr8900::SetWebDefaults(job.Options, 1);
+        TPageJob job = BaseJob(Kind, std::move(Files));
         job.Options.SetPageWidth(640);
         job.Options.SetThumbQuality(60);
         job.Options.SetThumbsPerPage(24);
         job.Options.SetFileDetails(true);
-        job.Kind = Kind;
-        job.Title = "Holiday";
-        job.ThumbsFolder = "thumbs";
-        job.PageFile = (Kind == TPageKind::OfflineCatalog ? pictures_ : site_) + "album.htm";
-        job.MakerAddress = "www.example.com/lumvor";
-        job.ThumbCounter = &counter_;
-        job.Files = std::move(Files);
-        job.LoadThumbnail = [](const TPageFile&, TBitmap& picture) {
-            TJPEGImage jpeg;
-            jpeg.LoadFromFile(Fixtures + "cell.jpg");
-            jpeg.DecodeInto(picture);
-            return true;
-        };
         return job;
-    }
-
-    std::vector<TPageFile> Pictures(int Count) {
-        std::vector<TPageFile> files;
-        for (int i = 1; i <= Count; ++i) files.push_back(Picture("img" + std::to_string(i) + ".jpg"));
-        return files;
     }
 
     // Every href and src of the page names an existing local file.
@@ -155,10 +121,6 @@ protected:
             EXPECT_TRUE(FileExists(LinkedFile(Page, href))) << "href " << href << " of " << Page;
         }
     }
-
-    QTemporaryDir dir_;
-    std::string root_, pictures_, site_;
-    uint32_t counter_ = 0;
 };
 
 // ---- Texts
