@@ -532,5 +532,36 @@ TEST_F(WebPageCommands, ThumbsFolderIsReservedAndListsWithoutThumbnailsAskForThe
     EXPECT_FALSE(FileExists(site_ + "thumbs/page.htm"));
 }
 
+TEST_F(WebPageCommands, ContactSheetOptionWritesOneSheetPictureWithAMapOfTheSelection) {
+    TFileForm* form = OpenWithThumbnails();
+    xplr8900::HTMLset9.SetReviewSettings(false);
+    xplr8900::HTMLset9.SetContactSheet(true);
+    xplr8900::HTMLset9.SetPageWidth(640);
+    xplr8900::WebFolder = "http://example.org/pics";
+    xplr8900::WriteWebOptions(form->WebDir);
+    xplr8900::WebPageTitle = "Sheets";
+    std::vector<test::Box> boxes;
+    ChoosePage(site_ + "sheet.htm");
+    test::Answer(boxes, mrOk);  // the compatibility hint for "b c.jpg"
+    form->mnuWebPage1Click(form);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("avoid blank spaces"), std::string::npos);
+    const std::string page = site_ + "sheet.htm";
+    ASSERT_TRUE(FileExists(page));
+    EXPECT_FALSE(FileExists(site_ + "sheet_2.htm"));
+    EXPECT_EQ(test::CommandOutput("identify -format '%w %h' " + Quoted(site_ + "thumbs/P0000000.jpg")), "504 448");
+    const TPageFacts facts = ParsePage(page);
+    EXPECT_EQ(facts.Title, "Sheets");
+    EXPECT_EQ(facts.Images, std::vector<std::string>{"thumbs/P0000000.jpg"});
+    const std::string text = test::ReadFileText(page);
+    EXPECT_NE(text.find("<AREA SHAPE=RECT COORDS=\"0,0,168,149\"HREF=\"http://example.org/pics/a.jpg\" alt=\"a.jpg "),
+              std::string::npos);
+    EXPECT_NE(text.find("<AREA SHAPE=RECT COORDS=\"168,0,336,149\"HREF=\"http://example.org/pics/b%20c.jpg\""),
+              std::string::npos);
+    EXPECT_EQ(text.find("notes.txt"), std::string::npos) << "only pictures are selected";
+    EXPECT_EQ(opened_, std::vector<std::string>{page});
+}
+
 }  // namespace
 }  // namespace lumvor
