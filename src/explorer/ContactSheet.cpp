@@ -166,7 +166,6 @@ TPageResult WriteContactSheets(const TPageJob& Job) {
             const TCellPlace place = CellPlace(layout, cell, Job.CellWidth, Job.CellHeight);
             DrawCell(sheet, place, thumbnail, file.Name, Job.Options);
             text += AreaLine(Job, file, place) + "\r\n";
-            if (HasUnsafeUrlChars(file.Name)) result.NeedsUrlWarning = true;
             cancelled = Job.Cancelled && Job.Cancelled();
         }
 

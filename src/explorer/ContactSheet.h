@@ -74,6 +74,7 @@ void DrawCell(TBitmap& Sheet, const TCellPlace& Place, TBitmap& Thumbnail, const
 // every name whose file exists. Job.Cancelled, asked after each cell, ends the
 // run with the current sheet written. Raises EFCreateError or EWriteError
 // when a page or picture cannot be written (those written already stay).
+// A sheet run gives no compatibility hint: its links are percent-encoded.
 webpage::TPageResult WriteContactSheets(const webpage::TPageJob& Job);
 
 }  // namespace contactsheet
