@@ -16,6 +16,7 @@
 #include "explorer/Catalog.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderWalk.h"
+#include "explorer/LongRun.h"
 #include "explorer/WebDlg.h"
 #include "explorer/WebOptions.h"
 #include "explorer/WebPages.h"
@@ -55,8 +56,6 @@ int Ask(const std::string& Text, std::uint16_t Buttons) {
 // thumbnail step: the walk then ends without asking again.
 bool FolderStepCancelled = false;
 
-// "Cancel batch operation?" answered Yes, or the program is quitting.
-bool CancelConfirmed() { return lumv8900::AppQuitting || Ask("Cancel batch operation?", mbYesNo) == mrYes; }
 
 // The folder a catalog run writes into, and where it writes.
 enum class TCatalogKind { Fixed, Offline, DirTree };
@@ -148,13 +147,10 @@ int TFileForm::Local_DoThumbnails(bool WritePages) {
         MakeThumbnailNow(row);
         if (StatusForm) StatusForm->ProgressFolders->setValue(row * 100 / items);
         Application.ProcessMessages();
-        if (CancelPressed) {
-            if (CancelConfirmed()) {
-                FolderStepCancelled = true;
-                StatusMessageSolo("Ready");
-                return selected;
-            }
-            CancelPressed = 0;
+        if (LongRunCancelled()) {
+            FolderStepCancelled = true;
+            StatusMessageSolo("Ready");
+            return selected;
         }
     }
     if (HTMLset9.ContactSheet())
@@ -373,16 +369,9 @@ void AddTocLine(TFileForm& Form, TCatalogRun& Run, catalog::TTableOfContents& To
     if (Run.FirstFolderPage.empty()) Run.FirstFolderPage = page;
 }
 
-// Asks whether to stop after a folder when the user pressed Cancel (the
-// program quitting stops at once); true when the walk ends.
-bool WalkStops() {
-    if (lumv8900::AppQuitting) CancelPressed = 1;
-    if (FolderStepCancelled) return true;
-    if (!CancelPressed) return false;
-    if (CancelConfirmed()) return true;
-    CancelPressed = 0;
-    return false;
-}
+// The walk ends after a folder when the user confirmed Cancel inside it or
+// after it, or the program is quitting.
+bool WalkStops() { return FolderStepCancelled || LongRunCancelled(); }
 
 void WriteCatalogFile(const std::string& File, const std::string& Text) {
     try {
