@@ -425,7 +425,10 @@ void WalkCatalog(TFileForm& Form, TCatalogRun& Run) {
             Run.LeftOut.push_back(folder.Path);
         else if (Run.Kind == TCatalogKind::Offline)
             catalog::DeleteOwnFiles(catalog::IndexSeries(folder.Path));
-        if (StatusForm) StatusForm->LabelText("Processing : " + StatusFolderName(folder.Path), "", "");
+        if (StatusForm) {
+            StatusForm->LabelText("Processing : " + StatusFolderName(folder.Path), "", "");
+            StatusForm->ProgressFolders->setValue(0);
+        }
         if (!ListWalkFolder(Form, folder.Path)) continue;
         Form.CatalogPageName.clear();
         const int count = Form.Local_DoThumbnails(!leftOut);

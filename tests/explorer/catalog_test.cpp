@@ -22,6 +22,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -352,6 +353,29 @@ TEST_F(CatalogCommands, OfflineCatalogRunAgainRemovesTheOldNumberedPagesFirst) {
     EXPECT_EQ(boxes_.size(), 2u) << "no folder was left out";
 }
 
+TEST_F(CatalogCommands, OfflineCatalogAsksBeforeReplacingTheUsersFramesetInTheRoot) {
+    Picture("a.jpg");
+    const std::string users = "<frameset><frame src=mine.htm></frameset>";
+    test::WriteFileText(root_ + "_frames.htm", users);
+    Options(true);
+    TFileForm* form = Open();
+    test::Answer(boxes_, mrYes);     // add a table of contents
+    test::Answer(boxes_, mrCancel);  // do not replace the user's frameset
+    form->mnuCatalogClick(form->FindItem("mnuImageCatalog"));
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1].text, "New folder recommended.\nIndex file \"_home.htm\" exists.\nOverwrite?");
+    EXPECT_EQ(test::ReadFileText(root_ + "_frames.htm"), users);
+    EXPECT_FALSE(FileExists(root_ + "_idx.htm"));
+
+    // Without a table of contents the frameset is neither written nor deleted.
+    test::Answer(boxes_, mrNo);
+    KeepQuality();
+    form->mnuCatalogClick(form->FindItem("mnuImageCatalog"));
+    EXPECT_EQ(test::ReadFileText(root_ + "_frames.htm"), users);
+    EXPECT_TRUE(FileExists(root_ + "_idx.htm"));
+    EXPECT_FALSE(FileExists(root_ + "_home.htm"));
+}
+
 TEST_F(CatalogCommands, OfflineCatalogReplacesTheEmptyPicturesOlderWriteTestsLeft) {
     Picture("a.jpg");
     Picture("Sub/b.jpg");
@@ -654,6 +678,10 @@ TEST_F(CatalogCommands, ScreenshotCatalogForABrowser) {
                              "City <old>/Bridges/five.jpg", "Mountains/six.jpg"})
         Picture(name);
     Options(true, true);
+    xplr8900::ThumbRunHooks.Making = [&](const std::string& file) {
+        if (StatusForm && file.find("/Evening/") != std::string::npos)
+            StatusForm->grab().save(QString::fromStdString(std::string(shots) + "/catalog_status.png"));
+    };
     RunOffline(Open());
     EXPECT_TRUE(FileExists(root_ + "_frames.htm"));
 }
