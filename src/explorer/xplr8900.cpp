@@ -48,6 +48,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindFileOps();
     BindWebPages();
     BindCatalogs();
+    BindSearchTools();
     FormCreate();
 }
 
@@ -452,9 +453,6 @@ void TFileForm::RestoreParkedWindows() {
 }
 
 // ---- Calls other windows make
-
-// PENDING: tiling the two windows; this only records the call.
-void TFileForm::mnuTile1Click(QObject*) { Record("mnuTile1Click"); }
 
 // PENDING: the slide album (stop thumbnails and the monitor, create the album and show it); this only records the call.
 void TFileForm::mnuSlideEditorXClick(QObject*) { Record("mnuSlideEditorXClick"); }

@@ -619,6 +619,25 @@ public:
     // The comment items are enabled outside the drives view only.
     void CommentItemsUpdate();
 
+    // ---- Search tools (xplr8900_search.cpp)
+
+    // The last text of "&Locate" and "&Find filename".
+    std::string SearchText;
+    // "&Match": the picture most like the one selected, opened beside it.
+    void mnuMatchImageClick(QObject* Sender);
+    // "&Locate": the first sibling of the tree's folder whose name holds a text.
+    void mnuFolderFindTextClick(QObject* Sender);
+    // "&Find filename": selects the rows whose name holds a text.
+    void mnuFindcaptionClick(QObject* Sender);
+    // "Info", "I&nfo" and "&Properties" of the file list.
+    void btnInfoClick(QObject* Sender);
+    // "Fol&der size": every sub-folder's total into its row (Details view);
+    // the menu item's Tag is 1 once the summary's check box was ticked.
+    void mnuFolderUsageClick(QObject* Sender);
+    void Local_DoFolderSize();
+    // Selects exactly the rows Wanted answers true for.
+    void SelectRowsWhere(const std::function<bool(int Row)>& Wanted);
+
     // ---- Catalog generation
 
     // Hides both windows (no program may place windows off-screen on
@@ -667,6 +686,7 @@ private:
     void BindComments();
     void BindWebPages();
     void BindCatalogs();
+    void BindSearchTools();
     // Stops the folder monitor when it is on; Delete leaves the delete item
     // while a comment is written. Both undone by CommentWriteEnd.
     bool CommentWriteBegin();

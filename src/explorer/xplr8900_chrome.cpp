@@ -493,7 +493,7 @@ void TFileForm::BuildMenus() {
     Item(this, treeSort, "mnuTree_ByDateA", "&Date  +");
     Item(this, treeSort, "mnuTree_ByDateD", "D&ate  -");
     Item(this, treeSort, "mnuTree_ByFamilyA", "&Family");
-    Item(this, FolderMenu, "mnuFolderFindText", "&Find text");
+    Item(this, FolderMenu, "mnuFolderFindText", "&Locate");
     Item(this, FolderMenu, "mnuTreeGotoFirst", "&Go to first");
     Item(this, FolderMenu, "mnuTreeRebuild", "Re&build");
     Separator(FolderMenu);

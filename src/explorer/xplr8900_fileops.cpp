@@ -811,11 +811,9 @@ void TFileForm::DragFilesMove() {
 
 // ---- Selection
 
-namespace {
-
-// Selects exactly the rows Wanted answers true for, in runs.
-void SelectRowsWhere(TVListShowEx& list, int count, const std::function<bool(int)>& Wanted) {
-    list.SetSelected(nullptr);
+void TFileForm::SelectRowsWhere(const std::function<bool(int Row)>& Wanted) {
+    const int count = int(Listing->FileOrder.size());
+    XL->SetSelected(nullptr);
     for (int row = 0; row < count;) {
         if (!Wanted(row)) {
             ++row;
@@ -823,12 +821,10 @@ void SelectRowsWhere(TVListShowEx& list, int count, const std::function<bool(int
         }
         int last = row;
         while (last + 1 < count && Wanted(last + 1)) ++last;
-        list.SelectRows(row, last, true);
+        XL->SelectRows(row, last, true);
         row = last + 1;
     }
 }
-
-}  // namespace
 
 void TFileForm::mnuSelectAllClick(QObject*) {
     Record("mnuSelectAllClick");
@@ -842,14 +838,13 @@ void TFileForm::mnuSelectAllClick(QObject*) {
 
 void TFileForm::mnuInvertSelectionClick(QObject*) {
     const std::vector<int> selected = XL->SelectedRows();
-    SelectRowsWhere(*XL, int(Listing->FileOrder.size()),
-                    [&](int row) { return !std::binary_search(selected.begin(), selected.end(), row); });
+    SelectRowsWhere([&](int row) { return !std::binary_search(selected.begin(), selected.end(), row); });
     UpdateStatusBar();
 }
 
 void TFileForm::mnuSelectAllFilesClick(QObject*) {
     if (Listing->DrivesView) return;
-    SelectRowsWhere(*XL, int(Listing->FileOrder.size()), [this](int row) {
+    SelectRowsWhere([this](int row) {
         FileRec rec;
         return Listing->RowRec(row, rec) && rec.State() != fsFolder;
     });
@@ -860,7 +855,7 @@ void TFileForm::mnuSelectAllImagesClick(QObject* Sender) {
     if (Listing->DrivesView) return;
     const bool webPage = Sender && (Sender == FindItem("mnuWebPages") || Sender == FindItem("mnuSimplePage"));
     const char* list = webPage ? kWebMediaExtensions : walk8900::SlideExtensions;
-    SelectRowsWhere(*XL, int(Listing->FileOrder.size()), [&](int row) {
+    SelectRowsWhere([&](int row) {
         FileRec rec;
         if (!Listing->RowRec(row, rec) || rec.State() == fsFolder) return false;
         return ExtInList(ExtractFileExt(std::string(rec.Name())), list, kShortMediaExtensions);

@@ -119,6 +119,26 @@ bool ThumbFilePresent(const TThumbFile& File, const FileRec& Row, FileRec* Trail
     return true;
 }
 
+bool ReadThumbFileBytes(const TThumbFile& File, const FileRec& Row, std::vector<uint8_t>& Bytes) {
+    Bytes.clear();
+    if (ThumbRecOffset <= 0 || File.Kind == TThumbFileKind::Stock) return false;
+    const TCacheFileReader file(File.Path);
+    const int64_t expected = static_cast<int64_t>(ThumbRecOffset) + FileRecSize;
+    if (file.Size() <= 256 || file.Size() != expected) return false;
+    Bytes.resize(static_cast<size_t>(expected));
+    FileRec trailer;
+    if (!file.ReadAt(Bytes.data(), Bytes.size(), 0) || Bytes[0] != 'B' || Bytes[1] != 'M') {
+        Bytes.clear();
+        return false;
+    }
+    std::memcpy(trailer.Bytes.data(), Bytes.data() + ThumbRecOffset, FileRecSize);
+    if (File.Kind == TThumbFileKind::PerFile && !trailer.Name().empty() && !SameIdentity(trailer, Row)) {
+        Bytes.clear();
+        return false;
+    }
+    return true;
+}
+
 void StampThumbIdentity(FileRec& Trailer, TThumbFileKind Kind, const FileRec& Row) {
     if (Kind == TThumbFileKind::PerFile) {
         // memmove: Row may be Trailer itself.

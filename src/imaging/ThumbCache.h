@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace lumvor {
 
@@ -87,6 +88,11 @@ struct TThumbFile {
 // given, receives the trailer of a file found present (of any kind but Stock).
 // One open and at most two reads; never raises, never blocks on a special file.
 bool ThumbFilePresent(const TThumbFile& File, const FileRec& Row, FileRec* Trailer = nullptr);
+
+// The whole of a usable cache file in one read: the same tests as
+// ThumbFilePresent on the bytes read (a per-file or shared file only; a stock
+// file has no trailer). False, Bytes then emptied, when the file is not usable.
+bool ReadThumbFileBytes(const TThumbFile& File, const FileRec& Row, std::vector<uint8_t>& Bytes);
 
 // Writes into Trailer the identity a writer of File's kind stores: for a
 // per-file cache file Row's Name, SizeHigh, SizeLow, FileDate and TimeMs; for a
