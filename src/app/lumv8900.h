@@ -1061,6 +1061,58 @@ public:
     // (9990110, 9990111 or 9990120) applies it; a method outside the group
     // does nothing. Expects the duplicate to be lent already.
     void ApplyExposureMethod(int32_t Group, const std::array<int32_t, 7>& Answer);
+    // --- automatic fixes and the one-click commands (lumv8900_autofix.cpp;
+    // measuring rules in processing/lab/AutoFix.h) ---
+    // Enhance > "Auto &Fix" and its items. The sub-menu item's Tag 1 means the
+    // question after a one-click fix is not asked again while the program runs.
+    TMenuItem* mnuAutoFix = nullptr;
+    TMenuItem* mnuAutoReference = nullptr;
+    TMenuItem* mnuAutoContrast = nullptr;
+    TMenuItem* mnuAutoLighting = nullptr;
+    TMenuItem* mnuAutoSaturation = nullptr;
+    TMenuItem* AutoBalance = nullptr;
+    TMenuItem* mnuAutoGamma = nullptr;
+    TMenuItem* mnuAutoFlash = nullptr;
+    TMenuItem* mnuAutoWhite = nullptr;
+    // Creates the sub-menu and its items in Enhance; ConnectAutoFix gives them
+    // and the side-bar buttons their commands.
+    void BuildAutoFixItems(QMenu* Enhance);
+    void ConnectAutoFix();
+    // The measuring routines on the viewer picture. They chain steps with
+    // BatchRunning and AutoFixBusy set and give both back as found, also when a
+    // step throws; the ones that borrow the duplicate give the user's back.
+    // DoAutoGamma: FilterCustom2 0 = gamma, equalise and maximum; else gamma only.
+    void DoAutoGamma();
+    // DoAutoFlash: the simulated fill flash of mode FilterCustom2 (0, 1 or 2).
+    void DoAutoFlash();
+    void DoAutoWhite();
+    // DoReference: the three channels to the luminance (mode 0) or saturation
+    // statistics; the mode is FilterCustom2 while BatchRunning is set, else 0
+    // (and then it takes the undo copy itself).
+    void DoReference();
+    void DoAutoReference();
+    // The occupied range stretched: luminance through the colour maps (any
+    // Sender but these two), lightness (mnuAutoLighting) or saturation
+    // (mnuAutoSaturation). No undo copy, no line.
+    void DoEqualize(QObject* Sender);
+    // The luminance-weighted balance filters on Pix (Conform.h), then ExitFilter(Pix).
+    void BalanceGammaFilter(TPix* Pix);
+    void BalanceFilter(TPix* Pix);
+    // The one-click commands: undo copy, the fix, its line, then the question
+    // whether the user is satisfied (No undoes and opens the manual command).
+    // ShiftDown (read by the event handler) opens the manual command instead.
+    void mnuAutoGammaClick(QObject* Sender, bool ShiftDown);
+    void mnuAutoFlashClick(QObject* Sender, bool ShiftDown);
+    void mnuAutoWhiteClick(QObject* Sender);
+    void AutoBalanceClick(QObject* Sender);
+    void mnuAutoReferenceClick(QObject* Sender);
+    void mnuAutoContrastClick(QObject* Sender, bool ShiftDown);
+    void mnuAutoLightingClick(QObject* Sender);
+    void mnuAutoSaturationClick(QObject* Sender);
+    void mnuAutoCleanClick(QObject* Sender, bool ShiftDown);
+    void mnuAutoSharpenClick(QObject* Sender, bool ShiftDown);
+    void btnGammaColorClick(QObject* Sender, bool ShiftDown);
+    void btnFilmNoirClick(QObject* Sender, bool ShiftDown);
     // Lab > Other > "Add &Artifacts": a JPEG round trip of the viewer picture
     // at the quality from the number dialog (the item's Tag, kept for the run);
     // Cancel undoes the copy just taken. AddArtifact records "ARTIFACT=" Q

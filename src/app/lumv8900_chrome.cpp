@@ -153,9 +153,7 @@ static void Wire(TWebForm* form, QAction* item, Handler handler) {
 
 template <typename Handler>
 static void Wire(TWebForm* form, QToolButton* button, Handler handler) {
-    button->setProperty(PendingProperty, false);
-    button->setEnabled(true);
-    ConnectGuarded(button, &QToolButton::clicked, form, [button, handler] { handler(button); });
+    WireToolButton(form, button, handler);
 }
 
 void TWebForm::BuildMenus() {
@@ -385,11 +383,7 @@ void TWebForm::BuildMenus() {
 
     // Enhance
     m = mnuColorsV;
-    Item(this, m, "mnuAutoContrast", "Auto &contrast");
-    Item(this, m, "mnuAutoGamma", "Auto &gamma");
-    Item(this, m, "mnuAutoFlash", "Auto &flash");
-    Item(this, m, "mnuAutoClean", "Auto c&lean");
-    Item(this, m, "mnuAutoSaturation", "Auto &saturation");
+    BuildAutoFixItems(m);
     Separator(m, this, "sepEnhanceFixes");
     mnuFixOverExposure = Item(this, m, "mnuFixOverExposure", "Fix &OverExposure");
     mnuFixUnderExposure = Item(this, m, "mnuFixUnderExposure", "Fix &UnderExposure");
@@ -654,7 +648,7 @@ void TWebForm::BuildBars(QWidget* Central) {
         {"btnGammaColor", "Boost color saturation", "saturation", 32},
         {"btnAutoGamma", "Improve midtones (gamma)", "gamma", 37},
         {"btnAutoFlash", "Improve exposure with simulated flash", "flash", 16},
-        {"btnAutoContrast", "Auto contrast", "contrast", 17},
+        {"btnAutoContrast", "Improve contrast", "contrast", 17},
         {"btnAutoClean", "Clean and minimize blemishes", "clean", 34},
         {"btnSharpen", "Improve sharpness", "sharpen", 33},
         {"btnRedEye", "Red eye", "redeye", 42},
@@ -754,6 +748,7 @@ void TWebForm::ConnectChrome() {
     Wire(this, mnuColorBalance, [this](QObject* s) { mnuColorBalanceClick(s); });
     Wire(this, mnuColorTemperature, [this](QObject* s) { mnuColorTemperatureClick(s); });
     Wire(this, mnuSaturation, [this](QObject* s) { mnuSaturationClick(s); });
+    ConnectAutoFix();
     // It waits for a selection, like the crop items.
     SetItemEnabled(mnuRedEye1, false);
     if (auto* redEye = PanelSide->findChild<QToolButton*>("btnRedEye"))

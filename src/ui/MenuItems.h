@@ -8,6 +8,7 @@
 
 #include <QKeySequence>
 #include <QMenu>
+#include <QToolButton>
 
 namespace lumvor {
 
@@ -29,6 +30,15 @@ void WireMenuItem(QObject* context, QAction* item, Handler handler) {
     item->setProperty(PendingProperty, false);
     item->setEnabled(true);
     ConnectGuarded(item, &QAction::triggered, context, [item, handler] { handler(item); });
+}
+
+// Gives a tool button its command in the same way: enabled, no longer
+// pending, the handler called with the button on every click.
+template <typename Handler>
+void WireToolButton(QObject* context, QToolButton* button, Handler handler) {
+    button->setProperty(PendingProperty, false);
+    button->setEnabled(true);
+    ConnectGuarded(button, &QToolButton::clicked, context, [button, handler] { handler(button); });
 }
 
 }  // namespace lumvor

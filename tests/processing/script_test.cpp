@@ -1448,4 +1448,43 @@ INSTANTIATE_TEST_SUITE_P(
                    Colours(Saturation, {246, 100, 100, 52, 128, 0, 0})}),
     [](const auto& info) { return info.param.name; });
 
+// A one-click fix with its question silenced for the run.
+std::function<void(TWebForm&)> OneClick(const std::function<void(TWebForm&)>& command) {
+    return [command](TWebForm& form) {
+        form.mnuAutoFix->Tag = 1;
+        command(form);
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneClickFixes, RecordReplay,
+    ::testing::Values(
+        ReplayCase{"AutoGamma", {"AUTO_GAMMA"},
+                   [](TWebForm& f) {
+                       // Answered Yes: the fix stays.
+                       QueueModalResult(mrYes);
+                       f.mnuAutoGammaClick(f.mnuAutoGamma, false);
+                   }},
+        ReplayCase{"AutoFlash", {"AUTO_FLASH"},
+                   OneClick([](TWebForm& f) { f.mnuAutoFlashClick(f.mnuAutoFlash, false); })},
+        ReplayCase{"AutoWhite", {"AUTO_WHITE"}, OneClick([](TWebForm& f) { f.mnuAutoWhiteClick(f.mnuAutoWhite); })},
+        ReplayCase{"AutoBalance", {"AUTO_BALANCE"}, OneClick([](TWebForm& f) { f.AutoBalanceClick(f.AutoBalance); })},
+        ReplayCase{"AutoReference", {"AUTO_REFERENCE"},
+                   OneClick([](TWebForm& f) { f.mnuAutoReferenceClick(f.mnuAutoReference); })},
+        ReplayCase{"AutoContrast", {"AUTO_CONTRAST"},
+                   OneClick([](TWebForm& f) { f.mnuAutoContrastClick(f.mnuAutoContrast, false); })},
+        ReplayCase{"AutoLighting", {"AUTO_LIGHTING"},
+                   OneClick([](TWebForm& f) { f.mnuAutoLightingClick(f.mnuAutoLighting); })},
+        ReplayCase{"AutoSaturate", {"AUTO_SATURATE"},
+                   OneClick([](TWebForm& f) { f.mnuAutoSaturationClick(f.mnuAutoSaturation); })},
+        ReplayCase{"AutoClean", {"CLEAN=160,192"},
+                   OneClick([](TWebForm& f) { f.mnuAutoCleanClick(f.FindChrome("btnAutoClean"), false); })},
+        ReplayCase{"AutoSharpen", {"UNSHARPMASK=255,63"},
+                   OneClick([](TWebForm& f) { f.mnuAutoSharpenClick(f.FindChrome("btnSharpen"), false); })},
+        ReplayCase{"ColourBoost", {"AUTO_SATURATE", "GAMMA_SATURATION=116"},
+                   OneClick([](TWebForm& f) { f.btnGammaColorClick(f.FindChrome("btnGammaColor"), false); })},
+        ReplayCase{"FilmLook", {"NATURALIZE_CCD=128,52"},
+                   OneClick([](TWebForm& f) { f.btnFilmNoirClick(f.FindChrome("btnFilmNoir"), false); })}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace

@@ -50,9 +50,6 @@ void ApplyMaps(TWebForm& Form, bool Repaint = true) {
 
 }  // namespace
 
-// PENDING: the keyword's command is not built yet; the line only records its routine and values.
-void Pending(TScriptRun& Run, const TScriptArgs& Args) { Run.Call(Args.Routine, ReadValues(Args)); }
-
 void TextMark(TScriptRun& Run, const TScriptArgs& Args) {
     const int corner = Args.Keyword.ends_with("TOPLEFT")      ? 0
                        : Args.Keyword.ends_with("TOPRIGHT")   ? 1
@@ -372,22 +369,40 @@ void ChannelFamily(TScriptRun& Run, const TScriptArgs& Args) {
     });
 }
 
-// PENDING: the reference correction is not built yet; the line only sets its mode.
 void Reference(TScriptRun& Run, const TScriptArgs& Args) {
     FilterCustom2 = Args.a == 1 ? 1 : 0;
-    Run.Call(Args.Routine, {FilterCustom2});
+    Run.Call(Args.Routine, {FilterCustom2}, [&] { Run.Form.DoReference(); });
 }
 
-// PENDING: the flash correction is not built yet; the line only sets its mode.
 void AutoFlash(TScriptRun& Run, const TScriptArgs& Args) {
     FilterCustom2 = Args.a > 2 ? 1 : std::max(Args.a, 0);
-    Run.Call(Args.Routine, {FilterCustom2});
+    Run.Call(Args.Routine, {FilterCustom2}, [&] { Run.Form.DoAutoFlash(); });
 }
 
-// PENDING: the automatic gamma is not built yet; the line only sets its mode.
 void AutoGamma(TScriptRun& Run, const TScriptArgs& Args) {
     FilterCustom2 = Args.a != 0 ? 1 : 0;
-    Run.Call(Args.Routine, {FilterCustom2});
+    Run.Call(Args.Routine, {FilterCustom2}, [&] { Run.Form.DoAutoGamma(); });
+}
+
+// AUTO_CONTRAST, AUTO_LIGHTING and AUTO_SATURATE stretch as their menu items do.
+void AutoEqualize(TScriptRun& Run, const TScriptArgs& Args) {
+    TWebForm& form = Run.Form;
+    QObject* item = Args.Keyword == "AUTO_LIGHTING"   ? form.mnuAutoLighting
+                    : Args.Keyword == "AUTO_SATURATE" ? form.mnuAutoSaturation
+                                                      : form.mnuAutoContrast;
+    Run.Call(Args.Routine, {}, [&] { form.DoEqualize(item); });
+}
+
+void AutoReference(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.DoAutoReference(); });
+}
+
+void AutoBalance(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.AutoBalanceClick(&Run.Form); });
+}
+
+void AutoWhite(TScriptRun& Run, const TScriptArgs& Args) {
+    Run.Call(Args.Routine, {}, [&] { Run.Form.DoAutoWhite(); });
 }
 
 void Limit(TScriptRun& Run, const TScriptArgs& Args) {

@@ -2,16 +2,13 @@
 // its values passed the row's checks and its FilterCustom values are set.
 //
 // Image handlers are in ScriptHandlers.cpp; the flow, file, size, crop and turn
-// keywords in ScriptFlow.cpp. Handlers of commands not built yet record their
-// call through TScriptRun::Call and do nothing else (marked where defined).
+// keywords in ScriptFlow.cpp. Each runs its routine through TScriptRun::Call,
+// which also lets the tests record the call.
 #pragma once
 
 #include "processing/script/ScriptTable.h"
 
 namespace lumvor::script {
-
-// A command not built yet: records its routine with the values it reads.
-void Pending(TScriptRun& Run, const TScriptArgs& Args);
 
 // ---- Image commands (ScriptHandlers.cpp)
 void TextMark(TScriptRun& Run, const TScriptArgs& Args);
@@ -36,6 +33,10 @@ void ChannelFamily(TScriptRun& Run, const TScriptArgs& Args);
 void Reference(TScriptRun& Run, const TScriptArgs& Args);
 void AutoFlash(TScriptRun& Run, const TScriptArgs& Args);
 void AutoGamma(TScriptRun& Run, const TScriptArgs& Args);
+void AutoEqualize(TScriptRun& Run, const TScriptArgs& Args);
+void AutoReference(TScriptRun& Run, const TScriptArgs& Args);
+void AutoBalance(TScriptRun& Run, const TScriptArgs& Args);
+void AutoWhite(TScriptRun& Run, const TScriptArgs& Args);
 void Limit(TScriptRun& Run, const TScriptArgs& Args);
 void Duplicate(TScriptRun& Run, const TScriptArgs& Args);
 void Swap(TScriptRun& Run, const TScriptArgs& Args);
