@@ -104,23 +104,31 @@ bool ReadSubFolders(const std::string& Folder, std::vector<TSubFolder>& Out) {
         sub.HasSubFolders = ProbeChild(fd, entry->d_name);
         Out.push_back(std::move(sub));
     }
-    // One collation key per name, then comparisons of keys only.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(Out.size());
+    std::vector<std::string> names;
+    names.reserve(Out.size());
     for (const TSubFolder& sub : Out)
-        keys.push_back(CaselessCollator().sortKey(ToQString(sub.Name)));
-    std::vector<size_t> order(Out.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int byKey = keys[a].compare(keys[b]);
-        return byKey != 0 ? byKey < 0 : Out[a].Name < Out[b].Name;
-    });
+        names.push_back(sub.Name);
     std::vector<TSubFolder> sorted;
     sorted.reserve(Out.size());
-    for (size_t at : order)
+    for (size_t at : TreeNameSortOrder(names))
         sorted.push_back(std::move(Out[at]));
     Out = std::move(sorted);
     return true;
+}
+
+std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names) {
+    // One collation key per name, then comparisons of keys only.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(Names.size());
+    for (const std::string& name : Names)
+        keys.push_back(CaselessCollator().sortKey(ToQString(name)));
+    std::vector<size_t> order(Names.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int byKey = keys[a].compare(keys[b]);
+        return byKey != 0 ? byKey < 0 : Names[a] < Names[b];
+    });
+    return order;
 }
 
 bool FolderHasSubFolders(const std::string& Folder) {

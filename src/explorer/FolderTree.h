@@ -45,6 +45,9 @@ bool FolderHasSubFolders(const std::string& Folder);
 // Negative, zero or positive.
 int TreeNameOrder(const std::string& A, const std::string& B);
 
+// The positions of Names in TreeNameOrder (one collation key per name).
+std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names);
+
 // The orders of the tree's "Arrange by" menu.
 enum class TTreeSortKey { NameAscending, NameDescending, DateAscending, DateDescending, Family };
 

@@ -1,0 +1,199 @@
+// The shared folder-tree walk: the expanded tree's order, files with their
+// sizes, links never followed, loops and the thumbnail cache skipped, and the
+// visitor's say over where the walk goes.
+#include "explorer/FolderWalk.h"
+
+#include "explorer/ThumbFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace lumvor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FolderWalkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Temp.isValid());
+        Root = Temp.path().toStdString() + "/tree/";
+        fs::create_directories(Root);
+    }
+    void TearDown() override { xplr8900::ThumbRoot.clear(); }
+
+    void Folder(const std::string& relative) { fs::create_directories(Root + relative); }
+    void File(const std::string& relative, size_t bytes = 0) {
+        std::ofstream(Root + relative, std::ios::binary) << std::string(bytes, 'x');
+    }
+
+    // The folders the walk visits, relative to the root ("" for the root).
+    std::vector<std::string> VisitedFolders(const TWalkOptions& options = {}) {
+        std::vector<std::string> seen;
+        const bool ended = WalkFolderTree(Root, [&](TWalkFolder& folder) {
+            seen.push_back(folder.Path.substr(Root.size()));
+            return TWalkStep::Continue;
+        }, options);
+        EXPECT_TRUE(ended);
+        return seen;
+    }
+
+    QTemporaryDir Temp;
+    std::string Root;
+};
+
+TEST_F(FolderWalkTest, VisitsTheExpandedTreeInOrderWithDepths) {
+    for (const char* name : {"b/x", "A/z/deep", "A/y", "c", "Trip"})
+        Folder(name);
+    File("Trip/Beach.JPG", 10);
+    std::vector<std::string> paths;
+    std::vector<int> depths;
+    WalkFolderTree(Root.substr(0, Root.size() - 1), [&](TWalkFolder& folder) {
+        paths.push_back(folder.Path.substr(Root.size()));
+        depths.push_back(folder.Depth);
+        return TWalkStep::Continue;
+    });
+    EXPECT_EQ(paths, (std::vector<std::string>{"", "A/", "A/y/", "A/z/", "A/z/deep/", "b/", "b/x/", "c/", "Trip/"}));
+    EXPECT_EQ(depths, (std::vector<int>{0, 1, 2, 2, 3, 1, 2, 1, 1}));
+}
+
+TEST_F(FolderWalkTest, ListsFilesWithSizesAndLinksWithoutFollowingThem) {
+    Folder("big");
+    File("big/one.bin", 1024);
+    File("big/sparse.bin");
+    fs::resize_file(Root + "big/sparse.bin", int64_t(5) << 30);
+    fs::create_symlink(Root + "big/sparse.bin", Root + "big/link.bin");
+    fs::create_directory_symlink("..", Root + "big/loop");  // a folder link back up the tree
+    int64_t total = 0;
+    int links = 0;
+    std::vector<std::string> folders;
+    WalkFolderTree(Root, [&](TWalkFolder& folder) {
+        folders.push_back(folder.Path.substr(Root.size()));
+        for (const TWalkFile& file : folder.Files) {
+            total += file.Size;
+            links += file.IsLink ? 1 : 0;
+            if (file.Name == "one.bin") {
+                EXPECT_GT(file.Seconds, 0);
+            }
+        }
+        return TWalkStep::Continue;
+    });
+    EXPECT_EQ(total, (int64_t(5) << 30) + 1024);
+    EXPECT_EQ(links, 2);
+    EXPECT_EQ(folders, (std::vector<std::string>{"", "big/"}));
+}
+
+TEST_F(FolderWalkTest, NamesOnlyWithoutStatsStillTellFoldersFromFiles) {
+    Folder("sub");
+    File("sub/a.jpg", 5);
+    std::vector<TWalkFile> files;
+    WalkFolderTree(Root, [&](TWalkFolder& folder) {
+        files.insert(files.end(), folder.Files.begin(), folder.Files.end());
+        return TWalkStep::Continue;
+    }, TWalkOptions{false});
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].Name, "a.jpg");
+    EXPECT_TRUE(files[0].IsRegular);
+    EXPECT_EQ(files[0].Size, 0);
+}
+
+TEST_F(FolderWalkTest, SkipsTheThumbnailCache) {
+    Folder("photos");
+    Folder("cache/0A1B2C3D");
+    xplr8900::ThumbRoot = Root + "cache/";
+    EXPECT_EQ(VisitedFolders(), (std::vector<std::string>{"", "photos/"}));
+}
+
+// Writes one line to a file of /proc; false when it cannot.
+bool WriteProcFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path);
+    out << text;
+    out.flush();
+    return bool(out);
+}
+
+// In a child process with its own user and mount namespaces (where the kernel
+// allows them), binds the root into its own sub-folder and walks it: the walk
+// must end, visiting the bound folder's tree once. Exit codes: 0 ended, 2 no
+// namespaces here, 1 the walk went wrong.
+int WalkAcrossABindMountLoop(const std::string& root) {
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+        return 2;
+    WriteProcFile("/proc/self/setgroups", "deny");
+    if (!WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+        !WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+        return 2;
+    if (::mount(root.c_str(), (root + "a/b").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        return 2;
+    int visits = 0;
+    const bool ended = WalkFolderTree(root, [&](TWalkFolder&) {
+        ++visits;
+        return visits > 100 ? TWalkStep::Stop : TWalkStep::Continue;
+    });
+    return ended && visits == 2 ? 0 : 1;  // the root and "a"; "a/b" is the root again
+}
+
+TEST_F(FolderWalkTest, ABindMountOfAnAncestorEndsTheWalkNormally) {
+    Folder("a/b");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(WalkAcrossABindMountLoop(Root));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no user and mount namespaces here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(FolderWalkTest, TheRootMayBeALinkButNoOtherFolder) {
+    Folder("real/inner");
+    fs::create_directory_symlink(Root + "real", Temp.path().toStdString() + "/via");
+    std::vector<std::string> seen;
+    WalkFolderTree(Temp.path().toStdString() + "/via", [&](TWalkFolder& folder) {
+        seen.push_back(folder.Path);
+        return TWalkStep::Continue;
+    });
+    const std::string via = Temp.path().toStdString() + "/via/";
+    EXPECT_EQ(seen, (std::vector<std::string>{via, via + "inner/"}));
+}
+
+TEST_F(FolderWalkTest, TheVisitorStopsSkipsOrPrunesTheWalk) {
+    for (const char* name : {"a/a1", "b/b1", "c"})
+        Folder(name);
+    std::vector<std::string> seen;
+    const bool ended = WalkFolderTree(Root, [&](TWalkFolder& folder) {
+        const std::string relative = folder.Path.substr(Root.size());
+        seen.push_back(relative);
+        if (relative.empty())
+            std::erase(folder.SubFolders, std::string("c"));
+        if (relative == "a/")
+            return TWalkStep::SkipSubFolders;
+        return relative == "b/b1/" ? TWalkStep::Stop : TWalkStep::Continue;
+    });
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "a/", "b/", "b/b1/"}));
+}
+
+TEST_F(FolderWalkTest, AMissingRootVisitsNothing) {
+    int visits = 0;
+    EXPECT_TRUE(WalkFolderTree(Root + "gone", [&](TWalkFolder&) { ++visits; return TWalkStep::Continue; }));
+    EXPECT_EQ(visits, 0);
+}
+
+}  // namespace
+}  // namespace lumvor
