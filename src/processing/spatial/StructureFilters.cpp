@@ -44,6 +44,9 @@ void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool Ski
     for (size_t sum = 0; sum < quotient.size(); ++sum) quotient[sum] = uint8_t(std::min<size_t>(sum / size_t(Divisor), 255));
     const uint16_t multiplier = ExactMultiplier(quotient, Divisor);
     const int centreWeight = SkipCentre ? 0 : 1;
+    // Gaps between bytes are 0..255, so any threshold acts as one in -1..255:
+    // the comparison stays in 16 bits.
+    const int16_t threshold = int16_t(std::clamp(Threshold, -1, 255));
     const auto borders = KeepBorders(3, Bitmap.Width(), Bitmap.Height(), 1, 1, 1, 2);
     WalkWindows(Bitmap, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
         const uint8_t* top = rows[0];
@@ -54,7 +57,8 @@ void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool Ski
                 const uint16_t sum = uint16_t(top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] +
                                               mid[q + 3] + bot[q - 3] + bot[q] + bot[q + 3]);
                 const uint8_t mean = meanOf(sum);
-                out[q] = std::abs(out[q] - mean) > Threshold ? mean : out[q];
+                const int16_t gap = int16_t(std::abs(int16_t(out[q] - mean)));
+                out[q] = gap > threshold ? mean : out[q];
             }
         };
         // The multiplier's form has no look-up, so the compiler makes vector code of it.
