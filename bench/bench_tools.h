@@ -116,7 +116,6 @@ void TimeFilterOnNoise(benchmark::State& state, int width, int height, Filter fi
     SetPictureRate(state, width, height);
 }
 
-// Wall-clock seconds of a shell command; -1 when it failed.
 // Times a peer tool's shell command once per iteration; a failing command
 // ends the benchmark with an error.
 inline void RunPeerCommand(benchmark::State& state, const std::string& command) {
@@ -127,6 +126,7 @@ inline void RunPeerCommand(benchmark::State& state, const std::string& command) 
         }
 }
 
+// Wall-clock seconds of a shell command; -1 when it failed.
 inline double Seconds(const std::string& command) {
     const auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
