@@ -19,6 +19,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/resource.h>
+
 namespace lumvor::bench {
 
 // A 24-bit picture of noise (the same for every run).
@@ -114,7 +116,6 @@ void TimeFilterOnNoise(benchmark::State& state, int width, int height, Filter fi
     SetPictureRate(state, width, height);
 }
 
-// Wall-clock seconds of a shell command; -1 when it failed.
 // Times a peer tool's shell command once per iteration; a failing command
 // ends the benchmark with an error.
 inline void RunPeerCommand(benchmark::State& state, const std::string& command) {
@@ -125,6 +126,7 @@ inline void RunPeerCommand(benchmark::State& state, const std::string& command) 
         }
 }
 
+// Wall-clock seconds of a shell command; -1 when it failed.
 inline double Seconds(const std::string& command) {
     const auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
@@ -132,19 +134,35 @@ inline double Seconds(const std::string& command) {
     return status == 0 ? std::chrono::duration<double>(end - start).count() : -1;
 }
 
+// User plus system seconds of every finished child process so far.
+inline double ChildrenCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // Times the work command less the baseline command of the same tool, both run
-// in the folder, as the iteration's manual time.
+// in the folder, as the iteration's manual time (wall clock). The counter
+// "tool_cpu_ms" gives the same difference in the tools' own processor time,
+// which a loaded machine does not inflate.
 inline void RunToolDifference(benchmark::State& state, const std::string& folder, const std::string& baseline,
                               const std::string& work) {
+    double cpuSeconds = 0;
     for (auto _ : state) {
+        const double cpuBefore = ChildrenCpuSeconds();
         const double plain = Seconds("cd " + folder + " && " + baseline);
+        const double cpuBetween = ChildrenCpuSeconds();
         const double worked = Seconds("cd " + folder + " && " + work);
         if (plain < 0 || worked < 0) {
             state.SkipWithError("the tool failed");
             return;
         }
+        cpuSeconds += (ChildrenCpuSeconds() - cpuBetween) - (cpuBetween - cpuBefore);
         state.SetIterationTime(std::max(worked - plain, 0.0));
     }
+    state.counters["tool_cpu_ms"] =
+        benchmark::Counter(1000 * cpuSeconds / double(std::max<int64_t>(state.iterations(), 1)));
 }
 
 // RunToolDifference for a single-threaded vips operation on a.v writing

@@ -50,9 +50,27 @@ HBITMAP CopyPixels(const TBitmap& Source) {
     return copy;
 }
 
-// Target becomes a copy of Source. Target is emptied first, so a copy that
-// fails leaves it empty (and a later Ok2ComputeFull refuses).
+// Target's own pixel memory, when no other bitmap shares it and it has the
+// byte size of Source's; else none.
+HBITMAP ReusableMemory(const TBitmap& Source, const TBitmap& Target) {
+    HBITMAP own = Target.Handle();
+    // Two owners: Target and `own`.
+    if (!own || own.use_count() != 2 || Source.GetEmpty() || own->ByteCount() != Source.Handle()->ByteCount())
+        return nullptr;
+    return own;
+}
+
+// Target becomes a copy of Source. A copy of the same size goes into Target's
+// own memory (Duplicate repeated on one picture allocates nothing); otherwise
+// Target is emptied first, so a copy that fails leaves it empty (and a later
+// Ok2ComputeFull refuses).
 void CopyInto(const TBitmap& Source, TBitmap& Target) {
+    if (HBITMAP own = ReusableMemory(Source, Target)) {
+        *own = *Source.Handle();
+        Target.SetHandle(std::move(own));
+        Application.ProcessMessages();
+        return;
+    }
     Target.Assign(nullptr);
     if (HBITMAP copy = CopyPixels(Source))
         Target.SetHandle(std::move(copy));

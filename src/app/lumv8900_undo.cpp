@@ -95,7 +95,9 @@ bool TWebForm::AutoBackUp() {
         return true;
     }
     EnsureStretch();
-    WorkStream.Clear();
+    // The memory of the last undo copy takes the next one: a picture of the
+    // same size is copied without fresh pages.
+    WorkStream.Rewind();
     ImageUndoSaved = false;
     Screen.SetCursor(crHourGlass);
     StatusBusy("Creating backup...");

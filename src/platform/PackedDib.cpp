@@ -366,14 +366,25 @@ void WriteBmpFile(TStream& stream, const TPixelBuffer& pixels) {
     if (pixels.Empty())
         return;
     const std::vector<uint8_t> block = HeaderBlockOf(pixels);
-    std::vector<uint8_t> bytes(BitmapFileHeaderSize);
-    bytes.insert(bytes.end(), block.begin(), block.end());
-    AppendBottomUpRows(bytes, pixels);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(bytes.data() + 2, static_cast<uint32_t>(bytes.size()));
-    Put32(bytes.data() + 10, static_cast<uint32_t>(BitmapFileHeaderSize + block.size()));
-    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    const size_t rowBytes = static_cast<size_t>(pixels.RowBytes());
+    const size_t headerBytes = BitmapFileHeaderSize + block.size();
+    std::vector<uint8_t> header(BitmapFileHeaderSize);
+    header.insert(header.end(), block.begin(), block.end());
+    header[0] = 'B';
+    header[1] = 'M';
+    Put32(header.data() + 2, static_cast<uint32_t>(headerBytes + rowBytes * static_cast<size_t>(pixels.Height())));
+    Put32(header.data() + 10, static_cast<uint32_t>(headerBytes));
+    stream.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+    // The rows, bottom-up, in runs of about a megabyte: no copy of the whole
+    // picture is made, and a file still gets few large writes.
+    const size_t rowsPerRun = std::max<size_t>(1, (size_t(1) << 20) / std::max<size_t>(rowBytes, 1));
+    std::vector<uint8_t> run(rowsPerRun * rowBytes);
+    for (int y = pixels.Height() - 1; y >= 0;) {
+        size_t filled = 0;
+        for (; y >= 0 && filled < run.size(); --y, filled += rowBytes)
+            std::memcpy(run.data() + filled, pixels.ScanLine(y), rowBytes);
+        stream.WriteBuffer(run.data(), static_cast<int64_t>(filled));
+    }
 }
 
 TPixelBuffer ReadBmpFile(TStream& stream) {

@@ -50,10 +50,23 @@ TPixelBuffer::TPixelBuffer(const TPixelBuffer& other)
 }
 
 TPixelBuffer& TPixelBuffer::operator=(const TPixelBuffer& other) {
-    if (this != &other) {
-        TPixelBuffer copy(other);
-        *this = std::move(copy);
+    if (this == &other)
+        return *this;
+    // Memory of the same size is reused: a fresh block costs a page fault per
+    // page on first touch, more than the copy itself.
+    if (data_ && other.data_ && ByteCount() == other.ByteCount()) {
+        ColorTable = other.ColorTable;
+        XPelsPerMeter = other.XPelsPerMeter;
+        YPelsPerMeter = other.YPelsPerMeter;
+        width_ = other.width_;
+        height_ = other.height_;
+        depth_ = other.depth_;
+        rowBytes_ = other.rowBytes_;
+        std::memcpy(data_.get(), other.data_.get(), static_cast<size_t>(other.ByteCount()));
+        return *this;
     }
+    TPixelBuffer copy(other);
+    *this = std::move(copy);
     return *this;
 }
 

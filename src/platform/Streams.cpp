@@ -76,14 +76,18 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     int64_t end = 0;
     if (__builtin_add_overflow(position_, count, &end) || end > kMaxMemorySize)
         return 0;
-    if (end > GetSize()) {
-        try {
-            data_.resize(static_cast<size_t>(end));
-        } catch (const std::bad_alloc&) {
-            return 0;
-        }
+    // The bytes over the old end are appended rather than zeroed first and
+    // then overwritten; a gap left by a seek past the end reads as zeros.
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    const int64_t inside = std::clamp<int64_t>(GetSize() - position_, 0, count);
+    try {
+        if (position_ > GetSize())
+            data_.resize(static_cast<size_t>(position_));
+        data_.insert(data_.end(), bytes + inside, bytes + count);
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+    std::memcpy(data_.data() + position_, bytes, static_cast<size_t>(inside));
     position_ = end;
     return count;
 }
@@ -106,6 +110,11 @@ void TMemoryStream::SetSize(int64_t newSize) {
         throw EOutOfMemory("Out of memory");
     }
     position_ = std::min(position_, GetSize());
+}
+
+void TMemoryStream::Rewind() {
+    data_.clear();
+    position_ = 0;
 }
 
 void TMemoryStream::Clear() {

@@ -62,6 +62,8 @@ public:
     void SetSize(int64_t newSize) override;
 
     void Clear();
+    // Empties the stream but keeps its memory for the next writes.
+    void Rewind();
     void LoadFromStream(TStream& source);
     void SaveToStream(TStream& target);
     // Raises EFOpenError when the file cannot be opened.

@@ -200,6 +200,48 @@ TEST(Bitmap, SizeAndFormatChangesKeepThePicture) {
     EXPECT_THROW(bitmap.SetSize(1 << 21, 1), EInvalidGraphic);
 }
 
+// A copy into a buffer of the same byte size reuses its memory, whatever the
+// two shapes; any other copy takes new memory. Either way every property and
+// byte of the source comes over.
+TEST(PixelBuffer, CopiesReuseMemoryOfTheSameSizeAndCarryEverything) {
+    TPixelBuffer source(4, 3, 8);  // rows of 4 bytes: 12 bytes
+    source.ColorTable[7] = 0x123456;
+    source.XPelsPerMeter = 2835;
+    source.YPelsPerMeter = 1417;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            source.SetIndex(x, y, uint32_t(10 * y + x));
+    struct Case {
+        const char* name;
+        int width, height, depth;
+        bool reused;
+    } cases[] = {
+        {"same shape", 4, 3, 8, true},
+        {"same bytes, other shape and depth", 1, 3, 24, true},  // rows of 3 bytes padded to 4
+        {"more bytes", 4, 4, 8, false},
+        {"fewer bytes", 4, 2, 8, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPixelBuffer target(c.width, c.height, c.depth);
+        const uint8_t* memory = target.Bits();
+        target = source;
+        EXPECT_EQ(target.Bits() == memory, c.reused);
+        EXPECT_EQ(target.Width(), 4);
+        EXPECT_EQ(target.Height(), 3);
+        EXPECT_EQ(target.Depth(), 8);
+        EXPECT_EQ(target.RowBytes(), source.RowBytes());
+        EXPECT_EQ(target.ColorTable, source.ColorTable);
+        EXPECT_EQ(target.XPelsPerMeter, 2835);
+        EXPECT_EQ(target.YPelsPerMeter, 1417);
+        EXPECT_EQ(std::memcmp(target.Bits(), source.Bits(), size_t(source.ByteCount())), 0);
+    }
+    TPixelBuffer empty;
+    TPixelBuffer target(4, 3, 8);
+    target = empty;
+    EXPECT_TRUE(target.Empty());
+}
+
 TEST(Canvas, PaintsLikeGdiOnEveryPixelFormat) {
     const TPixelFormat formats[] = {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit};
     for (TPixelFormat format : formats) {

@@ -9,6 +9,7 @@
 #include "support/bitmap_raster.h"
 
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <ostream>
@@ -103,6 +104,24 @@ TEST(PixelArithmeticTest, SumOfSquaredDifferencesEqualsNumpysAndChangesNothing) 
     EXPECT_EQ(SumSquaredDifferences(picture, partner), expected);
     EXPECT_TRUE(SameBitmap(ReadPpm(TwoImageFixture("a.ppm")), picture));
     EXPECT_EQ(SumSquaredDifferences(picture, picture), 0);
+}
+
+// Rows of white against black, wider than the runs summed in 32 bits: every
+// square is the largest, so a run too long for its sum would wrap.
+TEST(PixelArithmeticTest, SumOfSquaredDifferencesOfTheLargestDifferencesOverWideRows) {
+    constexpr int width = 30000, height = 3;
+    TBitmap white, black;
+    for (TBitmap* bitmap : {&white, &black}) {
+        bitmap->SetPixelFormat(pf24bit);
+        bitmap->SetSize(width, height);
+    }
+    for (int y = 0; y < height; ++y) {
+        std::memset(white.ScanLine(y), 255, 3 * width);
+        std::memset(black.ScanLine(y), 0, 3 * width);
+    }
+    const int64_t expected = int64_t(3) * width * height * 255 * 255;
+    EXPECT_EQ(SumSquaredDifferences(white, black), expected);
+    EXPECT_EQ(SumSquaredDifferences(black, white), expected);
 }
 
 TEST(PixelArithmeticTest, TheRulesOwnCases) {

@@ -68,6 +68,48 @@ TEST_P(StructureFixtures, TilesEqualThePortWithTheBlocksOwnRows) {
 INSTANTIATE_TEST_SUITE_P(Pictures, StructureFixtures, ::testing::Values("border", "scene"),
                          [](const auto& info) { return info.param; });
 
+// The thresholded mean written plainly: every window of the unchanged picture,
+// divided and compared as integers, borders kept.
+RgbRaster PlainThresholdedMean(const RgbRaster& In, int Threshold, int Divisor, bool SkipCentre) {
+    RgbRaster out = In;
+    const auto byte = [&](int x, int y, int c) { return int(In.Pixels[size_t(y * In.Width + x)] >> (8 * c) & 0xFF); };
+    for (int y = 1; y <= In.Height - 3; ++y)
+        for (int x = 1; x <= In.Width - 2; ++x) {
+            uint32_t colour = 0;
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (dx != 0 || dy != 0 || !SkipCentre)
+                            sum += byte(x + dx, y + dy, c);
+                const int mean = std::min(sum / Divisor, 255);
+                const int own = byte(x, y, c);
+                colour |= uint32_t(std::abs(own - mean) > Threshold ? mean : own) << (8 * c);
+            }
+            out.Pixels[size_t(y * In.Width + x)] = colour;
+        }
+    return out;
+}
+
+// Divisors whose quotients come from a multiplier and those that need the
+// table (1, and any a 16-bit multiplier cannot give exactly), with
+// thresholds below, inside and above the byte range.
+TEST(StructureFilters, ThresholdedMeanEqualsThePlainLoopForAnyDivisorAndThreshold) {
+    TBitmap source;
+    Noise(source, 23, 9, 91);
+    const RgbRaster in = RasterOfBitmap(source);
+    for (int divisor : {1, 2, 3, 7, 8, 9, 13, 100, 255, 1000})
+        for (int threshold : {-5, 0, 37, 254, 300})
+            for (bool skipCentre : {false, true}) {
+                SCOPED_TRACE(std::to_string(divisor) + " " + std::to_string(threshold) + " " +
+                             std::to_string(skipCentre));
+                TBitmap picture;
+                picture.Assign(&source);
+                GaussianBlur3x3Bitmap(picture, threshold, divisor, skipCentre);
+                EXPECT_TRUE(SameBitmap(PlainThresholdedMean(in, threshold, divisor, skipCentre), picture));
+            }
+}
+
 // ---- Borders and small pictures
 
 TEST(StructureFilters, ModeThreeOrMoreDescreensAsModeTwo) {

@@ -1,5 +1,6 @@
 #include "processing/lab/TonalComposites.h"
 
+#include "imaging/HLSRows.h"
 #include "imaging/Helpers.h"
 #include "platform/SysUtils.h"
 #include "processing/lab/Pixels24.h"
@@ -97,17 +98,12 @@ void CompositeContrastBitmap(TBitmap& Target, const TBitmap& Other, int Gamma, i
 }
 
 void CompositeGrayBitmap(TBitmap& Target, const TBitmap& Other) {
-    ForEachPair(Target, Other, [](uint8_t* t, const uint8_t* o) {
-        // Only the target's lightness is kept, which needs no hue or saturation.
-        THLS own;
-        RGBToLightness(t[2], t[1], t[0], own);
-        const THLS other = PixelHLS(o);
-        TRGBTriple rgb;
-        HLSToRGB(other.Hue, own.Lightness, other.Saturation, rgb);
-        t[0] = uint8_t(std::clamp(rgb.Blue, 0, 255));
-        t[1] = uint8_t(std::clamp(rgb.Green, 0, 255));
-        t[2] = uint8_t(std::clamp(rgb.Red, 0, 255));
-    });
+    CheckPair(Target, Other);
+    if (LabEmpty(Target))
+        return;
+    // Each pixel depends on its own pair only: whole rows at a time.
+    for (int y = Target.Height() - 1; y >= 0; --y)
+        HLSGrayRow(Target.ScanLine(y), Other.ScanLine(y), Target.Width());
 }
 
 void GrayBitmap(TBitmap& Picture) { GreyPlane(Picture, PixelMaskLuminance); }

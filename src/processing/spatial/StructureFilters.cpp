@@ -20,6 +20,18 @@ void CopyRows(TBitmap& Bitmap, int First, int Count, std::vector<uint8_t>& copy)
     for (int i = 0; i < Count; ++i) std::memcpy(copy.data() + rowBytes * size_t(i), Bitmap.ScanLine(First + i), rowBytes);
 }
 
+// The multiplier m < 2^16 for which min((sum x m) >> 16, 255) equals
+// Quotients[sum] (sum div Divisor, at most 255) for every sum; 0 when none does.
+uint16_t ExactMultiplier(const std::vector<uint8_t>& Quotients, int Divisor) {
+    if (Divisor < 2)
+        return 0;
+    const uint32_t m = (65536 + uint32_t(Divisor) - 1) / uint32_t(Divisor);
+    for (uint32_t sum = 0; sum < Quotients.size(); ++sum)
+        if (std::min<uint32_t>((sum * m) >> 16, 255) != Quotients[sum])
+            return 0;
+    return uint16_t(m);
+}
+
 }  // namespace
 
 void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool SkipCentre,
@@ -30,19 +42,32 @@ void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool Ski
     // Every sum of eight or nine bytes divided once, ahead of the loop.
     std::vector<uint8_t> quotient(9 * 255 + 1);
     for (size_t sum = 0; sum < quotient.size(); ++sum) quotient[sum] = uint8_t(std::min<size_t>(sum / size_t(Divisor), 255));
+    const uint16_t multiplier = ExactMultiplier(quotient, Divisor);
     const int centreWeight = SkipCentre ? 0 : 1;
+    // Gaps between bytes are 0..255, so any threshold acts as one in -1..255:
+    // the comparison stays in 16 bits.
+    const int16_t threshold = int16_t(std::clamp(Threshold, -1, 255));
     const auto borders = KeepBorders(3, Bitmap.Width(), Bitmap.Height(), 1, 1, 1, 2);
     WalkWindows(Bitmap, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
         const uint8_t* top = rows[0];
         const uint8_t* mid = rows[1];
         const uint8_t* bot = rows[2];
-        for (int q = 3 * first; q < 3 * (last + 1); ++q) {
-            const int sum = top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] + mid[q + 3] +
-                            bot[q - 3] + bot[q] + bot[q + 3];
-            const int mean = quotient[size_t(sum)];
-            if (std::abs(out[q] - mean) > Threshold)
-                out[q] = uint8_t(mean);
-        }
+        const auto blur = [&](auto meanOf) {
+            for (int q = 3 * first; q < 3 * (last + 1); ++q) {
+                const uint16_t sum = uint16_t(top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] +
+                                              mid[q + 3] + bot[q - 3] + bot[q] + bot[q + 3]);
+                const uint8_t mean = meanOf(sum);
+                const int16_t gap = int16_t(std::abs(int16_t(out[q] - mean)));
+                out[q] = gap > threshold ? mean : out[q];
+            }
+        };
+        // The multiplier's form has no look-up, so the compiler makes vector code of it.
+        if (multiplier != 0)
+            blur([multiplier](uint16_t sum) {
+                return uint8_t(std::min(uint16_t((uint32_t(sum) * multiplier) >> 16), uint16_t(255)));
+            });
+        else
+            blur([&quotient](uint16_t sum) { return quotient[sum]; });
     });
 }
 
@@ -198,7 +223,9 @@ void AddArtifactBitmap(TBitmap& Bitmap, int Quality) {
     TJPEGImage jpeg;
     jpeg.SetScale(jsFullSize);
     jpeg.SetPerformance(jpBestQuality);
-    jpeg.Assign(Bitmap);
+    // The encoder reads the picture's own memory (shared, not copied); the
+    // decoder then writes the same memory, once the encoding is done.
+    jpeg.Bitmap().SetHandle(Bitmap.Handle());
     jpeg.SetCompressionQuality(std::clamp(Quality, 1, 255));
     try {
         jpeg.Compress();

@@ -38,16 +38,20 @@ const std::vector<uint8_t>& SaturationBins() {
 
 // The hue of RGBToHLS depends only on which component is the largest (the
 // first of red, green, blue that is), whether the other two are in rising or
-// falling order, the spread d = max - min and k = max - middle. One table of
-// bins for the six arrangements x 256 spreads x 256 k, each entry made by
-// converting a colour of that arrangement with max = d and min = 0.
+// falling order, and the middle component's distance from the largest, as
+// the conversion divides it: q = (k x 600 + d div 2) div d, with the spread
+// d = max - min and k = max - middle (a grey, d = 0, has hue 2400). One table
+// of bins for the six arrangements x the 601 values of q, each entry made by
+// converting a colour of that arrangement that gives q: small enough to stay
+// in the nearest cache, where look-ups at random (detailed pictures) are cheap.
+constexpr int kHueQuotients = 601;
 
-size_t HueIndex(int Arrangement, int d, int k) { return (size_t(Arrangement) * 256 + size_t(d)) * 256 + size_t(k); }
+int HueQuotient(int d, int k) { return hls_detail::SmallDivide(k * 600 + d / 2, d); }
 
 const std::vector<uint8_t>& HueBins() {
     static const std::vector<uint8_t> bins = [] {
-        std::vector<uint8_t> table(6 * 256 * 256);
-        for (int d = 0; d < 256; ++d)
+        std::vector<uint8_t> table(6 * kHueQuotients);
+        for (int d = 1; d < 256; ++d)
             for (int k = 0; k <= d; ++k) {
                 const int mid = d - k;
                 const int colours[6][3] = {{d, mid, 0}, {d, 0, mid}, {0, d, mid},
@@ -55,7 +59,7 @@ const std::vector<uint8_t>& HueBins() {
                 for (int a = 0; a < 6; ++a) {
                     THLS hls;
                     RGBToHLS(colours[a][0], colours[a][1], colours[a][2], hls);
-                    table[HueIndex(a, d, k)] = uint8_t(ScaleBin(hls.Hue));
+                    table[size_t(a * kHueQuotients + HueQuotient(d, k))] = uint8_t(ScaleBin(hls.Hue));
                 }
             }
         return table;
@@ -67,6 +71,7 @@ const std::vector<uint8_t>& HueBins() {
 // the arrangement chosen by arithmetic rather than branches (the order of the
 // components is random in detailed pictures).
 inline int HueBin(const uint8_t* Bins, int R, int G, int B) {
+    static const int greyBin = ScaleBin(2400);
     const int mx = std::max({R, G, B});
     const int mn = std::min({R, G, B});
     const int k = mx - (R + G + B - mx - mn);
@@ -77,7 +82,9 @@ inline int HueBin(const uint8_t* Bins, int R, int G, int B) {
     // largest one is the smallest (a tie gives the first: both are the same).
     const int second = (redMax & (G < B)) | (greenMax & (B < R)) | (blueMax & (R < G));
     const int arrangement = 2 * (greenMax + 2 * blueMax) + second;
-    return Bins[HueIndex(arrangement, mx - mn, k)];
+    const int d = mx - mn;
+    const int bin = Bins[arrangement * kHueQuotients + HueQuotient(std::max(d, 1), k)];
+    return d == 0 ? greyBin : bin;
 }
 
 struct TPass {
