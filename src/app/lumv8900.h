@@ -200,6 +200,9 @@ inline bool EscapePressed = false;
 inline bool SlideshowRunning = false;
 // Files the running batch handles per minute (at least 1 once read).
 inline int32_t SlidesPerMinute = 1;
+// The tick count a long run started at, and its run time in units of 600 ms.
+inline uint32_t ProgressStartTick = 0;
+inline int32_t ProgressElapsed = 0;
 // The slide show plays an AVL script rather than the bookmarks.
 inline bool ScriptMode = false;
 inline bool MediaMode = false;
