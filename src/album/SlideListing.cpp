@@ -7,6 +7,8 @@
 #include "platform/SysUtils.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <cstring>
 
 namespace lumvor {
@@ -39,7 +41,21 @@ int SlideIconIndex(const std::string& Path, const std::string& Ext) {
 }  // namespace
 
 bool IsListableFile(const std::string& Name) {
-    return ExtInList(ExtractFileExt(Name), ListableExtensions, OpenPicture::ShortMediaList);
+    // The extension test of ExtInList without building strings: folder lists
+    // ask it of every file of a tree.
+    const size_t dot = Name.find_last_of("./");
+    if (dot == std::string::npos || Name[dot] != '.')
+        return false;
+    const std::string_view ext(Name.data() + dot, Name.size() - dot);
+    char upper[8];
+    if (ext.size() <= 2 || ext.size() > sizeof upper)
+        return false;  // no entry of the lists is that long
+    for (size_t i = 0; i < ext.size(); ++i)
+        upper[i] = char(std::toupper(static_cast<unsigned char>(ext[i])));
+    const std::string_view key(upper, ext.size());
+    if (std::string_view(ListableExtensions).find(key) == std::string_view::npos)
+        return false;
+    return key.size() != 3 || std::string_view(OpenPicture::ShortMediaList).find(key) != std::string_view::npos;
 }
 
 void FillListedSlideRecord(TSlideRec& Rec, const std::string& Path, int64_t Size, int64_t Seconds, int32_t Index,

@@ -25,21 +25,21 @@ bool NamesRegularFile(const std::string& Path) {
     return ::stat(Path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-TListFolder ListFolderEntries(const TWalkFolder& Folder) {
+TListFolder ListFolderEntries(TWalkFolder& Folder) {
     TListFolder listed;
     listed.Path = Folder.Path;
     listed.Entries = int64_t(Folder.Files.size() + Folder.SubFolders.size());
+    std::vector<TWalkFile> files;
+    for (TWalkFile& file : Folder.Files)
+        if (IsListableFile(file.Name))
+            files.push_back(std::move(file));
     std::vector<std::string> names;
-    std::vector<const TWalkFile*> files;
-    for (const TWalkFile& file : Folder.Files) {
-        if (!IsListableFile(file.Name))
-            continue;
+    names.reserve(files.size());
+    for (const TWalkFile& file : files)
         names.push_back(file.Name);
-        files.push_back(&file);
-    }
     listed.Listable.reserve(files.size());
     for (size_t at : TreeNameSortOrder(names))
-        listed.Listable.push_back(*files[at]);
+        listed.Listable.push_back(std::move(files[at]));
     return listed;
 }
 

@@ -30,8 +30,9 @@ struct TListFolder {
 bool NamesRegularFile(const std::string& Path);
 
 // The folder's entries a list may take: files (of any kind but folders) whose
-// extension is listable, in the tree's name order.
-TListFolder ListFolderEntries(const TWalkFolder& Folder);
+// extension is listable, in the tree's name order. They are moved out of
+// Folder's Files.
+TListFolder ListFolderEntries(TWalkFolder& Folder);
 
 // Appends the full path of every listable entry that names a file: a regular
 // file of any size (an empty one too) or a link whose target is one. Pipes,

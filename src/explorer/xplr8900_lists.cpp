@@ -69,6 +69,13 @@ void ProcessMessages(int Passes) {
         Application.ProcessMessages();
 }
 
+// Writes a run's temporary list file in one pass (no replace-and-sync: the
+// file lives only for this run and the album's load).
+void WriteRunFile(const TStrings& Lines, const std::string& File) {
+    TFileStream out(File, fmCreate);
+    Lines.SaveToStream(out);
+}
+
 std::string RunTitle(bool Album) { return Album ? "Populating Slides: " : "Populating Bookmarks: "; }
 
 }  // namespace
@@ -203,6 +210,9 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     bookmarkCount_ = 0;
     FolderList.Clear();
     FileList.Clear();
+    // Sized up front, so that appending does not move the lines.
+    FolderList.SetCapacity(16384);
+    FileList.SetCapacity(album ? 262144 : 1048576);
     ShowStatusForm(RunTitle(album) + "Listing available folders...");
     StatusForm->btnCancel->setEnabled(false);
     IsBusy = 1;
@@ -222,6 +232,8 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     ExploreDir = explored;
     EndFolderList();
     FinishFolderList(Run, cancelled, listStream);
+    FolderList.SetCapacity(256);
+    FileList.SetCapacity(256);
 }
 
 // The first pass: the folder list in the tree's order, each folder's listable
@@ -250,7 +262,7 @@ bool TFileForm::WalkListFolders(bool Recursive, std::vector<TListFolder>& Folder
     // The folder list is kept in its file while the files are listed.
     for (const TListFolder& folder : Folders)
         FolderList.Add(folder.Path);
-    FolderList.SaveToFile(CatalogRFile);
+    WriteRunFile(FolderList, CatalogRFile);
     FolderList.Clear();
     FolderList.LoadFromFile(CatalogRFile);
     return true;
@@ -333,7 +345,7 @@ void TFileForm::FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<T
         FolderList.Clear();
         for (int i = 0; i < folders; ++i)
             FolderList.Add(tag);
-        FolderList.SaveToFile(CatalogVFile);
+        WriteRunFile(FolderList, CatalogVFile);
         FolderList.Clear();
         FileList.SaveToStream(*ListStream);
         FileList.Clear();
