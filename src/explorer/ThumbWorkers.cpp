@@ -94,6 +94,7 @@ void TCoreThumb::InitBlankBitmap(bool Black) {
 
 void TCoreThumb::SetJob(int32_t RecordIndex, const std::string& ImageFile, const std::string& RecPath,
                         bool EmbeddedPreview) {
+    fitted_ = false;
     recordIndex_ = RecordIndex;
     imageFile_ = ImageFile;
     recPath_ = RecPath;
@@ -241,16 +242,25 @@ void TCoreThumb::Execute() {
         return fail();
     }
     // Rows decoded before an unknown marker stand; any other code is not taken.
-    if (errorCode_ == jpegcode::None || errorCode_ == jpegcode::UnknownMarker) ok = true;
+    if (errorCode_ == jpegcode::None || errorCode_ == jpegcode::UnknownMarker) {
+        FitIntoCell();
+        ok = true;
+    }
     finish();
 }
 
-bool TCoreThumb::SaveThumbnail(const FileRec& Row) {
-    if (!SlotOK(slot_) || Terminated() || !decoded_ || !result_) return false;
+// The decoded picture fitted into the white cell, here on the worker so that
+// the GUI thread only writes the cache file.
+void TCoreThumb::FitIntoCell() {
     const TRect place = ThumbFitRect(decoded_->GetWidth(), decoded_->GetHeight());
     FillWhiteCell(*result_);
     StretchNearest(*decoded_->Handle(), *result_->Handle(), place);
     result_->SetPixelFormat(pf24bit);
+    fitted_ = true;
+}
+
+bool TCoreThumb::SaveThumbnail(const FileRec& Row) {
+    if (!SlotOK(slot_) || Terminated() || !result_ || !fitted_) return false;
     cacheRecord_ = FileRec();
     cacheRecord_.SetWidth(uint16_t(imageWidth_));
     cacheRecord_.SetHeight(uint16_t(imageHeight_));

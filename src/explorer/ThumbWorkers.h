@@ -94,8 +94,8 @@ public:
     bool Terminated() const { return terminated_.load(); }
 
     // GUI thread, after the done notification: when the slot's result may be
-    // taken and the thread was not asked to stop, fits the decoded picture into
-    // a white cell and writes it with its trailer (header size, 24 bits and the
+    // taken and the thread was not asked to stop, writes the white cell the
+    // worker fitted the decoded picture into, with its trailer (header size, 24 bits and the
     // identity of Row) as RecPath. True when the file was written.
     bool SaveThumbnail(const FileRec& Row);
     // The JPEG header's size (the full picture, not the decoded one).
@@ -121,6 +121,7 @@ private:
     void ReadHeaderFacts();
     bool PlainReadRetry();
     void NewDecoder();
+    void FitIntoCell();
 
     const int slot_;
     QObject* doneContext_;
@@ -143,6 +144,7 @@ private:
     std::unique_ptr<TBitmap> result_;
     std::unique_ptr<TMemoryStream> source_;
     FileRec cacheRecord_;
+    bool fitted_ = false;
 };
 
 // What the explorer window does for the dispatcher. Unbound calls do nothing.

@@ -151,6 +151,21 @@ private:
     std::set<std::string> used_;
 };
 
+}  // namespace
+
+void LoadCellPicture(const TPageJob& Job, const TPageFile& File, TBitmap& Picture) {
+    if (!Job.LoadThumbnail || !Job.LoadThumbnail(File, Picture) || Picture.Empty()) {
+        // A new bitmap's area is white.
+        Picture.SetPixelFormat(pf24bit);
+        Picture.SetSize(Job.SourceWidth, Job.SourceHeight);
+    }
+    Picture.SetPixelFormat(pf24bit);
+    if (Job.CellWidth != Job.SourceWidth || Job.CellHeight != Job.SourceHeight)
+        ResampleWebThumb(Picture, Job.SourceWidth, Job.SourceHeight, Job.CellWidth, Job.CellHeight);
+    // The top-left cell part (a smaller picture grows white).
+    Picture.SetSize(Job.CellWidth, Job.CellHeight);
+}
+
 // The page's picture link of a file.
 std::string FileLink(const TPageJob& Job, const TPageFile& File) {
     switch (Job.Kind) {
@@ -167,6 +182,8 @@ std::string ThumbSource(const TPageJob& Job, const std::string& ThumbName) {
     return EncodeUrlSegment(Job.ThumbsFolder) + "/" + EncodeUrlSegment(ThumbName);
 }
 
+namespace {
+
 std::string HexColor(TColor Color) {
     std::string text;
     ColorToHexRGB(Color, text);
@@ -176,16 +193,7 @@ std::string HexColor(TColor Color) {
 // Makes the cell picture of a file and writes it as a JPEG.
 void WriteThumbnail(const TPageJob& Job, const TPageFile& File, const std::string& Target) {
     TBitmap picture;
-    if (!Job.LoadThumbnail || !Job.LoadThumbnail(File, picture) || picture.Empty()) {
-        // A new bitmap's area is white.
-        picture.SetPixelFormat(pf24bit);
-        picture.SetSize(Job.SourceWidth, Job.SourceHeight);
-    }
-    picture.SetPixelFormat(pf24bit);
-    if (Job.CellWidth != Job.SourceWidth || Job.CellHeight != Job.SourceHeight)
-        ResampleWebThumb(picture, Job.SourceWidth, Job.SourceHeight, Job.CellWidth, Job.CellHeight);
-    // The top-left cell part (a smaller picture grows white).
-    picture.SetSize(Job.CellWidth, Job.CellHeight);
+    LoadCellPicture(Job, File, picture);
     TJPEGImage jpeg;
     TJPEGEncodeOptions options;
     options.quality = std::clamp<int>(Job.Options.ThumbQuality(), 1, 100);
@@ -247,6 +255,8 @@ public:
         NavCell(Back, "-&#32Back", "Back");
         if (job_.Interactive && job_.Kind == TPageKind::Internet && job_.Options.HomeURL())
             NavLink(TypedAddress(job_.PageHome), "&#32Home&#32", "Home");
+        else if (!job_.CatalogHome.empty())
+            NavLink(job_.CatalogHome, "&#32Home&#32", "Home");
         NavCell(Next, "&#32Next&#32+", "Next");
         Line("</tr></table>");
     }
@@ -284,14 +294,35 @@ private:
 
 }  // namespace
 
+std::string PageHeadLines(const TPageJob& Job, const std::string& Title) {
+    TPageText text(Job);
+    text.Head(Title);
+    return text.Text();
+}
+
+std::string SeriesNavigationLines(const TPageJob& Job, const std::string& Back, const std::string& Next) {
+    TPageText text(Job);
+    text.Navigation(true, Back, Next);
+    return text.Text();
+}
+
+std::string FooterLine(const TPageJob& Job) {
+    TPageText text(Job);
+    text.Footer();
+    return text.Text();
+}
+
+std::string PrepareThumbsDir(const TPageJob& Job) {
+    const std::string pageDir = FolderOf(Job.PageFile);
+    if (Job.ThumbsFolder.empty() || Job.SimplePage) return pageDir;
+    const std::string thumbsDir = IncludeTrailingPathDelimiter(pageDir + Job.ThumbsFolder);
+    ForceDirectories(thumbsDir);
+    return thumbsDir;
+}
+
 TPageResult WritePages(const TPageJob& Job) {
     TPageResult result;
-    const std::string pageDir = FolderOf(Job.PageFile);
-    result.ThumbsDir = pageDir;
-    if (!Job.ThumbsFolder.empty() && !Job.SimplePage) {
-        result.ThumbsDir = IncludeTrailingPathDelimiter(pageDir + Job.ThumbsFolder);
-        ForceDirectories(result.ThumbsDir);
-    }
+    result.ThumbsDir = PrepareThumbsDir(Job);
     const THTMLSet& o = Job.Options;
     const int count = int(Job.Files.size());
     const int perPage = Job.SimplePage ? std::max(count, 1) : std::max<int>(o.ThumbsPerPage(), 1);

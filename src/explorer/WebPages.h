@@ -94,6 +94,11 @@ struct TPageJob {
     std::function<bool(const TPageFile& File, TBitmap& Picture)> LoadThumbnail;
     // Called with each file's index before it is written.
     std::function<void(int Index, int Count)> Progress;
+    // The Home cell's link of a catalog walk's page ("_home.htm",
+    // "../_home.htm"); "" for none.
+    std::string CatalogHome;
+    // Asked after each file of a contact sheet: true ends the run there.
+    std::function<bool()> Cancelled;
 };
 
 // What a run wrote.
@@ -112,6 +117,22 @@ std::string FolderOf(const std::string& Path);
 // The number of pages of a run: one for a simple page, else Count div
 // PerPage plus one for a remainder, at least one.
 int PageCount(int Count, int PerPage, bool SimplePage);
+
+// Pieces every kind of page shares (the contact sheets write them too): the
+// head lines up to the heading, the navigation table of a page series (an
+// empty Back or Next page name gives the dot cell), the footer line, the link
+// of a picture, the src of a thumbnail file, and the thumbnail folder (made
+// when missing, with a trailing "/").
+std::string PageHeadLines(const TPageJob& Job, const std::string& Title);
+std::string SeriesNavigationLines(const TPageJob& Job, const std::string& Back, const std::string& Next);
+std::string FooterLine(const TPageJob& Job);
+std::string FileLink(const TPageJob& Job, const TPageFile& File);
+std::string ThumbSource(const TPageJob& Job, const std::string& ThumbName);
+std::string PrepareThumbsDir(const TPageJob& Job);
+// A file's cell picture: its cache picture at 24 bits, resampled to the cell
+// when the sizes differ, cut or grown (white) to the cell; white when the
+// loader has none.
+void LoadCellPicture(const TPageJob& Job, const TPageFile& File, TBitmap& Picture);
 
 // Writes the pages and their thumbnails. Raises EFCreateError or EWriteError
 // when a page or a thumbnail cannot be written (pages already written stay).

@@ -496,6 +496,8 @@ public:
     // whose file or folder still exists stays.
     void RemoveDeletedItems(bool CheckExistence);
     void mnuFRenameClick(QObject* Sender);
+    void HandFilesToBatchCommand(const std::vector<std::string>& Paths, const std::string& Command);
+    void EditFocusedLabel(const std::vector<int>& SelectedRows);
     // The end of a label edit: renames Folder + OldItemName to Folder +
     // NewName, or warns and gives NewName the old name back.
     void ValidateItemName(const std::string& Folder, std::string& NewName);

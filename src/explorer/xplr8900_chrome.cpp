@@ -769,9 +769,6 @@ void TFileForm::mnuToolsXClick(QObject*) {
         mnuRedoThumbs->setEnabled(mnuViewThumbs->isChecked());
 }
 
-// PENDING: batch extension and date renames of 3 or more files go through the image processing's commands, and the label edit of one file through the list's editing; until then nothing happens.
-void TFileForm::mnuAddExtClick(QObject*) {}
-
 void TFileForm::btnRecentClick(QObject*) {
     const std::string recent = ProgramFolder() + "recent/";
     ForceDirectories(recent);

@@ -132,6 +132,8 @@ void TFileForm::BindFileOps() {
     auto* recycleKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete), this);
     ConnectGuarded(recycleKey, &QShortcut::activated, this, [this] { mnuFDeleteClick(FindItem("mnuFRecycle")); });
     wire("mnuFRename", &TFileForm::mnuFRenameClick);
+    for (const char* name : {"mnuAddExt", "mnuDatename"})
+        wire(name, &TFileForm::mnuAddExtClick);
     for (const char* name : {"mnuNewfolder", "mnuNewfolderT"})
         wire(name, &TFileForm::mnuNewfolderClick);
     wire("mnuSelectAll", &TFileForm::mnuSelectAllClick);
@@ -516,19 +518,50 @@ void TFileForm::mnuFRenameClick(QObject*) {
             paths.push_back(path);
         }
         if (oneKind) {
-            AvlLines.Clear();
-            for (const std::string& path : paths) AvlLines.Add(path);
-            if (lumv8900::WebForm) {
-                lumv8900::WebForm->show();
-                lumv8900::WebForm->setEnabled(true);
-            }
-            FolderMonitor_Terminate();
-            HandOff("mnuBatchRename1Click", "");
+            HandFilesToBatchCommand(paths, "mnuBatchRename1Click");
             return;
         }
     }
+    EditFocusedLabel(rows);
+}
+
+// "Add extension" and "Date name": three or more selected files go to the
+// image window's batch command; fewer start the focused name's edit.
+void TFileForm::mnuAddExtClick(QObject* Sender) {
+    if (Listing->DrivesView || XL->SelCount() == 0 || FileOpBusy) return;
+    TOwnCall own(this);
+    const std::vector<int> rows = XL->SelectedRows();
+    std::vector<std::string> files;
+    for (int row : rows) {
+        const std::string path = RemoveBackslash(Listing->GetItemPath(row));
+        if (!IsRealFolder(path)) files.push_back(path);
+    }
+    if (files.size() >= 3) {
+        const bool dateName = Sender && Sender->objectName() == "mnuDatename";
+        HandFilesToBatchCommand(files, dateName ? "mnuDateNameClick" : "mnuAddExtClick");
+        return;
+    }
+    EditFocusedLabel(rows);
+}
+
+// The paths keep their case: on Linux another case names another file.
+void TFileForm::HandFilesToBatchCommand(const std::vector<std::string>& Paths, const std::string& Command) {
+    AvlLines.Clear();
+    for (const std::string& path : Paths) AvlLines.Add(path);
+    if (lumv8900::WebForm) {
+        lumv8900::WebForm->show();
+        lumv8900::WebForm->setEnabled(true);
+    }
+    FolderMonitor_Terminate();
+    HandOff(Command, "");
+}
+
+// Starts the label edit of the focused item when it is selected, else of the
+// first selected one.
+void TFileForm::EditFocusedLabel(const std::vector<int>& SelectedRows) {
     TVListItem* item = XL->ItemFocused();
-    if (!item || !std::binary_search(rows.begin(), rows.end(), item->Index())) item = XL->Items()->Item(rows.front());
+    if (!item || !std::binary_search(SelectedRows.begin(), SelectedRows.end(), item->Index()))
+        item = XL->Items()->Item(SelectedRows.front());
     FileRec rec;
     if (!item || !Listing->RowRec(item->Index(), rec)) return;
     OldItemName = std::string(rec.Name());

@@ -128,8 +128,13 @@ void TFileForm::HandOff(const std::string& Command, const std::string& Path) {
     }
     if (!WebForm)
         return;
+    const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (Command == "mnuBatchRename1Click") {
-        WebForm->mnuBatchRename1Click(this, QGuiApplication::queryKeyboardModifiers());
+        WebForm->mnuBatchRename1Click(this, keys);
+    } else if (Command == "mnuAddExtClick") {
+        WebForm->mnuBatchRename1Click(FindItem("mnuAddExt"), keys);
+    } else if (Command == "mnuDateNameClick") {
+        WebForm->mnuDateNameClick(FindItem("mnuDatename"), keys);
     } else if (Command == "DragOpen") {
         WebForm->DragOpen(Path);
     } else if (Command == "OpenBIPfile") {

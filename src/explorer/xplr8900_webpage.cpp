@@ -6,6 +6,7 @@
 
 #include "app/SavePicture.h"
 #include "app/lumv8900.h"
+#include "explorer/ContactSheet.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"
 #include "explorer/WebDlg.h"
@@ -137,12 +138,9 @@ void TFileForm::ContactDir(bool Interactive) {
         SaveWebOptions(false);
     }
     LoadWebOptions();
-    if (!HTMLset9.ContactSheet()) {
-        NormalPage(true);
-        return;
-    }
-    // PENDING: the contact sheet with its image map is not written yet.
-    StatusMessageSolo("Contact sheets are not available yet.");
+    // The page series and the contact sheets share the run around the page
+    // writer, which picks the writer by the contact sheet option.
+    NormalPage(true);
 }
 
 // Asks for the first page's file; false when the user cancelled or the choice
@@ -288,9 +286,11 @@ void TFileForm::NormalPage(bool Interactive) {
         FileRec trailer;
         return LoadThumbFile(&trailer, Picture, Listing->GetThumbRecPath(row));
     };
+    const bool sheets = HTMLset9.ContactSheet() && !SimplePage;
+    const size_t progressFrom = sheets ? 3 : 2;
     const int lastRow = std::max(int(Listing->FileOrder.size()) - 1, 1);
-    job.Progress = [this, &fileRows, lastRow](int Index, int) {
-        if (Listing->FileOrder.size() > 2) {
+    job.Progress = [this, &fileRows, lastRow, progressFrom](int Index, int) {
+        if (Listing->FileOrder.size() > progressFrom) {
             StatusPanels[0]->setText(
                 QString::fromStdString("Saving: " + std::to_string(fileRows[size_t(Index)] * 100 / lastRow) + "%"));
             Application.ProcessMessages();
@@ -299,13 +299,14 @@ void TFileForm::NormalPage(bool Interactive) {
 
     Screen.SetCursor(crHourGlass);
     Thumbnailing_Stop();
-    StatusMessageSolo("Creating HTML page(s) ...");
+    job.Cancelled = [] { return CancelPressed != 0 || lumv8900::AppQuitting; };
+    StatusMessageSolo(sheets ? "Creating HTML page ..." : "Creating HTML page(s) ...");
     webpage::TPageResult result;
     bool written = false;
     {
         TEditScope edit(*this);
         try {
-            result = webpage::WritePages(job);
+            result = sheets ? contactsheet::WriteContactSheets(job) : webpage::WritePages(job);
             written = true;
         } catch (const Exception& e) {
             Screen.SetCursor(crDefault);

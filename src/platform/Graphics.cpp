@@ -273,6 +273,11 @@ TSize TCanvas::TextExtent(const std::string& text) const {
 }
 
 int TCanvas::TextWidth(const std::string& text) const { return TextExtent(text).cx; }
+
+std::string TCanvas::ElideText(const std::string& text, int width) const {
+    const QFontMetrics metrics(ToQFont(Font));
+    return metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(width, 0)).toStdString();
+}
 int TCanvas::TextHeight(const std::string& text) const { return TextExtent(text).cy; }
 
 void TCanvas::Draw(int x, int y, const TGraphic& graphic) {

@@ -170,6 +170,8 @@ public:
     void TextOut(int x, int y, const std::string& text);
     void TextRect(const TRect& rect, int x, int y, const std::string& text);
     int TextWidth(const std::string& text) const;
+    // The text as it fits into width pixels: whole, or cut at the end with "…".
+    std::string ElideText(const std::string& text, int width) const;
     int TextHeight(const std::string& text) const;
     TSize TextExtent(const std::string& text) const;
     void Draw(int x, int y, const TGraphic& graphic);

@@ -464,6 +464,36 @@ TEST_F(ExplorerFileOpsTest, RenamingThreeJpegsHandsTheirPathsToTheBatchRename) {
     EXPECT_EQ(FileForm->OldItemName, "note.png");
 }
 
+TEST_F(ExplorerFileOpsTest, AddExtensionAndDateNameHandThreeFilesOnElseEditTheFocusedName) {
+    fs::create_directories(folder_ + "Sub");
+    MakeOld(folder_ + "Sub");
+    for (const char* name : {"Trip_1", "trip_2.PNG", "TRIP_3.jpg"}) AddFile(folder_ + name, name);
+    Open();
+    std::vector<std::string> handed;
+    OpenHandOff = [&](const std::string& command, const std::string&) { handed.push_back(command); };
+    const std::vector<std::string> expected = {folder_ + "TRIP_3.jpg", folder_ + "Trip_1", folder_ + "trip_2.PNG"};
+    for (const auto& [item, command] : {std::pair{"mnuAddExt", "mnuAddExtClick"}, {"mnuDatename", "mnuDateNameClick"}}) {
+        handed.clear();
+        Select({"Sub", "Trip_1", "trip_2.PNG", "TRIP_3.jpg"});
+        Item(item)->trigger();
+        ASSERT_EQ(handed, (std::vector<std::string>{command})) << item;
+        std::vector<std::string> lines;
+        for (int i = 0; i < AvlLines.Count(); ++i) lines.push_back(AvlLines[i]);
+        std::sort(lines.begin(), lines.end());
+        EXPECT_EQ(lines, expected) << item;  // the folder left out, every name as on disk
+    }
+    // The extension command reaches the image window's rename as the explorer's own.
+    EXPECT_TRUE(FromExplorer(Item("mnuAddExt")));
+
+    // Two files and a folder: the focused name is edited instead.
+    handed.clear();
+    Select({"Sub", "Trip_1", "trip_2.PNG"});
+    FileForm->XL->Items()->Item(test::ListedRow("trip_2.PNG"))->SetFocused(true);
+    Item("mnuAddExt")->trigger();
+    EXPECT_TRUE(handed.empty());
+    EXPECT_EQ(FileForm->OldItemName, "trip_2.PNG");
+}
+
 TEST_F(ExplorerFileOpsTest, SecondNewFolderGetsTheNextNumberAndItsNameEdit) {
     fs::create_directories(folder_ + "New Folder");
     AddFile(folder_ + "a.jpg", "A");

@@ -34,6 +34,7 @@
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
+#include "support/web_page_jobs.h"
 #include "support/window_hooks.h"
 
 namespace lumvor {
@@ -95,51 +96,16 @@ std::vector<std::string> TidyErrors(const std::string& Page) {
     return errors;
 }
 
-// A folder of pictures (copies of one ImageMagick JPEG) and a page folder.
-class WebPages : public ::testing::Test {
+// Page jobs over a folder of pictures (copies of one ImageMagick JPEG).
+class WebPages : public test::WebPageFolders {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        root_ = dir_.path().toStdString() + "/";
-        pictures_ = root_ + "pictures/";
-        site_ = root_ + "site/";
-        fs::create_directories(pictures_);
-        fs::create_directories(site_);
-    }
-
-    TPageFile Picture(const std::string& Name) {
-        fs::copy_file(Fixtures + "cell.jpg", pictures_ + Name, fs::copy_options::overwrite_existing);
-        return TPageFile{Name, pictures_ + Name, FormatFileSizeText(int64_t(fs::file_size(pictures_ + Name))),
-                         ""};
-    }
-
     TPageJob Job(TPageKind Kind, std::vector<TPageFile> Files) {
-        TPageJob job;
-        xplr8900::SetWebDefaults(job.Options, 1);
+        TPageJob job = BaseJob(Kind, std::move(Files));
         job.Options.SetPageWidth(640);
         job.Options.SetThumbQuality(60);
         job.Options.SetThumbsPerPage(24);
         job.Options.SetFileDetails(true);
-        job.Kind = Kind;
-        job.Title = "Holiday";
-        job.ThumbsFolder = "thumbs";
-        job.PageFile = (Kind == TPageKind::OfflineCatalog ? pictures_ : site_) + "album.htm";
-        job.MakerAddress = "www.example.com/lumvor";
-        job.ThumbCounter = &counter_;
-        job.Files = std::move(Files);
-        job.LoadThumbnail = [](const TPageFile&, TBitmap& picture) {
-            TJPEGImage jpeg;
-            jpeg.LoadFromFile(Fixtures + "cell.jpg");
-            jpeg.DecodeInto(picture);
-            return true;
-        };
         return job;
-    }
-
-    std::vector<TPageFile> Pictures(int Count) {
-        std::vector<TPageFile> files;
-        for (int i = 1; i <= Count; ++i) files.push_back(Picture("img" + std::to_string(i) + ".jpg"));
-        return files;
     }
 
     // Every href and src of the page names an existing local file.
@@ -155,10 +121,6 @@ protected:
             EXPECT_TRUE(FileExists(LinkedFile(Page, href))) << "href " << href << " of " << Page;
         }
     }
-
-    QTemporaryDir dir_;
-    std::string root_, pictures_, site_;
-    uint32_t counter_ = 0;
 };
 
 // ---- Texts
@@ -568,6 +530,36 @@ TEST_F(WebPageCommands, ThumbsFolderIsReservedAndListsWithoutThumbnailsAskForThe
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "\"thumbs\" is a reserved folder name");
     EXPECT_FALSE(FileExists(site_ + "thumbs/page.htm"));
+}
+
+TEST_F(WebPageCommands, ContactSheetOptionWritesOneSheetPictureWithAMapOfTheSelection) {
+    TFileForm* form = OpenWithThumbnails();
+    form->LoadWebOptions();  // the options of a first start
+    xplr8900::HTMLset9.SetReviewSettings(false);
+    xplr8900::HTMLset9.SetContactSheet(true);
+    xplr8900::HTMLset9.SetCatalogPage(false);  // an Internet page
+    xplr8900::HTMLset9.SetOfflineCatalog(false);
+    xplr8900::HTMLset9.SetPageWidth(640);
+    xplr8900::WebFolder = "http://example.org/pics";
+    xplr8900::WriteWebOptions(form->WebDir);
+    xplr8900::WebPageTitle = "Sheets";
+    ChoosePage(site_ + "sheet.htm");
+    form->mnuWebPage1Click(form);  // no compatibility hint for "b c.jpg": its link is encoded
+
+    const std::string page = site_ + "sheet.htm";
+    ASSERT_TRUE(FileExists(page));
+    EXPECT_FALSE(FileExists(site_ + "sheet_2.htm"));
+    EXPECT_EQ(test::CommandOutput("identify -format '%w %h' " + Quoted(site_ + "thumbs/P0000000.jpg")), "504 448");
+    const TPageFacts facts = ParsePage(page);
+    EXPECT_EQ(facts.Title, "Sheets");
+    EXPECT_EQ(facts.Images, std::vector<std::string>{"thumbs/P0000000.jpg"});
+    const std::string text = test::ReadFileText(page);
+    EXPECT_NE(text.find("<AREA SHAPE=RECT COORDS=\"0,0,168,149\"HREF=\"http://example.org/pics/a.jpg\" alt=\"a.jpg "),
+              std::string::npos);
+    EXPECT_NE(text.find("<AREA SHAPE=RECT COORDS=\"168,0,336,149\"HREF=\"http://example.org/pics/b%20c.jpg\""),
+              std::string::npos);
+    EXPECT_EQ(text.find("notes.txt"), std::string::npos) << "only pictures are selected";
+    EXPECT_EQ(opened_, std::vector<std::string>{page});
 }
 
 }  // namespace
