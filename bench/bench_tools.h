@@ -115,6 +115,16 @@ void TimeFilterOnNoise(benchmark::State& state, int width, int height, Filter fi
 }
 
 // Wall-clock seconds of a shell command; -1 when it failed.
+// Times a peer tool's shell command once per iteration; a failing command
+// ends the benchmark with an error.
+inline void RunPeerCommand(benchmark::State& state, const std::string& command) {
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError((command + " failed").c_str());
+            break;
+        }
+}
+
 inline double Seconds(const std::string& command) {
     const auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());

@@ -48,6 +48,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindFileOps();
     BindWebPages();
     BindSlideLists();
+    BindCatalogs();
     FormCreate();
 }
 

@@ -584,6 +584,29 @@ public:
     // Makes the cache thumbnail of a list row when it is missing or stale.
     void MakeThumbnailNow(int Position);
 
+    // ---- Image catalogs (xplr8900_catalog.cpp)
+
+    // The folder the catalog walk started in; the depth below it of the
+    // folder in hand; a table of contents is written; the run is "&Directory
+    // tree".
+    std::string CatalogRoot;
+    int CatalogDepth = 0;
+    bool CatalogToC = false;
+    bool DirTreeOnly = false;
+    // The name of the first page the page writer wrote for the walk's folder
+    // in hand, relative to the output folder ("" when none was written).
+    std::string CatalogPageName;
+    // "&Image catalog" and "&Directory tree" of "HTML &Make".
+    void mnuCatalogClick(QObject* Sender);
+    void mnuDirTreeClick(QObject* Sender);
+    // One folder of the walk: selects its files, makes their missing
+    // thumbnails and writes its pages (only counts with DirTreeOnly or when
+    // WritePages is false); the number of files selected.
+    int Local_DoThumbnails(bool WritePages = true);
+    // The page file of a catalog walk's folder (PageFile, WebDir and
+    // CatalogPageName set); false when the folder has no file to write.
+    bool CatalogPageFile();
+
     // ---- Folder comments (xplr8900_comments.cpp)
 
     // The folder whose comment files the lists belong to; they are written there.
@@ -675,6 +698,7 @@ private:
     // cancelled run hands over.
     void EndFolderList();
     void FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<TFileStream>& ListStream);
+    void BindCatalogs();
     // Stops the folder monitor when it is on; Delete leaves the delete item
     // while a comment is written. Both undone by CommentWriteEnd.
     bool CommentWriteBegin();

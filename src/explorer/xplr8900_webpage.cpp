@@ -6,6 +6,7 @@
 
 #include "app/SavePicture.h"
 #include "app/lumv8900.h"
+#include "explorer/Catalog.h"
 #include "explorer/ContactSheet.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"
@@ -25,6 +26,7 @@
 #include "ui/voMsgBox.h"
 
 #include <QLabel>
+#include <QProgressBar>
 
 namespace lumvor {
 
@@ -115,7 +117,12 @@ static int SelectWebFiles(TFileForm& Form) {
 }
 
 void TFileForm::ContactDir(bool Interactive) {
-    if (!Interactive) return;  // PENDING: the image catalog walk calls this for every folder it writes.
+    if (!Interactive) {
+        // A catalog walk's folder: selection and options are the walk's; the
+        // page writer writes its sheets.
+        NormalPage(false);
+        return;
+    }
     CancelPressed = 0;
     if (Listing->FileOrder.empty()) {
         Inform("No files to process.");
@@ -169,11 +176,7 @@ static bool ChoosePageFile(TFileForm& Form, bool& Progressive) {
                "You can create a NEW folder with the next dialog.");
     for (;;) {
         std::string proposed;
-        if (o.CatalogPage()) {
-            proposed = WebFolderName(ExploreDir);
-            for (char& c : proposed)
-                if (c == '.' || c == '#' || c == ' ') c = '_';
-        }
+        if (o.CatalogPage()) proposed = catalog::ProposedPageName(ExploreDir);
         dialog->SetFileName(proposed);
         dialog->SetInitialDir(o.OfflineCatalog() ? ExcludeTrailingPathDelimiter(ExploreDir) : Form.WebDir);
         dialog->DefaultExt = "htm";
@@ -228,8 +231,8 @@ void TFileForm::MakeThumbnailNow(int Position) {
 void TFileForm::NormalPage(bool Interactive) {
     TOwnCall own(this);
     LoadComments();
-    bool progressive = false;
-    if (!ChoosePageFile(*this, progressive)) return;
+    bool progressive = true;
+    if (Interactive ? !ChoosePageFile(*this, progressive) : !CatalogPageFile()) return;
 
     if (SimplePage && !voInputQuery(240, 60, 0, "Web Page Title", "e.g. Pictures of the Week", WebPageTitle)) return;
 
@@ -271,6 +274,12 @@ void TFileForm::NormalPage(bool Interactive) {
     job.SourceHeight = ThumbHeight;
     job.ThumbCounter = &WebThumbCounter;
     job.MakerAddress = SavePicture::MakerWebAddress;
+    job.CatalogPageNumber = Interactive ? 0 : CatalogDepth;
+    if (!Interactive && !HTMLset9.UseFrames() && (CatalogToC || !HTMLset9.OfflineCatalog())) {
+        job.CatalogHome = catalog::HomePage;
+        if (HTMLset9.OfflineCatalog())
+            for (int level = 0; level < CatalogDepth; ++level) job.CatalogHome = "../" + job.CatalogHome;
+    }
     std::vector<int> fileRows;
     for (int row : rows) {
         FileRec rec;
@@ -289,12 +298,15 @@ void TFileForm::NormalPage(bool Interactive) {
     const bool sheets = HTMLset9.ContactSheet() && !SimplePage;
     const size_t progressFrom = sheets ? 3 : 2;
     const int lastRow = std::max(int(Listing->FileOrder.size()) - 1, 1);
-    job.Progress = [this, &fileRows, lastRow, progressFrom](int Index, int) {
-        if (Listing->FileOrder.size() > progressFrom) {
-            StatusPanels[0]->setText(
-                QString::fromStdString("Saving: " + std::to_string(fileRows[size_t(Index)] * 100 / lastRow) + "%"));
-            Application.ProcessMessages();
-        }
+    job.Progress = [this, &fileRows, lastRow, progressFrom, Interactive](int Index, int) {
+        if (Listing->FileOrder.size() <= progressFrom) return;
+        const int percent = fileRows[size_t(Index)] * 100 / lastRow;
+        // A catalog walk shows it on its status box.
+        if (!Interactive && StatusForm)
+            StatusForm->ProgressFolders->setValue(percent);
+        else if (Interactive)
+            StatusPanels[0]->setText(QString::fromStdString("Saving: " + std::to_string(percent) + "%"));
+        Application.ProcessMessages();
     };
 
     Screen.SetCursor(crHourGlass);
@@ -311,6 +323,11 @@ void TFileForm::NormalPage(bool Interactive) {
         } catch (const Exception& e) {
             Screen.SetCursor(crDefault);
             voMessageDlg("", "", e.Message(), mtError, mbOKOnly, AutoDefaultButton, 0);
+            // A catalog walk asks whether to go on.
+            if (!Interactive) {
+                CatalogPageName.clear();
+                CancelPressed = 1;
+            }
         }
     }
     Screen.SetCursor(crDefault);

@@ -31,9 +31,11 @@
 #include <string>
 #include <vector>
 
+#include "support/explorer_commands.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
+#include "support/web_page_facts.h"
 #include "support/web_page_jobs.h"
 #include "support/window_hooks.h"
 
@@ -45,56 +47,11 @@ namespace fs = std::filesystem;
 
 const std::string Fixtures = LUMVOR_FIXTURES "/webpages/";
 
-std::string Quoted(const std::string& Path) {
-    std::string out = "'";
-    for (char c : Path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// What html5lib reads in a page.
-struct TPageFacts {
-    std::string Title, Text;
-    std::vector<std::string> Images, Alts, Links, Actions;
-    std::vector<std::vector<std::string>> Rows;
-};
-
-std::vector<std::string> Strings(const QJsonValue& Value) {
-    std::vector<std::string> out;
-    for (const QJsonValue& v : Value.toArray()) out.push_back(v.toString().toStdString());
-    return out;
-}
-
-TPageFacts ParsePage(const std::string& Page) {
-    const std::string json =
-        test::CommandOutput("/usr/bin/python3 " + Quoted(Fixtures + "page_facts.py") + " " + Quoted(Page));
-    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
-    EXPECT_FALSE(o.isEmpty()) << "html5lib could not read " << Page;
-    TPageFacts facts;
-    facts.Title = o["title"].toString().toStdString();
-    facts.Text = o["text"].toString().toStdString();
-    facts.Images = Strings(o["img"]);
-    facts.Alts = Strings(o["alt"]);
-    facts.Links = Strings(o["href"]);
-    facts.Actions = Strings(o["action"]);
-    for (const QJsonValue& row : o["rows"].toArray()) facts.Rows.push_back(Strings(row));
-    return facts;
-}
-
-// The local file a link of a page names: a file URL's path, or a relative
-// reference resolved against the page's folder.
-std::string LinkedFile(const std::string& Page, const std::string& Link) {
-    const QUrl base = QUrl::fromLocalFile(QString::fromStdString(Page));
-    const QUrl url = base.resolved(QUrl(QString::fromStdString(Link), QUrl::StrictMode));
-    return url.isLocalFile() ? url.toLocalFile().toStdString() : std::string();
-}
-
-// tidy's error lines (warnings left out).
-std::vector<std::string> TidyErrors(const std::string& Page) {
-    std::vector<std::string> errors;
-    for (const std::string& line : test::CommandLines("tidy -errors -q " + Quoted(Page) + " 2>&1"))
-        if (line.find("Error:") != std::string::npos) errors.push_back(line);
-    return errors;
-}
+using test::LinkedFile;
+using test::ParsePage;
+using test::Quoted;
+using test::TidyErrors;
+using test::TPageFacts;
 
 // Page jobs over a folder of pictures (copies of one ImageMagick JPEG).
 class WebPages : public test::WebPageFolders {
@@ -406,12 +363,7 @@ TEST_F(WebPages, ScreenshotPageForABrowser) {
 class WebPageCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        Application.Initialize();
-        test::ResetExplorerState();
-        xplr8900::ThumbRunActive = xplr8900::ThumbsComplete = false;
-        xplr8900::CurrThumb = xplr8900::ThumbCount = -1;
-        xplr8900::CoreCancel = false;
-        SetStrictModalRuns(true);
+        test::BeginExplorerCommands();
         folder_ = test::FreshExploredFolder("pics");
         site_ = IncludeTrailingPathDelimiter(std::getenv("LUMVOR_HOME")) + "site/";
         fs::remove_all(site_);
@@ -427,14 +379,7 @@ protected:
         };
     }
     void TearDown() override {
-        delete xplr8900::FileForm;
-        xplr8900::FileForm = nullptr;
-        ExploreDir.clear();
-        lumv8900::ShellOpenDocument = nullptr;
-        EXPECT_EQ(QueuedModalAnswers(), 0) << "every box the test expected was shown";
-        EXPECT_EQ(UnansweredModalRuns(), 0) << "no box the test did not expect was shown";
-        SetStrictModalRuns(false);
-        test::ResetApplicationHooks();
+        test::EndExplorerCommands();
     }
 
     TFileForm* OpenWithThumbnails() {
