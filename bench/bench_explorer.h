@@ -9,6 +9,9 @@
 #include "imaging/Helpers.h"
 
 #include <QRect>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include <string>
 
@@ -26,6 +29,28 @@ inline TFileForm* StartExplorer(const std::string& folder, int listView) {
     xplr8900::FileForm->show();
     xplr8900::FileForm->FormActivate();
     return xplr8900::FileForm;
+}
+
+// Points the program's home at the fresh temporary folder Home (and Qt at the
+// offscreen platform unless QT_QPA_PLATFORM says otherwise); false when Home
+// could not be made.
+inline bool UseBenchHome(const QTemporaryDir& Home) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!Home.isValid())
+        return false;
+    qputenv("LUMVOR_HOME", Home.path().toLocal8Bit());
+    return true;
+}
+
+// Runs the registered benchmarks, then frees the explorer StartExplorer made.
+inline int RunBenchmarksWithExplorer(int& argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete xplr8900::FileForm;
+    xplr8900::FileForm = nullptr;
+    return 0;
 }
 
 }  // namespace lumvor::bench

@@ -145,10 +145,8 @@ BENCHMARK(BM_ScrollThumbs)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRe
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    qputenv("LUMVOR_HOME", home.path().toLocal8Bit());
+    if (!bench::UseBenchHome(home)) return 1;
     const std::string root = home.path().toStdString() + "/";
     gPictures = root + "pictures/";
     gEmpty = root + "empty/";
@@ -172,10 +170,5 @@ int main(int argc, char** argv) {
     Settle();
     WriteCacheFiles(*FileForm);
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete FileForm;
-    FileForm = nullptr;
-    return 0;
+    return bench::RunBenchmarksWithExplorer(argc, argv);
 }

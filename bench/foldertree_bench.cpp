@@ -83,12 +83,9 @@ BENCHMARK(BM_PathTenDeep)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    if (!home.isValid())
+    if (!bench::UseBenchHome(home))
         return 1;
-    qputenv("LUMVOR_HOME", home.path().toLocal8Bit());
     const std::string root = home.path().toStdString() + "/";
     gBig = root + "big/";
     for (int i = 0; i < kSubFolders; ++i)
@@ -105,10 +102,5 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     bench::StartExplorer(root, 3)->mnuFolderTreeClick(FileForm);
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete FileForm;
-    FileForm = nullptr;
-    return 0;
+    return bench::RunBenchmarksWithExplorer(argc, argv);
 }

@@ -60,6 +60,9 @@ void TShowForm::InstantSlideshow(TStringList* Files) {
     InstantFiles.reset(Files);
 }
 
+// PENDING: appending the hand-off list's files as slides; the stand-in records the call.
+void TShowForm::DoAppend() { Calls.push_back("DoAppend"); }
+
 // PENDING: loading an album (AVL script, catalog, bookmark list); the stand-in records the file it was given.
 void TShowForm::btnLoadSClick(QObject*) {
     Calls.push_back("btnLoadSClick" +

@@ -87,6 +87,8 @@ public:
     void PopulateSlides_Clear();
     // Fills the album with the files of the list (taken over).
     void InstantSlideshow(TStringList* Files);
+    // Appends one slide per line of the explorer's hand-off list "^_^.vop".
+    void DoAppend();
     // Loads an album: the file the user picks, or with the application as
     // Sender the file named in the image window's OpenDialogAny.
     void btnLoadSClick(QObject* Sender);

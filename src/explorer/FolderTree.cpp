@@ -14,6 +14,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -32,6 +35,89 @@ QCollator& CaselessCollator() {
         return c;
     }();
     return collator;
+}
+
+// The collator's weights of the printable ASCII characters (equal weights for
+// characters it does not tell apart, such as a letter's two cases). They are
+// usable when the collator orders every string of two such characters, and
+// each character before itself followed by a blank, exactly as the weights
+// do: no contraction and no ignorable character then, so two names of these
+// characters compare as their weight sequences (a shorter prefix first),
+// without a collation key per name.
+struct TAsciiWeights {
+    bool Usable = false;
+    std::array<uint8_t, 128> Weight{};
+};
+
+constexpr char kFirstPrintable = 0x20;
+constexpr char kLastPrintable = 0x7E;
+
+TAsciiWeights MeasureAsciiWeights() {
+    TAsciiWeights table;
+    QCollator& collator = CaselessCollator();
+    std::vector<char> chars;
+    for (char ch = kFirstPrintable; ch <= kLastPrintable; ++ch)
+        chars.push_back(ch);
+    std::vector<QCollatorSortKey> single;
+    for (char ch : chars)
+        single.push_back(collator.sortKey(QString(QChar(ch))));
+    const QCollatorSortKey empty = collator.sortKey(QString());
+    std::vector<size_t> order(chars.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return single[a].compare(single[b]) < 0; });
+    uint8_t weight = 1;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (single[order[i]].compare(empty) == 0)
+            return table;  // an ignorable character
+        if (i > 0 && single[order[i]].compare(single[order[i - 1]]) != 0)
+            ++weight;
+        table.Weight[size_t(chars[order[i]])] = weight;
+    }
+    // Every pair, in the weights' order, must come out in the collator's.
+    std::vector<std::pair<char, char>> pairs;
+    for (char a : chars)
+        for (char b : chars)
+            pairs.emplace_back(a, b);
+    const auto w = [&table](char ch) { return table.Weight[size_t(ch)]; };
+    std::stable_sort(pairs.begin(), pairs.end(), [&](const auto& x, const auto& y) {
+        return w(x.first) != w(y.first) ? w(x.first) < w(y.first) : w(x.second) < w(y.second);
+    });
+    const auto key = [&collator](std::pair<char, char> p) { return collator.sortKey(QString(QChar(p.first)) + QChar(p.second)); };
+    QCollatorSortKey previous = key(pairs.front());
+    for (size_t i = 1; i < pairs.size(); ++i) {
+        QCollatorSortKey current = key(pairs[i]);
+        const bool sameWeights = w(pairs[i].first) == w(pairs[i - 1].first) && w(pairs[i].second) == w(pairs[i - 1].second);
+        const int byCollator = previous.compare(current);
+        if (sameWeights ? byCollator != 0 : byCollator >= 0)
+            return table;
+        previous = current;
+    }
+    for (size_t i = 0; i < chars.size(); ++i)
+        if (single[i].compare(collator.sortKey(QString(QChar(chars[i])) + QChar(kFirstPrintable))) >= 0)
+            return table;
+    table.Usable = true;
+    return table;
+}
+
+const TAsciiWeights& AsciiWeights() {
+    static const TAsciiWeights table = MeasureAsciiWeights();
+    return table;
+}
+
+bool PrintableAscii(const std::string& Name) {
+    return std::all_of(Name.begin(), Name.end(), [](char ch) { return ch >= kFirstPrintable && ch <= kLastPrintable; });
+}
+
+// The collator's order of two printable ASCII names through the weights.
+int AsciiWeightOrder(const TAsciiWeights& Table, const std::string& A, const std::string& B) {
+    const size_t common = std::min(A.size(), B.size());
+    for (size_t i = 0; i < common; ++i) {
+        const uint8_t a = Table.Weight[size_t(A[i])];
+        const uint8_t b = Table.Weight[size_t(B[i])];
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return A.size() == B.size() ? 0 : A.size() < B.size() ? -1 : 1;
 }
 
 struct TDirCloser {
@@ -117,13 +203,21 @@ bool ReadSubFolders(const std::string& Folder, std::vector<TSubFolder>& Out) {
 }
 
 std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names) {
+    std::vector<size_t> order(Names.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    const TAsciiWeights& table = AsciiWeights();
+    if (table.Usable && std::all_of(Names.begin(), Names.end(), PrintableAscii)) {
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const int byWeights = AsciiWeightOrder(table, Names[a], Names[b]);
+            return byWeights != 0 ? byWeights < 0 : Names[a] < Names[b];
+        });
+        return order;
+    }
     // One collation key per name, then comparisons of keys only.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(Names.size());
     for (const std::string& name : Names)
         keys.push_back(CaselessCollator().sortKey(ToQString(name)));
-    std::vector<size_t> order(Names.size());
-    std::iota(order.begin(), order.end(), size_t(0));
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         const int byKey = keys[a].compare(keys[b]);
         return byKey != 0 ? byKey < 0 : Names[a] < Names[b];

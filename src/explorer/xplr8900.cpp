@@ -47,6 +47,7 @@ TFileForm::TFileForm(QWidget* owner) : QMainWindow(owner) {
     BindFolderMonitor();
     BindFileOps();
     BindWebPages();
+    BindSlideLists();
     BindCatalogs();
     BindSearchTools();
     FormCreate();

@@ -42,6 +42,7 @@ class QTreeWidgetItem;
 namespace lumvor {
 
 class TDropTargetEx;
+class TFileStream;
 class TFolderListing;
 class TImageList;
 class TLookBoxEx;
@@ -60,6 +61,7 @@ class TTreeViewEx;
 class TVListItem;
 using TTreeNode = ::QTreeWidgetItem;
 struct FileRec;
+struct TListFolder;
 struct TThumbFile;
 class TVListShowEx;
 struct TThumbMaker;
@@ -637,6 +639,25 @@ public:
     void Local_DoFolderSize();
     // Selects exactly the rows Wanted answers true for.
     void SelectRowsWhere(const std::function<bool(int Row)>& Wanted);
+    // ---- Lists to the slide album and the bookmarks (xplr8900_lists.cpp)
+
+    // The folders of the running list, and the files it found: bookmark lines,
+    // or for the album each file's path without its extension. Empty between runs.
+    TStringList FolderList;
+    TStringList FileList;
+    // "Slid&e album (new)": the selected files, or the explored folder (asking
+    // whether its sub-folders come too), into a new album.
+    void MakeSlideshow(QObject* Sender);
+    // The explored folder and its sub-folders into a new album; with Sender
+    // mnuNewSlideAlbumX ("Slid&e album (new)") the folder alone.
+    void mnuListSlideAlbum(QObject* Sender);
+    // "&Instant slideshow": the explored folder's tree as a bookmark show; with
+    // Sender mnuAddSlideAlbumX ("Slide &album (add)") appended to the album.
+    void mnuListBookmarksClick(QObject* Sender);
+    void mnuAddSlideAlbumXClick(QObject* Sender);
+    // One walked folder into FileList, or into slide records of the album.
+    void Local_DoBookmarkList(const TListFolder& Folder);
+    void Local_DoSlideList(const TListFolder& Folder, int Kind);
 
     // ---- Catalog generation
 
@@ -685,6 +706,16 @@ private:
     void BindListing();
     void BindComments();
     void BindWebPages();
+    void BindSlideLists();
+    // The shared run of the folder lists (xplr8900_lists.cpp).
+    enum class TListRun { Instant, AddToAlbum, Album };
+    void RunFolderList(TListRun Run, bool Recursive);
+    bool WalkListFolders(bool Recursive, std::vector<TListFolder>& Folders);
+    bool ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& Folders);
+    // The run's flags and progress box undone; then what a finished or a
+    // cancelled run hands over.
+    void EndFolderList();
+    void FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<TFileStream>& ListStream);
     void BindCatalogs();
     void BindSearchTools();
     // Stops the folder monitor when it is on; Delete leaves the delete item
@@ -781,6 +812,8 @@ private:
     bool redoPending_ = false;
     // A refresh (code 10) is queued and has not run yet.
     bool refreshPosted_ = false;
+    // The bookmark lines the running list found so far.
+    int32_t bookmarkCount_ = 0;
     // The highest folder on the explored folder's path in which folders were
     // created, deleted or renamed since the tree last followed ("" none).
     std::string treeChangedAt_;

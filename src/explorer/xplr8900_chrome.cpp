@@ -341,8 +341,6 @@ void TFileForm::BuildMenus() {
     Separator(m);
     SubMenu(this, m, "mnuSlideshowX", "&Slideshow", &SlideSubMenu);
     SlideSubMenu->setObjectName("SlideSubMenu");
-    // PENDING: "&Instant slideshow" (mnuListBookmarksClick) lists the folder tree as a bookmark list and hands it
-    // on as "mnuHistoryLoadClick", which starts the bookmark show; the item waits for that folder listing.
     Item(this, SlideSubMenu, "mnuInstantSlideshow", "&Instant slideshow");
     Item(this, SlideSubMenu, "mnuNewSlideAlbumX", "Slid&e album (new)");
     Item(this, SlideSubMenu, "mnuAddSlideAlbumX", "Slide &album (add)");

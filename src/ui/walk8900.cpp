@@ -23,8 +23,10 @@
 #include <ctime>
 #include <filesystem>
 
+#include "album/SlideListing.h"
 #include "album/show8900.h"
 #include "app/lumv8900.h"
+#include "explorer/LongRun.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
@@ -57,12 +59,9 @@ constexpr int kMinClientWidth = 330;
 constexpr int kMinClientHeight = 240;
 
 const char* const kCannotAccess = "Cannot access drive/folder.\nCheck device or security settings.";
-const char* const kCriticalProcess = "A critical process is being executed.\nCancel the process to proceed.";
+const char* const kCriticalProcess = CriticalProcessText;
 const char* const kListingAborted = "Slide listing aborted.";
-const char* const kNetListNotice =
-    "Password dialogs are NOT invoked for recursive lists of networked resources.\nFor fast/persistent "
-    "connections, mount the shared folder\nto make contents visible as a \"local\" drive.  Continue?\n\n"
-    "Ignore this dialog (for experts).";
+const char* const kNetListNotice = NetworkListText;
 const char* const kNetAccessNotice =
     "Authorised access to networked resources is assumed.\nPassword dialogs are NOT invoked for networked "
     "drives.  Continue?\n\nIgnore this dialog (for experts).";
@@ -82,20 +81,6 @@ bool IsBareServer(const std::string& path) {
 
 int Warning(const std::string& text, uint16_t buttons = mbOKOnly) {
     return voMessageDlg("", "", text, mtWarning, buttons, AutoDefaultButton, 0);
-}
-
-// True when the upper-cased extension is one whole entry of the dotted list.
-bool ExtensionListed(const std::string& ext, const char* list) {
-    return ext.size() >= 2 && (std::string(list) + ".").find(ext + ".") != std::string::npos;
-}
-
-// Copies text into a short string of capacity bytes (length byte first).
-template <size_t N>
-void SetShortString(uint8_t (&field)[N], const std::string& text) {
-    const size_t length = std::min(text.size(), N - 1);
-    std::memset(field, 0, N);
-    field[0] = uint8_t(length);
-    std::memcpy(field + 1, text.data(), length);
 }
 
 // True when inner is folder itself or lies inside it (paths with a trailing "/").
@@ -580,57 +565,6 @@ void TWalkForm::mnuGotoFolder() {
 
 // ---- Slide listing
 
-void TWalkForm::FillSlideRecord(TSlideRec& rec, const std::string& path, int64_t size, int64_t mtime) {
-    std::memset(&rec, 0, sizeof rec);
-    const std::string ext = UpperCase(ExtractFileExt(path));
-    SetShortString(rec.ThumbName, "");
-    SetShortString(rec.FileExt, ext);
-    SetShortString(rec.ThumbFolder, "");
-    rec.DimState = 1;
-    int icon = -1;
-    if (ExtensionListed(ext, ".LNK.EXE.ICO.CUR")) {
-        icon = SystemIconIndex(path);
-    } else {
-        TStringList& cache = lumv8900::ExtIconCache;
-        const int at = cache.IndexOf(ext);
-        if (at >= 0) {
-            icon = int(reinterpret_cast<intptr_t>(cache.GetObject(at)));
-        } else {
-            icon = SystemIconIndex(path);
-            cache.AddObject(ext, reinterpret_cast<void*>(intptr_t(icon)));
-        }
-    }
-    rec.IconIndex = uint16_t(icon);
-    rec.NameIndex = show8900::SlideCount;
-    rec.FolderIndex = show8900::SlideCount;
-    rec.Sequence = show8900::SlideCount;
-    rec.FileSize = uint32_t(size);
-    // The last write in local time: a DOS date-time and the milliseconds of the day.
-    const time_t t = time_t(mtime);
-    struct tm local {};
-    localtime_r(&t, &local);
-    rec.FileDate = DateTimeToFileDate(EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
-                                      EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, 0));
-    rec.FileTime = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000;
-    rec.FileCrc = 0xFFFFFFFFu;
-    rec.Wait = 1;
-    const bool sound = ExtensionListed(ext, ".WAV.MP2.MP3.MPA.AIF.AIFF.AIFX.MID.RMI.AU.SND.RA.WMA.APE.FLAC.M4A.OGG");
-    const bool picture = ExtensionListed(ext, ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF");
-    if (sound) {
-        rec.BackColor = -1;
-        rec.Effect = rec.Gamma = rec.Zoom = 65535;
-        rec.PosX = rec.PosY = rec.PanelW = rec.PanelH = 65535;
-        rec.Rotate = 65535;
-    } else {
-        rec.BackColor = -2;
-        rec.Effect = picture ? 0 : 65535;
-        rec.Gamma = picture ? 100 : 65535;
-        rec.Zoom = 100;
-        rec.PosX = rec.PosY = rec.PanelW = rec.PanelH = 65534;
-        rec.Rotate = 0;
-    }
-}
-
 void TWalkForm::ListFolder(const std::string& folder, TStream& names, int& filesScanned) {
     TStShellEnumerator shell;
     shell.Options = eoIncludeNonFolders;
@@ -643,12 +577,11 @@ void TWalkForm::ListFolder(const std::string& folder, TStream& names, int& files
     for (int i = 0; i < shell.Items.Count(); ++i) {
         const TStShellItem* item = shell.Items[i];
         ++filesScanned;
-        const std::string ext = UpperCase(ExtractFileExt(item->Path));
-        if (item->IsFolder || !ExtensionListed(ext, SlideExtensions)) continue;
+        if (item->IsFolder || !IsListableFile(item->Path)) continue;
         struct stat st {};
         if (::stat(item->Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) continue;
         TSlideRec rec;
-        FillSlideRecord(rec, item->Path, st.st_size, st.st_mtim.tv_sec);
+        FillListedSlideRecord(rec, item->Path, st.st_size, st.st_mtim.tv_sec, show8900::SlideCount, 0);
         show8900::SlideStream->Write(&rec, sizeof rec);
         const std::string line = ChangeFileExt(item->Path, "") + "\r\n";
         names.Write(line.data(), int64_t(line.size()));

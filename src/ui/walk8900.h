@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "album/SlideListing.h"
 #include "platform/Graphics.h"
 #include "platform/ImgList.h"
 
@@ -44,9 +45,7 @@ inline TRect WalkBounds{-1, -1, -1, -1};
 // The recent folders kept by the picker.
 constexpr int MaxFolderHistory = 16;
 // The media files the slide listing takes (upper-cased extensions).
-inline constexpr const char* SlideExtensions =
-    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.RMI.MKV.MP4.WAV."
-    "MP2.MP3.MPA.MID.AU.SND.WMA.RMI.APE.FLAC.M4A.OGG";
+inline constexpr const char* SlideExtensions = ListableExtensions;
 }  // namespace walk8900
 
 class TWalkForm : public QDialog {
@@ -114,7 +113,6 @@ private:
     bool AcceptFolder();
     void AddToHistory(const std::string& folder);
     void ListFolder(const std::string& folder, TStream& names, int& filesScanned);
-    void FillSlideRecord(TSlideRec& rec, const std::string& path, int64_t size, int64_t mtime);
     std::vector<std::string> NetworkPlaces();
     std::string AppRoot() const;
 

@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/own_mounts.h"
+
+using lumvor::test::NoOwnMounts;
+using lumvor::test::RunWithOwnMounts;
+
 #include <QTemporaryDir>
 
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -115,49 +117,22 @@ TEST_F(FolderWalkTest, SkipsTheThumbnailCache) {
     EXPECT_EQ(VisitedFolders(), (std::vector<std::string>{"", "photos/"}));
 }
 
-// Writes one line to a file of /proc; false when it cannot.
-bool WriteProcFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path);
-    out << text;
-    out.flush();
-    return bool(out);
-}
-
-// In a child process with its own user and mount namespaces (where the kernel
-// allows them), binds the root into its own sub-folder and walks it: the walk
-// must end, visiting the bound folder's tree once. Exit codes: 0 ended, 2 no
-// namespaces here, 1 the walk went wrong.
-int WalkAcrossABindMountLoop(const std::string& root) {
-    const uid_t uid = ::getuid();
-    const gid_t gid = ::getgid();
-    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
-        return 2;
-    WriteProcFile("/proc/self/setgroups", "deny");
-    if (!WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-        !WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
-        return 2;
-    if (::mount(root.c_str(), (root + "a/b").c_str(), nullptr, MS_BIND, nullptr) != 0)
-        return 2;
-    int visits = 0;
-    const bool ended = WalkFolderTree(root, [&](TWalkFolder&) {
-        ++visits;
-        return visits > 100 ? TWalkStep::Stop : TWalkStep::Continue;
-    });
-    return ended && visits == 2 ? 0 : 1;  // the root and "a"; "a/b" is the root again
-}
-
+// Binds the root into its own sub-folder (in a child process with its own
+// mounts, where the kernel allows them) and walks it: the walk must end,
+// visiting the bound folder's tree once.
 TEST_F(FolderWalkTest, ABindMountOfAnAncestorEndsTheWalkNormally) {
     Folder("a/b");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-        ::_exit(WalkAcrossABindMountLoop(Root));
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 2)
+    const int outcome = RunWithOwnMounts(Root, Root + "a/b", [this] {
+        int visits = 0;
+        const bool ended = WalkFolderTree(Root, [&](TWalkFolder&) {
+            ++visits;
+            return visits > 100 ? TWalkStep::Stop : TWalkStep::Continue;
+        });
+        return ended && visits == 2 ? 0 : 1;  // the root and "a"; "a/b" is the root again
+    });
+    if (outcome == NoOwnMounts)
         GTEST_SKIP() << "no user and mount namespaces here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(outcome, 0);
 }
 
 TEST_F(FolderWalkTest, TheRootMayBeALinkButNoOtherFolder) {
