@@ -13,6 +13,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "processing/dialogs/batch_8900.h"
+#include "processing/dialogs/filter_8900.h"
 #include "processing/tonal/Histogram.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
@@ -169,6 +170,16 @@ protected:
         batch_8900::BatchForm->Memo1->setPlainText(QString::fromStdString(text));
         TScopedFlag running(batch_8900::BatchRunning, true);
         lumv8900::WebForm->DoBatchImageProcess();
+    }
+    // A small 24-bit picture on screen for the filter dialogs, which then open
+    // at their default place in actual view on the whole picture.
+    void ShowDialogPicture() {
+        filter_8900::FilterDlgPos = {};
+        lumv8900::WebForm->chkSelectTool->SetChecked(true);
+        lumv8900::LastSelection = TRect{};
+        TBitmap picture;
+        MakePicture(picture, 24, 40, 30);
+        Show(picture);
     }
     void SetUp() override {
         ImageWindowTest::SetUp();

@@ -39,13 +39,7 @@ class ColourCommandsTest : public LabWindowTest {
 protected:
     void SetUp() override {
         LabWindowTest::SetUp();
-        filter_8900::FilterDlgPos = {};
-        // The dialog opens in actual view on the whole (small) picture.
-        WebForm->chkSelectTool->SetChecked(true);
-        LastSelection = TRect{};
-        TBitmap picture;
-        MakePicture(picture, 24, 40, 30);
-        Show(picture);
+        ShowDialogPicture();
         original.Assign(&Display());
         // The user's duplicate: the picture's negative.
         DuplicateBitmap = std::make_unique<TBitmap>();

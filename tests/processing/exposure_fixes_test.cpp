@@ -96,14 +96,9 @@ class ExposureFixTest : public LabWindowTest {
 protected:
     void SetUp() override {
         LabWindowTest::SetUp();
-        filter_8900::FilterDlgPos = {};
         filter_8900::LastExtras = {0, 0};
-        // The dialog opens in actual view on the whole (small) picture.
-        WebForm->chkSelectTool->SetChecked(true);
-        LastSelection = TRect{};
-        TBitmap picture;
-        MakePicture(picture, 24, 40, 30);
-        ShowPicture(picture);
+        ShowDialogPicture();
+        RememberShown();
     }
     void TearDown() override {
         ExposureLineProbe = nullptr;
@@ -117,6 +112,10 @@ protected:
     // Shows Picture and gives the user a duplicate of its own: the negative.
     void ShowPicture(const TBitmap& picture) {
         Show(picture);
+        RememberShown();
+    }
+    // The shown picture as the original, its negative as the user's duplicate.
+    void RememberShown() {
         original.Assign(&Display());
         userDuplicate.Assign(&Display());
         InvertBitmap(userDuplicate);

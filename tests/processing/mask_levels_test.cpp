@@ -40,13 +40,7 @@ class MaskLevelsTest : public LabWindowTest {
 protected:
     void SetUp() override {
         LabWindowTest::SetUp();
-        filter_8900::FilterDlgPos = {};
-        // The dialog opens in actual view on the whole (small) picture.
-        WebForm->chkSelectTool->SetChecked(true);
-        LastSelection = TRect{};
-        TBitmap picture;
-        MakePicture(picture, 24, 40, 30);
-        Show(picture);
+        ShowDialogPicture();
         original.Assign(&Display());
     }
     void TearDown() override {
