@@ -7,9 +7,9 @@
 #include "platform/SysUtils.h"
 
 #include <algorithm>
-#include <cctype>
-#include <string_view>
+#include <array>
 #include <cstring>
+#include <string_view>
 
 namespace lumvor {
 
@@ -38,24 +38,83 @@ int SlideIconIndex(const std::string& Path, const std::string& Ext) {
     return icon;
 }
 
+// An extension of at most eight bytes, its dot first, upper-cased (ASCII
+// letters only: no listed extension has others) into one number.
+uint64_t PackedUpperExtension(std::string_view Ext) {
+    uint64_t packed = 0;
+    for (size_t i = 0; i < Ext.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(Ext[i]);
+        packed |= uint64_t(ch >= 'a' && ch <= 'z' ? ch - ('a' - 'A') : ch) << (8 * i);
+    }
+    return packed;
+}
+
+// Every extension the lists take, packed, in a small open-addressing table
+// (an empty slot holds 0, which no extension packs to). The extension test
+// finds an extension anywhere in ListableExtensions: each entry and each of
+// its beginnings of two letters or more counts, one of two letters only when
+// it is also one of the short media types (".AU").
+class TListableExtensions {
+public:
+    TListableExtensions() {
+        const std::string_view list(ListableExtensions);
+        const std::string_view shortMedia(OpenPicture::ShortMediaList);
+        for (size_t at = list.find('.'); at != std::string_view::npos;) {
+            const size_t next = list.find('.', at + 1);
+            const std::string_view entry = list.substr(at, next == std::string_view::npos ? next : next - at);
+            for (size_t length = 3; length <= std::min(entry.size(), sizeof(uint64_t)); ++length) {
+                const std::string_view beginning = entry.substr(0, length);
+                if (length > 3 || shortMedia.find(beginning) != std::string_view::npos)
+                    Add(PackedUpperExtension(beginning));
+            }
+            at = next;
+        }
+    }
+
+    bool Holds(uint64_t key) const {
+        for (size_t slot = Slot(key);; slot = (slot + 1) % Slots.size()) {
+            if (Slots[slot] == key)
+                return true;
+            if (Slots[slot] == 0)
+                return false;
+        }
+    }
+
+private:
+    static size_t Slot(uint64_t key) { return size_t((key * 0x9E3779B97F4A7C15ull) >> 55); }
+
+    void Add(uint64_t key) {
+        size_t slot = Slot(key);
+        while (Slots[slot] != 0 && Slots[slot] != key)
+            slot = (slot + 1) % Slots.size();
+        Slots[slot] = key;
+    }
+
+    std::array<uint64_t, 512> Slots{};  // a few times the extensions there are, so probes stay short
+};
+
+const TListableExtensions& ListableKeys() {
+    static const TListableExtensions keys;
+    return keys;
+}
+
 }  // namespace
 
 bool IsListableFile(const std::string& Name) {
-    // The extension test of ExtInList without building strings: folder lists
-    // ask it of every file of a tree.
     const size_t dot = Name.find_last_of("./");
     if (dot == std::string::npos || Name[dot] != '.')
         return false;
-    const std::string_view ext(Name.data() + dot, Name.size() - dot);
-    char upper[8];
-    if (ext.size() <= 2 || ext.size() > sizeof upper)
-        return false;  // no entry of the lists is that long
-    for (size_t i = 0; i < ext.size(); ++i)
-        upper[i] = char(std::toupper(static_cast<unsigned char>(ext[i])));
-    const std::string_view key(upper, ext.size());
-    if (std::string_view(ListableExtensions).find(key) == std::string_view::npos)
+    return IsListableName(std::string_view(Name).substr(dot));
+}
+
+bool IsListableName(std::string_view Name) {
+    const size_t dot = Name.rfind('.');
+    if (dot == std::string_view::npos)
         return false;
-    return key.size() != 3 || std::string_view(OpenPicture::ShortMediaList).find(key) != std::string_view::npos;
+    const std::string_view ext = Name.substr(dot);
+    if (ext.size() <= 2 || ext.size() > sizeof(uint64_t))
+        return false;  // no entry of the lists is that long
+    return ListableKeys().Holds(PackedUpperExtension(ext));
 }
 
 void FillListedSlideRecord(TSlideRec& Rec, const std::string& Path, int64_t Size, int64_t Seconds, int32_t Index,

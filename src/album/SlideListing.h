@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lumvor {
 
@@ -26,6 +27,9 @@ inline constexpr const char* PictureSlideExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP
 // ListableExtensions, and a dot with two letters only when it is one of the
 // short media types (".AU").
 bool IsListableFile(const std::string& Name);
+
+// The same test of a bare file name (no folder in it).
+bool IsListableName(std::string_view Name);
 
 // Fills Rec for the file at Path (its size in bytes and last write in seconds
 // since the epoch) as a folder lister does: no thumbnail yet, the upper-cased

@@ -104,12 +104,12 @@ const TAsciiWeights& AsciiWeights() {
     return table;
 }
 
-bool PrintableAscii(const std::string& Name) {
+bool PrintableAscii(std::string_view Name) {
     return std::all_of(Name.begin(), Name.end(), [](char ch) { return ch >= kFirstPrintable && ch <= kLastPrintable; });
 }
 
 // The collator's order of two printable ASCII names through the weights.
-int AsciiWeightOrder(const TAsciiWeights& Table, const std::string& A, const std::string& B) {
+int AsciiWeightOrder(const TAsciiWeights& Table, std::string_view A, std::string_view B) {
     const size_t common = std::min(A.size(), B.size());
     for (size_t i = 0; i < common; ++i) {
         const uint8_t a = Table.Weight[size_t(A[i])];
@@ -118,6 +118,18 @@ int AsciiWeightOrder(const TAsciiWeights& Table, const std::string& A, const std
             return a < b ? -1 : 1;
     }
     return A.size() == B.size() ? 0 : A.size() < B.size() ? -1 : 1;
+}
+
+// The weights of a printable ASCII name's first eight characters, the first in
+// the highest byte, zero past its end: two names whose prefixes differ compare
+// as these numbers do (every weight is at least 1, so a shorter name comes
+// first), and only names with equal prefixes need comparing whole.
+uint64_t AsciiPrefixKey(const TAsciiWeights& Table, std::string_view Name) {
+    uint64_t key = 0;
+    const size_t count = std::min<size_t>(Name.size(), 8);
+    for (size_t i = 0; i < count; ++i)
+        key |= uint64_t(Table.Weight[size_t(Name[i])]) << (56 - 8 * i);
+    return key;
 }
 
 struct TDirCloser {
@@ -202,12 +214,17 @@ bool ReadSubFolders(const std::string& Folder, std::vector<TSubFolder>& Out) {
     return true;
 }
 
-std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names) {
+std::vector<size_t> TreeNameSortOrder(std::span<const std::string_view> Names) {
     std::vector<size_t> order(Names.size());
     std::iota(order.begin(), order.end(), size_t(0));
     const TAsciiWeights& table = AsciiWeights();
     if (table.Usable && std::all_of(Names.begin(), Names.end(), PrintableAscii)) {
+        std::vector<uint64_t> prefixes(Names.size());
+        for (size_t i = 0; i < Names.size(); ++i)
+            prefixes[i] = AsciiPrefixKey(table, Names[i]);
         std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            if (prefixes[a] != prefixes[b])
+                return prefixes[a] < prefixes[b];
             const int byWeights = AsciiWeightOrder(table, Names[a], Names[b]);
             return byWeights != 0 ? byWeights < 0 : Names[a] < Names[b];
         });
@@ -216,13 +233,18 @@ std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names) {
     // One collation key per name, then comparisons of keys only.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(Names.size());
-    for (const std::string& name : Names)
-        keys.push_back(CaselessCollator().sortKey(ToQString(name)));
+    for (std::string_view name : Names)
+        keys.push_back(CaselessCollator().sortKey(QString::fromUtf8(name.data(), qsizetype(name.size()))));
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         const int byKey = keys[a].compare(keys[b]);
         return byKey != 0 ? byKey < 0 : Names[a] < Names[b];
     });
     return order;
+}
+
+std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names) {
+    const std::vector<std::string_view> views(Names.begin(), Names.end());
+    return TreeNameSortOrder(std::span<const std::string_view>(views));
 }
 
 bool FolderHasSubFolders(const std::string& Folder) {

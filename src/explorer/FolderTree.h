@@ -13,7 +13,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumvor {
@@ -45,7 +47,8 @@ bool FolderHasSubFolders(const std::string& Folder);
 // Negative, zero or positive.
 int TreeNameOrder(const std::string& A, const std::string& B);
 
-// The positions of Names in TreeNameOrder (one collation key per name).
+// The positions of Names in TreeNameOrder (one sort key per name).
+std::vector<size_t> TreeNameSortOrder(std::span<const std::string_view> Names);
 std::vector<size_t> TreeNameSortOrder(const std::vector<std::string>& Names);
 
 // The orders of the tree's "Arrange by" menu.

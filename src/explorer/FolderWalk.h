@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumvor {
@@ -32,7 +33,9 @@ struct TWalkFile {
 struct TWalkFolder {
     std::string Path;                     // exact path, always ending in "/"
     int Depth = 0;                        // 0 for the root
-    std::vector<TWalkFile> Files;         // its entries that are not walked folders, in readdir order
+    int64_t Entries = 0;                  // every entry read in it, sub-folders included
+    std::vector<TWalkFile> Files;         // its entries that are not walked folders (those KeepFile
+                                          // takes), in readdir order
     std::vector<std::string> SubFolders;  // names of the sub-folders the walk enters next, in the
                                           // tree's order; the visitor may erase names to keep the
                                           // walk out of them
@@ -43,6 +46,9 @@ enum class TWalkStep { Continue, SkipSubFolders, Stop };
 struct TWalkOptions {
     bool StatFiles = true;  // fill Size, Seconds and IsRegular by one fstatat per file; false:
                             // names and kinds from the directory entries only (faster)
+    // When set, only the files whose names it accepts go into Files (the rest
+    // are counted in Entries, never copied nor examined further).
+    bool (*KeepFile)(std::string_view Name) = nullptr;
 };
 
 // Visits Root, then every sub-folder depth first (pre-order). A folder that

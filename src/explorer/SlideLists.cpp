@@ -18,6 +18,23 @@ bool RegularFileData(const std::string& Path, const TWalkFile& File, struct stat
     return (File.IsRegular || File.IsLink) && ::stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode);
 }
 
+// Calls Take with the full path of every listable entry of Folder that names
+// a file (see AppendBookmarkLines); answers how many it took.
+template <class TTake>
+int EachBookmarkPath(const TListFolder& Folder, TTake Take) {
+    int taken = 0;
+    std::string path = Folder.Path;
+    for (const TWalkFile& file : Folder.Listable) {
+        path.resize(Folder.Path.size());
+        path += file.Name;
+        if (!file.IsRegular && !NamesRegularFile(path))
+            continue;
+        Take(path);
+        ++taken;
+    }
+    return taken;
+}
+
 }  // namespace
 
 bool NamesRegularFile(const std::string& Path) {
@@ -28,15 +45,12 @@ bool NamesRegularFile(const std::string& Path) {
 TListFolder ListFolderEntries(TWalkFolder& Folder) {
     TListFolder listed;
     listed.Path = Folder.Path;
-    listed.Entries = int64_t(Folder.Files.size() + Folder.SubFolders.size());
-    std::vector<TWalkFile> files;
-    for (TWalkFile& file : Folder.Files)
-        if (IsListableFile(file.Name))
-            files.push_back(std::move(file));
-    std::vector<std::string> names;
-    names.reserve(files.size());
-    for (const TWalkFile& file : files)
-        names.push_back(file.Name);
+    listed.Entries = Folder.Entries;
+    std::vector<TWalkFile>& files = Folder.Files;
+    std::erase_if(files, [](const TWalkFile& file) { return !IsListableName(file.Name); });
+    std::vector<std::string_view> names(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        names[i] = files[i].Name;
     listed.Listable.reserve(files.size());
     for (size_t at : TreeNameSortOrder(names))
         listed.Listable.push_back(std::move(files[at]));
@@ -44,15 +58,11 @@ TListFolder ListFolderEntries(TWalkFolder& Folder) {
 }
 
 int AppendBookmarkLines(const TListFolder& Folder, TStrings& Lines) {
-    int added = 0;
-    for (const TWalkFile& file : Folder.Listable) {
-        std::string path = Folder.Path + file.Name;
-        if (!file.IsRegular && !NamesRegularFile(path))
-            continue;
-        Lines.Add(path);
-        ++added;
-    }
-    return added;
+    return EachBookmarkPath(Folder, [&Lines](const std::string& Path) { Lines.Add(Path); });
+}
+
+int AppendBookmarkText(const TListFolder& Folder, std::string& Text) {
+    return EachBookmarkPath(Folder, [&Text](const std::string& Path) { Text.append(Path).append("\r\n"); });
 }
 
 int AppendSlideRecords(const TListFolder& Folder, int32_t Kind, TStream& Records, TStrings& Names, int32_t& Count) {

@@ -39,6 +39,9 @@ TListFolder ListFolderEntries(TWalkFolder& Folder);
 // sockets, devices and dangling links are left out. Answers how many it added.
 int AppendBookmarkLines(const TListFolder& Folder, TStrings& Lines);
 
+// The same lines appended to Text, each ended by CR LF as the list files hold them.
+int AppendBookmarkText(const TListFolder& Folder, std::string& Text);
+
 // Writes one slide record per listable file of non-zero size (a link counts
 // as its target; anything but a regular file is left out) to Records, in name
 // order, and appends its full path without the extension to Names. Count is

@@ -43,6 +43,7 @@ namespace lumvor {
 
 class TDropTargetEx;
 class TFileStream;
+class TStream;
 class TFolderListing;
 class TImageList;
 class TLookBoxEx;
@@ -657,6 +658,7 @@ public:
     void mnuAddSlideAlbumXClick(QObject* Sender);
     // One walked folder into FileList, or into slide records of the album.
     void Local_DoBookmarkList(const TListFolder& Folder);
+    void WriteBookmarkText(TStream& ListFile);
     void Local_DoSlideList(const TListFolder& Folder, int Kind);
 
     // ---- Catalog generation
@@ -711,7 +713,7 @@ private:
     enum class TListRun { Instant, AddToAlbum, Album };
     void RunFolderList(TListRun Run, bool Recursive);
     bool WalkListFolders(bool Recursive, std::vector<TListFolder>& Folders);
-    bool ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& Folders);
+    bool ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& Folders, TStream& ListFile);
     // The run's flags and progress box undone; then what a finished or a
     // cancelled run hands over.
     void EndFolderList();
@@ -812,8 +814,11 @@ private:
     bool redoPending_ = false;
     // A refresh (code 10) is queued and has not run yet.
     bool refreshPosted_ = false;
-    // The bookmark lines the running list found so far.
+    // The bookmark lines the running list found so far, and those of them not
+    // yet written to the list file (each line ended by CR LF, as the file holds
+    // them).
     int32_t bookmarkCount_ = 0;
+    std::string bookmarkText_;
     // The highest folder on the explored folder's path in which folders were
     // created, deleted or renamed since the tree last followed ("" none).
     std::string treeChangedAt_;

@@ -32,6 +32,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <unistd.h>
+
 #include <memory>
 
 namespace lumvor {
@@ -69,14 +71,27 @@ void ProcessMessages(int Passes) {
         Application.ProcessMessages();
 }
 
-// Writes a run's temporary list file in one pass (no replace-and-sync: the
-// file lives only for this run and the album's load).
-void WriteRunFile(const TStrings& Lines, const std::string& File) {
-    TFileStream out(File, fmCreate);
-    Lines.SaveToStream(out);
+// Makes a run's temporary list file anew (no replace-and-sync: the file lives
+// only for this run and the album's load). The old file is removed first
+// rather than cut to nothing: the file system writes a file that was cut to
+// nothing out to disk as soon as it is closed after writing, and a later cut
+// waits for that.
+std::unique_ptr<TFileStream> NewRunFile(const std::string& File) {
+    ::unlink(File.c_str());
+    return std::make_unique<TFileStream>(File, fmCreate);
 }
 
+// Writes a run's temporary list file in one pass.
+void WriteRunFile(const std::string& Text, const std::string& File) {
+    NewRunFile(File)->WriteBuffer(Text.data(), int64_t(Text.size()));
+}
+void WriteRunFile(const TStrings& Lines, const std::string& File) { WriteRunFile(Lines.Text(), File); }
+
 std::string RunTitle(bool Album) { return Album ? "Populating Slides: " : "Populating Bookmarks: "; }
+
+// The bookmark lines go to the list file in pieces of about this size, through
+// one buffer reused for the whole run.
+constexpr size_t kListChunkBytes = 256 * 1024;
 
 }  // namespace
 
@@ -153,7 +168,14 @@ void TFileForm::mnuAddSlideAlbumXClick(QObject*) { mnuListBookmarksClick(FindIte
 
 // ---- One folder
 
-void TFileForm::Local_DoBookmarkList(const TListFolder& Folder) { bookmarkCount_ += AppendBookmarkLines(Folder, FileList); }
+void TFileForm::Local_DoBookmarkList(const TListFolder& Folder) {
+    bookmarkCount_ += AppendBookmarkText(Folder, bookmarkText_);
+}
+
+void TFileForm::WriteBookmarkText(TStream& ListFile) {
+    ListFile.WriteBuffer(bookmarkText_.data(), int64_t(bookmarkText_.size()));
+    bookmarkText_.clear();
+}
 
 void TFileForm::Local_DoSlideList(const TListFolder& Folder, int Kind) {
     AppendSlideRecords(Folder, Kind, *show8900::SlideStream, FileList, show8900::SlideCount);
@@ -193,7 +215,7 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     // The list's file is made first: without it the run cannot hand anything over.
     std::unique_ptr<TFileStream> listStream;
     try {
-        listStream = std::make_unique<TFileStream>(album ? CatalogNFile : BookmarkListFile, fmCreate);
+        listStream = NewRunFile(album ? CatalogNFile : BookmarkListFile);
     } catch (const Exception&) {
         Warning(kNoMemory);
         if (album)
@@ -208,6 +230,7 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     Thumbnailing_Stop();
     CancelPressed = 0;
     bookmarkCount_ = 0;
+    bookmarkText_.clear();
     FolderList.Clear();
     FileList.Clear();
     // Sized up front, so that appending does not move the lines.
@@ -219,12 +242,13 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     bool cancelled = true;
     try {
         std::vector<TListFolder> folders;
-        cancelled = !WalkListFolders(Recursive, folders) || !ListWalkedFolders(Run, folders);
+        cancelled = !WalkListFolders(Recursive, folders) || !ListWalkedFolders(Run, folders, *listStream);
     } catch (...) {
         ExploreDir = explored;
         EndFolderList();
         FolderList.Clear();
         FileList.Clear();
+        std::string().swap(bookmarkText_);
         if (album && show8900::ShowForm)
             show8900::ShowForm->PopulateSlides_Clear();
         throw;
@@ -234,6 +258,7 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     FinishFolderList(Run, cancelled, listStream);
     FolderList.SetCapacity(256);
     FileList.SetCapacity(256);
+    std::string().swap(bookmarkText_);
 }
 
 // The first pass: the folder list in the tree's order, each folder's listable
@@ -244,6 +269,7 @@ bool TFileForm::WalkListFolders(bool Recursive, std::vector<TListFolder>& Folder
     bool quit = false;
     TWalkOptions options;
     options.StatFiles = false;
+    options.KeepFile = IsListableName;
     WalkFolderTree(
         ExploreDir,
         [&](TWalkFolder& folder) {
@@ -260,17 +286,17 @@ bool TFileForm::WalkListFolders(bool Recursive, std::vector<TListFolder>& Folder
     if (quit)
         return false;
     // The folder list is kept in its file while the files are listed.
+    std::string folderText;
     for (const TListFolder& folder : Folders)
-        FolderList.Add(folder.Path);
-    WriteRunFile(FolderList, CatalogRFile);
-    FolderList.Clear();
+        folderText.append(folder.Path).append("\r\n");
+    WriteRunFile(folderText, CatalogRFile);
     FolderList.LoadFromFile(CatalogRFile);
     return true;
 }
 
 // The second pass: each folder's entries into the lists, with the running
 // count and the cancel question after each folder. False when cancelled.
-bool TFileForm::ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& Folders) {
+bool TFileForm::ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& Folders, TStream& ListFile) {
     const bool album = Run == TListRun::Album;
     const int count = int(Folders.size());
     // The box is made anew with the folder count; an Escape pressed in the
@@ -286,6 +312,7 @@ bool TFileForm::ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& 
     int64_t scanned = 0;
     if (LongRunCancelled())
         return false;
+    bookmarkText_.reserve(kListChunkBytes + kListChunkBytes / 8);
     for (int i = 0; i < count; ++i) {
         const TListFolder& folder = Folders[size_t(i)];
         if (thumbs.empty() || folder.Path.rfind(thumbs, 0) != 0) {
@@ -294,6 +321,8 @@ bool TFileForm::ListWalkedFolders(TListRun Run, const std::vector<TListFolder>& 
             else
                 Local_DoBookmarkList(folder);
         }
+        if (bookmarkText_.size() >= kListChunkBytes)
+            WriteBookmarkText(ListFile);
         scanned += folder.Entries;
         if (pacer.Due() || i + 1 == count) {
             const std::string rate = ScanRateStatus(scanned);
@@ -324,6 +353,7 @@ void TFileForm::FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<T
     if (Cancelled) {
         FolderList.Clear();
         FileList.Clear();
+        bookmarkText_.clear();
         ListStream.reset();
         if (album) {
             ShownAlbum().PopulateSlides_Clear();
@@ -358,17 +388,18 @@ void TFileForm::FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<T
     }
     FolderList.Clear();
     if (Run == TListRun::AddToAlbum) {
+        WriteBookmarkText(*ListStream);
         ListStream.reset();
+        TMemoryStream list;
+        list.LoadFromFile(BookmarkListFile);
         DeleteFileNow(BookmarkListFile);
         TShowForm& albumForm = ShownAlbum();
-        FileList.SaveToFile(HandOffListFile());
-        FileList.Clear();
+        list.SaveToFile(HandOffListFile());
         ProcessMessages(3);
         albumForm.DoAppend();
         return;
     }
-    FileList.SaveToStream(*ListStream);
-    FileList.Clear();
+    WriteBookmarkText(*ListStream);
     ListStream.reset();
     HandOff("mnuHistoryLoadClick", BookmarkListFile);
 }

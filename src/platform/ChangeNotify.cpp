@@ -1,6 +1,7 @@
 #include "platform/ChangeNotify.h"
 
 #include "platform/Forms.h"
+#include "platform/WatchRelease.h"
 
 #include <QSocketNotifier>
 
@@ -49,7 +50,7 @@ bool TChangeNotification::Open(const std::string& folder) {
 
 void TChangeNotification::Close() {
     notifier_.reset();
-    if (fd_ >= 0) ::close(fd_);
+    ReleaseWatchDescriptor(fd_);
     fd_ = -1;
     folder_.clear();
     signalled_ = overflowed_ = false;

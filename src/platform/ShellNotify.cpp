@@ -1,6 +1,7 @@
 #include "platform/ShellNotify.h"
 
 #include "platform/Forms.h"
+#include "platform/WatchRelease.h"
 
 #include <QSocketNotifier>
 
@@ -114,7 +115,7 @@ bool TShellChangeWatcher::Start(const std::string& folder, bool recursive, uint3
 void TShellChangeWatcher::Stop() {
     ++generation_;
     notifier_.reset();
-    if (fd_ >= 0) ::close(fd_);
+    ReleaseWatchDescriptor(fd_);
     fd_ = -1;
     pathOf_.clear();
     watchOf_.clear();

@@ -16,9 +16,11 @@ using lumvor::test::RunWithOwnMounts;
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumvor {
@@ -162,6 +164,68 @@ TEST_F(FolderWalkTest, TheVisitorStopsSkipsOrPrunesTheWalk) {
     });
     EXPECT_FALSE(ended);
     EXPECT_EQ(seen, (std::vector<std::string>{"", "a/", "b/", "b/b1/"}));
+}
+
+// Folders far below the root are opened by their whole path rather than from
+// their parent's open folder: a chain of 80 levels, each holding a file, a
+// leaf folder and the next level, is walked whole in the tree's order, and a
+// link back up from the deepest level is not followed.
+TEST_F(FolderWalkTest, AVeryDeepTreeIsWalkedWholeInOrder) {
+    std::string level;
+    std::vector<std::string> expected{""};
+    for (int depth = 0; depth < 80; ++depth) {
+        Folder(level + "a");
+        File(level + "f.jpg", 3);
+        expected.push_back(level + "a/");
+        level += "b/";
+        expected.push_back(level);
+    }
+    Folder(level);
+    fs::create_directory_symlink("../..", Root + level + "up");
+    std::vector<std::string> seen;
+    int files = 0;
+    int deepest = 0;
+    WalkFolderTree(Root, [&](TWalkFolder& folder) {
+        seen.push_back(folder.Path.substr(Root.size()));
+        files += int(folder.Files.size());
+        deepest = std::max(deepest, folder.Depth);
+        return TWalkStep::Continue;
+    });
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(files, 80 + 1);  // a file on every level, and the link on the last
+    EXPECT_EQ(deepest, 80);
+}
+
+bool JpegName(std::string_view name) { return name.ends_with(".jpg"); }
+
+// KeepFile chooses the files the visitor gets; Entries still counts every
+// entry, sub-folders and refused files too.
+TEST_F(FolderWalkTest, KeepFileChoosesTheFilesAndEntriesCountEveryEntry) {
+    Folder("sub");
+    File("a.jpg", 4);
+    File("b.txt", 5);
+    File("C.JPG", 6);
+    File("sub/d.jpg", 7);
+    fs::create_symlink("a.jpg", Root + "link.jpg");
+    for (const bool statFiles : {true, false}) {
+        TWalkOptions options;
+        options.StatFiles = statFiles;
+        options.KeepFile = JpegName;
+        std::vector<std::string> kept;
+        std::vector<int64_t> entries;
+        WalkFolderTree(Root, [&](TWalkFolder& folder) {
+            entries.push_back(folder.Entries);
+            for (const TWalkFile& file : folder.Files)
+                kept.push_back(folder.Path.substr(Root.size()) + file.Name + (file.IsLink ? " link" : "") +
+                               (file.IsRegular ? " " + std::to_string(file.Size) : ""));
+            return TWalkStep::Continue;
+        }, options);
+        std::sort(kept.begin(), kept.end());
+        const std::string size = statFiles ? " 4" : " 0";
+        EXPECT_EQ(kept, (std::vector<std::string>{"a.jpg" + size, "link.jpg link", "sub/d.jpg" + (statFiles ? std::string(" 7") : " 0")}))
+            << "StatFiles " << statFiles;
+        EXPECT_EQ(entries, (std::vector<int64_t>{5, 1})) << "StatFiles " << statFiles;
+    }
 }
 
 TEST_F(FolderWalkTest, AMissingRootVisitsNothing) {

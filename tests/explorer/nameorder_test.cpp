@@ -48,6 +48,21 @@ TEST(TreeNameSortOrderTest, AgreesWithTheCollatorOnRandomAsciiNames) {
     EXPECT_EQ(InListOrder(names), InPairOrder(names));
 }
 
+// Names that share their first eight characters, or differ only past them,
+// in case or in length, as camera files do ("DSC_00012.JPG", "DSC_0001.JPG").
+TEST(TreeNameSortOrderTest, AgreesWithTheCollatorOnLongNamesWithCommonBeginnings) {
+    std::mt19937 random(29);
+    const std::string alphabet = "aAbB09_-. ";
+    std::vector<std::string> names = {"abcdefgh", "abcdefghi", "ABCDEFGH", "abcdefg", "abcdefgh.jpg", "abcdefgH.jpg"};
+    for (int i = 0; i < 2000; ++i) {
+        std::string name = i % 2 ? "DSC_000" : "dsc_000";
+        for (int n = int(random() % 8); n >= 0; --n)
+            name += alphabet[random() % alphabet.size()];
+        names.push_back(name);
+    }
+    EXPECT_EQ(InListOrder(names), InPairOrder(names));
+}
+
 TEST(TreeNameSortOrderTest, AgreesWithTheCollatorWhenANameIsNotAscii) {
     const std::vector<std::string> names = {"Äpfel", "apfel", "Apfel", "Zucker", "äb", "ab", "Œuvre", "oeuvre", "é", "e"};
     EXPECT_EQ(InListOrder(names), InPairOrder(names));

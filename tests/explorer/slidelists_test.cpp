@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -19,6 +21,7 @@
 
 #include "album/SlideListing.h"
 #include "album/show8900.h"
+#include "app/OpenPicture.h"
 #include "app/lumv8900.h"
 #include "explorer/FolderWalk.h"
 #include "explorer/SlideLists.h"
@@ -160,6 +163,52 @@ TEST_F(SlideListsTest, InstantSlideshowListsTheWholeTreeWithExactPathsAndStartsT
     EXPECT_EQ(form->FolderList.Count(), 0);
     EXPECT_EQ(StatusForm, nullptr);
     EXPECT_EQ(ExploreDir, root);
+}
+
+// A list longer than the piece the run writes at a time: every line whole,
+// in the walk's order, each folder's files in name order.
+TEST_F(SlideListsTest, ALongListIsWrittenWholeInOrder) {
+    std::vector<std::string> many;
+    for (const char* folder : {"Many/one/", "Many/three/", "Many/two/"})
+        for (int i = 0; i < 1200; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Photo%04d", i);
+            const std::string relative = folder + std::string(name) + std::string(80, 'x') + (i % 3 ? ".jpg" : ".TIF");
+            WriteFileText(root + relative, "p");
+            many.push_back(root + relative);
+            WriteFileText(root + folder + name + ".txt", "not listed");
+        }
+    form->mnuListBookmarksClick(form->FindItem("mnuInstantSlideshow"));
+
+    std::vector<std::string> expected = {root + "a.jpg", root + "clip.AVI", root + "Empty.JPG", root + "pic_link.jpg",
+                                         root + "song.mp3"};
+    expected.insert(expected.end(), many.begin(), many.end());
+    for (const char* tail : {"Trip/Beach.JPG", "Trip/inner/x.png", "Zeta/pic.gif"})
+        expected.push_back(root + tail);
+    const std::vector<std::string> lines = CrLfLines(xplr8900::BookmarkListFile);
+    EXPECT_EQ(lines.size(), expected.size());
+    EXPECT_TRUE(lines == expected);  // (not printed: thousands of lines)
+}
+
+// The run's files are made anew: a longer folder list left by an earlier run
+// leaves no tail behind, and a link put where the list file goes is replaced
+// rather than written through.
+TEST_F(SlideListsTest, ListFilesAreMadeAnewNotWrittenThroughWhatWasThere) {
+    lumv8900::TempNameStem = "_liststest_anew";
+    std::string stem;
+    GetDataFolder(stem);
+    stem += lumv8900::TempNameStem;
+    WriteFileText(stem + ".dir", std::string(100000, 'x'));
+    File("victim.txt", "keep me");
+    DeleteFileNow(stem + ".vop");
+    ASSERT_EQ(::symlink((root + "victim.txt").c_str(), (stem + ".vop").c_str()), 0);
+
+    form->mnuListBookmarksClick(form->FindItem("mnuInstantSlideshow"));
+    EXPECT_EQ(ReadFileText(root + "victim.txt"), "keep me");
+    EXPECT_EQ(CrLfLines(stem + ".vop").size(), 8u);
+    EXPECT_EQ(CrLfLines(stem + ".dir").size(), 5u);
+    DeleteFileNow(stem + ".vop");
+    DeleteFileNow(stem + ".dir");
 }
 
 TEST_F(SlideListsTest, AddToAlbumHandsTheListOverThroughTheHandOffFile) {
@@ -351,6 +400,72 @@ TEST_F(SlideListsTest, FolderBoundIntoItsOwnSubFolderEndsTheListNormally) {
     if (outcome == NoOwnMounts)
         GTEST_SKIP() << "no user and mount namespaces here";
     EXPECT_EQ(outcome, 0);
+}
+
+// Which names the lists take, by their extension in any case. The test
+// finds the extension anywhere in the list of listable ones, so the beginning
+// of one counts too (".jpe"); a two-letter one only as a short media type.
+struct ListableCase {
+    const char* name;
+    const char* file;
+    bool listable;
+};
+void PrintTo(const ListableCase& c, std::ostream* os) { *os << c.name; }
+
+class ListableNames : public ::testing::TestWithParam<ListableCase> {};
+
+TEST_P(ListableNames, TakeOnlyListedExtensions) {
+    const ListableCase c = GetParam();
+    EXPECT_EQ(IsListableName(c.file), c.listable) << c.file;
+    EXPECT_EQ(IsListableFile(std::string("/photos/Trip.2021/") + c.file), c.listable) << c.file;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extensions, ListableNames,
+    ::testing::Values(ListableCase{"LowerCasePicture", "a.jpg", true}, ListableCase{"MixedCase", "Trip.JpEg", true},
+                      ListableCase{"Media", "clip.mkv", true}, ListableCase{"Sound", "tune.FLAC", true},
+                      ListableCase{"BeginningOfAListedOne", "x.jpe", true},
+                      ListableCase{"ShortMediaType", "tune.au", true},
+                      ListableCase{"ShortMediaTypeBeginningAListedOne", "clip.rm", true},
+                      ListableCase{"ShortMediaTypeNotListed", "clip.qt", false},
+                      ListableCase{"TwoLettersNotShortMedia", "x.mp", false}, ListableCase{"Text", "notes.txt", false},
+                      ListableCase{"SlideScript", "show.avl", false}, ListableCase{"NoExtension", "README", false},
+                      ListableCase{"DotAtTheEnd", "name.", false}, ListableCase{"OnlyAnExtension", ".jpg", true},
+                      ListableCase{"LastExtensionCounts", "a.jpg.txt", false},
+                      ListableCase{"LongerThanAnyListed", "a.jpegjpeg", false},
+                      ListableCase{"NotAscii", "a.jp\xc4\x9d", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Every extension of one to four letters, in upper and lower case, against the
+// rule in its plainest form: more than a dot and one letter, found in the
+// list, and a two-letter one among the short media types.
+TEST(ListableNamesTest, AgreeWithTheListForEveryShortExtension) {
+    const std::string listed = ListableExtensions;
+    const std::string shortMedia = OpenPicture::ShortMediaList;
+    int checked = 0;
+    std::string letters;
+    const std::function<void(int)> each = [&](int left) {
+        if (!letters.empty()) {
+            const std::string upper = "." + letters;
+            const bool expected = upper.size() > 2 && listed.find(upper) != std::string::npos &&
+                                  (upper.size() != 3 || shortMedia.find(upper) != std::string::npos);
+            std::string lower = "x" + upper;
+            for (char& ch : lower)
+                ch = char(std::tolower(static_cast<unsigned char>(ch)));
+            ASSERT_EQ(IsListableName("x" + upper), expected) << upper;
+            ASSERT_EQ(IsListableName(lower), expected) << lower;
+            ++checked;
+        }
+        if (left == 0)
+            return;
+        for (char ch = 'A'; ch <= 'Z'; ++ch) {
+            letters.push_back(ch);
+            each(left - 1);
+            letters.pop_back();
+        }
+    };
+    each(4);
+    EXPECT_GT(checked, 26 * 26 * 26 * 26);
 }
 
 }  // namespace

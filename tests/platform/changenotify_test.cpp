@@ -2,16 +2,21 @@
 // kernel queue's overflow; and a shell watch that follows one branch of a tree.
 #include "platform/ChangeNotify.h"
 #include "platform/ShellNotify.h"
+#include "platform/WatchRelease.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -136,6 +141,43 @@ TEST(ShellWatchBranch, WatchesOnlyTheFoldersOnTheWayDown) {
     watcher.SetBranch("");
     ASSERT_TRUE(watcher.Start(top, true, SHCNE_MKDIR));
     EXPECT_EQ(watcher.WatchCount(), 8) << "the whole tree without a branch";
+}
+
+// ---- Watch descriptors closed in the background
+
+bool DescriptorOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+
+// Stopped watchers hand their descriptors over to be closed in the
+// background: each is closed soon after, and a burst of them never leaves
+// more than a few open (the kernel allows a user only so many).
+TEST(WatchRelease, ReleasedDescriptorsCloseSoonAndNeverPileUp) {
+    QTemporaryDir dir;
+    std::set<int> numbers;  // a closed descriptor's number is soon handed out again
+    size_t mostOpen = 0;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_GE(::inotify_add_watch(fd, dir.path().toLocal8Bit().constData(), IN_CREATE), 0);
+        numbers.insert(fd);
+        ReleaseWatchDescriptor(fd);
+        mostOpen = std::max(mostOpen, size_t(std::count_if(numbers.begin(), numbers.end(), DescriptorOpen)));
+    }
+    EXPECT_LE(mostOpen, 8u);
+    EXPECT_TRUE(test::SpinUntil(
+        [&] { return std::none_of(numbers.begin(), numbers.end(), DescriptorOpen); }, 10000));
+    ReleaseWatchDescriptor(-1);  // nothing to close
+}
+
+// A watcher stopped and started again at once keeps working: the descriptor
+// of the old watch is being closed meanwhile.
+TEST(WatchRelease, AWatcherRestartedAtOnceStillReports) {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    TChangeNotification handle;
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(handle.Open(folder));
+    Write(folder + "/new.jpg", "picture");
+    EXPECT_TRUE(test::SpinUntil([&] { return handle.Signalled(); }, 5000));
 }
 
 }  // namespace
