@@ -166,7 +166,9 @@ bool DeleteThumbFile(const std::string& Path) {
 
 bool ThumbCache::SaveStream(TMemoryStream& stream, const void* record, const std::string& fileName) {
     if (record) stream.WriteBuffer(record, ThumbRecordSize);
-    stream.SaveToFile(fileName);
+    // A cache file is made again when it is lost, so the write does not wait
+    // for the disk: thumbnails are written one after another on the GUI thread.
+    WriteWholeFile(fileName, stream.Memory(), stream.GetSize(), TWriteSync::Cache);
     return true;
 }
 

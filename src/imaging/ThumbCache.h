@@ -113,8 +113,9 @@ bool WriteThumbFile(FileRec Trailer, TGraphicType& Graphic, const TThumbFile& Fi
 bool DeleteThumbFile(const std::string& Path);
 
 // Saves graphic and record (none when Record is null) to FileName in one piece:
-// the bytes go to a scratch file beside it (WriteWholeFile), which replaces
-// FileName only after a complete write and is removed on failure. False on any failure, FileName then
+// the bytes go to a scratch file beside it (WriteWholeFile, not forced to disk:
+// a cache file is made again when lost), which replaces FileName only after a
+// complete write and is removed on failure. False on any failure, FileName then
 // left as it was.
 template <class TGraphicType>
 bool SaveThumbFile(const void* Record, TGraphicType& Graphic, const std::string& FileName);

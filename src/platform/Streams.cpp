@@ -357,9 +357,9 @@ void SyncFolder(const std::string& folder) {
     throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error), error);
 }
 
-// Writes the bytes to the open scratch file and forces them to disk; answers
-// the errno of the failure, 0 on success.
-int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size) {
+// Writes the bytes to the open scratch file and, for a durable write, forces
+// them to disk; answers the errno of the failure, 0 on success.
+int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size, TWriteSync sync) {
     if (WriteFaultHook) {
         if (const int error = WriteFaultHook(fileName)) return error;
     }
@@ -371,6 +371,7 @@ int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size
         if (n == 0) return EIO;
         done += n;
     }
+    if (sync == TWriteSync::Cache) return 0;
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 
@@ -437,7 +438,7 @@ struct TScratchWrite {
 // Writes the bytes to a fresh scratch file beside target, with old's owner and
 // mode when old is given. The scratch file is removed on failure.
 TScratchWrite WriteScratchBeside(const std::string& fileName, const std::string& target, const void* data,
-                                 int64_t size, const struct stat* old) {
+                                 int64_t size, const struct stat* old, TWriteSync sync = TWriteSync::Durable) {
     TScratchWrite write{fileName, "", target};
     RemoveDeadScratchFilesNow(FolderOf(target));
     int fd = -1;
@@ -455,7 +456,7 @@ TScratchWrite WriteScratchBeside(const std::string& fileName, const std::string&
             (void)::fchown(fd, old->st_uid, old->st_gid);  // allowed only to the owner's peers and root
         ::fchmod(fd, old->st_mode & 07777);
     }
-    int error = WriteAll(fd, fileName, data, size);
+    int error = WriteAll(fd, fileName, data, size, sync);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
         ::unlink(write.Scratch.c_str());
@@ -466,7 +467,8 @@ TScratchWrite WriteScratchBeside(const std::string& fileName, const std::string&
 
 // The scratch file of a file that may replace the one at its final target
 // (refused for special files and read-only files).
-TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_t size) {
+TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_t size,
+                           TWriteSync sync = TWriteSync::Durable) {
     const std::string target = FinalTarget(fileName);
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -474,19 +476,19 @@ TScratchWrite WriteScratch(const std::string& fileName, const void* data, int64_
         throw EFCreateError("Cannot write \"" + fileName + "\": " + SpecialText(fileName, old.st_mode), EINVAL);
     if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         throw EFCreateError("Cannot write \"" + fileName + "\": the file is read-only.", EACCES);
-    return WriteScratchBeside(fileName, target, data, size, exists ? &old : nullptr);
+    return WriteScratchBeside(fileName, target, data, size, exists ? &old : nullptr, sync);
 }
 
 }  // namespace
 
-void WriteWholeFile(const std::string& fileName, const void* data, int64_t size) {
-    const TScratchWrite write = WriteScratch(fileName, data, size);
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size, TWriteSync sync) {
+    const TScratchWrite write = WriteScratch(fileName, data, size, sync);
     if (::rename(write.Scratch.c_str(), write.Target.c_str()) != 0) {
         const int error = errno;
         ::unlink(write.Scratch.c_str());
         RaiseWriteFailure(fileName, error);
     }
-    SyncFolder(FolderOf(write.Target));
+    if (sync == TWriteSync::Durable) SyncFolder(FolderOf(write.Target));
 }
 
 void WriteWholeFiles(const std::vector<TWholeFile>& files) {

@@ -139,7 +139,18 @@ std::string SpecialFileProblem(const std::string& path);
 // Other failures raise EFCreateError or EWriteError with the system's reason.
 // Scratch files left in that folder by processes that are gone are removed first
 // (a folder at most once in a few seconds, so a cache folder is not listed per file).
-void WriteWholeFile(const std::string& fileName, const void* data, int64_t size);
+// How far WriteWholeFile goes before it returns.
+enum class TWriteSync {
+    // The bytes and the rename are forced to disk: a crash right after keeps
+    // the new file.
+    Durable,
+    // Left to the system, for files made again when they are lost (the
+    // thumbnail cache): still never half-written under their name while the
+    // system runs, but a crash can lose the newest ones or leave them empty.
+    Cache,
+};
+void WriteWholeFile(const std::string& fileName, const void* data, int64_t size,
+                    TWriteSync sync = TWriteSync::Durable);
 // The same for a file that must not exist yet: the scratch file takes the name
 // only where no file (nor link) of that name exists when it is placed, so an
 // existing file is never replaced; a name found taken raises EFCreateError

@@ -12,6 +12,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 
@@ -248,6 +251,32 @@ TEST(ThumbCache, BadFilesGiveFalse) {
     // A folder in the way of the file to write.
     ForceDirectories(Home() + "taken.rec");
     EXPECT_FALSE(SaveThumbFile(record.data(), blank, Home() + "taken.rec"));
+}
+
+// Cache files are not forced to disk, but a failed write still leaves the old
+// file whole and no scratch file behind.
+TEST(ThumbCache, FailedWriteKeepsTheOldFile) {
+    const std::string folder = Home() + "failing/";
+    ForceDirectories(folder);
+    TBitmap thumb;
+    test::FillThumbCell(thumb, 3);
+    const auto record = MakeRecord(160, 120, 9);
+    ASSERT_TRUE(SaveThumbFile(record.data(), thumb, folder + "0000VV.rec"));
+    TMemoryStream before;
+    before.LoadFromFile(folder + "0000VV.rec");
+
+    WriteFaultHook = [](const std::string&) { return ENOSPC; };
+    TBitmap other;
+    test::FillThumbCell(other, 7);
+    const bool written = SaveThumbFile(MakeRecord(1, 2, 3).data(), other, folder + "0000VV.rec");
+    WriteFaultHook = nullptr;
+
+    EXPECT_FALSE(written);
+    TMemoryStream after;
+    after.LoadFromFile(folder + "0000VV.rec");
+    ASSERT_EQ(after.GetSize(), before.GetSize());
+    EXPECT_EQ(std::memcmp(after.Memory(), before.Memory(), size_t(before.GetSize())), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
