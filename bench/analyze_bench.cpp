@@ -4,8 +4,11 @@
 //
 //   BM_Analyze          Image > Analyze on the viewer picture, offscreen, the
 //                       report box answered No: statistics, the JPEG round
-//                       trip at quality 66, the blur, the edge filter, three
-//                       differences and swaps
+//                       trip at quality 66 on a duplicate and its difference,
+//                       the blur and the edge filter written into the
+//                       duplicate with their differences summed as they go.
+//                       From the second run on the duplicate holds the last
+//                       run's picture, which is parked and given back.
 //   BM_CjpegDjpeg       `cjpeg -quality 66 in.ppm > out.jpg` followed by
 //                       `djpeg out.jpg > out.ppm`, less `cat in.ppm > copy.ppm`
 //                       (the tools' start-up and the file reading): the floor

@@ -6,10 +6,11 @@
 // processing/lab/PictureAnalysis.h.
 //
 // The analysis is no edit: every inner step runs as a script step (nothing is
-// recorded), every test runs on a copy swapped back, a region is cropped from
-// a copy of the full picture kept in memory and put back at the end, the
-// picture keeps the changed mark it had, and the user's duplicate is parked
-// and given back.
+// recorded), every test changes only the duplicate (the JPEG round trip a copy
+// in it, the filters write into it) and leaves the picture as it was, a region
+// is cropped from a copy of the full picture kept in memory and put back at
+// the end, the picture keeps the changed mark it had, and the user's duplicate
+// is parked and given back.
 #include "app/LabFrame.h"
 #include "app/lumv8900.h"
 
@@ -20,8 +21,11 @@
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "processing/lab/PictureAnalysis.h"
+#include "processing/lab/PixelArithmetic.h"
+#include "processing/lab/Pixels24.h"
 #include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"
+#include "processing/spatial/SpatialFilters.h"
 #include "processing/spatial/StructureFilters.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
@@ -97,9 +101,20 @@ private:
     // script steps: nothing is recorded.
     void Duplicate();
     void SwapBack();
-    // The picture copied into the duplicate, changed by Filter, compared with
-    // the copy and swapped back: the sum of squared differences x 10 / P.
-    double MeasureChange(const std::function<void()>& Filter);
+    // How much a filter changes the picture: the picture is left as it is,
+    // the duplicate receives the filtered picture (as the duplicate, filter,
+    // difference and swap back of the steps would leave it), and the sum of
+    // the squared differences (also left in DifferenceSumSq) x 10 / P is
+    // answered. The JPEG round trip runs on a copy in the duplicate; the
+    // window filters write their rows straight into the duplicate's memory
+    // and sum the changes as they go.
+    double MeasureJpegChange();
+    double MeasureChangeInto(const std::function<int64_t(const TBitmap& Picture, TBitmap& Duplicate)>& Filter);
+    double ChangeOf(int64_t SumSq);
+    // Whether the duplicate has the picture's size and depth; if not, the
+    // refusal of the two-picture commands is shown, as their measuring
+    // difference shows it.
+    bool DuplicateFits();
     int64_t MeasureComplexity();
     void Report(TPassReport& Report, bool Region);
 
@@ -180,13 +195,37 @@ void TAnalysis::SwapBack() {
     form_.mnuSwapClick(&form_);
 }
 
-double TAnalysis::MeasureChange(const std::function<void()>& Filter) {
-    Duplicate();
-    Filter();
-    DifferenceSumSq = 0;
-    form_.mnuDifference1Click(form_.mnuAnalyze);
-    SwapBack();
+double TAnalysis::ChangeOf(int64_t SumSq) {
+    DifferenceSumSq = double(SumSq);
     return ChangeIndex(DifferenceSumSq, pixels_);
+}
+
+bool TAnalysis::DuplicateFits() {
+    if (form_.Ok2ComputeFull())
+        return true;
+    form_.ShowTwoImageRefusal();
+    return false;
+}
+
+double TAnalysis::MeasureJpegChange() {
+    Duplicate();
+    if (!DuplicateFits())
+        return ChangeOf(0);
+    AddArtifactBitmap(*DuplicateBitmap, AnalysisJpegQuality);
+    // A codec failure may leave the copy at another size.
+    if (!DuplicateFits())
+        return ChangeOf(0);
+    return ChangeOf(SumSquaredDifferences(*form_.Daz95->Bitmap(), *DuplicateBitmap));
+}
+
+double TAnalysis::MeasureChangeInto(const std::function<int64_t(const TBitmap&, TBitmap&)>& Filter) {
+    // The duplicate normally fits already (the JPEG step's copy): the filter
+    // then needs no memory of its own.
+    if (!form_.Ok2ComputeFull())
+        Duplicate();
+    if (!DuplicateFits())
+        return ChangeOf(0);
+    return ChangeOf(Filter(*form_.Daz95->Bitmap(), *DuplicateBitmap));
 }
 
 int64_t TAnalysis::MeasureComplexity() {
@@ -242,12 +281,16 @@ void TAnalysis::Report(TPassReport& Report, bool Region) {
     blankUnlessComparing();
     lines.push_back("Color Diversity Index = " + FixedSix(diversity) + " (higher is better)");
 
-    TPix* viewer = form_.Daz95;
-    const double jqi = MeasureChange([viewer] { AddArtifactBitmap(*viewer->Bitmap(), AnalysisJpegQuality); });
+    const double jqi = MeasureJpegChange();
     lines.push_back("JPEG Quality Index = " + FixedSix(jqi) + " (higher is better)");
-    const double si = MeasureChange([viewer] { GaussianBlur3x3(viewer, 0, 9, false); });
+    const double si = MeasureChangeInto([](const TBitmap& picture, TBitmap& duplicate) {
+        return GaussianBlur3x3Into(picture, duplicate, 0, 9, false);
+    });
     lines.push_back("Smoothness Index = " + FixedSix(si) + " (lower is softer)");
-    const double di = MeasureChange([viewer] { MeanRemoval(viewer, 2); });
+    const double di = MeasureChangeInto([](const TBitmap& picture, TBitmap& duplicate) {
+        const int divisor = SetMeanRemovalKernel(2);
+        return Spatial3x3Into(picture, duplicate, SpatialKernel, divisor);
+    });
     lines.push_back("Detail Index = " + FixedSix(di) + " (higher is sharper)");
     const double rating = OverallRating(jqi, diversity, si, di);
     blankUnlessComparing();
@@ -260,6 +303,27 @@ void TAnalysis::Report(TPassReport& Report, bool Region) {
     }
     Report.Ratings = TPassRatings{pixels_, fileSize, jqi, si, di, rating};
 }
+
+// The user's duplicate parked while the analysis borrows the duplicate, and
+// given back on every way out (RestoreDuplicateFromTemp), as TDuplicateLoan
+// does, but its memory is handed over rather than copied: the analysis copies
+// the picture into the duplicate before it reads it.
+class TDuplicateHandOver {
+public:
+    explicit TDuplicateHandOver(TWebForm& Form) : form_(Form) {
+        ParkedDuplicate.reset();
+        if (!DuplicateBitmap || LabEmpty(*DuplicateBitmap))
+            return;
+        ParkedDuplicate = std::make_unique<TBitmap>();
+        ParkedDuplicate->SetHandle(DuplicateBitmap->ReleaseHandle());
+    }
+    ~TDuplicateHandOver() { form_.RestoreDuplicateFromTemp(); }
+    TDuplicateHandOver(const TDuplicateHandOver&) = delete;
+    TDuplicateHandOver& operator=(const TDuplicateHandOver&) = delete;
+
+private:
+    TWebForm& form_;
+};
 
 void AddLines(const std::vector<std::string>& Lines) {
     for (const std::string& line : Lines)
@@ -303,7 +367,7 @@ void TWebForm::mnuAnalyzeClick(QObject* Sender, Qt::KeyboardModifiers Keys) {
         return;
     }
     ReportLines.Clear();
-    TDuplicateLoan loan(*this);
+    TDuplicateHandOver loan(*this);
     TAnalysis analysis(*this, mode);
     TPassReport first;
     if (!analysis.RunPass(first))

@@ -731,6 +731,9 @@ void TJPEGImage::Compress(const TJPEGEncodeOptions& options) {
     settings.commentLength = std::min<size_t>(comment_.size(), 65533);
 
     TMemoryStream out;
+    // Room for a third of the raw pixels: rarely outgrown, and pages never
+    // written are never touched.
+    out.Reserve(int64_t(width) * height);
     std::vector<JOCTET> buffer(65536);
     std::vector<uint8_t> scratch;
     if (!direct)
@@ -771,7 +774,7 @@ void TJPEGImage::Compress(const TJPEGEncodeOptions& options) {
     if (!FinishEncode(e.get()))
         Fail(e->err.code, e->err.message);
 
-    data_.assign(out.Memory(), out.Memory() + out.Size());
+    data_ = out.TakeBytes();
     ReadHeader();
 }
 

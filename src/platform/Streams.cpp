@@ -117,6 +117,23 @@ void TMemoryStream::Rewind() {
     position_ = 0;
 }
 
+void TMemoryStream::Reserve(int64_t Bytes) {
+    if (Bytes <= 0 || Bytes > kMaxMemorySize)
+        return;
+    try {
+        data_.reserve(static_cast<size_t>(Bytes));
+    } catch (const std::bad_alloc&) {
+        // Without the room the writes still grow the stream as they come.
+    }
+}
+
+std::vector<uint8_t> TMemoryStream::TakeBytes() {
+    std::vector<uint8_t> bytes = std::move(data_);
+    data_.clear();
+    position_ = 0;
+    return bytes;
+}
+
 void TMemoryStream::Clear() {
     data_.clear();
     data_.shrink_to_fit();

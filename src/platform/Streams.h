@@ -64,6 +64,11 @@ public:
     void Clear();
     // Empties the stream but keeps its memory for the next writes.
     void Rewind();
+    // Room for Bytes without moving the content as writes come in; a hint
+    // that asks for too much is ignored.
+    void Reserve(int64_t Bytes);
+    // The content handed over without a copy; the stream is empty afterwards.
+    std::vector<uint8_t> TakeBytes();
     void LoadFromStream(TStream& source);
     void SaveToStream(TStream& target);
     // Raises EFOpenError when the file cannot be opened.

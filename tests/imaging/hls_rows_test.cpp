@@ -1,5 +1,6 @@
 // The row form of the HLS round trip against the per-pixel conversions.
 #include "imaging/HLSRows.h"
+#include "support/colour_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +8,9 @@
 #include <vector>
 
 using namespace lumvor;
+using namespace lumvor::test;
 
 namespace {
-
-constexpr int kRowPixels = 4096;
-
-// A 24-bit colour as blue, green, red bytes.
-void PutColour(uint8_t* Pixel, uint32_t Colour) {
-    Pixel[0] = uint8_t(Colour);
-    Pixel[1] = uint8_t(Colour >> 8);
-    Pixel[2] = uint8_t(Colour >> 16);
-}
 
 // A target colour for each other colour, scattered so that every lightness
 // meets many hues and saturations.
@@ -26,22 +19,22 @@ uint32_t TargetColourFor(uint32_t Colour) { return (Colour * 2654435761u >> 5) &
 TEST(HLSRows, TheVectorFormEqualsThePerPixelConversionsForEveryColour) {
     if (!hls_rows::HaveAvx2())
         GTEST_SKIP() << "the processor has no AVX2";
-    std::vector<uint8_t> other(3 * kRowPixels), vector(3 * kRowPixels), portable(3 * kRowPixels);
+    std::vector<uint8_t> other(3 * kColourRowPixels), vector(3 * kColourRowPixels), portable(3 * kColourRowPixels);
     int64_t wrong = 0;
     uint32_t firstWrong = 0;
-    for (uint32_t row = 0; row < (1u << 24) / kRowPixels; ++row) {
-        for (uint32_t x = 0; x < kRowPixels; ++x) {
-            const uint32_t colour = row * kRowPixels + x;
+    for (uint32_t row = 0; row < (1u << 24) / kColourRowPixels; ++row) {
+        for (uint32_t x = 0; x < kColourRowPixels; ++x) {
+            const uint32_t colour = row * kColourRowPixels + x;
             PutColour(&other[3 * x], colour);
             PutColour(&vector[3 * x], TargetColourFor(colour));
         }
         portable = vector;
-        hls_rows::GrayRowAvx2(vector.data(), other.data(), kRowPixels);
-        hls_rows::GrayRowPortable(portable.data(), other.data(), kRowPixels);
-        for (uint32_t x = 0; x < kRowPixels; ++x)
+        hls_rows::GrayRowAvx2(vector.data(), other.data(), kColourRowPixels);
+        hls_rows::GrayRowPortable(portable.data(), other.data(), kColourRowPixels);
+        for (uint32_t x = 0; x < kColourRowPixels; ++x)
             for (int c = 0; c < 3; ++c)
                 if (vector[3 * x + c] != portable[3 * x + c] && wrong++ == 0)
-                    firstWrong = row * kRowPixels + x;
+                    firstWrong = row * kColourRowPixels + x;
     }
     EXPECT_EQ(wrong, 0) << "first other colour that differs: " << std::hex << firstWrong;
 }

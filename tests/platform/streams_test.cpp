@@ -130,6 +130,25 @@ TEST(Streams, MemoryStreamGrowsWithZerosAndSurvivesHostileSeeks) {
     EXPECT_EQ(stream.Size(), 3);
 }
 
+// A reserve changes neither size nor content, also one asking for too much;
+// the content handed over leaves an empty stream that takes new writes.
+TEST(Streams, MemoryStreamReservesAndHandsItsBytesOver) {
+    TMemoryStream stream;
+    Fill(stream, "abc");
+    stream.Reserve(1 << 20);
+    stream.Reserve(int64_t{1} << 40);
+    stream.Reserve(-1);
+    EXPECT_EQ(Contents(stream), "abc");
+    EXPECT_EQ(stream.Position(), 3);
+
+    const std::vector<uint8_t> bytes = stream.TakeBytes();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "abc");
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_EQ(stream.Position(), 0);
+    Fill(stream, "xy");
+    EXPECT_EQ(Contents(stream), "xy");
+}
+
 TEST(Streams, FilesLoadSaveAndRaiseTheirErrors) {
     TMemoryStream stream;
     Fill(stream, std::string("a\0b\r\n", 5));

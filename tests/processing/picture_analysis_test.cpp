@@ -7,6 +7,9 @@
 #include "app/app_test_tools.h"
 
 #include "processing/lab/PictureAnalysis.h"
+#include "processing/lab/PixelArithmetic.h"
+#include "processing/spatial/SpatialFilters.h"
+#include "processing/spatial/StructureFilters.h"
 #include "processing/script/LabState.h"
 #include "support/bitmap_raster.h"
 #include "support/message_boxes.h"
@@ -16,6 +19,7 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -328,6 +332,38 @@ TEST_F(PictureAnalysisTest, TheAnalysisIsNoEditAndLeavesPictureMarkDuplicateAndS
         EXPECT_TRUE(SamePicture(duplicate, *DuplicateBitmap));
         EXPECT_EQ(Script(), std::vector<std::string>{});
     }
+}
+
+// The three indices are the changes each filter makes to the picture itself
+// (run here in place on copies), and without a user's duplicate the duplicate
+// keeps the last filtered picture, as the duplicate, filter and swap steps
+// leave it.
+TEST_F(PictureAnalysisTest, TheIndicesMeasureEachFilterAndTheDuplicateKeepsTheLastFilteredPicture) {
+    ShowCopy("colour.ppm", "indices/colour.ppm");
+    DuplicateBitmap->Assign(nullptr);
+    const TBitmap& picture = Display();
+    const int64_t pixels = int64_t(picture.Width()) * picture.Height();
+    const auto changeOf = [&](const std::function<void(TBitmap&)>& filter, TBitmap& changed) {
+        changed.Assign(&picture);
+        filter(changed);
+        return FixedSix(ChangeIndex(double(SumSquaredDifferences(changed, picture)), pixels));
+    };
+    TBitmap jpeg, blurred, meanRemoved;
+    const std::string jqi = changeOf([](TBitmap& b) { AddArtifactBitmap(b, AnalysisJpegQuality); }, jpeg);
+    const std::string si = changeOf([](TBitmap& b) { GaussianBlur3x3Bitmap(b, 0, 9, false); }, blurred);
+    const std::string di = changeOf(
+        [](TBitmap& b) {
+            const int divisor = SetMeanRemovalKernel(2);
+            Spatial3x3Bitmap(b, SpatialKernel, divisor);
+        },
+        meanRemoved);
+    ASSERT_NE(si, di);
+
+    const std::vector<std::string> lines = Analyze(WebForm->mnuAnalyze);
+    EXPECT_TRUE(HasLine(lines, "JPEG Quality Index = " + jqi + " (higher is better)"));
+    EXPECT_TRUE(HasLine(lines, "Smoothness Index = " + si + " (lower is softer)"));
+    EXPECT_TRUE(HasLine(lines, "Detail Index = " + di + " (higher is sharper)"));
+    EXPECT_TRUE(SamePicture(meanRemoved, *DuplicateBitmap));
 }
 
 TEST_F(PictureAnalysisTest, ARegionMeasuresOnlyTheRegion) {

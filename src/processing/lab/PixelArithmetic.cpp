@@ -97,29 +97,31 @@ void CombineBitmaps(TBitmap& Picture, const TBitmap& Partner, TTwoImageRule Rule
     }
 }
 
-int64_t SumSquaredDifferences(const TBitmap& Picture, const TBitmap& Partner) {
-    CheckPartner(Picture, Partner);
-    if (LabEmpty(Picture))
-        return 0;
+int64_t SumSquaredDifferences(const uint8_t* Picture, const uint8_t* Partner, int Count) {
     // Partial sums of 32 bits over runs short enough never to overflow
     // (each square is at most 255 x 255), so the inner loop vectorises.
     constexpr int kRun = 65536;
     static_assert(uint64_t(kRun) * 255 * 255 <= UINT32_MAX);
-    const int bytes = 3 * Picture.Width();
     int64_t sum = 0;
-    for (int y = Picture.Height() - 1; y >= 0; --y) {
-        const uint8_t* p = Picture.ScanLine(y);
-        const uint8_t* d = Partner.ScanLine(y);
-        for (int start = 0; start < bytes; start += kRun) {
-            const int end = std::min(bytes, start + kRun);
-            uint32_t run = 0;
-            for (int i = start; i < end; ++i) {
-                const int difference = int(p[i]) - int(d[i]);
-                run += uint32_t(difference * difference);
-            }
-            sum += run;
+    for (int start = 0; start < Count; start += kRun) {
+        const int end = std::min(Count, start + kRun);
+        uint32_t run = 0;
+        for (int i = start; i < end; ++i) {
+            const int difference = int(Picture[i]) - int(Partner[i]);
+            run += uint32_t(difference * difference);
         }
+        sum += run;
     }
+    return sum;
+}
+
+int64_t SumSquaredDifferences(const TBitmap& Picture, const TBitmap& Partner) {
+    CheckPartner(Picture, Partner);
+    if (LabEmpty(Picture))
+        return 0;
+    int64_t sum = 0;
+    for (int y = Picture.Height() - 1; y >= 0; --y)
+        sum += SumSquaredDifferences(Picture.ScanLine(y), Partner.ScanLine(y), 3 * Picture.Width());
     return sum;
 }
 

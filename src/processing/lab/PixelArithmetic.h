@@ -39,6 +39,8 @@ void CombineBitmaps(TBitmap& Picture, const TBitmap& Partner, TTwoImageRule Rule
 
 // The sum over every pixel byte of (p - d)^2, exact. Neither picture changes.
 int64_t SumSquaredDifferences(const TBitmap& Picture, const TBitmap& Partner);
+// The same over Count bytes of two rows.
+int64_t SumSquaredDifferences(const uint8_t* Picture, const uint8_t* Partner, int Count);
 
 // The weighted average of two bytes with Weight per cent of the partner:
 // (100 - Weight) x p div 100 + Weight x d div 100, each product divided on its

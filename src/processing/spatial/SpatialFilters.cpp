@@ -1,5 +1,8 @@
 #include "processing/spatial/SpatialFilters.h"
 
+#include "processing/lab/PixelArithmetic.h"
+#include "processing/spatial/FilterRows.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -38,9 +41,10 @@ TQuotients QuotientTable(const TSpatialKernel& Kernel, int Divisor) {
     return q;
 }
 
-}  // namespace
-
-void Spatial3x3Bitmap(TBitmap& Bitmap, const TSpatialKernel& Kernel, int Divisor, const TRowProgress& Progress) {
+// The convolution of Source written into Target; the sum of the squared
+// changes added to Change when it is given.
+void ConvolveInto(const TBitmap& Source, TBitmap& Target, const TSpatialKernel& Kernel, int Divisor,
+                  const TRowProgress& Progress, int64_t* Change) {
     if (Divisor == 0)
         return;
     const TQuotients quotients = QuotientTable(Kernel, Divisor);
@@ -52,12 +56,20 @@ void Spatial3x3Bitmap(TBitmap& Bitmap, const TSpatialKernel& Kernel, int Divisor
     // lanes, twice as many per vector instruction.
     const bool shortSums = !quotients.Table.empty() && quotients.MinSum >= INT16_MIN &&
                            quotients.MinSum + int(quotients.Table.size()) - 1 <= INT16_MAX;
+    // Their quotients come from an exact multiplier where one exists: the
+    // clamped quotient of a negative sum is 0 whatever its size.
+    const int maxSum = quotients.MinSum + int(quotients.Table.size()) - 1;
+    const TConvolveSettings multiplied{Kernel,
+                                       shortSums && Divisor > 0 ? ExactMultiplier(Divisor, maxSum) : uint16_t(0)};
     std::vector<int32_t> sums;
     std::vector<int16_t> shortSumRow;
-    const auto borders = KeepBorders(3, Bitmap.Width(), Bitmap.Height(), 1, 1, 1, 2);
-    WalkWindows(Bitmap, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+    const auto convolveRow = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
         const int begin = 3 * first;
         const int count = 3 * (last - first + 1);
+        if (multiplied.Multiplier != 0) {
+            ConvolveRow({rows[0] + begin, rows[1] + begin, rows[2] + begin, out + begin, count}, multiplied);
+            return;
+        }
         const uint8_t* top = rows[0] + begin;
         const uint8_t* mid = rows[1] + begin;
         const uint8_t* bot = rows[2] + begin;
@@ -84,7 +96,26 @@ void Spatial3x3Bitmap(TBitmap& Bitmap, const TSpatialKernel& Kernel, int Divisor
         } else {
             for (int q = 0; q < count; ++q) target[q] = ClampByte(sum[q] / Divisor);
         }
-    });
+    };
+    const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
+    const auto convolveAndSum = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+        convolveRow(rows, out, first, last);
+        if (Change)
+            *Change += SumSquaredDifferences(out + 3 * first, rows[1] + 3 * first, 3 * (last - first + 1));
+    };
+    WalkWindowsInto(Source, Target, borders, Progress, convolveAndSum);
+}
+
+}  // namespace
+
+void Spatial3x3Bitmap(TBitmap& Bitmap, const TSpatialKernel& Kernel, int Divisor, const TRowProgress& Progress) {
+    ConvolveInto(Bitmap, Bitmap, Kernel, Divisor, Progress, nullptr);
+}
+
+int64_t Spatial3x3Into(const TBitmap& Source, TBitmap& Target, const TSpatialKernel& Kernel, int Divisor) {
+    int64_t change = 0;
+    ConvolveInto(Source, Target, Kernel, Divisor, {}, &change);
+    return change;
 }
 
 int SetMeanRemovalKernel(int Strength) {

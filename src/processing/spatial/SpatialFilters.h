@@ -31,6 +31,10 @@ inline TSpatialKernel SpatialKernel{};
 // Divisor, truncating toward zero, limited to 0..255. A Divisor of 0 leaves
 // the picture as it is.
 void Spatial3x3Bitmap(TBitmap& Bitmap, const TSpatialKernel& Kernel, int Divisor, const TRowProgress& Progress = {});
+// The same convolution of Source written into Target (made a picture of
+// Source's size and depth, in its own memory where it can), Source unchanged;
+// answers the sum over every byte of the squared change.
+int64_t Spatial3x3Into(const TBitmap& Source, TBitmap& Target, const TSpatialKernel& Kernel, int Divisor);
 
 // The presets: each fills `SpatialKernel` and answers its divisor (the sum of
 // the weights unless said otherwise).

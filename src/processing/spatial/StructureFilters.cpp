@@ -1,7 +1,9 @@
 #include "processing/spatial/StructureFilters.h"
 
 #include "platform/Jpeg.h"
+#include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/Pixels24.h"
+#include "processing/spatial/FilterRows.h"
 
 #include <algorithm>
 #include <cassert>
@@ -20,55 +22,59 @@ void CopyRows(TBitmap& Bitmap, int First, int Count, std::vector<uint8_t>& copy)
     for (int i = 0; i < Count; ++i) std::memcpy(copy.data() + rowBytes * size_t(i), Bitmap.ScanLine(First + i), rowBytes);
 }
 
-// The multiplier m < 2^16 for which min((sum x m) >> 16, 255) equals
-// Quotients[sum] (sum div Divisor, at most 255) for every sum; 0 when none does.
-uint16_t ExactMultiplier(const std::vector<uint8_t>& Quotients, int Divisor) {
-    if (Divisor < 2)
-        return 0;
-    const uint32_t m = (65536 + uint32_t(Divisor) - 1) / uint32_t(Divisor);
-    for (uint32_t sum = 0; sum < Quotients.size(); ++sum)
-        if (std::min<uint32_t>((sum * m) >> 16, 255) != Quotients[sum])
-            return 0;
-    return uint16_t(m);
-}
-
-}  // namespace
-
-void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool SkipCentre,
-                           const TRowProgress& Progress) {
+// The blur of Source written into Target; the sum of the squared changes added
+// to Change when it is given.
+void BlurInto(const TBitmap& Source, TBitmap& Target, int Threshold, int Divisor, bool SkipCentre,
+              const TRowProgress& Progress, int64_t* Change) {
     assert(Divisor > 0);
     if (Divisor <= 0)
         return;
     // Every sum of eight or nine bytes divided once, ahead of the loop.
     std::vector<uint8_t> quotient(9 * 255 + 1);
     for (size_t sum = 0; sum < quotient.size(); ++sum) quotient[sum] = uint8_t(std::min<size_t>(sum / size_t(Divisor), 255));
-    const uint16_t multiplier = ExactMultiplier(quotient, Divisor);
+    const uint16_t multiplier = ExactMultiplier(Divisor, 9 * 255);
     const int centreWeight = SkipCentre ? 0 : 1;
     // Gaps between bytes are 0..255, so any threshold acts as one in -1..255:
     // the comparison stays in 16 bits.
     const int16_t threshold = int16_t(std::clamp(Threshold, -1, 255));
-    const auto borders = KeepBorders(3, Bitmap.Width(), Bitmap.Height(), 1, 1, 1, 2);
-    WalkWindows(Bitmap, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+    const TBlurSettings settings{uint16_t(centreWeight), multiplier, threshold};
+    const auto blurRow = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+        const int begin = 3 * first;
+        if (multiplier != 0) {
+            BlurRow({rows[0] + begin, rows[1] + begin, rows[2] + begin, out + begin, 3 * (last - first + 1)},
+                    settings);
+            return;
+        }
         const uint8_t* top = rows[0];
         const uint8_t* mid = rows[1];
         const uint8_t* bot = rows[2];
-        const auto blur = [&](auto meanOf) {
-            for (int q = 3 * first; q < 3 * (last + 1); ++q) {
-                const uint16_t sum = uint16_t(top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] +
-                                              mid[q + 3] + bot[q - 3] + bot[q] + bot[q + 3]);
-                const uint8_t mean = meanOf(sum);
-                const int16_t gap = int16_t(std::abs(int16_t(out[q] - mean)));
-                out[q] = gap > threshold ? mean : out[q];
-            }
-        };
-        // The multiplier's form has no look-up, so the compiler makes vector code of it.
-        if (multiplier != 0)
-            blur([multiplier](uint16_t sum) {
-                return uint8_t(std::min(uint16_t((uint32_t(sum) * multiplier) >> 16), uint16_t(255)));
-            });
-        else
-            blur([&quotient](uint16_t sum) { return quotient[sum]; });
-    });
+        for (int q = begin; q < 3 * (last + 1); ++q) {
+            const int sum = top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] + mid[q + 3] +
+                            bot[q - 3] + bot[q] + bot[q + 3];
+            const uint8_t mean = quotient[size_t(sum)];
+            out[q] = std::abs(int(out[q]) - int(mean)) > threshold ? mean : out[q];
+        }
+    };
+    const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
+    const auto blurAndSum = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+        blurRow(rows, out, first, last);
+        if (Change)
+            *Change += SumSquaredDifferences(out + 3 * first, rows[1] + 3 * first, 3 * (last - first + 1));
+    };
+    WalkWindowsInto(Source, Target, borders, Progress, blurAndSum);
+}
+
+}  // namespace
+
+void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool SkipCentre,
+                           const TRowProgress& Progress) {
+    BlurInto(Bitmap, Bitmap, Threshold, Divisor, SkipCentre, Progress, nullptr);
+}
+
+int64_t GaussianBlur3x3Into(const TBitmap& Source, TBitmap& Target, int Threshold, int Divisor, bool SkipCentre) {
+    int64_t change = 0;
+    BlurInto(Source, Target, Threshold, Divisor, SkipCentre, {}, &change);
+    return change;
 }
 
 void DeMosaic2x2Bitmap(TBitmap& Bitmap, bool Diagonal, const TRowProgress& Progress) {

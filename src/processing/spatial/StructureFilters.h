@@ -24,6 +24,11 @@ namespace lumvor {
 // filtered; pictures of fewer than 4 rows are left alone. Divisor > 0.
 void GaussianBlur3x3Bitmap(TBitmap& Bitmap, int Threshold, int Divisor, bool SkipCentre,
                            const TRowProgress& Progress = {});
+// The same blur of Source written into Target (made a picture of Source's
+// size and depth, in its own memory where it can), Source unchanged; answers
+// the sum over every byte of the squared change (SumSquaredDifferences of the
+// two pictures afterwards).
+int64_t GaussianBlur3x3Into(const TBitmap& Source, TBitmap& Target, int Threshold, int Divisor, bool SkipCentre);
 
 // Weighted 2 x 2 averages written to pairs of rows y, y + 1 (y = 0, 2, 4, ...
 // while y < height - 3): byte x + 3 of both rows := (t[x] + 2 b[x] + 2 t[x+3] +

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace lumvor {
@@ -59,19 +60,49 @@ using TWindowRows = std::array<const uint8_t*, MaxWindowSize>;
 // picture's row y, still unchanged when Work starts.
 template <class RowWork>
 void WalkWindows(TBitmap& Bitmap, const TWindowBorders& Borders, const TRowProgress& Progress, RowWork&& Work) {
-    Require24Bit(Bitmap);
-    if (LabEmpty(Bitmap))
+    WalkWindowsInto(Bitmap, Bitmap, Borders, Progress, std::forward<RowWork>(Work));
+}
+
+// The same walk with the windows read from Source and the rows written into
+// Target (it may be Source itself); Target becomes a picture of Source's size
+// and depth, in its own memory where that has the size and no other picture
+// shares it. Rows and pixels outside the borders come out as Source has them;
+// Work must write every pixel of Out between the borders, whose old values
+// it cannot rely on (the window rows hold Source's).
+template <class RowWork>
+void WalkWindowsInto(const TBitmap& Source, TBitmap& Target, const TWindowBorders& Borders,
+                     const TRowProgress& Progress, RowWork&& Work) {
+    Require24Bit(Source);
+    if (LabEmpty(Source))
         return;
+    const TBitmap& Bitmap = Source;
     const int width = Bitmap.Width();
     const int height = Bitmap.Height();
+    const bool inPlace = &Source == &Target;
+    if (!inPlace) {
+        // Target's own memory is written only when no other picture shares it.
+        const HBITMAP own = Target.Handle();
+        if (!own || own.use_count() != 2 || Target.Width() != width || Target.Height() != height ||
+            Target.PixelFormat() != Source.PixelFormat())
+            Target.Assign(&Source);
+    }
+    const auto copyRow = [&](int row) {
+        if (!inPlace)
+            std::memcpy(Target.ScanLine(row), Source.ScanLine(row), 3 * size_t(width));
+    };
     const int size = std::clamp(Borders.Size | 1, 1, MaxWindowSize);
     const int radius = size / 2;
     const int firstRow = std::max(Borders.FirstRow, 0);
     const int lastRow = std::min(Borders.LastRow, height - 1);
     const int firstPixel = std::max(Borders.FirstPixel, 0);
     const int lastPixel = std::min(Borders.LastPixel, width - 1);
-    if (firstRow > lastRow || firstPixel > lastPixel)
+    if (firstRow > lastRow || firstPixel > lastPixel) {
+        for (int row = 0; row < height; ++row)
+            copyRow(row);
         return;
+    }
+    for (int row = 0; row < firstRow; ++row)
+        copyRow(row);
 
     const size_t stride = 3 * (size_t(width) + 2 * size_t(radius));
     std::vector<uint8_t> ring(stride * size_t(size));
@@ -96,10 +127,19 @@ void WalkWindows(TBitmap& Bitmap, const TWindowBorders& Borders, const TRowProgr
             load(y + radius);
         for (int i = 0; i < size; ++i)
             rows[size_t(i)] = pixelZero(std::clamp(y - radius + i, 0, height - 1));
-        Work(static_cast<const TWindowRows&>(rows), Bitmap.ScanLine(y), firstPixel, lastPixel);
+        if (!inPlace) {
+            // Work writes every pixel between the borders.
+            uint8_t* out = Target.ScanLine(y);
+            const uint8_t* in = Source.ScanLine(y);
+            std::memcpy(out, in, 3 * size_t(firstPixel));
+            std::memcpy(out + 3 * (lastPixel + 1), in + 3 * (lastPixel + 1), 3 * size_t(width - 1 - lastPixel));
+        }
+        Work(static_cast<const TWindowRows&>(rows), Target.ScanLine(y), firstPixel, lastPixel);
         if (Progress)
             Progress(y - firstRow, count);
     }
+    for (int row = lastRow + 1; row < height; ++row)
+        copyRow(row);
 }
 
 }  // namespace lumvor

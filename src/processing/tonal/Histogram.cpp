@@ -3,6 +3,7 @@
 #include "imaging/Helpers.h"
 #include "processing/lab/Pixels24.h"
 #include "processing/tonal/ColorMaps.h"
+#include "processing/tonal/HistogramBins.h"
 #include "processing/tonal/Luminance.h"
 
 #include <algorithm>
@@ -17,101 +18,77 @@ namespace {
 // Uncapped counts of one pass; the globals get them capped.
 using TCounts = std::array<uint64_t, 256>;
 
-// A 0..3600 value as a histogram bin.
-int ScaleBin(int Value) { return std::min(255, Value * 255 / 3600); }
-
-// The saturation bin of RGBToHLS depends only on the largest and the smallest
-// component: one table of 256 x 256 bins, indexed max x 256 + min.
-const std::vector<uint8_t>& SaturationBins() {
-    static const std::vector<uint8_t> bins = [] {
-        std::vector<uint8_t> table(256 * 256);
-        for (int mx = 0; mx < 256; ++mx)
-            for (int mn = 0; mn <= mx; ++mn) {
-                THLS hls;
-                RGBToHLS(mx, mn, mn, hls);
-                table[size_t(mx * 256 + mn)] = uint8_t(ScaleBin(hls.Saturation));
-            }
-        return table;
-    }();
-    return bins;
-}
-
-// The hue of RGBToHLS depends only on which component is the largest (the
-// first of red, green, blue that is), whether the other two are in rising or
-// falling order, and the middle component's distance from the largest, as
-// the conversion divides it: q = (k x 600 + d div 2) div d, with the spread
-// d = max - min and k = max - middle (a grey, d = 0, has hue 2400). One table
-// of bins for the six arrangements x the 601 values of q, each entry made by
-// converting a colour of that arrangement that gives q: small enough to stay
-// in the nearest cache, where look-ups at random (detailed pictures) are cheap.
-constexpr int kHueQuotients = 601;
-
-int HueQuotient(int d, int k) { return hls_detail::SmallDivide(k * 600 + d / 2, d); }
-
-const std::vector<uint8_t>& HueBins() {
-    static const std::vector<uint8_t> bins = [] {
-        std::vector<uint8_t> table(6 * kHueQuotients);
-        for (int d = 1; d < 256; ++d)
-            for (int k = 0; k <= d; ++k) {
-                const int mid = d - k;
-                const int colours[6][3] = {{d, mid, 0}, {d, 0, mid}, {0, d, mid},
-                                           {mid, d, 0}, {mid, 0, d}, {0, mid, d}};
-                for (int a = 0; a < 6; ++a) {
-                    THLS hls;
-                    RGBToHLS(colours[a][0], colours[a][1], colours[a][2], hls);
-                    table[size_t(a * kHueQuotients + HueQuotient(d, k))] = uint8_t(ScaleBin(hls.Hue));
-                }
-            }
-        return table;
-    }();
-    return bins;
-}
-
-// The hue bin of a pixel, as ScaleBin(RGBToHLS(R, G, B).Hue): one table look-up,
-// the arrangement chosen by arithmetic rather than branches (the order of the
-// components is random in detailed pictures).
-inline int HueBin(const uint8_t* Bins, int R, int G, int B) {
-    static const int greyBin = ScaleBin(2400);
-    const int mx = std::max({R, G, B});
-    const int mn = std::min({R, G, B});
-    const int k = mx - (R + G + B - mx - mn);
-    const int redMax = R == mx;
-    const int greenMax = (G == mx) & !redMax;
-    const int blueMax = !redMax & !greenMax;
-    // Within each pair, the second arrangement when the component after the
-    // largest one is the smallest (a tie gives the first: both are the same).
-    const int second = (redMax & (G < B)) | (greenMax & (B < R)) | (blueMax & (R < G));
-    const int arrangement = 2 * (greenMax + 2 * blueMax) + second;
-    const int d = mx - mn;
-    const int bin = Bins[arrangement * kHueQuotients + HueQuotient(std::max(d, 1), k)];
-    return d == 0 ? greyBin : bin;
-}
-
+// Hue counts feed only the sums: the hue is summed directly.
 struct TPass {
-    TCounts R{}, G{}, B{}, Lum{}, Sat{}, Hue{};
+    TCounts R{}, G{}, B{}, Lum{}, Sat{};
+    TCounts OddR{}, OddG{}, OddB{}, OddLum{}, OddSat{};
+    uint64_t HueSum = 0, HueSumSq = 0;
     uint64_t Pixels = 0;
 };
 
-template <bool CountSat, bool CountHue>
-void CountRows(const TBitmap& Bitmap, TPass& Pass) {
-    const uint8_t* satBins = CountSat ? SaturationBins().data() : nullptr;
-    const uint8_t* hueBins = CountHue ? HueBins().data() : nullptr;
+// The sum and the sum of squares of a row of bins, in 32-bit runs short
+// enough never to overflow, so that the loop vectorises.
+void SumBins(const uint8_t* Bins, int Count, uint64_t& Sum, uint64_t& SumSq) {
+    constexpr int kRun = 65536;
+    static_assert(uint64_t(kRun) * 255 * 255 <= UINT32_MAX);
+    for (int start = 0; start < Count; start += kRun) {
+        const int end = std::min(Count, start + kRun);
+        uint32_t sum = 0, sumSq = 0;
+        for (int i = start; i < end; ++i) {
+            sum += Bins[i];
+            sumSq += uint32_t(Bins[i]) * Bins[i];
+        }
+        Sum += sum;
+        SumSq += sumSq;
+    }
+}
+
+void CountRows(const TBitmap& Bitmap, TPass& Pass, bool CountSat, bool CountHue) {
     const int width = Bitmap.Width();
+    std::vector<uint8_t> bins(3 * size_t(width));
+    uint8_t* lum = bins.data();
+    uint8_t* sat = CountSat ? lum + width : nullptr;
+    uint8_t* hue = CountHue ? lum + 2 * width : nullptr;
     for (int y = 0; y < Bitmap.Height(); ++y) {
         const uint8_t* pixel = Bitmap.ScanLine(y);
-        for (int x = 0; x < width; ++x, pixel += 3) {
-            const int b = pixel[0], g = pixel[1], r = pixel[2];
-            ++Pass.B[size_t(b)];
-            ++Pass.G[size_t(g)];
-            ++Pass.R[size_t(r)];
-            ++Pass.Lum[size_t(HistogramLuminance(r, g, b))];
-            if constexpr (CountSat)
-                ++Pass.Sat[satBins[std::max({r, g, b}) * 256 + std::min({r, g, b})]];
-            if constexpr (CountHue)
-                ++Pass.Hue[size_t(HueBin(hueBins, r, g, b))];
+        HistogramBinsRow(pixel, width, lum, sat, hue);
+        // Neighbouring pixels often fall into one bin: odd pixels count into
+        // a second set, so that two increments of a bin seldom wait for each
+        // other.
+        int x = 0;
+        for (; x + 1 < width; x += 2, pixel += 6) {
+            ++Pass.B[pixel[0]];
+            ++Pass.G[pixel[1]];
+            ++Pass.R[pixel[2]];
+            ++Pass.Lum[lum[x]];
+            ++Pass.OddB[pixel[3]];
+            ++Pass.OddG[pixel[4]];
+            ++Pass.OddR[pixel[5]];
+            ++Pass.OddLum[lum[x + 1]];
         }
+        if (x < width) {
+            ++Pass.B[pixel[0]];
+            ++Pass.G[pixel[1]];
+            ++Pass.R[pixel[2]];
+            ++Pass.Lum[lum[x]];
+        }
+        if (sat) {
+            x = 0;
+            for (; x + 1 < width; x += 2) {
+                ++Pass.Sat[sat[x]];
+                ++Pass.OddSat[sat[x + 1]];
+            }
+            if (x < width)
+                ++Pass.Sat[sat[x]];
+        }
+        if (hue)
+            SumBins(hue, width, Pass.HueSum, Pass.HueSumSq);
     }
     Pass.Pixels = uint64_t(width) * uint64_t(Bitmap.Height());
+    for (auto [counts, odd] : {std::pair{&Pass.R, &Pass.OddR}, {&Pass.G, &Pass.OddG}, {&Pass.B, &Pass.OddB},
+                               {&Pass.Lum, &Pass.OddLum}, {&Pass.Sat, &Pass.OddSat}})
+        for (size_t v = 0; v < counts->size(); ++v)
+            (*counts)[v] += (*odd)[v];
 }
 
 // Stores the counts under the count limit and raises HistPeak to the largest
@@ -162,11 +139,7 @@ void CalcHistogram(const TBitmap& Bitmap, bool DoSaturation, bool DoSums, bool D
 
     TPass pass;
     if (!LabEmpty(Bitmap)) {
-        const bool hue = DoHue && DoSums;
-        if (DoSaturation)
-            hue ? CountRows<true, true>(Bitmap, pass) : CountRows<true, false>(Bitmap, pass);
-        else
-            hue ? CountRows<false, true>(Bitmap, pass) : CountRows<false, false>(Bitmap, pass);
+        CountRows(Bitmap, pass, DoSaturation, DoHue && DoSums);
     }
     StoreCounts(pass.R, HistR);
     StoreCounts(pass.G, HistG);
@@ -184,8 +157,10 @@ void CalcHistogram(const TBitmap& Bitmap, bool DoSaturation, bool DoSums, bool D
     SumCounts(pass.Lum, HistSumLum, HistSumSqLum);
     if (DoSaturation)
         SumCounts(pass.Sat, HistSumSat, HistSumSqSat);
-    if (DoHue)
-        SumCounts(pass.Hue, HistSumHue, HistSumSqHue);
+    if (DoHue) {
+        HistSumHue = int64_t(pass.HueSum);
+        HistSumSqHue = int64_t(pass.HueSumSq);
+    }
     HistSumMax = HistSumLum;
     HistSumSqMax = HistSumSqLum;
     for (auto [sum, sumSq] : {std::pair{HistSumR, HistSumSqR}, {HistSumG, HistSumSqG}, {HistSumB, HistSumSqB}})
