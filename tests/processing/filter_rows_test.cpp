@@ -15,6 +15,7 @@
 #include <functional>
 #include <cstdint>
 #include <random>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,8 @@ struct TIntoCase {
     std::function<int64_t(const TBitmap&, TBitmap&)> Into;
 };
 
+void PrintTo(const TIntoCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
 class FilterInto : public ::testing::TestWithParam<TIntoCase> {};
 
 // The picture written into is the picture the filter makes in place, the
@@ -239,6 +242,12 @@ TEST_P(FilterInto, TheTargetGetsThePictureAndTheSumOfSquaredChanges) {
     GetParam().Into(source, shared);
     EXPECT_EQ(shared.ScanLine(0), memory);
     EXPECT_TRUE(SameBitmap(RasterOfBitmap(expected), shared));
+    // A target of the right size in its own memory that holds other pixels:
+    // every pixel comes from the source alone.
+    TBitmap other;
+    Noise(other, 61, 23, 13);
+    GetParam().Into(source, other);
+    EXPECT_TRUE(SameBitmap(RasterOfBitmap(expected), other));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -250,6 +259,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const TBitmap& s, TBitmap& t) { return GaussianBlur3x3Into(s, t, 37, 8, true); }},
         TIntoCase{"BlurByTheTableOfQuotients", [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 3, 1, false); },
                   [](const TBitmap& s, TBitmap& t) { return GaussianBlur3x3Into(s, t, 3, 1, false); }},
+        // No 16-bit multiplier divides every sum by 31 exactly.
+        TIntoCase{"BlurByTheTableOfQuotientsAtADivisorOf31", [](TBitmap& b) { GaussianBlur3x3Bitmap(b, 3, 31, false); },
+                  [](const TBitmap& s, TBitmap& t) { return GaussianBlur3x3Into(s, t, 3, 31, false); }},
         TIntoCase{"MeanRemovalOfTheAnalysis",
                   [](TBitmap& b) {
                       const int divisor = SetMeanRemovalKernel(2);

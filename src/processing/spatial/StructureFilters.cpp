@@ -52,7 +52,7 @@ void BlurInto(const TBitmap& Source, TBitmap& Target, int Threshold, int Divisor
             const int sum = top[q - 3] + top[q] + top[q + 3] + mid[q - 3] + centreWeight * mid[q] + mid[q + 3] +
                             bot[q - 3] + bot[q] + bot[q + 3];
             const uint8_t mean = quotient[size_t(sum)];
-            out[q] = std::abs(int(out[q]) - int(mean)) > threshold ? mean : out[q];
+            out[q] = std::abs(int(mid[q]) - int(mean)) > threshold ? mean : mid[q];
         }
     };
     const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
