@@ -1,6 +1,5 @@
 #include "processing/spatial/SpatialFilters.h"
 
-#include "processing/lab/PixelArithmetic.h"
 #include "processing/spatial/FilterRows.h"
 
 #include <algorithm>
@@ -97,13 +96,7 @@ void ConvolveInto(const TBitmap& Source, TBitmap& Target, const TSpatialKernel& 
             for (int q = 0; q < count; ++q) target[q] = ClampByte(sum[q] / Divisor);
         }
     };
-    const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
-    const auto convolveAndSum = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
-        convolveRow(rows, out, first, last);
-        if (Change)
-            *Change += SumSquaredDifferences(out + 3 * first, rows[1] + 3 * first, 3 * (last - first + 1));
-    };
-    WalkWindowsInto(Source, Target, borders, Progress, convolveAndSum);
+    Walk3x3Into(Source, Target, Progress, Change, convolveRow);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "processing/spatial/StructureFilters.h"
 
 #include "platform/Jpeg.h"
-#include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/Pixels24.h"
 #include "processing/spatial/FilterRows.h"
 
@@ -55,13 +54,7 @@ void BlurInto(const TBitmap& Source, TBitmap& Target, int Threshold, int Divisor
             out[q] = std::abs(int(mid[q]) - int(mean)) > threshold ? mean : mid[q];
         }
     };
-    const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
-    const auto blurAndSum = [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
-        blurRow(rows, out, first, last);
-        if (Change)
-            *Change += SumSquaredDifferences(out + 3 * first, rows[1] + 3 * first, 3 * (last - first + 1));
-    };
-    WalkWindowsInto(Source, Target, borders, Progress, blurAndSum);
+    Walk3x3Into(Source, Target, Progress, Change, blurRow);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/Graphics.h"
+#include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/Pixels24.h"
 
 #include <algorithm>
@@ -140,6 +141,20 @@ void WalkWindowsInto(const TBitmap& Source, TBitmap& Target, const TWindowBorder
     }
     for (int row = lastRow + 1; row < height; ++row)
         copyRow(row);
+}
+
+// WalkWindowsInto over 3 x 3 windows, keeping a border of one pixel on the
+// left, top and right and two rows at the bottom; when Change is given, the
+// sum of the squared changes Work makes between the borders is added to it.
+template <class RowWork>
+void Walk3x3Into(const TBitmap& Source, TBitmap& Target, const TRowProgress& Progress, int64_t* Change,
+                 RowWork&& Work) {
+    const auto borders = KeepBorders(3, Source.Width(), Source.Height(), 1, 1, 1, 2);
+    WalkWindowsInto(Source, Target, borders, Progress, [&](const TWindowRows& rows, uint8_t* out, int first, int last) {
+        Work(rows, out, first, last);
+        if (Change)
+            *Change += SumSquaredDifferences(out + 3 * first, rows[1] + 3 * first, 3 * (last - first + 1));
+    });
 }
 
 }  // namespace lumvor
