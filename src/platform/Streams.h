@@ -124,21 +124,6 @@ bool IsDiskFull(int error);
 // FIFOs, devices and sockets. Never blocks.
 std::string SpecialFileProblem(const std::string& path);
 
-// Writes size bytes as the whole new content of fileName. The bytes go to a
-// scratch file with a unique name (ScratchFileName) in the folder of the file
-// really written, created exclusively and never through a link, forced to disk
-// and renamed over the old file; every failure removes the scratch file and
-// leaves the old file as it was.
-// - A symbolic link is written through: the file it names gets the content, the
-//   link stays.
-// - The new file keeps the old one's permission bits and, where allowed, owner.
-// - A read-only file (no write permission bit, or not writable by this process)
-//   is refused with EFCreateError "Cannot write \"<file>\": the file is
-//   read-only." (EACCES); a folder or special file is refused the same way.
-// - Lack of space raises EWriteError with DiskFullText (ENOSPC).
-// Other failures raise EFCreateError or EWriteError with the system's reason.
-// Scratch files left in that folder by processes that are gone are removed first
-// (a folder at most once in a few seconds, so a cache folder is not listed per file).
 // How far WriteWholeFile goes before it returns.
 enum class TWriteSync {
     // The bytes and the rename are forced to disk: a crash right after keeps
@@ -149,6 +134,22 @@ enum class TWriteSync {
     // system runs, but a crash can lose the newest ones or leave them empty.
     Cache,
 };
+
+// Writes size bytes as the whole new content of fileName. The bytes go to a
+// scratch file with a unique name (ScratchFileName) in the folder of the file
+// really written, created exclusively and never through a link, forced to disk
+// (unless sync is Cache) and renamed over the old file; every failure removes
+// the scratch file and leaves the old file as it was.
+// - A symbolic link is written through: the file it names gets the content, the
+//   link stays.
+// - The new file keeps the old one's permission bits and, where allowed, owner.
+// - A read-only file (no write permission bit, or not writable by this process)
+//   is refused with EFCreateError "Cannot write \"<file>\": the file is
+//   read-only." (EACCES); a folder or special file is refused the same way.
+// - Lack of space raises EWriteError with DiskFullText (ENOSPC).
+// Other failures raise EFCreateError or EWriteError with the system's reason.
+// Scratch files left in that folder by processes that are gone are removed first
+// (a folder at most once in a few seconds, so a cache folder is not listed per file).
 void WriteWholeFile(const std::string& fileName, const void* data, int64_t size,
                     TWriteSync sync = TWriteSync::Durable);
 // The same for a file that must not exist yet: the scratch file takes the name
