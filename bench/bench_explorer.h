@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 

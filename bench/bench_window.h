@@ -3,7 +3,7 @@
 // application object, the benchmark run, and the windows freed at the end.
 #pragma once
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"

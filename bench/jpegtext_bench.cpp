@@ -6,7 +6,7 @@
 //
 // The photo (8000 x 4500, quality 98, about 20 MB, EXIF block and two
 // comments) is made on first use in the temporary folder and kept there.
-#include "app/JpegText.h"
+#include "imaging/JpegText.h"
 #include "platform/Streams.h"
 
 #include "bench_pictures.h"

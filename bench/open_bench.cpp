@@ -19,7 +19,7 @@
 // The picture (6000 x 4000, quality 90, 4:2:0) is written at start into a
 // temporary folder, which also serves as the program's home for the run.
 #include "app/lumv8900.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"
 #include "ui/Pix.h"

@@ -15,9 +15,9 @@
 // threads / files; the summary at the end prints each ratio beside its goal.
 #include "explorer/ThumbWorkers.h"
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbFiles.h"

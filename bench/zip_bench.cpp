@@ -4,8 +4,8 @@
 //
 // The archive (20 files of 10 MB: word text and noisy sensor-like bytes) is
 // made on first use in the temporary folder by Info-ZIP `zip -6` and kept there.
-#include "zip/VCLUnZip.h"
-#include "zip/ZipDecoders.h"
+#include "zip/reader/VCLUnZip.h"
+#include "zip/reader/ZipDecoders.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

@@ -1,6 +1,7 @@
 #include "album/show8900.h"
 
-#include "app/lumv8900.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ViewerState.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
 #include "ui/MeOpenDialogEx.h"
@@ -9,11 +10,22 @@
 
 namespace lumvor {
 
-TShowForm::TShowForm(QWidget* owner) : QMainWindow(owner) { setWindowTitle("Slide Album"); }
+TShowForm::TShowForm(QWidget* owner) : QMainWindow(owner) {
+    setWindowTitle("Slide Album");
+    show8900::Album = this;
+}
 
 TShowForm::~TShowForm() {
     if (show8900::ShowForm == this)
         show8900::ShowForm = nullptr;
+    if (show8900::Album == this)
+        show8900::Album = nullptr;
+}
+
+TAlbumSeam& show8900::MakeShowForm() {
+    if (!ShowForm)
+        ShowForm = new TShowForm();
+    return *ShowForm;
 }
 
 // PENDING: the slide album (slide records, list view, thumbnails); the stand-in counts SlideCount as its list's items and records the calls.
@@ -66,7 +78,7 @@ void TShowForm::DoAppend() { Calls.push_back("DoAppend"); }
 // PENDING: loading an album (AVL script, catalog, bookmark list); the stand-in records the file it was given.
 void TShowForm::btnLoadSClick(QObject*) {
     Calls.push_back("btnLoadSClick" +
-                    (lumv8900::WebForm ? " " + lumv8900::WebForm->OpenDialogAny->FileName() : std::string()));
+                    (lumv8900::ImageWindow ? " " + lumv8900::ImageWindow->SharedOpenDialog().FileName() : std::string()));
 }
 
 void TShowForm::Close() {

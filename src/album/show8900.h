@@ -1,5 +1,5 @@
-// The slide album window and the album's module globals that other windows read
-// and write.
+// The slide album window. The slide record and the album's module globals that
+// other windows read and write are in state/AlbumState.h.
 //
 // The window is a stand-in until the album is built: it keeps the commands the
 // other windows call, records each call in Calls and holds no slides.
@@ -7,11 +7,9 @@
 
 #include <QMainWindow>
 
-#include "platform/ByteRecord.h"
+#include "state/AlbumSeam.h"
+#include "state/AlbumState.h"
 
-#include <bit>
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,51 +19,14 @@ namespace lumvor {
 class TStringList;
 class TStream;
 
-// The album's record of one slide: 136 bytes, little-endian, as kept in memory
-// and in the catalog's record file. Short strings are a length byte followed by
-// the characters. 16-bit properties hold 65535 when they do not apply to the
-// slide and 65534 when they are not set.
-#pragma pack(push, 1)
-struct TSlideRec {
-    uint8_t ThumbName[25];     // short string [24]; empty = none
-    uint8_t FileExt[13];       // short string [12]: upper case, with its dot
-    uint16_t DimState;         // 1 new, 3 no usable dimensions, 100 known
-    uint16_t IconIndex;        // system icon index of the file type
-    uint16_t Reserved1;
-    int32_t NameIndex;
-    int32_t FolderIndex;
-    int32_t Tag;
-    uint32_t FileSize;
-    int32_t FileDate;          // DOS date-time of the last write, local time
-    int32_t FileTime;          // the same time of day in milliseconds
-    int32_t Sequence;
-    uint32_t FileCrc;          // 0xFFFFFFFF = not computed
-    int32_t CommentIndex;
-    uint8_t ThumbFolder[17];   // short string [16]
-    uint8_t Reserved2[3];
-    int32_t UserIdx;
-    int32_t ExtraIdx;
-    int32_t BackColor;         // -1 does not apply, -2 not set
-    uint16_t Wait;
-    uint16_t Effect;
-    uint16_t Gamma;
-    uint16_t Zoom;
-    uint16_t PosX, PosY, PanelW, PanelH;
-    uint16_t Rotate;
-    uint16_t ImageWidth;
-    uint16_t ImageHeight;
-    uint16_t Reserved3;
-};
-#pragma pack(pop)
-static_assert(sizeof(TSlideRec) == 136);
-static_assert(offsetof(TSlideRec, NameIndex) == 44 && offsetof(TSlideRec, FileCrc) == 72 &&
-              offsetof(TSlideRec, BackColor) == 108 && offsetof(TSlideRec, ImageWidth) == 130);
-static_assert(std::endian::native == std::endian::little, "records are stored as they are in memory");
-
-class TShowForm : public QMainWindow {
+class TShowForm : public QMainWindow, public TAlbumSeam {
 public:
     explicit TShowForm(QWidget* owner = nullptr);
     ~TShowForm() override;
+
+    // The seam other windows and layers call (state/AlbumSeam.h).
+    QMainWindow& Form() override { return *this; }
+    int& AlbumTag() override { return Tag; }
 
     std::vector<std::string> Calls;
     // The list the last InstantSlideshow handed over.
@@ -74,47 +35,33 @@ public:
     int Tag = 0;
 
     // Number of slides in the album's list view.
-    int SlideItemCount() const;
+    int SlideItemCount() const override;
     // Detaches the list view, clears the changed flag, stops thumbnail work and
     // empties the album.
-    void ShutdownSlides();
+    void ShutdownSlides() override;
     // The bulk fill by a folder listing: Begin names the catalog files of this
     // run, opens SlideStream on the record file and answers true; the lister
     // appends records to SlideStream; End closes it and takes SlideCount from its
     // size; Clear closes it and keeps nothing.
-    bool PopulateSlides_Begin(int Flag);
-    void PopulateSlides_End();
-    void PopulateSlides_Clear();
+    bool PopulateSlides_Begin(int Flag) override;
+    void PopulateSlides_End() override;
+    void PopulateSlides_Clear() override;
     // Fills the album with the files of the list (taken over).
-    void InstantSlideshow(TStringList* Files);
+    void InstantSlideshow(TStringList* Files) override;
     // Appends one slide per line of the explorer's hand-off list "^_^.vop".
-    void DoAppend();
+    void DoAppend() override;
     // Loads an album: the file the user picks, or with the application as
     // Sender the file named in the image window's OpenDialogAny.
-    void btnLoadSClick(QObject* Sender);
-    void Close();
+    void btnLoadSClick(QObject* Sender) override;
+    void Close() override;
 };
 
 namespace show8900 {
 
-// The album's settings record, stored as "SControls7700". A first start fills
-// it from the explorer's defaults.
-inline TByteRecord<140> ShowSettings;
-
 // Created on demand.
 inline TShowForm* ShowForm = nullptr;
-inline bool ShowFormActive = false;
-// The album's contents changed since it was last saved.
-inline bool AlbumChanged = false;
-// The album's run command started the current slide show.
-inline bool AlbumSlideshow = false;
-inline int32_t SlideCount = 0;
-// The album's thumbnail cache folder ("" until first used).
-inline std::string ThumbPath;
-// Size of one slide record, read by every writer of records.
-inline int32_t SlideRecSize = 136;
-// While a folder listing fills the album: the catalog record file.
-inline std::unique_ptr<TStream> SlideStream;
+// ShowForm, made when there is none (the album's maker behind EnsureAlbum).
+TAlbumSeam& MakeShowForm();
 
 }  // namespace show8900
 

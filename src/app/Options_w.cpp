@@ -2,7 +2,7 @@
 // the enabling rules and applying the changed values through the image window.
 #include "app/Options_w.h"
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"

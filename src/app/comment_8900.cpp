@@ -1,6 +1,6 @@
 #include "app/comment_8900.h"
 
-#include "app/JpegText.h"
+#include "imaging/JpegText.h"
 #include "app/lumv8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
@@ -29,11 +29,9 @@ using namespace comment_8900;
 
 namespace {
 
-constexpr const char* JpegExtensions = ".JPEG.JPG";
 // LabelData's parts end with LF CR.
 constexpr const char* LabelBreak = "\n\r";
 
-bool IsJpegName(const std::string& fileName) { return ExtInList(UpperCase(ExtractFileExt(fileName)), JpegExtensions, ""); }
 
 std::string FileSizeText(const std::string& fileName) {
     std::error_code error;
@@ -95,15 +93,6 @@ TRect CommentFormBounds(const TRect& Stored, int ScreenWidth, int ScreenHeight) 
     return Rect(int(left), int(top), int(left + width), int(top + height));
 }
 
-std::string GetJPEGTakenDate(const std::string& FileName) {
-    if (!IsJpegName(FileName))
-        return "";
-    try {
-        return JpegDateLine(ReadJpegHead(FileName));
-    } catch (const Exception&) {
-        return "";
-    }
-}
 
 // ---- The window
 

@@ -9,6 +9,7 @@
 // only.
 #pragma once
 
+#include "imaging/JpegText.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
@@ -45,10 +46,6 @@ inline constexpr long CommentHelpContext = 600;
 // that would reach past the right or bottom edge is centred on that axis.
 TRect CommentFormBounds(const TRect& Stored, int ScreenWidth, int ScreenHeight);
 
-// The EXIF date line of a ".JPG"/".JPEG" file ("Taken = ..." or
-// "Edited = ..."); "" for other files, files without a date and files that
-// cannot be read.
-std::string GetJPEGTakenDate(const std::string& FileName);
 
 // The window's information label: its caption keeps the line breaks it was
 // given (LF CR between the parts, CR LF from the information box) and shows

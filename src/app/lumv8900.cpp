@@ -2,7 +2,7 @@
 #include "app/lumv8900.h"
 
 #include "album/show8900.h"
-#include "app/AppIcons.h"
+#include "ui/AppIcons.h"
 #include "app/ToolCursors.h"
 #include "app/about_8900.h"
 #include "app/comment_8900.h"
@@ -189,10 +189,16 @@ bool ProgramStart() {
         return false;
     Application.Title = "Lumvor";
     Application.HelpFile = "LUMVOR8.HLP";
+    RegisterWindowMakers();
     WebForm = new TWebForm();
     Application.SetMainForm(WebForm);
     xplr8900::FileForm = new TFileForm();
     return true;
+}
+
+void RegisterWindowMakers() {
+    show8900::AlbumMaker = &show8900::MakeShowForm;
+    Unzip_8900::ZipWindowMaker = &Unzip_8900::MakeUnZipForm;
 }
 
 int ProgramMain() {
@@ -224,6 +230,7 @@ int ProgramMain() {
 TWebForm::TWebForm(QWidget* owner) : QMainWindow(owner) {
     BuildComponents();
     FormCreate();
+    lumv8900::ImageWindow = this;
 }
 
 TWebForm::~TWebForm() {
@@ -231,6 +238,8 @@ TWebForm::~TWebForm() {
     EncodeThread.reset();
     if (WebForm == this)
         WebForm = nullptr;
+    if (lumv8900::ImageWindow == this)
+        lumv8900::ImageWindow = nullptr;
     if (Application.MainForm() == this)
         Application.SetMainForm(nullptr);
 }

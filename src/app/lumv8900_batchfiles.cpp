@@ -14,7 +14,7 @@
 #include "processing/files/BatchFiles.h"
 #include "processing/geometry/Crop.h"
 #include "processing/script/LabState.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/Pix.h"
 #include "ui/listdlg_y.h"
 #include "ui/voMsgBox.h"

@@ -8,9 +8,9 @@
 #include "app/lumv8900.h"
 #include "platform/MediaPlayer.h"
 
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 
-#include "app/AppIcons.h"
+#include "ui/AppIcons.h"
 #include "app/ChromeTables.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"

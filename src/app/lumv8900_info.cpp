@@ -435,12 +435,6 @@ int TWebForm::ExecuteFile(const std::string& Name, const std::string& Params, co
     return OpenWithDesktop(path) ? ShellStarted : ShellNotFound;
 }
 
-bool lumv8900::OpenWithDesktop(const std::string& Path) {
-    if (ShellOpenDocument)
-        return ShellOpenDocument(Path);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path)));
-}
-
 void TWebForm::MakeScreenBitmap() {
     TBitmap& shown = *Daz95->Bitmap();
     if (Screen.Width() < ImageWidth || Screen.Height() < ImageHeight || ExtInList(FileExt, ".BMP.DIB", "") ||

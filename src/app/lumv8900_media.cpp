@@ -3,7 +3,7 @@
 // media mode, and the players' events.
 #include "app/lumv8900.h"
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Menus.h"

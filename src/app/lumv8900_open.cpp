@@ -3,7 +3,7 @@
 // Photo CD import.
 #include "app/lumv8900.h"
 
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"

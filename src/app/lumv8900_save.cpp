@@ -32,13 +32,6 @@ constexpr const char* AdobeDeflateNote =
 
 }  // namespace
 
-const std::string& lumv8900::EnsureRecentPath() {
-    if (RecentPath.empty())
-        RecentPath = IncludeTrailingPathDelimiter(AppDir.empty() ? ProgramFolder() : AppDir) + "recent";
-    QDir().mkpath(QString::fromStdString(RecentPath));
-    return RecentPath;
-}
-
 void TWebForm::StatusBusy(const std::string& Text) {
     StatusText("Busy ...");
     SetStatusPanel(2, Text);

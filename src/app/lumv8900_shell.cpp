@@ -2,7 +2,7 @@
 // the help handler and the program look-up.
 #include "app/DesktopWallpaper.h"
 #include "app/FileAssociations.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
@@ -12,7 +12,7 @@
 #include "platform/Volumes.h"
 #include "platform/imgman/imgman.h"
 #include "shell/StBrowser.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/listdlg_y.h"
 #include "imaging/AvlScript.h"
 #include "ui/Pix.h"

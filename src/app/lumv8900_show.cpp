@@ -9,7 +9,7 @@
 #include "app/ShowPlayers.h"
 #include "app/ShowScript.h"
 #include "app/SlideEffects.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/comment_8900.h"
 #include "app/remote_w.h"
 #include "explorer/xplr8900.h"

@@ -3,7 +3,7 @@
 // and for the open with a display aspect.
 #include "app/lumv8900.h"
 
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "app/SlideSizing.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"

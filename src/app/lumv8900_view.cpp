@@ -7,7 +7,7 @@
 #include "app/ShowClock.h"
 #include "platform/MediaPlayer.h"
 
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "app/ViewGeometry.h"
 #include "imaging/AvlScript.h"
 #include "platform/ComCtrls.h"

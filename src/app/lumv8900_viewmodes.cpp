@@ -4,7 +4,7 @@
 #include "app/lumv8900.h"
 
 #include "app/ViewGeometry.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/SlideSizing.h"
 #include "imaging/Helpers.h"
 #include "platform/ComCtrls.h"

@@ -5,6 +5,8 @@
 #include "app/lumv8900.h"
 
 #include "album/show8900.h"
+#include "app/Cdaudio_w.h"
+#include "app/Options_w.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
@@ -35,11 +37,14 @@ constexpr int NewPictureMaxSide = 16384;
 
 }  // namespace
 
+void TWebForm::ShowExplorerOptions(bool Limited) { ExecuteOptionsForm(opExplorer, Limited); }
+
+bool TWebForm::CdPlayerActive() const { return CDAudioActive() != 0; }
+
+void TWebForm::CloseCdPlayer() { CloseCDAudio(); }
+
 TUnZipForm& EnsureUnZipForm() {
-    if (!Unzip_8900::UnZipForm) {
-        Unzip_8900::UnZipForm = new TUnZipForm();
-        Unzip_8900::UnZipFormCreated = true;
-    }
+    Unzip_8900::MakeUnZipForm();
     return *Unzip_8900::UnZipForm;
 }
 

@@ -26,6 +26,7 @@
 #pragma once
 
 #include "platform/Classes.h"
+#include "state/ExplorerState.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,8 +41,6 @@ inline constexpr const char* CommentNamesFile = "FILELIST.VOX";
 inline constexpr const char* CommentTextsFile = "FILETEXT.VOX";
 // Larger files are not comment lists (10,000 comments take well under 1 MB).
 inline constexpr int64_t MaxCommentFileSize = 32 * 1024 * 1024;
-
-enum class TCommentEncoding { Utf8, Windows1252 };
 
 enum class TCommentRead {
     Missing,     // no names file: no comments

@@ -1,6 +1,6 @@
 #include "explorer/FolderListing.h"
 
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 #include "explorer/ThumbFiles.h"
 #include "explorer/ThumbMakers.h"
 #include "explorer/xplr8900.h"
@@ -99,18 +99,7 @@ std::string FamilyKey(const std::string& Name) {
     return blank == std::string::npos ? Name : Name.substr(blank);
 }
 
-std::string NetworkMountFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime && *runtime ? std::string(runtime) : "/run/user/" + std::to_string(::getuid());
-    return AddBackslash(folder) + "gvfs/";
-}
-
 namespace {
-
-std::string ResolvedPath(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-    return resolved ? AddBackslash(resolved.get()) : path;
-}
 
 bool IsSystemMode(mode_t mode) { return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode); }
 
@@ -394,13 +383,6 @@ void TFolderListing::LookUpThumb(FileRec& Rec) {
 }
 
 // ---- Listing
-
-bool IsNetworkPlace(const std::string& Path) {
-    const std::string places = NetworkMountFolder();
-    const std::string resolved = ResolvedPath(Path);
-    return Path.rfind("//", 0) == 0 || Path.rfind(places, 0) == 0 || resolved.rfind(places, 0) == 0 ||
-           resolved.rfind(ResolvedPath(places), 0) == 0;
-}
 
 bool TFolderListing::NetworkPathAllowed(const std::string& Path) const {
     return !IsNetworkPlace(Path) || EControls.Flag(ec::NetworkSupport);

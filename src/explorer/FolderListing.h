@@ -38,6 +38,8 @@
 // GUI thread.
 #pragma once
 
+#include "platform/Volumes.h"
+
 #include "imaging/FileRec.h"
 #include "platform/Streams.h"
 
@@ -83,13 +85,6 @@ struct TDriveEntry {
 // The drives of the running system (DriveList), each with its caption and
 // icon, for a window that has no path box to read them from.
 std::vector<TDriveEntry> VolumeDriveEntries();
-
-// The user's mount of network places ($XDG_RUNTIME_DIR/gvfs/): a folder inside
-// it stands for a network place.
-std::string NetworkMountFolder();
-// Whether a path is a network place: a "//" path or a folder inside the network
-// places' mount (after following links).
-bool IsNetworkPlace(const std::string& Path);
 
 // The "Arrange by" keys. Comment sorts only while comments are loaded.
 enum class TListSortKey { Name, Size, Date, Type, Family, Comment };

@@ -1,6 +1,6 @@
 #include "explorer/SlideLists.h"
 
-#include "album/SlideListing.h"
+#include "state/SlideListing.h"
 #include "explorer/FolderTree.h"
 #include "platform/Classes.h"
 #include "platform/Streams.h"

@@ -1,7 +1,7 @@
 #include "explorer/ThumbFiles.h"
 
-#include "album/show8900.h"
-#include "app/lumv8900.h"
+#include "state/AlbumState.h"
+#include "state/ViewerState.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Graphics.h"

@@ -1,7 +1,7 @@
 #include "explorer/ThumbWorkers.h"
 
-#include "app/ViewerSettings.h"
-#include "app/lumv8900.h"
+#include "state/ViewerSettings.h"
+#include "state/ViewerState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"
 #include "explorer/ThumbScale.h"

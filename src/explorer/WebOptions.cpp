@@ -1,6 +1,6 @@
 #include "explorer/WebOptions.h"
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/Registry.h"
 
 namespace lumvor::xplr8900 {

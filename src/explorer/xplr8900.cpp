@@ -2,10 +2,10 @@
 // showing, resizing, closing and what it keeps between runs.
 #include "explorer/xplr8900.h"
 
-#include "app/Cdaudio_w.h"
-#include "app/ViewerSettings.h"
-#include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ViewerSettings.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbMakers.h"
 #include "explorer/ThumbWorkers.h"
@@ -15,14 +15,14 @@
 #include "platform/Menus.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/LookBoxEx.h"
 #include "ui/Pix.h"
 #include "ui/ToolBarEx.h"
 #include "ui/TreeViewEx.h"
 #include "ui/VListShowEx.h"
 #include "ui/voMsgBox.h"
-#include "zip/Unzip_8900.h"
+#include "state/ZipWindowSeam.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -150,11 +150,11 @@ void TFileForm::FormActivate() {
     if (isActiveWindow()) {
         for (TMenuItem* item : {mnuFileX, mnuEditX, mnuViewX, mnuToolsX})
             item->setEnabled(true);
-        if (lumv8900::WebForm && lumv8900::WebForm->isVisible()) {
+        if (lumv8900::ImageWindow && lumv8900::ImageWindow->Form().isVisible()) {
             for (int i : {0, 2})
-                if (i < int(lumv8900::WebForm->TopMenuItems.size()))
-                    lumv8900::WebForm->TopMenuItems[size_t(i)]->setEnabled(false);
-            lumv8900::WebForm->ShortCuts_Disable();
+                if (i < int(lumv8900::ImageWindow->MenuBarMenus().size()))
+                    lumv8900::ImageWindow->MenuBarMenus()[size_t(i)]->setEnabled(false);
+            lumv8900::ImageWindow->ShortCuts_Disable();
         }
     }
     if (ExplorerDirty)
@@ -293,8 +293,8 @@ void TFileForm::FormResize() {
     if (isMinimized()) {
         Thumbnailing_Stop();
         FolderMonitor_Terminate();
-        if (lumv8900::WebForm && !lumv8900::WebForm->isVisible())
-            lumv8900::WebForm->show();
+        if (lumv8900::ImageWindow && !lumv8900::ImageWindow->Form().isVisible())
+            lumv8900::ImageWindow->Form().show();
         Application.ProcessMessages();
         Application.Minimize();
         ExplorerDirty = true;
@@ -336,8 +336,8 @@ void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
     }
     if (lumv8900::SaveProfile) {
         TExplorerControls c(EControls);
-        if (Unzip_8900::UnZipFormCreated && Unzip_8900::UnZipForm)
-            c.SetZipBounds(Unzip_8900::UnZipForm->frameGeometry());
+        if (Unzip_8900::ZipWindow)
+            c.SetZipBounds(Unzip_8900::ZipWindow->Form().frameGeometry());
         c.SetBounds(frameGeometry());
         c.SetButtonText(mnuButtonText->isChecked());
         if (PanelSide->isVisible())
@@ -359,16 +359,16 @@ void TFileForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
     }
     CanClose = false;
     hide();
-    if (!lumv8900::WebForm)
+    if (!lumv8900::ImageWindow)
         return;
-    if (lumv8900::WebForm->isVisible()) {
-        lumv8900::WebForm->show();
-        lumv8900::WebForm->setEnabled(true);
+    if (lumv8900::ImageWindow->Form().isVisible()) {
+        lumv8900::ImageWindow->Form().show();
+        lumv8900::ImageWindow->Form().setEnabled(true);
         return;
     }
     // The image window's close ends the program; its request to close this
     // window arrives while this close still runs, so this close goes on.
-    lumv8900::WebForm->close();
+    lumv8900::ImageWindow->Form().close();
     if (lumv8900::ShutDown) {
         Listing->Closing = true;
         CanClose = true;
@@ -388,8 +388,8 @@ void TFileForm::FormClose() {
     Application.ProcessMessages();
     Listing->FileOrder.clear();
     Listing->FileRecStream.Clear();
-    for (int tries = 0; tries < 2 && CDAudioActive(); ++tries)
-        CloseCDAudio();
+    for (int tries = 0; tries < 2 && lumv8900::ImageWindow && lumv8900::ImageWindow->CdPlayerActive(); ++tries)
+        lumv8900::ImageWindow->CloseCdPlayer();
     SaveHistory();
     DeleteFileNow(HandOffListFile());
 }
@@ -404,11 +404,11 @@ void TFileForm::SaveHistory() const {
 
 void TFileForm::mnuExit1Click(QObject*) {
     TOwnCall own(this);
-    using lumv8900::WebForm;
-    if (lumv8900::ImageChanged && WebForm && WebForm->CloseNow(this) == 7)
+    using lumv8900::ImageWindow;
+    if (lumv8900::ImageChanged && ImageWindow && ImageWindow->CloseNow(this) == 7)
         return;
-    if (WebForm && WebForm->isVisible())
-        WebForm->hide();
+    if (ImageWindow && ImageWindow->Form().isVisible())
+        ImageWindow->Form().hide();
     CoreCancel = true;
     close();
 }
@@ -438,9 +438,9 @@ void TFileForm::ParkWindows() {
     if (parked_)
         return;
     parked_ = true;
-    parkedImageVisible_ = lumv8900::WebForm && lumv8900::WebForm->isVisible();
+    parkedImageVisible_ = lumv8900::ImageWindow && lumv8900::ImageWindow->Form().isVisible();
     if (parkedImageVisible_)
-        lumv8900::WebForm->hide();
+        lumv8900::ImageWindow->Form().hide();
     hide();
 }
 
@@ -448,8 +448,8 @@ void TFileForm::RestoreParkedWindows() {
     if (!parked_)
         return;
     parked_ = false;
-    if (parkedImageVisible_ && lumv8900::WebForm)
-        lumv8900::WebForm->show();
+    if (parkedImageVisible_ && lumv8900::ImageWindow)
+        lumv8900::ImageWindow->Form().show();
     show();
 }
 

@@ -1,5 +1,5 @@
-// The explorer window and the explorer's module globals that other windows and
-// dialogs read and write.
+// The explorer window. The explorer's module globals that other windows and
+// dialogs read and write are in state/ExplorerState.h.
 //
 // The window is created hidden right after the image window and lives until
 // the program ends: a folder tree on the left, the file list XL on the right,
@@ -17,6 +17,7 @@
 #include "platform/ByteRecord.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
+#include "state/ExplorerState.h"
 #include "ui/StringListEx.h"
 
 #include <atomic>
@@ -826,39 +827,9 @@ private:
 
 namespace xplr8900 {
 
-// ---- The window
+// ---- The window (its module globals are in state/ExplorerState.h)
 
 inline TFileForm* FileForm = nullptr;
-inline bool FileFormCreated = false;
-// The explorer is the active window.
-inline bool ExplorerActive = false;
-
-// ---- Settings
-
-// The explorer settings record, stored as "EControls8900".
-inline TByteRecord<140> EControls;
-// Offsets in EControls that other windows read.
-namespace ec {
-constexpr std::size_t ExplorerBounds = 0;
-constexpr std::size_t ZipBounds = 16;
-constexpr std::size_t ToolBar = 32;
-constexpr std::size_t StatusBar = 33;
-constexpr std::size_t ButtonText = 34;
-constexpr std::size_t ThumbJpegDecode = 35;
-constexpr std::size_t AutoRefresh = 36;
-constexpr std::size_t FolderTree = 37;
-constexpr std::size_t TreeWidth = 40;
-constexpr std::size_t ListView = 44;
-constexpr std::size_t ThumbSize = 48;
-constexpr std::size_t ViewerPlaysMedia = 52;
-constexpr std::size_t AlbumCopy = 56;
-constexpr std::size_t ClickMode = 64;
-constexpr std::size_t ConfirmDeletions = 69;
-constexpr std::size_t NetworkSupport = 70;
-constexpr std::size_t ListToolTips = 80;
-constexpr std::size_t ListFontSize = 88;
-constexpr std::size_t ListFontName = 104;  // length byte, then up to 32 characters
-}  // namespace ec
 
 // Writes EControls whole as "EControls8900" and the explored folder as
 // "ExploreDir" (the user's home folder when none).
@@ -868,60 +839,6 @@ std::string HistoryListFile();
 // The explorer's list hand-off file "^_^.vop" in the program's data folder.
 std::string HandOffListFile();
 
-// ---- Shared state
-
-// The explorer re-reads its folder when it next becomes active.
-inline bool ExplorerDirty = false;
-// The temporary ".vop" list the explorer hands to the image window.
-inline std::string BookmarkListFile;
-// Thumbnail cell size in pixels.
-inline int32_t ThumbWidth = 168;
-inline int32_t ThumbHeight = 126;
-// The size thumbnails are decoded for (the JPEG decoder aims at twice it).
-inline int32_t ThumbDecodeWidth = 168;
-inline int32_t ThumbDecodeHeight = 126;
-// Set while the explorer walks folders to hand a list to the slide album or the
-// bookmarks; the cache folder stays as it is meanwhile.
-inline bool ListingBusy = false;
-
-// Stops the running batch of thumbnail worker threads; their results are then
-// dropped. Set before every listing, refresh and navigation.
-inline std::atomic<bool> CoreCancel{false};
-
-// ---- The thumbnail run
-
-// A run is installed as the application's idle handler.
-inline bool ThumbRunActive = false;
-// The run of the current listing has finished (Thumbnailing_Resume then starts
-// nothing); cleared by a stop and by every listing.
-inline bool ThumbsComplete = false;
-// The list row of the current step (-1 before the first) and the run's last row
-// (-1 when no run).
-inline int32_t CurrThumb = -1;
-inline int32_t ThumbCount = -1;
-// The full path of the current step's file.
-inline std::string ItemFile;
-
-// Test hooks of the run on the GUI thread: Making before a maker decodes a
-// picture file, CacheWritten after a cache file was written.
-struct TThumbRunHooks {
-    std::function<void(const std::string& File)> Making;
-    std::function<void(const std::string& CacheFile)> CacheWritten;
-};
-inline TThumbRunHooks ThumbRunHooks;
-
-// ---- Folder comments
-
-// The explored folder's commented names and their comments, index by index
-// (explorer/FolderComments.h).
-inline TStringList CommentNames;
-inline TStringList CommentTexts;
-// What the lists were read as, and whether the folder's pair may be written
-// (not when it exists but could not be read).
-inline TCommentEncoding CommentsEncoding = TCommentEncoding::Utf8;
-inline bool CommentsWritable = true;
-// "Add EXIF datestamps" no longer asks (its check box was ticked in this run).
-inline bool ExifDatesUnasked = false;
 // The line of CommentNames that belongs to a file of the listing's folder,
 // and its comment; -1 and "" when it has none.
 int CommentLine(const TFolderListing& Listing, const std::string& FileName);
@@ -930,11 +847,6 @@ std::string CommentText(const TFolderListing& Listing, const std::string& FileNa
 // window's, "" for files without one); tests put their own in.
 std::string DefaultJpegDateText(const std::string& Path);
 inline std::function<std::string(const std::string& Path)> JpegDateSource = DefaultJpegDateText;
-
-// ---- Path texts of the web page generator
-
-// The counter of fixed catalog thumbnail names; lives for the program run.
-inline uint32_t WebThumbCounter = 0;
 
 // The text between the (N-1)-th and the N-th "/" after the path's root (the
 // mount point of its volume): N = 2 is the first folder below it; "" when the
@@ -950,42 +862,8 @@ std::string UpperFolderNames(const std::string& Path, int N);
 // Warns that Text holds characters older browsers do not take.
 void WarnWebName(const std::string& Text);
 
-// The drive kinds of DriveList's Data.
-constexpr int32_t DriveRemovable = 2;
-constexpr int32_t DriveFixed = 3;
-constexpr int32_t DriveRemote = 4;
-constexpr int32_t DriveOptical = 5;
-constexpr int32_t DriveMappedNetwork = 4840123;
 // The kind of a volume by its file system and mount point.
 int32_t DriveKind(const std::string& FileSystem, const std::string& MountPoint);
-
-// ---- Opening files
-
-// The extensions the image window shows, and those it also plays when the
-// settings let it (EControls dword ViewerPlaysMedia); media of MediaForShell
-// always go to the desktop's application when opened alone.
-inline constexpr const char* ViewableExtensions = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF.WMF.EMF";
-inline constexpr const char* ViewableMediaExtensions =
-    ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.FPX.GIF.AVI.MPG.M1V.MPE.MPEG.MPV.M2V.WMV.ASF.RMI.MKV.MP4.WAV.MP2."
-    "MP3.MPA.MID.AU.SND.WMA.RMI.APE.FLAC.M4A.OGG.WMF.EMF";
-inline constexpr const char* MediaForShell = ".WMV.WMA";
-// When set, the files the explorer opens go here instead of to their windows:
-// the receiving command ("DragOpen", "OpenBIPfile", "btnLoadSClick",
-// "mnuHistoryLoadClick", "Populate", "HistoryControls") and the path ("" for
-// HistoryControls). For tests.
-inline std::function<void(const std::string& Command, const std::string& Path)> OpenHandOff;
-
-// The keyboard modifiers held now; the system's when unset (tests set it).
-inline std::function<Qt::KeyboardModifiers()> KeyboardState;
-
-// ---- Visited folders (used by the list dialog)
-
-// The visited folders, each with a trailing "/", exactly as visited.
-inline TStringList HistoryList;
-// At most this many visited folders are kept.
-constexpr int MaxHistory = 256;
-// The position in HistoryList; -1 when it is empty.
-inline int HistoryIndex = -1;
 
 }  // namespace xplr8900
 

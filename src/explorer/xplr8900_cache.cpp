@@ -2,7 +2,7 @@
 // Clear; and Redo thumbs.
 #include "explorer/xplr8900.h"
 
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ShellProperties.h"

@@ -12,11 +12,11 @@
 #include "explorer/xplr8900.h"
 
 #include "app/SavePicture.h"
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 #include "explorer/Catalog.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderWalk.h"
-#include "explorer/LongRun.h"
+#include "ui/LongRun.h"
 #include "explorer/WebDlg.h"
 #include "explorer/WebOptions.h"
 #include "explorer/WebPages.h"

@@ -6,11 +6,11 @@
 // shortcuts and stay disabled (marked "Pending").
 #include "explorer/xplr8900.h"
 
-#include "album/show8900.h"
-#include "app/AppIcons.h"
-#include "app/Options_w.h"
-#include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/AlbumState.h"
+#include "ui/AppIcons.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbWorkers.h"
 #include "explorer/ThumbMakers.h"
@@ -22,7 +22,7 @@
 #include "platform/Menus.h"
 #include "platform/ShellIcons.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "shell/StNotify.h"
 #include "ui/DragDrop.h"
 #include "ui/LookBoxEx.h"
@@ -741,13 +741,13 @@ void TFileForm::mnuSingleClick(QObject*) {
 // ---- Menu handlers
 
 void TFileForm::mnuViewer1Click(QObject*) {
-    using lumv8900::WebForm;
-    if (lumv8900::SlideshowRunning || !WebForm)
+    using lumv8900::ImageWindow;
+    if (lumv8900::SlideshowRunning || !ImageWindow)
         return;
-    WebForm->show();
-    WebForm->setEnabled(true);
-    WebForm->raise();
-    WebForm->activateWindow();
+    ImageWindow->Form().show();
+    ImageWindow->Form().setEnabled(true);
+    ImageWindow->Form().raise();
+    ImageWindow->Form().activateWindow();
 }
 
 // The options dialog on its explorer page, with the folder monitor and the
@@ -756,8 +756,9 @@ void TFileForm::mnuOptionsClick(QObject*) {
     FolderMonitor_Terminate();
     Thumbnailing_Stop();
     mnuOptions->setEnabled(false);
-    using lumv8900::WebForm;
-    ExecuteOptionsForm(opExplorer, WebForm && WebForm->FullScreenItemReadsNormal());
+    using lumv8900::ImageWindow;
+    if (ImageWindow)
+        ImageWindow->ShowExplorerOptions(ImageWindow->FullScreenItemReadsNormal());
     mnuOptions->setEnabled(true);
     FolderMonitor_Restart();
 }
@@ -777,8 +778,8 @@ void TFileForm::btnRecentClick(QObject*) {
 }
 
 void TFileForm::mnuAddRecentClick(QObject*) {
-    if (lumv8900::WebForm)
-        lumv8900::WebForm->AddToAppRecent(ExploreDir);
+    if (lumv8900::ImageWindow)
+        lumv8900::ImageWindow->AddToAppRecent(ExploreDir);
 }
 
 void TFileForm::mnuWindowsRecentClick(QObject* Sender) {
@@ -797,8 +798,8 @@ void TFileForm::HelpItemClick(QObject* Sender) {
 }
 
 void TFileForm::mnuHomePage1Click(QObject* Sender) {
-    if (lumv8900::WebForm)
-        lumv8900::WebForm->mnuWebpageClick(Sender);
+    if (lumv8900::ImageWindow)
+        lumv8900::ImageWindow->mnuWebpageClick(Sender);
 }
 
 void TFileForm::StatusMessageSolo(const std::string& Text) {

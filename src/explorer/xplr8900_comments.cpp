@@ -7,8 +7,9 @@
 // read, and always both files together.
 #include "explorer/xplr8900.h"
 
-#include "app/comment_8900.h"
-#include "app/lumv8900.h"
+#include "imaging/JpegText.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
 #include "explorer/FolderListing.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
@@ -69,7 +70,7 @@ std::string xplr8900::CommentText(const TFolderListing& Listing, const std::stri
 }
 
 std::string xplr8900::DefaultJpegDateText(const std::string& Path) {
-    if (lumv8900::WebForm) return lumv8900::WebForm->GetJPEGDateText(Path);
+    if (lumv8900::ImageWindow) return lumv8900::ImageWindow->GetJPEGDateText(Path);
     return FileExists(Path) ? GetJPEGTakenDate(Path) : std::string();
 }
 

@@ -12,8 +12,9 @@
 // as outside changes; the list is brought up to date once, at the end.
 #include "explorer/xplr8900.h"
 
-#include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
 #include "explorer/ThumbFiles.h"
@@ -26,7 +27,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/DragDrop.h"
 #include "ui/LookBoxEx.h"
 #include "ui/MenuItems.h"
@@ -548,9 +549,9 @@ void TFileForm::mnuAddExtClick(QObject* Sender) {
 void TFileForm::HandFilesToBatchCommand(const std::vector<std::string>& Paths, const std::string& Command) {
     AvlLines.Clear();
     for (const std::string& path : Paths) AvlLines.Add(path);
-    if (lumv8900::WebForm) {
-        lumv8900::WebForm->show();
-        lumv8900::WebForm->setEnabled(true);
+    if (lumv8900::ImageWindow) {
+        lumv8900::ImageWindow->Form().show();
+        lumv8900::ImageWindow->Form().setEnabled(true);
     }
     FolderMonitor_Terminate();
     HandOff(Command, "");

@@ -8,7 +8,7 @@
 // the cell cache (ListCells.h), so scrolling reads no cache file twice.
 #include "explorer/xplr8900.h"
 
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbFiles.h"

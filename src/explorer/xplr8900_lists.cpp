@@ -9,13 +9,14 @@
 // disk twice, and the list view is never touched while the run goes on.
 #include "explorer/xplr8900.h"
 
-#include "album/SlideListing.h"
-#include "album/show8900.h"
-#include "app/lumv8900.h"
+#include "state/SlideListing.h"
+#include "state/AlbumSeam.h"
+#include "state/AlbumState.h"
+#include "state/ViewerState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
 #include "explorer/FolderWalk.h"
-#include "explorer/LongRun.h"
+#include "ui/LongRun.h"
 #include "explorer/SlideLists.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
@@ -51,19 +52,18 @@ int Warning(const std::string& Text, uint16_t Buttons = mbOKOnly, long HelpConte
 
 // "Discard Slide Album contents?" when the album holds slides; true when it
 // may be replaced.
-bool AlbumMayBeReplaced(TShowForm& Album) {
+bool AlbumMayBeReplaced(TAlbumSeam& Album) {
     if (Album.SlideItemCount() == 0)
         return true;
     return voMessageDlg("", "", "Discard Slide Album contents?", mtConfirmation, mbYesNo, mbNo, 0) == mrYes;
 }
 
 // The album window, created when needed, shown and enabled.
-TShowForm& ShownAlbum() {
-    if (!show8900::ShowForm)
-        show8900::ShowForm = new TShowForm();
-    show8900::ShowForm->show();
-    show8900::ShowForm->setEnabled(true);
-    return *show8900::ShowForm;
+TAlbumSeam& ShownAlbum() {
+    TAlbumSeam& album = show8900::EnsureAlbum();
+    album.Form().show();
+    album.Form().setEnabled(true);
+    return album;
 }
 
 void ProcessMessages(int Passes) {
@@ -147,7 +147,7 @@ void TFileForm::MakeSlideshow(QObject*) {
     if (files->Count() == 0) {
         Warning("No supported image or multimedia files found.", mbOKHelp, 899);
     } else {
-        TShowForm& album = ShownAlbum();
+        TAlbumSeam& album = ShownAlbum();
         if (AlbumMayBeReplaced(album))
             album.InstantSlideshow(files.release());
     }
@@ -195,7 +195,7 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
         return;
     FolderMonitor_Terminate();
     if (album) {
-        TShowForm& albumForm = ShownAlbum();
+        TAlbumSeam& albumForm = ShownAlbum();
         if (!AlbumMayBeReplaced(albumForm)) {
             FolderMonitor_Restart();
             return;
@@ -219,7 +219,7 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
     } catch (const Exception&) {
         Warning(kNoMemory);
         if (album)
-            show8900::ShowForm->PopulateSlides_Clear();
+            show8900::Album->PopulateSlides_Clear();
         FolderMonitor_Restart();
         return;
     }
@@ -249,8 +249,8 @@ void TFileForm::RunFolderList(TListRun Run, bool Recursive) {
         FolderList.Clear();
         FileList.Clear();
         std::string().swap(bookmarkText_);
-        if (album && show8900::ShowForm)
-            show8900::ShowForm->PopulateSlides_Clear();
+        if (album && show8900::Album)
+            show8900::Album->PopulateSlides_Clear();
         throw;
     }
     ExploreDir = explored;
@@ -380,7 +380,7 @@ void TFileForm::FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<T
         FileList.SaveToStream(*ListStream);
         FileList.Clear();
         ListStream.reset();
-        TShowForm& albumForm = ShownAlbum();
+        TAlbumSeam& albumForm = ShownAlbum();
         albumForm.PopulateSlides_End();
         ProcessMessages(3);
         albumForm.btnLoadSClick(qApp);
@@ -393,7 +393,7 @@ void TFileForm::FinishFolderList(TListRun Run, bool Cancelled, std::unique_ptr<T
         TMemoryStream list;
         list.LoadFromFile(BookmarkListFile);
         DeleteFileNow(BookmarkListFile);
-        TShowForm& albumForm = ShownAlbum();
+        TAlbumSeam& albumForm = ShownAlbum();
         list.SaveToFile(HandOffListFile());
         ProcessMessages(3);
         albumForm.DoAppend();

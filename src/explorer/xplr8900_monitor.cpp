@@ -13,7 +13,7 @@
 // TransitFiles instead of being dropped.
 #include "explorer/xplr8900.h"
 
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderMonitor.h"
 #include "imaging/Helpers.h"

@@ -9,7 +9,7 @@
 // places are the shares mounted in the user's gvfs folder.
 #include "explorer/xplr8900.h"
 
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
 #include "imaging/AvlScript.h"
@@ -20,7 +20,7 @@
 #include "platform/ShellIcons.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "shell/StNotify.h"
 #include "ui/listdlg_y.h"
 #include "ui/LookBoxEx.h"
@@ -30,7 +30,7 @@
 #include "ui/TreeViewEx.h"
 #include "ui/walk8900.h"
 #include "ui/voMsgBox.h"
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 
 #include <QWidget>
 

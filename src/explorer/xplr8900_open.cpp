@@ -11,9 +11,11 @@
 // Every path is handed on as it is on disk: "Trip.VOP" stays "Trip.VOP".
 #include "explorer/xplr8900.h"
 
-#include "album/show8900.h"
-#include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/AlbumSeam.h"
+#include "state/AlbumState.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"
 #include "imaging/Helpers.h"
@@ -22,7 +24,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/LookBoxEx.h"
 #include "ui/MeOpenDialogEx.h"
 #include "ui/MenuItems.h"
@@ -30,7 +32,7 @@
 #include "ui/VListShowEx.h"
 #include "ui/voMsgBox.h"
 #include "ui/walk8900.h"
-#include "zip/Unzip_8900.h"
+#include "state/ZipWindowSeam.h"
 
 #include <QApplication>
 
@@ -112,42 +114,41 @@ void TFileForm::HandOff(const std::string& Command, const std::string& Path) {
         OpenHandOff(Command, Path);
         return;
     }
-    using lumv8900::WebForm;
+    using lumv8900::ImageWindow;
     if (Command == "Populate") {
-        EnsureUnZipForm().Populate(Path);
+        Unzip_8900::EnsureZipWindow().Populate(Path);
         return;
     }
     if (Command == "btnLoadSClick") {
-        if (!show8900::ShowForm)
-            show8900::ShowForm = new TShowForm();
-        show8900::ShowForm->show();
-        if (WebForm)
-            WebForm->OpenDialogAny->SetFileName(Path);
-        show8900::ShowForm->btnLoadSClick(qApp);
+        TAlbumSeam& album = show8900::EnsureAlbum();
+        album.Form().show();
+        if (ImageWindow)
+            ImageWindow->SharedOpenDialog().SetFileName(Path);
+        album.btnLoadSClick(qApp);
         return;
     }
-    if (!WebForm)
+    if (!ImageWindow)
         return;
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (Command == "mnuBatchRename1Click") {
-        WebForm->mnuBatchRename1Click(this, keys);
+        ImageWindow->mnuBatchRename1Click(this, keys);
     } else if (Command == "mnuAddExtClick") {
-        WebForm->mnuBatchRename1Click(FindItem("mnuAddExt"), keys);
+        ImageWindow->mnuBatchRename1Click(FindItem("mnuAddExt"), keys);
     } else if (Command == "mnuDateNameClick") {
-        WebForm->mnuDateNameClick(FindItem("mnuDatename"), keys);
+        ImageWindow->mnuDateNameClick(FindItem("mnuDatename"), keys);
     } else if (Command == "DragOpen") {
-        WebForm->DragOpen(Path);
+        ImageWindow->DragOpen(Path);
     } else if (Command == "OpenBIPfile") {
-        WebForm->OpenBIPfile(Path);
+        ImageWindow->OpenBIPfile(Path);
     } else if (Command == "HistoryControls") {
-        WebForm->HistoryControls();
+        ImageWindow->HistoryControls();
     } else if (Command == "mnuHistoryLoadClick") {
-        WebForm->show();
-        WebForm->setEnabled(true);
-        WebForm->OpenDialogAny->SetFileName(Path);
-        WebForm->mnuHistoryLoadClick(this);
+        ImageWindow->Form().show();
+        ImageWindow->Form().setEnabled(true);
+        ImageWindow->SharedOpenDialog().SetFileName(Path);
+        ImageWindow->mnuHistoryLoadClick(this);
         Application.ProcessMessages();
-        WebForm->mnuHistorySlideshowClick(this);
+        ImageWindow->mnuHistorySlideshowClick(this);
     }
 }
 
@@ -315,7 +316,7 @@ void TFileForm::mnuFOpenContainerClick(QObject*) {
 
 void TFileForm::mnuUnzipperClick(QObject*) {
     TOwnCall own(this);
-    EnsureUnZipForm().show();
+    Unzip_8900::EnsureZipWindow().Form().show();
 }
 
 // ---- The thumbnail cache folder

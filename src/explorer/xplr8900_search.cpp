@@ -5,12 +5,14 @@
 // image window ("&Tile").
 #include "explorer/xplr8900.h"
 
-#include "app/lumv8900.h"
-#include "album/show8900.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/AlbumSeam.h"
+#include "state/AlbumState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderSizes.h"
 #include "explorer/ListCells.h"
-#include "explorer/LongRun.h"
+#include "ui/LongRun.h"
 #include "explorer/PictureMatch.h"
 #include "explorer/ShellProperties.h"
 #include "explorer/ThumbFiles.h"
@@ -258,9 +260,9 @@ void TFileForm::btnInfoClick(QObject* Sender) {
     std::string viewText;
     TPictureHeaderInfo info;
     if (ReadPictureInfo(path, info) > 0) viewText = DimensionText(info.Width, info.Height, info.Bits);
-    if (ext.find(".JP") != std::string::npos && lumv8900::WebForm) {
+    if (ext.find(".JP") != std::string::npos && lumv8900::ImageWindow) {
         XL->SetItemFocused(XL->Items()->Item(row));
-        lumv8900::WebForm->JPEGReaderClick(this);
+        lumv8900::ImageWindow->JPEGReaderClick(this);
         return;
     }
     const std::string type = TypeDescription(path);
@@ -290,7 +292,7 @@ void TFileForm::Local_DoFolderSize() {
     XL->SetSelected(nullptr);
     ListBeginUpdate();
     CancelPressed = 0;
-    if (show8900::ShowForm && show8900::ShowForm->isVisible()) show8900::ShowForm->hide();
+    if (show8900::Album && show8900::Album->Form().isVisible()) show8900::Album->Form().hide();
     ShowStatusForm("Folder size");
     IsBusy = 1;
     if (StatusForm) StatusForm->LabelText("Calculating usage: scanning folders ...", "Folder:", "Folders:");
@@ -364,11 +366,11 @@ void TFileForm::mnuTile1Click(QObject* Sender) {
     const TTileRects rects = TileRects(input);
     PlaceFrame(*this, rects.Explorer);
 
-    using lumv8900::WebForm;
-    if (!WebForm || WebForm->FullScreenItemReadsNormal()) return;
+    using lumv8900::ImageWindow;
+    if (!ImageWindow || ImageWindow->FullScreenItemReadsNormal()) return;
     const bool fromExplorer = Sender && Sender->parent() == this;
-    if (fromExplorer) WebForm->show();
-    PlaceFrame(*WebForm, rects.Viewer);
+    if (fromExplorer) ImageWindow->Form().show();
+    PlaceFrame(ImageWindow->Form(), rects.Viewer);
 }
 
 }  // namespace lumvor

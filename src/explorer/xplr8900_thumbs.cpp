@@ -11,7 +11,7 @@
 // the picture maker, other files as their file-type icon.
 #include "explorer/xplr8900.h"
 
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbFiles.h"

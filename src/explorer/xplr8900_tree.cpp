@@ -10,7 +10,7 @@
 // case count, so "Photos" and "photos" side by side keep their own nodes.
 #include "explorer/xplr8900.h"
 
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderTree.h"
 #include "explorer/ShellProperties.h"

@@ -5,7 +5,8 @@
 #include "explorer/xplr8900.h"
 
 #include "app/SavePicture.h"
-#include "app/lumv8900.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
 #include "explorer/Catalog.h"
 #include "explorer/ContactSheet.h"
 #include "explorer/FolderListing.h"
@@ -18,7 +19,7 @@
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/MenuItems.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"
@@ -153,9 +154,9 @@ void TFileForm::ContactDir(bool Interactive) {
 // Asks for the first page's file; false when the user cancelled or the choice
 // is refused.
 static bool ChoosePageFile(TFileForm& Form, bool& Progressive) {
-    auto* image = lumv8900::WebForm;
+    auto* image = lumv8900::ImageWindow;
     std::unique_ptr<TSaveDialogEx> own;
-    TSaveDialogEx* dialog = image && image->SaveDialog ? image->SaveDialog : (own = std::make_unique<TSaveDialogEx>()).get();
+    TSaveDialogEx* dialog = image && image->PictureSaveDialog() ? image->PictureSaveDialog() : (own = std::make_unique<TSaveDialogEx>()).get();
     // The image window's own settings of the dialog come back afterwards.
     struct TKeep {
         TSaveDialogEx& D;

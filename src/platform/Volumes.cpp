@@ -1,13 +1,17 @@
 #include "platform/Volumes.h"
 
+#include "platform/SysUtils.h"
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -226,6 +230,28 @@ bool VolumeSerial(const std::string& path, uint32_t& serial) {
     const uint64_t id = static_cast<uint64_t>(st.f_fsid);
     serial = static_cast<uint32_t>(id ^ (id >> 32));
     return true;
+}
+
+namespace {
+
+std::string ResolvedPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? IncludeTrailingPathDelimiter(resolved.get()) : path;
+}
+
+}  // namespace
+
+std::string NetworkMountFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string folder = runtime && *runtime ? std::string(runtime) : "/run/user/" + std::to_string(::getuid());
+    return IncludeTrailingPathDelimiter(folder) + "gvfs/";
+}
+
+bool IsNetworkPlace(const std::string& Path) {
+    const std::string places = NetworkMountFolder();
+    const std::string resolved = ResolvedPath(Path);
+    return Path.rfind("//", 0) == 0 || Path.rfind(places, 0) == 0 || resolved.rfind(places, 0) == 0 ||
+           resolved.rfind(ResolvedPath(places), 0) == 0;
 }
 
 }  // namespace lumvor

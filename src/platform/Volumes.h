@@ -52,4 +52,11 @@ std::string VolumeLabel(const std::string& path);
 // False when the volume cannot be queried.
 bool VolumeSerial(const std::string& path, uint32_t& serial);
 
+// The user's mount of network places ($XDG_RUNTIME_DIR/gvfs/): a folder inside
+// it stands for a network place.
+std::string NetworkMountFolder();
+// Whether a path is a network place: a "//" path or a folder inside the network
+// places' mount (after following links).
+bool IsNetworkPlace(const std::string& Path);
+
 }  // namespace lumvor

@@ -11,6 +11,8 @@
 
 #include <QDialog>
 
+#include "state/StatusState.h"
+
 #include <cstdint>
 #include <string>
 
@@ -35,8 +37,6 @@ inline int StatusTop = -1;
 inline TStatusForm* StatusForm = nullptr;
 // A long run with the status box is going on; other long commands refuse to start.
 inline std::uint8_t IsBusy = 0;
-// The user asked the running loop to stop (Cancel button or Escape).
-inline std::uint8_t CancelPressed = 0;
 
 class TStatusForm : public QDialog {
     Q_OBJECT

@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
-#include "app/lumv8900.h"
-#include "explorer/xplr8900.h"
+#include "state/ViewerState.h"
+#include "state/ExplorerState.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"

@@ -23,11 +23,12 @@
 #include <ctime>
 #include <filesystem>
 
-#include "album/SlideListing.h"
-#include "album/show8900.h"
-#include "app/lumv8900.h"
-#include "explorer/LongRun.h"
-#include "explorer/xplr8900.h"
+#include "state/SlideListing.h"
+#include "state/AlbumSeam.h"
+#include "state/AlbumState.h"
+#include "state/ViewerState.h"
+#include "ui/LongRun.h"
+#include "state/ExplorerState.h"
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
@@ -591,8 +592,7 @@ void TWalkForm::ListFolder(const std::string& folder, TStream& names, int& files
 
 void TWalkForm::mnuListSlideAlbum() {
     if (!AcceptFolder()) return;
-    if (!show8900::ShowForm) show8900::ShowForm = new TShowForm();
-    if (!show8900::ShowForm->PopulateSlides_Begin(0)) {
+    if (!show8900::EnsureAlbum().PopulateSlides_Begin(0)) {
         Warning(kListingAborted);
         return;
     }
@@ -642,17 +642,17 @@ void TWalkForm::mnuListSlideAlbum() {
             aborted = CancelPressed || lumv8900::AppQuitting;
         }
     } catch (...) {
-        show8900::ShowForm->PopulateSlides_Clear();
+        show8900::Album->PopulateSlides_Clear();
         IsBusy = 0;
         busy_ = false;
         Screen.SetCursor(crDefault);
         throw;
     }
-    if (show8900::ShowForm) {
+    if (show8900::Album) {
         if (aborted)
-            show8900::ShowForm->PopulateSlides_Clear();
+            show8900::Album->PopulateSlides_Clear();
         else
-            show8900::ShowForm->PopulateSlides_End();
+            show8900::Album->PopulateSlides_End();
     }
     IsBusy = 0;
     busy_ = false;

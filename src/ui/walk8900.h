@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "album/SlideListing.h"
+#include "state/SlideListing.h"
 #include "platform/Graphics.h"
 #include "platform/ImgList.h"
 

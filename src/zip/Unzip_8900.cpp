@@ -1,9 +1,10 @@
 #include "zip/Unzip_8900.h"
 
-#include "app/AppIcons.h"
-#include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
-#include "explorer/xplr8900.h"
+#include "ui/AppIcons.h"
+#include "state/ViewerState.h"
+#include "state/ImageWindowSeam.h"
+#include "state/ExplorerSettings.h"
+#include "state/ExplorerState.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Forms.h"
@@ -159,12 +160,23 @@ TUnZipForm::TUnZipForm(QWidget* owner) : QMainWindow(owner), UnZipper(std::make_
     });
     ZipGrid->OnSelectCell = [this](int row) { ZipGridSelectCell(row); };
     FormCreate();
+    Unzip_8900::ZipWindow = this;
 }
 
 TUnZipForm::~TUnZipForm() {
     if (Unzip_8900::UnZipForm == this)
         Unzip_8900::UnZipForm = nullptr;
     Unzip_8900::UnZipFormCreated = false;
+    if (Unzip_8900::ZipWindow == this)
+        Unzip_8900::ZipWindow = nullptr;
+}
+
+TZipWindowSeam& Unzip_8900::MakeUnZipForm() {
+    if (!UnZipForm) {
+        UnZipForm = new TUnZipForm();
+        UnZipFormCreated = true;
+    }
+    return *UnZipForm;
 }
 
 void TUnZipForm::BuildMenus() {
@@ -290,8 +302,8 @@ void TUnZipForm::FormCreate() {
         ZipGrid->SetColWidths(c, widths[c]);
     }
     ZipGrid->SetRowCount(2);
-    if (lumv8900::WebForm && lumv8900::WebForm->StatusBar)
-        StatusBar1->setFixedHeight(lumv8900::WebForm->StatusBar->sizeHint().height());
+    if (lumv8900::ImageWindow && lumv8900::ImageWindow->WindowStatusBar())
+        StatusBar1->setFixedHeight(lumv8900::ImageWindow->WindowStatusBar()->sizeHint().height());
     PlaceWindow();
 }
 
@@ -358,8 +370,8 @@ void TUnZipForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Guarded([this] {
             UpdateStatus();
-            if (lumv8900::WebForm)
-                lumv8900::WebForm->ShortCuts_Disable();
+            if (lumv8900::ImageWindow)
+                lumv8900::ImageWindow->ShortCuts_Disable();
         });
 }
 
@@ -463,9 +475,9 @@ void TUnZipForm::DropFiles(const std::vector<std::string>& Files) {
 }
 
 void TUnZipForm::mnuAddClick() {
-    if (busy_ || !lumv8900::WebForm)
+    if (busy_ || !lumv8900::ImageWindow)
         return;
-    TMeOpenDialogEx& dialog = *lumv8900::WebForm->OpenDialogAny;
+    TMeOpenDialogEx& dialog = lumv8900::ImageWindow->SharedOpenDialog();
     const TOpenOptions singleSelect = dialog.Options & ~TOpenOptions(ofAllowMultiSelect);
     dialog.Options |= ofAllowMultiSelect;
     dialog.Filter = "ZIP (compressed archive)|*.zip";
@@ -481,7 +493,7 @@ void TUnZipForm::mnuAddClick() {
         dialog.SetInitialDir(lumv8900::EnsureRecentPath());
     }
     const std::string folder = ExtractFilePath(dialog.FileName());
-    lumv8900::WebForm->AddToAppRecent(folder);
+    lumv8900::ImageWindow->AddToAppRecent(folder);
     dialog.Options = singleSelect;
     dialog.SetInitialDir(folder);
     for (int i = 0; i < dialog.Files.Count(); ++i)
@@ -691,14 +703,14 @@ void TUnZipForm::OfferLog(const std::string& Question, uint8_t DlgType, uint8_t 
     if (Ask("", Question, DlgType, mbYesNo, DefaultButton) != mrYes)
         return;
     const int result =
-        lumv8900::WebForm ? lumv8900::WebForm->ExecuteFile(LogFileName(), "open", "", ShowNormal) : 0;
+        lumv8900::ImageWindow ? lumv8900::ImageWindow->ExecuteFile(LogFileName(), "open", "", ShowNormal) : 0;
     if (result < ShellFailureBelow)
         Ask("", "Text viewer not found.", mtError, ButtonBit(mbAbort), AutoDefaultButton);
 }
 
 void TUnZipForm::ShowRunStart() {
-    if (lumv8900::WebForm)
-        lumv8900::WebForm->Explorer_UpdateLater();
+    if (lumv8900::ImageWindow)
+        lumv8900::ImageWindow->Explorer_UpdateLater();
     ErrorLog.Clear();
     CancelPressed = 0;
     ShowStatusForm("Unzipping ...");
@@ -720,8 +732,8 @@ void TUnZipForm::RunEnded() {
 }
 
 void TUnZipForm::RefreshExplorer() {
-    if (lumv8900::WebForm)
-        lumv8900::WebForm->Explorer_Refresh();
+    if (lumv8900::ImageWindow)
+        lumv8900::ImageWindow->Explorer_Refresh();
 }
 
 bool TUnZipForm::ExtractArchive(const std::string& Archive, const std::string& Target, bool All, int Index,
@@ -952,16 +964,16 @@ void TUnZipForm::mnuUnZIpFileClick() {
 // ---- Other commands
 
 void TUnZipForm::mnuViewerUClick() {
-    if (!lumv8900::WebForm)
+    if (!lumv8900::ImageWindow)
         return;
-    lumv8900::WebForm->show();
-    lumv8900::WebForm->raise();
-    lumv8900::WebForm->activateWindow();
+    lumv8900::ImageWindow->Form().show();
+    lumv8900::ImageWindow->Form().raise();
+    lumv8900::ImageWindow->Form().activateWindow();
 }
 
 void TUnZipForm::mnuExplorerUClick() {
-    if (lumv8900::WebForm)
-        lumv8900::WebForm->btnExploreClick(nullptr);
+    if (lumv8900::ImageWindow)
+        lumv8900::ImageWindow->btnExploreClick(nullptr);
 }
 
 void TUnZipForm::homeHelpClick() { Application.HelpContext(HelpTopic); }

@@ -18,7 +18,8 @@
 #pragma once
 
 #include "platform/Classes.h"
-#include "zip/VCLUnZip.h"
+#include "state/ZipWindowSeam.h"
+#include "zip/reader/VCLUnZip.h"
 
 #include <QMainWindow>
 
@@ -38,10 +39,13 @@ class TDropTargetEx;
 class TMenuItem;
 class TStringGrid;
 
-class TUnZipForm : public QMainWindow {
+class TUnZipForm : public QMainWindow, public TZipWindowSeam {
 public:
     explicit TUnZipForm(QWidget* owner = nullptr);
     ~TUnZipForm() override;
+
+    // The seam other windows call (state/ZipWindowSeam.h).
+    QMainWindow& Form() override { return *this; }
 
     // ---- Components
     std::unique_ptr<TVCLUnZip> UnZipper;
@@ -81,7 +85,7 @@ public:
     // Adds the archive to the list unless the list holds that exact path.
     // Called by the explorer and by the image window for an opened or dropped
     // archive, after they showed the window.
-    void Populate(const std::string& ArchivePath);
+    void Populate(const std::string& ArchivePath) override;
 
     // The archive paths in the list, in list order.
     std::vector<std::string> Archives() const;
@@ -183,6 +187,8 @@ namespace Unzip_8900 {
 // Created on demand, once.
 inline TUnZipForm* UnZipForm = nullptr;
 inline bool UnZipFormCreated = false;
+// UnZipForm, made when there is none (the zip window's maker behind EnsureZipWindow).
+TZipWindowSeam& MakeUnZipForm();
 }  // namespace Unzip_8900
 
 }  // namespace lumvor

@@ -13,7 +13,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
-#include "app/JpegText.h"
+#include "imaging/JpegText.h"
 #include "app/comment_8900.h"
 #include "app/lumv8900.h"
 #include "platform/Folders.h"

@@ -4,7 +4,7 @@
 // and the segment order.
 #include <gtest/gtest.h>
 
-#include "app/JpegText.h"
+#include "imaging/JpegText.h"
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
 #include "support/file_helpers.h"

@@ -19,7 +19,7 @@
 #include <QToolButton>
 
 #include "app/ViewGeometry.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"

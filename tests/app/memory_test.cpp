@@ -3,7 +3,7 @@
 #include "app_test_tools.h"
 #include "save_form_fixture.h"
 
-#include "app/MemoryStatus.h"
+#include "state/MemoryStatus.h"
 #include "imaging/Helpers.h"
 #include "platform/Clipbrd.h"
 #include "platform/Folders.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "app/lumv8900.h"
 #include "app/app_test_tools.h"
 #include "platform/Folders.h"

@@ -14,7 +14,7 @@
 #include <QStatusBar>
 
 #include "album/show8900.h"
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "app/lumv8900.h"
 #include "app/app_test_tools.h"
 #include "explorer/xplr8900.h"

@@ -7,7 +7,7 @@
 
 #include "app/Options_w.h"
 #include "app/SlideEffects.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"

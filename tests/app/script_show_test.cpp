@@ -19,7 +19,7 @@
 #include "app/ShowClock.h"
 #include "app/ShowPlayers.h"
 #include "app/ShowScript.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/mci_audio_w.h"
 #include "app/remote_w.h"
 #include "app/show_test_tools.h"

@@ -17,7 +17,7 @@
 
 #include "app/DesktopWallpaper.h"
 #include "app/FileAssociations.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "platform/Folders.h"
 #include "platform/HtmlHelp.h"

@@ -10,7 +10,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/app_test_tools.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"

@@ -21,7 +21,7 @@
 #include <QComboBox>
 
 #include "app/ViewGeometry.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"

@@ -5,7 +5,7 @@
 #include "explorer/Catalog.h"
 
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/WebOptions.h"
 #include "explorer/WebPages.h"

@@ -5,7 +5,7 @@
 
 #include "album/show8900.h"
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbFiles.h"

@@ -6,7 +6,7 @@
 #include "explorer/xplr8900.h"
 
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "imaging/AvlScript.h"
 #include "imaging/FileRec.h"
@@ -15,7 +15,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 #include "ui/ComboBoxEx.h"
 #include "ui/DragDrop.h"
 #include "ui/LookBoxEx.h"

@@ -5,7 +5,7 @@
 // a refresh that stays idle. Every wait has a deadline.
 #include "explorer/xplr8900.h"
 
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderMonitor.h"
 #include "explorer/ListCells.h"

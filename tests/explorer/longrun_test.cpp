@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/lumv8900.h"
-#include "explorer/LongRun.h"
+#include "ui/LongRun.h"
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"
 #include "ui/Status_y.h"

@@ -4,7 +4,7 @@
 #include "explorer/xplr8900.h"
 
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/FolderSizes.h"
 #include "explorer/ListCells.h"

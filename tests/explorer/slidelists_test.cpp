@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "album/SlideListing.h"
+#include "state/SlideListing.h"
 #include "album/show8900.h"
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 #include "app/lumv8900.h"
 #include "explorer/FolderWalk.h"
 #include "explorer/SlideLists.h"

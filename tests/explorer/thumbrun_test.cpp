@@ -6,9 +6,9 @@
 #include "explorer/xplr8900.h"
 
 #include "album/show8900.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbCacheClear.h"

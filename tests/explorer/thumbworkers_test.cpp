@@ -7,7 +7,7 @@
 // the workers down, they synchronise nothing.
 #include "explorer/ThumbWorkers.h"
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
 #include "explorer/FolderListing.h"
 #include "explorer/ThumbFiles.h"

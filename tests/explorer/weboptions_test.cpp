@@ -5,7 +5,7 @@
 #include "explorer/xplr8900.h"
 
 #include "app/SavePicture.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"

@@ -4,9 +4,9 @@
 #include "explorer/xplr8900.h"
 
 #include "album/show8900.h"
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/FolderListing.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"

@@ -6,7 +6,7 @@
 
 #include "album/show8900.h"
 #include "app/lumv8900.h"
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "explorer/ListCells.h"
 #include "explorer/ThumbFiles.h"
 #include "explorer/xplr8900.h"

@@ -3,7 +3,7 @@
 // record and an empty explorer record.
 #pragma once
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/Registry.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 // and single-file extraction, the log, the trash and the window's bounds.
 #include "app/save_form_fixture.h"
 
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "ui/DragDrop.h"

@@ -8,7 +8,7 @@
 // GUI thread (the encode thread has its own module, CoreEncode.h).
 #pragma once
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
 

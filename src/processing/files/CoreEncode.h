@@ -13,7 +13,7 @@
 // the owner may free the object (and everything else) at any time.
 #pragma once
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/PixelBuffer.h"
 #include "platform/Streams.h"
 

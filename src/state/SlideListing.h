@@ -5,7 +5,7 @@
 // FillListedSlideRecord, so the album reads one layout from either.
 #pragma once
 
-#include "album/show8900.h"
+#include "state/AlbumState.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "explorer/ExplorerSettings.h"
+#include "state/ExplorerSettings.h"
 
-#include "explorer/xplr8900.h"
+#include "state/ExplorerState.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 // Stored paths use "/" between folders; `Directory` keeps a trailing "/".
 #pragma once
 
-#include "zip/ZipContainers.h"
+#include "zip/reader/ZipContainers.h"
 
 #include <cstdint>
 #include <string>

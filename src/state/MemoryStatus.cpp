@@ -1,4 +1,4 @@
-#include "app/MemoryStatus.h"
+#include "state/MemoryStatus.h"
 
 #include <sys/resource.h>
 

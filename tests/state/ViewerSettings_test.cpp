@@ -2,7 +2,7 @@
 // applying, the slide-delay rule of the close, and how stored values are taken.
 #include <gtest/gtest.h>
 
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 #include "platform/Registry.h"
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "zip/ZipHeaders.h"
+#include "zip/reader/ZipHeaders.h"
 
 #include <cctype>
 #include <cmath>

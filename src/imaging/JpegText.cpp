@@ -1,5 +1,6 @@
-#include "app/JpegText.h"
+#include "imaging/JpegText.h"
 
+#include "imaging/Helpers.h"
 #include "platform/Classes.h"
 #include "platform/Streams.h"
 #include "platform/SysUtils.h"
@@ -481,6 +482,20 @@ std::vector<uint8_t> InsertJpegComment(TJpegBytes Bytes, std::string_view Text) 
     out.insert(out.end(), Text.begin(), Text.end());
     Append(out, Bytes, at, Bytes.size());
     return out;
+}
+
+bool IsJpegName(const std::string& FileName) {
+    return ExtInList(UpperCase(ExtractFileExt(FileName)), ".JPEG.JPG", "");
+}
+
+std::string GetJPEGTakenDate(const std::string& FileName) {
+    if (!IsJpegName(FileName))
+        return "";
+    try {
+        return JpegDateLine(ReadJpegHead(FileName));
+    } catch (const Exception&) {
+        return "";
+    }
 }
 
 }  // namespace lumvor

@@ -1,6 +1,6 @@
 // The zip reader against Info-ZIP's zipinfo and unzip, on fixtures made by
 // Info-ZIP zip and Python's zipfile, and against hostile archives.
-#include "zip/VCLUnZip.h"
+#include "zip/reader/VCLUnZip.h"
 
 #include <gtest/gtest.h>
 

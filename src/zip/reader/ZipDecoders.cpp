@@ -1,4 +1,4 @@
-#include "zip/ZipDecoders.h"
+#include "zip/reader/ZipDecoders.h"
 
 #include <algorithm>
 #include <array>

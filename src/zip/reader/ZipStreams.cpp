@@ -1,4 +1,4 @@
-#include "zip/ZipStreams.h"
+#include "zip/reader/ZipStreams.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Shortcuts: created as symbolic links and resolved back; Windows shortcut files
 // read for their target.
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 
 #include "support/file_helpers.h"
 

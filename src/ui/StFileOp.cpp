@@ -1,4 +1,4 @@
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 
 #include "platform/FileOps.h"
 #include "platform/Folders.h"

@@ -1,7 +1,7 @@
 // The inflater's frame over memory, the buffered stream and the sorted list.
-#include "zip/ZipContainers.h"
-#include "zip/ZipDecoders.h"
-#include "zip/ZipStreams.h"
+#include "zip/reader/ZipContainers.h"
+#include "zip/reader/ZipDecoders.h"
+#include "zip/reader/ZipStreams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/AppIcons.h"
+#include "ui/AppIcons.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "app/ViewerSettings.h"
+#include "state/ViewerSettings.h"
 
 #include "platform/Registry.h"
 

@@ -1,4 +1,4 @@
-#include "app/OpenPicture.h"
+#include "imaging/OpenPicture.h"
 
 #include "imaging/Helpers.h"
 #include "platform/SysUtils.h"

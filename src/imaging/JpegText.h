@@ -109,4 +109,12 @@ inline constexpr size_t MaxJpegCommentBytes = 32000;
 // than MaxJpegCommentBytes.
 std::vector<uint8_t> InsertJpegComment(TJpegBytes Bytes, std::string_view Text);
 
+// A ".JPG" or ".JPEG" name (any case).
+bool IsJpegName(const std::string& FileName);
+
+// The EXIF date line of a ".JPG"/".JPEG" file ("Taken = ..." or
+// "Edited = ..."); "" for other files, files without a date and files that
+// cannot be read.
+std::string GetJPEGTakenDate(const std::string& FileName);
+
 }  // namespace lumvor

@@ -1,7 +1,7 @@
 // The file-operation component over a temporary tree: the checks made before
 // anything is done, each operation as find sees the tree afterwards, collisions,
 // the trash, failures part-way, the shell's questions and cancelling.
-#include "shell/StFileOp.h"
+#include "ui/StFileOp.h"
 
 #include "platform/Forms.h"
 #include "ui/Status_y.h"

@@ -14,9 +14,9 @@
 // an entry's declared size, and sizes the data cannot hold are refused.
 #pragma once
 
-#include "zip/ZipDecoders.h"
-#include "zip/ZipHeaders.h"
-#include "zip/ZipStreams.h"
+#include "zip/reader/ZipDecoders.h"
+#include "zip/reader/ZipHeaders.h"
+#include "zip/reader/ZipStreams.h"
 
 #include "platform/Classes.h"
 

@@ -1,7 +1,7 @@
-#include "album/SlideListing.h"
+#include "state/SlideListing.h"
 
-#include "app/OpenPicture.h"
-#include "app/lumv8900.h"
+#include "imaging/OpenPicture.h"
+#include "state/ViewerState.h"
 #include "imaging/Helpers.h"
 #include "platform/ShellIcons.h"
 #include "platform/SysUtils.h"

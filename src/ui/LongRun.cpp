@@ -1,10 +1,10 @@
-#include "explorer/LongRun.h"
+#include "ui/LongRun.h"
 
-#include "app/lumv8900.h"
-#include "explorer/FolderListing.h"
+#include "state/ViewerState.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"
+#include "platform/Volumes.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 

@@ -1,4 +1,4 @@
-#include "zip/VCLUnZip.h"
+#include "zip/reader/VCLUnZip.h"
 
 #include <QChar>
 
