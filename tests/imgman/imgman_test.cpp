@@ -1,6 +1,6 @@
 // The imaging library: DCX and TIFF pages against ImageMagick and PIL, scaled
 // copies, drawing into pictures and a PDF printer, hostile files and SANE scans.
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
 #include "platform/Forms.h"
 #include "platform/Graphics.h"

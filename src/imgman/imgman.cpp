@@ -1,11 +1,11 @@
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
+#include "imgman/ImgEffects.h"
+#include "imgman/ImgFormats.h"
+#include "imgman/ImgReduce.h"
+#include "imgman/ImgResample.h"
+#include "imgman/ImgTransform.h"
 #include "platform/Streams.h"
-#include "platform/imgman/ImgEffects.h"
-#include "platform/imgman/ImgFormats.h"
-#include "platform/imgman/ImgReduce.h"
-#include "platform/imgman/ImgResample.h"
-#include "platform/imgman/ImgTransform.h"
 #include "ui/voMsgBox.h"
 
 #include <QPainter>
