@@ -5,8 +5,8 @@
 #include "imgman/ImgReduce.h"
 #include "imgman/ImgResample.h"
 #include "imgman/ImgTransform.h"
+#include "platform/MessageHook.h"
 #include "platform/Streams.h"
-#include "ui/voMsgBox.h"
 
 #include <QPainter>
 
@@ -416,7 +416,7 @@ int ImgErrBox(QWidget*) {
     std::string text = LastErrorText();
     if (text.empty())
         text = "No error.";
-    voMessageDlg("", "", text, mtError, mbOKOnly, AutoDefaultButton, 0);
+    ShowHookedMessage(text, TMessageKind::Error);
     return 1;
 }
 
