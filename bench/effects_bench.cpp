@@ -2,7 +2,7 @@
 // step must stay under 5 ms so a transition lasts what its steps and pauses ask.
 // Each family runs its heaviest catalogue variant: tiny blocks and slats, and
 // the motion modes that move whole pictures.
-#include "platform/imgman/ImgEffects.h"
+#include "imgman/ImgEffects.h"
 
 #include <benchmark/benchmark.h>
 

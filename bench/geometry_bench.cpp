@@ -9,7 +9,7 @@
 // vips runs single-threaded (VIPS_CONCURRENCY=1), as the program's pixel work
 // runs on the user-interface thread, and reads and writes its native format.
 // Each iteration times the plain copy and the turn and reports the difference.
-#include "platform/imgman/ImgTransform.h"
+#include "imgman/ImgTransform.h"
 
 #include "bench_tools.h"
 

@@ -12,7 +12,7 @@
 // program's reduction runs on the user-interface thread, and reads and writes
 // its own fastest format; each iteration times the plain copy and the
 // reduction with the same tool and reports the difference.
-#include "platform/imgman/ImgReduce.h"
+#include "imgman/ImgReduce.h"
 
 #include "bench_tools.h"
 

@@ -14,8 +14,8 @@
 // their fastest native formats (.v, .mpc). Each iteration times the plain copy
 // and the resize with the same tool and reports the difference.
 #include "bench_tools.h"
+#include "imgman/imgman.h"
 #include "platform/PackedDib.h"
-#include "platform/imgman/imgman.h"
 #include "processing/geometry/Resize24.h"
 
 #include <benchmark/benchmark.h>

@@ -20,8 +20,8 @@
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
+#include "imgman/imgman.h"
 #include "platform/Menus.h"
-#include "platform/imgman/imgman.h"
 
 #include "bench_pictures.h"
 #include "bench_window.h"

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "imaging/Transitions.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "app/SlideSizing.h"
 
 #include "imaging/Helpers.h"
+#include "imgman/imgman.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/imgman.h"
 
 #include <algorithm>
 #include <climits>

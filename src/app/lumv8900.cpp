@@ -15,7 +15,7 @@
 #include "imaging/vo_TGA.h"
 #include "imaging/vo_TIF.h"
 #include "platform/Folders.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "platform/HtmlHelp.h"
 #include "platform/Jpeg.h"
 #include "platform/ComCtrls.h"

@@ -11,7 +11,7 @@
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
 #include "processing/script/LabState.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"

@@ -6,10 +6,10 @@
 #include "app/lumv8900.h"
 
 #include "imaging/Helpers.h"
+#include "imgman/imgman.h"
 #include "platform/Clipbrd.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "platform/imgman/imgman.h"
 #include "processing/geometry/Crop.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"

@@ -4,9 +4,9 @@
 #include "app/lumv8900.h"
 #include "ui/FormParts.h"
 
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "platform/imgman/imgman.h"
 #include "processing/lab/TextMarks.h"
 #include "processing/script/LabState.h"
 #include "processing/spatial/Spatial.h"

@@ -4,10 +4,10 @@
 #include "app/LabFrame.h"
 #include "app/lumv8900.h"
 
+#include "imgman/ImgReduce.h"
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "platform/imgman/ImgReduce.h"
-#include "platform/imgman/imgman.h"
 #include "ui/Pix.h"
 
 #include <memory>

@@ -3,10 +3,10 @@
 #include "app/LabFrame.h"
 #include "app/lumv8900.h"
 
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/PixelBuffer.h"
-#include "platform/imgman/imgman.h"
 #include "processing/geometry/Resize24.h"
 #include "processing/script/LabState.h"
 #include "ui/Pix.h"

@@ -10,7 +10,7 @@
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "shell/StBrowser.h"
 #include "ui/StFileOp.h"
 #include "ui/listdlg_y.h"

@@ -8,9 +8,9 @@
 #include "imaging/AvlScript.h"
 #include "imaging/Helpers.h"
 #include "imaging/vo_GraphicX.h"
+#include "imgman/imgman.h"
 #include "platform/Menus.h"
 #include "platform/Metafile.h"
-#include "platform/imgman/imgman.h"
 
 #include <exception>
 #include <memory>

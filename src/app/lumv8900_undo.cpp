@@ -9,9 +9,9 @@
 
 #include "app/SavePicture.h"
 #include "imaging/Helpers.h"
+#include "imgman/imgman.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
-#include "platform/imgman/imgman.h"
 #include "processing/script/LabState.h"
 #include "ui/Pix.h"
 #include "ui/Status_y.h"

@@ -10,11 +10,11 @@
 #include "imaging/vo_PNG.h"
 #include "imaging/vo_TGA.h"
 #include "imaging/vo_TIF.h"
+#include "imgman/imgman.h"
 #include "platform/Jpeg.h"
 #include "platform/PackedDib.h"
 #include "platform/ShellIcons.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/imgman.h"
 #include "platform/pcd/PcdLib.h"
 
 #include <QApplication>

@@ -3,10 +3,9 @@
 #include "platform/FileOps.h"
 #include "platform/Graphics.h"
 #include "platform/Folders.h"
+#include "platform/MessageHook.h"
 #include "platform/SysUtils.h"
 #include "platform/Volumes.h"
-#include "ui/Status_y.h"
-#include "ui/voMsgBox.h"
 
 #include <algorithm>
 #include <cmath>
@@ -242,8 +241,8 @@ std::string DiskSpaceErrorText(int64_t Required, int64_t Free, const std::string
 }
 
 void ShowDiskSpaceError(int64_t Required, int64_t Free, const std::string& Extra) {
-    CancelPressed = 1;
-    voMessageDlg("", "", DiskSpaceErrorText(Required, Free, Extra), mtWarning, mbOKOnly, AutoDefaultButton, 0);
+    StopHookedLongRun();
+    ShowHookedMessage(DiskSpaceErrorText(Required, Free, Extra), TMessageKind::Warning);
 }
 
 void GetVolumeTag(const std::string& Path, std::string& Tag) {

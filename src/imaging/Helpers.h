@@ -133,7 +133,8 @@ int64_t GetDiskSize(const std::string& Path);
 int64_t GetDiskFree(const std::string& Path);
 // True when the path's volume reports a size of at least one byte.
 bool DriveIsReady(const std::string& Path);
-// Sets CancelPressed and warns "Insufficient disk space." with both sizes in Kb.
+// Stops the running long run and warns "Insufficient disk space." with both sizes in Kb
+// (through the message hook: the controls' box and CancelPressed).
 void ShowDiskSpaceError(int64_t Required, int64_t Free, const std::string& Extra);
 // The text of that warning.
 std::string DiskSpaceErrorText(int64_t Required, int64_t Free, const std::string& Extra);

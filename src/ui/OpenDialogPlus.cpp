@@ -4,10 +4,10 @@
 
 #include "imaging/vo_GraphicX.h"
 #include "imaging/vo_PCD.h"
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
 #include "platform/PackedDib.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/imgman.h"
 #include "platform/pcd/PcdLib.h"
 
 #include <QApplication>

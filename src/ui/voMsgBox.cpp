@@ -16,7 +16,9 @@
 #include <array>
 
 #include "platform/Forms.h"
+#include "platform/MessageHook.h"
 #include "platform/SysUtils.h"
+#include "ui/Status_y.h"
 
 namespace lumvor {
 
@@ -234,6 +236,25 @@ int voMessageDlg(const std::string& CheckBoxCaption, const std::string& Caption,
     return voMessageDlgPos(CheckBoxCaption, Caption, Msg, DlgType, Buttons, DefaultButton, HelpCtx,
                            voMsgBox::MsgLeft, voMsgBox::MsgTop, "");
 }
+
+namespace {
+
+// The layers below the controls warn through this box and stop the running long
+// run through CancelPressed. Registered while the program starts: this file is
+// linked into every program with windows, since they all show message boxes.
+[[maybe_unused]] const bool kMessageHookRegistered = [] {
+    SetMessageHook({
+        .ShowMessage =
+            [](const std::string& text, TMessageKind kind) {
+                voMessageDlg("", "", text, kind == TMessageKind::Error ? mtError : mtWarning, mbOKOnly,
+                             AutoDefaultButton, 0);
+            },
+        .StopLongRun = [] { CancelPressed = 1; },
+    });
+    return true;
+}();
+
+}  // namespace
 
 bool voInputQuery(int WidthDU, int HeightDU, int HelpCtx, const std::string& ACaption,
                   const std::string& APrompt, std::string& Value) {

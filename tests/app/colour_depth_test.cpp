@@ -6,7 +6,7 @@
 #include "app/SavePicture.h"
 #include "imaging/vo_DIB.h"
 #include "ui/SaveDialogEx.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "processing/script/LabState.h"
 #include "support/file_helpers.h"
 #include "platform/ComCtrls.h"

@@ -5,7 +5,7 @@
 #include "app/app_test_tools.h"
 
 #include "platform/Clipbrd.h"
-#include "platform/imgman/ImgTransform.h"
+#include "imgman/ImgTransform.h"
 #include "processing/script/LabState.h"
 #include "support/picture_compare.h"
 #include "app/ViewGeometry.h"

@@ -18,7 +18,7 @@
 #include "platform/Folders.h"
 #include "platform/Menus.h"
 #include "platform/Printers.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "print_test_tools.h"

@@ -5,10 +5,10 @@
 
 #include "state/MemoryStatus.h"
 #include "imaging/Helpers.h"
+#include "imgman/imgman.h"
 #include "platform/Clipbrd.h"
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/imgman.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "support/pil_script.h"

@@ -8,7 +8,7 @@
 #include "app/lumv8900.h"
 #include "app/app_test_tools.h"
 #include "platform/Folders.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
 #include <string>
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "processing/script/LabState.h"
 #include "support/picture_compare.h"
 #include "ui/Resize_w.h"

@@ -10,7 +10,7 @@
 #include "app/lumv8900.h"
 #include "imaging/AvlScript.h"
 #include "platform/Menus.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "imaging/codec_test_tools.h"
 #include "support/picture_compare.h"
 #include "support/settings_records.h"

@@ -4,7 +4,7 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 #include "processing/lab/TextMarks.h"
 #include "processing/script/LabState.h"
 #include "processing/dialogs/batch_8900.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
-#include "platform/imgman/imgman.h"
 #include "ui/MeOpenDialogEx.h"
 #include "ui/MeSaveDialogEx.h"
 #include "ui/OpenDialogPlus.h"

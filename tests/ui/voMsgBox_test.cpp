@@ -11,7 +11,11 @@
 #include <vector>
 #include <functional>
 
+#include "imaging/Helpers.h"
+#include "imgman/ImgFormats.h"
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
+#include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
 
 using namespace lumvor;
@@ -262,4 +266,41 @@ TEST_F(MsgBox, InputQueryHelpShowsTheBoxAgainWithTheTypedText) {
     EXPECT_EQ(value, "start");
     EXPECT_EQ(helped, std::vector<long>{445});
     EXPECT_TRUE(answers.AllUsed());
+}
+
+// The controls register this box and the stop flag for the layers below them, so
+// the image library's error and the disk-space warning come up here with OK only.
+TEST_F(MsgBox, LowerLayersWarnThroughThisBox) {
+    struct Shown {
+        QString title;
+        QString text;
+        int buttons;
+        std::uint8_t cancelPressed;
+    };
+    std::vector<Shown> shown;
+    const Answer record = [&shown](QDialog* d) {
+        QLabel* message = d->findChild<QLabel*>("Message");
+        ASSERT_NE(message, nullptr);
+        shown.push_back({d->windowTitle(), message->text(), int(d->findChildren<QPushButton*>().size()),
+                         CancelPressed});
+        Button(d, "OK")->click();
+    };
+    imgman::SetLastError("Invalid DCX file.");
+    CancelPressed = 0;
+    ModalAnswers answers({record, record});
+    EXPECT_EQ(ImgErrBox(nullptr), 1);
+    ShowDiskSpaceError(5000LL * 1024, 6LL * 1024, "Save operation failed.");
+    EXPECT_TRUE(answers.AllUsed());
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].title, "Error");
+    EXPECT_EQ(shown[0].text, "Invalid DCX file.");
+    EXPECT_EQ(shown[0].buttons, 1);
+    EXPECT_EQ(shown[0].cancelPressed, 0);
+    EXPECT_EQ(shown[1].title, "Warning");
+    EXPECT_EQ(shown[1].text.toStdString(), DiskSpaceErrorText(5000LL * 1024, 6LL * 1024, "Save operation failed."));
+    EXPECT_EQ(shown[1].buttons, 1);
+    // The long run is told to stop before the warning shows.
+    EXPECT_EQ(shown[1].cancelPressed, 1);
+    CancelPressed = 0;
+    imgman::SetLastError("");
 }

@@ -3,11 +3,11 @@
 
 #include "app/lumv8900.h"
 #include "imaging/Helpers.h"
+#include "imgman/imgman.h"
 #include "platform/Colors.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/imgman.h"
 #include "processing/script/LabState.h"
 #include "processing/script/ScriptRun.h"
 #include "ui/Pix.h"

@@ -1,9 +1,9 @@
-#include "platform/imgman/ImgReduce.h"
+#include "imgman/ImgReduce.h"
 
 #include "imaging/vo_DIB.h"
+#include "imgman/ImgFormats.h"
 #include "platform/Graphics.h"
 #include "platform/SysUtils.h"
-#include "platform/imgman/ImgFormats.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "platform/imgman/ImgTransform.h"
+#include "imgman/ImgTransform.h"
 
 #include "platform/Graphics.h"
 #include "platform/SysUtils.h"

@@ -1,9 +1,9 @@
 // Scanning through SANE: the device list, the source choice, the scan
 // settings dialog and the acquisition of one page as a packed DIB.
 
+#include "imgman/ImgFormats.h"
+#include "imgman/imgman.h"
 #include "platform/Forms.h"
-#include "platform/imgman/ImgFormats.h"
-#include "platform/imgman/imgman.h"
 
 #include <sane/sane.h>
 #include <sane/saneopts.h>

@@ -1,16 +1,16 @@
-#include "platform/imgman/ImgFormats.h"
+#include "imgman/ImgFormats.h"
 
 #include "imaging/vo_DIB.h"
 #include "imaging/vo_GraphicX.h"
 #include "imaging/vo_PCX.h"
 #include "imaging/vo_PNG.h"
 #include "imaging/vo_TGA.h"
+#include "imgman/ImgTiff.h"
+#include "imgman/imgman.h"
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
 #include "platform/PackedDib.h"
 #include "platform/Streams.h"
-#include "platform/imgman/ImgTiff.h"
-#include "platform/imgman/imgman.h"
 
 #include <algorithm>
 #include <cstring>

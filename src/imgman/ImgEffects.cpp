@@ -1,4 +1,4 @@
-#include "platform/imgman/ImgEffects.h"
+#include "imgman/ImgEffects.h"
 
 #include <algorithm>
 #include <cmath>

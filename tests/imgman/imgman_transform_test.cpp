@@ -1,12 +1,12 @@
 // The imaging library's mirror and rotation: flips and quarter turns at every
 // depth against netpbm's pamflip, the turned bounding box, its fill and the
 // sampling of other angles.
-#include "platform/imgman/ImgTransform.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/ImgTransform.h"
+#include "imgman/imgman.h"
 
+#include "imgman/ImgFormats.h"
 #include "platform/Graphics.h"
 #include "platform/PackedDib.h"
-#include "platform/imgman/ImgFormats.h"
 #include "support/picture_compare.h"
 
 #include <gtest/gtest.h>

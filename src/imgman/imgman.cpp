@@ -1,12 +1,12 @@
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
+#include "imgman/ImgEffects.h"
+#include "imgman/ImgFormats.h"
+#include "imgman/ImgReduce.h"
+#include "imgman/ImgResample.h"
+#include "imgman/ImgTransform.h"
+#include "platform/MessageHook.h"
 #include "platform/Streams.h"
-#include "platform/imgman/ImgEffects.h"
-#include "platform/imgman/ImgFormats.h"
-#include "platform/imgman/ImgReduce.h"
-#include "platform/imgman/ImgResample.h"
-#include "platform/imgman/ImgTransform.h"
-#include "ui/voMsgBox.h"
 
 #include <QPainter>
 
@@ -416,7 +416,7 @@ int ImgErrBox(QWidget*) {
     std::string text = LastErrorText();
     if (text.empty())
         text = "No error.";
-    voMessageDlg("", "", text, mtError, mbOKOnly, AutoDefaultButton, 0);
+    ShowHookedMessage(text, TMessageKind::Error);
     return 1;
 }
 

@@ -2,8 +2,8 @@
 // area average and PIL's bilinear filter, invariants every method keeps, the double-size roads of
 // the size changes, and the black-and-white methods that keep black or white
 // detail.
-#include "platform/imgman/ImgResample.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/ImgResample.h"
+#include "imgman/imgman.h"
 
 #include "platform/Graphics.h"
 #include "support/picture_compare.h"

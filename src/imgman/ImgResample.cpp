@@ -1,7 +1,7 @@
-#include "platform/imgman/ImgResample.h"
+#include "imgman/ImgResample.h"
 
-#include "platform/imgman/ImgFormats.h"
-#include "platform/imgman/imgman.h"
+#include "imgman/ImgFormats.h"
+#include "imgman/imgman.h"
 
 #include <algorithm>
 #include <cmath>

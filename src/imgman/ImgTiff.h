@@ -3,7 +3,7 @@
 // JPEG compression). Errors of libtiff are caught on each handle alone.
 #pragma once
 
-#include "platform/imgman/ImgFormats.h"
+#include "imgman/ImgFormats.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "platform/imgman/ImgTiff.h"
+#include "imgman/ImgTiff.h"
 
 #include "imaging/vo_TIF.h"
+#include "imgman/imgman.h"
 #include "platform/Streams.h"
-#include "platform/imgman/imgman.h"
 
 #include <tiffio.h>
 

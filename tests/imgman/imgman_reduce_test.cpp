@@ -2,11 +2,11 @@
 // them from the saved result, the posterized mapping against a numpy port of
 // the nearest-entry rule, the error of the dithered results against the
 // original and against PIL's own quantizer, and refusals.
-#include "platform/imgman/imgman.h"
+#include "imgman/imgman.h"
 
 #include "imaging/vo_DIB.h"
+#include "imgman/ImgReduce.h"
 #include "platform/Graphics.h"
-#include "platform/imgman/ImgReduce.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
