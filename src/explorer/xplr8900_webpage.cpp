@@ -4,7 +4,7 @@
 // beside a simple page, the browser).
 #include "explorer/xplr8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/lumv8900.h"
 #include "explorer/Catalog.h"
 #include "explorer/ContactSheet.h"
