@@ -18,8 +18,8 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/FilterPreview.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/FilterPreview.h"
+#include "app/dialogs/filter_8900.h"
 #include "ui/Pix.h"
 
 #include "bench_tools.h"

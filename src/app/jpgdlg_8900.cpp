@@ -1,11 +1,11 @@
 #include "app/jpgdlg_8900.h"
 
 #include "app/lumv8900.h"
+#include "app/Spatial.h"
 #include "imaging/Helpers.h"
 #include "platform/Jpeg.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "processing/spatial/Spatial.h"
 #include "ui/FormParts.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"

@@ -9,10 +9,10 @@
 // changed by the dialog. GUI thread only.
 #pragma once
 
+#include "app/dialogs/filter_8900.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
-#include "processing/dialogs/filter_8900.h"
 
 #include <QTimer>
 

@@ -1582,13 +1582,13 @@ public:
     void mnuResizeClick(QObject* Sender);
     void mnuResampleClick(QObject* Sender);
     void mnuDistillClick(QObject* Sender);
-    // --- the Lab script interpreter (processing/script/ScriptRun.cpp) ---
+    // --- the Lab script interpreter (app/script/ScriptRun.cpp) ---
     // Replays the Lab Script window's memo (the recorded LabScript while the
     // window was never made) on the picture, line by line, until its end, a
     // stop request or a prompt answered Yes; LOOP runs it again. The caller
     // sets BatchRunning and takes the one undo copy of the run.
     void DoBatchImageProcess();
-    // --- the Lab Script window's commands (processing/dialogs/batch_8900.cpp) ---
+    // --- the Lab Script window's commands (app/dialogs/batch_8900.cpp) ---
     TMenuItem* mnuBatchEditor1 = nullptr;
     // Shows the Lab Script window; made on the first call, when the lines
     // recorded so far move into its empty memo. LabScript is emptied.

@@ -11,9 +11,10 @@
 // is cropped from a copy of the full picture kept in memory and put back at
 // the end, the picture keeps the changed mark it had, and the user's duplicate
 // is parked and given back.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
+#include "app/Spatial.h"
 #include "explorer/xplr8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
@@ -24,7 +25,6 @@
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/Pixels24.h"
 #include "processing/script/LabState.h"
-#include "processing/spatial/Spatial.h"
 #include "processing/spatial/SpatialFilters.h"
 #include "processing/spatial/StructureFilters.h"
 #include "processing/tonal/ColorMaps.h"

@@ -3,14 +3,14 @@
 // tonal, conform, composite and two-image steps; and the one-click commands
 // around them, which take the undo copy, record their line and ask whether the
 // user is satisfied (No undoes the fix and opens the manual command instead).
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
+#include "app/Spatial.h"
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
 #include "processing/lab/AutoFix.h"
 #include "processing/lab/Conform.h"
-#include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
 #include "ui/MenuItems.h"

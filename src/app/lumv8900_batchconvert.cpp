@@ -6,7 +6,7 @@
 #include "app/lumv8900.h"
 
 #include "album/show8900.h"
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/jpgdlg_8900.h"
 #include "explorer/xplr8900.h"
 #include "imaging/AvlScript.h"
@@ -14,7 +14,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
-#include "processing/dialogs/batch_8900.h"
+#include "app/dialogs/batch_8900.h"
 #include "processing/files/BatchConvert.h"
 #include "processing/files/CoreEncode.h"
 #include "processing/script/LabState.h"

@@ -1,12 +1,12 @@
 // The colour masks and the edge mask on picture controls, and the Lab's Mask
 // Colors, Mask Edges and Create Mask commands, around the headless routines
 // of processing/lab/ColourMasks.h.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/ColourMasks.h"
 #include "ui/Pix.h"
 

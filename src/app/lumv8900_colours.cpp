@@ -1,12 +1,12 @@
 // The colour balance, colour temperature and colour saturation commands of
 // the Enhance menu, and the zero shift, defog and film-look routines on a
 // picture control. The pixel work is in processing/lab/ColourBalance.h.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/tonal/ColorMaps.h"

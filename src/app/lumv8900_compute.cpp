@@ -2,8 +2,8 @@
 // Difference, Subtract) and its byte-arithmetic routines on a picture control, around
 // the headless routines of processing/lab/PixelArithmetic.h and
 // processing/tonal/HLSFilters.h.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "platform/Menus.h"

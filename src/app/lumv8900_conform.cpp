@@ -2,12 +2,12 @@
 // saturation, the script's NORMALIZE), Enhance > RGB Levels and Parametric EQ,
 // Lab > Other > Posterize with the hard limits, and the conform routines on a
 // picture control, around the headless routines of processing/lab/Conform.h.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/Conform.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"

@@ -6,12 +6,12 @@
 // a tonal mask (the shadows for over-exposure, the highlights for
 // under-exposure) or averaged (the contrast group). Each method records the
 // lines that replay it.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/ExposureFixes.h"
 #include "processing/tonal/ColorMaps.h"

@@ -2,7 +2,7 @@
 // are still to come.
 #include "app/lumv8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/jpgdlg_8900.h"
 
 #include "explorer/xplr8900.h"

@@ -1,7 +1,7 @@
 // The image window's geometric editing commands: the clipboard copies, crop,
 // flips and rotation. Crop and copy cut the viewer picture directly; flips and
 // turns go through the imaging library on an exported copy of the picture.
-#include "app/LabFrame.h"
+#include "app/script/LabFrame.h"
 #include "app/ViewGeometry.h"
 #include "app/lumv8900.h"
 

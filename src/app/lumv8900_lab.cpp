@@ -1,7 +1,7 @@
 // The editing-command frame of the image window, and its colour-map routines:
 // the view gamma and the colour filters over the headless maps.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "platform/Menus.h"

@@ -9,7 +9,7 @@
 #include "platform/Menus.h"
 #include "processing/lab/TextMarks.h"
 #include "processing/script/LabState.h"
-#include "processing/spatial/Spatial.h"
+#include "app/Spatial.h"
 #include "ui/MenuItems.h"
 #include "ui/Pix.h"
 #include "ui/Resize_w.h"

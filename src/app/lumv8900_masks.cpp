@@ -2,12 +2,12 @@
 // control, the Mask Levels, Average and Interlace commands, and the states of
 // the Lab menus' items when they open. The pixel work is in
 // processing/lab/TonalComposites.h and processing/lab/MultiplyMasks.h.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/TonalComposites.h"

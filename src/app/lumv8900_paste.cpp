@@ -7,10 +7,10 @@
 // picture, its name and its undo copy as they were.
 #include "app/lumv8900.h"
 
+#include "app/dialogs/compare_8900.h"
 #include "platform/Clipbrd.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "processing/dialogs/compare_8900.h"
 #include "processing/geometry/Crop.h"
 #include "ui/Pix.h"
 #include "ui/voMsgBox.h"

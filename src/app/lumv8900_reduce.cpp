@@ -1,8 +1,8 @@
 // The image window's colour-depth commands: reductions through the imaging
 // library's colour reducer (dithered or posterized) and promotions of the
 // picture's pixel format.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "imgman/ImgReduce.h"
 #include "imgman/imgman.h"

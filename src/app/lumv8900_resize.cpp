@@ -1,7 +1,7 @@
 // The image window's size changes: Interpolate, Resample and Distill, their
 // routines on the viewer picture, and the state of the Resize sub-menu.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "imgman/imgman.h"
 #include "platform/Forms.h"

@@ -6,11 +6,11 @@
 // and the picture marked as modified.
 #include "app/lumv8900.h"
 
-#include "app/SavePicture.h"
+#include "app/dialogs/batch_8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
-#include "processing/dialogs/batch_8900.h"
+#include "processing/files/SavePicture.h"
 #include "ui/Pix.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/voMsgBox.h"

@@ -6,8 +6,8 @@
 // independent picture of its source's size, depth and palette. A copy that
 // runs out of memory sets CancelPressed, as a failed step of these commands
 // always does; nothing else reports it.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"

@@ -20,7 +20,7 @@
 #include "platform/MediaPlayer.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
-#include "processing/dialogs/compare_8900.h"
+#include "app/dialogs/compare_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/Pix.h"
 #include "ui/Status_y.h"

@@ -1,14 +1,14 @@
 // The neighbourhood filters on picture controls and the Sharpen command:
 // cursor, progress, locks and endings around the headless routines of
 // processing/spatial.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
+#include "app/dialogs/filter_8900.h"
+#include "app/Spatial.h"
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"
-#include "processing/dialogs/filter_8900.h"
 #include "processing/script/LabState.h"
-#include "processing/spatial/Spatial.h"
 #include "processing/spatial/SpatialFilters.h"
 #include "processing/spatial/StructureFilters.h"
 #include "processing/spatial/UnsharpMask.h"

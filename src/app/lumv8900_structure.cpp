@@ -1,16 +1,16 @@
 // The structure commands of the image window: Clean / Soften, de-pixelation,
 // descreening, mosaic tiles, random noise and red-eye removal, in the Lab
 // command frame around the routines of processing/spatial.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/script/LabState.h"
 #include "processing/lab/ChannelPeaks.h"
-#include "processing/spatial/Spatial.h"
+#include "app/Spatial.h"
 #include "processing/spatial/StructureFilters.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"

@@ -1,8 +1,8 @@
 // The image window's hue, lightness and saturation filters, the negative and
 // the histogram computations: locks, status and endings around the headless
 // routines of processing/tonal.
-#include "app/LabFrame.h"
 #include "app/lumv8900.h"
+#include "app/script/LabFrame.h"
 
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"

@@ -7,7 +7,7 @@
 // file while the imaging library is restarted after a failed backup.
 #include "app/lumv8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "imaging/Helpers.h"
 #include "imgman/imgman.h"
 #include "platform/Folders.h"

@@ -1,8 +1,8 @@
 #include "explorer/WebDlg.h"
 
-#include "app/SavePicture.h"
 #include "imaging/Helpers.h"
 #include "platform/SysUtils.h"
+#include "processing/files/SavePicture.h"
 #include "ui/FormParts.h"
 #include "ui/usrdlg_w.h"
 #include "ui/voMsgBox.h"

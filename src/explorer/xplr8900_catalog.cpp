@@ -11,7 +11,7 @@
 // at the end.
 #include "explorer/xplr8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "state/ViewerState.h"
 #include "explorer/Catalog.h"
 #include "explorer/FolderListing.h"

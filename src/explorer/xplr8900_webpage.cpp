@@ -4,7 +4,7 @@
 // beside a simple page, the browser).
 #include "explorer/xplr8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "state/ViewerState.h"
 #include "state/ImageWindowSeam.h"
 #include "explorer/Catalog.h"

@@ -6,7 +6,7 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/jpgdlg_8900.h"
 #include "imaging/AvlScript.h"
 #include "platform/Registry.h"

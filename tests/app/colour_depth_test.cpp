@@ -3,7 +3,7 @@
 // promotions, the grey JPEG of the save road and the items themselves.
 #include "app/save_form_fixture.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "imaging/vo_DIB.h"
 #include "ui/SaveDialogEx.h"
 #include "imgman/imgman.h"

@@ -4,7 +4,7 @@
 #include "app_test_tools.h"
 #include "save_form_fixture.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/jpgdlg_8900.h"
 #include "imaging/Helpers.h"
 #include "platform/Folders.h"

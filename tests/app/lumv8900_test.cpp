@@ -25,7 +25,7 @@
 #include "platform/HtmlHelp.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
-#include "processing/dialogs/batch_8900.h"
+#include "app/dialogs/batch_8900.h"
 #include "ui/OpenDialogPlus.h"
 #include "ui/SaveDialogEx.h"
 #include "ui/Status_y.h"

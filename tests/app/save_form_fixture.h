@@ -8,12 +8,12 @@
 #include <QPlainTextEdit>
 
 #include "album/show8900.h"
+#include "app/dialogs/batch_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "processing/dialogs/batch_8900.h"
-#include "processing/dialogs/filter_8900.h"
 #include "processing/tonal/Histogram.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"

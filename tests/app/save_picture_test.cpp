@@ -3,7 +3,7 @@
 // questions and failures.
 #include "save_form_fixture.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "support/file_helpers.h"
 #include "support/permissions.h"
 #include "support/picture_compare.h"

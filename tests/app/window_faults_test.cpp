@@ -15,7 +15,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/save_form_fixture.h"
 #include "platform/Folders.h"
 #include "platform/Jpeg.h"

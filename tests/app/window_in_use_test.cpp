@@ -28,7 +28,7 @@
 
 #include <tiffio.h>
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/app_test_tools.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"

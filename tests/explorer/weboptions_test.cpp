@@ -4,13 +4,14 @@
 #include "explorer/WebOptions.h"
 #include "explorer/xplr8900.h"
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "state/ViewerSettings.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "processing/files/SavePicture.h"
 #include "ui/usrdlg_w.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 #include "processing/files/BatchConvert.h"
 #include "processing/files/CoreEncode.h"
 
-#include "app/SavePicture.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "processing/files/SavePicture.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 #include "app/lumv8900.h"
 #include "explorer/xplr8900.h"
 #include "platform/Atoms.h"

@@ -2,11 +2,12 @@
 // the three slider rows (bar, edit, up-down, names and end texts), the
 // coupling of bars, edits and up-downs with and without sync, the scheduling
 // of previews (a 133 ms one-shot timer, the busy mark, the editing and closing
-// flags) and the packing of the result. The form (filter_8900.h) shows this
-// state and forwards the user's actions; tests drive the model directly.
+// flags) and the packing of the result. The form (app/dialogs/filter_8900.h)
+// shows this state and forwards the user's actions; tests drive the model
+// directly.
 #pragma once
 
-#include "processing/dialogs/filter_8900.h"
+#include "processing/dialogs/FilterDlgParam.h"
 
 #include <array>
 #include <functional>

@@ -1,10 +1,10 @@
 // Batch conversion's file work, without windows.
 #include "processing/files/BatchConvert.h"
 
-#include "app/SavePicture.h"
 #include "imaging/Helpers.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "processing/files/SavePicture.h"
 
 #include <sys/stat.h>
 

@@ -1,9 +1,9 @@
 // The JPEG encode thread of batch conversion.
 #include "processing/files/CoreEncode.h"
 
-#include "app/SavePicture.h"
 #include "platform/Jpeg.h"
 #include "processing/files/BatchConvert.h"
+#include "processing/files/SavePicture.h"
 
 #include <exception>
 

@@ -2,7 +2,7 @@
 //
 // Every Edit, Image, Enhance and Lab command, the script interpreter, batch runs
 // and the filter dialog meet through these globals. The header holds no widget:
-// the Lab Script window itself (a form) is declared in batch_8900.h.
+// the Lab Script window itself (a form) is declared in app/dialogs/batch_8900.h.
 //
 // Re-entrancy flags (`BatchRunning`, `AutoFixBusy`) that a compound command sets
 // around an inner step are set through TScopedFlag, so that an exception leaves

@@ -4,24 +4,24 @@
 // A row says which values the keyword reads, how each is checked (clamped into
 // a range, or the line does nothing unless the value lies in a range or is not
 // zero), which of FilterCustom1..3 it sets from them once they passed, and the
-// handler that runs. Keywords that are two names of one command are rows of
-// their own, in their places, sharing one handler and one routine name.
+// name of the routine it stands for. Keywords that are two names of one command
+// are rows of their own, in their places, sharing one routine name.
 //
-// The handlers of commands not built yet record their call (see TScriptRun::Call)
-// and do nothing else; each such handler is marked where it is defined.
+// The handlers that run the rows work on the image window, so they live with
+// it: app/script/ScriptHandlers.h binds one handler to each row, in the rows'
+// order. The table itself needs no window.
 //
-// GUI thread only (the handlers work on the image window).
+// GUI thread only (ApplySets writes the shared FilterCustom values).
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace lumvor {
-
-class TScriptRun;
 
 // How a value is checked before the handler sees it.
 enum class TValueCheck : uint8_t {
@@ -49,8 +49,6 @@ struct TScriptArgs {
     std::string Text;
 };
 
-using TKeywordHandler = void (*)(TScriptRun& Run, const TScriptArgs& Args);
-
 // Arity of the keywords that take a text in place of integers.
 inline constexpr int8_t TextArgument = -1;
 // "Sets" entry of a FilterCustom the row leaves alone.
@@ -67,8 +65,10 @@ struct TKeywordRow {
     std::array<int8_t, 3> Sets{SetsNothing, SetsNothing, SetsNothing};
     // The image routine (or flow step) the keyword stands for.
     std::string_view Routine;
-    TKeywordHandler Handler = nullptr;
 };
+
+// How many rows the table has; the handler bindings have as many.
+inline constexpr size_t KeywordCount = 177;
 
 // The rows in comparison order.
 const std::vector<TKeywordRow>& KeywordTable();

@@ -1,15 +1,17 @@
-// The Lab script interpreter: the line parser, the keyword table and its
-// checks (through the recording seam, without the image routines), the size
-// arithmetic, the flow keywords on real files, and recorded lines replayed.
+// The Lab script interpreter: the handlers bound to the keyword table, the
+// rows' checks (through the recording seam, without the image routines), the
+// size arithmetic, the flow keywords on real files, and recorded lines
+// replayed. The parser and the table alone: tests/processing/script_table_test.cpp.
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "processing/script/ScriptParser.h"
-#include "processing/script/ScriptRun.h"
+#include "app/script/ScriptHandlers.h"
+#include "app/script/ScriptRun.h"
 #include "processing/script/ScriptTable.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/MultiplyMasks.h"
@@ -20,6 +22,7 @@
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
 #include "support/picture_compare.h"
+#include "support/script_lines.h"
 #include "ui/Pix.h"
 #include "ui/ExTrackBar.h"
 #include "ui/Resize_w.h"
@@ -59,117 +62,26 @@ namespace {
 
 using TCalls = std::vector<TScriptCallRecord>;
 
-// A readable test name from a script line.
-std::string NameOf(const std::string& line) {
-    std::string name;
-    for (char c : line) {
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            name += c;
-        else if (c == '-')
-            name += "minus";
-        else if (c == '%')
-            name += "pc";
-        else
-            name += '_';
-    }
-    return name.empty() ? "empty" : name;
-}
+// ---- The handlers bound to the keyword table's rows
 
-// ---- The parser
-
-struct ParseCase {
-    std::string line;
-    std::string keyword;  // "" = the line does nothing
-    std::array<int32_t, 4> values;
-    std::string text;
-};
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.line; }
-
-class ScriptParse : public ::testing::TestWithParam<ParseCase> {};
-
-TEST_P(ScriptParse, SplitsKeywordValuesAndText) {
-    const ParseCase& c = GetParam();
-    const TScriptLine parsed = ParseScriptLine(c.line);
-    EXPECT_EQ(parsed.Keyword, c.keyword);
-    EXPECT_EQ(parsed.Values, c.values);
-    EXPECT_EQ(parsed.Text, c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ScriptParse,
-    ::testing::Values(
-        ParseCase{"negative", "NEGATIVE", {}, "negative"},
-        // Blanks around the keyword are kept, so it matches nothing.
-        ParseCase{" NEGATIVE", " NEGATIVE", {}, " NEGATIVE"},
-        ParseCase{"NEGATIVE ", "NEGATIVE ", {}, "NEGATIVE "},
-        ParseCase{"GAMMA=120, 120,120", "GAMMA", {120, 120, 120, 0}, "GAMMA=120, 120,120"},
-        ParseCase{"GAMMA=120 ,120,120", "", {}, "GAMMA=120 ,120,120"},
-        ParseCase{"GAMMA=12a", "", {}, "GAMMA=12a"},
-        ParseCase{"GAMMA =1,2,3", "GAMMA ", {1, 2, 3, 0}, "GAMMA =1,2,3"},
-        ParseCase{"CROP_EX=1,2,3,4,5", "", {}, "CROP_EX=1,2,3,4,5"},
-        ParseCase{"CROP_EX=1,2,3,4", "CROP_EX", {1, 2, 3, 4}, "CROP_EX=1,2,3,4"},
-        ParseCase{"BRIGHTNESS=,10,10", "BRIGHTNESS", {0, 10, 10, 0}, "BRIGHTNESS=,10,10"},
-        ParseCase{"SHIFT=$1F,-$10,+7", "SHIFT", {31, -16, 7, 0}, "SHIFT=$1F,-$10,+7"},
-        ParseCase{"SHIFT=$", "", {}, "SHIFT=$"},
-        ParseCase{"SHIFT=-", "", {}, "SHIFT=-"},
-        ParseCase{"SHIFT=2147483647,-2147483648", "SHIFT", {2147483647, INT32_MIN, 0, 0},
-                  "SHIFT=2147483647,-2147483648"},
-        ParseCase{"SHIFT=2147483648", "", {}, "SHIFT=2147483648"},
-        ParseCase{"SHIFT=-2147483649", "", {}, "SHIFT=-2147483649"},
-        ParseCase{"SHIFT=99999999999999999999", "", {}, "SHIFT=99999999999999999999"},
-        ParseCase{"SHIFT=$80000000", "", {}, "SHIFT=$80000000"},
-        ParseCase{"TEXTMARK_TOPLEFT=Hello, World", "TEXTMARK_TOPLEFT", {}, "Hello, World"},
-        ParseCase{"TEXTMARK_TOPLEFT", "TEXTMARK_TOPLEFT", {}, "TEXTMARK_TOPLEFT"},
-        ParseCase{"Save= _Web,1 ", "SAVE", {}, " _Web,1 "},
-        ParseCase{"loadfile=a=b.jpg", "LOADFILE", {}, "a=b.jpg"},
-        // A remark: ">" before a keyword makes it another word.
-        ParseCase{">RESIZE%%=5000", ">RESIZE%%", {5000, 0, 0, 0}, ">RESIZE%%=5000"},
-        // "=" as the first character separates nothing.
-        ParseCase{"=5", "=5", {}, "=5"}, ParseCase{"", "", {}, ""}),
-    [](const auto& info) { return "L" + std::to_string(info.index) + "_" + NameOf(info.param.line); });
-
-// ---- The table
-
-TEST(ScriptTable, HoldsTheKeywordsOnceInComparisonOrderWithTextKeywordsMarked) {
+TEST(ScriptBindings, EveryRowHasItsHandlerInTheRowsOrder) {
     const auto& table = KeywordTable();
-    EXPECT_EQ(table.size(), 177u);
-    std::set<std::string_view> names;
-    for (const TKeywordRow& row : table) {
-        EXPECT_TRUE(names.insert(row.Keyword).second) << row.Keyword;
-        // A keyword is a text keyword exactly when the parser reads it in the text form.
-        const bool textForm = ParseScriptLine(std::string(row.Keyword) + "=1,2").Values[0] == 0;
-        EXPECT_EQ(row.Arity == TextArgument, textForm) << row.Keyword;
-        EXPECT_TRUE(row.Handler || row.Keyword == "PROMPT") << row.Keyword;
+    const auto bindings = KeywordBindings();
+    ASSERT_EQ(bindings.size(), table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(bindings[i].Keyword, table[i].Keyword) << "row " << i;
+        EXPECT_TRUE(bindings[i].Handler || table[i].Keyword == "PROMPT") << table[i].Keyword;
+        EXPECT_EQ(KeywordHandler(table[i]), bindings[i].Handler) << table[i].Keyword;
     }
-    const auto position = [&](std::string_view k) { return FindKeyword(k) - table.data(); };
-    EXPECT_EQ(table.front().Keyword, "TEXTMARK_TOPLEFT");
-    EXPECT_EQ(table.back().Keyword, "ROTATE_FINE");
-    EXPECT_LT(position("NEGATIVE"), position("PROMPT"));
-    EXPECT_LT(position("PROMPT"), position("TRACE"));
-    EXPECT_LT(position("PROMPT"), position("FLIP_VERTICAL"));
-    EXPECT_EQ(FindKeyword("STRING"), nullptr);
-    EXPECT_EQ(FindKeyword("negative"), nullptr);
+    EXPECT_EQ(KeywordHandler(*FindKeyword("PROMPT")), nullptr);
 }
 
-TEST(ScriptTable, TheSevenAliasPairsShareTheirChecksAndHandler) {
-    const std::pair<const char*, const char*> pairs[] = {
-        {"ZERO", "ZEROSHIFT"},  {"SUPRESS", "SUPPRESS"},       {"GAMMA_SUPRESS", "GAMMA_SUPPRESS"},
-        {"ENHANCE", "LEVELS"},  {"HIGHPASS", "HIGHPASSMEDIUM"}, {"OPTIMIZE", "OPTIMIZE_EX"},
-        {"MAP_EQ", "MAP_EQ_EX"}};
-    for (const auto& [first, second] : pairs) {
+TEST(ScriptBindings, TheSevenAliasPairsShareTheirHandler) {
+    for (const auto& [first, second] : KeywordAliasPairs) {
         const TKeywordRow* a = FindKeyword(first);
         const TKeywordRow* b = FindKeyword(second);
         ASSERT_TRUE(a && b) << first;
-        EXPECT_EQ(a->Handler, b->Handler) << first;
-        EXPECT_EQ(a->Routine, b->Routine) << first;
-        EXPECT_EQ(a->Arity, b->Arity) << first;
-        EXPECT_EQ(b - a, 1) << first;  // side by side in the order
-        for (size_t i = 0; i < 4; ++i) {
-            EXPECT_EQ(a->Rules[i].Check, b->Rules[i].Check) << first;
-            EXPECT_EQ(a->Rules[i].Low, b->Rules[i].Low) << first;
-            EXPECT_EQ(a->Rules[i].High, b->Rules[i].High) << first;
-        }
+        EXPECT_EQ(KeywordHandler(*a), KeywordHandler(*b)) << first;
     }
 }
 
@@ -325,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
         FamilyCase{"ROTATE=360", {}}, FamilyCase{"ROTATE=90", {{"ImgRotate", {27000}, ""}}},
         FamilyCase{"ROTATE_FINE=1", {{"ImgRotate", {35999}, ""}}}, FamilyCase{"ROTATE_FINE=36000", {}},
         FamilyCase{"FLIP_HORIZONTAL", {{"ImgMirror", {0, 1}, ""}}}),
-    [](const auto& info) { return NameOf(info.param.line); });
+    [](const auto& info) { return ScriptLineName(info.param.line); });
 
 TEST_F(ScriptRunTest, TheSevenAliasPairsReachOneRoutineEach) {
     const std::pair<std::string, std::string> pairs[] = {
@@ -454,7 +366,7 @@ INSTANTIATE_TEST_SUITE_P(
         RoutineCase{"UNEQUALIZE=150,1", [](TBitmap& b) { MultiplyMaskBitmap(b, 150, 0, 1); }},
         RoutineCase{"BOOST=200,3", [](TBitmap& b) { BoostMultiplyMaskBitmap(b, 200, 0, 1); }},
         RoutineCase{"UNWASH_EX=300", [](TBitmap& b) { MultiplyMaskBitmap(b, 300, 1, 1); }}),
-    [](const auto& info) { return NameOf(info.param.line); });
+    [](const auto& info) { return ScriptLineName(info.param.line); });
 
 INSTANTIATE_TEST_SUITE_P(
     ColourLines, ToneLines,
@@ -465,7 +377,7 @@ INSTANTIATE_TEST_SUITE_P(
         RoutineCase{"RGBMIN", [](TBitmap& b) { FilmNoirBitmap(b, 0, 255, false); }},
         RoutineCase{"RGBMAX", [](TBitmap& b) { FilmNoirBitmap(b, 255, 255, false); }},
         RoutineCase{"WHITEBALANCE=20,-15,40", [](TBitmap& b) { WhiteBalanceBitmap(b, {20, -15, 40}); }}),
-    [](const auto& info) { return NameOf(info.param.line); });
+    [](const auto& info) { return ScriptLineName(info.param.line); });
 
 TEST_F(ScriptRunTest, ZeroLinesShiftEachBlackPointToZero) {
     // Red starts at 30 and blue at 12 in more than 48 pixels, green at 0.
@@ -582,7 +494,7 @@ INSTANTIATE_TEST_SUITE_P(
                         const TRoundedStats own = RoundedStats(HistSumSat, HistSumSqSat, HistCount);
                         NormalizeBitmap(b, NormalizeSaturation, own.Mean + 20, own.Deviation - 5);
                     }}),
-    [](const auto& info) { return NameOf(info.param.line); });
+    [](const auto& info) { return ScriptLineName(info.param.line); });
 
 TEST_F(ScriptRunTest, LimitsAfterAGammaLineStartFromResetMaps) {
     TBitmap expected;
@@ -697,7 +609,7 @@ INSTANTIATE_TEST_SUITE_P(
         BlendBackCase{"SUPPRESS_EX=20,200,90", Maps([](int ch) { SetSupressLUT(20, 200, ch); }), 90, true},
         BlendBackCase{"ATTENUATE_EX=70", MultiplyLuminanceBitmap, 70, true},
         BlendBackCase{"UNCOOK_EX=400", UnCookBitmap, 400, true}),
-    [](const auto& info) { return NameOf(info.param.line); });
+    [](const auto& info) { return ScriptLineName(info.param.line); });
 
 TEST_F(ScriptRunTest, MaskLinesCompositeThePictureWithTheDuplicate) {
     struct Case {

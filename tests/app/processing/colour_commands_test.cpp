@@ -7,8 +7,8 @@
 
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/batch_8900.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/batch_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/PixelArithmetic.h"

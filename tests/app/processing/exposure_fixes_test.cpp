@@ -7,8 +7,8 @@
 #include "app/app_test_tools.h"
 
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/batch_8900.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/batch_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/ExposureFixes.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"

@@ -3,7 +3,7 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
-#include "app/LabFrame.h"
+#include "app/script/LabFrame.h"
 #include "processing/script/LabState.h"
 #include "processing/tonal/ColorMaps.h"
 #include "support/picture_compare.h"

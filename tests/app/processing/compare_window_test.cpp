@@ -3,9 +3,9 @@
 // image window.
 #include "app/save_form_fixture.h"
 
+#include "app/dialogs/compare_8900.h"
 #include "platform/Clipbrd.h"
 #include "platform/Menus.h"
-#include "processing/dialogs/compare_8900.h"
 #include "support/bitmap_raster.h"
 #include "support/message_boxes.h"
 #include "ui/Pix.h"

@@ -4,11 +4,11 @@
 // picture, the picture the command will change, so that the pane shows that
 // part of the command's result; the mask and blend steps use the command's
 // own weights, and the rows leave FilterCustom1..3 as the command reads them.
-#include "processing/dialogs/FilterPreview.h"
+#include "app/dialogs/FilterPreview.h"
 
+#include "app/dialogs/filter_8900.h"
 #include "app/lumv8900.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
 #include "processing/lab/Conform.h"
 #include "processing/script/LabState.h"
 #include "processing/tonal/ColorMaps.h"

@@ -1,10 +1,11 @@
 // The Lab script interpreter: TWebForm::DoBatchImageProcess and one run.
-#include "processing/script/ScriptRun.h"
+#include "app/script/ScriptRun.h"
 
+#include "app/dialogs/batch_8900.h"
 #include "app/lumv8900.h"
+#include "app/script/ScriptHandlers.h"
 #include "imaging/Helpers.h"
 #include "platform/Forms.h"
-#include "processing/dialogs/batch_8900.h"
 #include "ui/Pix.h"
 #include "ui/Status_y.h"
 #include "ui/voMsgBox.h"
@@ -112,7 +113,8 @@ void TScriptRun::RunLine(const std::string& Text) {
             if (stopped_ || matched)
                 return;
         }
-        if (matched || !row.Handler || Line.Keyword != row.Keyword)
+        const TKeywordHandler handler = KeywordHandler(row);
+        if (matched || !handler || Line.Keyword != row.Keyword)
             continue;
         matched = true;
         std::array<int32_t, 4> values = Line.Values;
@@ -120,7 +122,7 @@ void TScriptRun::RunLine(const std::string& Text) {
             continue;
         ApplySets(row, values);
         TScriptArgs args{row.Keyword, row.Routine, row.Arity, values[0], values[1], values[2], values[3], Line.Text};
-        row.Handler(*this, args);
+        handler(*this, args);
         if (stopped_)
             return;
     }

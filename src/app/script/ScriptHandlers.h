@@ -1,12 +1,39 @@
-// The handlers of the keyword table (ScriptTable.cpp): what a keyword runs once
-// its values passed the row's checks and its FilterCustom values are set.
+// The handlers of the keyword table (processing/script/ScriptTable.h): what a
+// keyword runs once its values passed the row's checks and its FilterCustom
+// values are set, and the binding of each row to its handler.
 //
 // Image handlers are in ScriptHandlers.cpp; the flow, file, size, crop and turn
-// keywords in ScriptFlow.cpp. Each runs its routine through TScriptRun::Call,
-// which also lets the tests record the call.
+// keywords in ScriptFlow.cpp; the bindings in ScriptBindings.cpp. Each handler
+// runs its routine through TScriptRun::Call, which also lets the tests record
+// the call. The handlers of commands not built yet record their call and do
+// nothing else; each such handler is marked where it is defined.
 #pragma once
 
 #include "processing/script/ScriptTable.h"
+
+#include <span>
+#include <string_view>
+
+namespace lumvor {
+
+class TScriptRun;
+
+using TKeywordHandler = void (*)(TScriptRun& Run, const TScriptArgs& Args);
+
+// A row of the keyword table and the handler it runs.
+struct TKeywordBinding {
+    std::string_view Keyword;
+    TKeywordHandler Handler = nullptr;
+};
+
+// One binding for each row of KeywordTable(), in the rows' order. PROMPT has
+// no handler: it is the trace point (see TScriptRun).
+std::span<const TKeywordBinding> KeywordBindings();
+
+// The handler of Row, a row of KeywordTable(); null for PROMPT.
+TKeywordHandler KeywordHandler(const TKeywordRow& Row);
+
+}  // namespace lumvor
 
 namespace lumvor::script {
 

@@ -1,8 +1,8 @@
-#include "processing/dialogs/batch_8900.h"
+#include "app/dialogs/batch_8900.h"
 
+#include "app/lumv8900.h"
 #include "app/SlideSizing.h"
 #include "app/ViewGeometry.h"
-#include "app/lumv8900.h"
 #include "platform/Classes.h"
 #include "platform/Folders.h"
 #include "platform/Forms.h"

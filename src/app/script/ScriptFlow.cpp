@@ -1,15 +1,16 @@
 // The flow, file, buffer, size, crop and turn keywords of the Lab script.
-#include "processing/script/ScriptHandlers.h"
+#include "app/script/ScriptHandlers.h"
 
 #include "app/lumv8900.h"
+#include "app/script/ScriptRun.h"
 #include "imaging/Helpers.h"
 #include "imgman/imgman.h"
 #include "platform/Colors.h"
 #include "platform/Forms.h"
+#include "imgman/imgman.h"
 #include "platform/Menus.h"
 #include "platform/SysUtils.h"
 #include "processing/script/LabState.h"
-#include "processing/script/ScriptRun.h"
 #include "ui/Pix.h"
 #include "ui/voMsgBox.h"
 

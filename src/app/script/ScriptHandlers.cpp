@@ -1,15 +1,15 @@
 // The image handlers of the keyword table. Each hands the line's checked
 // values to the routine the interactive command uses, through TScriptRun::Call.
-#include "processing/script/ScriptHandlers.h"
+#include "app/script/ScriptHandlers.h"
 
 #include "app/lumv8900.h"
+#include "app/script/ScriptRun.h"
+#include "app/Spatial.h"
 #include "platform/Menus.h"
 #include "processing/lab/ColourBalance.h"
 #include "processing/lab/Conform.h"
 #include "processing/lab/ExposureFixes.h"
 #include "processing/script/LabState.h"
-#include "processing/script/ScriptRun.h"
-#include "processing/spatial/Spatial.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
 #include "ui/Pix.h"

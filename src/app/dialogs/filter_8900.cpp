@@ -1,10 +1,10 @@
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 
+#include "app/dialogs/FilterPreview.h"
 #include "app/lumv8900.h"
 #include "platform/ComCtrls.h"
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/FilterPreview.h"
 #include "processing/script/LabState.h"
 #include "ui/ExTrackBar.h"
 #include "ui/FormParts.h"

@@ -7,11 +7,11 @@
 
 #include "platform/Menus.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/MultiplyMasks.h"
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/lab/TonalComposites.h"
-#include "processing/dialogs/batch_8900.h"
+#include "app/dialogs/batch_8900.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
 #include "support/bitmap_raster.h"

@@ -1,5 +1,5 @@
 // Writing the image window's picture to a file, without the window.
-#include "app/SavePicture.h"
+#include "processing/files/SavePicture.h"
 
 #include "imaging/vo_DIB.h"
 #include "imaging/vo_PCX.h"

@@ -7,8 +7,8 @@
 
 #include "platform/Forms.h"
 #include "processing/dialogs/FilterDlgModel.h"
-#include "processing/dialogs/batch_8900.h"
-#include "processing/dialogs/filter_8900.h"
+#include "app/dialogs/batch_8900.h"
+#include "app/dialogs/filter_8900.h"
 #include "processing/lab/AutoFix.h"
 #include "processing/lab/Conform.h"
 #include "processing/tonal/ColorMaps.h"

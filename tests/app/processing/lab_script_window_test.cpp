@@ -3,8 +3,8 @@
 #include "app/save_form_fixture.h"
 #include "app/app_test_tools.h"
 
+#include "app/dialogs/batch_8900.h"
 #include "app/SlideSizing.h"
-#include "processing/dialogs/batch_8900.h"
 #include "support/file_helpers.h"
 #include "support/permissions.h"
 #include "ui/MeOpenDialogEx.h"

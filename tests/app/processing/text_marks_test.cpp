@@ -7,7 +7,7 @@
 #include "imgman/imgman.h"
 #include "processing/lab/TextMarks.h"
 #include "processing/script/LabState.h"
-#include "processing/dialogs/batch_8900.h"
+#include "app/dialogs/batch_8900.h"
 #include "support/bitmap_raster.h"
 #include "support/message_boxes.h"
 #include "ui/Pix.h"

@@ -1,4 +1,4 @@
-#include "processing/dialogs/compare_8900.h"
+#include "app/dialogs/compare_8900.h"
 
 #include "app/lumv8900.h"
 #include "platform/Clipbrd.h"
