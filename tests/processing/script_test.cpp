@@ -19,6 +19,7 @@
 #include "processing/tonal/HLSFilters.h"
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 #include "ui/Pix.h"
 #include "ui/ExTrackBar.h"
@@ -1403,7 +1404,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](TWebForm& f) { Equaliser(f, {142, 200, 200, 100, 127, 0, 0}); }},
         ReplayCase{"EqualizerBlue", {"PARAMETRIC_EQ_BLU=0,7,50"},
                    [](TWebForm& f) { Equaliser(f, {143, 0, 0, 7, 50, 0, 0}); }}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 // A colour command of the Enhance menu with the filter dialog answering Answer.
 std::function<void(TWebForm&)> Colours(TMenuItem* TWebForm::*Item, const TFilterDlgResult& answer) {
@@ -1446,7 +1447,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplayCase{"PseudoGrayBrightest", {"RGBMAX"}, Colours(Saturation, {246, 255, 255, 52, 128, 0, 0})},
         ReplayCase{"PseudoGrayBetween", {"NATURALIZE_RGB=100,255"},
                    Colours(Saturation, {246, 100, 100, 52, 128, 0, 0})}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 // A one-click fix with its question silenced for the run.
 std::function<void(TWebForm&)> OneClick(const std::function<void(TWebForm&)>& command) {
@@ -1485,6 +1486,6 @@ INSTANTIATE_TEST_SUITE_P(
                    OneClick([](TWebForm& f) { f.btnGammaColorClick(f.FindChrome("btnGammaColor"), false); })},
         ReplayCase{"FilmLook", {"NATURALIZE_CCD=128,52"},
                    OneClick([](TWebForm& f) { f.btnFilmNoirClick(f.FindChrome("btnFilmNoir"), false); })}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 }  // namespace
