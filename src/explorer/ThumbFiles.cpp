@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -192,6 +193,13 @@ TThumbFile ThumbRecFile(const FileRec& Rec) {
     std::string name;
     const TThumbFileKind kind = ThumbRecName(VolumeTag, ThumbKeyFolder, Rec, name);
     return ThumbFileAt(kind, name);
+}
+
+FileRec PictureThumbTrailer(FileRec Base, int32_t Width, int32_t Height) {
+    Base.SetWidth(uint16_t(std::clamp(Width, 0, 65535)));
+    Base.SetHeight(uint16_t(std::clamp(Height, 0, 65535)));
+    Base.SetBitsPerPixel(24);
+    return Base;
 }
 
 TThumbFile ThumbStockFile(int32_t Position) {

@@ -114,6 +114,14 @@ TThumbFile ThumbFileAt(TThumbFileKind Kind, const std::string& Name);
 // with the keys of the last PrepareThumbFolder.
 TThumbFile ThumbRecFile(const FileRec& Rec);
 
+// The trailer of a picture's cache file: Base with the picture's Width and
+// Height (each held to 0..65535) and 24 bits, the depth of every cell. The
+// explorer's own maker passes its copy of the row, captioned and fsPresent; a
+// worker passes an empty record. WriteThumbFile then stamps the row's identity.
+// Readers take the size and the depth alone: the list makes its caption and
+// state again from them.
+FileRec PictureThumbTrailer(FileRec Base, int32_t Width, int32_t Height);
+
 // The stock file of a negative list position: ThumbRoot + its absolute value as
 // 8 hexadecimal digits. -1 the folder icon, -2 the first system icon, -3 the
 // explorer's icon, -4 the warning icon.

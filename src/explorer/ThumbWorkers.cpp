@@ -261,10 +261,8 @@ void TCoreThumb::FitIntoCell() {
 
 bool TCoreThumb::SaveThumbnail(const FileRec& Row) {
     if (!SlotOK(slot_) || Terminated() || !result_ || !fitted_) return false;
-    cacheRecord_ = FileRec();
-    cacheRecord_.SetWidth(uint16_t(imageWidth_));
-    cacheRecord_.SetHeight(uint16_t(imageHeight_));
-    cacheRecord_.SetBitsPerPixel(24);
+    // The JPEG header's size, which fits 16 bits; nothing else of the row is known here.
+    cacheRecord_ = PictureThumbTrailer(FileRec(), imageWidth_, imageHeight_);
     const bool written =
         WriteThumbFile(cacheRecord_, *result_, TThumbFile{recPath_, TThumbFileKind::PerFile}, Row);
     if (ThumbWorkerHooks.CacheWritten) ThumbWorkerHooks.CacheWritten(recPath_);

@@ -363,9 +363,7 @@ bool TFileForm::SaveRowThumbnail(const FileRec& Rec, const TThumbFile& Cache) {
     trailer.SetState(fsPresent);
     TBitmap& cell = *ThumbPix->Bitmap();
     cell.SetPixelFormat(pf24bit);
-    trailer.SetWidth(uint16_t(std::clamp(ThumbMaker->ThumbSrcWidth, 0, 65535)));
-    trailer.SetHeight(uint16_t(std::clamp(ThumbMaker->ThumbSrcHeight, 0, 65535)));
-    trailer.SetBitsPerPixel(24);
+    trailer = PictureThumbTrailer(trailer, ThumbMaker->ThumbSrcWidth, ThumbMaker->ThumbSrcHeight);
     const bool written = WriteThumbFile(trailer, cell, Cache, Rec);
     ThumbCells().Invalidate(Cache.Path);
     if (written && ThumbRunHooks.CacheWritten) ThumbRunHooks.CacheWritten(Cache.Path);

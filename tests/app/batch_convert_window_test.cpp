@@ -15,6 +15,7 @@
 #include "processing/script/LabState.h"
 #include "processing/spatial/SpatialFilters.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
 #include "support/picture_compare.h"
@@ -351,7 +352,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "8-bit TrueColor", false},
         FormatCase{"PngEightBits", TBatchFormat::Png, "geometry/src8.bmp", "pngcheck {}", "palette", false},
         FormatCase{"PcxEightBits", TBatchFormat::Pcx, "geometry/src8.bmp", "identify -format '%m' {}", "PCX", false}),
-    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+    CaseNames<&FormatCase::name>);
 
 // ---- Smoothing before the encode
 
@@ -457,7 +458,7 @@ TEST_P(BatchSpaceTest, TooLittleFreeSpaceCancelsTheBatch) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BatchSpaceTest,
                          ::testing::Values(SpaceCase{"Jpeg", TBatchFormat::Jpeg}, SpaceCase{"Png", TBatchFormat::Png}),
-                         [](const ::testing::TestParamInfo<SpaceCase>& info) { return std::string(info.param.name); });
+                         CaseNames<&SpaceCase::name>);
 
 TEST_F(BatchConvertWindowTest, PrioritySettingSevenEncodesAtTheLowestPriority) {
     Bookmark({Copy("geometry/src24.bmp", "a.bmp"), Copy("geometry/src24.bmp", "b.bmp")});

@@ -7,6 +7,7 @@
 #include "platform/Clipbrd.h"
 #include "imgman/ImgTransform.h"
 #include "processing/script/LabState.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 #include "app/ViewGeometry.h"
 #include "ui/ExTrackBar.h"
@@ -136,8 +137,7 @@ TEST_P(CropAtDepth, ABackwardDragPastTheEdgesCropsThePamcutBlockKeepingDepthAndP
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllDepths, CropAtDepth, ::testing::Values(1, 4, 8, 24),
-                         [](const auto& info) { return std::to_string(info.param) + "bit"; });
+INSTANTIATE_TEST_SUITE_P(AllDepths, CropAtDepth, ::testing::Values(1, 4, 8, 24), CaseNames<&DepthName>);
 
 TEST_F(GeometryCommandsTest, AHighColourPictureCropsTo24Bits) {
     for (TPixelFormat format : {pf15bit, pf16bit}) {

@@ -11,6 +11,7 @@
 #include "platform/Jpeg.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "ui/SaveDialogEx.h"
@@ -163,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "-quality 10 -sample 1x1 -smooth 50"},
                       CjpegCase{"CleanLeavesTheEncoderUnsmoothed", {skClean, 50, false, true, 40},
                                 "-quality 80"}),
-    [](const ::testing::TestParamInfo<CjpegCase>& info) { return std::string(info.param.name); });
+    CaseNames<&CjpegCase::name>);
 
 // ---- The dialog in the image window
 

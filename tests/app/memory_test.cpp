@@ -9,6 +9,7 @@
 #include "platform/Clipbrd.h"
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "support/pil_script.h"
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         LowMemoryCase{"AddressSpaceLimit", 300 * MiB, Available(2 * GiB, uint64_t(GiB), uint64_t(900 * MiB)), true,
                       true, LowText(300 * MiB, 124 * MiB)},
         LowMemoryCase{"ExactlyAvailable", 300 * MiB, Available(300 * MiB), true, false, ""}),
-    [](const ::testing::TestParamInfo<LowMemoryCase>& info) { return std::string(info.param.name); });
+    CaseNames<&LowMemoryCase::name>);
 
 TEST_F(MemoryTest, AnAutomaticFixKeepsItsCursor) {
     PictureOfBytes(4 * MiB);
@@ -309,6 +310,6 @@ TEST_P(RecoverTest, ThePictureComesBackWholeAndTheLibraryHandleIsClosed) {
     EXPECT_EQ(ImgClose(handle), 0);  // gone from the library too
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, RecoverTest, ::testing::Values(1, 4, 8, 24));
+INSTANTIATE_TEST_SUITE_P(Depths, RecoverTest, ::testing::Values(1, 4, 8, 24), CaseNames<&DepthName>);
 
 }  // namespace

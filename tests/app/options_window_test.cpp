@@ -16,6 +16,7 @@
 #include "platform/MediaPlayer.h"
 #include "platform/Menus.h"
 #include "platform/Registry.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 #include "ui/VListShowEx.h"
@@ -209,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{"NoViewPrompts", "chkExpertViewMode", ViewerFlag(vc::NoViewPrompts), SetViewerFlag(vc::NoViewPrompts)},
         BoxCase{"EmbeddedThumbs", "chkEmbeddedThumbs", ExplorerFlag(ec::ThumbJpegDecode),
                 SetExplorerFlag(ec::ThumbJpegDecode)}),
-    [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&BoxCase::name>);
 
 // ---- Lists, groups and bars holding a number
 
@@ -280,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"TextPosition", "grpText", 0, 2, GlobalInt(SlideTextPosition), SetGlobalInt(SlideTextPosition)},
         NumberCase{"SlideDelay", "ScrollBarDelay", 2500, 3600000, GlobalInt(SlideDelay), SetGlobalInt(SlideDelay)},
         NumberCase{"Volume", "TrackVolume", 500, 800, GlobalInt(MediaVolume), SetGlobalInt(MediaVolume)}),
-    [](const ::testing::TestParamInfo<NumberCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&NumberCase::name>);
 
 TEST_F(OptionsWindowTest, TheVolumeIsStoredAsAtLeastOne) {
     Run([](TOptionsForm& form) {
@@ -356,7 +357,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DependencyCase{"UnderlineNeedsSingleClick", "chkSingleClick", "chkUnderlineAll"},
                       DependencyCase{"MenusInFullScreenNeedTheMenuBar", "chkMenubar", "chkMaxFullScreenMenu"},
                       DependencyCase{"AutoCenterNeedsAutoSize", "chkAutoSize", "chkAutoCenter"}),
-    [](const ::testing::TestParamInfo<DependencyCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&DependencyCase::name>);
 
 TEST_F(OptionsWindowTest, TheDependentBoxesStartAsTheirMastersAre) {
     MediaShowControls = false;
@@ -562,7 +563,7 @@ INSTANTIATE_TEST_SUITE_P(Styles, OptionsClickTest,
                                            ClickCase{"DoubleClick", false, false, 0},
                                            ClickCase{"SingleClickUnchanged", true, false, 1},
                                            ClickCase{"SingleClickUnderlined", true, true, 2}),
-                         [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
+                         test::CaseNames<&ClickCase::name>);
 
 TEST_F(OptionsWindowTest, TheExplorerBarsGoThroughTheExplorersCommands) {
     Run([](TOptionsForm& form) {

@@ -19,6 +19,7 @@
 #include "platform/Menus.h"
 #include "platform/Printers.h"
 #include "imgman/imgman.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "print_test_tools.h"
@@ -73,7 +74,7 @@ TEST_P(FitPictureToBoxTest, FollowsTheRuleInSinglePrecision) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FitPictureToBoxTest, ::testing::ValuesIn(kFitCases),
-                         [](const ::testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
+                         test::CaseNames<&FitCase::name>);
 
 TEST(FitPictureToBoxRounding, TiesGoToEvenAndSinglePrecisionDecides) {
     EXPECT_EQ(FitPictureToBox(100, 300, 200, 125).RoundedHeight, 62);

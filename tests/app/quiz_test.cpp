@@ -14,6 +14,7 @@
 #include "platform/Classes.h"
 #include "platform/Folders.h"
 #include "platform/Menus.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "ui/MeOpenDialogEx.h"
 
@@ -133,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"ScriptEnd", "</script><!--", "<\\/script><\\!--"},
                       EscapeCase{"LineSeparator", "a\xE2\x80\xA8" "b\xE2\x80\xA9", "a\\u2028b\\u2029"},
                       EscapeCase{"OtherUtf8", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"}),
-    [](const ::testing::TestParamInfo<EscapeCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&EscapeCase::name>);
 
 // ---- Grading in a browser
 

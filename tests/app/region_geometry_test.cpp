@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RegionGeometry.h"
+#include "support/case_names.h"
 #include "support/rect_expect.h"
 
 using namespace lumvor;
@@ -47,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"PastTheRight", 40, Rect(10, 20, 201, 70), false, WholePicture},
                       StartCase{"PastTheBottom", 40, Rect(10, 20, 60, 151), false, WholePicture},
                       StartCase{"LeftOfThePicture", 40, Rect(-5, 20, 60, 70), false, WholePicture}),
-    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&StartCase::name>);
 
 TEST(RegionGeometry, ACancelKeepsSavedRectanglesUnlessPastBothEdges) {
     const struct {

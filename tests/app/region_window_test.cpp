@@ -28,6 +28,7 @@
 #include "app/ViewGeometry.h"
 #include "explorer/xplr8900.h"
 #include "platform/Menus.h"
+#include "support/case_names.h"
 #include "support/rect_expect.h"
 #include "ui/Pix.h"
 #include "ui/Resize_w.h"
@@ -209,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
         MarqueeCase{"CopySelectionKeepsTheRectangle", 40, Rect(10, 20, 60, 70), false, 4, false,
                     Rect(10, 20, 60, 70)},
         MarqueeCase{"SelectButtonWithShift", 40, Rect(10, 20, 60, 70), true, 5, true, Rect(0, 0, 200, 150)}),
-    [](const ::testing::TestParamInfo<MarqueeCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&MarqueeCase::name>);
 
 TEST_F(RegionWindow, MarqueeOkSelectsWhatWasTyped) {
     ShowPicture(200, 150);

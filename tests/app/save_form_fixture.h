@@ -26,6 +26,9 @@
 
 namespace lumvor::test {
 
+// The name of a depth's case in parameterised tests: "1bit" to "24bit".
+inline std::string DepthName(int bits) { return std::to_string(bits) + "bit"; }
+
 // A picture of bits per pixel with a pattern in every pixel; indexed pictures
 // get a palette of distinct colours.
 inline void MakePicture(TBitmap& b, int bits, int width = 37, int height = 23) {

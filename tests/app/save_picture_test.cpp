@@ -4,6 +4,7 @@
 #include "save_form_fixture.h"
 
 #include "processing/files/SavePicture.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/permissions.h"
 #include "support/picture_compare.h"
@@ -76,6 +77,15 @@ struct TypeCase {
     std::string expected; // found in that report
 };
 
+// "Png_24bit_Progressive": the type, the picture's depth, and whether it is
+// saved progressive (interlaced, for PNG).
+std::string TypeCaseName(const TypeCase& c) {
+    static const char* const kTypes[SavePicture::SaveTypeCount + 1] = {
+        "", "Bmp", "Pcx", "Png", "JpegGray", "JpegColor", "Tga", "Tif", "TifZLib", "TifAdobe", "TifFax3", "TifFax4",
+        "TifPackbits"};
+    return std::string(kTypes[c.index]) + "_" + DepthName(c.bits) + (c.progressive ? "_Progressive" : "");
+}
+
 class SaveTypeTest : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(SaveTypeTest, ToolsReadTheFileWithItsCompressionAndDepth) {
@@ -137,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{10, 1, false, "tiffinfo", "Compression Scheme: CCITT Group 3"},
                       TypeCase{11, 1, false, "tiffinfo", "Compression Scheme: CCITT Group 4"},
                       TypeCase{12, 1, false, "tiffinfo", "Compression Scheme: PackBits"},
-                      TypeCase{7, 4, false, "tiffinfo", "Bits/Sample: 4"}));
+                      TypeCase{7, 4, false, "tiffinfo", "Bits/Sample: 4"}),
+    CaseNames<&TypeCaseName>);
 
 TEST(SavePicture, FilterExtensionsAndForcedExtension) {
     EXPECT_EQ(SaveDialogFilter(24),

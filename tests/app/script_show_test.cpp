@@ -28,6 +28,7 @@
 #include "platform/Atoms.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Registry.h"
+#include "support/case_names.h"
 #include "ui/OpenDialogPlus.h"
 
 #include <sys/resource.h>
@@ -211,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "[Header]\nN=3\n[Directory]\n0=/tmp/\n2=/tmp/\n[1]\nF=a.bmp,0\n[2]\nF=a.bmp,0\n"},
         TBadScriptCase{"NoFirstSlide", "[Header]\nN=3\n[Directory]\n0=/tmp/\n[2]\nF=a.bmp,0\n"},
         TBadScriptCase{"NoFile", ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseNames<&TBadScriptCase::Name>);
 
 TEST_F(ScriptShowTest, MovedSlidesAreFoundAndTheirFolderIsCorrected) {
     const std::string volA = ProgramFolder() + "volA", volB = ProgramFolder() + "volB";
@@ -300,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(, ScriptPositionTest,
                          ::testing::Values(TPositionCase{"Fits", 10, 20, true},
                                            TPositionCase{"CrossesTheRightEdge", 600, 20, false},
                                            TPositionCase{"CrossesTheBottom", 10, 440, false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&TPositionCase::Name>);
 
 class ScriptCommentTest : public ScriptShowTest, public ::testing::WithParamInterface<bool> {};
 
@@ -361,7 +362,7 @@ TEST_P(ScriptWaitTest, IsTheSlidesOwnAndLeavesTheOptionAlone) {
 INSTANTIATE_TEST_SUITE_P(, ScriptWaitTest,
                          ::testing::Values(TWaitCase{"ThreeSeconds", 3, 3000}, TWaitCase{"None", 0, 50},
                                            TWaitCase{"TenSeconds", 10, 10000}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&TWaitCase::Name>);
 
 // ---- Slide kinds
 

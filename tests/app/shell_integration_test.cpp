@@ -22,6 +22,7 @@
 #include "platform/Folders.h"
 #include "platform/HtmlHelp.h"
 #include "platform/Menus.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "shell/StBrowser.h"
@@ -49,6 +50,9 @@ struct KindCase {
     TDesktopKind kind;
 };
 
+// The case's name: the desktop named, "None" for no name.
+const char* DesktopName(const KindCase& c) { return *c.value ? c.value : "None"; }
+
 class DesktopKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(DesktopKindTest, NamedByCurrentDesktop) { EXPECT_EQ(DesktopKindOf(GetParam().value), GetParam().kind); }
@@ -61,13 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"MATE", TDesktopKind::Mate}, KindCase{"KDE", TDesktopKind::Plasma},
                       KindCase{"XFCE", TDesktopKind::Xfce}, KindCase{"LXQt", TDesktopKind::Unknown},
                       KindCase{"", TDesktopKind::Unknown}),
-    [](const ::testing::TestParamInfo<KindCase>& info) {
-        std::string name = *info.param.value ? info.param.value : "None";
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    test::CaseNames<&DesktopName>);
 
 class RecordingRunner {
 public:

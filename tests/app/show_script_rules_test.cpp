@@ -5,6 +5,7 @@
 #include "app/ShowScript.h"
 #include "app/app_test_tools.h"
 #include "platform/Folders.h"
+#include "support/case_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TFolderCase{"UnnumberedAndEmpty", {"/a/", "", "2="}, true, {"/a/", "/", "/"}},
                       TFolderCase{"TwoAtIndexOne", {"0=/a/", "2=/b/"}, false, {}},
                       TFolderCase{"NotANumber", {"x=/a/"}, false, {}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseNames<&TFolderCase::Name>);
 
 // Folders under the test's home standing for volumes.
 class MovedSlides : public ::testing::Test {
@@ -120,6 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
         TVideoCase{"TwiceTouchesTheEdgeSoNatural", Video(320, 240, false), Rect(160, 120, 480, 360)},
         TVideoCase{"LargerIsFitted", Video(1280, 720, false), Rect(0, 60, 640, 420)},
         TVideoCase{"AutoSizeThenTimesTwo", Video(160, 120, false, 100, true), Rect(160, 120, 480, 360)}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseNames<&TVideoCase::Name>);
 
 }  // namespace

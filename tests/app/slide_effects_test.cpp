@@ -8,6 +8,7 @@
 #include "platform/Menus.h"
 #include "platform/PackedDib.h"
 #include "platform/Registry.h"
+#include "support/case_names.h"
 #include "ui/VListShowEx.h"
 #include "ui/listdlg_y.h"
 
@@ -529,7 +530,7 @@ const Family Families[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, EffectFamilies, ::testing::ValuesIn(Families),
-                         [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&Family::Name>);
 
 TEST_F(EffectDrawing, ADestinationPartlyOffTheSurfaceEndsAsTheSlideDrawnAtOnce) {
     struct Case {

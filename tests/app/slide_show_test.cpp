@@ -15,6 +15,7 @@
 #include "app/view_window_fixture.h"
 #include "imaging/AvlScript.h"
 #include "platform/Registry.h"
+#include "support/case_names.h"
 
 #include <sys/resource.h>
 
@@ -117,7 +118,7 @@ TEST_P(SlideShowOrderTest, PlaysTheBookmarksEndlesslyFromTheOneAfterTheCurrent) 
 INSTANTIATE_TEST_SUITE_P(, SlideShowOrderTest,
                          ::testing::Values(TOrderCase{"FromIndex0", 3, 0, {0, 1, 2, 0, 1}},
                                            TOrderCase{"FromIndex2Of4", 4, 2, {3, 0, 1, 2}}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&TOrderCase::Name>);
 
 TEST_F(SlideShowTest, CaptionsNameTheSlideAndTheWaitIsTheOption) {
     AddSlides(3, 64, 64);  // no transition: every pause is a slide's wait
@@ -244,7 +245,7 @@ TEST_P(SlideCommentTest, TheCommentIsDrawnInABandOfTwentyFourPixels) {
 
 INSTANTIATE_TEST_SUITE_P(, SlideCommentTest,
                          ::testing::Values(TBandCase{"Bottom", 0, false}, TBandCase{"Top", 1, true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&TBandCase::Name>);
 
 TEST_F(SlideShowTest, TheLeftoversOfALargerPictureAreCleared) {
     ImageHistoryList.Add(SavePicture("large.bmp", 300, 300, clRed));

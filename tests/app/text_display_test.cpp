@@ -15,6 +15,7 @@
 #include "app/lumv8900.h"
 #include "imaging/AvlScript.h"
 #include "platform/Forms.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
 #include "ui/Pix.h"
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         AreaCase{"ShowBottomBand", InShow(Area(30, 30, 0, 0), 2), Rect(0, 352, 600, 400)},
         AreaCase{"ShowAutoPositionKeepsTheArea", InShow(Area(10, 20, 300, 200), 0), Rect(10, 20, 310, 220)},
         AreaCase{"BandOutsideAShowIsNotForced", Area(-1, -1, 0, 0), Rect(0, 0, 600, 400)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&AreaCase::name>);
 
 TEST(TextDisplay, CaptionBandSpansTheWidthAtBottomOrTop) {
     const struct {
@@ -292,7 +293,7 @@ TEST_P(MetafileWindow, IsDrawnOverTheBackgroundColour) {
 INSTANTIATE_TEST_SUITE_P(TextDisplay, MetafileWindow,
                          ::testing::Values(MetafileCase{"Wmf", "metafile/red_left_half.wmf"},
                                            MetafileCase{"Emf", "metafile/red_left_half.emf"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&MetafileCase::name>);
 
 std::vector<uint8_t> FixtureBytes(const std::string& name) {
     const std::string text = test::ReadFileText(test::Fixture(name));

@@ -3,6 +3,7 @@
 
 #include "platform/Folders.h"
 #include "platform/SysUtils.h"
+#include "support/case_names.h"
 
 #include <cstring>
 
@@ -55,7 +56,7 @@ TEST_P(UndoTest, BackupThenUndoRestoresPixelsPaletteSizeAndDepthOnce) {
     EXPECT_TRUE(SamePicture(Display(), original));
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, UndoTest, ::testing::Values(1, 4, 8, 24));
+INSTANTIATE_TEST_SUITE_P(Depths, UndoTest, ::testing::Values(1, 4, 8, 24), CaseNames<&DepthName>);
 
 TEST_F(ImageWindowTest, UndoKeepsTheModifiedMarkOfEarlierEdits) {
     TBitmap original;

@@ -25,6 +25,7 @@
 #include "app/lumv8900.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxEx.h"
 #include "ui/Status_y.h"
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 false, Rect(0, 0, 1400, 1100)},
                       PlaceCase{"MinimisedOrHiddenDoesNotMove", Rect(1000, 900, 1100, 1000), 600, 400, true, true,
                                 true, Rect(1000, 900, 1100, 1000)}),
-    [](const ::testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&PlaceCase::name>);
 
 // ---- Media sizing
 

@@ -2,6 +2,7 @@
 // picture, hiding the viewer, tiling and the zip window.
 #include "save_form_fixture.h"
 
+#include "support/case_names.h"
 #include "ui/Resize_w.h"
 #include "ui/Status_y.h"
 #include "ui/VListShowEx.h"
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FinishCase{"NegativeRate", -4, 3, false, "~ 3 min. to finish", 1},
                       FinishCase{"WithoutRate", 60, 120, false, "~ 2 min. to finish", 60},
                       FinishCase{"NothingLeft", 10, 0, false, "~ 1 min. to finish", 10}),
-    [](const ::testing::TestParamInfo<FinishCase>& info) { return std::string(info.param.name); });
+    CaseNames<&FinishCase::name>);
 
 // ---- The one-shot timers
 
@@ -158,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ForwardCase{"ClickStyle", &TWebForm::Explorer_ClickStyle, "mnuSingleClick"},
                       ForwardCase{"NetworkSupport", &TWebForm::Explorer_NetworkSupport, "mnuNetworkSupportClick"},
                       ForwardCase{"Refresh", &TWebForm::Explorer_Refresh, "mnuRefreshClick"}),
-    [](const ::testing::TestParamInfo<ForwardCase>& info) { return std::string(info.param.name); });
+    CaseNames<&ForwardCase::name>);
 
 TEST_F(WindowCommandsTest, WhileTheViewerMenusAreOffTheExplorerIsNotShownButTheMenusComeBack) {
     WebForm->mnuFileV->setEnabled(false);

@@ -37,6 +37,7 @@
 #include "platform/Menus.h"
 #include "platform/Printers.h"
 #include "platform/Registry.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
 #include "ui/OpenDialogPlus.h"
@@ -316,7 +317,7 @@ TEST_P(RecycleKeyTest, DAsksAndNoKeepsTheFile) {
 INSTANTIATE_TEST_SUITE_P(Answers, RecycleKeyTest,
                          ::testing::Values(RecycleCase{"No", mrNo, true}, RecycleCase{"Yes", mrYes, false},
                                            RecycleCase{"YesToAll", mrYesToAll, false}),
-                         [](const ::testing::TestParamInfo<RecycleCase>& info) { return info.param.Name; });
+                         test::CaseNames<&RecycleCase::Name>);
 
 // ---- Refit
 
@@ -443,7 +444,7 @@ TEST_P(PrintTest, TheImageInThePdfHasTheFilesPixelSize) {
 INSTANTIATE_TEST_SUITE_P(Pictures, PrintTest,
                          ::testing::Values(PrintCase{"ReducedJpeg", [] { return MakeBigJpeg(); }, 3000, 2000},
                                            PrintCase{"FaxPage", [] { return MakeFaxPage(); }, 2480, 3508}),
-                         [](const ::testing::TestParamInfo<PrintCase>& info) { return info.param.Name; });
+                         test::CaseNames<&PrintCase::Name>);
 
 TEST_F(WindowInUseTest, WithoutAPrinterThePrintGoesIntoAChosenPdfFile) {
     if (!QPrinterInfo::defaultPrinter().isNull())
@@ -601,7 +602,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailedOpenCase{"CutPngByDialog", [] { return MakeCutPng("cut.png"); }, TRoad::Dialog,
                        " could not be read as a PNG picture: the file is damaged or is not what its name says.",
                        true}),
-    [](const ::testing::TestParamInfo<FailedOpenCase>& info) { return info.param.Name; });
+    test::CaseNames<&FailedOpenCase::Name>);
 
 // ---- State texts and controls
 
@@ -843,7 +844,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"MinusInZoom", Qt::Key_Minus, NoMods, false, false, 75, false},
                       KeyCase{"PlusInThePathBox", Qt::Key_Plus, NoMods, false, true, 0, false},
                       KeyCase{"CtrlMinusInThePathBox", Qt::Key_Minus, Ctrl, true, true, 0, false}),
-    [](const ::testing::TestParamInfo<KeyCase>& info) { return info.param.Name; });
+    test::CaseNames<&KeyCase::Name>);
 
 TEST_F(WindowInUseTest, ShortCutsDisableTakesTheZoomAndOpenKeysToo) {
     Open(CopyToHome("bmp/rgb24.bmp", "keys.bmp"));

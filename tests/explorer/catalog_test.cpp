@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/explorer_commands.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
@@ -91,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TNameCase{"CatalogNameIndexTaken", "/_idx/", {"_idx_1.htm"}, "_idx_2.htm"},
                       TNameCase{"BlanksDotsHashColons", "/a b/c.d#e:f\\g/", {}, "a_b_c_d_e_f_g.htm"},
                       TNameCase{"ExistingPagesAreNumbered", "/pics/", {"pics.htm", "pics_1.htm"}, "pics_2.htm"}),
-    [](const auto& info) { return std::string(info.param.Label); });
+    test::CaseNames<&TNameCase::Label>);
 
 // ---- Which pages are the program's
 
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         TOwnerCase{"EmptyNumberedIndex", "_idx_2.htm", "", TPageOwner::Foreign},
         TOwnerCase{"OwnFrameset", "_frames.htm", FramesetText("a.htm"), TPageOwner::Own},
         TOwnerCase{"UsersFrameset", "_frames.htm", "<frameset>" + Footer, TPageOwner::Foreign}),
-    [](const auto& info) { return std::string(info.param.Label); });
+    test::CaseNames<&TOwnerCase::Label>);
 
 TEST(Catalog, LinksAndFoldersCountAsForeignAndMissingFilesAsMissing) {
     QTemporaryDir dir;
@@ -641,7 +642,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TWriteFailCase{"Offline", true,
                                      "Cannot access drive/folder.\nCheck device or security settings.\nUse Fixed "
                                      "catalog option to catalog CDROM."}),
-    [](const auto& info) { return std::string(info.param.Label); });
+    test::CaseNames<&TWriteFailCase::Label>);
 
 // Sources an offline catalog may not be written into.
 enum class TSourcePlace { OpticalVolume, NetworkPlace, MappedNetworkDrive };
@@ -689,7 +690,7 @@ INSTANTIATE_TEST_SUITE_P(CatalogCommands, CatalogSources,
                          ::testing::Values(TSourceCase{"OpticalVolume", TSourcePlace::OpticalVolume, true},
                                            TSourceCase{"NetworkPlace", TSourcePlace::NetworkPlace, true},
                                            TSourceCase{"MappedNetworkDrive", TSourcePlace::MappedNetworkDrive, false}),
-                         [](const auto& info) { return std::string(info.param.Label); });
+                         test::CaseNames<&TSourceCase::Label>);
 
 // Writes an offline catalog with frames into $LUMVOR_SHOTS/catalog for a browser to look at.
 TEST_F(CatalogCommands, ScreenshotCatalogForABrowser) {

@@ -14,6 +14,7 @@
 #include "ui/VListShowEx.h"
 #include "ui/voMsgBox.h"
 
+#include "support/case_names.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
@@ -198,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodingCase{"AnsiPairWithEmoji", TCommentEncoding::Windows1252, "\xF0\x9F\x98\x80",
                                    TCommentEncoding::Utf8},
                       EncodingCase{"Utf8PairWithAnsiText", TCommentEncoding::Utf8, "Crème", TCommentEncoding::Utf8}),
-    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&EncodingCase::name>);
 
 // ---- Which line belongs to which file
 
@@ -234,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"FirstOfTwoLinesWins", {"a.jpg", "x.jpg", "a.jpg"}, {"a.jpg"}, "a.jpg", 0},
         LookupCase{"AccentedCapitals", {"ÉTÉ.JPG"}, {"été.jpg"}, "été.jpg", 0},
         LookupCase{"NoLine", {"a.jpg"}, {"a.jpg", "b.jpg"}, "b.jpg", -1}),
-    [](const ::testing::TestParamInfo<LookupCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&LookupCase::name>);
 
 // ---- The explorer's commands
 

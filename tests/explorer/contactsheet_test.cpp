@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/web_page_jobs.h"
 
@@ -154,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TLayoutCase{"BudgetBelowOneRowStillOneRow", 170, 168, 126, 170, 127, 1, 1, 168, 152},
                       TLayoutCase{"Page1024", 1024, 168, 126, 1024, 768, 5, 6, 1008, 744},
                       TLayoutCase{"SmallCells", 640, 96, 72, 640, 480, 5, 6, 576, 474}),
-    [](const auto& info) { return std::string(info.param.Label); });
+    test::CaseNames<&TLayoutCase::Label>);
 
 TEST(ContactSheetTexts, SheetNamesAndCounts) {
     EXPECT_EQ(SheetPictureName(0), "P0000000.jpg");

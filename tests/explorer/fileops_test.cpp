@@ -24,6 +24,7 @@
 #include "ui/voMsgBox.h"
 #include "ui/walk8900.h"
 
+#include "support/case_names.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
@@ -271,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Guard, MoveGuardTest,
                                            GuardCase{"IntoItself", "photo", "photo", false},
                                            GuardCase{"BelowItself", "photo", "photo/inner", false},
                                            GuardCase{"AFileIntoItsOwnFolder", "photo/p.jpg", "photo/", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&GuardCase::name>);
 
 TEST_F(ExplorerFileOpsTest, CopyIntoTheExploredFolderIsRefused) {
     AddFile(folder_ + "a.jpg", "A");
@@ -332,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Delete, ExplorerDeleteTest,
                                            DeleteCase{"RecycledAfterTheQuestion", false, true},
                                            DeleteCase{"DeletedWithoutQuestion", true, false},
                                            DeleteCase{"DeletedAfterTheQuestion", true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&DeleteCase::name>);
 
 TEST_F(ExplorerFileOpsTest, FolderQuestionIsAskedUntilYesToAll) {
     for (const char* name : {"one", "two", "three", "four"}) {
@@ -440,7 +441,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RenameCase{"WithIllegalCharacters", "x:y.jpg", "./a.jpg\n./c.jpg\n",
                                  "Illegal characters in name.\nPlease avoid using the following characters.\n\n"
                                  " \\ / : * ? \" < > |"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&RenameCase::name>);
 
 TEST_F(ExplorerFileOpsTest, RenamingThreeJpegsHandsTheirPathsToTheBatchRename) {
     for (const char* name : {"IMG_1.JPG", "img_2.jpg", "Img_3.Jpg", "note.png"}) AddFile(folder_ + name, name);
@@ -563,7 +564,7 @@ INSTANTIATE_TEST_SUITE_P(
         DropCase{"LinksOverAFolderRowStayInTheExploredFolder", MK_CONTROL | MK_SHIFT, true,
                  "./Shortcut to p.jpg\n./Shortcut to q.jpg\n./Shortcut to r.jpg\n./box\n",
                  "./p.jpg\n./q.jpg\n./r.jpg\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&DropCase::name>);
 
 TEST_F(ExplorerFileOpsTest, DragOutCarriesTheSelectedPaths) {
     for (const char* name : {"a.jpg", "b c.jpg", "d.jpg"}) AddFile(folder_ + name, name);

@@ -38,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/event_wait.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
@@ -274,7 +275,7 @@ const VanishCase kVanishCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Folders, VanishedFolder, ::testing::ValuesIn(kVanishCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&VanishCase::name>);
 
 TEST_F(FolderMonitorTest, ScreenshotsBeforeAndAfterTheExploredFolderVanishes) {
     const char* shots = std::getenv("LUMVOR_SHOTS");
@@ -438,7 +439,7 @@ const WatchCase kWatchCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Folders, WatchedFolders, ::testing::ValuesIn(kWatchCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&WatchCase::name>);
 
 // ---- The plan behind the watches
 

@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/explorer_start.h"
 #include "support/message_boxes.h"
@@ -404,7 +405,7 @@ INSTANTIATE_TEST_SUITE_P(Names, FolderTreeRename,
                          ::testing::Values(RenameCase{"IllegalCharacter", "a?b", kIllegal, false},
                                            RenameCase{"SiblingsName", "sibling", "sibling\nalready used.", false},
                                            RenameCase{"NewName", "renamed", "", true}),
-                         [](const ::testing::TestParamInfo<RenameCase>& info) { return info.param.label; });
+                         test::CaseNames<&RenameCase::label>);
 
 TEST_F(FolderTreeTest, OnlyTheExploredWritableFolderCanBeRenamed) {
     const std::string a = Folder("w/a"), b = Folder("w/b");

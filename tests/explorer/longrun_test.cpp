@@ -15,6 +15,7 @@
 #include "platform/Forms.h"
 #include "platform/SysUtils.h"
 #include "ui/Status_y.h"
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
 
@@ -105,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{"ClosedBoxGoesOn", true, false, mrCancel, false, false},
                       CancelCase{"QuittingEndsWithoutAsking", false, true, 0, true, true},
                       CancelCase{"QuittingAfterCancelEndsWithoutAsking", true, true, 0, true, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&CancelCase::name>);
 
 TEST_F(LongRun, LocalFoldersAndMountedNetworkDrivesPassWithoutWarning) {
     EXPECT_TRUE(NetworkRunAllowed("/tmp/"));
@@ -170,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{"RoundsDown", 7, 3, "Files scanned: 7 ... Files/min: 233"},
                       RateCase{"PastTwoBillionFiles", 3000000000LL, 200,
                                "Files scanned: 3000000000 ... Files/min: 1500000000"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&RateCase::name>);
 
 TEST_F(LongRun, PacerLetsTheFirstUpdateThroughThenSpacesThem) {
     TProgressPacer pacer(200);

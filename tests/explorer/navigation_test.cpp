@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/explorer_start.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
@@ -327,13 +328,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, DriveKindTest,
                                            DriveKindCase{"iso9660", "/media/u/CDROM", DriveOptical},
                                            DriveKindCase{"udf", "/run/media/u/DVD", DriveOptical},
                                            DriveKindCase{"vfat", "/media/u/CARD", DriveRemovable}),
-                         [](const auto& info) {
-                             std::string name = info.param.fileSystem;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         test::CaseNames<&DriveKindCase::fileSystem>);
 
 TEST_F(NavigationTest, TheDriveListFollowsThePathBoxVolumes) {
     form->SetupDrives();

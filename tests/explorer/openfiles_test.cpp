@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
@@ -201,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"a.vop", "b.jpg"},
                      false,
                      {"opener Photos/a.vop", "DragOpen Photos/b.jpg", "HistoryControls"}}),
-    [](const ::testing::TestParamInfo<DispatchCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&DispatchCase::name>);
 
 TEST_F(OpenFilesTest, AnArchiveOpensTheZipWindowOnceAndMarksTheFolderForRereading) {
     ListFolder("z", {"a.zip"});

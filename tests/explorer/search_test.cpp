@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/event_wait.h"
 #include "support/explorer_start.h"
 #include "support/explorer_state.h"
@@ -253,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](const std::string& cache, const std::string& other) {
                                      fs::copy_file(other, cache, fs::copy_options::overwrite_existing);
                                  }}),
-    [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&DamageCase::name>);
 
 TEST_F(MatchTest, ReferenceMustBeOneSelectedPictureWithItsThumbnail) {
     Place("match/ref.png", "a_ref.png");
@@ -433,7 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LocateCase{"TheExploredFolderItselfCounts", false, "down", "Downloads"},
                       LocateCase{"ShiftCutsLongNamesToTheTextAndOne", true, "web", "Website"},
                       LocateCase{"NoHit", false, "zzz", ""}),
-    [](const ::testing::TestParamInfo<LocateCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&LocateCase::name>);
 
 TEST_F(NameSearchTest, FindSelectsTheNamesHoldingTheTextAndDeselectsTheRest) {
     const std::string folder = Folder("finds");
@@ -601,7 +602,7 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, FolderSizeCancelTest,
     ::testing::Values(CancelCase{"YesAborts", false, mrYes, true}, CancelCase{"NoGoesOn", false, mrNo, false},
                       CancelCase{"LeavingTheProgramEndsWithoutAsking", true, 0, true}),
-    [](const ::testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&CancelCase::name>);
 
 TEST_F(FolderSizeTest, SecondLongRunIsRefused) {
     IsBusy = 1;
@@ -666,7 +667,7 @@ INSTANTIATE_TEST_SUITE_P(
                  QRect(1220, 0, 700, 1040), QRect(0, 0, 1220, 1040)},
         TileCase{"CtrlLeavesTheViewerAtLeast160", RightPanel, TTileArrangement::ExplorerLeft, false, true, 1900,
                  QRect(0, 0, 1700, 1080), QRect(1700, 0, 160, 1080)}),
-    [](const ::testing::TestParamInfo<TileCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&TileCase::name>);
 
 TEST_F(NameSearchTest, TileItemsPlaceTheExplorerOnItsHalfOfTheScreen) {
     form->show();

@@ -28,6 +28,7 @@
 #include "explorer/ThumbFiles.h"
 #include "imaging/AvlScript.h"
 #include "platform/Classes.h"
+#include "support/case_names.h"
 #include "support/explorer_start.h"
 #include "support/file_helpers.h"
 #include "support/message_boxes.h"
@@ -313,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, SlideListsCancel,
                          ::testing::Values(CancelCase{"YesEndsAndClearsTheAlbum", false, mrYes, true},
                                            CancelCase{"NoGoesOn", false, mrNo, false},
                                            CancelCase{"QuittingEndsWithoutAsking", true, 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&CancelCase::name>);
 
 TEST_F(SlideListsTest, CancelledBookmarkRunHandsNothingOver) {
     OnceBusy([] { CancelPressed = 1; });
@@ -434,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ListableCase{"LastExtensionCounts", "a.jpg.txt", false},
                       ListableCase{"LongerThanAnyListed", "a.jpegjpeg", false},
                       ListableCase{"NotAscii", "a.jp\xc4\x9d", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&ListableCase::name>);
 
 // Every extension of one to four letters, in upper and lower case, against the
 // rule in its plainest form: more than a dot and one letter, found in the

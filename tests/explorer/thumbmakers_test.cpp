@@ -12,6 +12,7 @@
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
 #include "platform/ShellIcons.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "support/picture_compare.h"
 #include "ui/Pix.h"
@@ -182,7 +183,7 @@ TEST_P(ThumbCells, PictureIsFittedAndCentredOnWhite) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ThumbCells, ::testing::ValuesIn(CellCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&CellCase::name>);
 
 TEST_F(ThumbMakers, RoadsTakenByFormat) {
     bool drawn = false;
@@ -344,7 +345,7 @@ TEST_P(PictureInfo, HeaderOnlyFacts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureInfo, ::testing::ValuesIn(InfoCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&InfoCase::name>);
 
 // ---- JPEG maker
 

@@ -17,6 +17,7 @@
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/Jpeg.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 #include "support/picture_folder.h"
 
@@ -204,7 +205,7 @@ TEST_P(ThumbWorkerGeometry, DecodesAtOneEighthAndWritesTheCell) {
 INSTANTIATE_TEST_SUITE_P(Sizes, ThumbWorkerGeometry,
                          ::testing::Values(TGeometryCase{"photo_1024x768", 128, 96},
                                            TGeometryCase{"photo_4000x3000", 500, 375}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseNames<&TGeometryCase::Name>);
 
 struct TCodeCase {
     const char* Name;
@@ -240,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TCodeCase{"Grey", "grey.jpg", false, false, 0},
                       TCodeCase{"Cmyk", "cmyk.jpg", false, false, 0},
                       TCodeCase{"Missing", nullptr, false, false, jpegcode::NotJpeg}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseNames<&TCodeCase::Name>);
 
 // Hostile bytes: cut at every few hundred bytes, or noise behind a JPEG start.
 TEST_F(ThumbWorkerTest, TruncatedAndHostileFilesNeverCrash) {

@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 #include "support/window_hooks.h"
 
@@ -522,7 +523,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TPreviewCase{"ContactSheetOfflineCatalog", false, true, false, 1, true},
                       TPreviewCase{"ContactSheetInternetPage", false, true, false, 2, false},
                       TPreviewCase{"PlainFixedCatalog", false, false, false, 0, false}),
-    [](const ::testing::TestParamInfo<TPreviewCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&TPreviewCase::name>);
 
 TEST_F(WebOptionsTest, PreviewRowIsLimitedByThePositiveModeAndCentred) {
     const TWebPreviewLayout layout = WebPreviewLayout(HTMLset9, 640, 2);

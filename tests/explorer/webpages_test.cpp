@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/explorer_commands.h"
 #include "support/explorer_state.h"
 #include "support/file_helpers.h"
@@ -110,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TEncodeCase{"PercentHashQuestion", "50%#1?.jpg", "50%25%231%3F.jpg"},
                       TEncodeCase{"SlashAndQuote", "a/b\"c'.jpg", "a%2Fb%22c%27.jpg"},
                       TEncodeCase{"NonAscii", "Zürich.jpg", "Z%C3%BCrich.jpg"}),
-    [](const auto& info) { return std::string(info.param.Label); });
+    test::CaseNames<&TEncodeCase::Label>);
 
 struct TColumnCase {
     const char* Label;
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(WebPageTexts, PageColumns,
                                            TColumnCase{"VeryWide", 4096, 168, 10, "<td width=10%>"},
                                            TColumnCase{"TinyCellsCountAs64", 640, 20, 10, "<td width=10%>"},
                                            TColumnCase{"SixColumns", 1008, 168, 6, "<td width=16%>"}),
-                         [](const auto& info) { return std::string(info.param.Label); });
+                         test::CaseNames<&TColumnCase::Label>);
 
 TEST(WebPageTexts, SeriesPagesReplaceTheLastFourCharacters) {
     EXPECT_EQ(SeriesPageFile("/w/album.htm", 1), "/w/album.htm");

@@ -38,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/window_hooks.h"
 
 namespace lumvor {
@@ -260,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_FALSE(f.mnuToolbarX->isChecked());
                        EXPECT_FALSE(f.mnuStatusbarX->isChecked());
                    }}),
-    [](const ::testing::TestParamInfo<RecordCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&RecordCase::name>);
 
 TEST_F(ExplorerWindowTest, CloseWritesTheRecordAndKeepsReservedBytes) {
     TByteRecord<140> record = SecondStartRecord();

@@ -7,6 +7,7 @@
 #include "imaging/vo_DIB.h"
 #include "imgman/ImgReduce.h"
 #include "platform/Graphics.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"Greys256Standard", 256, 0x1C, 8, true},
                       FlagCase{"Greys256Optimal", 256, 0x4C, 8, true}, FlagCase{"Greys16Better", 16, 0x2C, 4, true},
                       FlagCase{"Poster16", 16, 0x20, 4, false}),
-    [](const ::testing::TestParamInfo<FlagCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&FlagCase::name>);
 
 // Posterizing takes, for every pixel, the first nearest entry of the picture
 // module's default 16- or 256-colour palette: numpy's argmin over the squared

@@ -6,6 +6,7 @@
 #include "imgman/imgman.h"
 
 #include "platform/Graphics.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ToolCase{"AreaShrink", 17, 13, "resize/rose_scale_17x13.ppm", 1},
                       ToolCase{"BilinearEnlarge", 97, 71, "resize/rose_bilinear_97x71.ppm", 1},
                       ToolCase{"AreaAcrossBilinearDown", 23, 50, "resize/rose_scale_bilinear_23x50.ppm", 2}),
-    [](const ::testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.name); });
+    test::CaseNames<&ToolCase::name>);
 
 // ---- Invariants
 

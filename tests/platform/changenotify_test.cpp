@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/event_wait.h"
 
 namespace lumvor {
@@ -83,7 +84,7 @@ const ChangeCase kChangeCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Changes, ChangeKinds, ::testing::ValuesIn(kChangeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&ChangeCase::name>);
 
 TEST_F(ChangeNotificationTest, ClosedNotificationWatchesNothing) {
     handle.Close();

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 
 namespace fs = std::filesystem;
@@ -362,8 +363,6 @@ struct LockCase {
     LockState state;
 };
 
-std::string LockCaseName(const ::testing::TestParamInfo<LockCase>& info) { return info.param.label; }
-
 // Leaves path in the state; a live holder is a process of an independent
 // tool holding a POSIX lock on the file, which it keeps until killed.
 QProcess* Prepare(const std::string& path, LockState state) {
@@ -455,4 +454,4 @@ INSTANTIATE_TEST_SUITE_P(Table, LockStates,
                                            LockCase{"DeadProcess", LockState::DeadProcess},
                                            LockCase{"OtherHost", LockState::OtherHost},
                                            LockCase{"LiveProcess", LockState::LiveProcess}),
-                         LockCaseName);
+                         test::CaseNames<&LockCase::label>);

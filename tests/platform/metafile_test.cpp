@@ -6,6 +6,7 @@
 #include "platform/PixelBuffer.h"
 #include "platform/SysUtils.h"
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ TEST_P(RedHalf, IsSizedByItsHeaderAndLeavesTheBackground) {
 INSTANTIATE_TEST_SUITE_P(Metafile, RedHalf,
                          ::testing::Values(HalfCase{"Placeable_WMF", "red_left_half.wmf"},
                                            HalfCase{"EMF_frame", "red_left_half.emf"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::CaseNames<&HalfCase::name>);
 
 TEST(Metafile, FixturesAreAcceptedByTheReferenceReaders) {
     QTemporaryDir folder;
@@ -230,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"EmfRecordOfSizeZero", "red_left_half.emf", [](std::vector<uint8_t>& b) { Put32(b, 108 + 4, 0); }},
         DamageCase{"EmfRecordSizeUnaligned", "red_left_half.emf",
                    [](std::vector<uint8_t>& b) { Put32(b, 108 + 4, 14); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&DamageCase::name>);
 
 // Records whose counts and offsets point past their end are skipped; the
 // rest of the file is still drawn.

@@ -3,6 +3,7 @@
 #include "platform/RichText.h"
 #include "platform/SysUtils.h"
 
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"UnfinishedFileKeepsItsText", R"({\rtf1 a{\b b)", "ab"},
         RtfCase{"PlainTextIsTakenAsItIs", "no rich text {\\b}", "no rich text {\\b}"},
         RtfCase{"PlainWindows1252Text", "caf\xe9", "caf\u00e9"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&RtfCase::name>);
 
 TEST(RichText, KeepsBoldItalicAndUnderline) {
     const TRichText text = ReadRtf(R"({\rtf1 n{\b b{\i bi}}\ul u\ulnone\i i\plain p})");
@@ -117,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextFileCase{"Windows1252", "legacy.txt", "Caf\u00e9 \u20ac 5"},
                       TextFileCase{"RichText", "letter.rtf",
                                    "Caf\u00e9 prices: 3\u20ac a cup.\nBold run after it, in plain words."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::CaseNames<&TextFileCase::name>);
 
 TEST(RichText, RichTextKeepsItsBoldRunInTheControl) {
     QTextEdit control;

@@ -8,6 +8,7 @@
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
 #include "processing/files/SavePicture.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"CaseKept", {"holiday.png"}, "Holiday.TIF", ".png", "Holiday.png"},
                       NameCase{"DottedStem", {}, "a.b.c.tif", ".tga", "a.b.c.tga"},
                       NameCase{"NoExtension", {}, "scan", ".pcx", "scan.pcx"}),
-    [](const ::testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
+    CaseNames<&NameCase::name>);
 
 TEST_F(BatchConvertTest, AllNumberedNamesTakenGivesNoNameAndALinkCountsAsTaken) {
     Touch(root + "photo.jpg");
@@ -297,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Encoder: Lumvor 8.9 (" + Address + ")\n\nLab Commands:\n\n" + ThreeLines},
         CommentCase{"ExactlyTheLimit", std::string(32000, 'c') + std::string(2, '\0'), std::string(32000, 'c')},
         CommentCase{"OneOverTheLimit", std::string(32001, 'c'), "Encoded with Lumvor - " + Address}),
-    [](const ::testing::TestParamInfo<CommentCase>& info) { return std::string(info.param.name); });
+    CaseNames<&CommentCase::name>);
 
 TEST_F(BatchConvertTest, EmptyCommentGivesAnEmptySegment) {
     TEncodeJob job = Job();

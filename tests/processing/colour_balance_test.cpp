@@ -9,6 +9,7 @@
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 
 #include <functional>
 #include <random>
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         FilmCase{"GreyKeptUpToRounding", Rgb(100, 100, 100), 128, 255, false, Rgb(99, 99, 99)},
         FilmCase{"GreyUntouchedWithoutAmount", Rgb(100, 100, 100), 128, 0, false, Rgb(100, 100, 100)},
         FilmCase{"WhiteStaysBelow256", Rgb(255, 255, 255), 255, 128, true, Rgb(254, 254, 254)}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&FilmCase::name>);
 
 // ---- Against the numpy ports
 

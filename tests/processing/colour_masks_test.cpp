@@ -7,8 +7,8 @@
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/tonal/ColorMaps.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 
-#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -40,14 +40,10 @@ struct MaskCase {
 
 void PrintTo(const MaskCase& c, std::ostream* out) { *out << c.expected; }
 
-std::string CaseName(const ::testing::TestParamInfo<MaskCase>& info) {
-    const std::string& file = info.param.expected;
-    std::string name = file.substr(file.find('/') + 1);
-    name = name.substr(0, name.find('.'));
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
+// The case's name: its expected file without the folder and the extension.
+std::string ExpectedStem(const MaskCase& c) {
+    const std::string name = c.expected.substr(c.expected.find('/') + 1);
+    return name.substr(0, name.find('.'));
 }
 
 class ColourMaskFixtures : public ::testing::TestWithParam<MaskCase> {};
@@ -90,7 +86,7 @@ std::vector<MaskCase> Cases() {
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Routines, ColourMaskFixtures, ::testing::ValuesIn(Cases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Routines, ColourMaskFixtures, ::testing::ValuesIn(Cases()), CaseNames<&ExpectedStem>);
 
 TEST(AirBrush, ToleranceZeroInAnyComponentChangesNothing) {
     for (const TColourBox& box : {UnpackColourBox(Pack(1800, 0), Pack(1800, 3600), Pack(1800, 3600)),

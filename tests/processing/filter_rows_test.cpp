@@ -8,6 +8,7 @@
 #include "processing/spatial/SpatialFilters.h"
 #include "processing/spatial/StructureFilters.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, BlurRows,
                                            TBlurCase{"NoByteReplaced", 9, 1, 255},
                                            TBlurCase{"SmallDivisorClipsAt255", 2, 1, 3},
                                            TBlurCase{"ThirteenthsWithoutTheCentre", 13, 0, 1}),
-                         [](const auto& info) { return info.param.Name; });
+                         CaseNames<&TBlurCase::Name>);
 
 struct TConvolveCase {
     std::string Name;
@@ -174,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TConvolveCase{"SoftenByEighteen", [] { return SetSoftenKernel(4); }},
                       TConvolveCase{"SoftenByFortyFour", [] { return SetSoftenKernel(1); }, false},
                       TConvolveCase{"SoftenWide", [] { return SetSoftenKernel(10); }, false}),
-    [](const auto& info) { return info.param.Name; });
+    CaseNames<&TConvolveCase::Name>);
 
 // Counts around the vector step of sixteen bytes: the last bytes go through
 // the plain loop, and nothing past the row changes.
@@ -280,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
                       const int divisor = SetSoftenKernel(1);
                       return Spatial3x3Into(s, t, SpatialKernel, divisor);
                   }}),
-    [](const auto& info) { return info.param.Name; });
+    CaseNames<&TIntoCase::Name>);
 
 TEST(FilterRows, ExactMultipliersExistOnlyWhereEverySumComesOutRight) {
     EXPECT_EQ(ExactMultiplier(9, 9 * 255), (65536 + 8) / 9);

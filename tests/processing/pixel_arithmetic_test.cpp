@@ -7,8 +7,8 @@
 #include "processing/lab/PixelArithmetic.h"
 #include "processing/tonal/HLSFilters.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 
-#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -53,12 +53,8 @@ struct FixtureCase {
 
 void PrintTo(const FixtureCase& c, std::ostream* out) { *out << c.expected; }
 
-std::string CaseName(const ::testing::TestParamInfo<FixtureCase>& info) {
-    std::string name;
-    for (char c : info.param.expected.substr(0, info.param.expected.find('.')))
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
+// The case's name: its expected file without the extension.
+std::string ExpectedStem(const FixtureCase& c) { return c.expected.substr(0, c.expected.find('.')); }
 
 class TwoPictureFixtureTest : public ::testing::TestWithParam<FixtureCase> {};
 
@@ -92,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixtureCase{"field_0_35.ppm", [](TBitmap& p, const TBitmap& d) { AverageField(p, d, 35, 0); }},
         FixtureCase{"field_1_35.ppm", [](TBitmap& p, const TBitmap& d) { AverageField(p, d, 35, 1); }},
         FixtureCase{"multiply_rgb.ppm", [](TBitmap& p, const TBitmap&) { MultiplyRGBBitmap(p); }}),
-    CaseName);
+    CaseNames<&ExpectedStem>);
 
 TEST(PixelArithmeticTest, SumOfSquaredDifferencesEqualsNumpysAndChangesNothing) {
     TBitmap picture, partner;

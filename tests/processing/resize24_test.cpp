@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "processing/geometry/Resize24.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 
 #include <functional>
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
              "noise100_distill_37x23.ppm"},
         Case{"Interpolate2x2At50x50", [](const TBitmap& s, TBitmap& t) { Interpolate2x2Copy(s, t, 50, 50); },
              "noise100_interpolate2x2_50x50.ppm"}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    CaseNames<&Case::name>);
 
 // Every distilled pixel is the mean, rounded down, of one 2 x 2 block of the doubled picture.
 TEST(Resize24, DistilledPixelsAreFlooredBlockMeans) {

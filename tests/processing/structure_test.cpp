@@ -6,6 +6,7 @@
 #include "platform/SysUtils.h"
 #include "processing/spatial/StructureFilters.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST_P(StructureFixtures, TilesEqualThePortWithTheBlocksOwnRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, StructureFixtures, ::testing::Values("border", "scene"),
-                         [](const auto& info) { return info.param; });
+                         CaseNames<>);
 
 // The thresholded mean written plainly: every window of the unchanged picture,
 // divided and compared as integers, borders kept.

@@ -6,8 +6,8 @@
 #include "processing/lab/TonalComposites.h"
 #include "processing/tonal/ColorMaps.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 
-#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -41,12 +41,8 @@ struct CompositeCase {
 
 void PrintTo(const CompositeCase& c, std::ostream* out) { *out << c.expected; }
 
-std::string CaseName(const ::testing::TestParamInfo<CompositeCase>& info) {
-    std::string name;
-    for (char c : info.param.expected.substr(0, info.param.expected.find('.')))
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
+// The case's name: its expected file without the extension.
+std::string ExpectedStem(const CompositeCase& c) { return c.expected.substr(0, c.expected.find('.')); }
 
 class CompositeFixtures : public ::testing::TestWithParam<CompositeCase> {};
 
@@ -92,7 +88,7 @@ std::vector<CompositeCase> Cases() {
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Routines, CompositeFixtures, ::testing::ValuesIn(Cases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Routines, CompositeFixtures, ::testing::ValuesIn(Cases()), CaseNames<&ExpectedStem>);
 
 TEST(TonalComposites, TheMaskMixTakesTheTargetAt99AndTheOtherAt0) {
     // Grey 200 over black with the identity curve: the target's luminance 200

@@ -9,6 +9,7 @@
 #include "ui/DragDrop.h"
 #include "ui/MeOpenDialogEx.h"
 #include "platform/Grids.h"
+#include "support/case_names.h"
 #include "support/file_helpers.h"
 #include "ui/Status_y.h"
 #include "ui/walk8900.h"
@@ -294,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, ZipGridTest,
                          ::testing::Values(GridCase{"InfoZipWithFoldersAndAnEmptyFile", "window.zip"},
                                            GridCase{"InfoZipDeflateLevels", "deflate_levels.zip"},
                                            GridCase{"PythonUtf8Names", "python_utf8.zip"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&GridCase::name>);
 
 TEST_F(ZipWindowTest, AnArchiveWithoutItsDirectoryListsAfterTheRecoveryScan) {
     const std::string archive = Copy("no_central_dir.zip", "cut.zip");
@@ -476,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
         TroubleCase{"NotAnArchiveAtAll", "window.zip",
                     [](TUnZipForm&, const std::string& archive) { WriteFileText(archive, "plain text\n"); }, {},
                     Incomplete}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&TroubleCase::name>);
 
 TEST_F(ZipWindowTest, SkippedTargetsAreKeptAndEachIsLogged) {
     const std::string archive = Copy("window.zip", "w.zip");
@@ -596,7 +597,7 @@ TEST_P(ZipSingleFileTest, WritesExactlyTheChosenEntry) {
 INSTANTIATE_TEST_SUITE_P(Entries, ZipSingleFileTest,
                          ::testing::Values(SingleCase{"NameWithBrackets", 1, "cover [1].jpg"},
                                            SingleCase{"SameNameInAnotherFolder", 6, "album/2002/a.jpg"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&SingleCase::name>);
 
 // ---- Bounds
 

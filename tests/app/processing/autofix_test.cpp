@@ -14,6 +14,7 @@
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 #include "ui/Pix.h"
 
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         GammaCase{"UnreachableTargetTakesTheClosestGamma", 1, 250, 500},
         GammaCase{"ZeroMeanHasNoGamma", 0, 2, std::nullopt},
         GammaCase{"NegativeMeanHasNoGamma", -3, 2, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&GammaCase::name>);
 
 TEST(AutoFixRules, TheWhiteLuminanceDividesEachTermOnItsOwn) {
     // 76 + 153 + 25: one division of the sum would give 255.
@@ -189,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EqualizeCase{"AnyOtherSenderIsContrast", [] { return nullptr; }, 130},
                       EqualizeCase{"Lighting", [] { return WebForm->mnuAutoLighting; }, 133},
                       EqualizeCase{"Saturation", [] { return WebForm->mnuAutoSaturation; }, 135}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&EqualizeCase::name>);
 
 TEST_F(AutoFixTest, AHighEndOf254IsWidenedTo255BeforeStretching) {
     // Every level 0..254 held by 50 pixels: the occupied range is 0..254,
@@ -324,7 +325,7 @@ TEST_P(Routines, AFailingStepLeavesTheFlagsAndTheUsersDuplicateAsFound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixes, Routines, ::testing::ValuesIn(RoutineCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&RoutineCase::name>);
 
 // ---- Script rows
 
@@ -487,6 +488,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"mnuAutoLighting", {"AUTO_LIGHTING"}},
                       ControlCase{"mnuAutoSaturation", {"AUTO_SATURATE"}},
                       ControlCase{"AutoBalance", {"AUTO_BALANCE"}}, ControlCase{"mnuAutoWhite", {"AUTO_WHITE"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&ControlCase::name>);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "processing/lab/ChannelPeaks.h"
 #include "processing/script/LabState.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShiftCase{"CutToTop", Counts({{100, 900}, {199, 20}, {200, 10}}), Counts({{160, 900}}),
                   Counts({{160, 900}}), {55, 0, 0}},
         ShiftCase{"EmptyPicture", THistogram{}, THistogram{}, THistogram{}, {0, 0, 0}}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ShiftCase::name>);
 
 TEST(ChannelPeaks, TopIsTheHighestFallingEdgeOfFiveOrMore) {
     EXPECT_EQ(ChannelTop(Counts({{200, 10}, {201, 5}})), 201);

@@ -6,6 +6,7 @@
 #include "platform/Clipbrd.h"
 #include "platform/Menus.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 
 #include <QClipboard>
@@ -149,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, PasteRetry,
                          ::testing::Values(RetryCase{"DibFailsPlainBitmapReads", {1}, {}, true},
                                            RetryCase{"BothFailAndTheUserGivesUp", {1, 2}, {mrNo}, false},
                                            RetryCase{"BothFailThenTheRetryReads", {1, 2}, {mrYes, mrYes}, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&RetryCase::name>);
 
 // ---- Paste into the selection
 
@@ -197,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{"DrawnBackwards", Rect(10, 9, 3, 4), Rect(3, 4, 10, 9)},
                       SelectionCase{"Empty", Rect(5, 5, 5, 9), Rect(0, 0, 0, 0)},
                       SelectionCase{"OutsideThePicture", Rect(31, 2, 40, 9), Rect(0, 0, 0, 0)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&SelectionCase::name>);
 
 TEST_F(ClipboardPasteTest, PasteSelectionWithoutAPictureOnTheClipboardChangesNothing) {
     LastSelection = Rect(1, 1, 9, 9);

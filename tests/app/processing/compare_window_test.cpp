@@ -7,6 +7,7 @@
 #include "platform/Clipbrd.h"
 #include "platform/Menus.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 #include "ui/Pix.h"
 #include "ui/ScrollBoxNotify.h"
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         PaneCase{"FitEmptyPicture", 0, 0, 400, 300, true, Rect(200, 150, 200, 150)},
         PaneCase{"ActualSmaller", 100, 50, 400, 300, false, Rect(0, 0, 100, 50)},
         PaneCase{"ActualLarger", 800, 600, 400, 300, false, Rect(0, 0, 800, 600)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&PaneCase::name>);
 
 TEST(CompareGeometry, TheWindowStartsEightyPixelsInAndNeverSmallerThanTheMinimum) {
     const TRect large = CompareFormBounds(1280, 1024);

@@ -16,6 +16,7 @@
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 
 #include <QMenu>
@@ -398,7 +399,7 @@ TEST_P(NormalizePreviewRows, ShowTheCommandsChangeAndReturnWhatItReads) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, NormalizePreviewRows, ::testing::ValuesIn(PreviewCases()),
-                         [](const auto& info) { return info.param.name; });
+                         CaseNames<&PreviewCase::name>);
 
 // A masked preview of 420 or 421 returns the sliders, and the line the command
 // records for them gives the whole picture what the pane showed.

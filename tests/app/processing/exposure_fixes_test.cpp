@@ -12,6 +12,7 @@
 #include "processing/lab/ExposureFixes.h"
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/Histogram.h"
+#include "support/case_names.h"
 #include "ui/ExTrackBar.h"
 #include "ui/Pix.h"
 
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         LevelsCase{"NoRunSuggestsFullRange", {}, {0, 255}},
         LevelsCase{"ThinBinBreaksTheRun", {{100, 60}, {101, 60}, {102, 48}, {103, 60}, {104, 60}}, {0, 255}},
         LevelsCase{"BlackRunAtZero", Join(Run4(0, 49), Run4(120, 49)), {0, 123}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&LevelsCase::name>);
 
 // ---- The commands
 
@@ -239,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"ContrastMenu", Fix::Contrast, "mnuFixContrast", 130},
                       StartCase{"ContrastContrastButton", Fix::Contrast, "btnAutoContrast", 130},
                       StartCase{"ContrastAutoLighting", Fix::Contrast, "mnuAutoLighting", 422}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&StartCase::name>);
 
 TEST_F(ExposureFixTest, TheEnhanceItemsOpenTheirGroupWithTheirEndLabels) {
     struct Item {
@@ -416,7 +417,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplayCase{"RemapMasked", Fix::Contrast, {422, 0, 150, 40, 40, 0, 0}, {"MAP_RGB_EX=22,-24,40"}},
         ReplayCase{"RemapLighting", Fix::Contrast, {423, 0, 0, 0, 0, 10, 5}, {"MAP_LIT=10,5"}, true},
         ReplayCase{"RemapLightingMasked", Fix::Contrast, {423, 0, 0, 0, 40, 10, 5}, {"MAP_LIT_EX=10,5,40"}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&ReplayCase::name>);
 
 // ---- A failure inside a method
 
@@ -447,7 +448,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, ExposureFailure,
                                            FailureCase{"MaskedFlashFill", Fix::Under, {106, 0, 300, 150, 160, 0, 0}},
                                            FailureCase{"MaskedOptimize", Fix::Contrast, {139, 0, 300, 0, 300, 0, 0}},
                                            FailureCase{"PlainRemap", Fix::Contrast, {422, 0, 150, 40, 0, 0, 0}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseNames<&FailureCase::name>);
 
 // ---- Through the real dialog: Apply right after a masked preview
 
@@ -516,6 +517,6 @@ INSTANTIATE_TEST_SUITE_P(
         DialogCase{"RemapLighterMasked", Fix::Under, "", 2, {160, 80, 300}, 420, "MAP_RGB_HIGH=32,16,300"},
         DialogCase{"OptimizeMasked", Fix::Contrast, "", 4, {0, 0, 300}, 139, "OPTIMIZE_EX=300"},
         DialogCase{"RemapLightingAveraged", Fix::Contrast, "", 3, {130, 50, 40}, 423, "(from the picture)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseNames<&DialogCase::name>);
 
 }  // namespace

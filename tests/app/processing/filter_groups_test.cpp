@@ -15,6 +15,7 @@
 #include "processing/tonal/ColorMaps.h"
 #include "processing/tonal/HLSFilters.h"
 #include "processing/tonal/Histogram.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 
 #include <QCheckBox>
@@ -193,7 +194,7 @@ const TSetupCase kSetupCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Groups, FilterSetupTable, ::testing::ValuesIn(kSetupCases),
-                         [](const ::testing::TestParamInfo<TSetupCase>& info) { return info.param.Name; });
+                         CaseNames<&TSetupCase::Name>);
 
 TEST_F(FilterGroupModelTest, StartChoiceSelectsTheItemOnlyForTheMarkedGroups) {
     Open(9990110, -1, 3);
@@ -512,7 +513,7 @@ TEST_F(LabWindowTest, WhiteBalancePreviewMovesEachChannelMeanByItsOffset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FilterPreviewRowTest, ::testing::ValuesIn(RowCases()),
-                         [](const ::testing::TestParamInfo<TRowCase>& info) { return info.param.Name; });
+                         CaseNames<&TRowCase::Name>);
 
 // ---- Through the real dialog
 

@@ -12,6 +12,7 @@
 #include "processing/spatial/StructureFilters.h"
 #include "processing/script/LabState.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 
 #include <QMenu>
@@ -158,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{"BetterJpegButSmallerFile", {100, 700, 5, 10, 8, 20}, {100, 800, 4, 10, 7, 19}, TVerdict::None},
         VerdictCase{"EqualJpegQuality", {100, 900, 5, 10, 8, 20}, {100, 800, 5, 10, 7, 19}, TVerdict::None},
         VerdictCase{"DifferentDimensions", {100, 900, 5, 10, 8, 20}, {120, 800, 4, 10, 7, 19}, TVerdict::None}),
-    [](const ::testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.name); });
+    CaseNames<&VerdictCase::name>);
 
 TEST(PictureMeasures, ComplexityFromSizesAddsTruncatedBillionthsAndSkipsAnEmptyRaw) {
     EXPECT_EQ(ComplexityFromSizes(1, 2, 3), 333333333 + 666666666);

@@ -21,6 +21,7 @@
 #include "processing/tonal/HLSFilters.h"
 #include "processing/tonal/Histogram.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/picture_compare.h"
 #include "support/script_lines.h"
 #include "ui/Pix.h"
@@ -1315,7 +1316,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](TWebForm& f) { Equaliser(f, {142, 200, 200, 100, 127, 0, 0}); }},
         ReplayCase{"EqualizerBlue", {"PARAMETRIC_EQ_BLU=0,7,50"},
                    [](TWebForm& f) { Equaliser(f, {143, 0, 0, 7, 50, 0, 0}); }}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 // A colour command of the Enhance menu with the filter dialog answering Answer.
 std::function<void(TWebForm&)> Colours(TMenuItem* TWebForm::*Item, const TFilterDlgResult& answer) {
@@ -1358,7 +1359,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplayCase{"PseudoGrayBrightest", {"RGBMAX"}, Colours(Saturation, {246, 255, 255, 52, 128, 0, 0})},
         ReplayCase{"PseudoGrayBetween", {"NATURALIZE_RGB=100,255"},
                    Colours(Saturation, {246, 100, 100, 52, 128, 0, 0})}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 // A one-click fix with its question silenced for the run.
 std::function<void(TWebForm&)> OneClick(const std::function<void(TWebForm&)>& command) {
@@ -1397,6 +1398,6 @@ INSTANTIATE_TEST_SUITE_P(
                    OneClick([](TWebForm& f) { f.btnGammaColorClick(f.FindChrome("btnGammaColor"), false); })},
         ReplayCase{"FilmLook", {"NATURALIZE_CCD=128,52"},
                    OneClick([](TWebForm& f) { f.btnFilmNoirClick(f.FindChrome("btnFilmNoir"), false); })}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&ReplayCase::name>);
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "processing/spatial/StructureFilters.h"
 #include "processing/spatial/UnsharpMask.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "ui/Pix.h"
 
 #include <QCheckBox>
@@ -119,7 +120,7 @@ TEST_P(SpatialFixtures, UnsharpMasksEqualThePortAndTheReferenceEqualsTheFiveByFi
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, SpatialFixtures, ::testing::Values("border", "scene"),
-                         [](const auto& info) { return info.param; });
+                         CaseNames<>);
 
 // ---- Borders
 
@@ -164,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BorderCase{"Unsharp5x5Of5Lines", 5, unsharp5, {}},
                       BorderCase{"Unsharp5x5Of6Lines", 6, unsharp5, {2}},
                       BorderCase{"MedianOf1Line", 1, [](TBitmap& b) { MedianBitmap(b, 9, 0); }, {0}}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&BorderCase::name>);
 
 TEST(SpatialFilters, TheFirstAndLastPixelsOfEveryRowKeepTheirValues) {
     TBitmap before, after;

@@ -9,6 +9,7 @@
 #include "processing/script/LabState.h"
 #include "app/dialogs/batch_8900.h"
 #include "support/bitmap_raster.h"
+#include "support/case_names.h"
 #include "support/message_boxes.h"
 #include "ui/Pix.h"
 #include "ui/Resize_w.h"
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MacroCase{"FileKeepsInnerDots", "@@F", "/a/b/holiday.v2.tif", "holiday.v2"},
                       MacroCase{"DateIsReplacedBeforeCopyright", "@@@@CD", "", "@@\u00A9D"},
                       MacroCase{"NoMacros", "plain @ text", "x.jpg", "plain @ text"}),
-    [](const auto& info) { return info.param.name; });
+    CaseNames<&MacroCase::name>);
 
 TEST(TextMarkDateTime, UsesTheSystemsShortDateAndLongTime) {
     const QLocale locale = QLocale::system();
@@ -132,7 +133,7 @@ TEST_P(TextMarkCornerTest, PaintsOnlyInsideItsBandInBothColours) {
 INSTANTIATE_TEST_SUITE_P(TextMarks, TextMarkCornerTest,
                          ::testing::Values(CornerCase{"TopLeft", 0}, CornerCase{"TopRight", 1},
                                            CornerCase{"BottomLeft", 2}, CornerCase{"BottomRight", 3}),
-                         [](const auto& info) { return info.param.name; });
+                         CaseNames<&CornerCase::name>);
 
 TEST(TextMarks, NarrowPicturesAndEmptyTextsStayUntouched) {
     TBitmap narrow;

@@ -2,6 +2,8 @@
 // Info-ZIP zip and Python's zipfile, and against hostile archives.
 #include "zip/reader/VCLUnZip.h"
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -189,7 +191,8 @@ TEST_P(ZipListing, EqualsZipinfo) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ZipListing,
                          ::testing::Values("tree.zip", "deflate_levels.zip", "python_utf8.zip", "encrypted.zip",
-                                           "zip64.zip", "comment_65535.zip", "traversal.zip", "bomb.zip"));
+                                           "zip64.zip", "comment_65535.zip", "traversal.zip", "bomb.zip"),
+                         test::CaseNames<>);
 
 // --- extraction against unzip
 
@@ -221,7 +224,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, ZipExtraction,
                          ::testing::Values("tree.zip", "deflate_levels.zip", "python_utf8.zip", "encrypted.zip",
                                            "zip64.zip", "shrunk.zip", "imploding-4Kdict-2trees.zip",
                                            "imploding-8Kdict-3trees.zip", "lorem-ipsum-implode.zip",
-                                           "moby-imploded-part.zip", "shrunk_clear.zip", "imploded_variants.zip"));
+                                           "moby-imploded-part.zip", "shrunk_clear.zip", "imploded_variants.zip"),
+                         test::CaseNames<>);
 
 // No tool at hand decodes reduced entries; the archive carries its data stored.
 TEST_F(ZipTest, ReducedEntriesEqualTheStoredCopy) {
@@ -689,8 +693,6 @@ struct NameCase {
     std::string expected;  // the name as UTF-8
 };
 
-std::string CaseName(const ::testing::TestParamInfo<NameCase>& info) { return info.param.label; }
-
 class ZipNames : public ZipTest, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(ZipNames, DecodeAsTheirMakerMeant) {
@@ -720,7 +722,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"UnicodeFieldOfAnotherName", RawEntry{kCp437Name, 0, UnicodePathExtra("other.txt", Crc("renamed"))},
                  kUtf8Name},
         NameCase{"PlainAscii", RawEntry{"plain.txt", 0, ""}, "plain.txt"}),
-    CaseName);
+    test::CaseNames<&NameCase::label>);
 
 TEST_F(ZipTest, UnknownMethodIsSkippedAsUnsupported) {
     TempDir dir;
