@@ -26,25 +26,7 @@ constexpr size_t kPlaceableSize = 22;
 constexpr size_t kWmfHeaderSize = 18;
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr size_t kEmfHeaderMin = 88;
-// Records between two looks at the clock.
-constexpr int kClockInterval = 256;
-
 [[noreturn]] void Invalid() { throw EInvalidGraphic(SInvalidMetafile); }
-
-// Stops playing a hostile file that would keep the painter busy for long.
-class TPlayClock {
-public:
-    TPlayClock() { clock_.start(); }
-    bool Expired() {
-        if (++records_ % kClockInterval != 0)
-            return false;
-        return clock_.elapsed() > MetafilePlayLimitMs;
-    }
-
-private:
-    QElapsedTimer clock_;
-    int64_t records_ = 0;
-};
 
 }  // namespace
 
@@ -188,9 +170,13 @@ bool TMetafile::Play(QPainter& Painter, const QRectF& Dest) const {
     if (Empty() || Dest.isEmpty())
         return true;
     const TBytes all(bytes_);
-    TPlayClock clock;
+    // Stops playing a hostile file that would keep the painter busy for long:
+    // the canvas looks at the clock after every record and inside long ones.
+    QElapsedTimer clock;
+    clock.start();
     if (!enhanced_) {
         TMetaCanvas canvas(Painter, Dest, true, QTransform(), 1, 1);
+        canvas.SetTimeLimit(clock, MetafilePlayLimitMs);
         canvas.Dc.WindowOrg = bounds_.topLeft();
         canvas.Dc.WindowExt = QPointF(bounds_.width(), bounds_.height());
         canvas.SetTableSize(all.U16(firstRecord_ - kWmfHeaderSize + 10));
@@ -202,7 +188,7 @@ bool TMetafile::Play(QPainter& Painter, const QRectF& Dest) const {
                 break;
             wmf::PlayRecord(canvas, TBytes(all.Sub(record, size)), function);
             record += size;
-            if (clock.Expired())
+            if (canvas.OutOfTime())
                 return false;
         }
         return true;
@@ -213,6 +199,7 @@ bool TMetafile::Play(QPainter& Painter, const QRectF& Dest) const {
                                                           Dest.height() / deviceFrame_.height()) *
                                     QTransform::fromTranslate(Dest.left(), Dest.top());
     TMetaCanvas canvas(Painter, Dest, false, deviceToDest, deviceDotsPerMillimetreX_, deviceDotsPerMillimetreY_);
+    canvas.SetTimeLimit(clock, MetafilePlayLimitMs);
     canvas.SetTableSize(size_t(all.U16(56)) + 1);
     const size_t end = std::min<size_t>(all.U32(48), all.Size());
     size_t record = firstRecord_;
@@ -222,7 +209,7 @@ bool TMetafile::Play(QPainter& Painter, const QRectF& Dest) const {
             break;
         emf::PlayRecord(canvas, TBytes(all.Sub(record, size)), type);
         record += size;
-        if (clock.Expired())
+        if (canvas.OutOfTime())
             return false;
     }
     return true;

@@ -48,7 +48,9 @@ public:
 
     // Plays the records so that the picture fills Dest (painter coordinates).
     // Nothing is thrown; the painter's state is restored afterwards. False
-    // when playing took longer than MetafilePlayLimitMs and was stopped.
+    // when playing took longer than MetafilePlayLimitMs, or one record needed
+    // more work than a record may take, and was stopped there: what was drawn
+    // up to then stays drawn.
     bool Play(QPainter& Painter, const QRectF& Dest) const;
 
 private:

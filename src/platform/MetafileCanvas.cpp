@@ -2,10 +2,12 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRect>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace lumvor::metafile {
 
@@ -18,6 +20,15 @@ constexpr double kMaxPenWidth = 1 << 14;
 constexpr double kMaxFontPixels = 2048;
 constexpr size_t kMaxSavedStates = 1024;
 constexpr qsizetype kMaxTextLength = 4096;
+// The work of one record is bounded: the points one drawing record draws, the
+// elements an open path may gather, the pixels of one strip when a path is
+// turned into a clipping region, and the rectangles of that region.
+constexpr qsizetype kMaxRecordPoints = qsizetype(1) << 20;
+constexpr int kMaxPathElements = 1 << 20;
+constexpr int64_t kMaxStripPixels = int64_t(1) << 22;
+constexpr size_t kMaxRegionRects = size_t(1) << 22;
+// Separate figures drawn between two looks at the clock.
+constexpr size_t kFiguresPerClockLook = 64;
 
 double Clamp(double value) {
     if (!std::isfinite(value))
@@ -57,6 +68,19 @@ TMetaCanvas::TMetaCanvas(QPainter& painter, const QRectF& dest, bool windowed, c
 }
 
 TMetaCanvas::~TMetaCanvas() { painter_.restore(); }
+
+// ---- Time
+
+void TMetaCanvas::SetTimeLimit(const QElapsedTimer& clock, int64_t limitMs) {
+    clock_ = &clock;
+    limitMs_ = limitMs;
+}
+
+bool TMetaCanvas::OutOfTime() {
+    if (!cutShort_ && clock_ && clock_->elapsed() > limitMs_)
+        cutShort_ = true;
+    return cutShort_;
+}
 
 // ---- Objects
 
@@ -300,9 +324,15 @@ void TMetaCanvas::Draw(const QPainterPath& dest, bool fill, bool stroke) {
     painter_.restore();
 }
 
+bool TMetaCanvas::PathFull(const QPainterPath& more) const {
+    return more.elementCount() > kMaxPathElements - path_.elementCount();
+}
+
 bool TMetaCanvas::AddToPath(const QPainterPath& dest, bool closeFigures) {
     if (!inPath_)
         return false;
+    if (PathFull(dest))
+        return true;
     QPainterPath figure = dest;
     if (closeFigures)
         figure.closeSubpath();
@@ -312,7 +342,7 @@ bool TMetaCanvas::AddToPath(const QPainterPath& dest, bool closeFigures) {
 
 void TMetaCanvas::MoveTo(const QPointF& at) {
     Dc.Position = at;
-    if (inPath_)
+    if (inPath_ && path_.elementCount() < kMaxPathElements)
         path_.moveTo(Map(at));
 }
 
@@ -322,7 +352,7 @@ void TMetaCanvas::Polyline(const QPolygonF& points) {
     if (points.size() < 2)
         return;
     QPainterPath path;
-    path.addPolygon(points);
+    path.addPolygon(points.size() > kMaxRecordPoints ? QPolygonF(points.first(kMaxRecordPoints)) : points);
     const QPainterPath dest = MapPath(path);
     if (!AddToPath(dest, false))
         Draw(dest, false, true);
@@ -332,11 +362,13 @@ void TMetaCanvas::PolylineTo(const QPolygonF& points) {
     if (points.isEmpty())
         return;
     QPainterPath path(Dc.Position);
-    for (const QPointF& p : points)
+    for (const QPointF& p : points.first(std::min(points.size(), kMaxRecordPoints)))
         path.lineTo(p);
     Dc.Position = points.back();
     const QPainterPath dest = MapPath(path);
     if (inPath_) {
+        if (PathFull(dest))
+            return;
         if (path_.elementCount() == 0 || path_.currentPosition() != dest.elementAt(0))
             path_.moveTo(dest.elementAt(0));
         for (int i = 1; i < dest.elementCount(); ++i)
@@ -357,11 +389,13 @@ void TMetaCanvas::PolyBezierTo(const QPolygonF& points) {
     if (points.size() < 3)
         return;
     QPainterPath path(Dc.Position);
-    for (qsizetype i = 0; i + 2 < points.size(); i += 3)
+    for (qsizetype i = 0; i + 2 < points.size() && i < kMaxRecordPoints; i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
     Dc.Position = points[(points.size() / 3) * 3 - 1];
     const QPainterPath dest = MapPath(path);
     if (inPath_) {
+        if (PathFull(dest))
+            return;
         if (path_.elementCount() == 0 || path_.currentPosition() != dest.elementAt(0))
             path_.moveTo(dest.elementAt(0));
         path_.connectPath(dest);
@@ -374,10 +408,12 @@ void TMetaCanvas::Polygon(const QPolygonF& points) { PolyPolygon({points}); }
 
 void TMetaCanvas::PolyPolygon(const std::vector<QPolygonF>& polygons) {
     QPainterPath path;
+    qsizetype room = kMaxRecordPoints;
     for (const QPolygonF& polygon : polygons)
-        if (polygon.size() >= 2) {
-            path.addPolygon(polygon);
+        if (polygon.size() >= 2 && room >= 2) {
+            path.addPolygon(polygon.size() > room ? QPolygonF(polygon.first(room)) : polygon);
             path.closeSubpath();
+            room -= std::min(room, polygon.size());
         }
     if (path.isEmpty())
         return;
@@ -387,15 +423,21 @@ void TMetaCanvas::PolyPolygon(const std::vector<QPolygonF>& polygons) {
 }
 
 void TMetaCanvas::PolyPolyline(const std::vector<QPolygonF>& lines) {
-    for (const QPolygonF& line : lines)
+    // Each line is drawn by itself, so a record of very many lines looks at
+    // the clock as it goes.
+    size_t drawn = 0;
+    for (const QPolygonF& line : lines) {
+        if (++drawn % kFiguresPerClockLook == 0 && OutOfTime())
+            return;
         Polyline(line);
+    }
 }
 
 void TMetaCanvas::Rectangle(const QRectF& box) {
     QPainterPath path;
     path.addRect(box.normalized());
     const QPainterPath dest = MapPath(path);
-    if (AddToPath(dest, true))
+    if (AddToPath(dest, true) || dest.elementCount() == 0)
         return;
     if (DestPen().style() == Qt::NoPen) {
         Draw(dest, true, false);
@@ -453,6 +495,10 @@ QPainterPath TMetaCanvas::ArcPath(const QRectF& box, const QPointF& start, const
     path.arcTo(r, a0, sweep);
     if (kind == TArcKind::Pie || kind == TArcKind::Chord)
         path.closeSubpath();
+    // A box of a single point holds no arc: what is left of it is that point,
+    // where an ArcTo still draws its line to.
+    if (path.elementCount() == 0)
+        path.moveTo(c);
     return path;
 }
 
@@ -472,6 +518,8 @@ void TMetaCanvas::Arc(const QRectF& box, const QPointF& start, const QPointF& en
         Dc.Position = LogicalToDest().inverted().map(dest.currentPosition());
     }
     if (inPath_) {
+        if (PathFull(dest))
+            return;
         if (kind == TArcKind::ArcTo)
             path_.connectPath(dest);
         else
@@ -652,10 +700,74 @@ void TMetaCanvas::StrokeAndFillPath() {
     path_ = QPainterPath();
 }
 
+QRegion TMetaCanvas::PathRegion(const QPainterPath& dest) {
+    // The path is filled into a mask of the destination, a strip of rows at a
+    // time, and the mask's runs become the region's rectangles: the work is
+    // bounded by the destination's pixels and the path's elements, however
+    // far the path reaches beyond the destination.
+    const QRect bounds = dest_.toAlignedRect().intersected(dest.controlPointRect().toAlignedRect());
+    if (bounds.isEmpty() || dest.isEmpty())
+        return {};
+    const int stripRows = static_cast<int>(std::clamp<int64_t>(kMaxStripPixels / bounds.width(), 1, bounds.height()));
+    QImage strip(bounds.width(), stripRows, QImage::Format_Grayscale8);
+    if (strip.isNull())
+        return {};
+    QPainterPath filled = dest;
+    filled.setFillRule(Dc.FillRule);
+    std::vector<QRect> rects;
+    // The runs of the band above; a row with the same runs extends that band.
+    size_t bandStart = 0;
+    bool bandOpen = false;
+    std::vector<std::pair<int, int>> runs, bandRuns;
+    for (int top = bounds.top(); top <= bounds.bottom(); top += stripRows) {
+        if (OutOfTime())
+            return {};
+        strip.fill(0);
+        {
+            QPainter mask(&strip);
+            mask.setRenderHint(QPainter::Antialiasing, false);
+            mask.translate(-bounds.left(), -top);
+            mask.fillPath(filled, Qt::white);
+        }
+        const int rows = std::min(stripRows, bounds.bottom() - top + 1);
+        for (int row = 0; row < rows; ++row) {
+            const uchar* line = strip.constScanLine(row);
+            runs.clear();
+            for (int x = 0; x < bounds.width();) {
+                if (line[x] < 128) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < bounds.width() && line[x] >= 128)
+                    ++x;
+                runs.emplace_back(start, x);
+            }
+            const int y = top + row;
+            if (bandOpen && runs == bandRuns && !runs.empty()) {
+                for (size_t i = bandStart; i < rects.size(); ++i)
+                    rects[i].setBottom(y);
+                continue;
+            }
+            bandStart = rects.size();
+            bandRuns = runs;
+            bandOpen = !runs.empty();
+            for (const auto& [from, to] : runs)
+                rects.emplace_back(QPoint(bounds.left() + from, y), QPoint(bounds.left() + to - 1, y));
+            if (rects.size() > kMaxRegionRects) {
+                cutShort_ = true;
+                return {};
+            }
+        }
+    }
+    QRegion area;
+    area.setRects(rects.data(), static_cast<int>(rects.size()));
+    return area;
+}
+
 void TMetaCanvas::SelectClipPath(int mode) {
     inPath_ = false;
-    const QRegion area(path_.toFillPolygon().toPolygon(), Dc.FillRule);
-    CombineClip(area, mode);
+    CombineClip(PathRegion(path_), mode);
     path_ = QPainterPath();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -126,6 +127,14 @@ public:
 
     TDcState Dc;
 
+    // ---- Time
+    // The play stops once Clock has run for more than LimitMs; long records
+    // look at it as they go, not only between records.
+    void SetTimeLimit(const QElapsedTimer& clock, int64_t limitMs);
+    // True, and from then on, once the time is up or a record needed more
+    // work than one record may take: the drawing is cut short there.
+    bool OutOfTime();
+
     // ---- Objects
     void SetTableSize(size_t count);
     // WMF: the object takes the lowest free slot.
@@ -149,6 +158,8 @@ public:
     // Mode: RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5.
     void CombineClip(const QRegion& dest, int mode);
     QTransform DeviceToDest() const { return deviceToDest_; }
+    // The destination rectangle; nothing is drawn outside it.
+    QRectF DestBounds() const { return dest_; }
 
     // ---- Drawing in logical coordinates
     void MoveTo(const QPointF& at);
@@ -196,6 +207,10 @@ private:
     bool AddToPath(const QPainterPath& dest, bool closeFigures);
     QPainterPath ArcPath(const QRectF& box, const QPointF& start, const QPointF& end, TArcKind kind) const;
     QFont DestFont(double& pixelHeight) const;
+    // True when the open path has no room for `more`.
+    bool PathFull(const QPainterPath& more) const;
+    // The destination pixels inside the path, within the destination.
+    QRegion PathRegion(const QPainterPath& dest);
 
     QPainter& painter_;
     QRectF dest_;
@@ -206,6 +221,9 @@ private:
     std::vector<TDcState> saved_;
     bool inPath_ = false;
     QPainterPath path_;  // destination coordinates
+    const QElapsedTimer* clock_ = nullptr;
+    int64_t limitMs_ = 0;
+    bool cutShort_ = false;
 };
 
 }  // namespace lumvor::metafile

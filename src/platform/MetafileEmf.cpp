@@ -83,12 +83,27 @@ std::vector<QRectF> RegionRects(const TBytes& r, size_t at, size_t size) {
     return rects;
 }
 
-// A clipping region, in the reference device's pixels.
-QRegion DeviceRegion(const TBytes& r, size_t at, size_t size, const QTransform& deviceToDest) {
-    QRegion area;
-    for (const QRectF& rect : RegionRects(r, at, size))
-        area += deviceToDest.mapRect(rect).toAlignedRect();
-    return area;
+// The union of rects[from, to), halves first: uniting one rectangle at a time
+// costs the square of their number.
+QRegion Union(const std::vector<QRect>& rects, size_t from, size_t to) {
+    if (to - from == 1)
+        return QRegion(rects[from]);
+    const size_t middle = from + (to - from) / 2;
+    return Union(rects, from, middle).united(Union(rects, middle, to));
+}
+
+// A clipping region, in the reference device's pixels; only what lies in
+// Within counts. Empty when the time runs out while it is made.
+QRegion DeviceRegion(TMetaCanvas& canvas, const TBytes& r, size_t at, size_t size, const QRectF& within) {
+    std::vector<QRect> rects;
+    for (const QRectF& rect : RegionRects(r, at, size)) {
+        const QRectF dest = canvas.DeviceToDest().mapRect(rect).intersected(within);
+        if (!dest.isEmpty())
+            rects.push_back(dest.toAlignedRect());
+        if (rects.size() % 4096 == 0 && canvas.OutOfTime())
+            return {};
+    }
+    return rects.empty() ? QRegion() : Union(rects, 0, rects.size());
 }
 
 void Text(TMetaCanvas& canvas, const TBytes& r, bool wide) {
@@ -291,7 +306,7 @@ void PlayRecord(TMetaCanvas& canvas, const TBytes& r, uint32_t type) {
             dc.Clipped = false;
             dc.Clip = QRegion();
         } else {
-            canvas.CombineClip(DeviceRegion(r, 16, size, canvas.DeviceToDest()), mode);
+            canvas.CombineClip(DeviceRegion(canvas, r, 16, size, canvas.DestBounds()), mode);
         }
         break;
     }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -18,6 +19,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -300,6 +303,295 @@ TEST(MetafileDamage, PlayingThatRunsOutOfTimeIsRefused) {
     EXPECT_THROW(RenderMetafile(path, clWhite), EInvalidGraphic);
     MetafilePlayLimitMs = savedLimit;
     EXPECT_NO_THROW(RenderMetafile(path, clWhite));
+}
+
+// ---- Records of empty or degenerate geometry, and records of much work
+
+// An EMF assembled in memory: a 108-byte header whose frame is one inch
+// square on a reference device of 4 pixels a millimetre (so one logical unit
+// is nearly one pixel of the 96-pixel picture), the records, then EOF.
+struct TEmfRecord {
+    uint32_t type;
+    std::vector<int32_t> words;  // after the type and size
+};
+
+void Append32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(uint8_t(value >> (8 * i)));
+}
+
+// 16-bit values packed in pairs into words, as POLYGON16 and its kin hold their points.
+std::vector<int32_t> Pairs16(const std::vector<int16_t>& values) {
+    std::vector<int32_t> words;
+    for (size_t i = 0; i < values.size(); i += 2)
+        words.push_back(int32_t(uint16_t(values[i]) | uint32_t(i + 1 < values.size() ? uint16_t(values[i + 1]) : 0) << 16));
+    return words;
+}
+
+std::vector<uint8_t> Emf(const std::vector<TEmfRecord>& records) {
+    std::vector<uint8_t> bytes;
+    for (uint32_t v : {1u, 108u, 0u, 0u, 95u, 95u, 0u, 0u, 2540u, 2540u, 0x464D4520u, 0x10000u, 0u, 0u, 1u, 0u, 0u,
+                       0u, 1000u, 1000u, 250u, 250u, 0u, 0u, 0u, 0u, 0u})
+        Append32(bytes, v);
+    for (const TEmfRecord& record : records) {
+        Append32(bytes, record.type);
+        Append32(bytes, uint32_t(8 + 4 * record.words.size()));
+        for (int32_t w : record.words)
+            Append32(bytes, uint32_t(w));
+    }
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u})  // EOF: no palette
+        Append32(bytes, v);
+    Put32(bytes, 48, uint32_t(bytes.size()));
+    Put32(bytes, 52, uint32_t(records.size() + 2));
+    return bytes;
+}
+
+// Record types.
+enum : uint32_t {
+    POLYBEZIER = 2, POLYGON = 3, POLYLINE = 4, POLYBEZIERTO = 5, POLYLINETO = 6, POLYPOLYLINE = 7,
+    POLYPOLYGON = 8, MOVETOEX = 27, SELECTOBJECT = 37, ANGLEARC = 41, ELLIPSE = 42, RECTANGLE = 43,
+    ROUNDRECT = 44, ARC = 45, CHORD = 46, PIE = 47, LINETO = 54, ARCTO = 55, BEGINPATH = 59, ENDPATH = 60,
+    CLOSEFIGURE = 61, FILLPATH = 62, STROKEANDFILLPATH = 63, STROKEPATH = 64, FLATTENPATH = 65, WIDENPATH = 66,
+    SELECTCLIPPATH = 67, FILLRGN = 71, PAINTRGN = 74, EXTSELECTCLIPRGN = 75, POLYGON16 = 86, POLYLINE16 = 87,
+    POLYPOLYLINE16 = 90, POLYPOLYGON16 = 91,
+};
+constexpr int32_t kBlackBrush = int32_t(0x80000004u);
+
+// An RGNDATA of the given rectangles, with its size in front, for
+// EXTSELECTCLIPRGN (then the mode) and PAINTRGN (bounds first).
+std::vector<int32_t> RegionData(const std::vector<std::vector<int32_t>>& rects) {
+    std::vector<int32_t> words = {32, 1, int32_t(rects.size()), int32_t(rects.size() * 16), 0, 0, 0, 0};
+    for (const auto& rect : rects)
+        words.insert(words.end(), rect.begin(), rect.end());
+    return words;
+}
+
+std::vector<int32_t> ClipRegion(const std::vector<std::vector<int32_t>>& rects, int32_t mode) {
+    std::vector<int32_t> words = {int32_t(32 + rects.size() * 16), mode};
+    const std::vector<int32_t> data = RegionData(rects);
+    words.insert(words.end(), data.begin(), data.end());
+    return words;
+}
+
+// A polyline of Count points zig-zagging over the whole 16-bit range.
+std::vector<int32_t> ZigZag16(int count) {
+    std::vector<int16_t> values;
+    for (int i = 0; i < count; ++i) {
+        values.push_back(int16_t(i % 2 ? 32000 : -32000));
+        values.push_back(int16_t(-32000 + int64_t(i) * 64000 / count));
+    }
+    std::vector<int32_t> words = {0, 0, 0, 0, count};
+    const std::vector<int32_t> points = Pairs16(values);
+    words.insert(words.end(), points.begin(), points.end());
+    return words;
+}
+
+// Count lines of two points each.
+std::vector<int32_t> ManyLines16(int count) {
+    std::vector<int32_t> words = {0, 0, 0, 0, count, 2 * count};
+    words.insert(words.end(), size_t(count), 2);
+    for (int i = 0; i < count; ++i) {
+        const std::vector<int32_t> points = Pairs16({int16_t(i % 90), 0, int16_t(90 - i % 90), 90});
+        words.insert(words.end(), points.begin(), points.end());
+    }
+    return words;
+}
+
+std::vector<std::vector<int32_t>> ManyRects(int count) {
+    std::vector<std::vector<int32_t>> rects;
+    for (int i = 0; i < count; ++i)
+        rects.push_back({i % 300 * 3, i / 300 * 3, i % 300 * 3 + 2, i / 300 * 3 + 2});
+    return rects;
+}
+
+// Sets MetafilePlayLimitMs for one test.
+class TPlayLimit {
+public:
+    explicit TPlayLimit(int ms) : saved_(MetafilePlayLimitMs) { MetafilePlayLimitMs = ms; }
+    ~TPlayLimit() { MetafilePlayLimitMs = saved_; }
+
+private:
+    int saved_;
+};
+
+struct TPlayed {
+    bool finished = false;
+    qint64 ms = 0;
+    QImage picture;
+};
+
+// Plays an EMF into a Size-pixel square; a limit far beyond the bound the
+// tests set, so a record that runs long shows as time, not as a cut.
+TPlayed PlayEmf(std::vector<uint8_t> bytes, int size = 96) {
+    const TPlayLimit limit(120000);
+    TMetafile metafile;
+    metafile.LoadFromBytes(std::move(bytes));
+    TPlayed played;
+    played.picture = QImage(size, size, QImage::Format_RGB32);
+    played.picture.fill(Qt::white);
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QPainter painter(&played.picture);
+        played.finished = metafile.Play(painter, QRectF(0, 0, size, size));
+    }
+    played.ms = clock.elapsed();
+    return played;
+}
+
+struct DegenerateCase {
+    const char* name;
+    std::vector<TEmfRecord> records;
+};
+
+void PrintTo(const DegenerateCase& c, std::ostream* out) { *out << c.name; }
+
+class DegenerateRecords : public ::testing::TestWithParam<DegenerateCase> {};
+
+// Each plays to its end without a sanitizer report and in bounded time.
+TEST_P(DegenerateRecords, PlayWithoutFaultInBoundedTime) {
+    const TPlayed played = PlayEmf(Emf(GetParam().records));
+    EXPECT_TRUE(played.finished);
+    EXPECT_LT(played.ms, 10000);
+}
+
+const std::vector<int32_t> kPointBox = {40, 40, 40, 40};
+
+INSTANTIATE_TEST_SUITE_P(
+    Metafile, DegenerateRecords,
+    ::testing::Values(
+        DegenerateCase{"ArcToOfPointBox", {{ARCTO, {40, 40, 40, 40, 0, 0, 90, 90}}}},
+        DegenerateCase{"ArcToOfPointBoxInPath",
+                       {{BEGINPATH, {}}, {ARCTO, {40, 40, 40, 40, 0, 0, 90, 90}}, {ENDPATH, {}}, {STROKEPATH, {0, 0, 95, 95}}}},
+        DegenerateCase{"ArcChordPieOfPointBox",
+                       {{ARC, {40, 40, 40, 40, 0, 0, 90, 90}}, {CHORD, {40, 40, 40, 40, 40, 40, 40, 40}},
+                        {PIE, {40, 40, 40, 40, 0, 0, 0, 0}}}},
+        DegenerateCase{"ArcsOfLineBoxes",
+                       {{ARC, {40, 10, 40, 80, 0, 0, 90, 90}}, {ARCTO, {10, 40, 80, 40, 0, 0, 90, 90}},
+                        {PIE, {10, 40, 80, 40, 0, 0, 90, 90}}}},
+        DegenerateCase{"ShapesOfPointBox",
+                       {{SELECTOBJECT, {kBlackBrush}}, {ELLIPSE, kPointBox}, {RECTANGLE, kPointBox},
+                        {ROUNDRECT, {40, 40, 40, 40, 0, 0}}, {ROUNDRECT, {10, 10, 80, 80, 0, 0}}}},
+        DegenerateCase{"AngleArcOfZeroRadius", {{MOVETOEX, {10, 10}}, {ANGLEARC, {40, 40, 0, 0, 0}}, {LINETO, {20, 20}}}},
+        DegenerateCase{"PolylinesOfNoOrOnePoint",
+                       {{POLYLINE, {0, 0, 0, 0, 0}}, {POLYLINE, {0, 0, 0, 0, 1, 5, 5}}, {POLYLINETO, {0, 0, 0, 0, 0}},
+                        {POLYBEZIER, {0, 0, 0, 0, 1, 5, 5}}, {POLYBEZIERTO, {0, 0, 0, 0, 0}},
+                        {POLYGON, {0, 0, 0, 0, 1, 5, 5}}, {POLYLINE16, {0, 0, 0, 0, 0}}, {POLYGON16, {0, 0, 0, 0, 0}}}},
+        DegenerateCase{"PolyPolygonsOfNoneOrEmpty",
+                       {{POLYPOLYGON, {0, 0, 0, 0, 0, 0}}, {POLYPOLYGON, {0, 0, 0, 0, 2, 0, 0, 0}},
+                        {POLYPOLYLINE, {0, 0, 0, 0, 1, 1, 1, 5, 5}}, {POLYPOLYGON16, {0, 0, 0, 0, 0, 0}},
+                        {POLYPOLYLINE16, {0, 0, 0, 0, 3, 0, 0, 0, 0}}}},
+        DegenerateCase{"EmptyPathBrackets",
+                       {{CLOSEFIGURE, {}}, {BEGINPATH, {}}, {CLOSEFIGURE, {}}, {ENDPATH, {}}, {STROKEPATH, {0, 0, 95, 95}},
+                        {BEGINPATH, {}}, {ENDPATH, {}}, {FILLPATH, {0, 0, 95, 95}},
+                        {BEGINPATH, {}}, {ENDPATH, {}}, {STROKEANDFILLPATH, {0, 0, 95, 95}},
+                        {BEGINPATH, {}}, {ENDPATH, {}}, {FLATTENPATH, {}}, {WIDENPATH, {}}, {STROKEPATH, {0, 0, 95, 95}},
+                        {STROKEPATH, {0, 0, 95, 95}}, {FILLPATH, {0, 0, 95, 95}}, {ENDPATH, {}}}},
+        DegenerateCase{"ClipToEmptyPath",
+                       {{BEGINPATH, {}}, {ENDPATH, {}}, {SELECTCLIPPATH, {1}}, {SELECTCLIPPATH, {5}}, {SELECTCLIPPATH, {4}},
+                        {RECTANGLE, {10, 10, 80, 80}}}},
+        DegenerateCase{"ClipToPathOfPointShapes",
+                       {{BEGINPATH, {}}, {ELLIPSE, kPointBox}, {ARCTO, {40, 40, 40, 40, 0, 0, 9, 9}}, {CLOSEFIGURE, {}},
+                        {ENDPATH, {}}, {SELECTCLIPPATH, {5}}, {RECTANGLE, {10, 10, 80, 80}}}},
+        DegenerateCase{"ZeroSizeRegions",
+                       {{EXTSELECTCLIPRGN, ClipRegion({}, 1)}, {EXTSELECTCLIPRGN, ClipRegion({{5, 5, 5, 5}}, 2)},
+                        {EXTSELECTCLIPRGN, ClipRegion({{5, 5, 5, 90}, {30, 30, 10, 10}}, 3)},
+                        {PAINTRGN, [] {
+                             std::vector<int32_t> words = {0, 0, 0, 0, 32 + 16};
+                             const std::vector<int32_t> data = RegionData({{7, 7, 7, 7}});
+                             words.insert(words.end(), data.begin(), data.end());
+                             return words;
+                         }()},
+                        {RECTANGLE, {10, 10, 80, 80}}}},
+        DegenerateCase{"RegionOfFarRectangles",
+                       {{EXTSELECTCLIPRGN, ClipRegion({{-2147483647, -2147483647, 2147483647, 2147483647},
+                                                       {2000000000, 0, 2100000000, 10}}, 5)},
+                        {RECTANGLE, {10, 10, 80, 80}}}},
+        DegenerateCase{"ManyPointsInOneRecord", {{POLYLINE16, ZigZag16(100000)}, {POLYGON16, ZigZag16(100000)}}},
+        DegenerateCase{"ManyPointsInAPath",
+                       {{BEGINPATH, {}}, {POLYLINE16, ZigZag16(100000)}, {POLYLINE16, ZigZag16(100000)}, {ENDPATH, {}},
+                        {STROKEANDFILLPATH, {0, 0, 95, 95}}}},
+        DegenerateCase{"ManyLinesInOneRecord", {{POLYPOLYLINE16, ManyLines16(50000)}}},
+        DegenerateCase{"RegionOfManyRectangles", {{EXTSELECTCLIPRGN, ClipRegion(ManyRects(30000), 5)},
+                                                  {RECTANGLE, {0, 0, 95, 95}}}}),
+    test::CaseNames<&DegenerateCase::name>);
+
+// The 168-byte file of a single ARCTO whose box is one point opens as any
+// picture does, whatever its name says it is.
+TEST(Metafile, ArcToOfAPointBoxOpens) {
+    const std::vector<uint8_t> bytes = Emf({{ARCTO, {40, 40, 40, 40, 0, 0, 90, 90}}});
+    ASSERT_EQ(bytes.size(), 168u);
+    QTemporaryDir folder;
+    for (const char* name : {"point.emf", "point.wmf"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.filePath(name).toStdString();
+        test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
+        const TPixelBuffer picture = RenderMetafile(path, clWhite);
+        EXPECT_EQ(picture.Width(), 96);
+        EXPECT_EQ(picture.Height(), 96);
+    }
+}
+
+// A rectangle of one point draws nothing at all.
+TEST(Metafile, RectangleOfAPointDrawsNothing) {
+    const TPlayed played = PlayEmf(Emf({{SELECTOBJECT, {kBlackBrush}}, {RECTANGLE, kPointBox}}));
+    ASSERT_TRUE(played.finished);
+    int drawn = 0;
+    for (int y = 0; y < played.picture.height(); ++y)
+        for (int x = 0; x < played.picture.width(); ++x)
+            drawn += (played.picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFFu ? 1 : 0;
+    EXPECT_EQ(drawn, 0);
+}
+
+// A clip path of very many edges, each crossing the whole 16-bit range, into
+// a small picture: the region is made within the picture only.
+TEST(Metafile, ClipPathOfManyPointsIsBounded) {
+    std::vector<int16_t> star;
+    const int count = 40000;
+    for (int i = 0; i < count; ++i) {
+        star.push_back(int16_t(-32000 + int64_t(i) * 64000 / count));
+        star.push_back(int16_t(i % 2 ? 32000 : -32000));
+    }
+    std::vector<int32_t> polygon = {0, 0, 0, 0, count};
+    const std::vector<int32_t> points = Pairs16(star);
+    polygon.insert(polygon.end(), points.begin(), points.end());
+    const TPlayed played = PlayEmf(Emf({{BEGINPATH, {}}, {POLYGON16, polygon}, {ENDPATH, {}}, {SELECTCLIPPATH, {5}},
+                                        {SELECTOBJECT, {kBlackBrush}}, {RECTANGLE, {0, 0, 95, 95}}}),
+                                   64);
+    EXPECT_TRUE(played.finished);
+    EXPECT_LT(played.ms, 10000);
+}
+
+// A record that alone runs past the limit is cut short inside, not after
+// it: the lines drawn before the cut stay, the last one is never drawn.
+TEST(MetafileDamage, LongRecordIsCutShortInside) {
+    const int count = 300000;
+    std::vector<int32_t> lines = {0, 0, 0, 0, count, 2 * count};
+    lines.insert(lines.end(), size_t(count), 2);
+    for (int i = 0; i + 1 < count; ++i) {
+        const std::vector<int32_t> points = Pairs16({2, 2, 5, 5});
+        lines.insert(lines.end(), points.begin(), points.end());
+    }
+    const std::vector<int32_t> last = Pairs16({60, 60, 90, 90});
+    lines.insert(lines.end(), last.begin(), last.end());
+    TMetafile metafile;
+    metafile.LoadFromBytes(Emf({{POLYPOLYLINE16, lines}}));
+    QImage picture(96, 96, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    bool finished = true;
+    {
+        const TPlayLimit limit(50);
+        QPainter painter(&picture);
+        finished = metafile.Play(painter, QRectF(0, 0, 96, 96));
+    }
+    EXPECT_FALSE(finished);
+    int first = 0, lastDrawn = 0;
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 96; ++x)
+            if ((picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFFu)
+                ++(x < 20 && y < 20 ? first : lastDrawn);
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(lastDrawn, 0);
 }
 
 }  // namespace
