@@ -420,9 +420,9 @@ struct TPlayed {
     QImage picture;
 };
 
-// Plays an EMF into a Size-pixel square; a limit far beyond the bound the
+// Plays a metafile into a Size-pixel square; a limit far beyond the bound the
 // tests set, so a record that runs long shows as time, not as a cut.
-TPlayed PlayEmf(std::vector<uint8_t> bytes, int size = 96) {
+TPlayed PlayBytes(std::vector<uint8_t> bytes, int size = 96) {
     const TPlayLimit limit(120000);
     TMetafile metafile;
     metafile.LoadFromBytes(std::move(bytes));
@@ -450,7 +450,7 @@ class DegenerateRecords : public ::testing::TestWithParam<DegenerateCase> {};
 
 // Each plays to its end without a sanitizer report and in bounded time.
 TEST_P(DegenerateRecords, PlayWithoutFaultInBoundedTime) {
-    const TPlayed played = PlayEmf(Emf(GetParam().records));
+    const TPlayed played = PlayBytes(Emf(GetParam().records));
     EXPECT_TRUE(played.finished);
     EXPECT_LT(played.ms, 10000);
 }
@@ -516,6 +516,73 @@ INSTANTIATE_TEST_SUITE_P(
                                                   {RECTANGLE, {0, 0, 95, 95}}}}),
     test::CaseNames<&DegenerateCase::name>);
 
+// A placeable WMF assembled in memory: one inch square (96 pixels) of 1440
+// units, the 16-bit records, then EOF.
+struct TWmfRecord {
+    uint16_t function;
+    std::vector<int16_t> params;
+};
+
+std::vector<uint8_t> Wmf(const std::vector<TWmfRecord>& records) {
+    std::vector<uint8_t> bytes;
+    auto append16 = [&bytes](uint16_t v) {
+        bytes.push_back(uint8_t(v));
+        bytes.push_back(uint8_t(v >> 8));
+    };
+    Append32(bytes, 0x9AC6CDD7u);
+    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440, 0, 0, 0})  // handle, box, units an inch, reserved, checksum
+        append16(v);
+    for (uint16_t v : {1, 9, 0x300, 0, 0, 0, 0, 0, 0})  // type, header words, version, sizes filled in below
+        append16(v);
+    for (const TWmfRecord& record : records) {
+        Append32(bytes, uint32_t(3 + record.params.size()));
+        append16(record.function);
+        for (int16_t v : record.params)
+            append16(uint16_t(v));
+    }
+    Append32(bytes, 3);
+    append16(0);
+    Put32(bytes, 22 + 6, uint32_t((bytes.size() - 22) / 2));
+    return bytes;
+}
+
+struct WmfDegenerateCase {
+    const char* name;
+    std::vector<TWmfRecord> records;
+};
+
+void PrintTo(const WmfDegenerateCase& c, std::ostream* out) { *out << c.name; }
+
+class WmfDegenerateRecords : public ::testing::TestWithParam<WmfDegenerateCase> {};
+
+TEST_P(WmfDegenerateRecords, PlayWithoutFaultInBoundedTime) {
+    const TPlayed played = PlayBytes(Wmf(GetParam().records));
+    EXPECT_TRUE(played.finished);
+    EXPECT_LT(played.ms, 10000);
+}
+
+// Functions; a box is bottom, right, top, left and a point y, x.
+enum : uint16_t {
+    WMF_POLYGON = 0x0324, WMF_POLYLINE = 0x0325, WMF_ELLIPSE = 0x0418, WMF_RECTANGLE = 0x041B,
+    WMF_POLYPOLYGON = 0x0538, WMF_ROUNDRECT = 0x061C, WMF_ARC = 0x0817, WMF_PIE = 0x081A, WMF_CHORD = 0x0830,
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Metafile, WmfDegenerateRecords,
+    ::testing::Values(
+        WmfDegenerateCase{"ArcsOfPointBox",
+                          {{WMF_ARC, {0, 0, 900, 900, 500, 500, 500, 500}},
+                           {WMF_PIE, {500, 500, 500, 500, 500, 500, 500, 500}},
+                           {WMF_CHORD, {0, 0, 0, 0, 500, 500, 500, 500}}}},
+        WmfDegenerateCase{"ShapesOfPointBox",
+                          {{WMF_ELLIPSE, {500, 500, 500, 500}}, {WMF_RECTANGLE, {500, 500, 500, 500}},
+                           {WMF_ROUNDRECT, {0, 0, 500, 500, 500, 500}}}},
+        WmfDegenerateCase{"PolygonsOfNoOrOnePoint",
+                          {{WMF_POLYGON, {0}}, {WMF_POLYGON, {1, 5, 5}}, {WMF_POLYLINE, {0}}, {WMF_POLYLINE, {1, 5, 5}},
+                           {WMF_POLYLINE, {-5}}, {WMF_POLYPOLYGON, {0}}, {WMF_POLYPOLYGON, {3, 0, 0, 0}},
+                           {WMF_POLYPOLYGON, {2, 1, 0, 5, 5}}}}),
+    test::CaseNames<&WmfDegenerateCase::name>);
+
 // The 168-byte file of a single ARCTO whose box is one point opens as any
 // picture does, whatever its name says it is.
 TEST(Metafile, ArcToOfAPointBoxOpens) {
@@ -534,7 +601,7 @@ TEST(Metafile, ArcToOfAPointBoxOpens) {
 
 // A rectangle of one point draws nothing at all.
 TEST(Metafile, RectangleOfAPointDrawsNothing) {
-    const TPlayed played = PlayEmf(Emf({{SELECTOBJECT, {kBlackBrush}}, {RECTANGLE, kPointBox}}));
+    const TPlayed played = PlayBytes(Emf({{SELECTOBJECT, {kBlackBrush}}, {RECTANGLE, kPointBox}}));
     ASSERT_TRUE(played.finished);
     int drawn = 0;
     for (int y = 0; y < played.picture.height(); ++y)
@@ -555,7 +622,7 @@ TEST(Metafile, ClipPathOfManyPointsIsBounded) {
     std::vector<int32_t> polygon = {0, 0, 0, 0, count};
     const std::vector<int32_t> points = Pairs16(star);
     polygon.insert(polygon.end(), points.begin(), points.end());
-    const TPlayed played = PlayEmf(Emf({{BEGINPATH, {}}, {POLYGON16, polygon}, {ENDPATH, {}}, {SELECTCLIPPATH, {5}},
+    const TPlayed played = PlayBytes(Emf({{BEGINPATH, {}}, {POLYGON16, polygon}, {ENDPATH, {}}, {SELECTCLIPPATH, {5}},
                                         {SELECTOBJECT, {kBlackBrush}}, {RECTANGLE, {0, 0, 95, 95}}}),
                                    64);
     EXPECT_TRUE(played.finished);
