@@ -75,9 +75,10 @@ void ProcessMessages(int Passes) {
 // only for this run and the album's load). The old file is removed first
 // rather than cut to nothing: the file system writes a file that was cut to
 // nothing out to disk as soon as it is closed after writing, and a later cut
-// waits for that.
+// waits for that. A link at the name is written through, as every list write
+// does: the file it points to is the one made anew, and the link stays.
 std::unique_ptr<TFileStream> NewRunFile(const std::string& File) {
-    ::unlink(File.c_str());
+    ::unlink(FinalTarget(File).c_str());
     return std::make_unique<TFileStream>(File, fmCreate);
 }
 

@@ -304,7 +304,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kScratchMark = ".lumvor-";
 constexpr const char* kScratchEnd = ".part";
-constexpr const char* kOldScratchEnd = ".lumvor-tmp";
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -312,11 +311,12 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The process id in a scratch name of ours, 0 when the name is not one.
+// The process id in a scratch name of ours (".<name>.lumvor-<pid>-<n>.part"
+// with a name of at least one character), 0 when the name is not one.
 pid_t ScratchOwner(const std::string& name) {
     if (name.size() < 2 || name[0] != '.' || !name.ends_with(kScratchEnd)) return 0;
     const size_t mark = name.rfind(kScratchMark);
-    if (mark == std::string::npos || mark == 0) return 0;
+    if (mark == std::string::npos || mark < 2) return 0;
     const std::string tail = name.substr(mark + std::strlen(kScratchMark),
                                          name.size() - mark - std::strlen(kScratchMark) - std::strlen(kScratchEnd));
     const size_t dash = tail.find('-');
@@ -328,21 +328,6 @@ pid_t ScratchOwner(const std::string& name) {
 }
 
 bool ProcessAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
-
-// The file a path finally names: symbolic links are followed (a dangling
-// link names the file it would point to); a loop of links stops at 40.
-std::string FinalTarget(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-        std::vector<char> link(static_cast<size_t>(std::max<off_t>(info.st_size, 255)) + 1);
-        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size() - 1);
-        if (length <= 0) return path;
-        std::string next(link.data(), static_cast<size_t>(length));
-        path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
-    }
-    return path;
-}
 
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -377,6 +362,19 @@ int WriteAll(int fd, const std::string& fileName, const void* data, int64_t size
 
 }  // namespace
 
+std::string FinalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::vector<char> link(static_cast<size_t>(std::max<off_t>(info.st_size, 255)) + 1);
+        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size() - 1);
+        if (length <= 0) return path;
+        std::string next(link.data(), static_cast<size_t>(length));
+        path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return path;
+}
+
 std::string ScratchFileName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     const std::string folder = FolderOf(target);
@@ -396,8 +394,9 @@ void RemoveDeadScratchFiles(const std::string& folder) {
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         const pid_t owner = ScratchOwner(name);
-        if ((owner > 0 && owner != self && !ProcessAlive(owner)) ||
-            (name.ends_with(kOldScratchEnd) && name.size() > std::strlen(kOldScratchEnd)))
+        // Only names this program's writer makes, and only of writers that are
+        // gone: a user's file that merely looks like scratch stays.
+        if (owner > 0 && owner != self && !ProcessAlive(owner))
             dead.push_back(name);
     }
     ::closedir(dir);

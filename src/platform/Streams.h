@@ -169,11 +169,17 @@ struct TWholeFile {
 // intact; the renames themselves run in the given order.
 void WriteWholeFiles(const std::vector<TWholeFile>& files);
 
+// The file a path finally names: symbolic links are followed (a dangling link
+// names the file it would point to); a loop of links stops at 40. Writes that
+// replace a file go to this name, so a link at the name stays a link.
+std::string FinalTarget(std::string path);
+
 // A free scratch name beside target: ".<name>.lumvor-<pid>-<n>.part" in target's
 // folder; unique among this process's names and absent when answered.
 std::string ScratchFileName(const std::string& target);
-// Removes the scratch files and folders in folder whose writing process is gone
-// (ScratchFileName's pattern and the older "<name>.lumvor-tmp").
+// Removes the scratch files and folders in folder whose writing process is gone:
+// only names in ScratchFileName's pattern whose process id names no process.
+// Anything else stays, such as a user's file ending ".lumvor-tmp".
 void RemoveDeadScratchFiles(const std::string& folder);
 // The same, at most once in a few seconds per folder, for callers that write
 // many files into one folder.

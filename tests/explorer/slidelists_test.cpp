@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -40,6 +42,8 @@ using namespace lumvor;
 using namespace lumvor::test;
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::string kFixtures = std::string(LUMVOR_FIXTURES) + "/lists/";
 
@@ -191,25 +195,56 @@ TEST_F(SlideListsTest, ALongListIsWrittenWholeInOrder) {
     EXPECT_TRUE(lines == expected);  // (not printed: thousands of lines)
 }
 
-// The run's files are made anew: a longer folder list left by an earlier run
-// leaves no tail behind, and a link put where the list file goes is replaced
-// rather than written through.
-TEST_F(SlideListsTest, ListFilesAreMadeAnewNotWrittenThroughWhatWasThere) {
+// The run's files are made anew: a longer list left by an earlier run leaves
+// no tail behind, whether it sits at the list's name or behind a link there.
+// A link at the name (to a file elsewhere, or to none yet) is written through:
+// the link stays a link and the file it points to holds the list.
+TEST_F(SlideListsTest, ListFilesAreMadeAnewAndWrittenThroughALinkAtTheirName) {
     lumv8900::TempNameStem = "_liststest_anew";
     std::string stem;
     GetDataFolder(stem);
     stem += lumv8900::TempNameStem;
-    WriteFileText(stem + ".dir", std::string(100000, 'x'));
-    File("victim.txt", "keep me");
-    DeleteFileNow(stem + ".vop");
-    ASSERT_EQ(::symlink((root + "victim.txt").c_str(), (stem + ".vop").c_str()), 0);
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const std::string away = elsewhere.path().toStdString() + "/";
 
-    form->mnuListBookmarksClick(form->FindItem("mnuInstantSlideshow"));
-    EXPECT_EQ(ReadFileText(root + "victim.txt"), "keep me");
-    EXPECT_EQ(CrLfLines(stem + ".vop").size(), 8u);
-    EXPECT_EQ(CrLfLines(stem + ".dir").size(), 5u);
-    DeleteFileNow(stem + ".vop");
-    DeleteFileNow(stem + ".dir");
+    // Where one list file of a run goes: its name, and the file a link there
+    // points to (none: a plain file at the name).
+    struct TPlace {
+        std::string Ending;   // ".dir" or ".vop"
+        std::string Linked;   // the link's file in away, "" for no link
+        bool Relative;        // the link names its file relative to its folder
+        bool OldList;         // a longer list is there before the run
+        size_t Lines;         // the run's lines
+    };
+    const std::vector<std::vector<TPlace>> runs = {
+        {{".dir", "", false, true, 5}, {".vop", "bookmarks.vop", false, true, 8}},
+        {{".dir", "folders.dir", true, true, 5}, {".vop", "new.vop", false, false, 8}},
+    };
+    for (const auto& run : runs) {
+        for (const TPlace& place : run) {
+            const std::string name = stem + place.Ending;
+            fs::remove(name);  // the link itself, never its file
+            const std::string file = place.Linked.empty() ? name : away + place.Linked;
+            if (place.OldList)
+                WriteFileText(file, std::string(100000, 'x'));
+            if (!place.Linked.empty()) {
+                const std::string target =
+                    place.Relative ? fs::relative(file, ExtractFilePath(stem)).string() : file;
+                ASSERT_EQ(::symlink(target.c_str(), name.c_str()), 0);
+            }
+        }
+        form->mnuListBookmarksClick(form->FindItem("mnuInstantSlideshow"));
+        for (const TPlace& place : run) {
+            SCOPED_TRACE(place.Ending + " at " + (place.Linked.empty() ? "its name" : place.Linked));
+            const std::string name = stem + place.Ending;
+            EXPECT_EQ(fs::is_symlink(name), !place.Linked.empty());
+            EXPECT_EQ(CrLfLines(place.Linked.empty() ? name : away + place.Linked).size(), place.Lines);
+        }
+    }
+    EXPECT_EQ(CrLfLines(away + "bookmarks.vop").size(), 8u);  // left as the first run made it
+    fs::remove(stem + ".vop");
+    fs::remove(stem + ".dir");
 }
 
 TEST_F(SlideListsTest, AddToAlbumHandsTheListOverThroughTheHandOffFile) {

@@ -207,15 +207,19 @@ TEST(WholeFileWrite, LeftoversOfDeadWritersGoWithTheNextWrite) {
     const std::string folder = Home() + "/album";
     const std::string dead = std::to_string(DeadProcessId());
     const std::string live = std::to_string(getppid());
+    const std::string self = std::to_string(getpid());
     const std::vector<std::string> leftovers = {
         ".a.bmp.lumvor-" + dead + "-1.part",   // a killed save
         ".b.bmp.lumvor-" + dead + "-7.part",   // a killed move's partial copy
-        "c.bmp.lumvor-tmp",                    // the fixed name of earlier versions
     };
     const std::vector<std::string> kept = {
         ".d.bmp.lumvor-" + live + "-2.part",   // a writer at work in another process
+        ".g.bmp.lumvor-" + self + "-9.part",   // this process's own writer
         "e.lumvor-" + dead + "-1.part",        // not hidden: not a scratch name
         ".f.bmp.lumvor-x1-1.part",             // no process id
+        "..lumvor-" + dead + "-1.part",        // no name before the mark
+        "c.bmp.lumvor-tmp",                    // user files with the old fixed ending:
+        "x.lumvor-tmp",                        //   nothing says a writer of ours left them
     };
     for (const auto& name : leftovers) WriteFileText(folder + "/" + name, "partial");
     for (const auto& name : kept) WriteFileText(folder + "/" + name, "other");
