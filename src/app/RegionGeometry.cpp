@@ -1,16 +1,13 @@
 #include "app/RegionGeometry.h"
 
+#include "app/ViewGeometry.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace lumvor::regiongeo {
 
 namespace {
-
-TRect NormalizedRect(const TRect& r) {
-    return Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
-                std::max(r.Top, r.Bottom));
-}
 
 int ScaledCoordinate(int value, int numerator, int denominator) {
     if (denominator <= 0)
@@ -21,7 +18,7 @@ int ScaledCoordinate(int value, int numerator, int denominator) {
 }  // namespace
 
 TRect MarqueeStartRect(const TRect& selection, int marqueeBottom, bool shift, int imageWidth, int imageHeight) {
-    const TRect r = NormalizedRect(selection);
+    const TRect r = viewgeo::Normalized(selection);
     const bool inside = r.Left >= 0 && r.Top >= 0 && r.Right <= imageWidth && r.Bottom <= imageHeight;
     if (shift || marqueeBottom < 1 || r.Bottom == 0 || !inside)
         return Rect(0, 0, imageWidth, imageHeight);
@@ -52,7 +49,7 @@ TRect GridCellSelection(const TRect& cell, int imageWidth, int imageHeight) {
 bool MarqueeZoomsToRegion(const TRect& marquee) {
     if (marquee.Bottom == -1)
         return false;
-    const TRect r = NormalizedRect(marquee);
+    const TRect r = viewgeo::Normalized(marquee);
     return r.Width() > ZoomClickMarquee && r.Height() > ZoomClickMarquee;
 }
 

@@ -58,6 +58,12 @@ std::string FormatFileSizeText(int64_t size) {
 }
 
 void SplitSize64(TSizePair& Pair, int64_t Size) {
+    // A count that fits Low alone keeps High 0, as a file record below 2^31
+    // bytes does; rounding would raise High from half a unit (1 GiB) on.
+    if (Size >= 0 && Size <= INT32_MAX) {
+        Pair = {0, static_cast<int32_t>(Size)};
+        return;
+    }
     const int64_t high = Round(static_cast<double>(Size) / static_cast<double>(SizeUnit));
     const int64_t low = Size - high * SizeUnit;
     if (high < INT32_MIN || high > INT32_MAX || low < INT32_MIN || low > INT32_MAX) {

@@ -33,12 +33,13 @@ struct TSizePair {
     int32_t Low = 0;
 };
 
-// Size text: "1023", "1.5 KB", "3.1 MB" (tenths truncated) below 2147483647
+// Size text: "1023", "1.5 KB", "3.1 MB" (tenths truncated) below 2147483648
 // bytes (High 0), else the size in MB with two decimals ("2048.00 MB").
 void FormatFileSizeText(int32_t High, int32_t Low, std::string& Text);
 std::string FormatFileSizeText(int64_t size);
-// Splits a byte count into the pair (High rounded to the nearest integer, so Low
-// may be negative); both 0 when the count does not fit.
+// Splits a byte count into the pair: High 0 and Low the count up to 2147483647
+// bytes, beyond that High rounded to the nearest integer (so Low may be
+// negative); both 0 when the count does not fit.
 void SplitSize64(TSizePair& Pair, int64_t Size);
 int64_t JoinSize64(int32_t High, int32_t Low);
 

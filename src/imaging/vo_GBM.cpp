@@ -95,7 +95,7 @@ void GbmReadImage(TStream& stream, TDibGraphic& graphic, const std::string& file
         throw EGbmError(vo_GBM::SReadDataFailed);
 }
 
-void GbmWriteImage(TStream& stream, TDibGraphic& graphic, const std::string& fileName) {
+void GbmWriteImage(TStream& stream, TDibGraphic& graphic, const std::string& fileName, const std::string& options) {
     int type = GuessType(fileName);
     GbmBitmap bitmap{};
     bitmap.w = graphic.Width();
@@ -108,7 +108,7 @@ void GbmWriteImage(TStream& stream, TDibGraphic& graphic, const std::string& fil
         RecordToGbmPalette(graphic.PaletteRecord(), palette);
     const uint8_t* bottom = graphic.ScanLine(bitmap.h - 1);
     if (gbm_write_rows(fileName.c_str(), GbmHandleOf(stream), type, &bitmap, &palette, bottom,
-                       -static_cast<ptrdiff_t>(graphic.RowBytes()), "") != GBM_ERR_OK)
+                       -static_cast<ptrdiff_t>(graphic.RowBytes()), options.c_str()) != GBM_ERR_OK)
         throw EGbmError(vo_GBM::SWriteFailed);
 }
 

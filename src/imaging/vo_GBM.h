@@ -48,7 +48,9 @@ void GbmReadHeader(TStream& stream, TDibGraphic& graphic, const std::string& fil
 // read inside their guard, which empties it.
 void GbmReadImage(TStream& stream, TDibGraphic& graphic, const std::string& fileName,
                   const std::string& options);
-// Writes graphic in the format of fileName at the stream's current place.
-void GbmWriteImage(TStream& stream, TDibGraphic& graphic, const std::string& fileName);
+// Writes graphic in the format of fileName at the stream's current place, with
+// the module's write options (such as "ydown").
+void GbmWriteImage(TStream& stream, TDibGraphic& graphic, const std::string& fileName,
+                   const std::string& options = "");
 
 }  // namespace lumvor

@@ -26,7 +26,9 @@ void TTgaGraphic::SaveToStream(TStream& stream) {
     uint8_t format = ImageFormat();
     if (IsEmpty() || (format != ifGray256 && format != ifColor256 && format != ifTrueColor))
         throw ETgaError(vo_TGA::STgaColors);
-    GbmWriteImage(stream, *this, kName);
+    // Top row first with the origin bit saying so: readers that ignore the bit
+    // and take the first row as the top then agree with those that heed it.
+    GbmWriteImage(stream, *this, kName, "ydown");
 }
 
 }  // namespace lumvor

@@ -3,11 +3,11 @@
 // Reads colour-mapped, true-colour and grey files, raw or run-length coded,
 // with either row origin: 8-bit files (grey ones with a grey palette) become
 // format 4, 16-, 24- and 32-bit files format 5. Writes formats 2 and 4 as
-// 8-bit colour-mapped files and 5 as 24-bit true colour, uncompressed, bottom
-// row first; other formats raise ETgaError "TGA image must have 256 colors or
-// true color". A file holds one picture; ImageIndex and LoadAllFrames do not
-// apply. Errors of the module raise EGbmError (see vo_GBM); a failed load
-// leaves the picture empty.
+// 8-bit colour-mapped files and 5 as 24-bit true colour, uncompressed, top row
+// first with the descriptor's top-left origin bit (0x20) set; other formats
+// raise ETgaError "TGA image must have 256 colors or true color". A file holds
+// one picture; ImageIndex and LoadAllFrames do not apply. Errors of the module
+// raise EGbmError (see vo_GBM); a failed load leaves the picture empty.
 #pragma once
 
 #include "imaging/vo_Codec.h"

@@ -37,24 +37,26 @@ namespace {
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-// A colour-mapped, bottom-up Targa file with 24-bit map entries, read by hand
-// (ImageMagick 6 turns such files upside down).
+// A colour-mapped Targa file with 24-bit map entries, read by hand with either
+// row order as its origin bit says (ImageMagick 6 turns bottom-up files upside
+// down).
 RgbRaster DecodedTarga(const std::string& file) {
     const std::string b = ReadFileText(file);
     RgbRaster r;
-    if (b.size() < 18 || b[1] != 1 || b[2] != 1 || uint8_t(b[7]) != 24 || (b[17] & 0x20))
+    if (b.size() < 18 || b[1] != 1 || b[2] != 1 || uint8_t(b[7]) != 24)
         return r;
     const auto u16 = [&](size_t at) { return int(uint8_t(b[at])) | int(uint8_t(b[at + 1])) << 8; };
     const int count = u16(5);
     r.Width = u16(12);
     r.Height = u16(14);
+    const bool topDown = (b[17] & 0x20) != 0;
     const size_t map = 18 + size_t(uint8_t(b[0]));
     const size_t pixels = map + size_t(count) * 3;
     if (b.size() < pixels + size_t(r.Width) * size_t(r.Height))
         return {};
     for (int y = 0; y < r.Height; ++y)
         for (int x = 0; x < r.Width; ++x) {
-            const size_t i = map + 3 * size_t(uint8_t(b[pixels + size_t(r.Height - 1 - y) * size_t(r.Width) + size_t(x)]));
+            const size_t i = map + 3 * size_t(uint8_t(b[pixels + size_t(topDown ? y : r.Height - 1 - y) * size_t(r.Width) + size_t(x)]));
             r.Pixels.push_back(uint32_t(uint8_t(b[i + 2])) << 16 | uint32_t(uint8_t(b[i + 1])) << 8 | uint8_t(b[i]));
         }
     return r;

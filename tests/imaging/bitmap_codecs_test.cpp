@@ -255,6 +255,82 @@ TEST(BitmapCodecs, SavedFilesReadBackByIndependentToolsWithTheSamePixels) {
     }
 }
 
+// Whether two pictures have the same size and colours.
+::testing::AssertionResult SamePictures(const TDibGraphic& actual, const TDibGraphic& expected) {
+    if (actual.Width() != expected.Width() || actual.Height() != expected.Height())
+        return ::testing::AssertionFailure() << "size " << actual.Width() << "x" << actual.Height();
+    for (int y = 0; y < expected.Height(); ++y)
+        for (int x = 0; x < expected.Width(); ++x)
+            if (View{actual}.At(x, y) != View{expected}.At(x, y))
+                return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << ")";
+    return ::testing::AssertionSuccess();
+}
+
+// Saved Targa files as ImageMagick, netpbm and PIL read them: the same pixels
+// as the picture, top row on top, so the origin bit names the row order the
+// writer uses. A file of the earlier layout (bottom row first, origin bit
+// clear) still reads the right way up.
+TEST(BitmapCodecs, SavedTargaFilesReadTheRightWayUpByEveryCommonReader) {
+    struct Reader {
+        const char* name;
+        const char* tool;
+        std::string command;  // %in and %out replaced
+    } readers[] = {
+        {"ImageMagick", "/usr/bin/convert", "/usr/bin/convert %in -depth 8 ppm:%out"},
+        {"netpbm", "tgatoppm", "tgatoppm %in > %out"},
+        {"PIL", "/usr/bin/python3",
+         "/usr/bin/python3 -c \"from PIL import Image; Image.open('%in').convert('RGB').save('%out', 'PPM')\""},
+    };
+    const auto replaced = [](std::string text, const std::string& in, const std::string& out) {
+        text.replace(text.find("%in"), 3, in);
+        text.replace(text.find("%out"), 4, out);
+        return text;
+    };
+    for (uint8_t format : {ifGray256, ifColor256, ifTrueColor}) {
+        SCOPED_TRACE("format " + std::to_string(format));
+        TTgaGraphic g;
+        Pattern(g, format, 0);
+        const std::string path = TempPath("upright.tga");
+        g.SaveToFile(path);
+        const Bytes file = ReadBytes(path);
+        ASSERT_GT(file.size(), 18u);
+        EXPECT_EQ(file[17] & 0x30, 0x20);  // top-left origin
+        for (const Reader& reader : readers) {
+            if (RunCommand(std::string("command -v ") + reader.tool).empty()) {
+                ADD_FAILURE() << reader.name << " is not installed";
+                continue;
+            }
+            const std::string ppm = TempPath("upright.ppm");
+            std::remove(ppm.c_str());
+            RunCommand(replaced(reader.command, path, ppm) + " 2>/dev/null");
+            EXPECT_TRUE(SamePixels(View{g}, g.Width(), g.Height(), ReadPnm(ppm))) << reader.name;
+        }
+        TTgaGraphic back;
+        back.LoadFromFile(path);
+        EXPECT_TRUE(SamePictures(back, g));
+    }
+
+    // The earlier layout of a true-colour file: its rows in the other order
+    // and the origin bit clear.
+    TTgaGraphic g;
+    Pattern(g, ifTrueColor, 0);
+    const std::string path = TempPath("bottomup.tga");
+    g.SaveToFile(path);
+    Bytes file = ReadBytes(path);
+    const size_t rowBytes = size_t(g.Width()) * 3;
+    ASSERT_EQ(file.size(), 18 + rowBytes * size_t(g.Height()));
+    Bytes earlier(file.begin(), file.begin() + 18);
+    earlier[17] = 0;
+    for (int row = g.Height() - 1; row >= 0; --row) {
+        const auto start = file.begin() + 18 + std::ptrdiff_t(rowBytes) * row;
+        earlier.insert(earlier.end(), start, start + std::ptrdiff_t(rowBytes));
+    }
+    WriteBytes(path, earlier);
+    TTgaGraphic back;
+    back.LoadFromFile(path);
+    EXPECT_TRUE(SamePictures(back, g));
+}
+
 TEST(BitmapCodecs, BmpWriterLayout) {
     TBmpGraphic g;
     Pattern(g, ifColor256, 96);

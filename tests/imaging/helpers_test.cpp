@@ -27,7 +27,8 @@ TEST(Helpers, FileSizeTextsFromPairs) {
     } cases[] = {
         {0, 0, "0"},           {0, 1023, "1023"},        {0, 1024, "1.0 KB"},
         {0, 1536, "1.5 KB"},   {0, 1048575, "1023.9 KB"}, {0, 3 * 1048576 + 104858, "3.1 MB"},
-        {0, 1048576, "1.0 MB"}, {1, 1, "2048.00 MB"},     // 2147483648 bytes
+        {0, 1048576, "1.0 MB"}, {0, 2147483647, "2047.9 MB"},
+        {1, 1, "2048.00 MB"},  // 2147483648 bytes
         {2, 2, "4096.00 MB"},  {1, -5, "2048.00 MB"},     // negative Low of a rounded pair
     };
     for (const Case& c : cases) {
@@ -43,6 +44,10 @@ TEST(Helpers, FileSizeTextsOfLargeCountsAreRight) {
         const char* text;
     } cases[] = {
         {1023, "1023"},
+        {1073741823LL, "1023.9 MB"},
+        {1073741824LL, "1024.0 MB"},  // 1 GiB: High stays 0 below 2^31 bytes
+        {1500000000LL, "1430.5 MB"},
+        {2147483647LL, "2047.9 MB"},
         {2147483648LL, "2048.00 MB"},
         {4294967296LL, "4096.00 MB"},
         {5LL * 1073741824 + 536870912, "5632.00 MB"},
@@ -59,9 +64,15 @@ TEST(Helpers, SizePairsSplitAndJoin) {
         EXPECT_EQ(JoinSize64(pair.High, pair.Low), size);
     }
     TSizePair pair;
-    SplitSize64(pair, 1610612736LL);  // 1.5 GiB: High rounds up, Low goes negative
-    EXPECT_EQ(pair.High, 1);
-    EXPECT_EQ(pair.Low, 1610612736LL - 2147483647LL);
+    SplitSize64(pair, 1610612736LL);  // 1.5 GiB: below 2^31 bytes High is 0
+    EXPECT_EQ(pair.High, 0);
+    EXPECT_EQ(pair.Low, 1610612736LL);
+    SplitSize64(pair, 2147483647LL);
+    EXPECT_EQ(pair.High, 0);
+    EXPECT_EQ(pair.Low, 2147483647LL);
+    SplitSize64(pair, 3758096384LL);  // 3.5 GiB: High rounds up, Low goes negative
+    EXPECT_EQ(pair.High, 2);
+    EXPECT_EQ(pair.Low, 3758096384LL - 2LL * 2147483647LL);
     SplitSize64(pair, INT64_MAX);
     EXPECT_EQ(pair.High, 0);
     EXPECT_EQ(pair.Low, 0);

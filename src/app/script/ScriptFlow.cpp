@@ -1,6 +1,7 @@
 // The flow, file, buffer, size, crop and turn keywords of the Lab script.
 #include "app/script/ScriptHandlers.h"
 
+#include "app/ViewGeometry.h"
 #include "app/lumv8900.h"
 #include "app/script/ScriptRun.h"
 #include "imaging/Helpers.h"
@@ -51,11 +52,14 @@ void EmptyScratch(std::unique_ptr<TBitmap>& Bitmap) {
         EmptyBitmap(*Bitmap);
 }
 
-// Crops to LastSelection when it lies inside the picture.
+// Crops to LastSelection when it lies inside the picture. Its corners are put
+// in order first, as the crop command does, so a rectangle given with a
+// negative width or height crops the same block as its ordered twin.
 void CropToSelection(TWebForm& Form) {
+    LastSelection = viewgeo::Normalized(LastSelection);
     const TRect& r = LastSelection;
     const TBitmap& picture = *Form.Daz95->Bitmap();
-    // A rectangle outside the picture or turned inside out crops nothing.
+    // A rectangle reaching outside the picture or empty crops nothing.
     if (r.Left < 0 || r.Top < 0 || r.Left >= r.Right || r.Top >= r.Bottom || r.Right > picture.Width() ||
         r.Bottom > picture.Height())
         return;

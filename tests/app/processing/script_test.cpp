@@ -710,6 +710,39 @@ TEST_F(ScriptRunTest, CropsCutOnlyRectanglesInsideThePicture) {
     EXPECT_EQ(ColorAt(Display(), 0, 0), ColorAt(original, 5, 3));
 }
 
+// A CROP_EX line with a negative width or height and the line of the same
+// rectangle with its corners in order.
+struct NegativeCropCase {
+    std::string name;
+    std::string line;
+    std::string ordered;
+};
+
+class NegativeCropLines : public ScriptRunTest, public ::testing::WithParamInterface<NegativeCropCase> {};
+
+TEST_P(NegativeCropLines, CropTheOrderedRectangle) {
+    TBitmap original;
+    original.Assign(&Display());
+    Run({GetParam().ordered});
+    const std::tuple expectedSize(Display().Width(), Display().Height());
+    ASSERT_NE(expectedSize, std::tuple(37, 23));  // the ordered line crops
+    const std::vector<uint32_t> expected = Colours();
+
+    Show(original);
+    Run({GetParam().line});
+    EXPECT_EQ(std::tuple(Display().Width(), Display().Height(), ImageWidth, ImageHeight),
+              std::tuple_cat(expectedSize, expectedSize));
+    EXPECT_EQ(Colours(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, NegativeCropLines,
+    ::testing::Values(NegativeCropCase{"NegativeWidth", "CROP_EX=20,2,-8,5", "CROP_EX=12,2,8,5"},
+                      NegativeCropCase{"NegativeHeight", "CROP_EX=3,20,8,-11", "CROP_EX=3,9,8,11"},
+                      NegativeCropCase{"NegativeBoth", "CROP_EX=37,23,-30,-21", "CROP_EX=7,2,30,21"},
+                      NegativeCropCase{"ToTheTopLeftCorner", "CROP_EX=5,4,-5,-4", "CROP_EX=0,0,5,4"}),
+    CaseNames<&NegativeCropCase::name>);
+
 // ---- Turns
 
 TEST_F(ScriptRunTest, AFailedTurnKeepsThePictureShowsTheLibraryErrorAndTheScriptGoesOn) {
