@@ -368,14 +368,14 @@ TEST_F(BookmarkPanel, CtrlVInThePathBoxPastesTextNotAPicture) {
     QLineEdit* edit = form->History->lineEdit();
     form->History->setEditText("");
     edit->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }, 15000));
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text().toStdString(), "/typed/path.jpg");
     EXPECT_EQ(FileName, shown);
     EXPECT_FALSE(ImageChanged);
     // Outside the box the shortcut is back.
     form->ScrollBox->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return !edit->hasFocus(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return !edit->hasFocus(); }, 15000));
     EXPECT_EQ(form->mnuPaste->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
     QApplication::clipboard()->clear();
 }
@@ -388,7 +388,7 @@ TEST_F(BookmarkPanel, AltDFocusesThePathBoxWhileItIsShown) {
     form->ScrollBox->setFocus();
     EXPECT_EQ(form->HistoryFocus1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_D));
     form->HistoryFocus1->trigger();
-    EXPECT_TRUE(WaitFor([&] { return form->History->hasFocus() || form->History->lineEdit()->hasFocus(); }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return form->History->hasFocus() || form->History->lineEdit()->hasFocus(); }, 15000));
     form->ScrollBox->setFocus();
     form->mnuPathboxClick(form->mnuPathbox);  // hidden
     ASSERT_FALSE(form->PanelHistory->isVisible());
@@ -409,19 +409,19 @@ TEST_F(BookmarkPanel, PlayPauseAndStopDriveTheViewerPlayer) {
     FileExt = ".WAV";
     form->BtnOpenEx(form);
     ASSERT_TRUE(MediaMode);
-    ASSERT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 3000));
+    ASSERT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
     form->mnuAV_Play->trigger();
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPaused; }, 3000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPaused; }, 15000));
     form->mnuAV_PlayClick(form->mnuAV_Play);
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 3000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
     form->mnuAV_StopClick(form->mnuAV_Stop);
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaStopped; }, 3000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaStopped; }, 15000));
     // Stopped: Stop leaves it alone, Play starts it again.
     form->mnuAV_StopClick(form->mnuAV_Stop);
     WaitFor([] { return false; }, 200);
     EXPECT_EQ(ViewerPlayState, MediaStopped);
     form->mnuAV_PlayClick(form->mnuAV_Play);
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 3000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
     form->AV_UI(false);
     MediaOpenWait = 2000;
 }

@@ -289,7 +289,7 @@ TEST_F(WebFormTest, CommandLinePngOpensAfter333Milliseconds) {
     const auto opened = [] { return WebForm->windowTitle().toStdString() == "b.png - Lumvor 8.9"; };
     EXPECT_FALSE(opened());
     EXPECT_TRUE(WebForm->Timer2->Enabled());
-    while (!opened() && clock.elapsed() < 5000)
+    while (!opened() && clock.elapsed() < 15000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(opened());
     EXPECT_EQ(FileName, png);

@@ -151,7 +151,7 @@ TEST_F(Media, ALateOpenStillSizesAndEnables) {
     Open("media/clip.avi", "media/late.avi");
     ASSERT_TRUE(MediaMode);
     EXPECT_TRUE(form->MediaOpenPending);
-    ASSERT_TRUE(WaitFor([] { return ViewerOpenState == MediaOpenOpen; }, 5000));
+    ASSERT_TRUE(WaitFor([] { return ViewerOpenState == MediaOpenOpen; }, 15000));
     QCoreApplication::processEvents();
     EXPECT_EQ(VideoWidth, 320);
     EXPECT_TRUE(ZoomAndFitEnabled());
@@ -164,7 +164,7 @@ TEST_F(Media, AutoPlayLoopsAndWithoutItPlaysOnceOnRequest) {
     MediaAutoPlay = true;
     Open("media/clip.avi", "media/loop.avi");
     ASSERT_TRUE(MediaMode);
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 1500));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
     WaitFor([] { return false; }, 2500);
     EXPECT_EQ(ViewerPlayState, MediaPlaying);
     EXPECT_EQ(form->ViewerPlayer->PlayCount(), MediaPlayForever);
@@ -177,8 +177,8 @@ TEST_F(Media, AutoPlayLoopsAndWithoutItPlaysOnceOnRequest) {
     EXPECT_EQ(ViewerPlayState, MediaStopped);
     EXPECT_EQ(form->ViewerPlayer->PlayCount(), 1);
     form->ViewerPlayer->Play();
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 1500));
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaStopped; }, 4000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaStopped; }, 15000));
 }
 
 TEST_F(Media, ASecondFileReusesThePlayer) {
@@ -310,18 +310,18 @@ TEST_F(Media, TheSlideShowPlayerIsMadeOnceAndPlaysToTheEnd) {
     EXPECT_EQ(form->SlideshowPlayer, player);
     PlayerState = 6;
     player->SetFileName(test::CopyToHome("media/tone.wav", "media/slide.wav"));
-    ASSERT_TRUE(WaitFor([] { return SlideshowOpenState == MediaOpenOpen; }, 5000));
+    ASSERT_TRUE(WaitFor([] { return SlideshowOpenState == MediaOpenOpen; }, 15000));
     EXPECT_NEAR(SlideMediaDuration, 0.5, 0.05);
     player->Play();
-    EXPECT_TRUE(WaitFor([] { return PlayerState == MediaPlaying; }, 2000));
-    EXPECT_TRUE(WaitFor([] { return PlayerState == MediaStopped; }, 4000));
+    EXPECT_TRUE(WaitFor([] { return PlayerState == MediaPlaying; }, 15000));
+    EXPECT_TRUE(WaitFor([] { return PlayerState == MediaStopped; }, 15000));
     SlideshowPlayerCreated = false;
 }
 
 TEST_F(Media, FullScreenMakesThePlayerAgainAndPlaysOn) {
     MediaAutoPlay = true;
     Open("media/clip.avi", "media/full.avi");
-    ASSERT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 2000));
+    ASSERT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
     WaitFor([] { return false; }, 400);
     form->ViewerPlayer->SetDisplaySize(MediaSizeDouble);
     const double position = form->ViewerPlayer->CurrentPosition();
@@ -331,7 +331,7 @@ TEST_F(Media, FullScreenMakesThePlayerAgainAndPlaysOn) {
     ASSERT_NE(form->ViewerPlayer, nullptr);
     EXPECT_EQ(form->ViewerPlayer->DisplaySize(), MediaSizeDouble);
     EXPECT_GE(form->ViewerPlayer->CurrentPosition(), position - 0.2);
-    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 2000));
+    EXPECT_TRUE(WaitFor([] { return ViewerPlayState == MediaPlaying; }, 15000));
 }
 
 TEST(MediaVolume, StoredVolumeToLinear) {

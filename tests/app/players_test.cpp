@@ -77,7 +77,7 @@ TEST_F(PlayersTest, SlideAudioStopsOnEscapeAndOnClose) {
     test::CommandOutput("sox -n -r 8000 -c 1 '" + wave + "' synth 20 sine 330 2>&1");
     ASSERT_TRUE(OpenSlideAudio(wave, false));
     mci_audio_w::AudioSlideForm->FormKeyPress(27);
-    EXPECT_TRUE(WaitFor([] { return !SlideAudioActive(); }, 5000));
+    EXPECT_TRUE(WaitFor([] { return !SlideAudioActive(); }, 15000));
 
     ASSERT_TRUE(OpenSlideAudio(wave, false));
     CloseSlideAudio();

@@ -548,7 +548,7 @@ TEST_F(RegionWindow, ReleasesOverTheWindowEndAPauseOrInterrupt) {
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(form->Wait(5000), 0);
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), 2500);  // not waited out: under half the pause, a loaded machine's margin
     EXPECT_FALSE(RightButtonReleased);
 }
 

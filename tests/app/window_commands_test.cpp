@@ -107,7 +107,7 @@ TEST_F(WindowCommandsTest, TheEndTimerFiresByItself) {
     WebForm->AnyTimer->SetEnabled(true);
     QElapsedTimer clock;
     clock.start();
-    while (WebForm->AnyTimer->Enabled() && clock.elapsed() < 5000)
+    while (WebForm->AnyTimer->Enabled() && clock.elapsed() < 15000)
         QTest::qWait(20);
     EXPECT_EQ(WebForm->StatusPanelText(0), "Lab done.");
     EXPECT_FALSE(WebForm->AnyTimer->Enabled());

@@ -159,7 +159,7 @@ TEST_F(SpecialFileOpen, IsRefusedAtOnceWithTheMessage) {
         FileName = c.path;
         FileExt = UpperCase(ExtractFileExt(c.path));
         WebForm->BtnOpenEx(WebForm);
-        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_LT(clock.elapsed(), 5000);  // an open that blocked on the file would never end
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, c.message);
         EXPECT_NE(ShownFileName, c.path);

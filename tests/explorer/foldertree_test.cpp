@@ -603,8 +603,9 @@ TEST_F(FolderTreeTest, AFolderOfThousandsOfSubFoldersOpensInOneRead) {
     for (int i = 0; i < 5000; ++i)
         withPlaceholder += Current()->child(i)->childCount();
     EXPECT_EQ(withPlaceholder, 1);
-    // Generous for the sanitizer build; the benchmark measures the release build.
-    EXPECT_LT(elapsed, 3000);
+    // Only a gross slowdown (one read per child, say) fails here, on however
+    // busy a machine; the benchmark measures the release build's speed.
+    EXPECT_LT(elapsed, 10000);
 }
 
 // ---- Screenshot

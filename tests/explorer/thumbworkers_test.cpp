@@ -32,7 +32,9 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -371,7 +373,20 @@ TEST_F(ThumbWorkerTest, TheWindowStaysResponsiveDuringABatch) {
     lumv8900::ViewerControls.SetInt(vc::ThumbThreads, 3);
     std::mutex lock;
     std::vector<std::thread::id> writers;
-    ThumbWorkerHooks.BeforeRead = [](const std::string&) { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+    // No read may start before the dispatcher has returned: a read held back
+    // until then would hold up a dispatcher that waited for it, and give up
+    // after ten seconds. Each read then takes a while.
+    std::mutex gateLock;
+    std::condition_variable gate;
+    bool gateOpen = false;
+    std::atomic<int> readsHeldUp{0};
+    ThumbWorkerHooks.BeforeRead = [&](const std::string&) {
+        {
+            std::unique_lock<std::mutex> held(gateLock);
+            if (!gate.wait_for(held, std::chrono::seconds(10), [&] { return gateOpen; })) ++readsHeldUp;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
     ThumbWorkerHooks.CacheWritten = [&](const std::string&) {
         std::lock_guard<std::mutex> guard(lock);
         writers.push_back(std::this_thread::get_id());
@@ -383,13 +398,15 @@ TEST_F(ThumbWorkerTest, TheWindowStaysResponsiveDuringABatch) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(10);
-    QElapsedTimer clock;
-    clock.start();
     workers_->DoMultiCoreJPEG();
-    // Four reads on the GUI thread would take 1.2 s.
-    EXPECT_LT(clock.elapsed(), 1000) << "the dispatcher waited for a read";
+    {
+        std::lock_guard<std::mutex> guard(gateLock);
+        gateOpen = true;
+    }
+    gate.notify_all();
     EXPECT_TRUE(listing_.CoreBusy);
     ASSERT_TRUE(WaitFor([this] { return !listing_.CoreBusy; }));
+    EXPECT_EQ(readsHeldUp.load(), 0) << "the dispatcher waited for a read";
     timer.stop();
     EXPECT_GE(ticks, 5);
     std::vector<std::string> order;

@@ -167,7 +167,9 @@ TEST_F(ExplorerWindowTest, CreatingReadsNoFolderAndIsQuick) {
     QElapsedTimer clock;
     clock.start();
     TFileForm* form = Create();
-    EXPECT_LT(clock.elapsed(), 1000);  // 100 ms in a release build; the sanitizers slow it down
+    // About 100 ms in a release build, which the benchmark measures; here only
+    // a window that listed a folder (seconds on a loaded sanitizer build) fails.
+    EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(form->Listing->FileOrder.empty());
     EXPECT_TRUE(form->Listing->ShellItems.empty());
 }

@@ -133,7 +133,7 @@ TEST(ShellWatchBranch, WatchesOnlyTheFoldersOnTheWayDown) {
     fs::create_directory(top + "/other/deep/x");  // off the branch: unseen
     Write(top + "/a/b/file.txt", "x");            // a file written: not asked for
     fs::rename(top + "/a/b/c", top + "/a/b/c2");
-    ASSERT_TRUE(test::SpinUntil([&] { return !seen.empty(); }, 5000));
+    ASSERT_TRUE(test::SpinUntil([&] { return !seen.empty(); }, 15000));
     test::SpinFor(100);
     const std::vector<TShellChange> expected{
         {SHCNE_CREATE, top + "/a/b/file.txt", ""}, {SHCNE_RENAMEFOLDER, top + "/a/b/c", top + "/a/b/c2"}};
@@ -178,7 +178,7 @@ TEST(WatchRelease, AWatcherRestartedAtOnceStillReports) {
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(handle.Open(folder));
     Write(folder + "/new.jpg", "picture");
-    EXPECT_TRUE(test::SpinUntil([&] { return handle.Signalled(); }, 5000));
+    EXPECT_TRUE(test::SpinUntil([&] { return handle.Signalled(); }, 15000));
 }
 
 }  // namespace

@@ -156,11 +156,13 @@ TEST_F(ScriptRunTest, ParsedLinesReachTheirHandlerOnlyWhenTheyMatchExactly) {
               (TCalls{{"TextMark", {0}, "Hello, World"}, {"TextMark", {3}, "textmark_bottomright"}}));
 }
 
-TEST_F(ScriptRunTest, ACommentScriptOfAThousandLinesRunsWellUnderASecond) {
+TEST_F(ScriptRunTest, ACommentScriptOfAThousandLinesRunsQuickly) {
     std::vector<std::string> lines(1000, "> a remark that is no keyword, 1,2,3");
     const auto start = std::chrono::steady_clock::now();
     Run(lines);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // Well under a second even on the sanitizer build; the bound leaves a busy
+    // machine its margin and still fails a run that waits or works per line.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 // ---- Keyword families through the seam
